@@ -1,0 +1,162 @@
+#include "catalog/catalog.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "device/device.h"
+
+namespace pixavon {
+namespace {
+
+// A catalog can be changed only once a load has told us the card's geometry;
+// before that the catalog addresses may lie inside a photo slot.
+bool GeometryLoaded() { return State().geometry.erase_interval != 0; }
+
+// Reads the card's catalog and checks it. Shows message 13 for a catalog that
+// is not one.
+bool LoadForUpdate(CatalogBuffer& catalog) {
+    if (ReadGBA(kCatalogReadAddress, catalog.data(), kCatalogSize) == 0) {
+        return false;
+    }
+    if (!IsValidCatalog(catalog)) {
+        ReportError(kReadCardError);
+        return false;
+    }
+    return true;
+}
+
+std::uint8_t* Entry(CatalogBuffer& catalog, std::uint32_t index) {
+    return catalog.data() + kEntriesOffset + kEntrySize * index;
+}
+
+// Writes the catalog's 16 blocks after its unit was erased. A failed block
+// shows message 14; the blocks not yet written stay erased.
+int WriteCatalogBlocks(const CatalogBuffer& catalog, bool announce) {
+    const std::uint16_t first = State().geometry.catalog_write_address;
+    for (std::uint32_t k = 0; k < kCatalogBlocks; ++k) {
+        if (announce) {
+            NotifyProgress();
+        }
+        if (WriteGBA(static_cast<std::uint16_t>(first + k), catalog.data() + kBlockSize * k, kBlockSize) == 0) {
+            ReportError(kWriteCardError);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+CardGeometry GeometryFor(std::uint16_t capacity_code) {
+    if (capacity_code == kLargeCardCode) {
+        return CardGeometry{kLargeCardCode, 0x8000, 32, 0x7FE0, 0x7FF0};
+    }
+    return CardGeometry{kSmallCardCode, 0x4000, 16, 0x3FF0, 0x3FF0};
+}
+
+bool IsValidCatalog(const CatalogBuffer& catalog) {
+    const std::uint8_t code = catalog[kCapacityOffset];
+    return std::memcmp(catalog.data(), kCatalogSignature, kSignatureLength) == 0 &&
+           (code == kSmallCardCode || code == kLargeCardCode);
+}
+
+std::int32_t GetPhotoCount() {
+    LibraryState& state = State();
+    if (state.device == nullptr && OpenDevice(state.notify_window) == 0) {
+        return 0;
+    }
+    CatalogBuffer catalog{};
+    state.slot_table = PhotoSlotTable{};
+    if (ReadGBA(kCatalogReadAddress, catalog.data(), kCatalogSize) == 0) {
+        return 0;
+    }
+    if (!IsValidCatalog(catalog)) {
+        ReportError(kReadCardError);
+        return 0;
+    }
+    state.geometry = GeometryFor(catalog[kCapacityOffset]);
+    const std::uint8_t count = catalog[kCountOffset];
+    if (count == 0) {
+        return 0;
+    }
+    state.slot_table.count = count;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        state.slot_table.slots[i] = Entry(catalog, i)[kEntrySlotOffset];
+    }
+    return count;
+}
+
+std::uint16_t GetCardMemory() { return State().geometry.capacity_code; }
+
+int WriteBackCatalog(const CatalogBuffer& catalog) {
+    SendErase(State().geometry.catalog_erase_address);
+    return WriteCatalogBlocks(catalog, true);
+}
+
+int DeletePhoto(std::int32_t position) {
+    if (!GeometryLoaded()) {
+        return 0;
+    }
+    CatalogBuffer catalog{};
+    if (!LoadForUpdate(catalog)) {
+        return 0;
+    }
+    const std::uint8_t count = catalog[kCountOffset];
+    if (position < 0 || position >= count) {
+        return 0;
+    }
+    const auto last = static_cast<std::uint32_t>(count - 1);
+    catalog[kCountOffset] = static_cast<std::uint8_t>(last);
+    for (auto i = static_cast<std::uint32_t>(position); i < last; ++i) {
+        std::memcpy(Entry(catalog, i), Entry(catalog, i + 1), kEntrySize);
+    }
+    // The old last entry becomes the marker just past the list.
+    std::uint8_t* marker = Entry(catalog, last);
+    marker[kEntryMarkOffset] = kMarkerEntry;
+    marker[kEntrySlotOffset] = static_cast<std::uint8_t>(position & 0xFF);
+    marker[kEntryZeroOffset] = 0;
+    return WriteBackCatalog(catalog);
+}
+
+int AppendCatalogEntry(std::uint8_t slot) {
+    if (!GeometryLoaded()) {
+        return 0;
+    }
+    CatalogBuffer catalog{};
+    if (!LoadForUpdate(catalog)) {
+        return 0;
+    }
+    const std::uint8_t count = catalog[kCountOffset];
+    // A list already at the card's capacity takes no more entries.
+    if (count >= catalog[kCapacityOffset]) {
+        return 0;
+    }
+    catalog[kCountOffset] = static_cast<std::uint8_t>(count + 1);
+    std::uint8_t* entry = Entry(catalog, count);
+    std::fill(entry, entry + kEntryZeroOffset + 1, std::uint8_t{0});
+    entry[kEntrySlotOffset] = slot;
+    return WriteBackCatalog(catalog);
+}
+
+int FormatGBA() {
+    if (!GeometryLoaded()) {
+        return 0;
+    }
+    CatalogBuffer catalog{};
+    if (ReadGBA(kCatalogReadAddress, catalog.data(), kCatalogSize) == 0) {
+        return 0;
+    }
+    // A fresh, empty catalog for this card; every other byte stays as read.
+    std::memcpy(catalog.data(), kCatalogSignature, kSignatureLength);
+    catalog[kSignatureLength] = 0;
+    catalog[kCountOffset] = 0;
+    catalog[kCapacityOffset] = static_cast<std::uint8_t>(State().geometry.capacity_code);
+    std::fill(catalog.begin() + kEntriesOffset, catalog.begin() + kEntriesOffset + 32 * kEntrySize,
+              std::uint8_t{0xFF});
+    if (SendErase(State().geometry.catalog_erase_address) == 0) {
+        return 0;
+    }
+    return WriteCatalogBlocks(catalog, false);
+}
+
+}  // namespace pixavon

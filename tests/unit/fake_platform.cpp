@@ -1,0 +1,226 @@
+#include "unit/fake_platform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace pixavon::test {
+namespace {
+
+std::string Hex4(std::uint16_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", value);
+    return text;
+}
+
+bool Contains(const std::vector<int>& numbers, int n) {
+    return std::find(numbers.begin(), numbers.end(), n) != numbers.end();
+}
+
+}  // namespace
+
+HostWindow TestWindow() {
+    static const int window = 0;
+    return &window;
+}
+
+FakePlatform::FakePlatform(std::size_t card_bytes) : card(card_bytes, 0xFF) {}
+
+FakePlatform::~FakePlatform() {
+    State() = LibraryState{};
+    InstallPlatform(nullptr);
+}
+
+void FakePlatform::Install() {
+    InstallPlatform(this);
+    State() = LibraryState{};
+}
+
+DeviceHandle FakePlatform::open_first_device() {
+    ++opens;
+    if (!device_present) return nullptr;
+    ++live_handles_;
+    phase_ = Phase::Idle;
+    return this;
+}
+
+bool FakePlatform::close_device(DeviceHandle) {
+    ++closes;
+    --live_handles_;
+    return !fail_close;
+}
+
+bool FakePlatform::write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) {
+    if (device != this) throw std::logic_error("write on a handle the fake did not issue");
+    ++device_writes_;
+    const bool fail = Contains(failing_writes, device_writes_) ||
+                      (fail_writes_from != 0 && device_writes_ >= fail_writes_from);
+    if (phase_ == Phase::AwaitingWriteData) {
+        events.push_back("data-out " + std::to_string(length));
+        phase_ = Phase::Idle;
+        commands.back() += " " + std::to_string(length);
+        if (fail) return false;
+        const std::uint64_t start = static_cast<std::uint64_t>(write_block_) * 512;
+        for (std::uint32_t i = 0; i < length && start + i < card.size(); ++i) {
+            card[start + i] = data[i];
+        }
+        return true;
+    }
+    events.push_back("packet");
+    if (length != 16 || data[0] != 0x85 || data[2] != 0 ||
+        std::any_of(data + 5, data + 16, [](std::uint8_t b) { return b != 0; })) {
+        commands.push_back("BAD " + std::to_string(length));
+        return false;
+    }
+    const auto address = static_cast<std::uint16_t>(data[3] | (data[4] << 8));
+    if (fail) {
+        commands.push_back("FAILED-PACKET " + Hex4(address));
+        phase_ = Phase::Idle;
+        return false;
+    }
+    switch (data[1]) {
+        case 0x71:
+            commands.push_back("READ " + Hex4(address));
+            phase_ = Phase::Reading;
+            position_ = (static_cast<std::uint64_t>(address) * 256) % card.size();
+            return true;
+        case 0x72:
+            commands.push_back("WRITE " + Hex4(address));
+            phase_ = Phase::AwaitingWriteData;
+            write_block_ = address;
+            return true;
+        case 0x73: {
+            commands.push_back("ERASE " + Hex4(address));
+            phase_ = Phase::Idle;
+            const std::uint64_t unit = EraseUnitBlocks() * 512ull;
+            const std::uint64_t start = static_cast<std::uint64_t>(address) * 512 / unit * unit;
+            if (start + unit <= card.size()) std::fill_n(card.begin() + static_cast<std::ptrdiff_t>(start), unit, 0xFF);
+            return true;
+        }
+        default:
+            commands.push_back("BAD " + std::to_string(length));
+            return false;
+    }
+}
+
+bool FakePlatform::read_device(DeviceHandle device, std::uint8_t* data, std::uint32_t length) {
+    if (device != this) throw std::logic_error("read on a handle the fake did not issue");
+    ++device_reads_;
+    events.push_back("data-in " + std::to_string(length));
+    if (phase_ != Phase::Reading || Contains(failing_reads, device_reads_)) return false;
+    for (std::uint32_t i = 0; i < length; ++i) {
+        data[i] = card[position_];
+        position_ = (position_ + 1) % card.size();
+    }
+    return true;
+}
+
+void FakePlatform::sleep_ms(std::uint32_t milliseconds) {
+    slept_ms += milliseconds;
+    events.push_back("sleep " + std::to_string(milliseconds));
+}
+
+void FakePlatform::send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam,
+                                std::intptr_t lparam) {
+    if (window == TestWindow() && message == kProgressMessage && wparam == 0 && lparam == 0) {
+        ++progress_messages;
+        events.push_back("progress");
+    } else {
+        events.push_back("unexpected-message");
+    }
+}
+
+void FakePlatform::message_box(HostWindow window, bool owned, const char* text, const char* caption,
+                               std::uint32_t style) {
+    boxes.push_back(Box{owned, text, caption, style, window});
+}
+
+int FakePlatform::load_string(ModuleHandle module, std::uint32_t id, char* buffer, int size) {
+    return DefaultPlatform().load_string(module, id, buffer, size);
+}
+
+HostFile* FakePlatform::open_file(const char* path, FileMode mode) {
+    if (fail_file_open) return nullptr;
+    return DefaultPlatform().open_file(path, mode);
+}
+
+bool FakePlatform::read_file(HostFile* file, void* data, std::uint32_t length, std::uint32_t* bytes_read) {
+    ++file_reads_;
+    if (Contains(failing_file_reads, file_reads_)) {
+        *bytes_read = 0;
+        return false;
+    }
+    return DefaultPlatform().read_file(file, data, length, bytes_read);
+}
+
+bool FakePlatform::write_file(HostFile* file, const void* data, std::uint32_t length) {
+    if (fail_file_write) return false;
+    return DefaultPlatform().write_file(file, data, length);
+}
+
+bool FakePlatform::seek_file(HostFile* file, std::uint64_t offset) { return DefaultPlatform().seek_file(file, offset); }
+bool FakePlatform::file_size(HostFile* file, std::uint64_t* size) { return DefaultPlatform().file_size(file, size); }
+bool FakePlatform::close_file(HostFile* file) { return DefaultPlatform().close_file(file); }
+bool FakePlatform::remove_file(const char* path) { return DefaultPlatform().remove_file(path); }
+
+std::vector<std::string> FakePlatform::CommandsOfKind(const std::string& prefix) const {
+    std::vector<std::string> out;
+    std::copy_if(commands.begin(), commands.end(), std::back_inserter(out),
+                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    return out;
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pixavon-unit-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    dir_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace pixavon::test
+
+namespace pixavon::test {
+
+std::vector<std::uint8_t> MakeCatalog(std::uint8_t capacity_code, const std::vector<std::uint8_t>& slots) {
+    std::vector<std::uint8_t> catalog(8192, 0xFF);
+    std::fill(catalog.begin(), catalog.begin() + 512, 0);
+    const char signature[] = "KOV PHOTO CAM IMAGE";
+    std::copy(signature, signature + 19, catalog.begin());
+    catalog[256] = static_cast<std::uint8_t>(slots.size());
+    catalog[258] = capacity_code;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        auto entry = catalog.begin() + 512 + static_cast<std::ptrdiff_t>(16 * i);
+        std::fill(entry, entry + 16, 0);
+        entry[8] = slots[i];
+        entry[12] = static_cast<std::uint8_t>(0xA0 + i);  // bytes the library must carry along
+    }
+    return catalog;
+}
+
+void PlaceCatalog(FakePlatform& fake, const std::vector<std::uint8_t>& catalog) {
+    std::copy(catalog.begin(), catalog.end(), fake.card.end() - 8192);
+}
+
+std::vector<std::uint8_t> CatalogOnCard(const FakePlatform& fake) {
+    return {fake.card.end() - 8192, fake.card.end()};
+}
+
+}  // namespace pixavon::test
