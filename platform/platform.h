@@ -25,8 +25,12 @@ enum class FileMode : std::uint8_t {
 };
 
 class Platform {
+protected:
+    // Platforms are never destroyed through this interface; the real one is
+    // never destroyed at all, so that the unload hook can still use it.
+    ~Platform() = default;
+
 public:
-    virtual ~Platform() = default;
 
     // Camera. open_first_device returns nullptr when no camera can be opened.
     virtual DeviceHandle open_first_device() = 0;

@@ -174,9 +174,10 @@ __attribute__((destructor)) void DetachFromProcess() { OnProcessDetach(); }
 }  // namespace
 
 Platform& DefaultPlatform() {
-    // Never destroyed, so that the unload hook can still close the device.
-    static PosixPlatform* const platform = new PosixPlatform;
-    return *platform;
+    // Constant-initialized and trivially destructible: usable from the load
+    // hooks at any point of the library's life.
+    static constinit PosixPlatform platform;
+    return platform;
 }
 
 }  // namespace pixavon

@@ -24,7 +24,7 @@ class FakePlatform : public Platform {
 public:
     // A camera whose card has `card_bytes` bytes, all 0xFF.
     explicit FakePlatform(std::size_t card_bytes = 8u << 20);
-    ~FakePlatform() override;
+    ~FakePlatform();
 
     // Installs this platform and resets the library state; the destructor
     // restores the default platform.

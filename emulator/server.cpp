@@ -1,0 +1,586 @@
+// Lumetta camera emulator: host link server.
+//
+// Transport (Unix SOCK_STREAM socket; all integers little-endian)
+// ----------------------------------------------------------------
+// Host -> device frames:
+//   'H'                      hello, once, as the first byte after connect. The
+//                            device answers 'K' if it serves this connection. A
+//                            device that already has a host accepts the new
+//                            connection and closes it at once, without a byte.
+//   'W' u32 len, len bytes   one platform write: one message whose boundaries
+//                            the device sees (a command packet, or the data
+//                            after a WRITE command). Answer: 'K' accepted or
+//                            'E' failed, sent after all len bytes are consumed.
+//                            The payload is streamed, never buffered whole.
+//   'R' u32 count            one platform read of exactly count (>= 1) bytes.
+//                            Answer: pieces 'D' u32 n, n bytes (n >= 1) adding
+//                            up to count, or 'E' (the read failed). An 'E' may
+//                            follow some pieces; then no more pieces follow.
+// Any other frame byte, a missing or repeated hello, or a read of 0 bytes is a
+// protocol error: the device closes the connection (and says why on stderr).
+// The device never sends a byte that was not asked for.
+//
+// Device behaviour
+// ----------------
+// A message in packet position is a 16-byte command packet: 0x85, code (0x71
+// READ, 0x72 WRITE, 0x73 ERASE), 0, address low, address high, 11 zero bytes.
+// Every message in packet position ends the previous command's data phase. A
+// malformed or refused packet leaves no current command, so reads fail until
+// the next READ packet. READ addresses count 256 bytes and wrap modulo the card
+// size; WRITE and ERASE addresses count 512-byte blocks. The message after a
+// WRITE packet is always its data, whatever it looks like. A new connection
+// starts with no current command; the fault counters run across connections.
+//
+// Trace (one line per command, flushed when its data phase ends)
+// --------------------------------------------------------------
+//   READ AAAA N [FAILED]     N = data bytes delivered for the command; written
+//                            when the next packet arrives or the connection
+//                            ends. FAILED: at least one of its reads was failed
+//                            by --fail-read (a failed read delivers nothing and
+//                            does not move the read position).
+//   WRITE AAAA N [UNERASED]  data stored; N = the data message's length.
+//                            UNERASED: a block it touched was programmed since
+//                            its last erase (the AND is still applied).
+//   WRITE AAAA N OUT-OF-RANGE  data would run past the card; nothing stored.
+//   WRITE AAAA N FAILED      data message failed by --fail-write; nothing stored.
+//   WRITE AAAA 0 NODATA      the connection ended before the data message came.
+//   WRITE AAAA N INCOMPLETE [UNERASED]  the connection ended inside the data
+//                            message; N = bytes that were stored.
+//   ERASE AAAA [MISALIGNED]  not the first block of its unit; the whole unit
+//                            containing it is erased anyway.
+//   ERASE AAAA OUT-OF-RANGE  block beyond the card; nothing erased.
+//   BADPACKET HEX            malformed packet; HEX = its first (up to) 16 bytes
+//                            in upper-case hex. An empty message gives the bare
+//                            word "BADPACKET" with no trailing space.
+//   <packet line> REFUSED    a packet refused by --fail-packet: the command's
+//                            name and address (or BADPACKET HEX) and REFUSED;
+//                            nothing was executed.
+// AAAA is the packet's address as four upper-case hex digits. A read request
+// while there is no current READ command fails and is not traced.
+//
+// Faults (1-based counts over the server's life, across connections)
+// -------------------------------------------------------------------
+//   fail_packet   counts every message in packet position, malformed ones too;
+//                 the refused message is answered 'E' and nothing executes.
+//   fail_read     counts every read request, including those that fail for
+//                 want of a READ command.
+//   fail_write    counts data messages (the message after an accepted WRITE).
+//   unplug_after  counts like fail_packet; once the Nth packet has been
+//                 executed and answered (whatever the answer), the connection
+//                 is dropped and run() returns kUnplugged.
+//
+// A second host is turned away whenever the server waits for its current
+// host; while the current host streams a long message without pause, the
+// newcomer waits in the listen queue until the server next waits.
+
+#include "server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <utility>
+#include <vector>
+
+namespace pixavon::emu {
+namespace {
+
+constexpr uint8_t kPacketMark = 0x85;
+constexpr uint8_t kRead = 0x71;
+constexpr uint8_t kWrite = 0x72;
+constexpr uint8_t kErase = 0x73;
+constexpr size_t kPacketSize = 16;
+constexpr uint32_t kShortPieceMax = 97;
+constexpr size_t kPieceMax = 64 * 1024;
+constexpr size_t kInputBuffer = 64 * 1024;
+
+// Thrown inside a connection; both unwind to Server::run().
+struct StopRequested {};
+struct LinkClosed {};
+
+std::string sys_error(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::string hex4(uint16_t value) {
+  std::array<char, 8> text{};
+  std::snprintf(text.data(), text.size(), "%04X", static_cast<unsigned>(value));
+  return text.data();
+}
+
+std::string hex_bytes(const uint8_t* data, size_t length) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (size_t i = 0; i < length; ++i) {
+    out += kDigits[data[i] >> 4];
+    out += kDigits[data[i] & 0x0F];
+  }
+  return out;
+}
+
+uint32_t load_le32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+void store_le32(uint8_t* p, uint32_t value) {
+  p[0] = static_cast<uint8_t>(value);
+  p[1] = static_cast<uint8_t>(value >> 8);
+  p[2] = static_cast<uint8_t>(value >> 16);
+  p[3] = static_cast<uint8_t>(value >> 24);
+}
+
+sockaddr_un unix_address(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.empty() || path.size() >= sizeof(address.sun_path)) {
+    throw SetupError("socket path '" + path + "' is empty or longer than " +
+                     std::to_string(sizeof(address.sun_path) - 1) + " bytes");
+  }
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return address;
+}
+
+void close_fd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+}  // namespace
+
+std::string default_device_dir() {
+  const char* dir = std::getenv("PIXAVON_DEVICE_DIR");
+  if (dir != nullptr && dir[0] != '\0') return dir;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] != '\0') return std::string(runtime) + "/pixavon";
+  return "/tmp/pixavon-" + std::to_string(::getuid());
+}
+
+void ensure_device_dir(const std::string& dir) {
+  if (::mkdir(dir.c_str(), 0700) == 0) {
+    // mkdir's mode is filtered by the umask; make it exactly 0700.
+    if (::chmod(dir.c_str(), 0700) != 0) throw SetupError(sys_error("cannot set mode of " + dir));
+    return;
+  }
+  if (errno != EEXIST) throw SetupError(sys_error("cannot create device directory " + dir));
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    throw SetupError(dir + " exists and is not a directory");
+  }
+}
+
+// ---------------------------------------------------------------------------
+// One host connection.
+
+class Server::Connection {
+ public:
+  Connection(Server& server, int fd) : server_(server), card_(server.card_), fd_(fd), input_(kInputBuffer) {}
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  ~Connection() { ::close(fd_); }
+
+  // Serves the host until it leaves. Returns true if an unplug fault fired.
+  // StopRequested passes through, after the pending command is traced.
+  bool serve() {
+    try {
+      if (read_u8() != 'H') {
+        protocol_error("expected hello");
+        return false;
+      }
+      send_byte('K');
+      while (!unplug_) {
+        const uint8_t frame = read_u8();
+        if (frame == 'W') {
+          on_write(read_u32());
+        } else if (frame == 'R') {
+          on_read(read_u32());
+        } else {
+          protocol_error("unexpected frame byte 0x" + hex_bytes(&frame, 1));
+          break;
+        }
+      }
+    } catch (const LinkClosed&) {
+    } catch (...) {
+      end_command();
+      throw;
+    }
+    end_command();
+    return unplug_;
+  }
+
+ private:
+  enum class Command { kNone, kRead, kWriteData };
+
+  // --- socket input/output ---------------------------------------------------
+
+  // Waits until the host socket is ready for `events`, turning away any other
+  // connection that arrives meanwhile. Throws StopRequested.
+  void wait_for(short events) {
+    for (;;) {
+      std::array<pollfd, 3> fds{{{fd_, events, 0}, {server_.listen_fd_, POLLIN, 0}, {server_.stop_fd_, POLLIN, 0}}};
+      if (::poll(fds.data(), fds.size(), -1) < 0) {
+        if (errno == EINTR) continue;
+        throw LinkClosed{};
+      }
+      if (fds[2].revents != 0) throw StopRequested{};
+      // The host first: if it has just left, the newcomer is its successor,
+      // not an intruder, and run() will accept it.
+      if (fds[0].revents != 0) return;
+      if (fds[1].revents != 0) {
+        const int busy = ::accept4(server_.listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (busy >= 0) ::close(busy);
+      }
+    }
+  }
+
+  void fill() {
+    input_pos_ = 0;
+    input_len_ = 0;
+    for (;;) {
+      const ssize_t got = ::recv(fd_, input_.data(), input_.size(), MSG_DONTWAIT);
+      if (got > 0) {
+        input_len_ = static_cast<size_t>(got);
+        return;
+      }
+      if (got == 0) throw LinkClosed{};
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        wait_for(POLLIN);
+      } else if (errno != EINTR) {
+        throw LinkClosed{};
+      }
+    }
+  }
+
+  // Up to `limit` (>= 1) buffered input bytes, waiting for at least one.
+  std::span<const uint8_t> take(uint64_t limit) {
+    if (input_pos_ == input_len_) fill();
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(limit, input_len_ - input_pos_));
+    std::span<const uint8_t> out(input_.data() + input_pos_, n);
+    input_pos_ += n;
+    return out;
+  }
+
+  void read_exact(uint8_t* out, size_t length) {
+    while (length > 0) {
+      const std::span<const uint8_t> got = take(length);
+      std::memcpy(out, got.data(), got.size());
+      out += got.size();
+      length -= got.size();
+    }
+  }
+
+  void skip(uint64_t length) {
+    while (length > 0) length -= take(length).size();
+  }
+
+  uint8_t read_u8() { return take(1)[0]; }
+
+  uint32_t read_u32() {
+    std::array<uint8_t, 4> raw{};
+    read_exact(raw.data(), raw.size());
+    return load_le32(raw.data());
+  }
+
+  void send_all(const uint8_t* data, size_t length) {
+    while (length > 0) {
+      const ssize_t sent = ::send(fd_, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (sent > 0) {
+        data += sent;
+        length -= static_cast<size_t>(sent);
+      } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        wait_for(POLLOUT);
+      } else if (sent < 0 && errno == EINTR) {
+        continue;
+      } else {
+        throw LinkClosed{};
+      }
+    }
+  }
+
+  void send_byte(uint8_t byte) { send_all(&byte, 1); }
+
+  void protocol_error(const std::string& why) {
+    std::cerr << "pixavon-emu: protocol error: " << why << "; closing the connection\n";
+  }
+
+  // --- commands --------------------------------------------------------------
+
+  // Traces the current command if its data phase is still open, and forgets it.
+  void end_command() {
+    const Command command = std::exchange(command_, Command::kNone);
+    if (command == Command::kRead) {
+      server_.trace("READ " + hex4(address_) + " " + std::to_string(delivered_) + (read_failed_ ? " FAILED" : ""));
+    } else if (command == Command::kWriteData) {
+      server_.trace("WRITE " + hex4(address_) + " 0 NODATA");
+    }
+  }
+
+  void on_write(uint32_t length) {
+    if (command_ == Command::kWriteData) {
+      on_write_data(length);
+    } else {
+      on_packet(length);
+    }
+  }
+
+  void on_packet(uint32_t length) {
+    end_command();
+    const uint64_t number = ++server_.packets_;
+    std::array<uint8_t, kPacketSize> packet{};
+    const size_t kept = std::min<size_t>(length, kPacketSize);
+    read_exact(packet.data(), kept);
+    skip(length - kept);
+
+    const uint8_t code = packet[1];
+    const bool well_formed =
+        length == kPacketSize && packet[0] == kPacketMark && packet[2] == 0 &&
+        (code == kRead || code == kWrite || code == kErase) &&
+        std::all_of(packet.begin() + 5, packet.end(), [](uint8_t b) { return b == 0; });
+    const uint16_t address = static_cast<uint16_t>(packet[3] | packet[4] << 8);
+    std::string line;
+    if (well_formed) {
+      line = (code == kRead ? "READ " : code == kWrite ? "WRITE " : "ERASE ") + hex4(address);
+    } else {
+      line = "BADPACKET";
+      if (kept > 0) line += " " + hex_bytes(packet.data(), kept);
+    }
+
+    bool accepted = false;
+    if (server_.options_.faults.fail_packet.count(number) != 0) {
+      server_.trace(line + " REFUSED");
+    } else if (!well_formed) {
+      server_.trace(line);
+    } else if (code == kRead) {
+      command_ = Command::kRead;
+      address_ = address;
+      read_offset_ = (uint64_t{address} * kReadUnit) % card_.size();
+      delivered_ = 0;
+      read_failed_ = false;
+      accepted = true;
+    } else if (code == kWrite) {
+      command_ = Command::kWriteData;
+      address_ = address;
+      accepted = true;
+    } else if (uint64_t{address} * kBlockSize >= card_.size()) {
+      server_.trace(line + " OUT-OF-RANGE");
+    } else {
+      const bool misaligned = address % card_.erase_unit_blocks() != 0;
+      card_.erase_unit_of(address);
+      server_.trace(line + (misaligned ? " MISALIGNED" : ""));
+      accepted = true;
+    }
+    send_byte(accepted ? 'K' : 'E');
+    if (server_.options_.faults.unplug_after.count(number) != 0) unplug_ = true;
+  }
+
+  void on_write_data(uint32_t length) {
+    command_ = Command::kNone;
+    const uint64_t number = ++server_.write_messages_;
+    const std::string line = "WRITE " + hex4(address_) + " ";
+    const uint64_t start = uint64_t{address_} * kBlockSize;
+    if (server_.options_.faults.fail_write.count(number) != 0) {
+      skip(length);
+      server_.trace(line + std::to_string(length) + " FAILED");
+      send_byte('E');
+      return;
+    }
+    if (start + length > card_.size()) {
+      skip(length);
+      server_.trace(line + std::to_string(length) + " OUT-OF-RANGE");
+      send_byte('E');
+      return;
+    }
+    uint64_t stored = 0;
+    bool unerased = false;
+    try {
+      while (stored < length) {
+        const uint64_t first_fresh_block = stored == 0 ? address_ : (start + stored - 1) / kBlockSize + 1;
+        const std::span<const uint8_t> chunk = take(length - stored);
+        unerased |= card_.program(start + stored, chunk, static_cast<uint32_t>(first_fresh_block));
+        stored += chunk.size();
+      }
+    } catch (...) {
+      server_.trace(line + std::to_string(stored) + " INCOMPLETE" + (unerased ? " UNERASED" : ""));
+      throw;
+    }
+    server_.trace(line + std::to_string(length) + (unerased ? " UNERASED" : ""));
+    send_byte('K');
+  }
+
+  void on_read(uint32_t count) {
+    if (count == 0) {
+      protocol_error("read of 0 bytes");
+      throw LinkClosed{};
+    }
+    const uint64_t number = ++server_.read_requests_;
+    if (command_ != Command::kRead) {
+      send_byte('E');
+      return;
+    }
+    const FaultPlan& faults = server_.options_.faults;
+    if (faults.fail_read.count(number) != 0) {
+      read_failed_ = true;
+      // With short reads a failed read first hands over part of the data, so
+      // the host meets an 'E' after pieces; the read position stays put.
+      if (faults.short_reads) send_pieces(read_offset_, count / 2);
+      send_byte('E');
+      return;
+    }
+    read_offset_ = send_pieces(read_offset_, count);
+    delivered_ += count;
+  }
+
+  // Sends `count` card bytes from `offset` as data pieces, wrapping at the end
+  // of the card. Returns the offset after them.
+  uint64_t send_pieces(uint64_t offset, uint64_t count) {
+    std::vector<uint8_t>& piece = output_;
+    std::uniform_int_distribution<uint32_t> short_size(1, kShortPieceMax);
+    while (count > 0) {
+      uint64_t n = server_.options_.faults.short_reads ? short_size(server_.rng_) : kPieceMax;
+      n = std::min({n, count, card_.size() - offset});
+      piece[0] = 'D';
+      store_le32(&piece[1], static_cast<uint32_t>(n));
+      std::memcpy(&piece[5], card_.bytes_from(offset).data(), static_cast<size_t>(n));
+      send_all(piece.data(), static_cast<size_t>(5 + n));
+      offset = (offset + n) % card_.size();
+      count -= n;
+    }
+    return offset;
+  }
+
+  Server& server_;
+  Card& card_;
+  int fd_;
+  std::vector<uint8_t> input_;
+  std::vector<uint8_t> output_ = std::vector<uint8_t>(5 + kPieceMax);
+  size_t input_pos_ = 0;
+  size_t input_len_ = 0;
+
+  Command command_ = Command::kNone;
+  uint16_t address_ = 0;
+  uint64_t read_offset_ = 0;
+  uint64_t delivered_ = 0;
+  bool read_failed_ = false;
+  bool unplug_ = false;
+};
+
+// ---------------------------------------------------------------------------
+
+Server::Server(Card& card, ServerOptions options)
+    : card_(card), options_(std::move(options)), rng_(std::random_device{}()) {
+  try {
+    const sockaddr_un address = unix_address(options_.socket_path);
+    const std::string& path = options_.socket_path;
+
+    stop_fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (stop_fd_ < 0) throw SetupError(sys_error("eventfd"));
+
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+      if (!S_ISSOCK(st.st_mode)) throw SetupError(path + " exists and is not a socket; not replacing it");
+      int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+      if (probe < 0) throw SetupError(sys_error("socket"));
+      const int rc = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+      const int error = errno;
+      ::close(probe);
+      if (rc == 0 || error == EAGAIN || error == EINPROGRESS) {
+        throw SetupError("another emulator is already serving " + path);
+      }
+      if (error != ECONNREFUSED) {
+        errno = error;
+        throw SetupError(sys_error("cannot probe existing entry " + path));
+      }
+      if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw SetupError(sys_error("cannot remove stale " + path));
+    }
+
+    listen_fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listen_fd_ < 0) throw SetupError(sys_error("socket"));
+    if (::bind(listen_fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+      throw SetupError(sys_error("cannot bind " + path));
+    }
+    if (::lstat(path.c_str(), &st) != 0) throw SetupError(sys_error("cannot find bound " + path));
+    entry_present_ = true;
+    entry_dev_ = static_cast<uint64_t>(st.st_dev);
+    entry_ino_ = static_cast<uint64_t>(st.st_ino);
+    // Nobody can connect before listen(), so fixing the mode here leaves no window.
+    if (::chmod(path.c_str(), 0600) != 0) throw SetupError(sys_error("cannot set mode of " + path));
+    if (::listen(listen_fd_, 8) != 0) throw SetupError(sys_error("cannot listen on " + path));
+
+    if (!options_.trace_path.empty()) {
+      trace_ = std::fopen(options_.trace_path.c_str(), "ae");
+      if (trace_ == nullptr) throw SetupError(sys_error("cannot open trace file " + options_.trace_path));
+    }
+  } catch (...) {
+    shut_down();
+    close_fd(stop_fd_);
+    throw;
+  }
+}
+
+Server::~Server() {
+  shut_down();
+  close_fd(stop_fd_);
+  if (trace_ != nullptr) std::fclose(trace_);
+}
+
+void Server::request_stop() const noexcept {
+  const uint64_t one = 1;
+  // Only fails if the counter would overflow, in which case a stop is pending anyway.
+  [[maybe_unused]] const ssize_t written = ::write(stop_fd_, &one, sizeof one);
+}
+
+void Server::trace(const std::string& line) {
+  if (trace_ == nullptr) return;
+  std::fputs(line.c_str(), trace_);
+  std::fputc('\n', trace_);
+  std::fflush(trace_);
+}
+
+void Server::shut_down() {
+  close_fd(listen_fd_);
+  if (entry_present_) {
+    entry_present_ = false;
+    struct stat st {};
+    const std::string& path = options_.socket_path;
+    if (::lstat(path.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_dev) == entry_dev_ &&
+        static_cast<uint64_t>(st.st_ino) == entry_ino_) {
+      ::unlink(path.c_str());
+    }
+  }
+  card_.sync();
+  if (trace_ != nullptr) std::fflush(trace_);
+}
+
+Server::Outcome Server::run() {
+  Outcome outcome = Outcome::kStopped;
+  try {
+    for (;;) {
+      std::array<pollfd, 2> fds{{{listen_fd_, POLLIN, 0}, {stop_fd_, POLLIN, 0}}};
+      if (::poll(fds.data(), fds.size(), -1) < 0) {
+        if (errno == EINTR) continue;
+        break;
+      }
+      if (fds[1].revents != 0) break;
+      if (fds[0].revents == 0) continue;
+      const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd < 0) continue;  // the peer gave up already, or a transient error
+      Connection connection(*this, fd);
+      if (connection.serve()) {
+        outcome = Outcome::kUnplugged;
+        break;
+      }
+    }
+  } catch (const StopRequested&) {
+  }
+  shut_down();
+  return outcome;
+}
+
+}  // namespace pixavon::emu

@@ -1,0 +1,184 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "integration/library_fixture.h"
+
+namespace pixavon::test {
+namespace {
+
+using DeviceIntegration = LibraryTest;
+
+TEST_F(DeviceIntegration, OpenCloseAndIsConnect) {
+    StartCamera(8);
+    EXPECT_EQ(lib->IsConnect(), 0);
+    EXPECT_EQ(lib->CloseDevice(), 0);
+    EXPECT_EQ(lib->OpenDevice(nullptr), 1);
+    EXPECT_EQ(lib->IsConnect(), 1);
+    EXPECT_EQ(lib->OpenDevice(&host.window), 1);  // closes the first connection, opens again
+    EXPECT_NE(lib->CloseDevice(), 0);
+    EXPECT_EQ(lib->CloseDevice(), 0);
+    EXPECT_EQ(lib->IsConnect(), 0);
+}
+
+TEST_F(DeviceIntegration, NoCameraFailsQuietly) {
+    StartCamera(8);
+    const std::string empty = TempPath("empty");
+    ASSERT_EQ(mkdir(empty.c_str(), 0700), 0);
+    setenv("PIXAVON_DEVICE_DIR", empty.c_str(), 1);
+    EXPECT_EQ(lib->OpenDevice(&host.window), 0);
+    setenv("PIXAVON_DEVICE_DIR", TempPath("missing").c_str(), 1);
+    EXPECT_EQ(lib->OpenDevice(&host.window), 0);
+    EXPECT_EQ(lib->IsConnect(), 0);
+    EXPECT_TRUE(host.boxes.empty());
+    uint8_t buffer[512];
+    EXPECT_EQ(lib->ReadGBA(0, buffer, 512), 0);
+}
+
+TEST_F(DeviceIntegration, ADirectoryOthersCanWriteToIsNotTrusted) {
+    StartCamera(8);
+    ASSERT_EQ(chmod(emulator->device_dir().c_str(), 0777), 0);
+    EXPECT_EQ(lib->OpenDevice(nullptr), 0);
+    ASSERT_EQ(chmod(emulator->device_dir().c_str(), 0700), 0);
+    if (geteuid() == 0) {  // only root can hand the directory to somebody else
+        ASSERT_EQ(chown(emulator->device_dir().c_str(), 65534, 65534), 0);
+        EXPECT_EQ(lib->OpenDevice(nullptr), 0);
+        ASSERT_EQ(chown(emulator->device_dir().c_str(), 0, 0), 0);
+    }
+    EXPECT_EQ(lib->OpenDevice(nullptr), 1);
+}
+
+TEST_F(DeviceIntegration, RawReadsMatchTheCardIncludingTheWrapOfTheCatalogAddress) {
+    for (int size : {8, 16}) {
+        auto card = BlankCard(size, {0, 1});
+        for (size_t i = 0; i < 65536; ++i) card[i] = static_cast<uint8_t>(i * 13 + (i >> 8));
+        StartCamera(size, {}, &card);
+        ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+        std::vector<uint8_t> buffer(32768);
+        ASSERT_EQ(lib->ReadGBA(0x0010, buffer.data(), 32768), 1);
+        EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), card.begin() + 0x1000));
+        ASSERT_EQ(lib->ReadGBA(0xFFE0, buffer.data(), 8192), 1);
+        EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + 8192, card.end() - 8192));
+        StopCamera();
+        EXPECT_EQ(Trace(), (std::vector<std::string>{"READ 0010 32768", "READ FFE0 8192"}));
+    }
+}
+
+TEST_F(DeviceIntegration, ALengthOf1000ReadsOneBlockAndLeavesTheRest) {
+    StartCamera(8);
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    std::vector<uint8_t> buffer(1000, 0xA5);
+    ASSERT_EQ(lib->ReadGBA(0xFFE0, buffer.data(), 1000), 1);
+    EXPECT_EQ(std::memcmp(buffer.data(), "KOV PHOTO CAM IMAGE", 19), 0);
+    EXPECT_TRUE(std::all_of(buffer.begin() + 512, buffer.end(), [](uint8_t b) { return b == 0xA5; }));
+    ASSERT_EQ(lib->ReadGBA(0, buffer.data(), 0), 1);
+    EXPECT_EQ(lib->ReadGBA(0, nullptr, 512), 0);
+    StopCamera();
+    EXPECT_EQ(Trace(), (std::vector<std::string>{"READ FFE0 512", "READ 0000 0"}));
+}
+
+TEST_F(DeviceIntegration, RawWritesProgramTheCardLikeFlash) {
+    StartCamera(8);
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    std::vector<uint8_t> first(512, 0xF0), second(512, 0x3C);
+    EXPECT_NE(lib->WriteGBA(7, first.data(), 512), 0);
+    EXPECT_NE(lib->WriteGBA(7, second.data(), 512), 0);  // not erased in between: bits only clear
+    EXPECT_EQ(lib->WriteGBA(0x4000, first.data(), 512), 0);  // past the end of an 8 MiB card
+    StopCamera();
+    const auto card = emulator->card_bytes();
+    EXPECT_TRUE(std::all_of(card.begin() + 7 * 512, card.begin() + 8 * 512, [](uint8_t b) { return b == 0x30; }));
+    const auto trace = Trace();
+    ASSERT_EQ(trace.size(), 3u);
+    EXPECT_EQ(trace[0], "WRITE 0007 512");
+    EXPECT_EQ(trace[1], "WRITE 0007 512 UNERASED");
+    EXPECT_TRUE(AnyLineContains({trace[2]}, "OUT-OF-RANGE"));
+}
+
+TEST_F(DeviceIntegration, ShortReadsAreReassembled) {
+    auto card = BlankCard(16, {});
+    for (size_t i = 0; i < 32768; ++i) card[i] = static_cast<uint8_t>(i % 251);
+    StartCamera(16, {"--short-reads"}, &card);
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    std::vector<uint8_t> buffer(32768);
+    ASSERT_EQ(lib->ReadGBA(0, buffer.data(), 32768), 1);
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), card.begin()));
+}
+
+TEST_F(DeviceIntegration, UnpluggingMidTransferFailsTheCommandButNotIsConnect) {
+    StartCamera(8, {"--unplug-after", "2"});
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    std::vector<uint8_t> buffer(32768);
+    ASSERT_EQ(lib->ReadGBA(0, buffer.data(), 512), 1);
+    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 32768), 0);  // the camera vanished after this packet
+    EXPECT_EQ(lib->IsConnect(), 1);
+    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 512), 0);
+    EXPECT_EQ(emulator->wait_exit(10000), 0);
+    EXPECT_EQ(lib->OpenDevice(nullptr), 0);  // its entry is gone
+    EXPECT_EQ(lib->IsConnect(), 0);
+}
+
+TEST_F(DeviceIntegration, RefusedPacketsAndFailedTransfersReturnZero) {
+    StartCamera(8, {"--fail-packet", "1", "--fail-read", "2", "--fail-write", "1"});
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    std::vector<uint8_t> buffer(1024);
+    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 0);   // packet refused
+    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 0);   // second block read fails
+    EXPECT_EQ(lib->WriteGBA(3, buffer.data(), 512), 0);   // data refused
+    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 1);   // and the link still works
+}
+
+TEST_F(DeviceIntegration, OnlyTheFirstCameraInNameOrderIsOpened) {
+    StartCamera(8);
+    EmulatorOptions second_options;
+    second_options.name = "a-camera";
+    EmulatorProcess second(second_options);
+    second.start();
+    // Put the second camera's socket into the first one's directory, named to sort first.
+    const std::string moved = emulator->device_dir() + "/a-camera";
+    ASSERT_EQ(rename(second.socket_path().c_str(), moved.c_str()), 0);
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    uint8_t buffer[512];
+    ASSERT_EQ(lib->ReadGBA(0, buffer, 512), 1);
+    lib->CloseDevice();
+    second.stop();
+    emulator->stop();
+    EXPECT_EQ(second.trace_lines(), (std::vector<std::string>{"READ 0000 512"}));
+    EXPECT_TRUE(emulator->trace_lines().empty());
+}
+
+TEST_F(DeviceIntegration, UnloadingTheLibraryClosesTheDevice) {
+    StartCamera(8);
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    LoadedLibrary other;
+    EXPECT_EQ(other.OpenDevice(nullptr), 0);  // the camera serves one host at a time
+    lib->Unload();
+    int opened = 0;
+    for (int attempt = 0; attempt < 100 && opened == 0; ++attempt) {
+        opened = other.OpenDevice(nullptr);
+        if (opened == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(opened, 1);
+    other.CloseDevice();
+    lib.reset();
+}
+
+TEST_F(DeviceIntegration, GetStringThroughTheExportedTable) {
+    StartCamera(8);
+    setenv("LANG", "ja_JP.UTF-8", 1);
+    unsetenv("LANGUAGE");
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    char buffer[255];
+    ASSERT_EQ(lib->GetString(12, buffer), 1);
+    EXPECT_STREQ(buffer, "終了");
+    setenv("LANG", "C", 1);
+    ASSERT_EQ(lib->GetString(1, buffer), 1);
+    EXPECT_STREQ(buffer, "Lumetta");
+    EXPECT_EQ(lib->GetString(15, buffer), 0);
+}
+
+}  // namespace
+}  // namespace pixavon::test

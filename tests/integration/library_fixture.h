@@ -1,0 +1,94 @@
+// Integration tests drive a private copy of the real libpixavon.so, loaded as
+// a desktop application would load it, against the real camera emulator. Each
+// test gets a fresh copy of the library, so its state starts as at load time.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pixavon.h"
+#include "support/emulator_process.h"
+
+namespace pixavon::test {
+
+class LoadedLibrary {
+public:
+    LoadedLibrary();
+    ~LoadedLibrary();
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+    // dlclose: runs the library's unload hook.
+    void Unload();
+
+    int (*OpenDevice)(PixavonWindowHandle) = nullptr;
+    int (*CloseDevice)() = nullptr;
+    int (*IsConnect)() = nullptr;
+    int (*ReadGBA)(uint16_t, void*, uint32_t) = nullptr;
+    int (*WriteGBA)(uint16_t, const void*, uint32_t) = nullptr;
+    int32_t (*GetPhotoCount)() = nullptr;
+    uint16_t (*GetCardMemory)() = nullptr;
+    int (*DeletePhoto)(int32_t) = nullptr;
+    int (*FormatGBA)() = nullptr;
+    int (*ReadPixavonToFile)(int32_t, const char*) = nullptr;
+    int (*WriteFileToGBA)(const char*) = nullptr;
+    int (*ReadAll)(const char*) = nullptr;
+    int (*WriteAll)(const char*) = nullptr;
+    int (*GetString)(uint32_t, char*) = nullptr;
+
+private:
+    std::string copy_path_;
+    void* handle_ = nullptr;
+};
+
+struct BoxSeen {
+    int owned;
+    std::string text;
+    std::string caption;
+    uint32_t style;
+};
+
+// The host window: counts progress messages and collects boxes.
+struct RecordingWindow {
+    RecordingWindow();
+    PixavonWindow window{};
+    int progress = 0;
+    std::vector<BoxSeen> boxes;
+};
+
+class LibraryTest : public ::testing::Test {
+protected:
+    void TearDown() override;
+    // Starts an emulator (a fresh card of `size_mib` unless `card` is given),
+    // points the library at its device directory and loads the library.
+    void StartCamera(int size_mib, std::vector<std::string> extra_args = {},
+                     const std::vector<uint8_t>* card = nullptr);
+    // Opens the camera with the recording window and loads the catalog.
+    int32_t OpenAndLoad();
+    // Stops the emulator, so that its card file and trace are complete.
+    void StopCamera();
+    std::vector<std::string> Trace() const { return emulator->trace_lines(); }
+    std::string TempPath(const std::string& name) const { return emulator->temp_dir() + "/" + name; }
+
+    std::unique_ptr<EmulatorProcess> emulator;
+    std::unique_ptr<LoadedLibrary> lib;
+    RecordingWindow host;
+};
+
+// A card of `size_mib` MiB: every byte 0xFF but a catalog naming `slots`.
+std::vector<uint8_t> BlankCard(int size_mib, const std::vector<uint8_t>& slots);
+std::vector<uint8_t> CatalogOf(const std::vector<uint8_t>& card);
+
+// A valid 322 x 242 bitmap; pixel (x, y), y = 0 at the top, gets a colour
+// derived from `seed`.
+std::vector<uint8_t> MakeBitmap(uint32_t seed, bool top_down = false);
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Trace lines that start with `prefix`.
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
+bool AnyLineContains(const std::vector<std::string>& lines, const std::string& word);
+
+}  // namespace pixavon::test
