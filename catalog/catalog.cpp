@@ -13,8 +13,11 @@ namespace {
 bool GeometryLoaded() { return State().geometry.erase_interval != 0; }
 
 // Reads the card's catalog and checks it. Shows message 13 for a catalog that
-// is not one.
+// is not one. Nothing is read before a load has told us the card's geometry.
 bool LoadForUpdate(CatalogBuffer& catalog) {
+    if (!GeometryLoaded()) {
+        return false;
+    }
     if (ReadGBA(kCatalogReadAddress, catalog.data(), kCatalogSize) == 0) {
         return false;
     }
@@ -94,9 +97,6 @@ int WriteBackCatalog(const CatalogBuffer& catalog) {
 }
 
 int DeletePhoto(std::int32_t position) {
-    if (!GeometryLoaded()) {
-        return 0;
-    }
     CatalogBuffer catalog{};
     if (!LoadForUpdate(catalog)) {
         return 0;
@@ -119,9 +119,6 @@ int DeletePhoto(std::int32_t position) {
 }
 
 int AppendCatalogEntry(std::uint8_t slot) {
-    if (!GeometryLoaded()) {
-        return 0;
-    }
     CatalogBuffer catalog{};
     if (!LoadForUpdate(catalog)) {
         return 0;
