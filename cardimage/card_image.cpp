@@ -84,15 +84,16 @@ int WriteAll(const char* path) {
         for (std::uint32_t b = 0; b < count; ++b) {
             const std::uint32_t block = first + b;
             NotifyProgress();
-            if (geometry.erase_interval != 0 && block % geometry.erase_interval == 0) {
-                SendErase(static_cast<std::uint16_t>(block));
-            }
-            if (!readable[b]) {
+            // A unit that could not be erased would take the image garbled.
+            const bool erased = geometry.erase_interval == 0 || block % geometry.erase_interval != 0 ||
+                                SendErase(static_cast<std::uint16_t>(block)) != 0;
+            if (erased && !readable[b]) {
                 // The block stays erased; the next one comes from its own place in the file.
                 image_read_failed = true;
                 continue;
             }
-            if (WriteGBA(static_cast<std::uint16_t>(block), batch.data() + b * kBlockSize, kBlockSize) == 0) {
+            if (!erased ||
+                WriteGBA(static_cast<std::uint16_t>(block), batch.data() + b * kBlockSize, kBlockSize) == 0) {
                 file.Close();
                 ReportError(kWriteCardError);
                 return 0;

@@ -32,20 +32,33 @@ std::uint8_t* Entry(CatalogBuffer& catalog, std::uint32_t index) {
     return catalog.data() + kEntriesOffset + kEntrySize * index;
 }
 
-// Writes the catalog's 16 blocks after its unit was erased. A failed block
-// shows message 14; the blocks not yet written stay erased.
-int WriteCatalogBlocks(const CatalogBuffer& catalog, bool announce) {
-    const std::uint16_t first = State().geometry.catalog_write_address;
-    for (std::uint32_t k = 0; k < kCatalogBlocks; ++k) {
-        if (announce) {
-            NotifyProgress();
+constexpr int kCatalogWritePasses = 3;
+
+// Writes the catalog's 16 blocks into its freshly erased unit. The catalog is
+// the one place where a single failed command would lose the whole list of
+// photos, so a failed pass erases the unit again and writes every block again
+// from the buffer, up to two more times, before message 14 is shown. Each
+// block is announced once, on the pass that first reaches it.
+int StoreCatalog(const CatalogBuffer& catalog, bool announce, bool unit_erased) {
+    const CardGeometry& geometry = State().geometry;
+    std::uint32_t announced = 0;
+    for (int pass = 0; pass < kCatalogWritePasses; ++pass) {
+        bool written = unit_erased || SendErase(geometry.catalog_erase_address) != 0;
+        unit_erased = false;
+        for (std::uint32_t k = 0; written && k < kCatalogBlocks; ++k) {
+            if (announce && k >= announced) {
+                NotifyProgress();
+                announced = k + 1;
+            }
+            written = WriteGBA(static_cast<std::uint16_t>(geometry.catalog_write_address + k),
+                               catalog.data() + kBlockSize * k, kBlockSize) != 0;
         }
-        if (WriteGBA(static_cast<std::uint16_t>(first + k), catalog.data() + kBlockSize * k, kBlockSize) == 0) {
-            ReportError(kWriteCardError);
-            return 0;
+        if (written) {
+            return 1;
         }
     }
-    return 1;
+    ReportError(kWriteCardError);
+    return 0;
 }
 
 }  // namespace
@@ -91,10 +104,7 @@ std::int32_t GetPhotoCount() {
 
 std::uint16_t GetCardMemory() { return State().geometry.capacity_code; }
 
-int WriteBackCatalog(const CatalogBuffer& catalog) {
-    SendErase(State().geometry.catalog_erase_address);
-    return WriteCatalogBlocks(catalog, true);
-}
+int WriteBackCatalog(const CatalogBuffer& catalog) { return StoreCatalog(catalog, true, false); }
 
 int DeletePhoto(std::int32_t position) {
     CatalogBuffer catalog{};
@@ -150,10 +160,11 @@ int FormatGBA() {
     catalog[kCapacityOffset] = static_cast<std::uint8_t>(State().geometry.capacity_code);
     std::fill(catalog.begin() + kEntriesOffset, catalog.begin() + kEntriesOffset + 32 * kEntrySize,
               std::uint8_t{0xFF});
+    // A refused first erase has changed nothing on the card: give up quietly.
     if (SendErase(State().geometry.catalog_erase_address) == 0) {
         return 0;
     }
-    return WriteCatalogBlocks(catalog, false);
+    return StoreCatalog(catalog, false, true);
 }
 
 }  // namespace pixavon

@@ -42,7 +42,8 @@ int FormatGBA();
 
 // Adds the slot just filled by an upload as the last position of the list.
 int AppendCatalogEntry(std::uint8_t slot);
-// Erases the catalog's unit and writes its 16 blocks, each announced.
+// Erases the catalog's unit and writes its 16 blocks, each announced; a
+// failed pass is tried again from the erase, twice at most.
 int WriteBackCatalog(const CatalogBuffer& catalog);
 
 }  // namespace pixavon

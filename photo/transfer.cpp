@@ -135,10 +135,9 @@ int WriteFileToGBA(const char* path) {
     for (std::uint32_t j = 0; j < kSlotBlocks; ++j) {
         NotifyProgress();
         const auto block = static_cast<std::uint16_t>(first_block + j);
-        if (j % state.geometry.erase_interval == 0) {
-            SendErase(block);
-        }
-        if (WriteGBA(block, card_image.data() + kBlockSize * j, kBlockSize) == 0) {
+        // A unit that could not be erased would take the new data garbled.
+        const bool erased = j % state.geometry.erase_interval != 0 || SendErase(block) != 0;
+        if (!erased || WriteGBA(block, card_image.data() + kBlockSize * j, kBlockSize) == 0) {
             ReportError(kWriteCardError);
             return 0;
         }

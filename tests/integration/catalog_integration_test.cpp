@@ -94,16 +94,32 @@ TEST_F(CatalogIntegration, RefusedDeletesLeaveTheCardAlone) {
     EXPECT_TRUE(LinesStartingWith(Trace(), "WRITE").empty());
 }
 
-TEST_F(CatalogIntegration, FailedCatalogWriteShowsMessage14) {
+TEST_F(CatalogIntegration, CatalogWriteFailingOnEveryPassShowsMessage14) {
     const auto card = BlankCard(8, {0, 1});
-    StartCamera(8, {"--fail-write", "4"}, &card);
+    StartCamera(8, {"--fail-write", "4,8,12"}, &card);  // block 3 on each of the three passes
     ASSERT_EQ(OpenAndLoad(), 2);
     EXPECT_EQ(lib->DeletePhoto(0), 0);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, "write card error,work incomplete");
     EXPECT_EQ(host.boxes[0].owned, 1);
     StopCamera();
-    EXPECT_TRUE(AnyLineContains(Trace(), "WRITE 3FF3 512 FAILED"));
+    EXPECT_EQ(LinesStartingWith(Trace(), "WRITE 3FF3 512 FAILED").size(), 3u);
+    EXPECT_EQ(LinesStartingWith(Trace(), "ERASE 3FF0").size(), 3u);
+}
+
+TEST_F(CatalogIntegration, ATransientCatalogWriteFailureLosesNothing) {
+    const auto card = BlankCard(16, {0, 1, 2});
+    StartCamera(16, {"--fail-write", "7"}, &card);
+    ASSERT_EQ(OpenAndLoad(), 3);
+    EXPECT_EQ(lib->DeletePhoto(1), 1);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(host.progress, 16);
+    ASSERT_EQ(lib->GetPhotoCount(), 2);
+    StopCamera();
+    const auto catalog = CatalogOf(emulator->card_bytes());
+    EXPECT_EQ(catalog[512 + 8], 0);
+    EXPECT_EQ(catalog[512 + 16 + 8], 2);
+    EXPECT_FALSE(AnyLineContains(Trace(), "UNERASED"));
 }
 
 TEST_F(CatalogIntegration, FormatLeavesALoadableEmptyCatalog) {

@@ -145,5 +145,17 @@ TEST_F(CardImageTest, RestoreFailures) {
     EXPECT_TRUE(fake.boxes.empty());
 }
 
+TEST_F(CardImageTest, ARefusedEraseStopsTheRestore) {
+    UseCard(8u << 20, 26);
+    ASSERT_EQ(GetPhotoCount(), 2);
+    const std::string path = temp.Path("card.img");
+    WriteWholeFile(path, std::vector<std::uint8_t>(8u << 20, 0x11));
+    fake.failing_writes = {fake.device_writes() + 1 + 2 * 16 + 1};  // the second unit's erase
+    EXPECT_EQ(WriteAll(path.c_str()), 0);
+    ASSERT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.boxes[0].text, "write card error,work incomplete");
+    EXPECT_EQ(fake.CommandsOfKind("WRITE").size(), 16u);
+}
+
 }  // namespace
 }  // namespace pixavon::test

@@ -158,15 +158,39 @@ TEST_F(CatalogTest, AppendAddsAZeroedEntryKeepingItsTail) {
     EXPECT_EQ(State().slot_table.slots[2], 0);
 }
 
-TEST_F(CatalogTest, FailedCatalogWriteShowsMessage14) {
+TEST_F(CatalogTest, OneFailedCatalogWriteIsRepairedByAnotherPass) {
+    // Every one of the write-back's 33 transfers (erase, 16 packets, 16 data) fails once.
+    for (int step = 1; step <= 33; ++step) {
+        UseCard(8u << 20, MakeCatalog(26, {1, 2, 3}));
+        OpenDevice(TestWindow());
+        ASSERT_EQ(LoadAndClear(), 3);
+        fake.failing_writes = {1 + 1 + step};  // the load's packet, delete's read packet, then the write-back
+        ASSERT_EQ(DeletePhoto(0), 1) << "step " << step;
+        EXPECT_TRUE(fake.boxes.empty());
+        EXPECT_EQ(fake.progress_messages, 16);
+        auto expected = MakeCatalog(26, {2, 3, 3});
+        expected[256] = 2;
+        expected[512 + 32] = 0xFF;
+        expected[512 + 32 + 8] = 0;
+        expected[512 + 12] = 0xA1;  // the entries moved up with their other bytes
+        expected[512 + 16 + 12] = 0xA2;
+        expected[512 + 32 + 12] = 0xA2;
+        EXPECT_EQ(CatalogOnCard(fake), expected) << "step " << step;
+        fake.failing_writes.clear();
+        fake.boxes.clear();
+    }
+}
+
+TEST_F(CatalogTest, APersistentWriteFailureShowsMessage14AfterThreePasses) {
     UseCard(8u << 20, MakeCatalog(26, {1, 2}));
     OpenDevice(TestWindow());
     ASSERT_EQ(LoadAndClear(), 2);
-    fake.failing_writes = {2 + 2 * 5};  // erase packet, 4 whole blocks, then block 5's packet
+    fake.fail_writes_from = 2 + 1 + 2 * 4 + 2;  // from block 4's data on, nothing is taken
     EXPECT_EQ(DeletePhoto(0), 0);
     ASSERT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.boxes[0].text, "write card error,work incomplete");
     EXPECT_EQ(fake.progress_messages, 5);
+    EXPECT_EQ(fake.CommandsOfKind("ERASE").size(), 1u);  // later erases were refused too
 }
 
 TEST_F(CatalogTest, FormatWritesAFreshCatalogForTheLoadedCard) {
@@ -215,6 +239,9 @@ TEST_F(CatalogTest, FormatFailures) {
     EXPECT_TRUE(fake.boxes.empty());
     EXPECT_EQ(CatalogOnCard(fake), MakeCatalog(26, {1}));
     fake.failing_writes = {9};  // read, erase, block 0 packet and data, block 1 packet, its data
+    EXPECT_EQ(FormatGBA(), 1);  // repaired by a second pass
+    EXPECT_EQ(CatalogOnCard(fake)[256], 0);
+    fake.fail_writes_from = fake.device_writes() + 4;  // from block 0's data on
     EXPECT_EQ(FormatGBA(), 0);
     ASSERT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.boxes[0].text, "write card error,work incomplete");

@@ -59,6 +59,7 @@ public:
     // 1-based numbers of the host-file reads that fail.
     std::vector<int> failing_file_reads;
     int file_reads() const { return file_reads_; }
+    int device_writes() const { return device_writes_; }
 
     // Platform
     DeviceHandle open_first_device() override;

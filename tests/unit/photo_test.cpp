@@ -298,5 +298,17 @@ TEST_F(PhotoTest, FailedBlockWriteShowsMessage14AndLeavesTheCatalog) {
     EXPECT_EQ(fake.progress_messages, 101);
 }
 
+TEST_F(PhotoTest, ARefusedEraseStopsTheUploadBeforeItWritesIntoTheUnit) {
+    UseCard(16u << 20, 52, {0});
+    const std::string path = temp.Path("in.bmp");
+    WriteWholeFile(path, MakeBitmap(Pattern));
+    fake.failing_writes = {1 + 1 + 2 * 32 + 1};  // the load, slot 1's first unit, the second erase
+    EXPECT_EQ(WriteFileToGBA(path.c_str()), 0);
+    ASSERT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.boxes[0].text, "write card error,work incomplete");
+    EXPECT_EQ(fake.CommandsOfKind("WRITE").size(), 32u);
+    EXPECT_EQ(CatalogOnCard(fake), MakeCatalog(52, {0}));
+}
+
 }  // namespace
 }  // namespace pixavon::test
