@@ -1,0 +1,466 @@
+// The fault sweep: every operation, on both card sizes, is run once for every
+// command it sends with that command failing (its packet refused, one of its
+// data reads failed, its data write failed), and once for every packet with
+// the camera unplugged right after it. Each run is checked against what the
+// library promises: the result, the box (which message, owned or not) or that
+// none was shown, the card byte for byte, and that the library works again on
+// a fresh connection.
+//
+// Backups and restores (tens of thousands of commands each) are sampled: 30
+// runs per fault kind. PIXAVON_SWEEP_BUDGET bounds the runs per fault kind of
+// every operation (the sanitizer build uses it); a bounded sweep keeps the
+// first and last commands and spreads the rest evenly.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "cardimage/card_image.h"
+#include "catalog/catalog.h"
+#include "device/device.h"
+#include "frame/library_state.h"
+#include "include/pixavon.h"
+#include "photo/transfer.h"
+#include "platform/platform.h"
+#include "server.h"
+
+namespace pixavon::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// The real platform without the 10 ms pause after read packets: the pause
+// only paces the camera, and the sweep sends millions of commands.
+class NoPausePlatform final : public Platform {
+public:
+    Platform& real = DefaultPlatform();
+    DeviceHandle open_first_device() override { return real.open_first_device(); }
+    bool close_device(DeviceHandle d) override { return real.close_device(d); }
+    bool write_device(DeviceHandle d, const std::uint8_t* p, std::uint32_t n) override { return real.write_device(d, p, n); }
+    bool read_device(DeviceHandle d, std::uint8_t* p, std::uint32_t n) override { return real.read_device(d, p, n); }
+    void sleep_ms(std::uint32_t) override {}
+    void send_message(HostWindow w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override { real.send_message(w, m, wp, lp); }
+    void message_box(HostWindow w, bool owned, const char* t, const char* c, std::uint32_t s) override { real.message_box(w, owned, t, c, s); }
+    int load_string(ModuleHandle m, std::uint32_t id, char* b, int n) override { return real.load_string(m, id, b, n); }
+    HostFile* open_file(const char* p, FileMode m) override { return real.open_file(p, m); }
+    bool read_file(HostFile* f, void* d, std::uint32_t n, std::uint32_t* r) override { return real.read_file(f, d, n, r); }
+    bool write_file(HostFile* f, const void* d, std::uint32_t n) override { return real.write_file(f, d, n); }
+    bool seek_file(HostFile* f, std::uint64_t o) override { return real.seek_file(f, o); }
+    bool file_size(HostFile* f, std::uint64_t* s) override { return real.file_size(f, s); }
+    bool close_file(HostFile* f) override { return real.close_file(f); }
+    bool remove_file(const char* p) override { return real.remove_file(p); }
+};
+
+struct Box {
+    int owned;
+    std::string text;
+};
+
+struct Host {
+    PixavonWindow window{this, &Host::OnMessage, &Host::OnBox};
+    int progress = 0;
+    std::vector<Box> boxes;
+    static intptr_t OnMessage(void* self, uint32_t, uintptr_t, intptr_t) {
+        ++static_cast<Host*>(self)->progress;
+        return 0;
+    }
+    static int OnBox(void* self, int owned, const char* text, const char*, uint32_t) {
+        static_cast<Host*>(self)->boxes.push_back({owned, text});
+        return 1;
+    }
+};
+
+struct Command {
+    std::string kind;  // READ, WRITE or ERASE
+    std::uint32_t address = 0;
+    std::uint32_t reads = 0;  // data reads of a READ
+};
+
+enum class FaultKind { Packet, Read, Write, Unplug };
+const char* Name(FaultKind kind) {
+    switch (kind) {
+        case FaultKind::Packet: return "packet";
+        case FaultKind::Read: return "read";
+        case FaultKind::Write: return "write";
+        case FaultKind::Unplug: return "unplug";
+    }
+    return "?";
+}
+
+struct Operation {
+    std::string name;
+    bool changes_card;
+    bool writes_back_catalog;  // ends with the catalog's erase and 16 writes
+    std::function<int(const std::string& dir)> run;
+};
+
+struct RunResult {
+    int result = 0;
+    Host host;
+    Bytes card;
+    std::vector<std::string> trace;
+};
+
+class Rig {
+public:
+    Rig() {
+        // Memory-backed when the machine has it: every run rewrites a whole card.
+        std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/pixavon-sweep-XXXXXX" : "/tmp/pixavon-sweep-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+        dir_ = pattern;
+        fs::create_directory(dir_ + "/dev");
+        fs::permissions(dir_ + "/dev", fs::perms::owner_all, fs::perm_options::replace);
+        setenv("PIXAVON_DEVICE_DIR", (dir_ + "/dev").c_str(), 1);
+        InstallPlatform(&platform_);
+    }
+    ~Rig() {
+        InstallPlatform(nullptr);
+        State() = LibraryState{};
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    const std::string& dir() const { return dir_; }
+
+    // Runs the host's load and then `op` on a camera whose card starts as
+    // `card`, with `faults` counted from the operation's own first command.
+    RunResult Run(const Bytes& card, const Operation& op, emu::FaultPlan faults, bool trace) {
+        WriteCard(card);
+        RunResult out;
+        {
+            auto camera = emu::Card::open(CardPath(), 0);
+            emu::ServerOptions options;
+            options.socket_path = dir_ + "/dev/camera";
+            options.trace_path = trace ? dir_ + "/trace.txt" : "";
+            options.faults = std::move(faults);
+            if (trace) fs::remove(dir_ + "/trace.txt");
+            emu::Server server(camera, options);
+            std::thread serving([&] { server.run(); });
+            State() = LibraryState{};
+            pixavon::OpenDevice(&out.host.window);
+            if (op.name != "load") GetPhotoCount();  // the host's load before the operation
+            out.host.progress = 0;
+            out.result = op.run(dir_);
+            CloseDevice();
+            server.request_stop();
+            serving.join();
+        }
+        out.card = ReadCard();
+        if (trace) {
+            std::ifstream in(dir_ + "/trace.txt");
+            for (std::string line; std::getline(in, line);) out.trace.push_back(line);
+        }
+        return out;
+    }
+
+    // A fresh connection to a healthy camera on the card as the last run left
+    // it: the library must open it and load what the catalog says.
+    void ExpectUsableAgain(const Bytes& card, bool catalog_may_be_lost, const std::string& label) {
+        auto camera = emu::Card::open(CardPath(), 0);
+        emu::ServerOptions options;
+        options.socket_path = dir_ + "/dev/camera";
+        emu::Server server(camera, options);
+        std::thread serving([&] { server.run(); });
+        Host host;
+        EXPECT_EQ(pixavon::OpenDevice(&host.window), 1) << label;
+        const std::int32_t count = GetPhotoCount();
+        const bool valid = std::equal(card.end() - 8192, card.end() - 8192 + 19, "KOV PHOTO CAM IMAGE");
+        if (valid) {
+            EXPECT_EQ(count, card[card.size() - 8192 + 256]) << label;
+            EXPECT_TRUE(host.boxes.empty()) << label;
+        } else {
+            EXPECT_TRUE(catalog_may_be_lost) << label << ": the catalog was lost";
+            EXPECT_EQ(count, 0) << label;
+        }
+        CloseDevice();
+        server.request_stop();
+        serving.join();
+    }
+
+private:
+    std::string CardPath() const { return dir_ + "/card.bin"; }
+    void WriteCard(const Bytes& card) const {
+        std::ofstream out(CardPath(), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(card.data()), static_cast<std::streamsize>(card.size()));
+    }
+    Bytes ReadCard() const {
+        std::ifstream in(CardPath(), std::ios::binary);
+        Bytes bytes(fs::file_size(CardPath()));
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return bytes;
+    }
+    std::string dir_;
+    NoPausePlatform platform_;
+};
+
+Bytes MakeCard(int size_mib, std::uint32_t seed, const std::vector<std::uint8_t>& slots) {
+    Bytes card(static_cast<std::size_t>(size_mib) << 20, 0xFF);
+    std::mt19937 random(seed);
+    for (std::uint8_t slot : slots) {
+        for (std::size_t i = slot * 0x4C000u; i < (slot + 1u) * 0x4C000u; ++i) card[i] = static_cast<std::uint8_t>(random());
+    }
+    Bytes catalog(8192, 0xFF);
+    std::fill(catalog.begin(), catalog.begin() + 512, 0);
+    std::copy_n("KOV PHOTO CAM IMAGE", 19, catalog.begin());
+    catalog[256] = static_cast<std::uint8_t>(slots.size());
+    catalog[258] = size_mib == 8 ? 26 : 52;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        std::fill_n(catalog.begin() + 512 + 16 * static_cast<std::ptrdiff_t>(i), 16, 0);
+        catalog[512 + 16 * i + 8] = slots[i];
+    }
+    std::copy(catalog.begin(), catalog.end(), card.end() - 8192);
+    return card;
+}
+
+Bytes MakeBitmap() {
+    Bytes file(234310, 0);
+    const std::uint8_t header[] = {'B', 'M', 0x46, 0x93, 0x03, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
+                                   0x42, 0x01, 0, 0, 0xF2, 0, 0, 0, 1, 0, 24, 0};
+    std::copy(std::begin(header), std::end(header), file.begin());
+    for (std::size_t i = 54; i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(i * 7);
+    return file;
+}
+
+// The operation's commands, as the trace of a run without faults lists them.
+std::vector<Command> ParseCommands(const std::vector<std::string>& trace) {
+    std::vector<Command> commands;
+    for (const std::string& line : trace) {
+        std::istringstream in(line);
+        Command command;
+        std::string address;
+        in >> command.kind >> address;
+        command.address = static_cast<std::uint32_t>(std::stoul(address, nullptr, 16));
+        if (command.kind == "READ") {
+            std::uint32_t bytes = 0;
+            in >> bytes;
+            command.reads = bytes / 512;
+        }
+        commands.push_back(command);
+    }
+    return commands;
+}
+
+// Which command fails first for a fault, and whether the failure persists.
+struct Failure {
+    std::size_t command;
+    bool persistent;
+};
+
+std::optional<Failure> FirstFailure(const std::vector<Command>& commands, FaultKind kind, std::uint64_t n) {
+    std::uint64_t reads = 0, writes = 0;
+    for (std::size_t c = 0; c < commands.size(); ++c) {
+        const Command& command = commands[c];
+        const std::uint64_t packet = c + 1;
+        switch (kind) {
+            case FaultKind::Packet:
+                if (packet == n) return Failure{c, false};
+                break;
+            case FaultKind::Read:
+                if (command.kind == "READ" && n > reads && n <= reads + command.reads) return Failure{c, false};
+                break;
+            case FaultKind::Write:
+                if (command.kind == "WRITE" && n == writes + 1) return Failure{c, false};
+                break;
+            case FaultKind::Unplug:
+                if (packet == n) {
+                    const bool has_data = command.kind == "WRITE" || (command.kind == "READ" && command.reads > 0);
+                    if (has_data) return Failure{c, true};
+                    if (c + 1 < commands.size()) return Failure{c + 1, true};
+                    return std::nullopt;
+                }
+                break;
+        }
+        if (command.kind == "READ") reads += command.reads;
+        if (command.kind == "WRITE") ++writes;
+    }
+    return std::nullopt;
+}
+
+std::uint64_t CountOf(const std::vector<Command>& commands, FaultKind kind) {
+    std::uint64_t total = 0;
+    for (const Command& command : commands) {
+        if (kind == FaultKind::Read) total += command.reads;
+        else if (kind == FaultKind::Write) total += command.kind == "WRITE";
+        else ++total;
+    }
+    return total;
+}
+
+std::vector<std::uint64_t> Sample(std::uint64_t count, std::uint64_t budget) {
+    std::vector<std::uint64_t> picks;
+    if (budget == 0 || count <= budget) {
+        for (std::uint64_t n = 1; n <= count; ++n) picks.push_back(n);
+        return picks;
+    }
+    // The first and last commands, where the edge cases live, and an even
+    // spread in between.
+    const std::uint64_t edge = std::min<std::uint64_t>(40, budget / 4);
+    std::set<std::uint64_t> chosen;
+    for (std::uint64_t n = 1; n <= edge; ++n) {
+        chosen.insert(n);
+        chosen.insert(count + 1 - n);
+    }
+    const std::uint64_t spread = budget - 2 * edge;
+    for (std::uint64_t i = 0; i < spread; ++i) chosen.insert(edge + 1 + i * (count - 2 * edge) / spread);
+    return {chosen.begin(), chosen.end()};
+}
+
+std::uint64_t BudgetFor(const std::string& op) {
+    // Backups and restores send tens of thousands of commands each; they are
+    // sampled. Every other operation is swept whole.
+    const std::uint64_t sampled = op == "backup" || op == "restore" ? 30 : 0;
+    if (const char* value = std::getenv("PIXAVON_SWEEP_BUDGET")) {
+        const std::uint64_t budget = std::strtoull(value, nullptr, 10);
+        return sampled == 0 ? budget : std::min(sampled, budget == 0 ? sampled : budget);
+    }
+    return sampled;
+}
+
+bool SameRange(const Bytes& a, const Bytes& b, std::size_t from, std::size_t to) {
+    return std::equal(a.begin() + static_cast<std::ptrdiff_t>(from), a.begin() + static_cast<std::ptrdiff_t>(to),
+                      b.begin() + static_cast<std::ptrdiff_t>(from));
+}
+
+std::map<std::string, std::uint64_t>& CaseCounts() {
+    static std::map<std::string, std::uint64_t> counts;
+    return counts;
+}
+
+class FaultSweep : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
+
+TEST_P(FaultSweep, EveryFailureIsHandled) {
+    const auto& [op_name, size_mib] = GetParam();
+    Rig rig;
+    const std::uint32_t unit_blocks = size_mib == 8 ? 16 : 32;
+    const std::size_t card_bytes = static_cast<std::size_t>(size_mib) << 20;
+    const std::size_t catalog_unit = card_bytes - unit_blocks * 512;
+    const Bytes initial = MakeCard(size_mib, 1, {0, 2, 1});
+    const std::string bitmap = rig.dir() + "/photo.bmp";
+    const std::string image = rig.dir() + "/image.bin";
+    {
+        std::ofstream(bitmap, std::ios::binary).write(reinterpret_cast<const char*>(MakeBitmap().data()), 234310);
+        const Bytes other = MakeCard(size_mib, 2, {4, 3});
+        std::ofstream(image, std::ios::binary).write(reinterpret_cast<const char*>(other.data()),
+                                                     static_cast<std::streamsize>(other.size()));
+    }
+    const std::map<std::string, Operation> operations = {
+        {"load", {"load", false, false, [](const std::string&) { return GetPhotoCount() == 3 ? 1 : 0; }}},
+        {"delete", {"delete", true, true, [](const std::string&) { return DeletePhoto(1); }}},
+        {"upload", {"upload", true, true, [&](const std::string&) { return WriteFileToGBA(bitmap.c_str()); }}},
+        {"format", {"format", true, true, [](const std::string&) { return FormatGBA(); }}},
+        {"download", {"download", false, false, [](const std::string& dir) { return ReadPixavonToFile(1, (dir + "/out.bmp").c_str()); }}},
+        {"backup", {"backup", false, false, [](const std::string& dir) { return ReadAll((dir + "/backup.bin").c_str()); }}},
+        {"restore", {"restore", true, false, [&](const std::string&) { return WriteAll(image.c_str()); }}},
+    };
+    const Operation& op = operations.at(op_name);
+
+    // The run without faults gives the command list and the card afterwards.
+    const RunResult clean = rig.Run(initial, op, {}, true);
+    ASSERT_EQ(clean.result, 1);
+    ASSERT_TRUE(clean.host.boxes.empty());
+    const std::size_t prep = op.name == "load" ? 0 : 1;  // the host's load before the operation
+    std::vector<Command> commands = ParseCommands(clean.trace);
+    commands.erase(commands.begin(), commands.begin() + static_cast<std::ptrdiff_t>(prep));
+    const std::size_t write_back_start = op.writes_back_catalog ? commands.size() - 17 : commands.size();
+
+    std::uint64_t cases = 0;
+    for (FaultKind kind : {FaultKind::Packet, FaultKind::Read, FaultKind::Write, FaultKind::Unplug}) {
+        for (std::uint64_t n : Sample(CountOf(commands, kind), BudgetFor(op.name))) {
+            const std::optional<Failure> failure = FirstFailure(commands, kind, n);
+            if (!failure) continue;
+            emu::FaultPlan plan;
+            const std::uint64_t prep_packets = prep, prep_reads = prep * 16;
+            switch (kind) {
+                case FaultKind::Packet: plan.fail_packet = {prep_packets + n}; break;
+                case FaultKind::Read: plan.fail_read = {prep_reads + n}; break;
+                case FaultKind::Write: plan.fail_write = {n}; break;
+                case FaultKind::Unplug: plan.unplug_after = {prep_packets + n}; break;
+            }
+            const std::string label = op.name + " " + std::to_string(size_mib) + " MiB, " + Name(kind) + " " +
+                                      std::to_string(n);
+            const RunResult run = rig.Run(initial, op, plan, false);
+            ++cases;
+            const Command& failed = commands[failure->command];
+            const bool in_write_back = failure->command >= write_back_start;
+            const bool format_first_erase = op.name == "format" && failure->command == write_back_start;
+            const bool repaired = in_write_back && !failure->persistent && !format_first_erase;
+
+            // Result and box.
+            if (repaired) {
+                EXPECT_EQ(run.result, 1) << label;
+                EXPECT_TRUE(run.host.boxes.empty()) << label;
+            } else {
+                EXPECT_EQ(run.result, 0) << label;
+                const bool card_write = failed.kind != "READ" && !format_first_erase;
+                if (card_write) {
+                    ASSERT_EQ(run.host.boxes.size(), 1u) << label;
+                    EXPECT_EQ(run.host.boxes[0].owned, 1) << label;
+                    EXPECT_EQ(run.host.boxes[0].text, "write card error,work incomplete") << label;
+                } else {
+                    EXPECT_TRUE(run.host.boxes.empty()) << label;
+                }
+            }
+
+            // The card.
+            ASSERT_EQ(run.card.size(), card_bytes) << label;
+            bool catalog_may_be_lost = false;
+            if (!op.changes_card || (!repaired && failure->command < write_back_start && op.name != "upload" &&
+                                     op.name != "restore") ||
+                format_first_erase) {
+                EXPECT_TRUE(run.card == initial) << label << ": the card changed";
+            } else if (repaired || run.result == 1) {
+                EXPECT_TRUE(run.card == clean.card) << label << ": not the card of a clean run";
+            } else if (op.name == "upload") {
+                // The free slot may hold part of the photo; nothing else changed
+                // unless the failure persisted into the catalog's write-back.
+                const std::size_t slot_start = 3 * 0x4C000u, slot_end = 4 * 0x4C000u;
+                EXPECT_TRUE(SameRange(run.card, initial, 0, slot_start)) << label;
+                EXPECT_TRUE(SameRange(run.card, initial, slot_end, in_write_back ? catalog_unit : card_bytes)) << label;
+                catalog_may_be_lost = in_write_back;
+            } else if (op.name == "restore") {
+                const std::size_t unit = failed.address / unit_blocks * unit_blocks * 512u;
+                EXPECT_TRUE(SameRange(run.card, clean.card, 0, unit)) << label << ": blocks before the failure";
+                EXPECT_TRUE(SameRange(run.card, initial, unit + unit_blocks * 512u, card_bytes)) << label;
+            } else {  // delete or format, failing for good inside the write-back
+                EXPECT_TRUE(SameRange(run.card, initial, 0, catalog_unit)) << label;
+                catalog_may_be_lost = true;
+            }
+            rig.ExpectUsableAgain(run.card, catalog_may_be_lost, label);
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+    CaseCounts()[op.name] += cases;
+    std::printf("fault sweep: %s on %d MiB: %llu cases\n", op.name.c_str(), size_mib,
+                static_cast<unsigned long long>(cases));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllOperations, FaultSweep,
+                         ::testing::Combine(::testing::Values("load", "delete", "upload", "format", "download",
+                                                              "backup", "restore"),
+                                            ::testing::Values(8, 16)),
+                         [](const auto& info) {
+                             return std::get<0>(info.param) + "_" + std::to_string(std::get<1>(info.param)) + "MiB";
+                         });
+
+class Totals : public ::testing::Environment {
+public:
+    void TearDown() override {
+        std::uint64_t total = 0;
+        for (const auto& [name, count] : CaseCounts()) total += count;
+        if (total != 0) std::printf("fault sweep: %llu cases in all\n", static_cast<unsigned long long>(total));
+    }
+};
+const auto* const kTotals = ::testing::AddGlobalTestEnvironment(new Totals);
+
+}  // namespace
+}  // namespace pixavon::test
