@@ -1,0 +1,127 @@
+// Writes the seed corpora of the fuzz targets: catalogs, bitmaps and host
+// streams of the kinds the tests use.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+void Save(const fs::path& dir, const std::string& name, const Bytes& bytes) {
+    fs::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                      static_cast<std::streamsize>(bytes.size()));
+}
+
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+Bytes Catalog(std::uint8_t code, const std::vector<std::uint8_t>& slots) {
+    Bytes c(8192, 0xFF);
+    std::fill(c.begin(), c.begin() + 512, 0);
+    std::memcpy(c.data(), "KOV PHOTO CAM IMAGE", 19);
+    c[256] = static_cast<std::uint8_t>(slots.size());
+    c[258] = code;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        std::fill_n(c.begin() + 512 + 16 * static_cast<std::ptrdiff_t>(i), 16, 0);
+        c[512 + 16 * i + 8] = slots[i];
+    }
+    return c;
+}
+
+Bytes Bitmap(std::int32_t height, std::uint32_t info_size) {
+    const std::uint32_t offset = 14 + info_size;
+    Bytes b(offset + 234256, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32(b, 2, static_cast<std::uint32_t>(b.size()));
+    Put32(b, 10, offset);
+    Put32(b, 14, info_size);
+    Put32(b, 18, 322);
+    Put32(b, 22, static_cast<std::uint32_t>(height));
+    b[26] = 1;
+    b[28] = 24;
+    Put32(b, 34, 234256);
+    for (std::size_t i = offset; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i);
+    return b;
+}
+
+Bytes Packet(std::uint8_t code, std::uint16_t address) {
+    Bytes p(16, 0);
+    p[0] = 0x85;
+    p[1] = code;
+    p[3] = static_cast<std::uint8_t>(address);
+    p[4] = static_cast<std::uint8_t>(address >> 8);
+    return p;
+}
+
+void AppendWrite(Bytes& stream, const Bytes& message) {
+    stream.push_back('W');
+    const std::size_t at = stream.size();
+    stream.resize(at + 4);
+    Put32(stream, at, static_cast<std::uint32_t>(message.size()));
+    stream.insert(stream.end(), message.begin(), message.end());
+}
+
+void AppendRead(Bytes& stream, std::uint32_t count) {
+    stream.push_back('R');
+    const std::size_t at = stream.size();
+    stream.resize(at + 4);
+    Put32(stream, at, count);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT-DIR\n", argv[0]);
+        return 2;
+    }
+    const fs::path out = argv[1];
+    Save(out / "catalog", "empty26", Catalog(26, {}));
+    Save(out / "catalog", "empty52", Catalog(52, {}));
+    Save(out / "catalog", "three52", Catalog(52, {5, 0, 7}));
+    Bytes deleted = Catalog(26, {4, 2, 2});
+    deleted[256] = 2;
+    deleted[512 + 32] = 0xFF;
+    deleted[512 + 32 + 8] = 1;
+    Save(out / "catalog", "after-delete26", deleted);
+    std::vector<std::uint8_t> full(26);
+    for (std::uint8_t i = 0; i < 26; ++i) full[i] = i;
+    Save(out / "catalog", "full26", Catalog(26, full));
+    Save(out / "catalog", "erased", Bytes(8192, 0xFF));
+
+    Save(out / "bitmap", "bottom-up", Bitmap(242, 40));
+    Save(out / "bitmap", "top-down", Bitmap(-242, 40));
+    Save(out / "bitmap", "v5-header", Bitmap(242, 124));
+    Bytes cut = Bitmap(242, 40);
+    cut.resize(1000);
+    Save(out / "bitmap", "truncated", cut);
+
+    Bytes read_stream = {'H'};
+    AppendWrite(read_stream, Packet(0x71, 0xFFE0));
+    for (int i = 0; i < 4; ++i) AppendRead(read_stream, 512);
+    Save(out / "emulator_stream", "read-catalog", read_stream);
+    Bytes write_stream = {'H'};
+    AppendWrite(write_stream, Packet(0x73, 0x0010));
+    AppendWrite(write_stream, Packet(0x72, 0x0011));
+    AppendWrite(write_stream, Bytes(512, 0x5A));
+    AppendWrite(write_stream, Packet(0x72, 0x0011));
+    AppendWrite(write_stream, Bytes(512, 0x0F));
+    AppendWrite(write_stream, Packet(0x73, 0x0013));
+    Save(out / "emulator_stream", "erase-write", write_stream);
+    Bytes bad_stream = {'H'};
+    AppendWrite(bad_stream, Bytes{0x85, 0x99});
+    AppendRead(bad_stream, 7);
+    AppendWrite(bad_stream, Packet(0x72, 0xFFFF));
+    AppendWrite(bad_stream, Bytes(1024, 0));
+    Save(out / "emulator_stream", "malformed", bad_stream);
+    return 0;
+}
