@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -178,6 +179,38 @@ TEST_F(DeviceIntegration, GetStringThroughTheExportedTable) {
     ASSERT_EQ(lib->GetString(1, buffer), 1);
     EXPECT_STREQ(buffer, "Lumetta");
     EXPECT_EQ(lib->GetString(15, buffer), 0);
+}
+
+}  // namespace
+}  // namespace pixavon::test
+
+namespace pixavon::test {
+namespace {
+
+// A character device in the device directory is used with plain reads and
+// writes: /dev/zero's numbers stand in for a camera that reads as zeros and
+// takes every write, /dev/full's for one that refuses writes.
+TEST_F(DeviceIntegration, CharacterDevicesAreUsedWithPlainReadsAndWrites) {
+    if (geteuid() != 0) GTEST_SKIP() << "making device nodes needs root";
+    StartCamera(8);
+    emulator->stop();
+    const std::string dir = TempPath("chardev");
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    setenv("PIXAVON_DEVICE_DIR", dir.c_str(), 1);
+    if (mknod((dir + "/zero").c_str(), S_IFCHR | 0600, makedev(1, 5)) != 0) {
+        GTEST_SKIP() << "this machine does not allow device nodes here";
+    }
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    std::vector<uint8_t> buffer(1024, 0xAA), data(512, 0x55);
+    EXPECT_EQ(lib->ReadGBA(0xFFE0, buffer.data(), 1024), 1);
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_NE(lib->WriteGBA(0, data.data(), 512), 0);
+    lib->CloseDevice();
+    ASSERT_EQ(unlink((dir + "/zero").c_str()), 0);
+    ASSERT_EQ(mknod((dir + "/full").c_str(), S_IFCHR | 0600, makedev(1, 7)), 0);
+    ASSERT_EQ(lib->OpenDevice(nullptr), 1);
+    EXPECT_EQ(lib->WriteGBA(0, data.data(), 512), 0);
+    lib->CloseDevice();
 }
 
 }  // namespace
