@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace pixavon::test {
@@ -175,9 +176,18 @@ std::vector<std::string> FakePlatform::CommandsOfKind(const std::string& prefix)
 }
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pixavon-unit-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = pattern;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate = base / ("pixavon-unit-" + std::to_string(random()));
+        std::error_code error;
+        // Fails when the name is taken: the directory is ours alone.
+        if (std::filesystem::create_directory(candidate, error)) {
+            dir_ = candidate.string();
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary directory");
 }
 
 TempDir::~TempDir() {

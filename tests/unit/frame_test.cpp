@@ -24,10 +24,13 @@ TEST_F(FrameTest, ProgressGoesToTheNotifyWindowOnlyWhenOneIsSet) {
 }
 
 TEST_F(FrameTest, CardErrorBoxIsOwnedAndCarriesTheTableText) {
+#if !defined(_WIN32)
+    // The English table: on POSIX the locale environment chooses it.
     ::setenv("LANG", "C", 1);
     ::unsetenv("LANGUAGE");
     ::unsetenv("LC_ALL");
     ::unsetenv("LC_MESSAGES");
+#endif
     OpenDevice(TestWindow());
     ReportError(14);
     ReportError(99);  // no such string: an empty text, shown all the same

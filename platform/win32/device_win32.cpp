@@ -1,0 +1,114 @@
+// Finding and talking to the camera on Windows.
+//
+// The driver publishes the camera as a device interface of its own class; the
+// first one listed is opened as a file and used with plain synchronous
+// ReadFile and WriteFile.
+#include <cstdlib>
+
+#include "platform/win32/win32_parts.h"
+
+namespace pixavon::win32 {
+namespace {
+
+// Present devices only, listed by their device interfaces.
+constexpr DWORD kListFlags = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
+static_assert(kListFlags == 0x12);
+
+// The size fields that the device-setup calls check: on 32-bit Windows the
+// interface record has 28 bytes and the detail record's fixed part 5.
+constexpr DWORD kInterfaceRecordSize = sizeof(SP_DEVICE_INTERFACE_DATA);
+constexpr DWORD kDetailRecordFixedSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+static_assert(sizeof(void*) != 4 || (kInterfaceRecordSize == 28 && kDetailRecordFixedSize == 5));
+
+void* Allocate(std::size_t size) { return std::malloc(size); }
+void Release(void* block) { std::free(block); }
+
+}  // namespace
+
+const DeviceSetupCalls& SystemDeviceSetupCalls() {
+    static constexpr DeviceSetupCalls calls = {
+        &::SetupDiGetClassDevsA, &::SetupDiEnumDeviceInterfaces, &::SetupDiGetDeviceInterfaceDetailA,
+        &::SetupDiDestroyDeviceInfoList, &::CreateFileA, &Allocate, &Release,
+    };
+    return calls;
+}
+
+HANDLE OpenFirstDevice(const DeviceSetupCalls& calls) {
+    const HDEVINFO list = calls.get_class_devs(&kCameraInterfaceClass, nullptr, nullptr, kListFlags);
+    if (list == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+
+    SP_DEVICE_INTERFACE_DATA interface_record{};
+    interface_record.cbSize = kInterfaceRecordSize;
+    if (!calls.enum_interfaces(list, nullptr, &kCameraInterfaceClass, 0, &interface_record)) {
+        calls.destroy_list(list);
+        return nullptr;
+    }
+
+    // Only asks for the size; the call itself reports failure.
+    DWORD required = 0;
+    calls.get_interface_detail(list, &interface_record, nullptr, 0, &required, nullptr);
+    if (required < kDetailRecordFixedSize) {
+        calls.destroy_list(list);
+        return nullptr;
+    }
+    auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(calls.allocate(required));
+    if (detail == nullptr) {
+        calls.destroy_list(list);
+        return nullptr;
+    }
+    detail->cbSize = kDetailRecordFixedSize;
+    if (!calls.get_interface_detail(list, &interface_record, detail, required, nullptr, nullptr)) {
+        calls.destroy_list(list);
+        calls.release(detail);
+        return nullptr;
+    }
+    // The path ends inside the record whatever the driver wrote.
+    reinterpret_cast<char*>(detail)[required - 1] = '\0';
+
+    HANDLE device = calls.create_file(detail->DevicePath, GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    calls.release(detail);
+    calls.destroy_list(list);
+    // No open file is ever the null handle, so nullptr can stand for "none".
+    return device == INVALID_HANDLE_VALUE ? nullptr : device;
+}
+
+bool WriteHandle(HANDLE handle, const std::uint8_t* data, std::uint32_t length) {
+    if (handle == nullptr) {
+        return false;
+    }
+    std::uint32_t done = 0;
+    do {
+        DWORD written = 0;
+        if (!::WriteFile(handle, data + done, length - done, &written, nullptr)) {
+            return false;
+        }
+        if (written == 0 && length != 0) {
+            return false;
+        }
+        done += written;
+    } while (done < length);
+    return true;
+}
+
+bool ReadHandle(HANDLE handle, std::uint8_t* data, std::uint32_t length) {
+    if (handle == nullptr) {
+        return false;
+    }
+    std::uint32_t done = 0;
+    while (done < length) {
+        DWORD got = 0;
+        if (!::ReadFile(handle, data + done, length - done, &got, nullptr) || got == 0) {
+            return false;
+        }
+        done += got;
+    }
+    return true;
+}
+
+bool CloseDeviceHandle(HANDLE handle) { return handle != nullptr && ::CloseHandle(handle) != FALSE; }
+
+}  // namespace pixavon::win32

@@ -1,0 +1,54 @@
+// The pieces of the Win32 platform, exposed for its own tests.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace pixavon::win32 {
+
+// --- Device discovery ---
+
+// The camera driver's device interface class.
+inline constexpr GUID kCameraInterfaceClass = {
+    0x1B65BEDD, 0x1D6A, 0x11D6, {0x80, 0x7D, 0x82, 0xB3, 0xDA, 0xB6, 0xC6, 0x25}};
+
+// The system calls that discovery makes, in the order it makes them.
+struct DeviceSetupCalls {
+    decltype(&::SetupDiGetClassDevsA) get_class_devs;
+    decltype(&::SetupDiEnumDeviceInterfaces) enum_interfaces;
+    decltype(&::SetupDiGetDeviceInterfaceDetailA) get_interface_detail;
+    decltype(&::SetupDiDestroyDeviceInfoList) destroy_list;
+    decltype(&::CreateFileA) create_file;
+    void* (*allocate)(std::size_t size);
+    void (*release)(void* block);
+};
+
+// The real ones.
+const DeviceSetupCalls& SystemDeviceSetupCalls();
+
+// Opens the first device of the camera's interface class for synchronous
+// reading and writing. Returns nullptr when there is none or it cannot be
+// opened; everything taken on the way is released on every path.
+HANDLE OpenFirstDevice(const DeviceSetupCalls& calls);
+
+// --- Transfers on an open handle (a device or anything ReadFile and
+// WriteFile accept, such as a pipe) ---
+
+// Each completes the whole length or fails: a short transfer is continued,
+// a transfer that moves nothing is a failure.
+bool WriteHandle(HANDLE handle, const std::uint8_t* data, std::uint32_t length);
+bool ReadHandle(HANDLE handle, std::uint8_t* data, std::uint32_t length);
+bool CloseDeviceHandle(HANDLE handle);
+
+// --- Boxes ---
+
+// The function that presents modal boxes: MessageBoxA unless replaced, so
+// that tests need not block on a box nobody closes. Returns the previous one;
+// nullptr restores MessageBoxA.
+using MessageBoxFunction = int(WINAPI*)(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
+MessageBoxFunction ReplaceMessageBox(MessageBoxFunction function);
+
+}  // namespace pixavon::win32
