@@ -4,7 +4,12 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev
+  libcli11-dev libpng-dev libjpeg62-turbo-dev libstb-dev nlohmann-json3-dev
+  # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
+  clang libclang-rt-14-dev
+  # The 32-bit Windows build: cross compiler, GoogleTest sources, wine.
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev googletest
+  wine wine32:i386
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -13,6 +18,10 @@ done
 if ((${#missing[@]})); then
   SUDO=""
   [[ $(id -u) -eq 0 ]] || SUDO="sudo"
+  # wine32 is an i386 package.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

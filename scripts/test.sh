@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and tests twice: a normal build and an address + undefined-behaviour
-# sanitizer build.
+# Builds and tests: a normal build, an address + undefined-behaviour sanitizer
+# build, a thread-sanitizer run of concurrent host threads, the fuzz targets for
+# a bounded time, and the 32-bit Windows DLL under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -15,3 +16,13 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPIXAVON_SANITIZE=ON -DPIXAVO
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan -j"$jobs" --output-on-failure
+
+echo "== thread sanitizer: host threads calling at once =="
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPIXAVON_TSAN=ON -DPIXAVON_BENCH=OFF
+cmake --build build-tsan -j"$jobs" --target pixavon pixavon-emu pixavon_concurrency_tests
+TSAN_OPTIONS=halt_on_error=1 build-tsan/pixavon_concurrency_tests
+
+echo "== fuzzing, ${PIXAVON_FUZZ_SECONDS:-60} s per target =="
+./scripts/fuzz.sh "${PIXAVON_FUZZ_SECONDS:-60}"
+
+./scripts/test-windows.sh

@@ -1,0 +1,60 @@
+// A Lumetta camera emulated inside the host process: the card lives in a card
+// image file (the same bytes as a whole-card backup), served on a socket in a
+// private device directory by a thread of this process.
+//
+// The host points the library at device_dir() (PIXAVON_DEVICE_DIR) before it
+// opens the device. Every change the library makes reaches the card file's
+// pages at once; stop() (or the destructor) ends the server and flushes the
+// card to disk.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace pixavon::emu {
+class Card;
+class Server;
+}  // namespace pixavon::emu
+
+namespace pixavon::host {
+
+// The card image cannot be opened or created, or the camera cannot start.
+class CameraError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class EmbeddedCamera {
+ public:
+  // Opens `card_path`. If it does not exist and `create_mib` is 8 or 16, a
+  // fresh, empty card of that size is made; with `create_mib` 0 a missing file
+  // is an error. Throws CameraError.
+  EmbeddedCamera(const std::string& card_path, int create_mib);
+  ~EmbeddedCamera();
+  EmbeddedCamera(const EmbeddedCamera&) = delete;
+  EmbeddedCamera& operator=(const EmbeddedCamera&) = delete;
+
+  // The private directory (mode 0700) holding the camera's socket.
+  const std::string& device_dir() const { return device_dir_; }
+  uint64_t card_size() const;
+  bool created() const { return created_; }
+
+  // Stops serving, flushes the card and removes the device directory. Safe to
+  // call more than once. Returns false if the card could not be flushed.
+  bool stop();
+
+ private:
+  std::string temp_dir_;
+  std::string device_dir_;
+  bool created_ = false;
+  bool stopped_ = false;
+  bool synced_ = true;
+  std::unique_ptr<emu::Card> card_;
+  std::unique_ptr<emu::Server> server_;
+  std::thread thread_;
+};
+
+}  // namespace pixavon::host

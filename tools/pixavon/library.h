@@ -1,0 +1,49 @@
+// libpixavon.so, loaded at run time as a desktop application loads it: from
+// the directory of the executable (a build tree) or else by its soname from
+// the system's library path.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "pixavon.h"
+
+namespace pixavon::tool {
+
+class LibraryError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class Library {
+ public:
+  // Throws LibraryError naming what was tried.
+  Library();
+  ~Library();
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  int (*OpenDevice)(PixavonWindowHandle) = nullptr;
+  int (*CloseDevice)() = nullptr;
+  int (*IsConnect)() = nullptr;
+  int (*ReadGBA)(uint16_t, void*, uint32_t) = nullptr;
+  int (*WriteGBA)(uint16_t, const void*, uint32_t) = nullptr;
+  int32_t (*GetPhotoCount)() = nullptr;
+  uint16_t (*GetCardMemory)() = nullptr;
+  int (*DeletePhoto)(int32_t) = nullptr;
+  int (*FormatGBA)() = nullptr;
+  int (*ReadPixavonToFile)(int32_t, const char*) = nullptr;
+  int (*WriteFileToGBA)(const char*) = nullptr;
+  int (*ReadAll)(const char*) = nullptr;
+  int (*WriteAll)(const char*) = nullptr;
+  int (*GetString)(uint32_t, char*) = nullptr;
+
+ private:
+  void* handle_ = nullptr;
+  std::string path_;
+};
+
+}  // namespace pixavon::tool
