@@ -19,7 +19,9 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   echo "== fuzz_$target for ${seconds}s =="
   log=build-fuzz/fuzz_$target.log
-  if ! build-fuzz/fuzz_$target "$corpus" build-fuzz/seeds/$target fuzz/regressions/$target \
+  inputs=("$corpus" build-fuzz/seeds/$target)
+  [[ -d fuzz/regressions/$target ]] && inputs+=(fuzz/regressions/$target)
+  if ! build-fuzz/fuzz_$target "${inputs[@]}" \
       -dict=fuzz/$target.dict -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
       -artifact_prefix="$artifacts/" -print_final_stats=1 >"$log" 2>&1; then
     status=1
