@@ -398,6 +398,18 @@ Image fit_to(const Image& source, uint32_t width, uint32_t height, Fit fit) {
   return out;
 }
 
+std::vector<uint8_t> camera_bitmap_for(const std::vector<uint8_t>& bytes, Fit fit) {
+  if (is_camera_bitmap(bytes)) return {bytes.begin(), bytes.begin() + kCameraBitmapBytes};
+  Image image;
+  switch (sniff_kind(bytes)) {
+    case FileKind::kPng: image = decode_png(bytes); break;
+    case FileKind::kJpeg: image = decode_jpeg(bytes); break;
+    case FileKind::kBmp: image = decode_bmp(bytes); break;
+    case FileKind::kUnknown: throw ImageError("not a PNG, JPEG or BMP picture");
+  }
+  return encode_camera_bitmap(fit_to(image, kPhotoWidth, kPhotoHeight, fit));
+}
+
 std::vector<uint8_t> encode_camera_bitmap(const Image& image) {
   if (image.width != kPhotoWidth || image.height != kPhotoHeight) {
     throw ImageError("internal: the camera's bitmap must be 322 x 242 pixels");

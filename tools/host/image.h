@@ -16,6 +16,8 @@ namespace pixavon::host {
 // The camera's photo size.
 inline constexpr uint32_t kPhotoWidth = 322;
 inline constexpr uint32_t kPhotoHeight = 242;
+// The camera's bitmap in bytes: header and 242 rows of 968 bytes.
+inline constexpr size_t kCameraBitmapBytes = 54 + 968 * 242;
 // The largest picture decoded, in pixels (about 100 megapixels).
 inline constexpr uint64_t kMaxPixels = 100'000'000;
 
@@ -67,6 +69,10 @@ Image resize(const Image& source, uint32_t width, uint32_t height);
 
 // The camera's bitmap: 322 x 242, 24-bit, bottom-up. `image` must be that size.
 std::vector<uint8_t> encode_camera_bitmap(const Image& image);
+// What the camera takes for a picture file's `bytes`: the bytes themselves if
+// they are its bitmap already, else the PNG, JPEG or BMP picture decoded and
+// fitted to the photo size. Throws ImageError.
+std::vector<uint8_t> camera_bitmap_for(const std::vector<uint8_t>& bytes, Fit fit);
 std::vector<uint8_t> encode_png(const Image& image);
 std::vector<uint8_t> encode_jpeg(const Image& image, int quality);
 

@@ -1,6 +1,5 @@
 #include "commands.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,19 +17,17 @@ namespace pixavon::tool {
 namespace {
 
 // String table ids of the operation labels.
-constexpr uint32_t kLabelDelete = 3;
-constexpr uint32_t kLabelUpload = 4;
-constexpr uint32_t kLabelBackup = 5;
-constexpr uint32_t kLabelReadCard = 9;
-constexpr uint32_t kLabelWriteCard = 10;
+constexpr uint32_t kLabelDelete = host::kTextDelete;
+constexpr uint32_t kLabelUpload = host::kTextUpload;
+constexpr uint32_t kLabelBackup = host::kTextBackup;
+constexpr uint32_t kLabelReadCard = host::kTextReadCard;
+constexpr uint32_t kLabelWriteCard = host::kTextWriteCard;
 
-// Progress messages per operation.
-constexpr uint32_t kDownloadSteps = 20;
-constexpr uint32_t kUploadSteps = 608 + 16;
-constexpr uint32_t kCatalogSteps = 16;
-constexpr uint64_t kBackupChunk = 32768;
-constexpr uint64_t kBlock = 512;
-constexpr uint64_t kBitmapBytes = 234310;
+using host::kBackupChunk;
+using host::kDownloadSteps;
+using host::kUploadSteps;
+constexpr uint32_t kCatalogSteps = host::kDeleteSteps;
+constexpr uint64_t kBlock = host::kRestoreBlock;
 
 std::string in_quotes(const std::string& name) { return "'" + printable(name) + "'"; }
 
@@ -95,21 +92,20 @@ std::vector<int32_t> parse_positions(const std::vector<std::string>& texts, cons
 // Downloads the photo at `position` into the session's temporary directory
 // and returns its decoded pixels and the file's bytes.
 std::vector<uint8_t> download(Session& session, int32_t position, const std::string& subject) {
-  const std::string temp = session.temp_dir() + "/download.bmp";
-  ::unlink(temp.c_str());
-  const bool ok = session.run(kLabelReadCard, subject, kDownloadSteps, kSlotBytes,
-                              [&] { return session.lib().ReadPixavonToFile(position, temp.c_str()); });
-  if (!ok) fail("photo " + std::to_string(position) + " could not be read from the card; check the camera and try again");
+  session.temp_dir();  // fails with the tool's message if it cannot be made
   std::vector<uint8_t> bytes;
-  try {
-    bytes = host::read_file(temp, kBitmapBytes + 1);
-  } catch (const host::ImageError& error) {
-    fail(std::string("photo ") + std::to_string(position) + " was not saved: " + error.what());
-  }
-  ::unlink(temp.c_str());
-  if (bytes.size() != kBitmapBytes || !host::is_camera_bitmap(bytes)) {
-    fail("photo " + std::to_string(position) + " came back from the library in an unexpected form");
-  }
+  std::string wrong;
+  const bool ok = session.run(kLabelReadCard, subject, kDownloadSteps, kSlotBytes, [&] {
+    try {
+      bytes = session.download(position);
+    } catch (const host::SessionError& error) {
+      wrong = error.what();
+      return 1;
+    }
+    return bytes.empty() ? 0 : 1;
+  });
+  if (!wrong.empty()) fail(wrong);
+  if (!ok) fail("photo " + std::to_string(position) + " could not be read from the card; check the camera and try again");
   return bytes;
 }
 
@@ -256,19 +252,7 @@ int cmd_put(Session& session, const PutOptions& options) {
     const std::string& file = options.files[i];
     std::vector<uint8_t> bitmap;
     try {
-      const std::vector<uint8_t> bytes = host::read_file(file, host::kMaxPixels * 4 + 65536);
-      if (host::is_camera_bitmap(bytes)) {
-        bitmap.assign(bytes.begin(), bytes.begin() + kBitmapBytes);
-      } else {
-        host::Image image;
-        switch (host::sniff_kind(bytes)) {
-          case host::FileKind::kPng: image = host::decode_png(bytes); break;
-          case host::FileKind::kJpeg: image = host::decode_jpeg(bytes); break;
-          case host::FileKind::kBmp: image = host::decode_bmp(bytes); break;
-          case host::FileKind::kUnknown: throw host::ImageError("not a PNG, JPEG or BMP picture");
-        }
-        bitmap = host::encode_camera_bitmap(host::fit_to(image, host::kPhotoWidth, host::kPhotoHeight, options.fit));
-      }
+      bitmap = host::camera_bitmap_for(host::read_file(file, host::kMaxPixels * 4 + 65536), options.fit);
     } catch (const host::ImageError& error) {
       bad_input("cannot put " + in_quotes(file) + ": " + error.what() + "; nothing was put on the card");
     }
@@ -381,26 +365,21 @@ int cmd_backup(Session& session, const std::string& file, bool force) {
 int cmd_restore(Session& session, const std::string& file, const ConfirmOptions& options) {
   const Catalog catalog = session.reload();
   const uint64_t card_bytes = catalog.card_bytes();
-  struct stat st {};
-  if (::stat(file.c_str(), &st) != 0) bad_input("cannot restore " + in_quotes(file) + ": " + std::strerror(errno));
-  if (!S_ISREG(st.st_mode)) bad_input(in_quotes(file) + " is not a file");
-  if (static_cast<uint64_t>(st.st_size) != card_bytes) {
-    bad_input(in_quotes(file) + " holds " + std::to_string(st.st_size) + " bytes, but a backup of this card holds " +
-              std::to_string(card_bytes) + " (" + std::to_string(card_bytes >> 20) + " MiB); nothing was changed");
-  }
-  // The backup's catalog lies in its last 8 KiB; without a valid one for this
-  // card size the restored card would be unreadable.
-  std::vector<uint8_t> tail(kCatalogBytes);
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  const bool read_ok = fd >= 0 && ::pread(fd, tail.data(), tail.size(), st.st_size - kCatalogBytes) ==
-                                      static_cast<ssize_t>(tail.size());
-  if (fd >= 0) ::close(fd);
-  if (!read_ok) bad_input("cannot read " + in_quotes(file));
-  if (!valid_catalog(tail.data()) || parse_catalog(tail.data()).capacity_code != catalog.capacity_code) {
-    bad_input(in_quotes(file) + " is not a backup of a card of this size (it holds no matching catalog); nothing was changed");
+  const host::BackupCheck check = host::check_backup(file, catalog.capacity_code);
+  switch (check.verdict) {
+    case host::BackupCheck::Verdict::kOk: break;
+    case host::BackupCheck::Verdict::kCannotOpen:
+      bad_input("cannot restore " + in_quotes(file) + ": " + std::strerror(check.error));
+    case host::BackupCheck::Verdict::kNotFile: bad_input(in_quotes(file) + " is not a file");
+    case host::BackupCheck::Verdict::kWrongSize:
+      bad_input(in_quotes(file) + " holds " + std::to_string(check.size) + " bytes, but a backup of this card holds " +
+                std::to_string(card_bytes) + " (" + std::to_string(card_bytes >> 20) + " MiB); nothing was changed");
+    case host::BackupCheck::Verdict::kUnreadable: bad_input("cannot read " + in_quotes(file));
+    case host::BackupCheck::Verdict::kNoCatalog:
+      bad_input(in_quotes(file) + " is not a backup of a card of this size (it holds no matching catalog); nothing was changed");
   }
   confirm("Restoring replaces all " + photos(catalog.count) + " on the card with the " +
-              photos(parse_catalog(tail.data()).count) + " of " + printable(file),
+              photos(check.photos) + " of " + printable(file),
           options.yes);
   stop_if_interrupted();
   const bool ok = session.run(kLabelWriteCard, printable(std::filesystem::path(file).filename().string()),

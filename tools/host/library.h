@@ -9,7 +9,7 @@
 
 #include "pixavon.h"
 
-namespace pixavon::tool {
+namespace pixavon::host {
 
 class LibraryError : public std::runtime_error {
  public:
@@ -46,4 +46,4 @@ class Library {
   std::string path_;
 };
 
-}  // namespace pixavon::tool
+}  // namespace pixavon::host

@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstdlib>
 
-namespace pixavon::tool {
+namespace pixavon::host {
 namespace {
 
 constexpr const char* kSoname = "libpixavon.so.1";
@@ -50,7 +50,7 @@ Library::Library() {
       if (!tried.empty()) tried += "; ";
       tried += why != nullptr ? why : kSoname;
       throw LibraryError("cannot load the Pixavon library (" + tried +
-                         "); install libpixavon or run the tool from its build directory");
+                         "); install libpixavon or run the program from its build directory");
     }
   }
   try {
@@ -78,4 +78,4 @@ Library::~Library() {
   if (handle_ != nullptr) ::dlclose(handle_);
 }
 
-}  // namespace pixavon::tool
+}  // namespace pixavon::host

@@ -1,0 +1,345 @@
+// pixavon-gui's main window on embedded cards, with the library's boxes and
+// the window's questions answered by the test instead of a person.
+
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <cstdlib>
+#include <memory>
+
+#include "embedded_camera.h"
+#include "image.h"
+#include "library.h"
+#include "main_window.h"
+
+namespace {
+
+using pixavon::gui::MainWindow;
+namespace host = pixavon::host;
+
+host::Library& library() {
+  static host::Library loaded;
+  return loaded;
+}
+
+struct Box {
+  QMessageBox::Icon icon;
+  QString caption;
+  QString text;
+  QWidget* parent;
+};
+
+// The window with every box recorded and answered with `answer`.
+class TestWindow : public MainWindow {
+ public:
+  TestWindow() : MainWindow(library()) {}
+  QList<Box> boxes;
+  int answer = QMessageBox::Yes;
+
+  int runs_of(uint32_t label) const {
+    int n = 0;
+    for (const Run& run : runs()) n += run.label_id == label ? 1 : 0;
+    return n;
+  }
+  // Every run of `label` expected `total` steps and received them all.
+  bool runs_complete(uint32_t label, int total) const {
+    for (const Run& run : runs()) {
+      if (run.label_id == label && (run.total != total || run.steps != total)) return false;
+    }
+    return runs_of(label) > 0;
+  }
+
+ protected:
+  int present(QMessageBox& box) override {
+    boxes.append({box.icon(), box.windowTitle(), box.text(), box.parentWidget()});
+    return box.icon() == QMessageBox::Question ? answer : QMessageBox::Ok;
+  }
+};
+
+// A card image in a temporary directory, served by a camera in this process.
+class Card {
+ public:
+  explicit Card(int mib = 8) : path_(dir_.filePath("card.bin")) { start(mib); }
+  void start(int mib = 0) {
+    camera_ = std::make_unique<host::EmbeddedCamera>(path_.toStdString(), mib);
+    ::setenv("PIXAVON_DEVICE_DIR", camera_->device_dir().c_str(), 1);
+  }
+  void stop() { camera_.reset(); }
+  QByteArray bytes() const {
+    QFile file(path_);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  const QString& path() const { return path_; }
+  QString file(const QString& name) const { return dir_.filePath(name); }
+
+ private:
+  QTemporaryDir dir_;
+  QString path_;
+  std::unique_ptr<host::EmbeddedCamera> camera_;
+};
+
+QString picture(const Card& card, const QString& name, QColor colour, QSize size = {640, 480}) {
+  QImage image(size, QImage::Format_RGB888);
+  image.fill(colour);
+  const QString path = card.file(name);
+  if (!image.save(path)) qFatal("cannot write %s", qPrintable(path));
+  return path;
+}
+
+QColor centre_of(const QListWidgetItem* item) {
+  const QImage thumb = item->icon().pixmap(QSize(161, 121)).toImage();
+  return thumb.pixelColor(thumb.width() / 2, thumb.height() / 2);
+}
+
+bool near(QColor a, QColor b) {
+  return std::abs(a.red() - b.red()) <= 16 && std::abs(a.green() - b.green()) <= 16 &&
+         std::abs(a.blue() - b.blue()) <= 16;
+}
+
+int colours_in(const QImage& image) {
+  QSet<QRgb> seen;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) seen.insert(image.pixel(x, y));
+  }
+  return static_cast<int>(seen.size());
+}
+
+}  // namespace
+
+class GuiTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase() { ::setenv("LC_ALL", "C.UTF-8", 1); }
+  void cleanup() { ::unsetenv("LANGUAGE"); }
+
+  void labels_follow_the_language_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("English") << "en"
+                             << QStringList{"DELETE", "UPLOAD", "BACKUP", "DISPLAY", "FORMAT", "ABOUT", "READ CARD",
+                                            "WRITE CARD", "CATALOG", "EXIT"}
+                             << "0 is used up 26 is available";
+    QTest::newRow("Japanese") << "ja"
+                              << QStringList{"削除", "アップロード", "バックアップ", "ディスプレイ", "フォーマット",
+                                             "アバウト", "読み取りカード", "書き取りカード", "メニュー", "終了"}
+                              << QString::fromUtf8("0は使い果たされました\u300026は利用可能です");
+    QTest::newRow("Traditional Chinese") << "zh_TW"
+                                         << QStringList{"刪除", "上載", "備份", "顯示", "格式化", "關于", "讀整卡",
+                                                        "寫整卡", "目錄", "退出"}
+                                         << "0張已使用 26張剩余空間";
+  }
+
+  void labels_follow_the_language() {
+    QFETCH(QString, language);
+    QFETCH(QStringList, buttons);
+    QFETCH(QString, status);
+    ::setenv("LANGUAGE", language.toUtf8().constData(), 1);
+    Card card;
+    TestWindow window;
+    QVERIFY(window.load_catalog());
+    QCOMPARE(window.windowTitle(), QString("Lumetta"));
+    for (uint32_t id = 3; id <= 12; ++id) QCOMPARE(window.button(id)->text(), buttons[static_cast<int>(id - 3)]);
+    QCOMPARE(window.status_line()->text(), status);
+  }
+
+  void thumbnails_follow_uploads_and_deletes() {
+    Card card;
+    TestWindow window;
+    QVERIFY(window.load_catalog());
+    const QColor red(220, 30, 30), green(30, 200, 40), blue(20, 40, 210), yellow(230, 220, 20);
+    QImage own(322, 242, QImage::Format_RGB888);
+    own.fill(blue);
+    QFile bitmap(card.file("blue.bmp"));
+    QVERIFY(bitmap.open(QIODevice::WriteOnly));
+    const std::vector<uint8_t> bytes = host::encode_camera_bitmap(pixavon::gui::from_qimage(own));
+    bitmap.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    bitmap.close();
+    // PNG and JPEG go through the host's decoders, PPM through Qt's, and the
+    // camera's own bitmap unchanged.
+    QVERIFY(window.upload({picture(card, "red.png", red), picture(card, "green.ppm", green, {90, 120}), bitmap.fileName(),
+                           picture(card, "yellow.jpg", yellow, {2000, 1000})}));
+    QCOMPARE(window.photos()->count(), 4);
+    const QColor order[] = {red, green, blue, yellow};
+    for (int i = 0; i < 4; ++i) {
+      QCOMPARE(window.photos()->item(i)->text(), QString::number(i));
+      QVERIFY2(near(centre_of(window.photos()->item(i)), order[i]), qPrintable(QString::number(i)));
+    }
+    QCOMPARE(window.runs_of(host::kTextUpload), 4);
+    QVERIFY(window.runs_complete(host::kTextUpload, 624));
+    QCOMPARE(window.status_line()->text(), QString("4 is used up 22 is available"));
+
+    // Given in any order, deleted highest first, so the right two go.
+    QVERIFY(window.delete_photos({0, 2}));
+    QCOMPARE(window.photos()->count(), 2);
+    QVERIFY(near(centre_of(window.photos()->item(0)), green));
+    QVERIFY(near(centre_of(window.photos()->item(1)), yellow));
+    QCOMPARE(window.runs_of(host::kTextDelete), 2);
+    QVERIFY(window.runs_complete(host::kTextDelete, 16));
+    QCOMPARE(window.boxes.size(), qsizetype{1});  // the question only
+    QCOMPARE(window.boxes[0].icon, QMessageBox::Question);
+  }
+
+  void declined_questions_leave_the_card_as_it_was() {
+    Card card;
+    TestWindow window;
+    QVERIFY(window.load_catalog());
+    QVERIFY(window.upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::blue)}));
+    const QString backup = card.file("backup.bin");
+    QVERIFY(window.backup_to(backup));
+    QVERIFY(window.runs_complete(host::kTextReadCard, 256));
+    const QByteArray before = card.bytes();
+    QFile saved(backup);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), before);
+
+    window.answer = QMessageBox::No;
+    QVERIFY(!window.delete_photos({0}));
+    QVERIFY(!window.format_card());
+    QVERIFY(!window.restore_from(backup));
+    QCOMPARE(window.boxes.size(), qsizetype{3});
+    QCOMPARE(card.bytes(), before);
+    QCOMPARE(window.photos()->count(), 2);
+
+    window.answer = QMessageBox::Yes;
+    QVERIFY(window.format_card());
+    QCOMPARE(window.photos()->count(), 0);
+    QVERIFY(window.restore_from(backup));
+    QVERIFY(window.runs_complete(host::kTextWriteCard, 16384));
+    QCOMPARE(window.photos()->count(), 2);
+    QCOMPARE(card.bytes(), before);
+  }
+
+  void a_bad_picture_or_backup_changes_nothing() {
+    Card card;
+    TestWindow window;
+    QVERIFY(window.load_catalog());
+    const QByteArray before = card.bytes();
+    QFile junk(card.file("notes.txt"));
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("not a picture");
+    junk.close();
+    QVERIFY(!window.upload({picture(card, "fine.png", Qt::red), junk.fileName()}));
+    QCOMPARE(window.boxes.size(), qsizetype{1});
+    QVERIFY(window.boxes[0].text.contains("notes.txt"));
+    QVERIFY(!window.restore_from(junk.fileName()));
+    QCOMPARE(window.boxes.size(), qsizetype{2});
+    QVERIFY(window.boxes[1].text.contains("Nothing was changed"));
+    QCOMPARE(window.runs().size(), size_t{0});
+    QCOMPARE(card.bytes(), before);
+  }
+
+  void card_errors_are_owned_boxes_and_file_errors_are_not() {
+    Card card;
+    card.stop();
+    {
+      // The catalog lies in the card's last 8 KiB.
+      QFile file(card.path());
+      QVERIFY(file.open(QIODevice::ReadWrite));
+      QVERIFY(file.seek(file.size() - 8192));
+      file.write(QByteArray(8192, '\0'));
+    }
+    card.start();
+    TestWindow window;
+    QVERIFY(!window.load_catalog());
+    QVERIFY(!window.boxes.isEmpty());
+    QCOMPARE(window.boxes[0].caption, QString("Lumetta"));
+    QCOMPARE(window.boxes[0].text, QString("read card error,work incomplete"));
+    QCOMPARE(window.boxes[0].icon, QMessageBox::Critical);
+    QCOMPARE(window.boxes[0].parent, static_cast<QWidget*>(&window));
+    QVERIFY(window.status_line()->text().contains("damaged"));
+    QVERIFY(!window.button(host::kTextUpload)->isEnabled());
+    QVERIFY(window.button(host::kTextWriteCard)->isEnabled());
+
+    const PixavonWindow* record = window.host_window();
+    record->message_box(record->context, 0, "Open(Create) File Failed...", "Error", PIXAVON_BOX_STYLE);
+    QCOMPARE(window.boxes.last().caption, QString("Error"));
+    QCOMPARE(window.boxes.last().text, QString("Open(Create) File Failed..."));
+    QVERIFY(window.boxes.last().parent == nullptr);
+  }
+
+  void the_window_repaints_with_buttons_off_while_the_library_works() {
+    Card card;
+    TestWindow window;
+    window.show();
+    QVERIFY(window.load_catalog());
+    int ticks = 0, enabled_seen = 0, dialog_seen = 0;
+    QTimer timer;
+    timer.setInterval(0);
+    connect(&timer, &QTimer::timeout, [&] {
+      ++ticks;
+      enabled_seen += window.button(host::kTextUpload)->isEnabled() ? 1 : 0;
+      const auto* dialog = window.findChild<QProgressDialog*>();
+      dialog_seen += dialog != nullptr && dialog->isVisible() && dialog->maximum() == 624 ? 1 : 0;
+    });
+    timer.start();
+    QVERIFY(window.upload({picture(card, "one.png", Qt::green)}));
+    timer.stop();
+    QVERIFY(ticks > 0);
+    QVERIFY(dialog_seen > 0);
+    QCOMPARE(enabled_seen, 0);
+    QVERIFY(window.button(host::kTextUpload)->isEnabled());
+    QVERIFY(window.findChild<QProgressDialog*>() == nullptr);
+  }
+
+  void display_scales_up_sharp_and_smooth() {
+    Card card;
+    TestWindow window;
+    QVERIFY(window.load_catalog());
+    QImage halves(322, 242, QImage::Format_RGB888);
+    halves.fill(Qt::black);
+    for (int y = 0; y < 242; ++y) {
+      for (int x = 0; x < 161; ++x) halves.setPixelColor(x, y, Qt::white);
+    }
+    const QString path = card.file("halves.png");
+    QVERIFY(halves.save(path));
+    QVERIFY(window.upload({path}));
+    std::unique_ptr<QDialog> view(window.photo_view(0));
+    QVERIFY(view != nullptr);
+    const auto image = [&](int n) {
+      return view->findChild<QLabel*>(QString("view-%1").arg(n))->pixmap().toImage();
+    };
+    QCOMPARE(image(0).size(), QSize(322, 242));
+    QCOMPARE(image(1).size(), QSize(644, 484));
+    QCOMPARE(image(2).size(), QSize(644, 484));
+    QCOMPARE(colours_in(image(1)), colours_in(image(0)));  // nearest neighbour makes no new colours
+    QVERIFY(colours_in(image(2)) > colours_in(image(0)));
+    QVERIFY(window.photo_view(1) == nullptr);
+  }
+
+  void screenshot_shows_the_card() {
+    Card card;
+    {
+      TestWindow window;
+      QVERIFY(window.load_catalog());
+      QVERIFY(window.upload({picture(card, "red.png", QColor(230, 20, 20))}));
+    }
+    card.stop();
+    const QString out = card.file("shot.png");
+    QProcess gui;
+    gui.start(PIXAVON_GUI_PATH, {"--card", card.path(), "--screenshot", out});
+    QVERIFY(gui.waitForFinished(30000));
+    QCOMPARE(gui.exitCode(), 0);
+    QImage shot(out);
+    QVERIFY(!shot.isNull());
+    QVERIFY(shot.width() > 300 && shot.height() > 200);
+    QVERIFY(colours_in(shot) > 20);
+    bool red = false;
+    for (int y = 0; y < shot.height() && !red; y += 2) {
+      for (int x = 0; x < shot.width() && !red; x += 2) red = near(shot.pixelColor(x, y), QColor(230, 20, 20));
+    }
+    QVERIFY(red);
+  }
+};
+
+QTEST_MAIN(GuiTest)
+#include "gui_test.moc"
