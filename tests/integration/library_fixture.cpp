@@ -1,6 +1,5 @@
 #include "integration/library_fixture.h"
 
-#include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -12,13 +11,6 @@
 
 namespace pixavon::test {
 namespace {
-
-template <typename Fn>
-void Bind(void* handle, Fn*& slot, const char* name) {
-    void* symbol = dlsym(handle, name);
-    if (symbol == nullptr) throw std::runtime_error(std::string("missing export ") + name);
-    slot = reinterpret_cast<Fn*>(symbol);
-}
 
 intptr_t RecordProgress(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam) {
     auto* host = static_cast<RecordingWindow*>(context);
@@ -33,42 +25,18 @@ int RecordBox(void* context, int owned, const char* text, const char* caption, u
 
 }  // namespace
 
-LoadedLibrary::LoadedLibrary() {
+PrivateLibraryCopy::PrivateLibraryCopy() {
     char pattern[] = "/tmp/pixavon-lib-XXXXXX";
     const int fd = mkstemp(pattern);
     if (fd < 0) throw std::runtime_error("mkstemp failed");
     close(fd);
-    copy_path_ = pattern;
-    std::filesystem::copy_file(PIXAVON_LIBRARY_PATH, copy_path_, std::filesystem::copy_options::overwrite_existing);
-    handle_ = dlopen(copy_path_.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) throw std::runtime_error(std::string("dlopen: ") + dlerror());
-    Bind(handle_, OpenDevice, "OpenDevice");
-    Bind(handle_, CloseDevice, "CloseDevice");
-    Bind(handle_, IsConnect, "IsConnect");
-    Bind(handle_, ReadGBA, "ReadGBA");
-    Bind(handle_, WriteGBA, "WriteGBA");
-    Bind(handle_, GetPhotoCount, "GetPhotoCount");
-    Bind(handle_, GetCardMemory, "GetCardMemory");
-    Bind(handle_, DeletePhoto, "DeletePhoto");
-    Bind(handle_, FormatGBA, "FormatGBA");
-    Bind(handle_, ReadPixavonToFile, "ReadPixavonToFile");
-    Bind(handle_, WriteFileToGBA, "WriteFileToGBA");
-    Bind(handle_, ReadAll, "ReadAll");
-    Bind(handle_, WriteAll, "WriteAll");
-    Bind(handle_, GetString, "GetString");
+    path = pattern;
+    std::filesystem::copy_file(PIXAVON_LIBRARY_PATH, path, std::filesystem::copy_options::overwrite_existing);
 }
 
-LoadedLibrary::~LoadedLibrary() {
-    Unload();
+PrivateLibraryCopy::~PrivateLibraryCopy() {
     std::error_code ignored;
-    std::filesystem::remove(copy_path_, ignored);
-}
-
-void LoadedLibrary::Unload() {
-    if (handle_ != nullptr) {
-        dlclose(handle_);
-        handle_ = nullptr;
-    }
+    std::filesystem::remove(path, ignored);
 }
 
 RecordingWindow::RecordingWindow() { window = PixavonWindow{this, RecordProgress, RecordBox}; }

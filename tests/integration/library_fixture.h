@@ -11,36 +11,21 @@
 
 #include "pixavon.h"
 #include "support/emulator_process.h"
+#include "library.h"
 
 namespace pixavon::test {
 
-class LoadedLibrary {
+// A private copy of libpixavon.so, so that each instance starts with the
+// library's load-time state.
+struct PrivateLibraryCopy {
+    PrivateLibraryCopy();
+    ~PrivateLibraryCopy();
+    std::string path;
+};
+
+class LoadedLibrary : private PrivateLibraryCopy, public host::Library {
 public:
-    LoadedLibrary();
-    ~LoadedLibrary();
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-    // dlclose: runs the library's unload hook.
-    void Unload();
-
-    int (*OpenDevice)(PixavonWindowHandle) = nullptr;
-    int (*CloseDevice)() = nullptr;
-    int (*IsConnect)() = nullptr;
-    int (*ReadGBA)(uint16_t, void*, uint32_t) = nullptr;
-    int (*WriteGBA)(uint16_t, const void*, uint32_t) = nullptr;
-    int32_t (*GetPhotoCount)() = nullptr;
-    uint16_t (*GetCardMemory)() = nullptr;
-    int (*DeletePhoto)(int32_t) = nullptr;
-    int (*FormatGBA)() = nullptr;
-    int (*ReadPixavonToFile)(int32_t, const char*) = nullptr;
-    int (*WriteFileToGBA)(const char*) = nullptr;
-    int (*ReadAll)(const char*) = nullptr;
-    int (*WriteAll)(const char*) = nullptr;
-    int (*GetString)(uint32_t, char*) = nullptr;
-
-private:
-    std::string copy_path_;
-    void* handle_ = nullptr;
+    LoadedLibrary() : PrivateLibraryCopy(), host::Library(PrivateLibraryCopy::path) {}
 };
 
 struct BoxSeen {

@@ -53,6 +53,19 @@ Library::Library() {
                          "); install libpixavon or run the program from its build directory");
     }
   }
+  BindAll();
+}
+
+Library::Library(const std::string& path) : path_(path) {
+  handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    const char* why = ::dlerror();
+    throw LibraryError("cannot load " + path + ": " + (why != nullptr ? why : "unknown error"));
+  }
+  BindAll();
+}
+
+void Library::BindAll() {
   try {
     bind(handle_, OpenDevice, "OpenDevice", path_);
     bind(handle_, CloseDevice, "CloseDevice", path_);
@@ -70,12 +83,16 @@ Library::Library() {
     bind(handle_, GetString, "GetString", path_);
   } catch (...) {
     ::dlclose(handle_);
+    handle_ = nullptr;
     throw;
   }
 }
 
-Library::~Library() {
+void Library::Unload() {
   if (handle_ != nullptr) ::dlclose(handle_);
+  handle_ = nullptr;
 }
+
+Library::~Library() { Unload(); }
 
 }  // namespace pixavon::host

@@ -18,13 +18,18 @@ class LibraryError : public std::runtime_error {
 
 class Library {
  public:
-  // Throws LibraryError naming what was tried.
+  // Loads the library beside the executable, else by its soname. Throws
+  // LibraryError naming what was tried.
   Library();
+  // Loads exactly the library at `path`. Throws LibraryError.
+  explicit Library(const std::string& path);
   ~Library();
   Library(const Library&) = delete;
   Library& operator=(const Library&) = delete;
 
   const std::string& path() const { return path_; }
+  // Unloads the library now (its unload hook runs); the functions are gone.
+  void Unload();
 
   int (*OpenDevice)(PixavonWindowHandle) = nullptr;
   int (*CloseDevice)() = nullptr;
@@ -42,6 +47,8 @@ class Library {
   int (*GetString)(uint32_t, char*) = nullptr;
 
  private:
+  void BindAll();
+
   void* handle_ = nullptr;
   std::string path_;
 };
