@@ -335,8 +335,8 @@ bool MainWindow::reload_view() {
     // A camera that stops answering is opened afresh by the next CATALOG.
     if (error.kind() == host::CatalogError::Kind::kNoAnswer) session_.close();
     status_->setText(error.kind() == host::CatalogError::Kind::kDamaged
-                         ? tr("The card's catalog is damaged, so its photos cannot be found: %1 puts a backup back, "
-                              "%2 empties the card.")
+                         ? tr("The card's catalog is damaged, so its photos cannot be found. %1 or %2 can "
+                              "repair it only if the card was read earlier in this session.")
                                .arg(text(host::kTextWriteCard), text(host::kTextFormat))
                          : tr("%1: check the camera and press %2 again.")
                                .arg(QString::fromStdString(error.what()), text(host::kTextCatalog)));

@@ -33,8 +33,8 @@ Catalog Session::reload() {
       fail("the camera did not answer while its catalog was read; check the connection and try again");
     }
     if (error.kind() == host::CatalogError::Kind::kChanged) fail("the catalog changed while it was read; try again");
-    fail("the card's catalog is damaged, so its photos cannot be found; 'pixavon restore BACKUP' puts a "
-         "backup of the card back");
+    fail("the card's catalog is damaged, so its photos and its size cannot be known and the library can "
+         "neither format nor restore it; for an emulated card, copy a backup file over the card image");
   }
 }
 
