@@ -13,11 +13,8 @@ namespace {
 bool GeometryLoaded() { return State().geometry.erase_interval != 0; }
 
 // Reads the card's catalog and checks it. Shows message 13 for a catalog that
-// is not one. Nothing is read before a load has told us the card's geometry.
-bool LoadForUpdate(CatalogBuffer& catalog) {
-    if (!GeometryLoaded()) {
-        return false;
-    }
+// is not one.
+bool ReadValidCatalog(CatalogBuffer& catalog) {
     if (ReadGBA(kCatalogReadAddress, catalog.data(), kCatalogSize) == 0) {
         return false;
     }
@@ -27,6 +24,10 @@ bool LoadForUpdate(CatalogBuffer& catalog) {
     }
     return true;
 }
+
+// The same for a change: nothing is read before a load has told us the card's
+// geometry.
+bool LoadForUpdate(CatalogBuffer& catalog) { return GeometryLoaded() && ReadValidCatalog(catalog); }
 
 std::uint8_t* Entry(CatalogBuffer& catalog, std::uint32_t index) {
     return catalog.data() + kEntriesOffset + kEntrySize * index;
@@ -83,11 +84,7 @@ std::int32_t GetPhotoCount() {
     }
     CatalogBuffer catalog{};
     state.slot_table = PhotoSlotTable{};
-    if (ReadGBA(kCatalogReadAddress, catalog.data(), kCatalogSize) == 0) {
-        return 0;
-    }
-    if (!IsValidCatalog(catalog)) {
-        ReportError(kReadCardError);
+    if (!ReadValidCatalog(catalog)) {
         return 0;
     }
     state.geometry = GeometryFor(catalog[kCapacityOffset]);

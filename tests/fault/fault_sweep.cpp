@@ -33,6 +33,7 @@
 #include "photo/transfer.h"
 #include "platform/platform.h"
 #include "server.h"
+#include "support/test_data.h"
 
 namespace pixavon::test {
 namespace {
@@ -189,16 +190,8 @@ public:
 
 private:
     std::string CardPath() const { return dir_ + "/card.bin"; }
-    void WriteCard(const Bytes& card) const {
-        std::ofstream out(CardPath(), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(card.data()), static_cast<std::streamsize>(card.size()));
-    }
-    Bytes ReadCard() const {
-        std::ifstream in(CardPath(), std::ios::binary);
-        Bytes bytes(fs::file_size(CardPath()));
-        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return bytes;
-    }
+    void WriteCard(const Bytes& card) const { WriteFileBytes(CardPath(), card); }
+    Bytes ReadCard() const { return ReadFileBytes(CardPath()); }
     std::string dir_;
     NoPausePlatform platform_;
 };
@@ -209,26 +202,9 @@ Bytes MakeCard(int size_mib, std::uint32_t seed, const std::vector<std::uint8_t>
     for (std::uint8_t slot : slots) {
         for (std::size_t i = slot * 0x4C000u; i < (slot + 1u) * 0x4C000u; ++i) card[i] = static_cast<std::uint8_t>(random());
     }
-    Bytes catalog(8192, 0xFF);
-    std::fill(catalog.begin(), catalog.begin() + 512, 0);
-    std::copy_n("KOV PHOTO CAM IMAGE", 19, catalog.begin());
-    catalog[256] = static_cast<std::uint8_t>(slots.size());
-    catalog[258] = size_mib == 8 ? 26 : 52;
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        std::fill_n(catalog.begin() + 512 + 16 * static_cast<std::ptrdiff_t>(i), 16, 0);
-        catalog[512 + 16 * i + 8] = slots[i];
-    }
+    const Bytes catalog = make_catalog(size_mib == 8 ? 26 : 52, slots);
     std::copy(catalog.begin(), catalog.end(), card.end() - 8192);
     return card;
-}
-
-Bytes MakeBitmap() {
-    Bytes file(234310, 0);
-    const std::uint8_t header[] = {'B', 'M', 0x46, 0x93, 0x03, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
-                                   0x42, 0x01, 0, 0, 0xF2, 0, 0, 0, 1, 0, 24, 0};
-    std::copy(std::begin(header), std::end(header), file.begin());
-    for (std::size_t i = 54; i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(i * 7);
-    return file;
 }
 
 // The operation's commands, as the trace of a run without faults lists them.
@@ -348,10 +324,8 @@ TEST_P(FaultSweep, EveryFailureIsHandled) {
     const std::string bitmap = rig.dir() + "/photo.bmp";
     const std::string image = rig.dir() + "/image.bin";
     {
-        std::ofstream(bitmap, std::ios::binary).write(reinterpret_cast<const char*>(MakeBitmap().data()), 234310);
-        const Bytes other = MakeCard(size_mib, 2, {4, 3});
-        std::ofstream(image, std::ios::binary).write(reinterpret_cast<const char*>(other.data()),
-                                                     static_cast<std::streamsize>(other.size()));
+        WriteFileBytes(bitmap, MakeBitmap(1));
+        WriteFileBytes(image, MakeCard(size_mib, 2, {4, 3}));
     }
     const std::map<std::string, Operation> operations = {
         {"load", {"load", false, false, [](const std::string&) { return GetPhotoCount() == 3 ? 1 : 0; }}},

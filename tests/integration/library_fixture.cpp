@@ -78,45 +78,6 @@ std::vector<uint8_t> BlankCard(int size_mib, const std::vector<uint8_t>& slots) 
 
 std::vector<uint8_t> CatalogOf(const std::vector<uint8_t>& card) { return {card.end() - 8192, card.end()}; }
 
-std::vector<uint8_t> MakeBitmap(uint32_t seed, bool top_down) {
-    std::vector<uint8_t> file(234310, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, 234310);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 322);
-    put32(22, top_down ? static_cast<uint32_t>(-242) : 242u);
-    file[26] = 1;
-    file[28] = 24;
-    put32(34, 234256);
-    put32(38, 50190);
-    put32(42, 50190);
-    for (uint32_t y = 0; y < 242; ++y) {
-        const uint32_t row = top_down ? y : 241 - y;
-        for (uint32_t x = 0; x < 322; ++x) {
-            uint8_t* p = &file[54 + 968 * row + 3 * x];
-            p[0] = static_cast<uint8_t>(x * 3 + seed);
-            p[1] = static_cast<uint8_t>(y * 5 + seed * 7);
-            p[2] = static_cast<uint8_t>((x ^ y) + seed * 13);
-        }
-    }
-    return file;
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
     std::vector<std::string> out;
     std::copy_if(lines.begin(), lines.end(), std::back_inserter(out),

@@ -66,11 +66,6 @@ protected:
 std::vector<uint8_t> BlankCard(int size_mib, const std::vector<uint8_t>& slots);
 std::vector<uint8_t> CatalogOf(const std::vector<uint8_t>& card);
 
-// A valid 322 x 242 bitmap; pixel (x, y), y = 0 at the top, gets a colour
-// derived from `seed`.
-std::vector<uint8_t> MakeBitmap(uint32_t seed, bool top_down = false);
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // Trace lines that start with `prefix`.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);

@@ -205,20 +205,4 @@ std::vector<std::string> EmulatorProcess::trace_lines() const {
 
 std::string EmulatorProcess::stderr_text() const { return read_file(temp_dir_ + "/stderr.txt"); }
 
-std::vector<uint8_t> make_catalog(uint8_t capacity_code, const std::vector<uint8_t>& slots) {
-  if (slots.size() > 255) throw std::invalid_argument("a catalog lists at most 255 photos");
-  static constexpr char kSignature[] = "KOV PHOTO CAM IMAGE";
-  std::vector<uint8_t> catalog(8192, 0xFF);
-  std::fill(catalog.begin(), catalog.begin() + 512, uint8_t{0});
-  std::memcpy(catalog.data(), kSignature, sizeof kSignature - 1);
-  catalog[256] = static_cast<uint8_t>(slots.size());
-  catalog[258] = capacity_code;
-  for (size_t i = 0; i < slots.size(); ++i) {
-    uint8_t* entry = catalog.data() + 512 + 16 * i;
-    std::fill(entry, entry + 16, uint8_t{0});
-    entry[8] = slots[i];
-  }
-  return catalog;
-}
-
 }  // namespace pixavon::test

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_data.h"
+
 namespace pixavon::test {
 
 struct EmulatorOptions {
@@ -70,8 +72,5 @@ class EmulatorProcess {
   int stdout_fd_ = -1;
 };
 
-// An 8192-byte catalog: signature, photo count slots.size(), capacity code,
-// one entry per slot (byte 8 = slot, the other 15 bytes 0); the rest 0xFF.
-std::vector<uint8_t> make_catalog(uint8_t capacity_code, const std::vector<uint8_t>& slots);
 
 }  // namespace pixavon::test

@@ -28,6 +28,8 @@ extern char** environ;
 namespace {
 
 using pixavon::host::Image;
+using pixavon::test::ReadFileBytes;
+using pixavon::test::WriteFileBytes;
 namespace fs = std::filesystem;
 
 constexpr uint64_t kSmallCard = 8ull << 20;
@@ -41,20 +43,6 @@ struct Result {
 std::string read_text(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<uint8_t> read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return {};
-  std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
-  in.seekg(0);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
-
-void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A picture with smooth colour ramps, so that scaling changes it little.
@@ -177,7 +165,7 @@ class ToolTest : public ::testing::Test {
     std::vector<uint8_t> bytes(capacity == 26 ? kSmallCard : 2 * kSmallCard, 0xFF);
     const std::vector<uint8_t> catalog = pixavon::test::make_catalog(capacity, slots);
     std::copy(catalog.begin(), catalog.end(), bytes.end() - static_cast<long>(catalog.size()));
-    write_bytes(card_, bytes);
+    WriteFileBytes(card_, bytes);
   }
 
   nlohmann::json list_json() {
@@ -206,7 +194,7 @@ TEST_F(ToolTest, InfoCreatesAFreshCardAndReportsIt) {
   EXPECT_FALSE(fs::exists(path("none.bin")));
 
   // A file that is not a card image is refused and left alone.
-  write_bytes(path("small.bin"), std::vector<uint8_t>(1000, 7));
+  WriteFileBytes(path("small.bin"), std::vector<uint8_t>(1000, 7));
   EXPECT_EQ(run_tool({"--card", path("small.bin"), "info"}).code, 2);
   EXPECT_EQ(fs::file_size(path("small.bin")), 1000u);
 }
@@ -224,9 +212,9 @@ TEST_F(ToolTest, NoCameraIsReportedWithAdvice) {
 TEST_F(ToolTest, PicturesGoOnAndComeBackWithinTheScalingTolerance) {
   const Image exact = ramp(322, 242);
   const Image large = ramp(644, 484);  // scaled by half on the way
-  write_bytes(path("exact.png"), pixavon::host::encode_png(exact));
-  write_bytes(path("large.jpg"), pixavon::host::encode_jpeg(large, 95));
-  write_bytes(path("camera.bmp"), pixavon::host::encode_camera_bitmap(solid(322, 242, 10, 200, 30)));
+  WriteFileBytes(path("exact.png"), pixavon::host::encode_png(exact));
+  WriteFileBytes(path("large.jpg"), pixavon::host::encode_jpeg(large, 95));
+  WriteFileBytes(path("camera.bmp"), pixavon::host::encode_camera_bitmap(solid(322, 242, 10, 200, 30)));
 
   const Result put = card({"put", "exact.png", "large.jpg", "camera.bmp"});
   ASSERT_EQ(put.code, 0) << put.err;
@@ -253,30 +241,30 @@ TEST_F(ToolTest, PicturesGoOnAndComeBackWithinTheScalingTolerance) {
   ASSERT_EQ(png.code, 0) << png.err;
 
   // A PNG of the camera's size is stored without loss.
-  const Image exact_back = pixavon::host::decode_png(read_bytes(path("back.png")));
+  const Image exact_back = pixavon::host::decode_png(ReadFileBytes(path("back.png")));
   ASSERT_EQ(exact_back.width, 322u);
   EXPECT_EQ(compare(exact, exact_back).max, 0);
-  EXPECT_EQ(compare(exact, pixavon::host::decode_bmp(read_bytes(path("photo-0.bmp")))).max, 0);
+  EXPECT_EQ(compare(exact, pixavon::host::decode_bmp(ReadFileBytes(path("photo-0.bmp")))).max, 0);
 
   // The JPEG was scaled by half: close to the same ramp at the camera's size.
-  const Difference scaled = compare(exact, pixavon::host::decode_bmp(read_bytes(path("photo-1.bmp"))));
+  const Difference scaled = compare(exact, pixavon::host::decode_bmp(ReadFileBytes(path("photo-1.bmp"))));
   EXPECT_LT(scaled.mean, 3.0);
   EXPECT_LT(scaled.max, 40);
 
   // The camera's own bitmap goes on as it is.
-  const std::vector<uint8_t> original = read_bytes(path("camera.bmp"));
-  const std::vector<uint8_t> back = read_bytes(path("photo-2.bmp"));
+  const std::vector<uint8_t> original = ReadFileBytes(path("camera.bmp"));
+  const std::vector<uint8_t> back = ReadFileBytes(path("photo-2.bmp"));
   ASSERT_EQ(back.size(), original.size());
   EXPECT_TRUE(std::equal(original.begin() + 54 + 968, original.end(), back.begin() + 54 + 968));
 }
 
 TEST_F(ToolTest, FitPadsOrCropsAWidePicture) {
-  write_bytes(path("wide.png"), pixavon::host::encode_png(solid(644, 242, 250, 250, 250)));
+  WriteFileBytes(path("wide.png"), pixavon::host::encode_png(solid(644, 242, 250, 250, 250)));
   ASSERT_EQ(card({"put", "wide.png"}).code, 0);
   ASSERT_EQ(card({"put", "--fit", "crop", "wide.png"}).code, 0);
   ASSERT_EQ(card({"get", "0", "1", "-o", "."}).code, 0);
-  const Image padded = pixavon::host::decode_bmp(read_bytes(path("photo-0.bmp")));
-  const Image cropped = pixavon::host::decode_bmp(read_bytes(path("photo-1.bmp")));
+  const Image padded = pixavon::host::decode_bmp(ReadFileBytes(path("photo-0.bmp")));
+  const Image cropped = pixavon::host::decode_bmp(ReadFileBytes(path("photo-1.bmp")));
   // Pad: 322 x 121 in the middle, black above and below.
   EXPECT_EQ(padded.pixel(161, 5)[0], 0);
   EXPECT_GT(padded.pixel(161, 121)[0], 240);
@@ -290,21 +278,21 @@ TEST_F(ToolTest, RefusalsLeaveTheCardByteIdentical) {
   std::vector<uint8_t> full(26);
   for (uint8_t i = 0; i < 26; ++i) full[i] = i;
   make_card(full);
-  write_bytes(path("ok.png"), pixavon::host::encode_png(ramp(100, 80)));
-  const std::vector<uint8_t> before = read_bytes(card_);
+  WriteFileBytes(path("ok.png"), pixavon::host::encode_png(ramp(100, 80)));
+  const std::vector<uint8_t> before = ReadFileBytes(card_);
 
   const Result no_room = card({"put", "ok.png"});
   EXPECT_EQ(no_room.code, 1);
   EXPECT_NE(no_room.err.find("the card is full (26 of 26 photos)"), std::string::npos) << no_room.err;
-  EXPECT_TRUE(read_bytes(card_) == before);
+  EXPECT_TRUE(ReadFileBytes(card_) == before);
 
   make_card({0, 1});
-  const std::vector<uint8_t> two = read_bytes(card_);
-  write_bytes(path("junk.png"), std::vector<uint8_t>(5000, 0x41));
+  const std::vector<uint8_t> two = ReadFileBytes(card_);
+  WriteFileBytes(path("junk.png"), std::vector<uint8_t>(5000, 0x41));
   std::vector<uint8_t> cut = pixavon::host::encode_png(ramp(300, 300));
   cut.resize(cut.size() / 2);
-  write_bytes(path("cut.png"), cut);
-  write_bytes(path("restore.bin"), std::vector<uint8_t>(1000, 0));
+  WriteFileBytes(path("cut.png"), cut);
+  WriteFileBytes(path("restore.bin"), std::vector<uint8_t>(1000, 0));
   const std::vector<std::vector<std::string>> refused = {
       {"put", "junk.png"},                  // not a picture
       {"put", "ok.png", "cut.png"},         // a damaged PNG after a good one: nothing goes on
@@ -320,7 +308,7 @@ TEST_F(ToolTest, RefusalsLeaveTheCardByteIdentical) {
     const Result r = card(args);
     EXPECT_EQ(r.code, 2) << args[0] << ": " << r.err;
     EXPECT_FALSE(r.err.empty()) << args[0];
-    EXPECT_TRUE(read_bytes(card_) == two) << args[0] << " changed the card";
+    EXPECT_TRUE(ReadFileBytes(card_) == two) << args[0] << " changed the card";
   }
 }
 
@@ -337,11 +325,11 @@ TEST_F(ToolTest, RemovesSeveralPositionsAsTheUserNumberedThem) {
 
 TEST_F(ToolTest, BackupRestoreAndFormat) {
   make_card({3, 1, 4});
-  const std::vector<uint8_t> original = read_bytes(card_);
+  const std::vector<uint8_t> original = ReadFileBytes(card_);
   const Result backup = card({"backup", "saved.bin"});
   ASSERT_EQ(backup.code, 0) << backup.err;
   EXPECT_NE(backup.err.find("BACKUP saved.bin: done"), std::string::npos) << backup.err;
-  EXPECT_TRUE(read_bytes(path("saved.bin")) == original);
+  EXPECT_TRUE(ReadFileBytes(path("saved.bin")) == original);
   // Never over an existing file without --force.
   EXPECT_EQ(card({"backup", "saved.bin"}).code, 2);
 
@@ -353,20 +341,20 @@ TEST_F(ToolTest, BackupRestoreAndFormat) {
   const Result restore = card({"restore", "--yes", "saved.bin"});
   ASSERT_EQ(restore.code, 0) << restore.err;
   EXPECT_NE(restore.out.find("restored 3 photos"), std::string::npos);
-  EXPECT_TRUE(read_bytes(card_) == original);
+  EXPECT_TRUE(ReadFileBytes(card_) == original);
 }
 
 TEST_F(ToolTest, SavedFilesAreNeverOverwrittenUnlessForced) {
-  write_bytes(path("a.png"), pixavon::host::encode_png(solid(322, 242, 200, 0, 0)));
+  WriteFileBytes(path("a.png"), pixavon::host::encode_png(solid(322, 242, 200, 0, 0)));
   ASSERT_EQ(card({"put", "a.png"}).code, 0);
-  write_bytes(path("keep.png"), {1, 2, 3});
+  WriteFileBytes(path("keep.png"), {1, 2, 3});
   const Result refused = card({"get", "0", "-o", "keep.png"});
   EXPECT_EQ(refused.code, 2);
   EXPECT_NE(refused.err.find("--force"), std::string::npos);
-  EXPECT_EQ(read_bytes(path("keep.png")), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(ReadFileBytes(path("keep.png")), (std::vector<uint8_t>{1, 2, 3}));
 
   ASSERT_EQ(card({"get", "0", "-o", "keep.png", "--force"}).code, 0);
-  EXPECT_EQ(pixavon::host::decode_png(read_bytes(path("keep.png"))).pixel(10, 10)[0], 200);
+  EXPECT_EQ(pixavon::host::decode_png(ReadFileBytes(path("keep.png"))).pixel(10, 10)[0], 200);
 
   ASSERT_EQ(card({"get", "--all", "-o", "all", "--format", "png"}).code, 0);
   EXPECT_TRUE(fs::exists(path("all/photo-0.png")));
@@ -375,12 +363,12 @@ TEST_F(ToolTest, SavedFilesAreNeverOverwrittenUnlessForced) {
 }
 
 TEST_F(ToolTest, ContactSheetShowsEveryPhoto) {
-  write_bytes(path("red.png"), pixavon::host::encode_png(solid(322, 242, 220, 20, 20)));
-  write_bytes(path("blue.png"), pixavon::host::encode_png(solid(322, 242, 20, 20, 220)));
+  WriteFileBytes(path("red.png"), pixavon::host::encode_png(solid(322, 242, 220, 20, 20)));
+  WriteFileBytes(path("blue.png"), pixavon::host::encode_png(solid(322, 242, 20, 20, 220)));
   ASSERT_EQ(card({"put", "red.png", "blue.png"}).code, 0);
   const Result r = card({"contact-sheet", "sheet.png"});
   ASSERT_EQ(r.code, 0) << r.err;
-  const Image sheet = pixavon::host::decode_png(read_bytes(path("sheet.png")));
+  const Image sheet = pixavon::host::decode_png(ReadFileBytes(path("sheet.png")));
   // Two thumbnails of half size side by side, each found by its colour.
   EXPECT_GE(sheet.width, 2 * 161u);
   int red = 0, blue = 0;
@@ -396,13 +384,13 @@ TEST_F(ToolTest, ContactSheetShowsEveryPhoto) {
 }
 
 TEST_F(ToolTest, DamagedCatalogShowsTheLibrarysBoxAndFails) {
-  write_bytes(card_, std::vector<uint8_t>(kSmallCard, 0xFF));
-  const std::vector<uint8_t> before = read_bytes(card_);
+  WriteFileBytes(card_, std::vector<uint8_t>(kSmallCard, 0xFF));
+  const std::vector<uint8_t> before = ReadFileBytes(card_);
   const Result r = card({"list"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("Lumetta: "), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("restore"), std::string::npos) << r.err;
-  EXPECT_TRUE(read_bytes(card_) == before);
+  EXPECT_TRUE(ReadFileBytes(card_) == before);
 }
 
 TEST_F(ToolTest, StringsRawReadAndUsage) {

@@ -37,14 +37,14 @@ TEST_F(CardImageTest, BackupIsTheCardsBytesIn32KiBReads) {
     const std::string path = temp.Path("card.img");
     ASSERT_EQ(ReadAll(path.c_str()), 1);  // before a load: 8 MiB
     EXPECT_EQ(fake.commands.size(), 256u);
-    EXPECT_EQ(ReadWholeFile(path), std::vector<std::uint8_t>(fake.card.begin(), fake.card.begin() + (8u << 20)));
+    EXPECT_EQ(ReadFileBytes(path), std::vector<std::uint8_t>(fake.card.begin(), fake.card.begin() + (8u << 20)));
     ASSERT_EQ(GetPhotoCount(), 2);
     Forget();
     ASSERT_EQ(ReadAll(path.c_str()), 1);
     EXPECT_EQ(fake.commands.size(), 512u);
     EXPECT_EQ(fake.commands[1], "READ 0080");
     EXPECT_EQ(fake.progress_messages, 512);
-    EXPECT_EQ(ReadWholeFile(path), fake.card);
+    EXPECT_EQ(ReadFileBytes(path), fake.card);
 }
 
 TEST_F(CardImageTest, BackupFailures) {
@@ -53,7 +53,7 @@ TEST_F(CardImageTest, BackupFailures) {
     fake.failing_reads = {64 * 3 + 1};
     EXPECT_EQ(ReadAll(path.c_str()), 0);
     EXPECT_TRUE(fake.boxes.empty());
-    EXPECT_EQ(ReadWholeFile(path).size(), 3u * 32768);  // the chunks read so far stay
+    EXPECT_EQ(ReadFileBytes(path).size(), 3u * 32768);  // the chunks read so far stay
     fake.fail_file_write = true;
     EXPECT_EQ(ReadAll(path.c_str()), 0);
     ASSERT_EQ(fake.boxes.size(), 1u);
@@ -71,7 +71,7 @@ TEST_F(CardImageTest, RestoreWritesEveryBlockWithOneErasePerUnit) {
         const std::vector<std::uint8_t> image = fake.card;
         std::fill(fake.card.begin(), fake.card.end(), 0x00);
         const std::string path = temp.Path("card.img");
-        WriteWholeFile(path, image);
+        WriteFileBytes(path, image);
         Forget();
         ASSERT_EQ(WriteAll(path.c_str()), 1);
         EXPECT_EQ(fake.card, image);
@@ -86,7 +86,7 @@ TEST_F(CardImageTest, RestoreWritesEveryBlockWithOneErasePerUnit) {
 TEST_F(CardImageTest, RestoreRefusesAnImageOfAnotherSize) {
     UseCard(16u << 20, 52);
     const std::string path = temp.Path("card.img");
-    WriteWholeFile(path, std::vector<std::uint8_t>(8u << 20, 0));
+    WriteFileBytes(path, std::vector<std::uint8_t>(8u << 20, 0));
     EXPECT_EQ(WriteAll(path.c_str()), 0);  // nothing loaded: only an empty file fits
     ASSERT_EQ(GetPhotoCount(), 2);
     Forget();
@@ -101,7 +101,7 @@ TEST_F(CardImageTest, RestoreRefusesAnImageOfAnotherSize) {
 TEST_F(CardImageTest, RestoreBeforeALoadAcceptsOnlyAnEmptyFileAndSendsNothing) {
     UseCard(8u << 20, 26);
     const std::string path = temp.Path("empty.img");
-    WriteWholeFile(path, {});
+    WriteFileBytes(path, {});
     EXPECT_EQ(WriteAll(path.c_str()), 1);
     EXPECT_TRUE(fake.commands.empty());
 }
@@ -111,7 +111,7 @@ TEST_F(CardImageTest, RestoreFailures) {
     ASSERT_EQ(GetPhotoCount(), 2);
     const std::vector<std::uint8_t> image(8u << 20, 0x3C);
     const std::string path = temp.Path("card.img");
-    WriteWholeFile(path, image);
+    WriteFileBytes(path, image);
 
     // A failing block write: message 14, the blocks before it restored.
     std::fill(fake.card.begin(), fake.card.end(), 0x00);
@@ -149,7 +149,7 @@ TEST_F(CardImageTest, ARefusedEraseStopsTheRestore) {
     UseCard(8u << 20, 26);
     ASSERT_EQ(GetPhotoCount(), 2);
     const std::string path = temp.Path("card.img");
-    WriteWholeFile(path, std::vector<std::uint8_t>(8u << 20, 0x11));
+    WriteFileBytes(path, std::vector<std::uint8_t>(8u << 20, 0x11));
     fake.failing_writes = {fake.device_writes() + 1 + 2 * 16 + 1};  // the second unit's erase
     EXPECT_EQ(WriteAll(path.c_str()), 0);
     ASSERT_EQ(fake.boxes.size(), 1u);

@@ -195,32 +195,14 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(dir_, ignored);
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 }  // namespace pixavon::test
 
 namespace pixavon::test {
 
 std::vector<std::uint8_t> MakeCatalog(std::uint8_t capacity_code, const std::vector<std::uint8_t>& slots) {
-    std::vector<std::uint8_t> catalog(8192, 0xFF);
-    std::fill(catalog.begin(), catalog.begin() + 512, 0);
-    const char signature[] = "KOV PHOTO CAM IMAGE";
-    std::copy(signature, signature + 19, catalog.begin());
-    catalog[256] = static_cast<std::uint8_t>(slots.size());
-    catalog[258] = capacity_code;
+    std::vector<std::uint8_t> catalog = make_catalog(capacity_code, slots);
     for (std::size_t i = 0; i < slots.size(); ++i) {
-        auto entry = catalog.begin() + 512 + static_cast<std::ptrdiff_t>(16 * i);
-        std::fill(entry, entry + 16, 0);
-        entry[8] = slots[i];
-        entry[12] = static_cast<std::uint8_t>(0xA0 + i);  // bytes the library must carry along
+        catalog[512 + 16 * i + 12] = static_cast<std::uint8_t>(0xA0 + i);  // bytes the library must carry along
     }
     return catalog;
 }

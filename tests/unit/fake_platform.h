@@ -9,6 +9,7 @@
 
 #include "frame/library_state.h"
 #include "platform/platform.h"
+#include "support/test_data.h"
 
 namespace pixavon::test {
 
@@ -109,8 +110,6 @@ private:
     std::string dir_;
 };
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace pixavon::test
 

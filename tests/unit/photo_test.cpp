@@ -21,33 +21,6 @@ void PutLe32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-// A valid 322 x 242 bitmap whose pixel (x, y) (y = 0 at the top) is colour(x, y).
-template <typename Colour>
-std::vector<std::uint8_t> MakeBitmap(Colour colour, bool top_down = false) {
-    const BitmapHeader header = MakeBitmapHeader();
-    std::vector<std::uint8_t> file(header.begin(), header.end());
-    file.resize(kPhotoFileSize, 0);
-    if (top_down) PutLe32(file, 22, static_cast<std::uint32_t>(-242));
-    for (std::uint32_t y = 0; y < 242; ++y) {
-        const std::uint32_t row = top_down ? y : 241 - y;
-        for (std::uint32_t x = 0; x < 322; ++x) {
-            const auto [b, g, r] = colour(x, y);
-            std::uint8_t* p = &file[54 + 968 * row + 3 * x];
-            p[0] = b;
-            p[1] = g;
-            p[2] = r;
-        }
-    }
-    return file;
-}
-
-struct Bgr {
-    std::uint8_t b, g, r;
-};
-Bgr Pattern(std::uint32_t x, std::uint32_t y) {
-    return {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x ^ y)};
-}
-
 TEST(ImageFormat, BitmapHeaderIsExact) {
     const BitmapHeader header = MakeBitmapHeader();
     const std::vector<std::uint8_t> h(header.begin(), header.end());
@@ -84,8 +57,8 @@ TEST(ImageFormat, RedTopLeftPixelAndTheIgnoredCardByte) {
 }
 
 TEST(ImageFormat, FileToCardToFileRoundTripsAndTopDownMatchesBottomUp) {
-    const auto bottom_up = MakeBitmap(Pattern);
-    const auto top_down = MakeBitmap(Pattern, true);
+    const auto bottom_up = MakeBitmap(7);
+    const auto top_down = MakeBitmap(7, true);
     std::vector<std::uint8_t> card(kCardImageSize), card_from_top_down(kCardImageSize);
     CardImageFromFile(bottom_up.data() + 54, card.data());
     CardImageFromTopDownFile(top_down.data() + 54, card_from_top_down.data());
@@ -96,7 +69,7 @@ TEST(ImageFormat, FileToCardToFileRoundTripsAndTopDownMatchesBottomUp) {
 }
 
 TEST(ImageFormat, OnlyA322By242TrueColourBitmapIsAccepted) {
-    const auto good = MakeBitmap(Pattern);
+    const auto good = MakeBitmap(7);
     const std::uint64_t size = good.size();
     ASSERT_TRUE(ParseBitmapHeader(good.data(), 54, size));
     EXPECT_FALSE(ParseBitmapHeader(good.data(), 54, size)->top_down);
@@ -161,7 +134,7 @@ TEST_F(PhotoTest, DownloadReadsTwentyChunksFromThe32KiBBoundary) {
         }
         EXPECT_EQ(fake.progress_messages, 20);
         EXPECT_EQ(fake.events.front(), "progress");
-        EXPECT_EQ(ReadWholeFile(path).size(), kPhotoFileSize);
+        EXPECT_EQ(ReadFileBytes(path).size(), kPhotoFileSize);
     }
 }
 
@@ -173,7 +146,7 @@ TEST_F(PhotoTest, DownloadedPixelsMatchTheSlotAndTheUnstoredOnesAreBlack) {
         for (std::size_t i = start; i < start + 0x4C000u + 0x8000u; ++i) fake.card[i] = static_cast<std::uint8_t>(random());
         const std::string path = temp.Path("photo.bmp");
         ASSERT_EQ(ReadPixavonToFile(0, path.c_str()), 1);
-        const auto file = ReadWholeFile(path);
+        const auto file = ReadFileBytes(path);
         const BitmapHeader header = MakeBitmapHeader();
         ASSERT_TRUE(std::equal(header.begin(), header.end(), file.begin()));
         for (std::uint32_t y = 0; y < 242; ++y) {
@@ -192,14 +165,14 @@ TEST_F(PhotoTest, DownloadedPixelsMatchTheSlotAndTheUnstoredOnesAreBlack) {
 TEST_F(PhotoTest, DownloadRefusalsAndFailures) {
     UseCard(8u << 20, 26, {0, 40});
     const std::string path = temp.Path("photo.bmp");
-    WriteWholeFile(path, {1, 2, 3});
+    WriteFileBytes(path, {1, 2, 3});
     EXPECT_EQ(ReadPixavonToFile(2, path.c_str()), 0);   // past the list
     EXPECT_EQ(ReadPixavonToFile(-1, path.c_str()), 0);
     EXPECT_EQ(ReadPixavonToFile(1, path.c_str()), 0);   // slot beyond the card
     EXPECT_TRUE(fake.commands.empty());
     fake.failing_reads = {16 + 32 * 3 + 5};              // the load, three chunks, into the fourth
     EXPECT_EQ(ReadPixavonToFile(0, path.c_str()), 0);
-    EXPECT_EQ(ReadWholeFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ReadFileBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_TRUE(fake.boxes.empty());
 
     fake.fail_file_open = true;
@@ -218,8 +191,8 @@ TEST_F(PhotoTest, UploadFillsTheNextSlotWithAnEraseAtEveryUnit) {
         const std::uint8_t code = size == (8u << 20) ? 26 : 52;
         UseCard(size, code, {0, 1, 2});
         const std::string path = temp.Path("in.bmp");
-        const auto bitmap = MakeBitmap(Pattern);
-        WriteWholeFile(path, bitmap);
+        const auto bitmap = MakeBitmap(7);
+        WriteFileBytes(path, bitmap);
         ASSERT_EQ(WriteFileToGBA(path.c_str()), 1);
         const auto erases = fake.CommandsOfKind("ERASE");
         const auto writes = fake.CommandsOfKind("WRITE");
@@ -245,11 +218,11 @@ TEST_F(PhotoTest, UploadFillsTheNextSlotWithAnEraseAtEveryUnit) {
 TEST_F(PhotoTest, UploadFillsTheLowestFreeSlotAndReadsTopDownFiles) {
     UseCard(8u << 20, 26, {1, 2});
     const std::string path = temp.Path("in.bmp");
-    WriteWholeFile(path, MakeBitmap(Pattern, true));
+    WriteFileBytes(path, MakeBitmap(7, true));
     ASSERT_EQ(WriteFileToGBA(path.c_str()), 1);
     EXPECT_EQ(fake.CommandsOfKind("WRITE").front(), "WRITE 0000 512");
     std::vector<std::uint8_t> expected_image(kCardImageSize);
-    const auto bottom_up = MakeBitmap(Pattern);
+    const auto bottom_up = MakeBitmap(7);
     CardImageFromFile(bottom_up.data() + 54, expected_image.data());
     EXPECT_TRUE(std::equal(expected_image.begin(), expected_image.begin() + 311296, fake.card.begin()));
     ASSERT_EQ(GetPhotoCount(), 3);
@@ -258,7 +231,7 @@ TEST_F(PhotoTest, UploadFillsTheLowestFreeSlotAndReadsTopDownFiles) {
 
 TEST_F(PhotoTest, UploadRefusalsTouchNothing) {
     const std::string good = temp.Path("good.bmp");
-    WriteWholeFile(good, MakeBitmap(Pattern));
+    WriteFileBytes(good, MakeBitmap(7));
     fake.card.assign(8u << 20, 0xFF);
     PlaceCatalog(fake, MakeCatalog(26, {}));
     OpenDevice(TestWindow());
@@ -274,9 +247,9 @@ TEST_F(PhotoTest, UploadRefusalsTouchNothing) {
 
     UseCard(8u << 20, 26, {0});
     const std::string small = temp.Path("small.bmp");
-    auto wrong = MakeBitmap(Pattern);
+    auto wrong = MakeBitmap(7);
     PutLe32(wrong, 18, 320);
-    WriteWholeFile(small, wrong);
+    WriteFileBytes(small, wrong);
     EXPECT_EQ(WriteFileToGBA(small.c_str()), 0);
     EXPECT_EQ(WriteFileToGBA(temp.Path("missing.bmp").c_str()), 0);
     EXPECT_TRUE(fake.commands.empty());
@@ -288,7 +261,7 @@ TEST_F(PhotoTest, UploadRefusalsTouchNothing) {
 TEST_F(PhotoTest, FailedBlockWriteShowsMessage14AndLeavesTheCatalog) {
     UseCard(8u << 20, 26, {0});
     const std::string path = temp.Path("in.bmp");
-    WriteWholeFile(path, MakeBitmap(Pattern));
+    WriteFileBytes(path, MakeBitmap(7));
     fake.failing_writes = {1 + 7 + 2 * 100 + 2};  // the load, 7 erases, 100 blocks, block 100's data
     EXPECT_EQ(WriteFileToGBA(path.c_str()), 0);
     ASSERT_EQ(fake.boxes.size(), 1u);
@@ -301,7 +274,7 @@ TEST_F(PhotoTest, FailedBlockWriteShowsMessage14AndLeavesTheCatalog) {
 TEST_F(PhotoTest, ARefusedEraseStopsTheUploadBeforeItWritesIntoTheUnit) {
     UseCard(16u << 20, 52, {0});
     const std::string path = temp.Path("in.bmp");
-    WriteWholeFile(path, MakeBitmap(Pattern));
+    WriteFileBytes(path, MakeBitmap(7));
     fake.failing_writes = {1 + 1 + 2 * 32 + 1};  // the load, slot 1's first unit, the second erase
     EXPECT_EQ(WriteFileToGBA(path.c_str()), 0);
     ASSERT_EQ(fake.boxes.size(), 1u);
