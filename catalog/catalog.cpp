@@ -71,12 +71,6 @@ CardGeometry GeometryFor(std::uint16_t capacity_code) {
     return CardGeometry{kSmallCardCode, 0x4000, 16, 0x3FF0, 0x3FF0};
 }
 
-bool IsValidCatalog(const CatalogBuffer& catalog) {
-    const std::uint8_t code = catalog[kCapacityOffset];
-    return std::memcmp(catalog.data(), kCatalogSignature, kSignatureLength) == 0 &&
-           (code == kSmallCardCode || code == kLargeCardCode);
-}
-
 std::int32_t GetPhotoCount() {
     LibraryState& state = State();
     if (state.device == nullptr && OpenDevice(state.notify_window) == 0) {

@@ -5,27 +5,10 @@
 #include <array>
 #include <cstdint>
 
+#include "catalog/card_layout.h"
 #include "frame/library_state.h"
 
 namespace pixavon {
-
-constexpr std::uint32_t kCatalogSize = 8192;
-constexpr std::uint32_t kCatalogBlocks = kCatalogSize / 512;
-constexpr std::uint16_t kCatalogReadAddress = 0xFFE0;
-constexpr char kCatalogSignature[] = "KOV PHOTO CAM IMAGE";
-constexpr std::uint32_t kSignatureLength = sizeof kCatalogSignature - 1;  // 19, no terminator
-constexpr std::uint32_t kCountOffset = 256;
-constexpr std::uint32_t kCapacityOffset = 258;
-constexpr std::uint32_t kEntriesOffset = 512;
-constexpr std::uint32_t kEntrySize = 16;
-constexpr std::uint32_t kEntryMarkOffset = 0;
-constexpr std::uint32_t kEntrySlotOffset = 8;
-constexpr std::uint32_t kEntryZeroOffset = 9;
-constexpr std::uint8_t kMarkerEntry = 0xFF;
-
-constexpr std::uint16_t kSmallCardCode = 26;  // 8 MiB, 26 photos
-constexpr std::uint16_t kLargeCardCode = 52;  // 16 MiB, 52 photos
-constexpr std::uint32_t kSlotBlocks = 608;    // one photo slot, 0x4C000 bytes
 
 using CatalogBuffer = std::array<std::uint8_t, kCatalogSize>;
 
@@ -33,7 +16,7 @@ using CatalogBuffer = std::array<std::uint8_t, kCatalogSize>;
 CardGeometry GeometryFor(std::uint16_t capacity_code);
 
 // True when the buffer starts with the signature and names a known capacity.
-bool IsValidCatalog(const CatalogBuffer& catalog);
+inline bool IsValidCatalog(const CatalogBuffer& catalog) { return IsValidCatalog(catalog.data()); }
 
 std::int32_t GetPhotoCount();
 std::uint16_t GetCardMemory();

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "catalog/card_layout.h"  // kSlotBytes: 311,296 of the image are stored per slot
+
 namespace pixavon {
 
 constexpr std::uint32_t kPhotoWidth = 322;
@@ -14,7 +16,6 @@ constexpr std::uint32_t kPhotoHeight = 242;
 constexpr std::uint32_t kCardPixelSize = 4;
 constexpr std::uint32_t kCardRowSize = kPhotoWidth * kCardPixelSize;  // 1,288
 constexpr std::uint32_t kCardImageSize = kCardRowSize * kPhotoHeight; // 311,696
-constexpr std::uint32_t kSlotBytes = 608 * 512;                      // 311,296 stored per slot
 constexpr std::uint32_t kFilePixelSize = 3;
 constexpr std::uint32_t kFileRowSize = 968;                           // 966 + 2 padding bytes
 constexpr std::uint32_t kFilePixelDataSize = kFileRowSize * kPhotoHeight;  // 234,256

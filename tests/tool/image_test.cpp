@@ -93,7 +93,7 @@ TEST(ImageDecoding, DamagedFilesNeverCrashTheDecoders) {
 }
 
 TEST(ImageDecoding, OnlyTheCameraBitmapGoesOnAsItIs) {
-  const std::vector<uint8_t> camera = encode_camera_bitmap(Image(kPhotoWidth, kPhotoHeight));
+  const std::vector<uint8_t> camera = encode_camera_bitmap(Image(pixavon::kPhotoWidth, pixavon::kPhotoHeight));
   EXPECT_EQ(camera.size(), 234310u);
   EXPECT_TRUE(is_camera_bitmap(camera));
   std::vector<uint8_t> short_file(camera.begin(), camera.end() - 1);
@@ -101,7 +101,7 @@ TEST(ImageDecoding, OnlyTheCameraBitmapGoesOnAsItIs) {
   std::vector<uint8_t> top_down = camera;
   put32(top_down, 22, static_cast<uint32_t>(-242));
   EXPECT_FALSE(is_camera_bitmap(top_down));  // converted instead
-  EXPECT_EQ(decode_bmp(top_down).width, kPhotoWidth);
+  EXPECT_EQ(decode_bmp(top_down).width, pixavon::kPhotoWidth);
 }
 
 }  // namespace

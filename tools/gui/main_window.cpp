@@ -85,7 +85,7 @@ std::vector<uint8_t> bitmap_for_file(const QString& path) {
       throw host::ImageError("the picture is too large");
     }
     return host::encode_camera_bitmap(
-        host::fit_to(from_qimage(image), host::kPhotoWidth, host::kPhotoHeight, host::Fit::kPad));
+        host::fit_to(from_qimage(image), kPhotoWidth, kPhotoHeight, host::Fit::kPad));
   }
 }
 
@@ -523,7 +523,7 @@ bool MainWindow::format_card() {
 bool MainWindow::backup_to(const QString& path) {
   if (busy_ || path.isEmpty() || !session_.is_open()) return false;
   BusyScope busy([this](bool on) { set_busy(on); });
-  const uint64_t card_bytes = host::card_bytes_for(capacity_code());
+  const uint64_t card_bytes = CardBytesFor(capacity_code());
   // The library writes next to the final name, which then appears whole or
   // not at all.
   const QFileInfo target(path);
@@ -559,7 +559,7 @@ bool MainWindow::restore_from(const QString& path) {
   if (busy_ || path.isEmpty() || !session_.is_open()) return false;
   BusyScope busy([this](bool on) { set_busy(on); });
   const uint32_t capacity = capacity_code();
-  const uint64_t card_bytes = host::card_bytes_for(capacity);
+  const uint64_t card_bytes = CardBytesFor(capacity);
   const host::BackupCheck check = host::check_backup(local_path(path), capacity);
   using Verdict = host::BackupCheck::Verdict;
   QString problem;

@@ -14,25 +14,13 @@
 #include "image.h"
 
 namespace pixavon::host {
-namespace {
-constexpr char kSignature[] = "KOV PHOTO CAM IMAGE";
-constexpr size_t kSignatureLength = 19;
-constexpr size_t kCountOffset = 256;
-constexpr size_t kCapacityOffset = 258;
-constexpr size_t kEntriesOffset = 512;
-constexpr size_t kEntrySize = 16;
-}  // namespace
-
-bool valid_catalog(const uint8_t* bytes) {
-  return std::memcmp(bytes, kSignature, kSignatureLength) == 0 &&
-         (bytes[kCapacityOffset] == 26 || bytes[kCapacityOffset] == 52);
-}
+bool valid_catalog(const uint8_t* bytes) { return IsValidCatalog(bytes); }
 
 Catalog parse_catalog(const uint8_t* bytes) {
   Catalog catalog;
   catalog.capacity_code = bytes[kCapacityOffset];
   catalog.count = bytes[kCountOffset];  // at most 255 entries: they end well inside the 8 KiB
-  for (uint32_t i = 0; i < catalog.count; ++i) catalog.slots.push_back(bytes[kEntriesOffset + kEntrySize * i + 8]);
+  for (uint32_t i = 0; i < catalog.count; ++i) catalog.slots.push_back(bytes[kEntriesOffset + kEntrySize * i + kEntrySlotOffset]);
   return catalog;
 }
 
@@ -98,15 +86,15 @@ BackupCheck check_backup(const std::string& path, uint32_t capacity_code) {
     return check;
   }
   check.size = static_cast<uint64_t>(st.st_size);
-  if (check.size != card_bytes_for(capacity_code)) {
+  if (check.size != CardBytesFor(capacity_code)) {
     check.verdict = BackupCheck::Verdict::kWrongSize;
     return check;
   }
   // The backup's catalog lies in its last 8 KiB; without a valid one for this
   // card size the restored card would be unreadable.
-  std::vector<uint8_t> tail(kCatalogBytes);
+  std::vector<uint8_t> tail(kCatalogSize);
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  const bool read_ok = fd >= 0 && ::pread(fd, tail.data(), tail.size(), st.st_size - kCatalogBytes) ==
+  const bool read_ok = fd >= 0 && ::pread(fd, tail.data(), tail.size(), st.st_size - kCatalogSize) ==
                                       static_cast<ssize_t>(tail.size());
   if (fd >= 0) ::close(fd);
   if (!read_ok) {
@@ -175,8 +163,8 @@ Catalog Session::reload() {
   const size_t boxes_before = boxes_;
   const int32_t count = lib_.GetPhotoCount();
   if (boxes_ != boxes_before) throw CatalogError(CatalogError::Kind::kDamaged, "the card's catalog is damaged");
-  std::vector<uint8_t> bytes(kCatalogBytes);
-  if (lib_.ReadGBA(kCatalogAddress, bytes.data(), kCatalogBytes) == 0) {
+  std::vector<uint8_t> bytes(kCatalogSize);
+  if (lib_.ReadGBA(kCatalogReadAddress, bytes.data(), kCatalogSize) == 0) {
     throw CatalogError(CatalogError::Kind::kNoAnswer, "the camera did not answer while its catalog was read");
   }
   if (!valid_catalog(bytes.data())) throw CatalogError(CatalogError::Kind::kDamaged, "the card's catalog is damaged");
@@ -196,12 +184,12 @@ std::vector<uint8_t> Session::download(int32_t position) {
   }
   std::vector<uint8_t> bytes;
   try {
-    bytes = read_file(temp, kCameraBitmapBytes + 1);
+    bytes = read_file(temp, kPhotoFileSize + 1);
   } catch (const ImageError& error) {
     throw SessionError(std::string("photo ") + std::to_string(position) + " was not saved: " + error.what());
   }
   ::unlink(temp.c_str());
-  if (bytes.size() != kCameraBitmapBytes || !is_camera_bitmap(bytes)) {
+  if (bytes.size() != kPhotoFileSize || !is_camera_bitmap(bytes)) {
     throw SessionError("photo " + std::to_string(position) + " came back from the library in an unexpected form");
   }
   return bytes;

@@ -10,14 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "catalog/card_layout.h"
 #include "library.h"
 
 namespace pixavon::host {
-
-// Photo slots: 608 blocks of 512 bytes each.
-inline constexpr uint32_t kSlotBytes = 608 * 512;
-inline constexpr uint32_t kCatalogBytes = 8192;
-inline constexpr uint16_t kCatalogAddress = 0xFFE0;
 
 // Progress messages the library sends per operation.
 inline constexpr uint32_t kDownloadSteps = 20;
@@ -42,14 +38,12 @@ enum TextId : uint32_t {
   kTextExit = 12,
 };
 
-inline uint64_t card_bytes_for(uint32_t capacity_code) { return capacity_code == 52 ? 16ull << 20 : 8ull << 20; }
-
 // The catalog as read from the card.
 struct Catalog {
   uint32_t count = 0;
   uint32_t capacity_code = 0;  // 26 or 52
   std::vector<uint8_t> slots;  // slot of each position
-  uint64_t card_bytes() const { return card_bytes_for(capacity_code); }
+  uint64_t card_bytes() const { return CardBytesFor(capacity_code); }
   uint32_t free_slots() const { return count < capacity_code ? capacity_code - count : 0; }
 };
 

@@ -399,7 +399,7 @@ Image fit_to(const Image& source, uint32_t width, uint32_t height, Fit fit) {
 }
 
 std::vector<uint8_t> camera_bitmap_for(const std::vector<uint8_t>& bytes, Fit fit) {
-  if (is_camera_bitmap(bytes)) return {bytes.begin(), bytes.begin() + kCameraBitmapBytes};
+  if (is_camera_bitmap(bytes)) return {bytes.begin(), bytes.begin() + kPhotoFileSize};
   Image image;
   switch (sniff_kind(bytes)) {
     case FileKind::kPng: image = decode_png(bytes); break;

@@ -11,13 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "photo/image_format.h"  // the camera's photo size and bitmap layout
+
 namespace pixavon::host {
 
-// The camera's photo size.
-inline constexpr uint32_t kPhotoWidth = 322;
-inline constexpr uint32_t kPhotoHeight = 242;
-// The camera's bitmap in bytes: header and 242 rows of 968 bytes.
-inline constexpr size_t kCameraBitmapBytes = 54 + 968 * 242;
 // The largest picture decoded, in pixels (about 100 megapixels).
 inline constexpr uint64_t kMaxPixels = 100'000'000;
 

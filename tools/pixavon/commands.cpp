@@ -276,7 +276,7 @@ int cmd_put(Session& session, const PutOptions& options) {
     stop_if_interrupted();
     const uint32_t before = catalog.count;
     const bool ok = session.run(kLabelUpload, printable(std::filesystem::path(item.name).filename().string()),
-                                kUploadSteps, kSlotBytes + kCatalogBytes,
+                                kUploadSteps, kSlotBytes + kCatalogSize,
                                 [&] { return session.lib().WriteFileToGBA(item.bitmap_path.c_str()); });
     ::unlink(item.bitmap_path.c_str());
     // The library needs the catalog reloaded after every change, failed ones too.
@@ -299,7 +299,7 @@ int cmd_rm(Session& session, const std::vector<std::string>& texts) {
   for (const int32_t position : positions) {
     stop_if_interrupted();
     const uint32_t before = catalog.count;
-    const bool ok = session.run(kLabelDelete, "photo " + std::to_string(position), kCatalogSteps, kCatalogBytes,
+    const bool ok = session.run(kLabelDelete, "photo " + std::to_string(position), kCatalogSteps, kCatalogSize,
                                 [&] { return session.lib().DeletePhoto(position); });
     catalog = session.reload();
     if (!ok || catalog.count + 1 != before) {

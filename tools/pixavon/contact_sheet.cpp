@@ -14,8 +14,8 @@
 namespace pixavon::tool {
 namespace {
 
-constexpr uint32_t kThumbWidth = host::kPhotoWidth / 2;
-constexpr uint32_t kThumbHeight = host::kPhotoHeight / 2;
+constexpr uint32_t kThumbWidth = kPhotoWidth / 2;
+constexpr uint32_t kThumbHeight = kPhotoHeight / 2;
 constexpr uint32_t kMargin = 16;
 constexpr uint32_t kGap = 12;
 constexpr uint32_t kLabelHeight = 26;

@@ -17,9 +17,6 @@ namespace pixavon::tool {
 
 using host::Catalog;
 using host::device_dir_in_use;
-using host::kCatalogAddress;
-using host::kCatalogBytes;
-using host::kSlotBytes;
 using host::Library;
 using host::LibraryError;
 using host::parse_catalog;

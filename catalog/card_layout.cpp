@@ -1,0 +1,45 @@
+#include "catalog/card_layout.h"
+
+#include <array>
+#include <cstring>
+
+namespace pixavon {
+
+bool IsValidCatalog(const std::uint8_t* catalog) {
+    const std::uint8_t code = catalog[kCapacityOffset];
+    return std::memcmp(catalog, kCatalogSignature, kSignatureLength) == 0 &&
+           (code == kSmallCardCode || code == kLargeCardCode);
+}
+
+CatalogCheck CheckCatalogList(const std::uint8_t* catalog) {
+    CatalogCheck check;
+    check.count = catalog[kCountOffset];
+    check.capacity = catalog[kCapacityOffset];
+    if (check.count > check.capacity) {
+        check.fault = CatalogFault::TooManyPhotos;
+        return check;
+    }
+    constexpr std::uint32_t kNone = 0xFFFFFFFF;
+    std::array<std::uint32_t, 256> named_by{};
+    named_by.fill(kNone);
+    for (std::uint32_t i = 0; i < check.count; ++i) {
+        const std::uint8_t slot = catalog[kEntriesOffset + kEntrySize * i + kEntrySlotOffset];
+        check.position = i;
+        check.slot = slot;
+        if (slot >= check.capacity) {
+            check.fault = CatalogFault::SlotOutOfRange;
+            return check;
+        }
+        if (named_by[slot] != kNone) {
+            check.fault = CatalogFault::SlotTwice;
+            check.other_position = named_by[slot];
+            return check;
+        }
+        named_by[slot] = i;
+    }
+    check.position = 0;
+    check.slot = 0;
+    return check;
+}
+
+}  // namespace pixavon
