@@ -1,13 +1,19 @@
 #include "card.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <utility>
 
 namespace pixavon::emu {
@@ -18,6 +24,47 @@ constexpr size_t kSignatureLength = sizeof(kSignature) - 1;  // 19, stored witho
 
 std::string errno_text(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
+}
+
+}  // namespace
+
+long flock_holder(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return 0;
+  char device[64];
+  std::snprintf(device, sizeof device, "%02x:%02x:%llu", major(st.st_dev), minor(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  while (std::getline(locks, line)) {
+    // "1: FLOCK  ADVISORY  WRITE 2387 fd:01:1234567 0 EOF"; blocked waiters are "1: -> FLOCK ...".
+    std::istringstream fields(line);
+    std::string number, kind, mode, access, file;
+    long pid = 0;
+    if (!(fields >> number >> kind) || kind != "FLOCK") continue;
+    if (!(fields >> mode >> access >> pid >> file)) continue;
+    if (file == device) return pid;
+  }
+  return 0;
+}
+
+namespace {
+
+// Takes the card file for this process alone. Throws CardError naming the
+// process that has it.
+void lock_exclusively(int fd, const std::string& path) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+  const int error = errno;
+  if (error != EWOULDBLOCK) throw CardError("cannot lock card image " + path + ": " + std::strerror(error));
+  const long holder = flock_holder(fd);
+  throw CardError("card image " + path + " is in use by " +
+                      (holder > 0 ? "process " + std::to_string(holder) : std::string("another process")),
+                  CardError::Reason::kBusy);
+}
+
+std::string directory_of(const std::string& path) {
+  const std::string dir = std::filesystem::path(path).parent_path().string();
+  return dir.empty() ? "." : dir;
 }
 
 }  // namespace
@@ -37,12 +84,18 @@ Card Card::open(const std::string& path, int create_mib) {
   if (fd < 0 && errno == ENOENT && create_mib != 0) {
     fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw CardError(errno_text("cannot create card file", path));
+    // Every page of the card is on the disk before it is mapped: a page that
+    // could not be stored later would end the process with SIGBUS.
     const uint64_t size = create_mib == 16 ? kLargeCardSize : kSmallCardSize;
-    if (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
-      const std::string message = errno_text("cannot size card file", path);
+    const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    if (error != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       ::close(fd);
       ::unlink(path.c_str());
-      throw CardError(message);
+      if (error == ENOSPC || error == EDQUOT) {
+        throw CardError("not enough space for a " + std::to_string(create_mib) + " MiB card in " + directory_of(path),
+                        CardError::Reason::kNoSpace);
+      }
+      throw CardError("cannot make card file " + path + ": " + std::strerror(error != 0 ? error : errno));
     }
     fresh = true;
   } else if (fd < 0) {
@@ -52,6 +105,14 @@ Card Card::open(const std::string& path, int create_mib) {
     throw CardError(errno_text("cannot open card file", path));
   }
 
+  if (!fresh) {
+    try {
+      lock_exclusively(fd, path);
+    } catch (const CardError&) {
+      ::close(fd);
+      throw;
+    }
+  }
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     const std::string message = errno_text("cannot stat card file", path);
@@ -63,6 +124,15 @@ Card Card::open(const std::string& path, int create_mib) {
     ::close(fd);
     throw CardError("card file " + path + " has " + std::to_string(size) +
                     " bytes; a card must be exactly 8388608 (8 MiB) or 16777216 (16 MiB) bytes");
+  }
+  // A card file with holes (copied sparsely, or made by other tools) gets its
+  // pages allocated now, for the same reason as a fresh one.
+  if (!fresh && ::fallocate(fd, 0, 0, static_cast<off_t>(size)) != 0 && errno != EOPNOTSUPP) {
+    const bool full = errno == ENOSPC || errno == EDQUOT;
+    const std::string message = full ? "not enough space in " + directory_of(path) + " for the card image " + path
+                                     : errno_text("cannot allocate card file", path);
+    ::close(fd);
+    throw CardError(message, full ? CardError::Reason::kNoSpace : CardError::Reason::kUnusable);
   }
   void* map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
   if (map == MAP_FAILED) {

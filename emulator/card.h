@@ -21,8 +21,20 @@ inline constexpr uint64_t kLargeCardSize = 16ULL * 1024 * 1024;
 // A card file that cannot be opened, created or is of the wrong size.
 class CardError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  // kUnusable: not a card image, or cannot be opened; kBusy: another process
+  // holds it; kNoSpace: the disk cannot hold it.
+  enum class Reason { kUnusable, kBusy, kNoSpace };
+  explicit CardError(const std::string& what, Reason reason = Reason::kUnusable)
+      : std::runtime_error(what), reason_(reason) {}
+  Reason reason() const { return reason_; }
+
+ private:
+  Reason reason_;
 };
+
+// The process holding a flock() on the file or directory behind `fd`, read
+// from /proc/locks; 0 if it cannot be told.
+long flock_holder(int fd);
 
 // The bytes of an empty catalog for a card of `card_size` bytes.
 std::vector<uint8_t> empty_catalog(uint64_t card_size);
@@ -31,7 +43,9 @@ class Card {
  public:
   // Opens `path`. If it does not exist and `create_mib` is 8 or 16, a fresh
   // card of that size is made (all 0xFF except an empty catalog at the end);
-  // `create_mib` 0 means "never create". Throws CardError.
+  // `create_mib` 0 means "never create". The file is locked for this Card
+  // alone (flock) and fully allocated on the disk before it is mapped. Throws
+  // CardError, "card image PATH is in use by process N" when another holds it.
   static Card open(const std::string& path, int create_mib);
 
   Card(Card&& other) noexcept;

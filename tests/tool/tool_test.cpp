@@ -222,7 +222,7 @@ TEST_F(ToolTest, PicturesGoOnAndComeBackWithinTheScalingTolerance) {
   // Not a terminal: plain lines, one per upload, no bar drawing.
   EXPECT_EQ(put.err.find('\r'), std::string::npos);
   EXPECT_EQ(put.err.find('\x1b'), std::string::npos);
-  EXPECT_NE(put.err.find("UPLOAD exact.png: done"), std::string::npos) << put.err;
+  EXPECT_NE(put.err.find("UPLOAD exact.png (1 of 3): done"), std::string::npos) << put.err;
 
   const nlohmann::json list = list_json();
   EXPECT_EQ(list["count"], 3);

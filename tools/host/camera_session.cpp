@@ -21,6 +21,7 @@ Catalog parse_catalog(const uint8_t* bytes) {
   catalog.capacity_code = bytes[kCapacityOffset];
   catalog.count = bytes[kCountOffset];  // at most 255 entries: they end well inside the 8 KiB
   for (uint32_t i = 0; i < catalog.count; ++i) catalog.slots.push_back(bytes[kEntriesOffset + kEntrySize * i + kEntrySlotOffset]);
+  catalog.check = CheckCatalogList(bytes);
   return catalog;
 }
 

@@ -43,6 +43,7 @@ struct Catalog {
   uint32_t count = 0;
   uint32_t capacity_code = 0;  // 26 or 52
   std::vector<uint8_t> slots;  // slot of each position
+  CatalogCheck check;          // whether the card can hold this list
   uint64_t card_bytes() const { return CardBytesFor(capacity_code); }
   uint32_t free_slots() const { return count < capacity_code ? capacity_code - count : 0; }
 };

@@ -26,16 +26,18 @@ std::string make_private_dir() {
 }  // namespace
 
 EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
-  if (create_mib != 0 && create_mib != 8 && create_mib != 16) throw CameraError("a card holds 8 or 16 MiB");
+  if (create_mib != 0 && create_mib != 8 && create_mib != 16) throw CameraError("a card holds 8 or 16 MiB", CameraError::Kind::kBadImage);
   std::error_code ignored;
   created_ = !std::filesystem::exists(card_path, ignored);
   if (created_ && create_mib == 0) {
-    throw CameraError(card_path + " does not exist (add --size 8 or --size 16 to create a fresh card)");
+    throw CameraError(card_path + " does not exist (add --size 8 or --size 16 to create a fresh card)",
+                      CameraError::Kind::kBadImage);
   }
   try {
     card_ = std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib));
   } catch (const emu::CardError& error) {
-    throw CameraError(std::string("cannot use the card image: ") + error.what());
+    if (error.reason() != emu::CardError::Reason::kUnusable) throw CameraError(error.what());
+    throw CameraError(std::string("cannot use the card image: ") + error.what(), CameraError::Kind::kBadImage);
   }
   temp_dir_ = make_private_dir();
   device_dir_ = temp_dir_ + "/dev";

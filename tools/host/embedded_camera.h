@@ -24,7 +24,15 @@ namespace pixavon::host {
 // The card image cannot be opened or created, or the camera cannot start.
 class CameraError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  // kBadImage: the file is no card image; kUnavailable: it is in use, the
+  // disk has no room for it, or the camera cannot start.
+  enum class Kind { kBadImage, kUnavailable };
+  explicit CameraError(const std::string& what, Kind kind = Kind::kUnavailable)
+      : std::runtime_error(what), kind_(kind) {}
+  Kind kind() const { return kind_; }
+
+ private:
+  Kind kind_;
 };
 
 class EmbeddedCamera {

@@ -64,12 +64,17 @@ extern "C" void jpeg_fail(j_common_ptr info) {
   (*info->err->format_message)(info, errors->message);
   std::longjmp(errors->jump, 1);
 }
-extern "C" void jpeg_quiet(j_common_ptr, int) {}
+// Level -1 is a warning about damaged data (a truncated file, a corrupt
+// segment), after which libjpeg would go on and fill in grey: refused like an
+// error. Other levels are trace messages.
+extern "C" void jpeg_warn(j_common_ptr info, int level) {
+  if (level < 0) jpeg_fail(info);
+}
 
 void init_errors(JpegErrors& errors) {
   jpeg_std_error(&errors.manager);
   errors.manager.error_exit = jpeg_fail;
-  errors.manager.emit_message = jpeg_quiet;
+  errors.manager.emit_message = jpeg_warn;
   errors.message[0] = '\0';
 }
 
@@ -217,7 +222,9 @@ Image decode_png(const std::vector<uint8_t>& bytes) {
   png.format = PNG_FORMAT_RGB;
   Image image(png.width, png.height);
   png_color black{0, 0, 0};
-  if (!png_image_finish_read(&png, &black, image.rgb.data(), 0, nullptr)) {
+  // A warning means libpng went on over damage (a bad checksum, missing
+  // data): the picture would not be what the file meant, so it is refused.
+  if (!png_image_finish_read(&png, &black, image.rgb.data(), 0, nullptr) || png.warning_or_error != 0) {
     const std::string why = png.message;
     png_image_free(&png);
     throw ImageError("damaged PNG (" + why + ")");
@@ -494,12 +501,18 @@ bool move_into_place(const std::string& temp, const std::string& path, bool repl
   throw ImageError("cannot write " + path + ": " + std::strerror(link_errno));
 }
 
+std::string temporary_name_in(const std::string& dir) {
+  // Short, so that it fits every file system's name limit whatever the
+  // final name's length.
+  return (dir.empty() ? std::string(".") : dir) + "/.pixavon-XXXXXX";
+}
+
 bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes, bool replace) {
   if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
   const std::filesystem::path target(path);
   std::string dir = target.parent_path().string();
   if (dir.empty()) dir = ".";
-  std::string temp = dir + "/." + target.filename().string() + ".XXXXXX";
+  std::string temp = temporary_name_in(dir);
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) throw ImageError("cannot write " + path + ": " + std::strerror(errno));
   size_t done = 0;

@@ -15,8 +15,9 @@
 
 namespace pixavon::host {
 
-// The largest picture decoded, in pixels (about 100 megapixels).
-inline constexpr uint64_t kMaxPixels = 100'000'000;
+// The largest picture decoded, in pixels: larger ones are refused from their
+// header, before any pixel memory is taken.
+inline constexpr uint64_t kMaxPixels = 64'000'000;
 
 // A file that cannot be read, is not a supported picture, or is damaged.
 class ImageError : public std::runtime_error {
@@ -73,6 +74,8 @@ std::vector<uint8_t> camera_bitmap_for(const std::vector<uint8_t>& bytes, Fit fi
 std::vector<uint8_t> encode_png(const Image& image);
 std::vector<uint8_t> encode_jpeg(const Image& image, int quality);
 
+// A pattern for mkstemp() naming a hidden temporary file in `dir`.
+std::string temporary_name_in(const std::string& dir);
 // Writes `bytes` to `path` through a temporary file in the same directory, so
 // that `path` is either left as it was or holds all of `bytes`. Without
 // `replace`, an existing `path` is never touched: returns false. Throws

@@ -4,11 +4,12 @@
 
 #include <pthread.h>
 #include <signal.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -16,42 +17,44 @@
 #include <string>
 #include <thread>
 
+#include "cancel.h"
 #include "commands.h"
-#include "embedded_camera.h"
+#include "core.h"
 #include "library.h"
 #include "progress.h"
-#include "session.h"
+#include "terminal.h"
 
 namespace pixavon::tool {
 namespace {
 
-// SIGINT and SIGTERM are taken by one thread with sigwait, so no library call
-// is ever interrupted: the first asks the command to stop after its current
-// step (the embedded camera then saves the card as usual); a second quits at
-// once, which loses nothing written so far, as the card file is mapped.
-void start_signal_thread() {
+using host::Library;
+using host::LibraryError;
+using host::printable;
+
+int cmd_strings();
+
+// SIGINT, SIGTERM and SIGHUP are taken alike by one thread with sigwait, so
+// no library call is ever interrupted: each asks the command to stop after
+// its current step. The tool never quits in the middle of a step: with the
+// embedded camera that would be a power cut, and a catalog rewrite cut short
+// loses the card's list.
+void start_signal_thread(host::CancelToken& cancel) {
   sigset_t set;
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
-  g_interrupt_fd = ::eventfd(0, EFD_CLOEXEC);
-  std::thread([set] {
-    int signals = 0;
+  std::thread([set, &cancel] {
     for (;;) {
       int signal = 0;
       if (sigwait(&set, &signal) != 0) continue;
-      if (++signals == 1) {
-        g_interrupted = true;
-        const uint64_t one = 1;
-        if (g_interrupt_fd >= 0) [[maybe_unused]] ssize_t n = ::write(g_interrupt_fd, &one, sizeof one);
-        static const char kMessage[] = "\npixavon: stopping after the current step (again to quit at once)\n";
-        [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
-      } else {
-        static const char kMessage[] = "\npixavon: quit\n";
-        [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
-        ::_exit(130);
-      }
+      const bool first = !cancel.requested();
+      cancel.request(signal);
+      static const char kFirst[] = "\npixavon: stopping after the current step\n";
+      static const char kAgain[] = "\npixavon: still finishing the current step; the card is never left half-written\n";
+      [[maybe_unused]] const ssize_t n =
+          first ? ::write(STDERR_FILENO, kFirst, sizeof kFirst - 1) : ::write(STDERR_FILENO, kAgain, sizeof kAgain - 1);
     }
   }).detach();
 }
@@ -62,10 +65,10 @@ struct Options {
   bool json = false;
   std::string lang;
   GetOptions get;
-  PutOptions put;
+  std::vector<std::string> put_files;
   std::string fit = "pad";
   std::vector<std::string> rm_positions;
-  ConfirmOptions format, restore, raw_write;
+  bool yes = false;
   std::string file;
   bool force = false;
   std::string raw_address, raw_length, raw_block;
@@ -89,17 +92,18 @@ int run(int argc, char** argv) {
   auto* list = app.add_subcommand("list", "The photos on the card: position, slot and size on the card");
   list->add_flag("--json", o.json, "Print one JSON object instead of a table");
 
-  auto* get = app.add_subcommand("get", "Save photos from the card (a name ending in .png is saved as PNG, others as BMP)");
+  auto* get = app.add_subcommand(
+      "get", "Save photos from the card: .png as PNG, .jpg or .jpeg as JPEG, .bmp or no extension as the camera's bitmap");
   get->add_option("POSITION", o.get.positions, "Positions of the photos to save");
   get->add_flag("--all", o.get.all, "Save every photo");
-  get->add_option("-o,--output", o.get.output, "File name for one photo, or folder for several (default: photo-POS.FORMAT)");
-  get->add_option("--format", o.get.format, "Format of the names the tool makes up")
-      ->check(CLI::IsMember({"bmp", "png"}))
-      ->capture_default_str();
+  get->add_option("-o,--output", o.get.output,
+                  "File name for one photo, - for standard output, or folder for several (default: photo-POS.FORMAT)");
+  get->add_option("--format", o.get.format, "bmp, png or jpeg: for made-up names and standard output (PNG there)")
+      ->check(CLI::IsMember({"bmp", "png", "jpeg", "jpg"}));
   get->add_flag("--force", o.get.force, "Replace files that exist");
 
   auto* put = app.add_subcommand("put", "Put pictures (PNG, JPEG or BMP) on the card, converted to 322 x 242");
-  put->add_option("FILE", o.put.files, "Pictures to put")->required();
+  put->add_option("FILE", o.put_files, "Pictures to put")->required();
   put->add_option("--fit", o.fit, "pad: whole picture on black; crop: fill the frame")
       ->check(CLI::IsMember({"pad", "crop"}))
       ->capture_default_str();
@@ -108,7 +112,7 @@ int run(int argc, char** argv) {
   rm->add_option("POSITION", o.rm_positions, "Positions of the photos to delete")->required();
 
   auto* format = app.add_subcommand("format", "Erase the catalog and so every photo on the card");
-  format->add_flag("-y,--yes", o.format.yes, "Do not ask for confirmation");
+  format->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
 
   auto* backup = app.add_subcommand("backup", "Save the whole card into one file");
   backup->add_option("FILE", o.file, "Backup file to write")->required();
@@ -116,7 +120,7 @@ int run(int argc, char** argv) {
 
   auto* restore = app.add_subcommand("restore", "Write a backup back onto the card, replacing everything on it");
   restore->add_option("FILE", o.file, "Backup file to restore")->required();
-  restore->add_flag("-y,--yes", o.restore.yes, "Do not ask for confirmation");
+  restore->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
 
   auto* sheet = app.add_subcommand("contact-sheet", "Every photo on the card as a labelled thumbnail grid in one PNG");
   sheet->add_option("OUT", o.file, "PNG file to write")->required();
@@ -133,7 +137,7 @@ int run(int argc, char** argv) {
   auto* raw_write = raw->add_subcommand("write", "Write the bytes of FILE at BLOCK (in 512-byte blocks)");
   raw_write->add_option("BLOCK", o.raw_block, "Block number (0x prefix for hex)")->required();
   raw_write->add_option("FILE", o.file, "Data to write")->required();
-  raw_write->add_flag("-y,--yes", o.raw_write.yes, "Do not ask for confirmation");
+  raw_write->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
 
   try {
     app.parse(argc, argv);
@@ -141,75 +145,79 @@ int run(int argc, char** argv) {
     const int code = app.exit(error);
     return code == 0 ? 0 : kExitUsage;
   }
-  o.put.fit = o.fit == "crop" ? host::Fit::kCrop : host::Fit::kPad;
+  const host::Fit fit = o.fit == "crop" ? host::Fit::kCrop : host::Fit::kPad;
 
-  start_signal_thread();
+  host::CancelToken cancel;
+  start_signal_thread(cancel);
   // A reader that goes away (pixavon list | head) must not end the tool
   // before the embedded camera has saved the card.
   std::signal(SIGPIPE, SIG_IGN);
   Progress progress(stderr, ::isatty(STDERR_FILENO) != 0);
+  Terminal terminal(progress, cancel);
+  terminal.set_yes(o.yes);
 
-  if (strings->parsed() && !o.lang.empty()) {
-    // The library picks its language from the environment, LANGUAGE first.
-    if (o.lang.find_first_of("/:") != std::string::npos) bad_input("--lang takes a tag such as ja or zh_TW");
-    ::setenv("LANGUAGE", o.lang.c_str(), 1);
-  }
-
-  std::unique_ptr<host::EmbeddedCamera> camera;
-  std::string description;
-  if (!o.card.empty() && !strings->parsed()) {
-    try {
-      camera = std::make_unique<host::EmbeddedCamera>(o.card, o.size);
-    } catch (const host::CameraError& error) {
-      bad_input(error.what());
+  if (strings->parsed()) {
+    if (!o.lang.empty()) {
+      // The library picks its language from the environment, LANGUAGE first.
+      if (o.lang.find_first_of("/:") != std::string::npos) bad_input("--lang takes a tag such as ja or zh_TW");
+      ::setenv("LANGUAGE", o.lang.c_str(), 1);
     }
-    if (camera->created()) {
-      std::fprintf(stderr, "pixavon: created a fresh %llu MiB card in %s\n",
-                   static_cast<unsigned long long>(camera->card_size() >> 20), printable(o.card).c_str());
-    }
-    if (!camera->created() && o.size != 0 && camera->card_size() != (static_cast<uint64_t>(o.size) << 20)) {
-      std::fprintf(stderr, "pixavon: %s holds a %llu MiB card; --size only applies to a new card\n",
-                   printable(o.card).c_str(), static_cast<unsigned long long>(camera->card_size() >> 20));
-    }
-    // Set before the library looks for a camera, and before any other thread reads the environment.
-    ::setenv("PIXAVON_DEVICE_DIR", camera->device_dir().c_str(), 1);
-    description = "embedded camera, card image " + o.card;
-  } else {
-    description = "camera in " + device_dir_in_use();
+    return cmd_strings();
   }
 
   int status = 0;
-  {
-    std::optional<Library> library;
-    try {
-      library.emplace();
-    } catch (const LibraryError& error) {
-      fail(error.what());
-    }
-    Session session(*library, progress);
-    if (strings->parsed()) return cmd_strings(session);
-
-    if (!session.open() && !info->parsed()) {
-      fail("no camera found in " + printable(device_dir_in_use()) +
-           "; connect the camera, or work on a card image with --card IMAGE");
-    }
-    if (info->parsed()) status = cmd_info(session, description);
-    else if (list->parsed()) status = cmd_list(session, o.json);
-    else if (get->parsed()) status = cmd_get(session, o.get);
-    else if (put->parsed()) status = cmd_put(session, o.put);
-    else if (rm->parsed()) status = cmd_rm(session, o.rm_positions);
-    else if (format->parsed()) status = cmd_format(session, o.format);
-    else if (backup->parsed()) status = cmd_backup(session, o.file, o.force);
-    else if (restore->parsed()) status = cmd_restore(session, o.file, o.restore);
-    else if (sheet->parsed()) status = cmd_contact_sheet(session, o.file, o.force);
-    else if (raw_read->parsed()) status = cmd_raw_read(session, o.raw_address, o.raw_length);
-    else if (raw_write->parsed()) status = cmd_raw_write(session, o.raw_block, o.file, o.raw_write);
-    session.close();
+  host::Core core(cancel);
+  core.set_frontend(terminal);
+  if (const int prepared = report(core.prepare({o.card, o.size}), cancel); prepared != 0) return prepared;
+  if (!core.open_camera() && !info->parsed()) {
+    fail("no camera found in " + printable(host::device_dir_in_use()) +
+         "; connect the camera, or work on a card image with --card IMAGE");
   }
-  if (camera && !camera->stop()) {
-    fail("the card image " + printable(o.card) + " could not be saved to disk; check the disk and its free space");
+  try {
+    if (info->parsed()) status = cmd_info(core);
+    else if (list->parsed()) status = cmd_list(core, o.json);
+    else if (get->parsed()) status = cmd_get(core, o.get);
+    else if (put->parsed()) status = cmd_put(core, o.put_files, fit);
+    else if (rm->parsed()) status = cmd_rm(core, o.rm_positions);
+    else if (format->parsed()) status = cmd_format(core);
+    else if (backup->parsed()) status = cmd_backup(core, o.file, o.force);
+    else if (restore->parsed()) status = cmd_restore(core, o.file);
+    else if (sheet->parsed()) status = cmd_contact_sheet(core, o.file, o.force);
+    else if (raw_read->parsed()) status = cmd_raw_read(core, o.raw_address, o.raw_length);
+    else if (raw_write->parsed()) status = cmd_raw_write(core, terminal, o.raw_block, o.file);
+  } catch (const Failure&) {
+    // The card image is saved and unlocked before the message is shown.
+    report(core.finish(), cancel);
+    throw;
+  }
+  if (const int finished = report(core.finish(), cancel); finished != 0 && status == 0) status = finished;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    const int error = errno;
+    fail(std::string("cannot write to standard output: ") + std::strerror(error != 0 ? error : EIO));
+  }
+  // A signal that came during a step that could not stop (a restore) still
+  // ends the tool as the signal asks, once the step is done.
+  if (status == 0 && cancel.signal() != 0) {
+    std::fprintf(stderr, "pixavon: stopped after the current step had finished\n");
+    status = 128 + cancel.signal();
   }
   return status;
+}
+
+int cmd_strings() {
+  std::optional<Library> library;
+  try {
+    library.emplace();
+  } catch (const LibraryError& error) {
+    fail(error.what());
+  }
+  struct Quiet : host::HostWindow {
+    void on_progress() override {}
+    void on_box(bool, const std::string&, const std::string&) override {}
+  } quiet;
+  host::Session session(*library, quiet);
+  for (uint32_t id = 1; id <= 14; ++id) std::printf("%2u  %s\n", id, session.text(id).c_str());
+  return 0;
 }
 
 }  // namespace
