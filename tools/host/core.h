@@ -105,6 +105,32 @@ struct PutRequest {
   std::function<std::optional<Image>(const std::vector<uint8_t>&)> other_decoder;
 };
 
+// Taking the card's new photos into a folder, as a photo manager does: each
+// photo is known by a hash of its pixels, kept in an index file in the folder,
+// so a rerun imports exactly what the folder has not had before.
+struct ImportRequest {
+  std::string folder;  // empty: default_import_folder()
+  // Fields: {date} (import date, YYYY-MM-DD), {n} or {n:03} (running number),
+  // {slot}, {position}, {hash} (short pixel hash). The extension picks the
+  // format: .png, .jpg/.jpeg or .bmp.
+  std::string name_pattern = "{date}-{n:03}.png";
+  bool again = false;         // import photos whose files were removed from the folder
+  bool delete_after = false;  // delete the imported, verified photos from the card
+};
+
+struct ImportSummary {
+  std::string folder;
+  uint32_t imported = 0;  // saved now
+  uint32_t already = 0;   // in the folder's index before
+  uint32_t deleted = 0;   // deleted from the card afterwards
+  std::vector<std::pair<uint32_t, std::string>> files;  // position and file of each saved now
+};
+
+// $XDG_PICTURES_DIR (or ~/Pictures) / Lumetta.
+std::string default_import_folder();
+// The file in `folder` into which `photo` was imported, if it was.
+std::optional<std::string> imported_file(const std::string& folder, const Image& photo);
+
 class Core {
  public:
   explicit Core(CancelToken& cancel);
@@ -142,6 +168,9 @@ class Core {
   Outcome format_card();
   Outcome backup(const std::string& file, bool replace);
   Outcome restore(const std::string& file);
+  // Saves every photo of the card that `request.folder` has not imported
+  // before; see ImportRequest. `summary` may be null.
+  Outcome import_photos(const ImportRequest& request, ImportSummary* summary);
 
   // The photo at `position` of the last loaded catalog, decoded; nullopt with
   // `why` set if it cannot be read.
