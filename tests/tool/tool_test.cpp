@@ -111,8 +111,10 @@ class ToolTest : public ::testing::Test {
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
 
   // Runs the tool with stdin from /dev/null and stdout and stderr in files.
-  Result run_tool(std::vector<std::string> args, const std::vector<std::string>& env_overrides = {}) {
-    const std::string out = path(".stdout"), err = path(".stderr");
+  // With `signal_after_ms`, the tool is sent SIGHUP that long after it starts.
+  Result run_tool(std::vector<std::string> args, const std::vector<std::string>& env_overrides = {},
+                  const std::string& stdout_path = "", int signal_after_ms = -1) {
+    const std::string out = stdout_path.empty() ? path(".stdout") : stdout_path, err = path(".stderr");
     std::vector<std::string> env_strings;
     for (char** e = environ; *e != nullptr; ++e) env_strings.emplace_back(*e);
     for (const std::string& o : env_overrides) env_strings.push_back(o);
@@ -138,6 +140,10 @@ class ToolTest : public ::testing::Test {
     }
     Result result;
     int status = 0;
+    if (signal_after_ms >= 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(signal_after_ms));
+      ::kill(pid, SIGHUP);
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (::waitpid(pid, &status, WNOHANG) == 0) {
       if (std::chrono::steady_clock::now() > deadline) {
@@ -149,7 +155,7 @@ class ToolTest : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    result.out = read_text(out);
+    if (stdout_path.empty()) result.out = read_text(out);
     result.err = read_text(err);
     return result;
   }
@@ -414,6 +420,32 @@ TEST_F(ToolTest, StringsRawReadAndUsage) {
   EXPECT_EQ(run_tool({"put", "--help"}).code, 0);
   EXPECT_EQ(run_tool({"--card", card_, "--size", "12", "info"}).code, 2);
   EXPECT_EQ(run_tool({"frobnicate"}).code, 2);
+}
+
+TEST_F(ToolTest, SignalsAndStandardOutputEndTheToolHonestly) {
+  const Image exact = ramp(322, 242);
+  WriteFileBytes(path("exact.png"), pixavon::host::encode_png(exact));
+  ASSERT_EQ(card({"put", "exact.png"}).code, 0);
+
+  // A closed terminal during a backup: the backup stops, nothing is left
+  // behind, and the card is free for the next run.
+  const Result hup = run_tool({"--card", card_, "backup", "hup.bin"}, {"TMPDIR=" + dir_}, "", 500);
+  EXPECT_EQ(hup.code, 128 + SIGHUP) << hup.err;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "card.bin" || name == "exact.png" || name[0] == '.') << name;
+    EXPECT_EQ(name.find(".pixavon-"), std::string::npos) << name;
+    EXPECT_EQ(name.find("pixavon-camera-"), std::string::npos) << name;
+  }
+  EXPECT_EQ(card({"info"}).code, 0);
+
+  // A photo on standard output is a PNG; output that cannot be written fails.
+  const Result piped = card({"get", "0", "-o", "-"});
+  ASSERT_EQ(piped.code, 0) << piped.err;
+  EXPECT_EQ(pixavon::host::decode_png(std::vector<uint8_t>(piped.out.begin(), piped.out.end())).width, 322u);
+  const Result full = run_tool({"--card", card_, "list", "--json"}, {}, "/dev/full");
+  EXPECT_EQ(full.code, 1);
+  EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
 }
 
 }  // namespace
