@@ -11,6 +11,19 @@ bool IsValidCatalog(const std::uint8_t* catalog) {
            (code == kSmallCardCode || code == kLargeCardCode);
 }
 
+void BuildCatalog(std::uint8_t capacity_code, const std::uint8_t* slots, std::uint32_t count, std::uint8_t* catalog) {
+    std::memset(catalog, 0xFF, kCatalogSize);
+    std::memcpy(catalog, kCatalogSignature, kSignatureLength);
+    catalog[kSignatureLength] = 0;
+    catalog[kCountOffset] = static_cast<std::uint8_t>(count);
+    catalog[kCapacityOffset] = capacity_code;
+    for (std::uint32_t i = 0; i < count && i < capacity_code; ++i) {
+        std::uint8_t* entry = catalog + kEntriesOffset + kEntrySize * i;
+        std::memset(entry, 0, kEntryZeroOffset + 1);
+        entry[kEntrySlotOffset] = slots[i];
+    }
+}
+
 CatalogCheck CheckCatalogList(const std::uint8_t* catalog) {
     CatalogCheck check;
     check.count = catalog[kCountOffset];

@@ -100,22 +100,6 @@ std::string list_problem(const Catalog& catalog) {
   return {};
 }
 
-// Removes a temporary file unless it was put in place.
-class TempFile {
- public:
-  explicit TempFile(std::string path) : path_(std::move(path)) {}
-  ~TempFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  const std::string& path() const { return path_; }
-  void release() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
 }  // namespace
 
 int Outcome::exit_code(int signal) const {
@@ -169,6 +153,14 @@ void Core::fail(const std::string& message) { throw Stop{Outcome::Status::kFaile
 void Core::stop_if_cancelled() {
   if (cancel_.requested()) {
     throw Stop{Outcome::Status::kCancelled, "stopped; every step that finished is complete on the card and on disk"};
+  }
+}
+
+void Core::ask(const std::string& question) {
+  switch (frontend_->confirm(question)) {
+    case Frontend::Answer::kYes: return;
+    case Frontend::Answer::kNo: fail("not confirmed; nothing was changed");
+    case Frontend::Answer::kCannotAsk: refuse(question + "; add --yes to confirm when not asked on a terminal");
   }
 }
 
@@ -446,7 +438,7 @@ Outcome Core::put_pictures(const PutRequest& request) {
     for (size_t i = 0; i < bitmaps.size(); ++i) {
       stop_if_cancelled();
       const std::string& file = request.files[i];
-      TempFile staged(session_->temp_dir() + "/put.bmp");
+      internal::TempFile staged(session_->temp_dir() + "/put.bmp");
       if (!write_file_atomically(staged.path(), bitmaps[i], true)) fail("cannot stage " + in_quotes(file));
       const uint32_t before = catalog.count;
       bool ok = false;
@@ -468,7 +460,7 @@ Outcome Core::put_pictures(const PutRequest& request) {
   });
 }
 
-Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask) {
+Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
   return run([&](Outcome& outcome) {
     Catalog catalog = usable_catalog();
     if (positions.empty()) refuse("say which photos to delete");
@@ -480,14 +472,10 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask) {
     // Highest first: deleting a photo moves every later one down a position.
     std::sort(positions.begin(), positions.end(), std::greater<>());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    if (ask) {
+    if (ask_first) {
       const std::string question = "Deleting " + std::to_string(positions.size()) + " of the " +
                                    photos(catalog.count) + " on the card cannot be undone";
-      switch (frontend_->confirm(question)) {
-        case Frontend::Answer::kYes: break;
-        case Frontend::Answer::kNo: fail("not confirmed; nothing was changed");
-        case Frontend::Answer::kCannotAsk: refuse(question + "; add --yes to confirm when not asked on a terminal");
-      }
+      ask(question);
     }
     for (size_t i = 0; i < positions.size(); ++i) {
       stop_if_cancelled();
@@ -516,11 +504,7 @@ Outcome Core::format_card() {
     if (!state.catalog_loads) fail(state.problem);
     const std::string question = "Formatting erases the catalog, and so all " + photos(state.catalog.count) +
                                  " on the card";
-    switch (frontend_->confirm(question)) {
-      case Frontend::Answer::kYes: break;
-      case Frontend::Answer::kNo: fail("not confirmed; nothing was changed");
-      case Frontend::Answer::kCannotAsk: refuse(question + "; add --yes to confirm when not asked on a terminal");
-    }
+    ask(question);
     const bool ok = session_->call([&] { return session_->lib().FormatGBA(); });
     const CardState after = inspect();
     if (!ok || !after.catalog_ok || after.catalog.count != 0) {
@@ -556,7 +540,7 @@ Outcome Core::backup(const std::string& file, bool replace) {
     std::string temp_name = temporary_name_in(dir);
     const int fd = ::mkstemp(temp_name.data());
     if (fd < 0) fail("cannot write " + in_quotes(file) + ": " + std::strerror(errno) + "; check the folder exists and can be written");
-    TempFile temp(temp_name);
+    internal::TempFile temp(temp_name);
     struct Closer {
       int fd;
       ~Closer() { ::close(fd); }
@@ -621,11 +605,7 @@ Outcome Core::restore(const std::string& file) {
     }
     const std::string question = "Restoring replaces all " + photos(state.catalog.count) + " on the card with the " +
                                  photos(check.photos) + " of " + printable(file);
-    switch (frontend_->confirm(question)) {
-      case Frontend::Answer::kYes: break;
-      case Frontend::Answer::kNo: fail("not confirmed; nothing was changed");
-      case Frontend::Answer::kCannotAsk: refuse(question + "; add --yes to confirm when not asked on a terminal");
-    }
+    ask(question);
     stop_if_cancelled();
     // A restore cannot stop half-way without leaving the old list over new
     // pictures; if this process is ended anyway, the note tells the next one.

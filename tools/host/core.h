@@ -131,6 +131,22 @@ std::string default_import_folder();
 // The file in `folder` into which `photo` was imported, if it was.
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo);
 
+// Saving every picture a card holds, straight from its slots, whatever its
+// catalog says; and with `repair`, making the catalog list them again.
+struct RescueRequest {
+  std::string folder;  // where the pictures go, as slot-NN.png
+  int size_mib = 0;    // 8 or 16 when the card's size cannot be found (a blank card)
+  bool repair = false;
+};
+
+struct RescueSummary {
+  uint32_t card_mib = 0;
+  uint32_t found = 0;     // slots holding a picture
+  uint32_t saved = 0;     // written to the folder
+  uint32_t listed = 0;    // of those, named by the catalog
+  bool repaired = false;  // the catalog was rewritten and lists them
+};
+
 class Core {
  public:
   explicit Core(CancelToken& cancel);
@@ -163,14 +179,18 @@ class Core {
   Outcome export_photos(const ExportRequest& request);
   Outcome put_pictures(const PutRequest& request);
   // Deletes the photos at `positions` (highest first); asks first when
-  // `ask` is set.
-  Outcome delete_photos(std::vector<uint32_t> positions, bool ask);
+  // `ask_first` is set.
+  Outcome delete_photos(std::vector<uint32_t> positions, bool ask_first);
   Outcome format_card();
   Outcome backup(const std::string& file, bool replace);
   Outcome restore(const std::string& file);
   // Saves every photo of the card that `request.folder` has not imported
   // before; see ImportRequest. `summary` may be null.
   Outcome import_photos(const ImportRequest& request, ImportSummary* summary);
+
+  // Reads the whole card raw and saves each slot that holds a picture; see
+  // RescueRequest. Works on any card, whatever state its catalog is in.
+  Outcome rescue(const RescueRequest& request, RescueSummary* summary);
 
   // The photo at `position` of the last loaded catalog, decoded; nullopt with
   // `why` set if it cannot be read.
@@ -188,6 +208,8 @@ class Core {
   [[noreturn]] void refuse(const std::string& message);
   [[noreturn]] void fail(const std::string& message);
   void stop_if_cancelled();
+  // Asks the front end; ends the workflow unless the answer is yes.
+  void ask(const std::string& question);
   // The catalog, which must be one the card can hold; refuses otherwise.
   Catalog usable_catalog();
   std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, uint32_t item, uint32_t items);

@@ -2,6 +2,8 @@
 // early, how it is run to an Outcome, and how a step is shown.
 #pragma once
 
+#include <unistd.h>
+
 #include <new>
 #include <string>
 
@@ -49,6 +51,22 @@ class StepScope {
  private:
   Frontend& frontend_;
   bool ok_ = false;
+};
+
+// Removes a temporary file unless it was put in place.
+class TempFile {
+ public:
+  explicit TempFile(std::string path) : path_(std::move(path)) {}
+  ~TempFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::string& path() const { return path_; }
+  void release() { path_.clear(); }
+
+ private:
+  std::string path_;
 };
 
 }  // namespace internal

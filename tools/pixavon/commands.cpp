@@ -114,6 +114,10 @@ int cmd_import(host::Core& core, const host::ImportRequest& request) {
   return finish(core.import_photos(request, nullptr), core);
 }
 
+int cmd_rescue(host::Core& core, const host::RescueRequest& request) {
+  return finish(core.rescue(request, nullptr), core);
+}
+
 int cmd_rm(host::Core& core, const std::vector<std::string>& positions) {
   return finish(core.delete_photos(parse_positions(positions), false), core);
 }

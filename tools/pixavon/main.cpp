@@ -70,6 +70,7 @@ struct Options {
   std::vector<std::string> rm_positions;
   bool yes = false;
   host::ImportRequest import;
+  host::RescueRequest rescue;
   std::string file;
   bool force = false;
   std::string raw_address, raw_length, raw_block;
@@ -118,6 +119,13 @@ int run(int argc, char** argv) {
   import->add_flag("--again", o.import.again, "Also import photos whose files were removed from the folder");
   import->add_flag("--delete-after", o.import.delete_after,
                    "Then delete from the card every photo whose file in the folder reads back as written");
+
+  auto* rescue = app.add_subcommand("rescue", "Save every picture the card's slots hold, whatever its catalog says");
+  rescue->add_option("-o,--output", o.rescue.folder, "Folder for the pictures (slot-NN.png)")->required();
+  rescue->add_option("--size", o.rescue.size_mib, "8 or 16: the card's size, when it cannot be found (a blank card)")
+      ->check(CLI::IsMember({8, 16}));
+  rescue->add_flag("--repair", o.rescue.repair, "Then make the catalog list the pictures found");
+  rescue->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
 
   auto* rm = app.add_subcommand("rm", "Delete photos");
   rm->add_option("POSITION", o.rm_positions, "Positions of the photos to delete")->required();
@@ -190,6 +198,7 @@ int run(int argc, char** argv) {
     else if (get->parsed()) status = cmd_get(core, o.get);
     else if (put->parsed()) status = cmd_put(core, o.put_files, fit);
     else if (import->parsed()) status = cmd_import(core, o.import);
+    else if (rescue->parsed()) status = cmd_rescue(core, o.rescue);
     else if (rm->parsed()) status = cmd_rm(core, o.rm_positions);
     else if (format->parsed()) status = cmd_format(core);
     else if (backup->parsed()) status = cmd_backup(core, o.file, o.force);
