@@ -15,7 +15,7 @@ protected:
     void SetUp() override {
         fake.Install();
         PlaceCatalog(fake, MakeCatalog(26, {0}));
-        ASSERT_EQ(::OpenDevice(static_cast<PixavonWindowHandle>(TestWindow())), 1);
+        ASSERT_EQ(::OpenDevice((PixavonWindowHandle)TestWindow()), 1);
         ASSERT_EQ(::GetPhotoCount(), 1);
         WriteFileBytes(picture, MakeBitmap(7));
     }
