@@ -1,6 +1,7 @@
 #include "catalog/card_layout.h"
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 namespace pixavon {
@@ -24,10 +25,14 @@ void BuildCatalog(std::uint8_t capacity_code, const std::uint8_t* slots, std::ui
     }
 }
 
-CatalogCheck CheckCatalogList(const std::uint8_t* catalog) {
+namespace {
+
+// The list's rules, for slot numbers `stride` bytes apart.
+CatalogCheck CheckSlots(const std::uint8_t* first_slot, std::uint32_t stride, std::uint32_t count,
+                        std::uint32_t capacity) {
     CatalogCheck check;
-    check.count = catalog[kCountOffset];
-    check.capacity = catalog[kCapacityOffset];
+    check.count = count;
+    check.capacity = capacity;
     if (check.count > check.capacity) {
         check.fault = CatalogFault::TooManyPhotos;
         return check;
@@ -36,7 +41,7 @@ CatalogCheck CheckCatalogList(const std::uint8_t* catalog) {
     std::array<std::uint32_t, 256> named_by{};
     named_by.fill(kNone);
     for (std::uint32_t i = 0; i < check.count; ++i) {
-        const std::uint8_t slot = catalog[kEntriesOffset + kEntrySize * i + kEntrySlotOffset];
+        const std::uint8_t slot = first_slot[static_cast<std::size_t>(stride) * i];
         check.position = i;
         check.slot = slot;
         if (slot >= check.capacity) {
@@ -53,6 +58,17 @@ CatalogCheck CheckCatalogList(const std::uint8_t* catalog) {
     check.position = 0;
     check.slot = 0;
     return check;
+}
+
+}  // namespace
+
+CatalogCheck CheckCatalogList(const std::uint8_t* catalog) {
+    return CheckSlots(catalog + kEntriesOffset + kEntrySlotOffset, kEntrySize, catalog[kCountOffset],
+                      catalog[kCapacityOffset]);
+}
+
+CatalogCheck CheckSlotList(const std::uint8_t* slots, std::uint32_t count, std::uint32_t capacity) {
+    return CheckSlots(slots, 1, count, capacity);
 }
 
 }  // namespace pixavon

@@ -62,4 +62,8 @@ struct CatalogCheck {
 // describes: the first fault found, in list order.
 CatalogCheck CheckCatalogList(const std::uint8_t* catalog);
 
+// The same rules for a list of `count` slot numbers held one after another
+// (a loaded list), on a card of capacity code `capacity`.
+CatalogCheck CheckSlotList(const std::uint8_t* slots, std::uint32_t count, std::uint32_t capacity);
+
 }  // namespace pixavon

@@ -133,7 +133,17 @@ int AppendCatalogEntry(std::uint8_t slot) {
     std::uint8_t* entry = Entry(catalog, count);
     std::fill(entry, entry + kEntryZeroOffset + 1, std::uint8_t{0});
     entry[kEntrySlotOffset] = slot;
-    return WriteBackCatalog(catalog);
+    if (WriteBackCatalog(catalog) == 0) {
+        return 0;
+    }
+    // The slot is taken now: a following upload must not choose it again,
+    // whether or not the host reloads the list first.
+    PhotoSlotTable& table = State().slot_table;
+    if (table.count < table.slots.size()) {
+        table.slots[table.count] = slot;
+        ++table.count;
+    }
+    return 1;
 }
 
 int FormatGBA() {

@@ -171,8 +171,17 @@ void ensure_device_dir(const std::string& dir) {
   }
   if (errno != EEXIST) throw SetupError(sys_error("cannot create device directory " + dir));
   struct stat st {};
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     throw SetupError(dir + " exists and is not a directory");
+  }
+  // The library only looks in a directory that nobody else can plant a
+  // camera in; serving from any other would leave the camera unseen.
+  if (st.st_uid != ::geteuid()) {
+    throw SetupError("device directory " + dir + " belongs to uid " + std::to_string(st.st_uid) +
+                     ", not to this user; the library will not look in it");
+  }
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    throw SetupError("device directory " + dir + " is writable by group or others; the library will not look in it");
   }
 }
 

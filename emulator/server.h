@@ -39,7 +39,9 @@ class SetupError : public std::runtime_error {
 // $XDG_RUNTIME_DIR/pixavon, else /tmp/pixavon-<uid>.
 std::string default_device_dir();
 
-// Creates `dir` (mode 0700) if it is missing; its parent must exist.
+// Creates `dir` (mode 0700) if it is missing; its parent must exist. An
+// existing one must, as the library requires, be a directory of this user's
+// that group and others cannot write (else SetupError).
 void ensure_device_dir(const std::string& dir);
 
 class Server {

@@ -61,4 +61,9 @@ std::recursive_mutex& LibraryLock() {
     return lock;
 }
 
+bool& CardCallRunning() {
+    thread_local bool running = false;
+    return running;
+}
+
 }  // namespace pixavon

@@ -6,6 +6,12 @@
  * failure. GetPhotoCount returns the photo count and GetCardMemory the card's
  * capacity code (26 or 52). The library is called from one thread at a time.
  *
+ * Calls from several threads are taken one at a time. While a function runs,
+ * a call from the same thread (a progress or box handler calling back in)
+ * returns 0 at once without touching the card; only IsConnect, GetCardMemory
+ * and GetString answer. A progress handler must not wait for another thread's
+ * call into the library: that call waits for the running one to end.
+ *
  * Calling convention: every function uses PIXAVON_CALL, which is the C calling
  * convention (__cdecl) on Windows and the platform default elsewhere. Changing
  * the convention is a one-line change of that macro.

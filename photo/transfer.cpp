@@ -125,6 +125,13 @@ int WriteFileToGBA(const char* path) {
     if (state.geometry.erase_interval == 0 || state.slot_table.count >= state.geometry.capacity_code) {
         return 0;
     }
+    // A list that names a slot the card does not have, or one slot twice,
+    // cannot tell which slot is free: any choice might overwrite a photo.
+    if (CheckSlotList(state.slot_table.slots.data(), state.slot_table.count, state.geometry.capacity_code).fault !=
+        CatalogFault::None) {
+        ReportError(kReadCardError);
+        return 0;
+    }
     std::vector<std::uint8_t> card_image;
     if (!LoadCardImage(path, card_image)) {
         ShowFileErrorBox();

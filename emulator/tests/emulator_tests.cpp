@@ -235,6 +235,13 @@ TEST(CardFile, CreatesPrivateDirectoryAndSocket) {
   ASSERT_EQ(::lstat(emu.socket_path().c_str(), &st), 0);
   EXPECT_TRUE(S_ISSOCK(st.st_mode));
   EXPECT_EQ(st.st_mode & 07777, 0600u);
+  emu.stop();
+
+  // A directory that others can write is one the library will not look in.
+  ::chmod(emu.device_dir().c_str(), 0770);
+  EXPECT_THROW(emu.start(), std::runtime_error);
+  EXPECT_EQ(emu.stop(), 2);
+  EXPECT_NE(emu.stderr_text().find("is writable by group or others"), std::string::npos) << emu.stderr_text();
 }
 
 TEST(CardFile, DefaultDirectoryFollowsEnvironment) {

@@ -15,8 +15,14 @@
 //                   or 'E' at any point      or failure
 //
 // The device never sends a byte that was not asked for.
+//
+// Every transfer (one platform read or write, a socket frame with its reply)
+// has one deadline for the whole of it, so that a camera that trickles bytes
+// cannot hold a call, and the library's lock, for longer than the slowest real
+// camera needs.
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -25,7 +31,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -48,7 +57,33 @@ constexpr std::uint8_t kRead = 'R';
 constexpr std::uint8_t kData = 'D';
 constexpr std::uint8_t kOk = 'K';
 constexpr std::uint8_t kFailed = 'E';
-constexpr int kSocketTimeoutSeconds = 60;
+constexpr int kSocketTimeoutSeconds = 60;  // connect's wait for a full backlog
+
+using Clock = std::chrono::steady_clock;
+
+TransferLimits g_limits;
+
+Clock::time_point DeadlineFor(std::uint32_t length) {
+    return Clock::now() + std::chrono::milliseconds(TransferTimeLimitMs(length, g_limits));
+}
+
+// Waits until `fd` is ready for `events` or the deadline passes (false).
+bool WaitReady(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            return false;
+        }
+        struct pollfd watch = {fd, events, 0};
+        const int rc = ::poll(&watch, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
+        if (rc > 0) {
+            return true;  // ready, or an error or hang-up that the transfer itself then meets
+        }
+        if (rc < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+}
 
 void PutLe32(std::uint8_t* out, std::uint32_t value) {
     out[0] = static_cast<std::uint8_t>(value);
@@ -62,8 +97,8 @@ std::uint32_t GetLe32(const std::uint8_t* in) {
            (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
 }
 
-// Writes every byte or fails; never raises SIGPIPE.
-bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count) {
+// Writes every byte before the deadline or fails; never raises SIGPIPE.
+bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count, Clock::time_point deadline) {
     std::vector<struct iovec> pending(parts, parts + count);
     std::size_t first = 0;
     while (first < pending.size()) {
@@ -71,17 +106,20 @@ bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count) {
             ++first;
             continue;
         }
+        if (!WaitReady(device.fd, POLLOUT, deadline)) {
+            return false;
+        }
         ssize_t written;
         if (device.transport == Transport::Socket) {
             struct msghdr message {};
             message.msg_iov = &pending[first];
             message.msg_iovlen = pending.size() - first;
-            written = ::sendmsg(device.fd, &message, MSG_NOSIGNAL);
+            written = ::sendmsg(device.fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
         } else {
             written = ::writev(device.fd, &pending[first], static_cast<int>(pending.size() - first));
         }
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
             return false;
         }
         if (written == 0) {
@@ -100,13 +138,19 @@ bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count) {
     return true;
 }
 
-// Reads exactly `length` bytes; an end of stream before that is a failure.
-bool ReadExactly(int fd, std::uint8_t* data, std::size_t length) {
+// Reads exactly `length` bytes before the deadline; an end of stream before
+// that is a failure.
+bool ReadExactly(const PosixDevice& device, std::uint8_t* data, std::size_t length, Clock::time_point deadline) {
     std::size_t done = 0;
     while (done < length) {
-        const ssize_t got = ::read(fd, data + done, length - done);
+        if (!WaitReady(device.fd, POLLIN, deadline)) {
+            return false;
+        }
+        const ssize_t got = device.transport == Transport::Socket
+                                ? ::recv(device.fd, data + done, length - done, MSG_DONTWAIT)
+                                : ::read(device.fd, data + done, length - done);
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
             return false;
         }
         if (got == 0) {
@@ -122,7 +166,8 @@ bool SocketWrite(PosixDevice& device, const std::uint8_t* data, std::uint32_t le
     PutLe32(header + 1, length);
     const struct iovec parts[2] = {{header, sizeof header}, {const_cast<std::uint8_t*>(data), length}};
     std::uint8_t reply = 0;
-    if (!WriteAll(device, parts, 2) || !ReadExactly(device.fd, &reply, 1) ||
+    const Clock::time_point deadline = DeadlineFor(length);
+    if (!WriteAll(device, parts, 2, deadline) || !ReadExactly(device, &reply, 1, deadline) ||
         (reply != kOk && reply != kFailed)) {
         device.broken = true;
         return false;
@@ -134,14 +179,15 @@ bool SocketRead(PosixDevice& device, std::uint8_t* data, std::uint32_t length) {
     std::uint8_t request[5] = {kRead};
     PutLe32(request + 1, length);
     const struct iovec part = {request, sizeof request};
-    if (!WriteAll(device, &part, 1)) {
+    const Clock::time_point deadline = DeadlineFor(length);
+    if (!WriteAll(device, &part, 1, deadline)) {
         device.broken = true;
         return false;
     }
     std::uint32_t done = 0;
     while (done < length) {
         std::uint8_t kind = 0;
-        if (!ReadExactly(device.fd, &kind, 1)) {
+        if (!ReadExactly(device, &kind, 1, deadline)) {
             device.broken = true;
             return false;
         }
@@ -149,18 +195,57 @@ bool SocketRead(PosixDevice& device, std::uint8_t* data, std::uint32_t length) {
             return false;
         }
         std::uint8_t size_bytes[4];
-        if (kind != kData || !ReadExactly(device.fd, size_bytes, sizeof size_bytes)) {
+        if (kind != kData || !ReadExactly(device, size_bytes, sizeof size_bytes, deadline)) {
             device.broken = true;
             return false;
         }
         const std::uint32_t piece = GetLe32(size_bytes);
-        if (piece == 0 || piece > length - done || !ReadExactly(device.fd, data + done, piece)) {
+        if (piece == 0 || piece > length - done || !ReadExactly(device, data + done, piece, deadline)) {
             device.broken = true;
             return false;
         }
         done += piece;
     }
     return true;
+}
+
+// The address of entry `name` of the directory open as `dir_fd`. Where the
+// system shows a process its descriptors as paths (/proc/self/fd), the
+// address goes through the descriptor, so the socket is looked up in the very
+// directory that was checked even if the directories above are changed
+// meanwhile. Elsewhere it is the directory's path; the peer check still holds.
+std::string SocketAddressOf(int dir_fd, const std::string& directory, const std::string& name) {
+#if defined(__linux__)
+    struct stat fd_dir {};
+    const std::string via_fd = "/proc/self/fd/" + std::to_string(dir_fd) + "/" + name;
+    if (via_fd.size() < sizeof(sockaddr_un::sun_path) && ::stat("/proc/self/fd", &fd_dir) == 0 &&
+        S_ISDIR(fd_dir.st_mode)) {
+        return via_fd;
+    }
+#else
+    (void)dir_fd;
+#endif
+    return directory + "/" + name;
+}
+
+// True when the process at the other end of a connected socket is this user
+// or root: anyone else's socket is not a camera of ours.
+bool PeerIsTrusted(int fd) {
+#if defined(SO_PEERCRED)
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || size != sizeof peer) {
+        return false;
+    }
+    const uid_t uid = peer.uid;
+#else
+    uid_t uid = 0;
+    gid_t gid = 0;
+    if (::getpeereid(fd, &uid, &gid) != 0) {
+        return false;
+    }
+#endif
+    return uid == ::geteuid() || uid == 0;
 }
 
 PosixDevice* ConnectSocket(const std::string& path) {
@@ -175,35 +260,53 @@ PosixDevice* ConnectSocket(const std::string& path) {
         return nullptr;
     }
     const struct timeval timeout = {kSocketTimeoutSeconds, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     int rc;
     do {
         rc = ::connect(fd, reinterpret_cast<const struct sockaddr*>(&address), sizeof address);
     } while (rc < 0 && errno == EINTR);
-    auto* device = new PosixDevice{fd, Transport::Socket, false};
+    PosixDevice device{fd, Transport::Socket, false};
     std::uint8_t reply = 0;
     const struct iovec hello = {const_cast<std::uint8_t*>(&kHello), 1};
-    if (rc < 0 || !WriteAll(*device, &hello, 1) || !ReadExactly(fd, &reply, 1) || reply != kOk) {
+    const Clock::time_point deadline = DeadlineFor(1);
+    if (rc < 0 || !PeerIsTrusted(fd) || !WriteAll(device, &hello, 1, deadline) ||
+        !ReadExactly(device, &reply, 1, deadline) || reply != kOk) {
         ::close(fd);
-        delete device;
         return nullptr;
     }
-    return device;
+    auto* held = new (std::nothrow) PosixDevice{device};
+    if (held == nullptr) {
+        ::close(fd);
+    }
+    return held;
 }
 
-PosixDevice* OpenCharacterDevice(const std::string& path) {
+// Opens entry `name` of the directory open as `dir_fd`, never following a
+// link, and keeps it only if it is a character device.
+PosixDevice* OpenCharacterDevice(int dir_fd, const std::string& name) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+        fd = ::openat(dir_fd, name.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return nullptr;
     }
-    return new PosixDevice{fd, Transport::CharacterDevice, false};
+    struct stat opened {};
+    PosixDevice* held = nullptr;
+    if (::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) ||
+        (held = new (std::nothrow) PosixDevice{fd, Transport::CharacterDevice, false}) == nullptr) {
+        ::close(fd);
+    }
+    return held;
 }
 
 }  // namespace
+
+std::uint64_t TransferTimeLimitMs(std::uint32_t length, const TransferLimits& limits) {
+    return limits.base_ms + (static_cast<std::uint64_t>(length) * limits.per_64k_ms + 65535) / 65536;
+}
+
+void SetTransferLimits(const TransferLimits& limits) { g_limits = limits; }
 
 std::string DeviceDirectory(const EnvLookup& env) {
     const char* explicit_dir = env("PIXAVON_DEVICE_DIR");
@@ -229,8 +332,11 @@ void* OpenFirstDeviceIn(const std::string& directory) {
         ::close(dir_fd);
         return nullptr;
     }
-    DIR* listing = ::fdopendir(dir_fd);
+    // The listing gets its own descriptor; dir_fd stays open for the open.
+    const int list_fd = ::dup(dir_fd);
+    DIR* listing = list_fd < 0 ? nullptr : ::fdopendir(list_fd);
     if (listing == nullptr) {
+        if (list_fd >= 0) ::close(list_fd);
         ::close(dir_fd);
         return nullptr;
     }
@@ -244,23 +350,21 @@ void* OpenFirstDeviceIn(const std::string& directory) {
             names.push_back(name);
         }
     }
-    ::closedir(listing);  // also closes dir_fd
-    if (names.empty()) {
-        return nullptr;
+    ::closedir(listing);  // also closes list_fd
+    PosixDevice* device = nullptr;
+    if (!names.empty()) {
+        const std::string first = *std::min_element(names.begin(), names.end());
+        struct stat entry_stat {};
+        if (::fstatat(dir_fd, first.c_str(), &entry_stat, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISSOCK(entry_stat.st_mode)) {
+                device = ConnectSocket(SocketAddressOf(dir_fd, directory, first));
+            } else if (S_ISCHR(entry_stat.st_mode)) {
+                device = OpenCharacterDevice(dir_fd, first);
+            }
+        }
     }
-    const std::string first = *std::min_element(names.begin(), names.end());
-    const std::string path = directory + "/" + first;
-    struct stat entry_stat {};
-    if (::lstat(path.c_str(), &entry_stat) != 0) {
-        return nullptr;
-    }
-    if (S_ISSOCK(entry_stat.st_mode)) {
-        return ConnectSocket(path);
-    }
-    if (S_ISCHR(entry_stat.st_mode)) {
-        return OpenCharacterDevice(path);
-    }
-    return nullptr;
+    ::close(dir_fd);
+    return device;
 }
 
 bool CloseDeviceHandle(void* handle) {
@@ -283,7 +387,7 @@ bool WriteDeviceHandle(void* handle, const std::uint8_t* data, std::uint32_t len
         return SocketWrite(*device, data, length);
     }
     const struct iovec part = {const_cast<std::uint8_t*>(data), length};
-    return WriteAll(*device, &part, 1);
+    return WriteAll(*device, &part, 1, DeadlineFor(length));
 }
 
 bool ReadDeviceHandle(void* handle, std::uint8_t* data, std::uint32_t length) {
@@ -297,7 +401,7 @@ bool ReadDeviceHandle(void* handle, std::uint8_t* data, std::uint32_t length) {
     if (device->transport == Transport::Socket) {
         return SocketRead(*device, data, length);
     }
-    return ReadExactly(device->fd, data, length);
+    return ReadExactly(*device, data, length, DeadlineFor(length));
 }
 
 }  // namespace pixavon::posix

@@ -17,11 +17,21 @@ std::string DeviceDirectory(const EnvLookup& env);
 
 // Opens the first camera (in byte order of names) of `directory`. Returns a
 // heap handle or nullptr; the directory must belong to the user and not be
-// writable by group or others.
+// writable by group or others, and a socket's peer must be the user or root.
 void* OpenFirstDeviceIn(const std::string& directory);
 bool CloseDeviceHandle(void* handle);
 bool WriteDeviceHandle(void* handle, const std::uint8_t* data, std::uint32_t length);
 bool ReadDeviceHandle(void* handle, std::uint8_t* data, std::uint32_t length);
+
+// The time one whole transfer of `length` bytes may take before it fails:
+// 10 s, and 1 s more for every 64 KiB, enough for the slowest camera.
+struct TransferLimits {
+    std::uint32_t base_ms = 10000;
+    std::uint32_t per_64k_ms = 1000;
+};
+std::uint64_t TransferTimeLimitMs(std::uint32_t length, const TransferLimits& limits = {});
+// For tests: the limits that every transfer from now on uses.
+void SetTransferLimits(const TransferLimits& limits);
 
 // --- Strings ---
 

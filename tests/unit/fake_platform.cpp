@@ -130,6 +130,7 @@ void FakePlatform::send_message(HostWindow window, std::uint32_t message, std::u
     if (window == TestWindow() && message == kProgressMessage && wparam == 0 && lparam == 0) {
         ++progress_messages;
         events.push_back("progress");
+        if (on_progress) on_progress();
     } else {
         events.push_back("unexpected-message");
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ public:
 
     // --- The host window ---
     int progress_messages = 0;
+    // Called for each progress message, as a host's handler would be.
+    std::function<void()> on_progress;
     std::vector<Box> boxes;
 
     // --- Host files ---

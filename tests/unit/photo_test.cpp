@@ -258,6 +258,34 @@ TEST_F(PhotoTest, UploadRefusalsTouchNothing) {
     EXPECT_FALSE(fake.boxes[1].owned);
 }
 
+TEST_F(PhotoTest, TwoUploadsWithoutAReloadTakeTwoSlots) {
+    UseCard(8u << 20, 26, {0});
+    const std::string first = temp.Path("first.bmp"), second = temp.Path("second.bmp");
+    WriteFileBytes(first, MakeBitmap(1));
+    WriteFileBytes(second, MakeBitmap(2));
+    ASSERT_EQ(WriteFileToGBA(first.c_str()), 1);
+    ASSERT_EQ(WriteFileToGBA(second.c_str()), 1);  // no GetPhotoCount in between
+    EXPECT_EQ(CatalogOnCard(fake)[256], 3);
+    for (std::uint8_t slot : {1, 2}) {
+        std::vector<std::uint8_t> image(kCardImageSize);
+        CardImageFromFile(MakeBitmap(slot).data() + 54, image.data());
+        EXPECT_TRUE(std::equal(image.begin(), image.begin() + 311296, fake.card.begin() + slot * 0x4C000)) << +slot;
+    }
+}
+
+TEST_F(PhotoTest, UploadRefusesAListNamingAMissingOrRepeatedSlot) {
+    const std::string path = temp.Path("in.bmp");
+    WriteFileBytes(path, MakeBitmap(7));
+    for (const std::vector<std::uint8_t>& slots : {std::vector<std::uint8_t>{0, 26}, {255, 255}, {1, 1}}) {
+        UseCard(8u << 20, 26, slots);
+        fake.boxes.clear();
+        EXPECT_EQ(WriteFileToGBA(path.c_str()), 0);
+        EXPECT_TRUE(fake.commands.empty());
+        ASSERT_EQ(fake.boxes.size(), 1u);
+        EXPECT_EQ(fake.boxes[0].text, "read card error,work incomplete");
+    }
+}
+
 TEST_F(PhotoTest, FailedBlockWriteShowsMessage14AndLeavesTheCatalog) {
     UseCard(8u << 20, 26, {0});
     const std::string path = temp.Path("in.bmp");
