@@ -3,8 +3,6 @@
  * @brief The public interface of libpixavon, which manages the photo store of
  * the Lumetta camera.
  *
- * @mainpage libpixavon
- *
  * libpixavon opens the Lumetta camera, reads the list of photos on its flash
  * card (8 MiB for 26 photos or 16 MiB for 52), saves photos as bitmap files,
  * puts bitmap files on the card, deletes photos, formats the card, backs the
@@ -35,16 +33,16 @@
  * Before each unit of work of a long operation the library sends the host
  * window the message #PIXAVON_PROGRESS_MESSAGE (0x401, both parameters 0) and
  * waits until the window has handled it. The message carries no count; the
- * host knows the total from the operation and GetCardMemory():
+ * host knows the total from the operation and GetCardMemory(). On success:
  *
- * | Operation                     | Messages on success                        |
- * |-------------------------------|--------------------------------------------|
- * | ReadPixavonToFile()           | 20, one per 16 KiB read                    |
- * | WriteFileToGBA()              | 624: 608 for the photo, 16 for the catalog |
- * | DeletePhoto()                 | 16, one per catalog block                  |
- * | ReadAll()                     | 256 (26-photo card, or no catalog loaded) or 512 (52-photo card) |
- * | WriteAll()                    | 16,384 (26) or 32,768 (52); none before any catalog was loaded |
- * | every other function          | none                                       |
+ * - ReadPixavonToFile(): 20, one per 16 KiB read.
+ * - WriteFileToGBA(): 624, 608 for the photo's blocks and 16 for the catalog.
+ * - DeletePhoto(): 16, one per catalog block.
+ * - ReadAll(): 256 on a 26-photo card (and before any catalog was loaded),
+ *   512 on a 52-photo card, one per 32 KiB.
+ * - WriteAll(): 16,384 on a 26-photo card, 32,768 on a 52-photo card, one per
+ *   512-byte block; none before any catalog was loaded.
+ * - Every other function: none.
  *
  * A failing operation stops early and sends fewer. Without a window, or on
  * POSIX with a window whose `send_message` is `NULL`, no message is sent.
@@ -94,6 +92,10 @@
  * order of names is opened. The directory must belong to the user and must
  * not be writable by group or others. An entry is a character device or a
  * Unix socket served by a driver process such as `pixavon-emu`.
+ *
+ * @mainpage libpixavon
+ * The whole interface, with the rules that hold for every call, is described
+ * in pixavon.h.
  */
 #ifndef PIXAVON_H
 #define PIXAVON_H
