@@ -65,8 +65,9 @@
  * @section threads Threads
  * Every function may be called from any thread. The library takes calls one
  * at a time under one process-wide lock: a call waits while another thread's
- * call runs, and a whole-card restore runs for minutes. The progress handler
- * and the box are called on the calling thread, while that lock is held.
+ * call runs, which for a whole-card backup or restore is a long time. The
+ * progress handler and the box are called on the calling thread, while that
+ * lock is held.
  *
  * While an exported function runs on a thread, a call into the library from
  * that same thread (a progress handler or a box calling back) to any function
@@ -247,10 +248,10 @@ PIXAVON_API int PIXAVON_CALL ReadGBA(uint16_t address, void *buffer, uint32_t le
 /**
  * @brief Sends a raw write command and writes @p length bytes.
  *
- * For diagnostics. Nothing is erased first: what flash that was written since
- * its last erase stores is the card's matter, and this library exports no
- * erase. Writing into the catalog or into a listed photo's slot changes the
- * card behind the library's back.
+ * For diagnostics. Nothing is erased first, and the library exports no erase:
+ * flash written since its last erase normally only clears bits, so such a
+ * block need not hold what was written. Writing into the catalog or into a
+ * listed photo's slot changes the card behind the library's back.
  *
  * @param address Where the data goes, in blocks of 512 bytes: byte
  *        `address * 512` of the card.
