@@ -12,6 +12,11 @@ packages=(
   # The 32-bit Windows build: cross compiler, GoogleTest sources, wine.
   g++-mingw-w64-i686-posix mingw-w64-i686-dev googletest
   wine wine32:i386
+  # The header's reference (docs target) and the pixavon(3) man page.
+  doxygen
+  # The Debian packages (scripts/package.sh): dpkg-shlibdeps, file, lintian;
+  # pixavon-gui depends on a CJK font for its Chinese and Japanese texts.
+  dpkg-dev file lintian fonts-noto-cjk
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -8,9 +8,7 @@ build=build-win32
 jobs=$(nproc)
 
 echo "== 32-bit Windows build (mingw-w64, tests under wine) =="
-toolchain=()
-[[ -f "$build/CMakeCache.txt" ]] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake)
-cmake -S . -B "$build" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset ci-win32
 cmake --build "$build" -j"$jobs"
 
 # Exactly the 14 functions, by their plain names; only system DLLs imported.

@@ -80,6 +80,7 @@ int run(int argc, char** argv) {
   CLI::App app{"pixavon: the photos on a Lumetta camera's card, from the command line.\n"
                "Positions count from 0, as 'pixavon list' shows them."};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "pixavon " PIXAVON_VERSION, "Show the version and exit");
   Options o;
   auto* card = app.add_option("--card", o.card,
                               "Work on a camera emulated inside the tool on this card image (the same format as a "
