@@ -13,22 +13,18 @@
 #include <QTimer>
 #include <QtTest>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
-#include "embedded_camera.h"
+#include "cancel.h"
+#include "core.h"
 #include "image.h"
-#include "library.h"
 #include "main_window.h"
 
 namespace {
 
 using pixavon::gui::MainWindow;
 namespace host = pixavon::host;
-
-host::Library& library() {
-  static host::Library loaded;
-  return loaded;
-}
 
 struct Box {
   QMessageBox::Icon icon;
@@ -40,7 +36,7 @@ struct Box {
 // The window with every box recorded and answered with `answer`.
 class TestWindow : public MainWindow {
  public:
-  TestWindow() : MainWindow(library()) {}
+  explicit TestWindow(host::Core& core) : MainWindow(core) {}
   QList<Box> boxes;
   int answer = QMessageBox::Yes;
 
@@ -50,7 +46,7 @@ class TestWindow : public MainWindow {
     return n;
   }
   // Every run of `label` expected `total` steps and received them all.
-  bool runs_complete(uint32_t label, int total) const {
+  bool runs_complete(uint32_t label, uint64_t total) const {
     for (const Run& run : runs()) {
       if (run.label_id == label && (run.total != total || run.steps != total)) return false;
     }
@@ -64,18 +60,20 @@ class TestWindow : public MainWindow {
   }
 };
 
-// A card image in a temporary directory, served by a camera in this process.
+// A card image in a temporary directory.
 class Card {
  public:
-  explicit Card(int mib = 8) : path_(dir_.filePath("card.bin")) { start(mib); }
-  void start(int mib = 0) {
-    camera_ = std::make_unique<host::EmbeddedCamera>(path_.toStdString(), mib);
-    ::setenv("PIXAVON_DEVICE_DIR", camera_->device_dir().c_str(), 1);
-  }
-  void stop() { camera_.reset(); }
+  Card() : path_(dir_.filePath("card.bin")) {}
   QByteArray bytes() const {
     QFile file(path_);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  // Writes `bytes` at `offset` from the end of the image.
+  void patch_from_end(qint64 offset, const QByteArray& bytes) const {
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(file.size() - offset) || file.write(bytes) != bytes.size()) {
+      qFatal("cannot patch %s", qPrintable(path_));
+    }
   }
   const QString& path() const { return path_; }
   QString file(const QString& name) const { return dir_.filePath(name); }
@@ -83,7 +81,26 @@ class Card {
  private:
   QTemporaryDir dir_;
   QString path_;
-  std::unique_ptr<host::EmbeddedCamera> camera_;
+};
+
+// The window in front of a host core that holds `card` (a fresh 8 MiB card
+// if it does not exist yet), as pixavon-gui starts it.
+class Host {
+ public:
+  explicit Host(const Card& card) {
+    const host::Outcome prepared = core.prepare({card.path().toStdString(), 8});
+    if (!prepared.ok()) qFatal("%s", prepared.message.c_str());
+    window = std::make_unique<TestWindow>(core);
+    core.set_frontend(*window);
+    core.open_camera();
+  }
+  ~Host() { core.finish(); }
+  TestWindow& operator*() { return *window; }
+  TestWindow* operator->() { return window.get(); }
+
+  host::CancelToken cancel;
+  host::Core core{cancel};
+  std::unique_ptr<TestWindow> window;
 };
 
 QString picture(const Card& card, const QString& name, QColor colour, QSize size = {640, 480}) {
@@ -145,7 +162,8 @@ class GuiTest : public QObject {
     QFETCH(QString, status);
     ::setenv("LANGUAGE", language.toUtf8().constData(), 1);
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
     QCOMPARE(window.windowTitle(), QString("Lumetta"));
     for (uint32_t id = 3; id <= 12; ++id) QCOMPARE(window.button(id)->text(), buttons[static_cast<int>(id - 3)]);
@@ -154,7 +172,8 @@ class GuiTest : public QObject {
 
   void thumbnails_follow_uploads_and_deletes() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
     const QColor red(220, 30, 30), green(30, 200, 40), blue(20, 40, 210), yellow(230, 220, 20);
     QImage own(322, 242, QImage::Format_RGB888);
@@ -191,12 +210,13 @@ class GuiTest : public QObject {
 
   void declined_questions_leave_the_card_as_it_was() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
     QVERIFY(window.upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::blue)}));
     const QString backup = card.file("backup.bin");
     QVERIFY(window.backup_to(backup));
-    QVERIFY(window.runs_complete(host::kTextReadCard, 256));
+    QVERIFY(window.runs_complete(host::kTextBackup, 256));
     const QByteArray before = card.bytes();
     QFile saved(backup);
     QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -219,57 +239,120 @@ class GuiTest : public QObject {
     QCOMPARE(card.bytes(), before);
   }
 
-  void a_bad_picture_or_backup_changes_nothing() {
+  void an_outcome_not_done_is_shown_in_a_box() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
-    const QByteArray before = card.bytes();
     QFile junk(card.file("notes.txt"));
     QVERIFY(junk.open(QIODevice::WriteOnly));
     junk.write("not a picture");
     junk.close();
     QVERIFY(!window.upload({picture(card, "fine.png", Qt::red), junk.fileName()}));
     QCOMPARE(window.boxes.size(), qsizetype{1});
+    QCOMPARE(window.boxes[0].icon, QMessageBox::Warning);
     QVERIFY(window.boxes[0].text.contains("notes.txt"));
-    QVERIFY(!window.restore_from(junk.fileName()));
-    QCOMPARE(window.boxes.size(), qsizetype{2});
-    QVERIFY(window.boxes[1].text.contains("Nothing was changed"));
-    QCOMPARE(window.runs().size(), size_t{0});
-    QCOMPARE(card.bytes(), before);
+    QCOMPARE(window.photos()->count(), 0);
   }
 
-  void card_errors_are_owned_boxes_and_file_errors_are_not() {
+  void a_damaged_catalog_is_explained_and_only_whole_card_buttons_stay() {
     Card card;
-    card.stop();
+    { Host fresh(card); }
+    // The catalog lies in the card's last 8 KiB; its photo count at byte 256.
+    card.patch_from_end(8192 - 256, QByteArray(1, char(255)));
     {
-      // The catalog lies in the card's last 8 KiB.
-      QFile file(card.path());
-      QVERIFY(file.open(QIODevice::ReadWrite));
-      QVERIFY(file.seek(file.size() - 8192));
-      file.write(QByteArray(8192, '\0'));
+      Host host(card);
+      TestWindow& window = *host;
+      QVERIFY(!window.load_catalog());
+      QCOMPARE(window.status_line()->text(),
+               QString("the card's catalog is damaged: it lists 255 photos, but the card holds at most 26"));
+      for (const uint32_t id : {host::kTextUpload, host::kTextDelete, host::kTextBackup, host::kTextDisplay}) {
+        QVERIFY(!window.button(id)->isEnabled());
+      }
+      // The card's size is known, so it can be saved, formatted or restored.
+      for (const uint32_t id : {host::kTextFormat, host::kTextReadCard, host::kTextWriteCard}) {
+        QVERIFY(window.button(id)->isEnabled());
+      }
+      QVERIFY(window.boxes.isEmpty());
     }
-    card.start();
-    TestWindow window;
+
+    // A catalog that does not load at all: the card's size is unknown.
+    card.patch_from_end(8192, QByteArray(8192, '\0'));
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(!window.load_catalog());
     QVERIFY(!window.boxes.isEmpty());
     QCOMPARE(window.boxes[0].caption, QString("Lumetta"));
     QCOMPARE(window.boxes[0].text, QString("read card error,work incomplete"));
     QCOMPARE(window.boxes[0].icon, QMessageBox::Critical);
     QCOMPARE(window.boxes[0].parent, static_cast<QWidget*>(&window));
-    QVERIFY(window.status_line()->text().contains("damaged"));
-    QVERIFY(!window.button(host::kTextUpload)->isEnabled());
-    QVERIFY(window.button(host::kTextWriteCard)->isEnabled());
+    QVERIFY(window.status_line()->text().startsWith("the card's catalog is damaged"));
+    QVERIFY(!window.button(host::kTextReadCard)->isEnabled());
+    QVERIFY(!window.button(host::kTextWriteCard)->isEnabled());
 
-    const PixavonWindow* record = window.host_window();
+    // The library's file box belongs to no window.
+    const PixavonWindow* record = host.core.session().window();
     record->message_box(record->context, 0, "Open(Create) File Failed...", "Error", PIXAVON_BOX_STYLE);
     QCOMPARE(window.boxes.last().caption, QString("Error"));
     QCOMPARE(window.boxes.last().text, QString("Open(Create) File Failed..."));
     QVERIFY(window.boxes.last().parent == nullptr);
   }
 
+  void cancel_and_closing_stop_an_operation_but_never_a_restore() {
+    Card card;
+    Host host(card);
+    TestWindow& window = *host;
+    window.show();
+    QVERIFY(window.load_catalog());
+    QVERIFY(window.upload({picture(card, "a.png", Qt::red)}));
+    const QString backup = card.file("backup.bin");
+    QVERIFY(window.backup_to(backup));
+
+    // Acts once, as soon as the operation's progress dialog shows.
+    const auto once_busy = [&](std::function<void(QProgressDialog*)> act) {
+      auto* timer = new QTimer(&window);
+      timer->setInterval(1);
+      QObject::connect(timer, &QTimer::timeout, [timer, act, &window] {
+        auto* dialog = window.findChild<QProgressDialog*>();
+        if (dialog == nullptr || !dialog->isVisible() || dialog->value() < 1) return;
+        timer->deleteLater();
+        timer->stop();
+        act(dialog);
+      });
+      timer->start();
+    };
+
+    const QString second = card.file("second.bin");
+    once_busy([](QProgressDialog* dialog) { dialog->findChild<QPushButton*>()->click(); });
+    QVERIFY(!window.backup_to(second));
+    QVERIFY(!QFile::exists(second));
+    QVERIFY(window.status_line()->text().startsWith("Cancelled"));
+    QVERIFY(window.isVisible());
+
+    // A restore has no Cancel, and closing the window is refused with why.
+    bool had_cancel = true;
+    once_busy([&](QProgressDialog* dialog) {
+      had_cancel = dialog->findChild<QPushButton*>() != nullptr && dialog->findChild<QPushButton*>()->isVisible();
+      window.close();
+    });
+    QVERIFY(window.restore_from(backup));
+    QVERIFY(!had_cancel);
+    QVERIFY(window.isVisible());
+    const auto* refused = window.findChild<QMessageBox*>("close-refused");
+    QVERIFY(refused != nullptr);
+    QVERIFY(refused->text().contains("cannot be stopped half-way"));
+
+    // Closing during another operation stops it, then closes the window.
+    once_busy([&](QProgressDialog*) { window.close(); });
+    QVERIFY(!window.backup_to(second));
+    QVERIFY(!QFile::exists(second));
+    QTRY_VERIFY(!window.isVisible());
+  }
+
   void the_window_repaints_with_buttons_off_while_the_library_works() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     window.show();
     QVERIFY(window.load_catalog());
     int ticks = 0, enabled_seen = 0, dialog_seen = 0;
@@ -293,7 +376,8 @@ class GuiTest : public QObject {
 
   void display_scales_up_sharp_and_smooth() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
     QImage halves(322, 242, QImage::Format_RGB888);
     halves.fill(Qt::black);
@@ -319,11 +403,11 @@ class GuiTest : public QObject {
   void screenshot_shows_the_card() {
     Card card;
     {
-      TestWindow window;
+      Host host(card);
+      TestWindow& window = *host;
       QVERIFY(window.load_catalog());
       QVERIFY(window.upload({picture(card, "red.png", QColor(230, 20, 20))}));
     }
-    card.stop();
     const QString out = card.file("shot.png");
     QProcess gui;
     gui.start(PIXAVON_GUI_PATH, {"--card", card.path(), "--screenshot", out});

@@ -1,20 +1,16 @@
 #include "main_window.h"
 
 #include <iconv.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
@@ -30,10 +26,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <set>
 
 #include "image.h"
@@ -69,42 +64,53 @@ std::string locale_codeset() {
 
 std::string local_path(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
-QString file_name(const QString& path) { return QFileInfo(path).fileName(); }
+// The core's own texts: English, with file names as the window gave them.
+QString from_core(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// What the camera takes for a picture file: the host's own decoders first (so
-// a picture comes out as the command-line tool puts it), then any format Qt
-// reads. Throws ImageError.
-std::vector<uint8_t> bitmap_for_file(const QString& path) {
-  const std::vector<uint8_t> bytes = host::read_file(local_path(path), host::kMaxPixels * 4 + 65536);
-  try {
-    return host::camera_bitmap_for(bytes, host::Fit::kPad);
-  } catch (const host::ImageError&) {
-    QImage image;
-    if (!image.loadFromData(bytes.data(), static_cast<int>(bytes.size())) || image.isNull()) throw;
-    if (static_cast<uint64_t>(image.width()) * static_cast<uint64_t>(image.height()) > host::kMaxPixels) {
-      throw host::ImageError("the picture is too large");
-    }
-    return host::encode_camera_bitmap(
-        host::fit_to(from_qimage(image), kPhotoWidth, kPhotoHeight, host::Fit::kPad));
+// Any picture Qt reads, for pictures the host's own decoders do not know.
+// Throws ImageError for one too large to decode.
+std::optional<host::Image> qt_decoder(const std::vector<uint8_t>& bytes) {
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  const QSize size = reader.size();
+  if (size.isValid() && static_cast<uint64_t>(size.width()) * static_cast<uint64_t>(size.height()) > host::kMaxPixels) {
+    throw host::ImageError("the picture is too large");
   }
+  const QImage image = reader.read();
+  if (image.isNull()) return std::nullopt;
+  return from_qimage(image);
 }
-
-// Sets the window busy for as long as it lives.
-class BusyScope {
- public:
-  explicit BusyScope(std::function<void(bool)> set) : set_(std::move(set)) { set_(true); }
-  ~BusyScope() { set_(false); }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  std::function<void(bool)> set_;
-};
 
 QString picture_filter() {
   QStringList patterns;
   for (const QByteArray& format : QImageReader::supportedImageFormats()) patterns << "*." + QString::fromLatin1(format);
   return QObject::tr("Pictures (%1);;All files (*)").arg(patterns.join(' '));
+}
+
+bool is_user_input(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -147,8 +153,7 @@ host::Image from_qimage(const QImage& image) {
   return out;
 }
 
-MainWindow::MainWindow(host::Library& library, QWidget* parent)
-    : QWidget(parent), session_(library, static_cast<host::HostWindow&>(*this)) {
+MainWindow::MainWindow(host::Core& core, QWidget* parent) : QWidget(parent), core_(core) {
   setWindowTitle(text(host::kTextTitle));
   setAcceptDrops(true);
 
@@ -166,6 +171,7 @@ MainWindow::MainWindow(host::Library& library, QWidget* parent)
 
   status_ = new QLabel(this);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  status_->setWordWrap(true);
 
   auto* grid = new QGridLayout;
   int column = 0;
@@ -185,7 +191,9 @@ MainWindow::MainWindow(host::Library& library, QWidget* parent)
   update_buttons();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  if (busy_) qApp->removeEventFilter(this);
+}
 
 QPushButton* MainWindow::button(uint32_t text_id) const {
   for (const auto& [id, button] : buttons_) {
@@ -194,7 +202,11 @@ QPushButton* MainWindow::button(uint32_t text_id) const {
   return nullptr;
 }
 
-int MainWindow::present(QMessageBox& box) { return box.exec(); }
+int MainWindow::present(QMessageBox& box) {
+  if (!unattended_) return box.exec();
+  std::fprintf(stderr, "pixavon-gui: %s\n", box.text().toLocal8Bit().constData());
+  return box.icon() == QMessageBox::Question ? QMessageBox::No : QMessageBox::Ok;
+}
 
 QStringList MainWindow::ask_pictures() {
   return QFileDialog::getOpenFileNames(this, text(host::kTextUpload), QString(), picture_filter());
@@ -202,8 +214,8 @@ QStringList MainWindow::ask_pictures() {
 
 QString MainWindow::ask_save_target(const QList<int>& positions) {
   if (positions.size() == 1) {
-    return QFileDialog::getSaveFileName(this, text(host::kTextBackup), QStringLiteral("photo-%1.bmp").arg(positions[0]),
-                                        tr("Bitmap (*.bmp);;PNG (*.png)"));
+    return QFileDialog::getSaveFileName(this, text(host::kTextBackup), QStringLiteral("photo-%1.png").arg(positions[0]),
+                                        tr("PNG (*.png);;JPEG (*.jpg *.jpeg);;Bitmap (*.bmp)"));
   }
   return QFileDialog::getExistingDirectory(this, text(host::kTextBackup));
 }
@@ -218,79 +230,144 @@ QString MainWindow::ask_restore_file() {
                                       tr("Card images (*.bin);;All files (*)"));
 }
 
-void MainWindow::on_progress() {
+host::Frontend::Answer MainWindow::confirm(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, windowTitle(), from_core(question) + tr(". Continue?"),
+                  QMessageBox::Yes | QMessageBox::No, this);
+  box.setDefaultButton(QMessageBox::No);
+  const bool yes = present(box) == QMessageBox::Yes;
+  declined_ = !yes;
+  return yes ? Answer::kYes : Answer::kNo;
+}
+
+void MainWindow::begin(const host::Step& step) {
+  if (!busy_) return;
+  if (progress_ == nullptr) {
+    progress_ = new QProgressDialog(this);
+    progress_->setWindowTitle(windowTitle());
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    if (stop_ == Stop::kNever) {
+      progress_->setCancelButton(nullptr);
+    } else {
+      progress_->setCancelButtonText(tr("Cancel"));
+      connect(progress_, &QProgressDialog::canceled, this, [this] { core_.cancel().request(); });
+    }
+  }
+  QString label = from_library(step.label);
+  if (!step.subject.empty()) label += QStringLiteral(": ") + from_core(step.subject);
+  if (step.items > 1) label += tr(" (%1 of %2)").arg(step.item).arg(step.items);
+  progress_->setLabelText(label);
+  progress_->setRange(0, static_cast<int>(std::min<uint64_t>(step.units, INT32_MAX)));
+  progress_->setValue(0);
+  progress_->show();
+  if (runs_.size() >= 100) runs_.erase(runs_.begin());
+  runs_.push_back({step.label_id, step.units, 0});
+  repainted_.invalidate();
+  QCoreApplication::processEvents();
+}
+
+void MainWindow::advance() {
   if (runs_.empty() || progress_ == nullptr) return;
   Run& run = runs_.back();
   ++run.steps;
-  progress_->setValue(std::min(run.steps, run.total));
-  // The library works on in this thread: let the window repaint (and timers
-  // run) now and then, but leave the user's input for afterwards.
+  progress_->setValue(static_cast<int>(std::min(run.steps, run.total)));
+  // The library works on in this thread: let the window repaint, timers run
+  // and Cancel be pressed now and then; input to the window itself waits
+  // (see eventFilter).
   if (!repainted_.isValid() || repainted_.elapsed() >= kRepaintEveryMs || run.steps == run.total) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
     repainted_.restart();
   }
 }
 
-void MainWindow::on_box(bool owned, const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, from_library(caption), from_library(text), QMessageBox::Ok,
-                  owned ? this : nullptr);
-  present(box);
+void MainWindow::end(bool) {}
+
+void MainWindow::box(bool owned, const std::string& caption, const std::string& text) {
+  QMessageBox message(QMessageBox::Critical, from_library(caption), from_library(text), QMessageBox::Ok,
+                      owned ? this : nullptr);
+  present(message);
 }
 
-template <typename Call>
-bool MainWindow::run(uint32_t label_id, int total, Call&& call) {
-  QProgressDialog dialog(text(label_id), QString(), 0, total, this);
-  dialog.setWindowTitle(windowTitle());
-  dialog.setMinimumDuration(0);
-  dialog.setAutoClose(false);
-  dialog.setAutoReset(false);
-  dialog.setValue(0);
-  dialog.show();
-  if (runs_.size() >= 100) runs_.erase(runs_.begin());
-  runs_.push_back({label_id, total, 0});
-  progress_ = &dialog;
-  repainted_.invalidate();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  const bool ok = session_.call(std::forward<Call>(call));
-  progress_ = nullptr;
-  return ok;
+void MainWindow::note(const std::string& line) { status_->setText(from_core(line)); }
+
+void MainWindow::warn(const std::string& line) { tell(from_core(line), QMessageBox::Warning); }
+
+bool MainWindow::eventFilter(QObject* target, QEvent* event) {
+  // While busy, the window's own widgets take no input: the progress dialog
+  // and boxes (windows of their own) do.
+  if (busy_ && is_user_input(event->type())) {
+    const auto* widget = qobject_cast<QWidget*>(target);
+    if (widget != nullptr && widget->window() == this) return true;
+  }
+  return QWidget::eventFilter(target, event);
+}
+
+bool MainWindow::perform(Stop stop, bool reload_after, const std::function<host::Outcome()>& work) {
+  if (busy_) return false;
+  core_.cancel().reset();
+  stop_ = stop;
+  declined_ = false;
+  set_busy(true);
+  const host::Outcome outcome = work();
+  if (reload_after) reload_view();
+  delete progress_;
+  set_busy(false);
+  show_outcome(outcome);
+  if (close_pending_) QTimer::singleShot(0, this, &QWidget::close);
+  return outcome.ok();
+}
+
+void MainWindow::show_outcome(const host::Outcome& outcome) {
+  using Status = host::Outcome::Status;
+  switch (outcome.status) {
+    case Status::kDone: break;
+    case Status::kCancelled: status_->setText(tr("Cancelled: %1.").arg(from_core(outcome.message))); break;
+    case Status::kRefused:
+    case Status::kFailed:
+      // A question answered no needs no box to say so.
+      if (declined_) status_->setText(from_core(outcome.message));
+      else tell(from_core(outcome.message), QMessageBox::Warning);
+      break;
+  }
 }
 
 void MainWindow::set_busy(bool busy) {
   busy_ = busy;
   if (busy) {
     for (const auto& entry : buttons_) entry.second->setEnabled(false);
+    qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::BusyCursor);
   } else {
     QApplication::restoreOverrideCursor();
+    qApp->removeEventFilter(this);
     update_buttons();
   }
 }
 
 void MainWindow::update_buttons() {
   if (busy_) return;
-  const bool open = session_.is_open();
   const qsizetype selected = list_->selectedItems().size();
+  const bool usable = card_.catalog_ok;
   for (const auto& [id, button] : buttons_) {
     bool on = true;
     switch (id) {
       case host::kTextDelete:
-      case host::kTextBackup: on = catalog_ok_ && selected > 0; break;
-      case host::kTextDisplay: on = catalog_ok_ && selected == 1; break;
-      case host::kTextUpload: on = catalog_ok_ && catalog_.free_slots() > 0; break;
+      case host::kTextBackup: on = usable && selected > 0; break;
+      case host::kTextDisplay: on = usable && selected == 1; break;
+      case host::kTextUpload: on = usable && card_.catalog.free_slots() > 0; break;
+      // These need the card's size, which only a catalog that loads gives.
       case host::kTextFormat:
       case host::kTextReadCard:
-      case host::kTextWriteCard: on = open; break;
+      case host::kTextWriteCard: on = card_.catalog_loads; break;
       default: break;
     }
     button->setEnabled(on);
   }
 }
 
-int MainWindow::tell(const QString& message, bool question) {
-  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, windowTitle(), message,
-                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
-  if (question) box.setDefaultButton(QMessageBox::No);
+int MainWindow::tell(const QString& message, int icon) {
+  QMessageBox box(static_cast<QMessageBox::Icon>(icon), windowTitle(), message, QMessageBox::Ok, this);
   return present(box);
 }
 
@@ -301,50 +378,26 @@ QList<int> MainWindow::selected_positions() const {
   return positions;
 }
 
-uint32_t MainWindow::capacity_code() {
-  if (catalog_ok_) return catalog_.capacity_code;
-  // With a damaged catalog the library assumes the smaller card.
-  return session_.lib().GetCardMemory() == 52 ? 52 : 26;
-}
-
 bool MainWindow::load_catalog() {
-  if (busy_) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  return reload_view();
+  bool complete = false;
+  perform(Stop::kCancel, false, [&] {
+    complete = reload_view();
+    return host::Outcome{};
+  });
+  return complete;
 }
 
 bool MainWindow::reload_view() {
-  catalog_ok_ = false;
-  catalog_ = {};
   list_->clear();
-  if (!session_.is_open()) {
-    if (!session_.open()) {
-      cache_.clear();
-      device_path_.clear();
-      status_->setText(tr("No camera found in %1: connect the camera, or start with --card IMAGE")
-                           .arg(QFile::decodeName(QByteArray::fromStdString(host::device_dir_in_use()))));
-      return false;
-    }
-    device_path_ = QFile::decodeName(QByteArray::fromStdString(host::first_device_in(host::device_dir_in_use())));
-  }
-  try {
-    catalog_ = session_.reload();
-  } catch (const host::CatalogError& error) {
+  core_.open_camera();
+  card_ = core_.inspect();
+  if (!card_.catalog_ok) {
     cache_.clear();
-    catalog_ = {};
-    // A camera that stops answering is opened afresh by the next CATALOG.
-    if (error.kind() == host::CatalogError::Kind::kNoAnswer) session_.close();
-    status_->setText(error.kind() == host::CatalogError::Kind::kDamaged
-                         ? tr("The card's catalog is damaged, so its photos cannot be found. %1 or %2 can "
-                              "repair it only if the card was read earlier in this session.")
-                               .arg(text(host::kTextWriteCard), text(host::kTextFormat))
-                         : tr("%1: check the camera and press %2 again.")
-                               .arg(QString::fromStdString(error.what()), text(host::kTextCatalog)));
+    status_->setText(from_core(card_.problem));
     return false;
   }
-  catalog_ok_ = true;
-
-  const std::set<int> present_slots(catalog_.slots.begin(), catalog_.slots.end());
+  const host::Catalog& catalog = card_.catalog;
+  const std::set<int> present_slots(catalog.slots.begin(), catalog.slots.end());
   for (auto it = cache_.begin(); it != cache_.end();) {
     it = present_slots.count(it.key()) != 0 ? std::next(it) : cache_.erase(it);
   }
@@ -352,8 +405,8 @@ bool MainWindow::reload_view() {
 
   QImage missing(kThumbWidth, kThumbHeight, QImage::Format_RGB888);
   missing.fill(Qt::darkGray);
-  for (uint32_t i = 0; i < catalog_.count; ++i) {
-    const int slot = catalog_.slots[i];
+  for (uint32_t i = 0; i < catalog.count; ++i) {
+    const int slot = catalog.slots[i];
     const QImage photo = cache_.value(slot);
     const QImage thumb = photo.isNull() ? missing
                                         : photo.scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio,
@@ -362,247 +415,78 @@ bool MainWindow::reload_view() {
     item->setData(Qt::UserRole, static_cast<int>(i));
     item->setToolTip(tr("Position %1, slot %2").arg(i).arg(slot));
   }
-  status_->setText(from_library(session_.usage_line(catalog_.count, catalog_.free_slots())));
+  status_->setText(from_library(core_.session().usage_line(catalog.count, catalog.free_slots())));
   return complete;
 }
 
 bool MainWindow::load_thumbnails() {
-  std::vector<int> wanted;
-  for (uint32_t i = 0; i < catalog_.count; ++i) {
-    if (!cache_.contains(catalog_.slots[i])) wanted.push_back(static_cast<int>(i));
-  }
-  if (wanted.empty()) return true;
-  std::string wrong;
-  const bool ok = run(host::kTextCatalog, static_cast<int>(wanted.size() * host::kDownloadSteps), [&] {
-    try {
-      for (const int position : wanted) {
-        const std::vector<uint8_t> bitmap = session_.download(position);
-        if (bitmap.empty()) return 0;
-        cache_.insert(catalog_.slots[position], to_qimage(host::decode_bmp(bitmap)));
-      }
-    } catch (const std::exception& error) {
-      wrong = error.what();
-      return 0;
+  for (uint32_t i = 0; i < card_.catalog.count; ++i) {
+    const int slot = card_.catalog.slots[i];
+    if (cache_.contains(slot)) continue;
+    if (core_.cancel().requested()) return false;
+    std::string why;
+    const std::optional<host::Image> photo = core_.read_photo(i, &why);
+    if (!photo) {
+      tell(from_core(why), QMessageBox::Warning);
+      return false;
     }
-    return 1;
-  });
-  if (!wrong.empty()) tell(QString::fromStdString(wrong));
-  return ok;
+    cache_.insert(slot, to_qimage(*photo));
+  }
+  return true;
 }
 
 bool MainWindow::upload(const QStringList& files) {
-  if (busy_ || files.isEmpty()) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  if (!catalog_ok_ && !reload_view()) return false;
-  // Every file is converted before the card is touched, so a bad one leaves
-  // the card as it was.
-  std::vector<std::vector<uint8_t>> bitmaps;
-  for (const QString& file : files) {
-    try {
-      bitmaps.push_back(bitmap_for_file(file));
-    } catch (const host::ImageError& error) {
-      tell(tr("%1 cannot be uploaded: %2. Nothing was uploaded.").arg(file_name(file), QString::fromStdString(error.what())));
-      return false;
-    }
-  }
-  if (bitmaps.size() > catalog_.free_slots()) {
-    tell(tr("%1 pictures do not fit: the card has %2 free slots (%3 of %4 photos). Nothing was uploaded.")
-             .arg(bitmaps.size())
-             .arg(catalog_.free_slots())
-             .arg(catalog_.count)
-             .arg(catalog_.capacity_code));
-    return false;
-  }
-  for (size_t i = 0; i < bitmaps.size(); ++i) {
-    std::string staged;
-    try {
-      staged = session_.temp_dir() + "/upload.bmp";
-      host::write_file_atomically(staged, bitmaps[i], true);
-    } catch (const std::exception& error) {
-      tell(QString::fromStdString(error.what()));
-      return false;
-    }
-    const uint32_t before = catalog_.count;
-    const size_t boxes = session_.boxes();
-    const bool ok = run(host::kTextUpload, static_cast<int>(host::kUploadSteps),
-                        [&] { return session_.lib().WriteFileToGBA(staged.c_str()); });
-    ::unlink(staged.c_str());
-    // The library needs the catalog reloaded after every change, failed ones too.
-    reload_view();
-    if (!ok || !catalog_ok_ || catalog_.count != before + 1) {
-      if (session_.boxes() == boxes) tell(tr("The camera did not take %1.").arg(file_name(files[static_cast<qsizetype>(i)])));
-      return false;
-    }
-  }
-  return true;
+  if (files.isEmpty()) return false;
+  host::PutRequest request;
+  for (const QString& file : files) request.files.push_back(local_path(file));
+  request.other_decoder = qt_decoder;
+  return perform(Stop::kCancel, true, [&] { return core_.put_pictures(request); });
 }
 
-bool MainWindow::delete_photos(QList<int> positions) {
-  if (busy_ || positions.isEmpty() || !catalog_ok_) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  // Highest first: deleting a photo moves every later one down a position.
-  std::sort(positions.begin(), positions.end(), std::greater<>());
-  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-  if (positions.front() >= static_cast<int>(catalog_.count) || positions.back() < 0) return false;
-  if (tell(tr("Delete %1 of the %2 photos on the card?").arg(positions.size()).arg(catalog_.count), true) !=
-      QMessageBox::Yes) {
-    return false;
-  }
-  for (const int position : positions) {
-    const uint32_t before = catalog_.count;
-    const size_t boxes = session_.boxes();
-    const bool ok = run(host::kTextDelete, static_cast<int>(host::kDeleteSteps),
-                        [&] { return session_.lib().DeletePhoto(position); });
-    reload_view();
-    if (!ok || !catalog_ok_ || catalog_.count + 1 != before) {
-      if (session_.boxes() == boxes) tell(tr("Photo %1 could not be deleted.").arg(position));
-      return false;
-    }
-  }
-  return true;
+bool MainWindow::delete_photos(const QList<int>& positions) {
+  if (positions.isEmpty()) return false;
+  return perform(Stop::kCancel, true,
+                 [&] { return core_.delete_photos(std::vector<uint32_t>(positions.begin(), positions.end()), true); });
 }
 
 bool MainWindow::save_photos(const QList<int>& positions, const QString& target) {
-  if (busy_ || positions.isEmpty() || target.isEmpty() || !catalog_ok_) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  QStringList names;
-  for (const int position : positions) {
-    if (position < 0 || position >= static_cast<int>(catalog_.count)) return false;
-    names << (positions.size() == 1 ? target : target + QStringLiteral("/photo-%1.bmp").arg(position));
+  if (positions.isEmpty() || target.isEmpty()) return false;
+  host::ExportRequest request;
+  request.positions.assign(positions.begin(), positions.end());
+  request.output = local_path(target);
+  if (positions.size() == 1) {
+    // The save dialog has asked before replacing the file.
+    request.replace = true;
+  } else {
+    request.format = host::OutputFormat::kPng;
   }
-  if (positions.size() > 1) {
-    const auto existing = std::count_if(names.begin(), names.end(), [](const QString& n) { return QFileInfo::exists(n); });
-    if (existing > 0 && tell(tr("%1 of these files exist already in %2. Replace them?").arg(existing).arg(target), true) !=
-                            QMessageBox::Yes) {
-      return false;
-    }
-  }
-  for (qsizetype i = 0; i < positions.size(); ++i) {
-    std::vector<uint8_t> bitmap;
-    std::string wrong;
-    const bool ok = run(host::kTextBackup, static_cast<int>(host::kDownloadSteps), [&] {
-      try {
-        bitmap = session_.download(positions[i]);
-      } catch (const host::SessionError& error) {
-        wrong = error.what();
-      }
-      return bitmap.empty() ? 0 : 1;
-    });
-    if (!ok) {
-      if (!wrong.empty()) tell(QString::fromStdString(wrong));
-      return false;
-    }
-    try {
-      const bool png = names[i].endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
-      host::write_file_atomically(local_path(names[i]), png ? host::encode_png(host::decode_bmp(bitmap)) : bitmap, true);
-    } catch (const host::ImageError& error) {
-      tell(QString::fromStdString(error.what()));
-      return false;
-    }
-  }
-  return true;
+  return perform(Stop::kCancel, false, [&] { return core_.export_photos(request); });
 }
 
 bool MainWindow::format_card() {
-  if (busy_ || !session_.is_open()) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  const QString what = catalog_ok_ ? tr("Format the card? This erases all %1 photos on it.").arg(catalog_.count)
-                                   : tr("Format the card? This erases everything on it.");
-  if (tell(what, true) != QMessageBox::Yes) return false;
-  const size_t boxes = session_.boxes();
-  const bool ok = session_.call([&] { return session_.lib().FormatGBA(); });
-  cache_.clear();
-  reload_view();
-  if (!ok || !catalog_ok_ || catalog_.count != 0) {
-    if (session_.boxes() == boxes) tell(tr("The card could not be formatted; check the camera and try again."));
-    return false;
-  }
-  return true;
+  // An empty list drops every cached photo when the card is shown again.
+  return perform(Stop::kCancel, true, [&] { return core_.format_card(); });
 }
 
 bool MainWindow::backup_to(const QString& path) {
-  if (busy_ || path.isEmpty() || !session_.is_open()) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  const uint64_t card_bytes = CardBytesFor(capacity_code());
-  // The library writes next to the final name, which then appears whole or
-  // not at all.
-  const QFileInfo target(path);
-  std::string temp = local_path(target.absolutePath() + "/." + target.fileName() + ".XXXXXX");
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    tell(tr("%1 cannot be written: %2.").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    return false;
-  }
-  ::close(fd);
-  const bool ok = run(host::kTextReadCard, static_cast<int>(card_bytes / host::kBackupChunk),
-                      [&] { return session_.lib().ReadAll(temp.c_str()); });
-  struct stat st {};
-  if (!ok || ::stat(temp.c_str(), &st) != 0 || static_cast<uint64_t>(st.st_size) != card_bytes) {
-    ::unlink(temp.c_str());
-    if (ok) tell(tr("The card could not be backed up to %1; check the free space there.").arg(path));
-    return false;
-  }
-  // mkstemp made the file private; give it the mode of any new file.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::chmod(temp.c_str(), 0666 & ~mask);
-  try {
-    host::move_into_place(temp, local_path(path), true);
-  } catch (const host::ImageError& error) {
-    tell(QString::fromStdString(error.what()));
-    return false;
-  }
-  return true;
+  if (path.isEmpty()) return false;
+  // The save dialog has asked before replacing the file.
+  return perform(Stop::kCancel, false, [&] { return core_.backup(local_path(path), true); });
 }
 
 bool MainWindow::restore_from(const QString& path) {
-  if (busy_ || path.isEmpty() || !session_.is_open()) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  const uint32_t capacity = capacity_code();
-  const uint64_t card_bytes = CardBytesFor(capacity);
-  const host::BackupCheck check = host::check_backup(local_path(path), capacity);
-  using Verdict = host::BackupCheck::Verdict;
-  QString problem;
-  switch (check.verdict) {
-    case Verdict::kOk: break;
-    case Verdict::kCannotOpen: problem = QString::fromLocal8Bit(std::strerror(check.error)); break;
-    case Verdict::kNotFile: problem = tr("it is not a file"); break;
-    case Verdict::kWrongSize:
-      problem = tr("it holds %1 bytes, but a backup of this card holds %2 (%3 MiB)")
-                    .arg(check.size)
-                    .arg(card_bytes)
-                    .arg(card_bytes >> 20);
-      break;
-    case Verdict::kUnreadable: problem = tr("it cannot be read"); break;
-    case Verdict::kNoCatalog: problem = tr("it is not a backup of a card of this size"); break;
-  }
-  if (!problem.isEmpty()) {
-    tell(tr("%1 cannot be written to the card: %2. Nothing was changed.").arg(file_name(path), problem));
-    return false;
-  }
-  const QString on_card = catalog_ok_ ? tr("all %1 photos on the card").arg(catalog_.count) : tr("everything on the card");
-  if (tell(tr("Replace %1 with the %2 photos of %3?").arg(on_card).arg(check.photos).arg(file_name(path)), true) !=
-      QMessageBox::Yes) {
-    return false;
-  }
-  const std::string file = local_path(path);
-  const size_t boxes = session_.boxes();
-  const bool ok = run(host::kTextWriteCard, static_cast<int>(card_bytes / host::kRestoreBlock),
-                      [&] { return session_.lib().WriteAll(file.c_str()); });
-  cache_.clear();
-  reload_view();
-  if (!ok) {
-    if (session_.boxes() == boxes) {
-      tell(tr("The card could not be written and is now incomplete; check the camera and write the card again."));
-    }
-    return false;
-  }
-  return true;
+  if (path.isEmpty()) return false;
+  return perform(Stop::kNever, true, [&] {
+    const host::Outcome outcome = core_.restore(local_path(path));
+    // Once the card was written to, its slots may hold other pictures.
+    if (!declined_ && outcome.status != host::Outcome::Status::kRefused) cache_.clear();
+    return outcome;
+  });
 }
 
 QDialog* MainWindow::photo_view(int position) {
-  if (!catalog_ok_ || position < 0 || position >= static_cast<int>(catalog_.count)) return nullptr;
-  const QImage photo = cache_.value(catalog_.slots[position]);
+  if (!card_.catalog_ok || position < 0 || position >= static_cast<int>(card_.catalog.count)) return nullptr;
+  const QImage photo = cache_.value(card_.catalog.slots[position]);
   if (photo.isNull()) return nullptr;
   auto* dialog = new QDialog(this);
   dialog->setObjectName(QStringLiteral("photo-view"));
@@ -637,18 +521,19 @@ QDialog* MainWindow::photo_view(int position) {
 
 QString MainWindow::about_text() {
   QString card;
-  if (catalog_ok_) {
+  if (card_.catalog_ok) {
+    const host::Catalog& catalog = card_.catalog;
     card = tr("%1 MiB (capacity code %2): %3 photos, %4 free")
-               .arg(catalog_.card_bytes() >> 20)
-               .arg(catalog_.capacity_code)
-               .arg(catalog_.count)
-               .arg(catalog_.free_slots());
+               .arg(catalog.card_bytes() >> 20)
+               .arg(catalog.capacity_code)
+               .arg(catalog.count)
+               .arg(catalog.free_slots());
   } else {
-    card = session_.is_open() ? tr("catalog unreadable") : tr("no camera");
+    card = from_core(card_.problem);
   }
   return tr("Pixavon %1\nLibrary: %2\nCard: %3\nDevice: %4")
-      .arg(QStringLiteral(PIXAVON_VERSION), QFile::decodeName(QByteArray::fromStdString(session_.lib().path())), card,
-           device_path_.isEmpty() ? tr("none") : device_path_);
+      .arg(QStringLiteral(PIXAVON_VERSION), QFile::decodeName(QByteArray::fromStdString(core_.session().lib().path())),
+           card, from_core(core_.description()));
 }
 
 void MainWindow::on_button(uint32_t text_id) {
@@ -666,7 +551,7 @@ void MainWindow::on_button(uint32_t text_id) {
       if (positions.size() != 1) break;
       QDialog* view = photo_view(positions[0]);
       if (view == nullptr) {
-        tell(tr("Photo %1 could not be read from the card.").arg(positions[0]));
+        tell(tr("Photo %1 could not be read from the card.").arg(positions[0]), QMessageBox::Warning);
         break;
       }
       view->setAttribute(Qt::WA_DeleteOnClose);
@@ -690,13 +575,27 @@ void MainWindow::on_button(uint32_t text_id) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // The library finishes what it does; the window closes afterwards.
-  if (busy_) {
-    event->ignore();
+  if (!busy_) {
+    event->accept();
     return;
   }
-  session_.close();
-  event->accept();
+  event->ignore();
+  if (stop_ == Stop::kNever) {
+    // Not a modal box: the restore goes on while it is shown.
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                tr("The card is being restored. A restore cannot be stopped half-way: the card would "
+                                   "be left with its old list over the new pictures. The window closes when you "
+                                   "ask again after the restore has finished."),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("close-refused"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+    return;
+  }
+  // Stops after the current unit of work; perform() then closes the window.
+  close_pending_ = true;
+  core_.cancel().request();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
