@@ -15,6 +15,7 @@
 #include <set>
 
 #include "card.h"
+#include "core_internal.h"
 #include "embedded_camera.h"
 #include "restore_record.h"
 
@@ -140,10 +141,6 @@ class Core::Window : public HostWindow {
   Core& core_;
 };
 
-struct Core::Stop {
-  Outcome::Status status;
-  std::string message;
-};
 
 namespace {
 
@@ -160,46 +157,11 @@ class QuietFrontend : public Frontend {
 };
 QuietFrontend g_quiet;
 
-// Shows one step for as long as it lives.
-class StepScope {
- public:
-  StepScope(Frontend& frontend, const Step& step) : frontend_(frontend) { frontend_.begin(step); }
-  ~StepScope() { frontend_.end(ok_); }
-  StepScope(const StepScope&) = delete;
-  StepScope& operator=(const StepScope&) = delete;
-  void succeeded() { ok_ = true; }
-
- private:
-  Frontend& frontend_;
-  bool ok_ = false;
-};
-
 }  // namespace
 
 Core::Core(CancelToken& cancel) : cancel_(cancel), frontend_(&g_quiet), window_(std::make_unique<Window>(*this)) {}
 
 Core::~Core() { finish(); }
-
-template <typename Body>
-Outcome Core::run(Body&& body) {
-  Outcome outcome;
-  try {
-    body(outcome);
-  } catch (const Stop& stop) {
-    outcome.status = stop.status;
-    outcome.message = stop.message;
-  } catch (const ImageError& error) {
-    outcome.status = Outcome::Status::kFailed;
-    outcome.message = error.what();
-  } catch (const SessionError& error) {
-    outcome.status = Outcome::Status::kFailed;
-    outcome.message = error.what();
-  } catch (const std::bad_alloc&) {
-    outcome.status = Outcome::Status::kFailed;
-    outcome.message = "out of memory";
-  }
-  return outcome;
-}
 
 void Core::refuse(const std::string& message) { throw Stop{Outcome::Status::kRefused, message}; }
 void Core::fail(const std::string& message) { throw Stop{Outcome::Status::kFailed, message}; }
@@ -284,6 +246,7 @@ Outcome Core::finish() {
     if (session_) session_->close();
     session_.reset();
     const bool saved = !camera_ || camera_->stop();
+    camera_.reset();  // unlocks the card image
     if (device_dir_lock_ >= 0) ::close(device_dir_lock_);
     device_dir_lock_ = -1;
     if (!saved) fail("the card image could not be saved to disk; check the disk and its free space");
@@ -328,7 +291,7 @@ Catalog Core::usable_catalog() {
 
 std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, uint32_t item, uint32_t items) {
   std::vector<uint8_t> bitmap;
-  StepScope step(*frontend_, {kTextReadCard, text(kTextReadCard), "photo " + std::to_string(position), item, items,
+  internal::StepScope step(*frontend_, {kTextReadCard, text(kTextReadCard), "photo " + std::to_string(position), item, items,
                               kDownloadSteps, kSlotBytes});
   try {
     bitmap = session_->download(static_cast<int32_t>(position));
@@ -488,7 +451,7 @@ Outcome Core::put_pictures(const PutRequest& request) {
       const uint32_t before = catalog.count;
       bool ok = false;
       {
-        StepScope step(*frontend_, {kTextUpload, text(kTextUpload), printable(base_name(file)),
+        internal::StepScope step(*frontend_, {kTextUpload, text(kTextUpload), printable(base_name(file)),
                                     static_cast<uint32_t>(i + 1), static_cast<uint32_t>(bitmaps.size()),
                                     kUploadSteps, kSlotBytes + kCatalogSize});
         ok = session_->call([&] { return session_->lib().WriteFileToGBA(staged.path().c_str()); });
@@ -532,7 +495,7 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask) {
       const uint32_t before = catalog.count;
       bool ok = false;
       {
-        StepScope step(*frontend_, {kTextDelete, text(kTextDelete), "photo " + std::to_string(position),
+        internal::StepScope step(*frontend_, {kTextDelete, text(kTextDelete), "photo " + std::to_string(position),
                                     static_cast<uint32_t>(i + 1), static_cast<uint32_t>(positions.size()),
                                     kDeleteSteps, kCatalogSize});
         ok = session_->call([&] { return session_->lib().DeletePhoto(static_cast<int32_t>(position)); });
@@ -601,7 +564,7 @@ Outcome Core::backup(const std::string& file, bool replace) {
 
     {
       const uint32_t chunks = static_cast<uint32_t>(card_bytes / kBackupChunk);
-      StepScope step(*frontend_, {kTextBackup, text(kTextBackup), printable(base_name(file)), 1, 1, chunks,
+      internal::StepScope step(*frontend_, {kTextBackup, text(kTextBackup), printable(base_name(file)), 1, 1, chunks,
                                   card_bytes});
       std::vector<uint8_t> chunk(kBackupChunk);
       for (uint32_t k = 0; k < chunks; ++k) {
@@ -675,7 +638,7 @@ Outcome Core::restore(const std::string& file) {
     }
     bool ok = false;
     {
-      StepScope step(*frontend_, {kTextWriteCard, text(kTextWriteCard), printable(base_name(file)), 1, 1,
+      internal::StepScope step(*frontend_, {kTextWriteCard, text(kTextWriteCard), printable(base_name(file)), 1, 1,
                                   card_bytes / kRestoreBlock, card_bytes});
       ok = session_->call([&] { return session_->lib().WriteAll(file.c_str()); });
       if (ok) step.succeeded();

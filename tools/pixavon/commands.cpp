@@ -110,6 +110,10 @@ int cmd_put(host::Core& core, const std::vector<std::string>& files, host::Fit f
   return finish(core.put_pictures(request), core);
 }
 
+int cmd_import(host::Core& core, const host::ImportRequest& request) {
+  return finish(core.import_photos(request, nullptr), core);
+}
+
 int cmd_rm(host::Core& core, const std::vector<std::string>& positions) {
   return finish(core.delete_photos(parse_positions(positions), false), core);
 }

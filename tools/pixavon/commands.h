@@ -23,6 +23,7 @@ int cmd_info(host::Core& core);
 int cmd_list(host::Core& core, bool json);
 int cmd_get(host::Core& core, const GetOptions& options);
 int cmd_put(host::Core& core, const std::vector<std::string>& files, host::Fit fit);
+int cmd_import(host::Core& core, const host::ImportRequest& request);
 int cmd_rm(host::Core& core, const std::vector<std::string>& positions);
 int cmd_format(host::Core& core);
 int cmd_backup(host::Core& core, const std::string& file, bool force);

@@ -69,6 +69,7 @@ struct Options {
   std::string fit = "pad";
   std::vector<std::string> rm_positions;
   bool yes = false;
+  host::ImportRequest import;
   std::string file;
   bool force = false;
   std::string raw_address, raw_length, raw_block;
@@ -107,6 +108,16 @@ int run(int argc, char** argv) {
   put->add_option("--fit", o.fit, "pad: whole picture on black; crop: fill the frame")
       ->check(CLI::IsMember({"pad", "crop"}))
       ->capture_default_str();
+
+  auto* import = app.add_subcommand("import", "Save the photos this folder has not imported before (by their pixels)");
+  import->add_option("DIR", o.import.folder, "Folder (default: $XDG_PICTURES_DIR or ~/Pictures, then Lumetta)");
+  import->add_option("--name", o.import.name_pattern,
+                     "File names: {date}, {n} or {n:03}, {slot}, {position}, {hash}; the extension picks PNG, JPEG "
+                     "or BMP")
+      ->capture_default_str();
+  import->add_flag("--again", o.import.again, "Also import photos whose files were removed from the folder");
+  import->add_flag("--delete-after", o.import.delete_after,
+                   "Then delete from the card every photo whose file in the folder reads back as written");
 
   auto* rm = app.add_subcommand("rm", "Delete photos");
   rm->add_option("POSITION", o.rm_positions, "Positions of the photos to delete")->required();
@@ -178,6 +189,7 @@ int run(int argc, char** argv) {
     else if (list->parsed()) status = cmd_list(core, o.json);
     else if (get->parsed()) status = cmd_get(core, o.get);
     else if (put->parsed()) status = cmd_put(core, o.put_files, fit);
+    else if (import->parsed()) status = cmd_import(core, o.import);
     else if (rm->parsed()) status = cmd_rm(core, o.rm_positions);
     else if (format->parsed()) status = cmd_format(core);
     else if (backup->parsed()) status = cmd_backup(core, o.file, o.force);

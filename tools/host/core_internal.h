@@ -1,0 +1,56 @@
+// What the host core's workflows share inside the core: how a workflow ends
+// early, how it is run to an Outcome, and how a step is shown.
+#pragma once
+
+#include <new>
+#include <string>
+
+#include "core.h"
+
+namespace pixavon::host {
+
+struct Core::Stop {
+  Outcome::Status status;
+  std::string message;
+};
+
+template <typename Body>
+Outcome Core::run(Body&& body) {
+  Outcome outcome;
+  try {
+    body(outcome);
+  } catch (const Stop& stop) {
+    outcome.status = stop.status;
+    outcome.message = stop.message;
+  } catch (const ImageError& error) {
+    outcome.status = Outcome::Status::kFailed;
+    outcome.message = error.what();
+  } catch (const SessionError& error) {
+    outcome.status = Outcome::Status::kFailed;
+    outcome.message = error.what();
+  } catch (const std::bad_alloc&) {
+    outcome.status = Outcome::Status::kFailed;
+    outcome.message = "out of memory";
+  }
+  return outcome;
+}
+
+namespace internal {
+
+// Shows one step for as long as it lives.
+class StepScope {
+ public:
+  StepScope(Frontend& frontend, const Step& step) : frontend_(frontend) { frontend_.begin(step); }
+  ~StepScope() { frontend_.end(ok_); }
+  StepScope(const StepScope&) = delete;
+  StepScope& operator=(const StepScope&) = delete;
+  void succeeded() { ok_ = true; }
+
+ private:
+  Frontend& frontend_;
+  bool ok_ = false;
+};
+
+}  // namespace internal
+
+}  // namespace pixavon::host
