@@ -1,6 +1,7 @@
 // pixavon-gui's main window on embedded cards, with the library's boxes and
 // the window's questions answered by the test instead of a person.
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -9,6 +10,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSet>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -30,6 +33,7 @@ struct Box {
   QMessageBox::Icon icon;
   QString caption;
   QString text;
+  QString detail;  // the informative text
   QWidget* parent;
 };
 
@@ -39,6 +43,9 @@ class TestWindow : public MainWindow {
   explicit TestWindow(host::Core& core) : MainWindow(core) {}
   QList<Box> boxes;
   int answer = QMessageBox::Yes;
+  int open_answer = QMessageBox::Ok;  // for a box that offers to open a folder
+  QString folder_answer;
+  QStringList opened;
 
   int runs_of(uint32_t label) const {
     int n = 0;
@@ -55,9 +62,12 @@ class TestWindow : public MainWindow {
 
  protected:
   int present(QMessageBox& box) override {
-    boxes.append({box.icon(), box.windowTitle(), box.text(), box.parentWidget()});
-    return box.icon() == QMessageBox::Question ? answer : QMessageBox::Ok;
+    boxes.append({box.icon(), box.windowTitle(), box.text(), box.informativeText(), box.parentWidget()});
+    if (box.icon() == QMessageBox::Question) return answer;
+    return box.button(QMessageBox::Open) != nullptr ? open_answer : QMessageBox::Ok;
   }
+  QString ask_import_folder() override { return folder_answer; }
+  void open_folder(const QString& folder) override { opened << folder; }
 };
 
 // A card image in a temporary directory.
@@ -133,41 +143,68 @@ int colours_in(const QImage& image) {
 
 class GuiTest : public QObject {
   Q_OBJECT
+  QTemporaryDir scratch_;
 
  private Q_SLOTS:
-  void initTestCase() { ::setenv("LC_ALL", "C.UTF-8", 1); }
-  void cleanup() { ::unsetenv("LANGUAGE"); }
-
-  void labels_follow_the_language_data() {
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QStringList>("buttons");
-    QTest::addColumn<QString>("status");
-    QTest::newRow("English") << "en"
-                             << QStringList{"DELETE", "UPLOAD", "BACKUP", "DISPLAY", "FORMAT", "ABOUT", "READ CARD",
-                                            "WRITE CARD", "CATALOG", "EXIT"}
-                             << "0 is used up 26 is available";
-    QTest::newRow("Japanese") << "ja"
-                              << QStringList{"削除", "アップロード", "バックアップ", "ディスプレイ", "フォーマット",
-                                             "アバウト", "読み取りカード", "書き取りカード", "メニュー", "終了"}
-                              << QString::fromUtf8("0は使い果たされました\u300026は利用可能です");
-    QTest::newRow("Traditional Chinese") << "zh_TW"
-                                         << QStringList{"刪除", "上載", "備份", "顯示", "格式化", "關于", "讀整卡",
-                                                        "寫整卡", "目錄", "退出"}
-                                         << "0張已使用 26張剩余空間";
+  void initTestCase() {
+    // Settings, the restore note and imports stay inside the test.
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName("pixavon-tests");
+    ::setenv("XDG_STATE_HOME", qPrintable(scratch_.filePath("state")), 1);
+    ::setenv("XDG_PICTURES_DIR", qPrintable(scratch_.filePath("pictures")), 1);
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    ::unsetenv("LANGUAGE");
+  }
+  void cleanup() {
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    pixavon::gui::install_translations();
+    QSettings().clear();
   }
 
-  void labels_follow_the_language() {
-    QFETCH(QString, language);
+  // The library's texts come from the table of the user's locale and are
+  // decoded with its codeset (GBK bytes are not UTF-8), the window's own
+  // texts and Qt's from the translations of the same language.
+  void labels_follow_the_locale_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("import");
+    QTest::addColumn<QString>("yes");
+    QTest::newRow("English") << "C.UTF-8"
+                             << QStringList{"&DELETE", "&UPLOAD", "&BACKUP", "DI&SPLAY", "&FORMAT", "&ABOUT",
+                                            "&READ CARD", "&WRITE CARD", "&CATALOG", "E&XIT"}
+                             << "0 is used up 26 is available" << "&Import new photos…" << "&Yes";
+    QTest::newRow("Japanese") << "ja_JP.UTF-8"
+                              << QStringList{"削除(&D)", "アップロード(&U)", "バックアップ(&B)", "ディスプレイ(&S)",
+                                             "フォーマット(&F)", "アバウト(&A)", "読み取りカード(&R)",
+                                             "書き取りカード(&W)", "メニュー(&C)", "終了(&X)"}
+                              << QString::fromUtf8("0は使い果たされました\u300026は利用可能です")
+                              << "新しい写真を取り込む(&I)…" << "はい(&Y)";
+    QTest::newRow("Simplified Chinese, GBK") << "zh_CN.GBK"
+                                             << QStringList{"删除(&D)", "上载(&U)", "备份(&B)", "显示(&S)",
+                                                            "格式化(&F)", "关于(&A)", "读整卡(&R)", "写整卡(&W)",
+                                                            "目录(&C)", "退出(&X)"}
+                                             << "0张已使用 26张剩余空间" << "导入新照片(&I)…" << "是(&Y)";
+  }
+
+  void labels_follow_the_locale() {
+    QFETCH(QString, locale);
     QFETCH(QStringList, buttons);
     QFETCH(QString, status);
-    ::setenv("LANGUAGE", language.toUtf8().constData(), 1);
+    QFETCH(QString, import);
+    QFETCH(QString, yes);
+    ::setenv("LC_ALL", qPrintable(locale), 1);
+    pixavon::gui::install_translations();
     Card card;
     Host host(card);
     TestWindow& window = *host;
     QVERIFY(window.load_catalog());
-    QCOMPARE(window.windowTitle(), QString("Lumetta"));
+    QCOMPARE(window.windowTitle(), QString("card.bin — Lumetta"));
     for (uint32_t id = 3; id <= 12; ++id) QCOMPARE(window.button(id)->text(), buttons[static_cast<int>(id - 3)]);
     QCOMPARE(window.status_line()->text(), status);
+    QCOMPARE(window.import_action()->text(), import);
+    QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), yes);
   }
 
   void thumbnails_follow_uploads_and_deletes() {
@@ -188,9 +225,9 @@ class GuiTest : public QObject {
     QVERIFY(window.upload({picture(card, "red.png", red), picture(card, "green.ppm", green, {90, 120}), bitmap.fileName(),
                            picture(card, "yellow.jpg", yellow, {2000, 1000})}));
     QCOMPARE(window.photos()->count(), 4);
+    QVERIFY(window.finish_thumbnails());
     const QColor order[] = {red, green, blue, yellow};
     for (int i = 0; i < 4; ++i) {
-      QCOMPARE(window.photos()->item(i)->text(), QString::number(i));
       QVERIFY2(near(centre_of(window.photos()->item(i)), order[i]), qPrintable(QString::number(i)));
     }
     QCOMPARE(window.runs_of(host::kTextUpload), 4);
@@ -200,6 +237,7 @@ class GuiTest : public QObject {
     // Given in any order, deleted highest first, so the right two go.
     QVERIFY(window.delete_photos({0, 2}));
     QCOMPARE(window.photos()->count(), 2);
+    QVERIFY(window.finish_thumbnails());
     QVERIFY(near(centre_of(window.photos()->item(0)), green));
     QVERIFY(near(centre_of(window.photos()->item(1)), yellow));
     QCOMPARE(window.runs_of(host::kTextDelete), 2);
@@ -251,7 +289,8 @@ class GuiTest : public QObject {
     QVERIFY(!window.upload({picture(card, "fine.png", Qt::red), junk.fileName()}));
     QCOMPARE(window.boxes.size(), qsizetype{1});
     QCOMPARE(window.boxes[0].icon, QMessageBox::Warning);
-    QVERIFY(window.boxes[0].text.contains("notes.txt"));
+    QCOMPARE(window.boxes[0].text, QString("The pictures could not be uploaded."));
+    QVERIFY(window.boxes[0].detail.contains("notes.txt"));
     QCOMPARE(window.photos()->count(), 0);
   }
 
@@ -326,7 +365,7 @@ class GuiTest : public QObject {
     once_busy([](QProgressDialog* dialog) { dialog->findChild<QPushButton*>()->click(); });
     QVERIFY(!window.backup_to(second));
     QVERIFY(!QFile::exists(second));
-    QVERIFY(window.status_line()->text().startsWith("Cancelled"));
+    QVERIFY(window.status_line()->text().startsWith("Stopped."));
     QVERIFY(window.isVisible());
 
     // A restore has no Cancel, and closing the window is refused with why.
@@ -346,6 +385,81 @@ class GuiTest : public QObject {
     once_busy([&](QProgressDialog*) { window.close(); });
     QVERIFY(!window.backup_to(second));
     QVERIFY(!QFile::exists(second));
+    QTRY_VERIFY(!window.isVisible());
+  }
+
+  void thumbnails_arrive_one_by_one_while_the_grid_is_usable() {
+    Card card;
+    {
+      Host first(card);
+      QVERIFY(first->upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::green),
+                             picture(card, "c.png", Qt::blue)}));
+    }
+    Host host(card);
+    TestWindow& window = *host;
+    QVERIFY(window.load_catalog());
+    // Every photo is listed at once, numbered from 1, before any is read.
+    QCOMPARE(window.photos()->count(), 3);
+    QCOMPARE(window.thumbnails_pending(), 3);
+    QCOMPARE(window.photos()->item(0)->text(), QString("1"));
+    QCOMPARE(window.photos()->item(2)->toolTip(), QString("Photo 3, slot 2"));
+    QVERIFY(window.button(host::kTextUpload)->isEnabled());
+    // Another operation goes first; the thumbnails follow afterwards.
+    QVERIFY(window.backup_to(card.file("backup.bin")));
+    QCOMPARE(window.thumbnails_pending(), 3);
+    QTRY_VERIFY(window.thumbnails_pending() < 3);
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+    const int arrived = 3 - window.thumbnails_pending();
+    for (int i = 0; i < 3; ++i) QCOMPARE(near(centre_of(window.photos()->item(i)), colours[i]), i < arrived);
+    QTRY_COMPARE(window.thumbnails_pending(), 0);
+    QVERIFY(near(centre_of(window.photos()->item(2)), Qt::blue));
+  }
+
+  void import_saves_new_photos_once_into_the_remembered_folder() {
+    Card card;
+    Host host(card);
+    TestWindow& window = *host;
+    QVERIFY(window.load_catalog());
+    QVERIFY(window.upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::blue)}));
+    QVERIFY(window.finish_thumbnails());
+    const QString folder = card.file("imported");
+    window.folder_answer = folder;
+    window.button(host::kTextBackup)->click();
+    QCOMPARE(window.import_folder(), folder);  // asked once, then remembered
+    QCOMPARE(QDir(folder).entryList({"*.png"}).size(), qsizetype{2});
+    QCOMPARE(window.boxes.last().text, "New photos saved: 2, in " + folder);
+    QVERIFY(window.photos()->item(1)->toolTip().startsWith("Photo 2, slot 1\nImported as " + folder + "/"));
+
+    // Again, by its shortcut: nothing new; the box opens the folder.
+    window.folder_answer.clear();
+    window.open_answer = QMessageBox::Open;
+    QCOMPARE(window.import_action()->shortcut(), QKeySequence("Ctrl+I"));
+    window.import_action()->trigger();
+    QCOMPARE(window.boxes.last().text, QString("There were no new photos to import."));
+    QCOMPARE(window.opened, QStringList{folder});
+    QCOMPARE(QDir(folder).entryList({"*.png"}).size(), qsizetype{2});
+  }
+
+  void shortcuts_reach_the_window_wherever_the_focus_is() {
+    Card card;
+    Host host(card);
+    TestWindow& window = *host;
+    QVERIFY(window.load_catalog());
+    QVERIFY(window.upload({picture(card, "a.png", Qt::red)}));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.photos()->setFocus();
+    window.photos()->item(0)->setSelected(true);
+    window.answer = QMessageBox::No;
+    QTest::keyClick(window.photos(), Qt::Key_Delete);
+    QCOMPARE(window.boxes.size(), qsizetype{1});
+    QCOMPARE(window.boxes[0].icon, QMessageBox::Question);
+    window.status_line()->clear();
+    QTest::keyClick(window.button(host::kTextUpload), Qt::Key_F5);
+    QCOMPARE(window.status_line()->text(), QString("1 is used up 25 is available"));
+    QCOMPARE(window.save_action()->shortcut(), QKeySequence("Ctrl+S"));
+    QTest::keyClick(window.photos(), Qt::Key_Q, Qt::ControlModifier);
     QTRY_VERIFY(!window.isVisible());
   }
 
@@ -400,7 +514,7 @@ class GuiTest : public QObject {
     QVERIFY(window.photo_view(1) == nullptr);
   }
 
-  void screenshot_shows_the_card() {
+  void screenshot_shows_the_card_in_a_gbk_locale() {
     Card card;
     {
       Host host(card);
@@ -409,7 +523,11 @@ class GuiTest : public QObject {
       QVERIFY(window.upload({picture(card, "red.png", QColor(230, 20, 20))}));
     }
     const QString out = card.file("shot.png");
+    // In a locale whose codeset is not UTF-8, as the program is started.
     QProcess gui;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "zh_CN.GBK");
+    gui.setProcessEnvironment(environment);
     gui.start(PIXAVON_GUI_PATH, {"--card", card.path(), "--screenshot", out});
     QVERIFY(gui.waitForFinished(30000));
     QCOMPARE(gui.exitCode(), 0);

@@ -119,6 +119,10 @@ int main(int argc, char** argv) {
   const pixavon::host::Outcome prepared = core.prepare({options.card, options.size});
 
   QApplication app(argc, argv);
+  QCoreApplication::setOrganizationName(QStringLiteral("pixavon"));
+  QCoreApplication::setApplicationName(QStringLiteral("pixavon-gui"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.pixavon.Pixavon"));
+  pixavon::gui::install_translations();
   const bool boxes = options.screenshot.empty();
   if (!prepared.ok()) {
     complain(prepared.message, boxes);
@@ -134,8 +138,9 @@ int main(int argc, char** argv) {
     window.show();
     for (const std::string& line : early.warnings) window.warn(line);
     core.open_camera();
-    const bool loaded = window.load_catalog();
+    bool loaded = window.load_catalog();
     if (!options.screenshot.empty()) {
+      loaded = window.finish_thumbnails() && loaded;
       QApplication::processEvents();
       if (!window.grab().save(QString::fromLocal8Bit(options.screenshot.c_str()), "PNG")) {
         std::fprintf(stderr, "pixavon-gui: cannot save the screenshot to %s\n", options.screenshot.c_str());

@@ -2,30 +2,40 @@
 
 #include <iconv.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QBuffer>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPixmap>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QStringDecoder>
+#include <QSettings>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,17 +59,64 @@ constexpr uint32_t kButtonIds[] = {host::kTextDelete, host::kTextUpload,   host:
                                    host::kTextFormat, host::kTextAbout,    host::kTextReadCard,  host::kTextWriteCard,
                                    host::kTextCatalog, host::kTextExit};
 
-std::string locale_codeset() {
+// The locale variable that names the user's locale, as the library reads it.
+std::string locale_name() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') continue;
-    const std::string locale = value;
-    const size_t dot = locale.find('.');
-    if (dot == std::string::npos) return {};
-    const size_t at = locale.find('@', dot);
-    return locale.substr(dot + 1, at == std::string::npos ? std::string::npos : at - dot - 1);
+    if (value != nullptr && *value != '\0') return value;
   }
   return {};
+}
+
+std::string locale_codeset() {
+  const std::string locale = locale_name();
+  const size_t dot = locale.find('.');
+  if (dot == std::string::npos) return {};
+  const size_t at = locale.find('@', dot);
+  return locale.substr(dot + 1, at == std::string::npos ? std::string::npos : at - dot - 1);
+}
+
+// "ja", "zh_TW", "zh_CN" or "en" for a locale name or a LANGUAGE entry.
+QString language_of(const std::string& name) {
+  const QString base = QString::fromLatin1(name).section(QRegularExpression("[.@]"), 0, 0).toLower();
+  const QString language = base.section(QRegularExpression("[_-]"), 0, 0);
+  const QString territory = base.section(QRegularExpression("[_-]"), 1, 1);
+  if (language == "ja") return QStringLiteral("ja");
+  if (language == "zh") {
+    return territory == "tw" || territory == "hk" || territory == "mo" ? QStringLiteral("zh_TW") : QStringLiteral("zh_CN");
+  }
+  return QStringLiteral("en");
+}
+
+// A button's text with an Alt key: the letter where the text has it,
+// else after the text, as in "削除(&D)".
+QString with_mnemonic(QString text, QChar key) {
+  text.replace('&', QStringLiteral("&&"));
+  const qsizetype at = text.indexOf(key, 0, Qt::CaseInsensitive);
+  if (at >= 0) return text.insert(at, '&');
+  return text + QStringLiteral("(&%1)").arg(key);
+}
+
+QChar mnemonic_of(uint32_t id) {
+  switch (id) {
+    case host::kTextDelete: return 'D';
+    case host::kTextUpload: return 'U';
+    case host::kTextBackup: return 'B';
+    case host::kTextDisplay: return 'S';
+    case host::kTextFormat: return 'F';
+    case host::kTextAbout: return 'A';
+    case host::kTextReadCard: return 'R';
+    case host::kTextWriteCard: return 'W';
+    case host::kTextCatalog: return 'C';
+    default: return 'X';
+  }
+}
+
+// A sentence from a core text: "photo 3 ..." becomes "Photo 3 ....".
+QString sentence(QString text) {
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  if (!text.endsWith('.')) text += '.';
+  return text;
 }
 
 std::string local_path(const QString& name) { return QFile::encodeName(name).toStdString(); }
@@ -116,24 +173,52 @@ bool is_user_input(QEvent::Type type) {
 }  // namespace
 
 QString from_library(const std::string& text) {
-  const QByteArray bytes = QByteArray::fromStdString(text);
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString out = utf8.decode(bytes);
-  if (!utf8.hasError()) return out;
   const std::string codeset = locale_codeset();
-  if (codeset.empty()) return out;
+  const QString lower = QString::fromStdString(codeset).toLower();
+  if (codeset.empty() || lower == "utf-8" || lower == "utf8") return from_core(text);
   iconv_t converter = ::iconv_open("UTF-8", codeset.c_str());
-  if (converter == reinterpret_cast<iconv_t>(-1)) return out;
+  // The library shows English, which is ASCII, where iconv knows no such codeset.
+  if (converter == reinterpret_cast<iconv_t>(-1)) return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   std::string in = text;
   std::string converted(text.size() * 4 + 4, '\0');
   char* in_at = in.data();
   size_t in_left = in.size();
   char* out_at = converted.data();
   size_t out_left = converted.size();
-  const size_t result = ::iconv(converter, &in_at, &in_left, &out_at, &out_left);
+  // What does not convert (there should be nothing) is left out.
+  while (in_left > 0 && ::iconv(converter, &in_at, &in_left, &out_at, &out_left) == static_cast<size_t>(-1)) {
+    if (errno != EILSEQ && errno != EINVAL) break;
+    ++in_at;
+    --in_left;
+  }
   ::iconv_close(converter);
-  if (result == static_cast<size_t>(-1)) return out;
   return QString::fromUtf8(converted.data(), out_at - converted.data());
+}
+
+QString window_language() {
+  QString language = language_of(locale_name());
+  // LANGUAGE is a priority list; its first entry in a language of ours wins.
+  if (const char* priority = std::getenv("LANGUAGE"); priority != nullptr) {
+    for (const QString& entry : QString::fromLatin1(priority).split(':', Qt::SkipEmptyParts)) {
+      const QString lang = entry.section(QRegularExpression("[_.@-]"), 0, 0).toLower();
+      if (lang == "en" || lang == "ja" || lang == "zh") return language_of(entry.toStdString());
+    }
+  }
+  return language;
+}
+
+QString install_translations() {
+  static QTranslator own, qt;
+  QCoreApplication::removeTranslator(&own);
+  QCoreApplication::removeTranslator(&qt);
+  const QString language = window_language();
+  if (language == "en") return language;
+  // The window's texts are built in; Qt's own come with the system's Qt.
+  if (own.load(QStringLiteral(":/i18n/pixavon_gui_") + language)) QCoreApplication::installTranslator(&own);
+  if (qt.load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&qt);
+  }
+  return language;
 }
 
 QImage to_qimage(const host::Image& image) {
@@ -154,7 +239,7 @@ host::Image from_qimage(const QImage& image) {
 }
 
 MainWindow::MainWindow(host::Core& core, QWidget* parent) : QWidget(parent), core_(core) {
-  setWindowTitle(text(host::kTextTitle));
+  setWindowTitle(tr("%1 — %2").arg(from_core(core_.card_name()), text(host::kTextTitle)));
   setAcceptDrops(true);
 
   list_ = new QListWidget(this);
@@ -166,6 +251,7 @@ MainWindow::MainWindow(host::Core& core, QWidget* parent) : QWidget(parent), cor
   list_->setUniformItemSizes(true);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setDragDropMode(QAbstractItemView::NoDragDrop);
+  list_->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(list_, &QListWidget::itemSelectionChanged, this, [this] { update_buttons(); });
   connect(list_, &QListWidget::itemActivated, this, [this] { on_button(host::kTextDisplay); });
 
@@ -176,14 +262,39 @@ MainWindow::MainWindow(host::Core& core, QWidget* parent) : QWidget(parent), cor
   auto* grid = new QGridLayout;
   int column = 0;
   for (const uint32_t id : kButtonIds) {
-    auto* button = new QPushButton(text(id).replace('&', QStringLiteral("&&")), this);
+    auto* button = new QPushButton(with_mnemonic(text(id), mnemonic_of(id)), this);
     connect(button, &QPushButton::clicked, this, [this, id] { on_button(id); });
     grid->addWidget(button, column / 5, column % 5);
     buttons_.emplace_back(id, button);
     ++column;
   }
+  button(host::kTextBackup)->setToolTip(tr("Import new photos: save the photos this computer has not had before"));
+
+  import_ = add_action(tr("&Import new photos…"), QKeySequence(Qt::CTRL | Qt::Key_I), [this] { import_new_photos(); });
+  save_ = add_action(tr("&Save selected as…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save_selected(); });
+  delete_ = add_action(tr("&Delete selected"), QKeySequence(Qt::Key_Delete), [this] { delete_selected(); });
+  reload_ = add_action(tr("&Reload"), QKeySequence(Qt::Key_F5), [this] { load_catalog(); });
+  quit_ = add_action(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+  auto* change_folder = new QAction(tr("Choose the import &folder…"), this);
+  connect(change_folder, &QAction::triggered, this, [this] {
+    if (const QString folder = ask_import_folder(); !folder.isEmpty()) set_import_folder(folder);
+  });
+  auto* menu_bar = new QMenuBar(this);
+  QMenu* menu = menu_bar->addMenu(tr("&Photos"));
+  menu->addActions({import_, change_folder, save_, delete_, reload_});
+  menu->addSeparator();
+  menu->addAction(quit_);
+  list_->addActions({import_, save_, delete_, reload_});
+
+  loader_ = new QTimer(this);
+  loader_->setInterval(0);
+  connect(loader_, &QTimer::timeout, this, [this] {
+    if (!busy_ && !load_next_thumbnail()) pending_.clear();
+    if (pending_.empty()) loader_->stop();
+  });
 
   auto* layout = new QVBoxLayout(this);
+  layout->setMenuBar(menu_bar);
   layout->addWidget(list_, 1);
   layout->addWidget(status_);
   layout->addLayout(grid);
@@ -193,6 +304,18 @@ MainWindow::MainWindow(host::Core& core, QWidget* parent) : QWidget(parent), cor
 
 MainWindow::~MainWindow() {
   if (busy_) qApp->removeEventFilter(this);
+}
+
+QAction* MainWindow::add_action(const QString& label, const QKeySequence& key, std::function<void()> run) {
+  auto* action = new QAction(label, this);
+  action->setShortcut(key);
+  // The shortcuts work wherever the focus is in the window.
+  action->setShortcutContext(Qt::WindowShortcut);
+  addAction(action);
+  connect(action, &QAction::triggered, this, [this, run = std::move(run)] {
+    if (!busy_) run();
+  });
+  return action;
 }
 
 QPushButton* MainWindow::button(uint32_t text_id) const {
@@ -214,10 +337,11 @@ QStringList MainWindow::ask_pictures() {
 
 QString MainWindow::ask_save_target(const QList<int>& positions) {
   if (positions.size() == 1) {
-    return QFileDialog::getSaveFileName(this, text(host::kTextBackup), QStringLiteral("photo-%1.png").arg(positions[0]),
+    return QFileDialog::getSaveFileName(this, save_->text().remove('&'),
+                                        QStringLiteral("photo-%1.png").arg(positions[0] + 1),
                                         tr("PNG (*.png);;JPEG (*.jpg *.jpeg);;Bitmap (*.bmp)"));
   }
-  return QFileDialog::getExistingDirectory(this, text(host::kTextBackup));
+  return QFileDialog::getExistingDirectory(this, save_->text().remove('&'));
 }
 
 QString MainWindow::ask_backup_file() {
@@ -230,9 +354,32 @@ QString MainWindow::ask_restore_file() {
                                       tr("Card images (*.bin);;All files (*)"));
 }
 
+QString MainWindow::ask_import_folder() {
+  QString start = import_folder();
+  if (start.isEmpty()) start = QFile::decodeName(QByteArray::fromStdString(host::default_import_folder()));
+  // The dialog opens where the folder is, or would be.
+  for (int up = 0; up < 64 && !QFileInfo(start).isDir(); ++up) start = QFileInfo(start).path();
+  return QFileDialog::getExistingDirectory(this, tr("Import new photos into"), start);
+}
+
+void MainWindow::open_folder(const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
+
+QString MainWindow::import_folder() const { return QSettings().value(QStringLiteral("import/folder")).toString(); }
+
+void MainWindow::set_import_folder(const QString& folder) {
+  QSettings().setValue(QStringLiteral("import/folder"), folder);
+}
+
 host::Frontend::Answer MainWindow::confirm(const std::string& question) {
-  QMessageBox box(QMessageBox::Question, windowTitle(), from_core(question) + tr(". Continue?"),
-                  QMessageBox::Yes | QMessageBox::No, this);
+  QString headline;
+  switch (operation_) {
+    case Operation::kDelete: headline = tr("Delete the selected photos from the card?"); break;
+    case Operation::kFormat: headline = tr("Format the card?"); break;
+    case Operation::kRestore: headline = tr("Write the backup onto the card?"); break;
+    default: headline = tr("Continue?"); break;
+  }
+  QMessageBox box(QMessageBox::Question, windowTitle(), headline, QMessageBox::Yes | QMessageBox::No, this);
+  box.setInformativeText(sentence(from_core(question)));
   box.setDefaultButton(QMessageBox::No);
   const bool yes = present(box) == QMessageBox::Yes;
   declined_ = !yes;
@@ -247,15 +394,21 @@ void MainWindow::begin(const host::Step& step) {
     progress_->setMinimumDuration(0);
     progress_->setAutoClose(false);
     progress_->setAutoReset(false);
-    if (stop_ == Stop::kNever) {
+    if (operation_ == Operation::kRestore) {
       progress_->setCancelButton(nullptr);
     } else {
       progress_->setCancelButtonText(tr("Cancel"));
       connect(progress_, &QProgressDialog::canceled, this, [this] { core_.cancel().request(); });
     }
   }
+  // The core names photos by their positions, which people count from 1.
+  QString subject = from_core(step.subject);
+  static const QRegularExpression photo_number(QStringLiteral("^photo (\\d+)$"));
+  if (const QRegularExpressionMatch match = photo_number.match(subject); match.hasMatch()) {
+    subject = tr("photo %1").arg(match.captured(1).toInt() + 1);
+  }
   QString label = from_library(step.label);
-  if (!step.subject.empty()) label += QStringLiteral(": ") + from_core(step.subject);
+  if (!subject.isEmpty()) label += QStringLiteral(": ") + subject;
   if (step.items > 1) label += tr(" (%1 of %2)").arg(step.item).arg(step.items);
   progress_->setLabelText(label);
   progress_->setRange(0, static_cast<int>(std::min<uint64_t>(step.units, INT32_MAX)));
@@ -291,7 +444,7 @@ void MainWindow::box(bool owned, const std::string& caption, const std::string& 
 
 void MainWindow::note(const std::string& line) { status_->setText(from_core(line)); }
 
-void MainWindow::warn(const std::string& line) { tell(from_core(line), QMessageBox::Warning); }
+void MainWindow::warn(const std::string& line) { tell(sentence(from_core(line)), QMessageBox::Warning); }
 
 bool MainWindow::eventFilter(QObject* target, QEvent* event) {
   // While busy, the window's own widgets take no input: the progress dialog
@@ -303,10 +456,11 @@ bool MainWindow::eventFilter(QObject* target, QEvent* event) {
   return QWidget::eventFilter(target, event);
 }
 
-bool MainWindow::perform(Stop stop, bool reload_after, const std::function<host::Outcome()>& work) {
-  if (busy_) return false;
+bool MainWindow::perform(Operation operation, bool reload_after, const std::function<host::Outcome()>& work) {
+  // A thumbnail being read is a library call under way: nothing else starts.
+  if (busy_ || loading_) return false;
   core_.cancel().reset();
-  stop_ = stop;
+  operation_ = operation;
   declined_ = false;
   set_busy(true);
   const host::Outcome outcome = work();
@@ -314,28 +468,45 @@ bool MainWindow::perform(Stop stop, bool reload_after, const std::function<host:
   delete progress_;
   set_busy(false);
   show_outcome(outcome);
+  // Thumbnails still missing follow again.
+  if (!pending_.empty()) loader_->start();
   if (close_pending_) QTimer::singleShot(0, this, &QWidget::close);
   return outcome.ok();
 }
 
 void MainWindow::show_outcome(const host::Outcome& outcome) {
   using Status = host::Outcome::Status;
-  switch (outcome.status) {
-    case Status::kDone: break;
-    case Status::kCancelled: status_->setText(tr("Cancelled: %1.").arg(from_core(outcome.message))); break;
-    case Status::kRefused:
-    case Status::kFailed:
-      // A question answered no needs no box to say so.
-      if (declined_) status_->setText(from_core(outcome.message));
-      else tell(from_core(outcome.message), QMessageBox::Warning);
-      break;
+  if (outcome.status == Status::kDone) return;
+  if (outcome.status == Status::kCancelled) {
+    status_->setText(tr("Stopped. Every step that had finished is complete on the card and on disk."));
+    return;
   }
+  // A question answered no needs no box to say so.
+  if (declined_) {
+    status_->setText(tr("Nothing was changed."));
+    return;
+  }
+  QString headline;
+  switch (operation_) {
+    case Operation::kCatalog: headline = tr("The card could not be read."); break;
+    case Operation::kUpload: headline = tr("The pictures could not be uploaded."); break;
+    case Operation::kDelete: headline = tr("The photos could not be deleted."); break;
+    case Operation::kSave: headline = tr("The photos could not be saved."); break;
+    case Operation::kImport: headline = tr("The new photos could not be imported."); break;
+    case Operation::kFormat: headline = tr("The card could not be formatted."); break;
+    case Operation::kBackup: headline = tr("The card could not be backed up."); break;
+    case Operation::kRestore: headline = tr("The card could not be restored."); break;
+  }
+  QMessageBox box(QMessageBox::Warning, windowTitle(), headline, QMessageBox::Ok, this);
+  box.setInformativeText(sentence(from_core(outcome.message)));
+  present(box);
 }
 
 void MainWindow::set_busy(bool busy) {
   busy_ = busy;
   if (busy) {
     for (const auto& entry : buttons_) entry.second->setEnabled(false);
+    for (QAction* action : actions()) action->setEnabled(false);
     qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::BusyCursor);
   } else {
@@ -352,9 +523,9 @@ void MainWindow::update_buttons() {
   for (const auto& [id, button] : buttons_) {
     bool on = true;
     switch (id) {
-      case host::kTextDelete:
-      case host::kTextBackup: on = usable && selected > 0; break;
+      case host::kTextDelete: on = usable && selected > 0; break;
       case host::kTextDisplay: on = usable && selected == 1; break;
+      case host::kTextBackup: on = usable; break;
       case host::kTextUpload: on = usable && card_.catalog.free_slots() > 0; break;
       // These need the card's size, which only a catalog that loads gives.
       case host::kTextFormat:
@@ -364,6 +535,10 @@ void MainWindow::update_buttons() {
     }
     button->setEnabled(on);
   }
+  for (QAction* action : actions()) action->setEnabled(true);
+  import_->setEnabled(usable);
+  save_->setEnabled(usable && selected > 0);
+  delete_->setEnabled(usable && selected > 0);
 }
 
 int MainWindow::tell(const QString& message, int icon) {
@@ -379,16 +554,18 @@ QList<int> MainWindow::selected_positions() const {
 }
 
 bool MainWindow::load_catalog() {
-  bool complete = false;
-  perform(Stop::kCancel, false, [&] {
-    complete = reload_view();
+  bool usable = false;
+  perform(Operation::kCatalog, false, [&] {
+    usable = reload_view();
     return host::Outcome{};
   });
-  return complete;
+  return usable;
 }
 
 bool MainWindow::reload_view() {
   list_->clear();
+  pending_.clear();
+  loader_->stop();
   core_.open_camera();
   card_ = core_.inspect();
   if (!card_.catalog_ok) {
@@ -401,36 +578,64 @@ bool MainWindow::reload_view() {
   for (auto it = cache_.begin(); it != cache_.end();) {
     it = present_slots.count(it.key()) != 0 ? std::next(it) : cache_.erase(it);
   }
-  const bool complete = load_thumbnails();
-
-  QImage missing(kThumbWidth, kThumbHeight, QImage::Format_RGB888);
-  missing.fill(Qt::darkGray);
+  // Every photo is there at once, each thumbnail as soon as it is read.
   for (uint32_t i = 0; i < catalog.count; ++i) {
-    const int slot = catalog.slots[i];
-    const QImage photo = cache_.value(slot);
-    const QImage thumb = photo.isNull() ? missing
-                                        : photo.scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio,
-                                                       Qt::SmoothTransformation);
-    auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(thumb)), QString::number(i), list_);
+    auto* item = new QListWidgetItem(QString::number(i + 1), list_);
     item->setData(Qt::UserRole, static_cast<int>(i));
-    item->setToolTip(tr("Position %1, slot %2").arg(i).arg(slot));
+    const QImage photo = cache_.value(catalog.slots[i]);
+    show_thumbnail(i, photo);
+    if (photo.isNull()) pending_.push_back(i);
   }
+  if (!pending_.empty()) loader_->start();
   status_->setText(from_library(core_.session().usage_line(catalog.count, catalog.free_slots())));
-  return complete;
+  return true;
 }
 
-bool MainWindow::load_thumbnails() {
-  for (uint32_t i = 0; i < card_.catalog.count; ++i) {
-    const int slot = card_.catalog.slots[i];
-    if (cache_.contains(slot)) continue;
-    if (core_.cancel().requested()) return false;
-    std::string why;
-    const std::optional<host::Image> photo = core_.read_photo(i, &why);
-    if (!photo) {
-      tell(from_core(why), QMessageBox::Warning);
+void MainWindow::show_thumbnail(uint32_t position, const QImage& photo) {
+  QListWidgetItem* item = list_->item(static_cast<int>(position));
+  if (item == nullptr) return;
+  QImage thumb(kThumbWidth, kThumbHeight, QImage::Format_RGB888);
+  if (photo.isNull()) thumb.fill(Qt::darkGray);
+  else thumb = photo.scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  item->setIcon(QIcon(QPixmap::fromImage(thumb)));
+  item->setToolTip(tooltip(position, photo));
+}
+
+QString MainWindow::tooltip(uint32_t position, const QImage& photo) const {
+  QString tip = tr("Photo %1, slot %2").arg(position + 1).arg(card_.catalog.slots[position]);
+  if (photo.isNull()) return tip;
+  QString folder = import_folder();
+  if (folder.isEmpty()) folder = QFile::decodeName(QByteArray::fromStdString(host::default_import_folder()));
+  if (const std::optional<std::string> file = host::imported_file(local_path(folder), from_qimage(photo))) {
+    tip += '\n' + tr("Imported as %1").arg(QFile::decodeName(QByteArray::fromStdString(*file)));
+  }
+  return tip;
+}
+
+bool MainWindow::load_next_thumbnail() {
+  if (pending_.empty() || loading_) return true;
+  const uint32_t position = pending_.front();
+  pending_.erase(pending_.begin());
+  std::string why;
+  loading_ = true;
+  const std::optional<host::Image> photo = core_.read_photo(position, &why);
+  loading_ = false;
+  if (!photo) {
+    status_->setText(tr("Photo %1 could not be read: %2").arg(position + 1).arg(sentence(from_core(why))));
+    return false;
+  }
+  const QImage image = to_qimage(*photo);
+  cache_.insert(card_.catalog.slots[position], image);
+  show_thumbnail(position, image);
+  return true;
+}
+
+bool MainWindow::finish_thumbnails() {
+  while (!pending_.empty()) {
+    if (!load_next_thumbnail()) {
+      pending_.clear();
       return false;
     }
-    cache_.insert(slot, to_qimage(*photo));
   }
   return true;
 }
@@ -440,13 +645,14 @@ bool MainWindow::upload(const QStringList& files) {
   host::PutRequest request;
   for (const QString& file : files) request.files.push_back(local_path(file));
   request.other_decoder = qt_decoder;
-  return perform(Stop::kCancel, true, [&] { return core_.put_pictures(request); });
+  return perform(Operation::kUpload, true, [&] { return core_.put_pictures(request); });
 }
 
 bool MainWindow::delete_photos(const QList<int>& positions) {
   if (positions.isEmpty()) return false;
-  return perform(Stop::kCancel, true,
-                 [&] { return core_.delete_photos(std::vector<uint32_t>(positions.begin(), positions.end()), true); });
+  return perform(Operation::kDelete, true, [&] {
+    return core_.delete_photos(std::vector<uint32_t>(positions.begin(), positions.end()), true);
+  });
 }
 
 bool MainWindow::save_photos(const QList<int>& positions, const QString& target) {
@@ -460,23 +666,50 @@ bool MainWindow::save_photos(const QList<int>& positions, const QString& target)
   } else {
     request.format = host::OutputFormat::kPng;
   }
-  return perform(Stop::kCancel, false, [&] { return core_.export_photos(request); });
+  return perform(Operation::kSave, false, [&] { return core_.export_photos(request); });
+}
+
+bool MainWindow::import_new_photos() {
+  QString folder = import_folder();
+  if (folder.isEmpty()) {
+    folder = ask_import_folder();
+    if (folder.isEmpty()) return false;
+    set_import_folder(folder);
+  }
+  host::ImportRequest request;
+  request.folder = local_path(folder);
+  host::ImportSummary summary;
+  const bool done = perform(Operation::kImport, false, [&] { return core_.import_photos(request, &summary); });
+  // Tooltips name the files the photos went to.
+  for (const auto& [position, name] : summary.files) {
+    if (position < card_.catalog.count) show_thumbnail(position, cache_.value(card_.catalog.slots[position]));
+  }
+  if (!done) return false;
+  QMessageBox box(QMessageBox::Information, windowTitle(),
+                  summary.imported == 0 ? tr("There were no new photos to import.")
+                                        : tr("New photos saved: %1, in %2").arg(summary.imported).arg(folder),
+                  QMessageBox::Open | QMessageBox::Ok, this);
+  box.setInformativeText(tr("Photos already in the folder before: %1.").arg(summary.already));
+  box.button(QMessageBox::Open)->setText(tr("Open folder"));
+  box.setDefaultButton(QMessageBox::Ok);
+  if (present(box) == QMessageBox::Open) open_folder(folder);
+  return true;
 }
 
 bool MainWindow::format_card() {
   // An empty list drops every cached photo when the card is shown again.
-  return perform(Stop::kCancel, true, [&] { return core_.format_card(); });
+  return perform(Operation::kFormat, true, [&] { return core_.format_card(); });
 }
 
 bool MainWindow::backup_to(const QString& path) {
   if (path.isEmpty()) return false;
   // The save dialog has asked before replacing the file.
-  return perform(Stop::kCancel, false, [&] { return core_.backup(local_path(path), true); });
+  return perform(Operation::kBackup, false, [&] { return core_.backup(local_path(path), true); });
 }
 
 bool MainWindow::restore_from(const QString& path) {
   if (path.isEmpty()) return false;
-  return perform(Stop::kNever, true, [&] {
+  return perform(Operation::kRestore, true, [&] {
     const host::Outcome outcome = core_.restore(local_path(path));
     // Once the card was written to, its slots may hold other pictures.
     if (!declined_ && outcome.status != host::Outcome::Status::kRefused) cache_.clear();
@@ -485,12 +718,23 @@ bool MainWindow::restore_from(const QString& path) {
 }
 
 QDialog* MainWindow::photo_view(int position) {
-  if (!card_.catalog_ok || position < 0 || position >= static_cast<int>(card_.catalog.count)) return nullptr;
-  const QImage photo = cache_.value(card_.catalog.slots[position]);
+  if (busy_ || loading_ || !card_.catalog_ok || position < 0 || position >= static_cast<int>(card_.catalog.count)) {
+    return nullptr;
+  }
+  QImage photo = cache_.value(card_.catalog.slots[position]);
+  if (photo.isNull()) {
+    // Not among the thumbnails read so far: read it now.
+    if (const std::optional<host::Image> read = core_.read_photo(static_cast<uint32_t>(position), nullptr)) {
+      photo = to_qimage(*read);
+      cache_.insert(card_.catalog.slots[position], photo);
+      show_thumbnail(static_cast<uint32_t>(position), photo);
+      pending_.erase(std::remove(pending_.begin(), pending_.end(), static_cast<uint32_t>(position)), pending_.end());
+    }
+  }
   if (photo.isNull()) return nullptr;
   auto* dialog = new QDialog(this);
   dialog->setObjectName(QStringLiteral("photo-view"));
-  dialog->setWindowTitle(QStringLiteral("%1 %2").arg(text(host::kTextDisplay)).arg(position));
+  dialog->setWindowTitle(QStringLiteral("%1 %2").arg(text(host::kTextDisplay)).arg(position + 1));
   auto* content = new QWidget;
   auto* grid = new QGridLayout(content);
   const QSize twice = photo.size() * 2;
@@ -536,22 +780,25 @@ QString MainWindow::about_text() {
            card, from_core(core_.description()));
 }
 
+void MainWindow::save_selected() {
+  const QList<int> positions = selected_positions();
+  if (!positions.isEmpty()) save_photos(positions, ask_save_target(positions));
+}
+
+void MainWindow::delete_selected() { delete_photos(selected_positions()); }
+
 void MainWindow::on_button(uint32_t text_id) {
   if (busy_) return;
   switch (text_id) {
-    case host::kTextDelete: delete_photos(selected_positions()); break;
+    case host::kTextDelete: delete_selected(); break;
     case host::kTextUpload: upload(ask_pictures()); break;
-    case host::kTextBackup: {
-      const QList<int> positions = selected_positions();
-      if (!positions.isEmpty()) save_photos(positions, ask_save_target(positions));
-      break;
-    }
+    case host::kTextBackup: import_new_photos(); break;
     case host::kTextDisplay: {
       const QList<int> positions = selected_positions();
       if (positions.size() != 1) break;
       QDialog* view = photo_view(positions[0]);
       if (view == nullptr) {
-        tell(tr("Photo %1 could not be read from the card.").arg(positions[0]), QMessageBox::Warning);
+        tell(tr("Photo %1 could not be read from the card.").arg(positions[0] + 1), QMessageBox::Warning);
         break;
       }
       view->setAttribute(Qt::WA_DeleteOnClose);
@@ -567,9 +814,7 @@ void MainWindow::on_button(uint32_t text_id) {
     case host::kTextReadCard: backup_to(ask_backup_file()); break;
     case host::kTextWriteCard: restore_from(ask_restore_file()); break;
     case host::kTextCatalog: load_catalog(); break;
-    case host::kTextExit:
-      if (close()) QCoreApplication::quit();
-      break;
+    case host::kTextExit: close(); break;
     default: break;
   }
 }
@@ -580,12 +825,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->ignore();
-  if (stop_ == Stop::kNever) {
+  if (operation_ == Operation::kRestore) {
     // Not a modal box: the restore goes on while it is shown.
     auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
                                 tr("The card is being restored. A restore cannot be stopped half-way: the card would "
-                                   "be left with its old list over the new pictures. The window closes when you "
-                                   "ask again after the restore has finished."),
+                                   "be left with its old list over the new pictures. Close the window again once "
+                                   "the restore has finished."),
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("close-refused"));
     box->setAttribute(Qt::WA_DeleteOnClose);
