@@ -88,9 +88,12 @@ endif()
 pixavon_feature(PIXAVON_TOOLS "the pixavon tool and its tests" ${pixavon_tools_missing})
 
 set(pixavon_gui_missing ${pixavon_host_missing})
-find_package(Qt6 QUIET COMPONENTS Widgets)
+find_package(Qt6 QUIET COMPONENTS Widgets LinguistTools)
 if(NOT Qt6Widgets_FOUND)
   list(APPEND pixavon_gui_missing "Qt 6 Widgets (qt6-base-dev)")
+endif()
+if(NOT Qt6LinguistTools_FOUND)
+  list(APPEND pixavon_gui_missing "Qt 6 Linguist tools (qt6-tools-dev, qt6-l10n-tools)")
 endif()
 pixavon_feature(PIXAVON_GUI "pixavon-gui and its tests" ${pixavon_gui_missing})
 

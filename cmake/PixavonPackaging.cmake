@@ -46,22 +46,9 @@ if(TARGET pixavon_man3)
   pixavon_install_gz(${PIXAVON_MAN3_DIR}/PixavonWindow.3 ${CMAKE_INSTALL_MANDIR}/man3 dev)
 endif()
 
-# The window's desktop entry, icon and AppStream metainfo, as far as
-# tools/gui provides them.
+# The window's man page (tools/gui installs its desktop entry, icon and
+# AppStream metainfo, in the same component).
 if(PIXAVON_GUI)
-  set(gui_dir ${CMAKE_SOURCE_DIR}/tools/gui)
-  file(GLOB gui_desktop CONFIGURE_DEPENDS ${gui_dir}/*.desktop)
-  file(GLOB gui_icons CONFIGURE_DEPENDS ${gui_dir}/*.svg)
-  file(GLOB gui_metainfo CONFIGURE_DEPENDS ${gui_dir}/*.metainfo.xml)
-  if(gui_desktop)
-    install(FILES ${gui_desktop} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT gui)
-  endif()
-  if(gui_icons)
-    install(FILES ${gui_icons} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT gui)
-  endif()
-  if(gui_metainfo)
-    install(FILES ${gui_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT gui)
-  endif()
   if(EXISTS ${CMAKE_SOURCE_DIR}/docs/pixavon-gui.1)
     pixavon_install_gz(${CMAKE_SOURCE_DIR}/docs/pixavon-gui.1 ${pixavon_man1} gui)
   endif()

@@ -5,8 +5,12 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libpng-dev libjpeg62-turbo-dev libstb-dev nlohmann-json3-dev
-  # pixavon-gui: Qt 6 Widgets and Qt Test (the offscreen platform comes with it).
-  qt6-base-dev
+  # pixavon-gui: Qt 6 Widgets and Qt Test (the offscreen platform comes with it),
+  # Qt Linguist's lrelease for its translations and Qt's own translations, a
+  # font for its Japanese and Chinese texts, the validators of its desktop file
+  # and AppStream entry, Xvfb for its screenshots, and the locales its tests use.
+  qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-noto-cjk
+  desktop-file-utils appstream xvfb locales
   # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
   clang libclang-rt-14-dev
   # The 32-bit Windows build: cross compiler, GoogleTest sources, wine.
@@ -32,3 +36,14 @@ if ((${#missing[@]})); then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# The window's tests run in Japanese (UTF-8) and in Simplified Chinese with GBK.
+for spec in ja_JP:UTF-8 zh_CN:GBK; do
+  name="${spec%%:*}" codeset="${spec##*:}"
+  canonical="$name.$(tr 'A-Z' 'a-z' <<<"${codeset//-/}")"
+  if ! locale -a 2>/dev/null | grep -qx "$canonical"; then
+    SUDO=""
+    [[ $(id -u) -eq 0 ]] || SUDO="sudo"
+    $SUDO localedef -i "$name" -f "$codeset" "$name.$codeset"
+  fi
+done

@@ -1,6 +1,7 @@
 // pixavon-gui's main window on embedded cards, with the library's boxes and
 // the window's questions answered by the test instead of a person.
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -9,15 +10,18 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSet>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
-#include "embedded_camera.h"
+#include "cancel.h"
+#include "core.h"
 #include "image.h"
-#include "library.h"
 #include "main_window.h"
 
 namespace {
@@ -25,24 +29,23 @@ namespace {
 using pixavon::gui::MainWindow;
 namespace host = pixavon::host;
 
-host::Library& library() {
-  static host::Library loaded;
-  return loaded;
-}
-
 struct Box {
   QMessageBox::Icon icon;
   QString caption;
   QString text;
+  QString detail;  // the informative text
   QWidget* parent;
 };
 
 // The window with every box recorded and answered with `answer`.
 class TestWindow : public MainWindow {
  public:
-  TestWindow() : MainWindow(library()) {}
+  explicit TestWindow(host::Core& core) : MainWindow(core) {}
   QList<Box> boxes;
   int answer = QMessageBox::Yes;
+  int open_answer = QMessageBox::Ok;  // for a box that offers to open a folder
+  QString folder_answer;
+  QStringList opened;
 
   int runs_of(uint32_t label) const {
     int n = 0;
@@ -50,7 +53,7 @@ class TestWindow : public MainWindow {
     return n;
   }
   // Every run of `label` expected `total` steps and received them all.
-  bool runs_complete(uint32_t label, int total) const {
+  bool runs_complete(uint32_t label, uint64_t total) const {
     for (const Run& run : runs()) {
       if (run.label_id == label && (run.total != total || run.steps != total)) return false;
     }
@@ -59,23 +62,28 @@ class TestWindow : public MainWindow {
 
  protected:
   int present(QMessageBox& box) override {
-    boxes.append({box.icon(), box.windowTitle(), box.text(), box.parentWidget()});
-    return box.icon() == QMessageBox::Question ? answer : QMessageBox::Ok;
+    boxes.append({box.icon(), box.windowTitle(), box.text(), box.informativeText(), box.parentWidget()});
+    if (box.icon() == QMessageBox::Question) return answer;
+    return box.button(QMessageBox::Open) != nullptr ? open_answer : QMessageBox::Ok;
   }
+  QString ask_import_folder() override { return folder_answer; }
+  void open_folder(const QString& folder) override { opened << folder; }
 };
 
-// A card image in a temporary directory, served by a camera in this process.
+// A card image in a temporary directory.
 class Card {
  public:
-  explicit Card(int mib = 8) : path_(dir_.filePath("card.bin")) { start(mib); }
-  void start(int mib = 0) {
-    camera_ = std::make_unique<host::EmbeddedCamera>(path_.toStdString(), mib);
-    ::setenv("PIXAVON_DEVICE_DIR", camera_->device_dir().c_str(), 1);
-  }
-  void stop() { camera_.reset(); }
+  Card() : path_(dir_.filePath("card.bin")) {}
   QByteArray bytes() const {
     QFile file(path_);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  // Writes `bytes` at `offset` from the end of the image.
+  void patch_from_end(qint64 offset, const QByteArray& bytes) const {
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(file.size() - offset) || file.write(bytes) != bytes.size()) {
+      qFatal("cannot patch %s", qPrintable(path_));
+    }
   }
   const QString& path() const { return path_; }
   QString file(const QString& name) const { return dir_.filePath(name); }
@@ -83,7 +91,26 @@ class Card {
  private:
   QTemporaryDir dir_;
   QString path_;
-  std::unique_ptr<host::EmbeddedCamera> camera_;
+};
+
+// The window in front of a host core that holds `card` (a fresh 8 MiB card
+// if it does not exist yet), as pixavon-gui starts it.
+class Host {
+ public:
+  explicit Host(const Card& card) {
+    const host::Outcome prepared = core.prepare({card.path().toStdString(), 8});
+    if (!prepared.ok()) qFatal("%s", prepared.message.c_str());
+    window = std::make_unique<TestWindow>(core);
+    core.set_frontend(*window);
+    core.open_camera();
+  }
+  ~Host() { core.finish(); }
+  TestWindow& operator*() { return *window; }
+  TestWindow* operator->() { return window.get(); }
+
+  host::CancelToken cancel;
+  host::Core core{cancel};
+  std::unique_ptr<TestWindow> window;
 };
 
 QString picture(const Card& card, const QString& name, QColor colour, QSize size = {640, 480}) {
@@ -116,45 +143,74 @@ int colours_in(const QImage& image) {
 
 class GuiTest : public QObject {
   Q_OBJECT
+  QTemporaryDir scratch_;
 
  private Q_SLOTS:
-  void initTestCase() { ::setenv("LC_ALL", "C.UTF-8", 1); }
-  void cleanup() { ::unsetenv("LANGUAGE"); }
-
-  void labels_follow_the_language_data() {
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QStringList>("buttons");
-    QTest::addColumn<QString>("status");
-    QTest::newRow("English") << "en"
-                             << QStringList{"DELETE", "UPLOAD", "BACKUP", "DISPLAY", "FORMAT", "ABOUT", "READ CARD",
-                                            "WRITE CARD", "CATALOG", "EXIT"}
-                             << "0 is used up 26 is available";
-    QTest::newRow("Japanese") << "ja"
-                              << QStringList{"削除", "アップロード", "バックアップ", "ディスプレイ", "フォーマット",
-                                             "アバウト", "読み取りカード", "書き取りカード", "メニュー", "終了"}
-                              << QString::fromUtf8("0は使い果たされました\u300026は利用可能です");
-    QTest::newRow("Traditional Chinese") << "zh_TW"
-                                         << QStringList{"刪除", "上載", "備份", "顯示", "格式化", "關于", "讀整卡",
-                                                        "寫整卡", "目錄", "退出"}
-                                         << "0張已使用 26張剩余空間";
+  void initTestCase() {
+    // Settings, the restore note and imports stay inside the test.
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName("pixavon-tests");
+    ::setenv("XDG_STATE_HOME", qPrintable(scratch_.filePath("state")), 1);
+    ::setenv("XDG_PICTURES_DIR", qPrintable(scratch_.filePath("pictures")), 1);
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    ::unsetenv("LANGUAGE");
+  }
+  void cleanup() {
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    pixavon::gui::install_translations();
+    QSettings().clear();
   }
 
-  void labels_follow_the_language() {
-    QFETCH(QString, language);
+  // The library's texts come from the table of the user's locale and are
+  // decoded with its codeset (GBK bytes are not UTF-8), the window's own
+  // texts and Qt's from the translations of the same language.
+  void labels_follow_the_locale_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("import");
+    QTest::addColumn<QString>("yes");
+    QTest::newRow("English") << "C.UTF-8"
+                             << QStringList{"&DELETE", "&UPLOAD", "&BACKUP", "DI&SPLAY", "&FORMAT", "&ABOUT",
+                                            "&READ CARD", "&WRITE CARD", "&CATALOG", "E&XIT"}
+                             << "0 is used up 26 is available" << "&Import new photos…" << "&Yes";
+    QTest::newRow("Japanese") << "ja_JP.UTF-8"
+                              << QStringList{"削除(&D)", "アップロード(&U)", "バックアップ(&B)", "ディスプレイ(&S)",
+                                             "フォーマット(&F)", "アバウト(&A)", "読み取りカード(&R)",
+                                             "書き取りカード(&W)", "メニュー(&C)", "終了(&X)"}
+                              << QString::fromUtf8("0は使い果たされました\u300026は利用可能です")
+                              << "新しい写真を取り込む(&I)…" << "はい(&Y)";
+    QTest::newRow("Simplified Chinese, GBK") << "zh_CN.GBK"
+                                             << QStringList{"删除(&D)", "上载(&U)", "备份(&B)", "显示(&S)",
+                                                            "格式化(&F)", "关于(&A)", "读整卡(&R)", "写整卡(&W)",
+                                                            "目录(&C)", "退出(&X)"}
+                                             << "0张已使用 26张剩余空间" << "导入新照片(&I)…" << "是(&Y)";
+  }
+
+  void labels_follow_the_locale() {
+    QFETCH(QString, locale);
     QFETCH(QStringList, buttons);
     QFETCH(QString, status);
-    ::setenv("LANGUAGE", language.toUtf8().constData(), 1);
+    QFETCH(QString, import);
+    QFETCH(QString, yes);
+    ::setenv("LC_ALL", qPrintable(locale), 1);
+    pixavon::gui::install_translations();
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
-    QCOMPARE(window.windowTitle(), QString("Lumetta"));
+    QCOMPARE(window.windowTitle(), QString("card.bin — Lumetta"));
     for (uint32_t id = 3; id <= 12; ++id) QCOMPARE(window.button(id)->text(), buttons[static_cast<int>(id - 3)]);
     QCOMPARE(window.status_line()->text(), status);
+    QCOMPARE(window.import_action()->text(), import);
+    QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), yes);
   }
 
   void thumbnails_follow_uploads_and_deletes() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
     const QColor red(220, 30, 30), green(30, 200, 40), blue(20, 40, 210), yellow(230, 220, 20);
     QImage own(322, 242, QImage::Format_RGB888);
@@ -169,9 +225,9 @@ class GuiTest : public QObject {
     QVERIFY(window.upload({picture(card, "red.png", red), picture(card, "green.ppm", green, {90, 120}), bitmap.fileName(),
                            picture(card, "yellow.jpg", yellow, {2000, 1000})}));
     QCOMPARE(window.photos()->count(), 4);
+    QVERIFY(window.finish_thumbnails());
     const QColor order[] = {red, green, blue, yellow};
     for (int i = 0; i < 4; ++i) {
-      QCOMPARE(window.photos()->item(i)->text(), QString::number(i));
       QVERIFY2(near(centre_of(window.photos()->item(i)), order[i]), qPrintable(QString::number(i)));
     }
     QCOMPARE(window.runs_of(host::kTextUpload), 4);
@@ -181,6 +237,7 @@ class GuiTest : public QObject {
     // Given in any order, deleted highest first, so the right two go.
     QVERIFY(window.delete_photos({0, 2}));
     QCOMPARE(window.photos()->count(), 2);
+    QVERIFY(window.finish_thumbnails());
     QVERIFY(near(centre_of(window.photos()->item(0)), green));
     QVERIFY(near(centre_of(window.photos()->item(1)), yellow));
     QCOMPARE(window.runs_of(host::kTextDelete), 2);
@@ -191,12 +248,13 @@ class GuiTest : public QObject {
 
   void declined_questions_leave_the_card_as_it_was() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
     QVERIFY(window.upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::blue)}));
     const QString backup = card.file("backup.bin");
     QVERIFY(window.backup_to(backup));
-    QVERIFY(window.runs_complete(host::kTextReadCard, 256));
+    QVERIFY(window.runs_complete(host::kTextBackup, 256));
     const QByteArray before = card.bytes();
     QFile saved(backup);
     QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -219,57 +277,196 @@ class GuiTest : public QObject {
     QCOMPARE(card.bytes(), before);
   }
 
-  void a_bad_picture_or_backup_changes_nothing() {
+  void an_outcome_not_done_is_shown_in_a_box() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
-    const QByteArray before = card.bytes();
     QFile junk(card.file("notes.txt"));
     QVERIFY(junk.open(QIODevice::WriteOnly));
     junk.write("not a picture");
     junk.close();
     QVERIFY(!window.upload({picture(card, "fine.png", Qt::red), junk.fileName()}));
     QCOMPARE(window.boxes.size(), qsizetype{1});
-    QVERIFY(window.boxes[0].text.contains("notes.txt"));
-    QVERIFY(!window.restore_from(junk.fileName()));
-    QCOMPARE(window.boxes.size(), qsizetype{2});
-    QVERIFY(window.boxes[1].text.contains("Nothing was changed"));
-    QCOMPARE(window.runs().size(), size_t{0});
-    QCOMPARE(card.bytes(), before);
+    QCOMPARE(window.boxes[0].icon, QMessageBox::Warning);
+    QCOMPARE(window.boxes[0].text, QString("The pictures could not be uploaded."));
+    QVERIFY(window.boxes[0].detail.contains("notes.txt"));
+    QCOMPARE(window.photos()->count(), 0);
   }
 
-  void card_errors_are_owned_boxes_and_file_errors_are_not() {
+  void a_damaged_catalog_is_explained_and_only_whole_card_buttons_stay() {
     Card card;
-    card.stop();
+    { Host fresh(card); }
+    // The catalog lies in the card's last 8 KiB; its photo count at byte 256.
+    card.patch_from_end(8192 - 256, QByteArray(1, char(255)));
     {
-      // The catalog lies in the card's last 8 KiB.
-      QFile file(card.path());
-      QVERIFY(file.open(QIODevice::ReadWrite));
-      QVERIFY(file.seek(file.size() - 8192));
-      file.write(QByteArray(8192, '\0'));
+      Host host(card);
+      TestWindow& window = *host;
+      QVERIFY(!window.load_catalog());
+      QCOMPARE(window.status_line()->text(),
+               QString("the card's catalog is damaged: it lists 255 photos, but the card holds at most 26"));
+      for (const uint32_t id : {host::kTextUpload, host::kTextDelete, host::kTextBackup, host::kTextDisplay}) {
+        QVERIFY(!window.button(id)->isEnabled());
+      }
+      // The card's size is known, so it can be saved, formatted or restored.
+      for (const uint32_t id : {host::kTextFormat, host::kTextReadCard, host::kTextWriteCard}) {
+        QVERIFY(window.button(id)->isEnabled());
+      }
+      QVERIFY(window.boxes.isEmpty());
     }
-    card.start();
-    TestWindow window;
+
+    // A catalog that does not load at all: the card's size is unknown.
+    card.patch_from_end(8192, QByteArray(8192, '\0'));
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(!window.load_catalog());
     QVERIFY(!window.boxes.isEmpty());
     QCOMPARE(window.boxes[0].caption, QString("Lumetta"));
     QCOMPARE(window.boxes[0].text, QString("read card error,work incomplete"));
     QCOMPARE(window.boxes[0].icon, QMessageBox::Critical);
     QCOMPARE(window.boxes[0].parent, static_cast<QWidget*>(&window));
-    QVERIFY(window.status_line()->text().contains("damaged"));
-    QVERIFY(!window.button(host::kTextUpload)->isEnabled());
-    QVERIFY(window.button(host::kTextWriteCard)->isEnabled());
+    QVERIFY(window.status_line()->text().startsWith("the card's catalog is damaged"));
+    QVERIFY(!window.button(host::kTextReadCard)->isEnabled());
+    QVERIFY(!window.button(host::kTextWriteCard)->isEnabled());
 
-    const PixavonWindow* record = window.host_window();
+    // The library's file box belongs to no window.
+    const PixavonWindow* record = host.core.session().window();
     record->message_box(record->context, 0, "Open(Create) File Failed...", "Error", PIXAVON_BOX_STYLE);
     QCOMPARE(window.boxes.last().caption, QString("Error"));
     QCOMPARE(window.boxes.last().text, QString("Open(Create) File Failed..."));
     QVERIFY(window.boxes.last().parent == nullptr);
   }
 
+  void cancel_and_closing_stop_an_operation_but_never_a_restore() {
+    Card card;
+    Host host(card);
+    TestWindow& window = *host;
+    window.show();
+    QVERIFY(window.load_catalog());
+    QVERIFY(window.upload({picture(card, "a.png", Qt::red)}));
+    const QString backup = card.file("backup.bin");
+    QVERIFY(window.backup_to(backup));
+
+    // Acts once, as soon as the operation's progress dialog shows.
+    const auto once_busy = [&](std::function<void(QProgressDialog*)> act) {
+      auto* timer = new QTimer(&window);
+      timer->setInterval(1);
+      QObject::connect(timer, &QTimer::timeout, [timer, act, &window] {
+        auto* dialog = window.findChild<QProgressDialog*>();
+        if (dialog == nullptr || !dialog->isVisible() || dialog->value() < 1) return;
+        timer->deleteLater();
+        timer->stop();
+        act(dialog);
+      });
+      timer->start();
+    };
+
+    const QString second = card.file("second.bin");
+    once_busy([](QProgressDialog* dialog) { dialog->findChild<QPushButton*>()->click(); });
+    QVERIFY(!window.backup_to(second));
+    QVERIFY(!QFile::exists(second));
+    QVERIFY(window.status_line()->text().startsWith("Stopped."));
+    QVERIFY(window.isVisible());
+
+    // A restore has no Cancel, and closing the window is refused with why.
+    bool had_cancel = true;
+    once_busy([&](QProgressDialog* dialog) {
+      had_cancel = dialog->findChild<QPushButton*>() != nullptr && dialog->findChild<QPushButton*>()->isVisible();
+      window.close();
+    });
+    QVERIFY(window.restore_from(backup));
+    QVERIFY(!had_cancel);
+    QVERIFY(window.isVisible());
+    const auto* refused = window.findChild<QMessageBox*>("close-refused");
+    QVERIFY(refused != nullptr);
+    QVERIFY(refused->text().contains("cannot be stopped half-way"));
+
+    // Closing during another operation stops it, then closes the window.
+    once_busy([&](QProgressDialog*) { window.close(); });
+    QVERIFY(!window.backup_to(second));
+    QVERIFY(!QFile::exists(second));
+    QTRY_VERIFY(!window.isVisible());
+  }
+
+  void thumbnails_arrive_one_by_one_while_the_grid_is_usable() {
+    Card card;
+    {
+      Host first(card);
+      QVERIFY(first->upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::green),
+                             picture(card, "c.png", Qt::blue)}));
+    }
+    Host host(card);
+    TestWindow& window = *host;
+    QVERIFY(window.load_catalog());
+    // Every photo is listed at once, numbered from 1, before any is read.
+    QCOMPARE(window.photos()->count(), 3);
+    QCOMPARE(window.thumbnails_pending(), 3);
+    QCOMPARE(window.photos()->item(0)->text(), QString("1"));
+    QCOMPARE(window.photos()->item(2)->toolTip(), QString("Photo 3, slot 2"));
+    QVERIFY(window.button(host::kTextUpload)->isEnabled());
+    // Another operation goes first; the thumbnails follow afterwards.
+    QVERIFY(window.backup_to(card.file("backup.bin")));
+    QCOMPARE(window.thumbnails_pending(), 3);
+    QTRY_VERIFY(window.thumbnails_pending() < 3);
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+    const int arrived = 3 - window.thumbnails_pending();
+    for (int i = 0; i < 3; ++i) QCOMPARE(near(centre_of(window.photos()->item(i)), colours[i]), i < arrived);
+    QTRY_COMPARE(window.thumbnails_pending(), 0);
+    QVERIFY(near(centre_of(window.photos()->item(2)), Qt::blue));
+  }
+
+  void import_saves_new_photos_once_into_the_remembered_folder() {
+    Card card;
+    Host host(card);
+    TestWindow& window = *host;
+    QVERIFY(window.load_catalog());
+    QVERIFY(window.upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::blue)}));
+    QVERIFY(window.finish_thumbnails());
+    const QString folder = card.file("imported");
+    window.folder_answer = folder;
+    window.button(host::kTextBackup)->click();
+    QCOMPARE(window.import_folder(), folder);  // asked once, then remembered
+    QCOMPARE(QDir(folder).entryList({"*.png"}).size(), qsizetype{2});
+    QCOMPARE(window.boxes.last().text, "New photos saved: 2, in " + folder);
+    QVERIFY(window.photos()->item(1)->toolTip().startsWith("Photo 2, slot 1\nImported as " + folder + "/"));
+
+    // Again, by its shortcut: nothing new; the box opens the folder.
+    window.folder_answer.clear();
+    window.open_answer = QMessageBox::Open;
+    QCOMPARE(window.import_action()->shortcut(), QKeySequence("Ctrl+I"));
+    window.import_action()->trigger();
+    QCOMPARE(window.boxes.last().text, QString("There were no new photos to import."));
+    QCOMPARE(window.opened, QStringList{folder});
+    QCOMPARE(QDir(folder).entryList({"*.png"}).size(), qsizetype{2});
+  }
+
+  void shortcuts_reach_the_window_wherever_the_focus_is() {
+    Card card;
+    Host host(card);
+    TestWindow& window = *host;
+    QVERIFY(window.load_catalog());
+    QVERIFY(window.upload({picture(card, "a.png", Qt::red)}));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.photos()->setFocus();
+    window.photos()->item(0)->setSelected(true);
+    window.answer = QMessageBox::No;
+    QTest::keyClick(window.photos(), Qt::Key_Delete);
+    QCOMPARE(window.boxes.size(), qsizetype{1});
+    QCOMPARE(window.boxes[0].icon, QMessageBox::Question);
+    window.status_line()->clear();
+    QTest::keyClick(window.button(host::kTextUpload), Qt::Key_F5);
+    QCOMPARE(window.status_line()->text(), QString("1 is used up 25 is available"));
+    QCOMPARE(window.save_action()->shortcut(), QKeySequence("Ctrl+S"));
+    QTest::keyClick(window.photos(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!window.isVisible());
+  }
+
   void the_window_repaints_with_buttons_off_while_the_library_works() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     window.show();
     QVERIFY(window.load_catalog());
     int ticks = 0, enabled_seen = 0, dialog_seen = 0;
@@ -293,7 +490,8 @@ class GuiTest : public QObject {
 
   void display_scales_up_sharp_and_smooth() {
     Card card;
-    TestWindow window;
+    Host host(card);
+    TestWindow& window = *host;
     QVERIFY(window.load_catalog());
     QImage halves(322, 242, QImage::Format_RGB888);
     halves.fill(Qt::black);
@@ -316,16 +514,20 @@ class GuiTest : public QObject {
     QVERIFY(window.photo_view(1) == nullptr);
   }
 
-  void screenshot_shows_the_card() {
+  void screenshot_shows_the_card_in_a_gbk_locale() {
     Card card;
     {
-      TestWindow window;
+      Host host(card);
+      TestWindow& window = *host;
       QVERIFY(window.load_catalog());
       QVERIFY(window.upload({picture(card, "red.png", QColor(230, 20, 20))}));
     }
-    card.stop();
     const QString out = card.file("shot.png");
+    // In a locale whose codeset is not UTF-8, as the program is started.
     QProcess gui;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "zh_CN.GBK");
+    gui.setProcessEnvironment(environment);
     gui.start(PIXAVON_GUI_PATH, {"--card", card.path(), "--screenshot", out});
     QVERIFY(gui.waitForFinished(30000));
     QCOMPARE(gui.exitCode(), 0);

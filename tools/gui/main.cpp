@@ -9,13 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "embedded_camera.h"
-#include "library.h"
+#include "cancel.h"
+#include "core.h"
 #include "main_window.h"
 
 namespace {
@@ -82,8 +80,21 @@ std::string parse(int& argc, char** argv, Options& options, bool& help) {
 
 void complain(const std::string& message, bool boxes) {
   std::fprintf(stderr, "pixavon-gui: %s\n", message.c_str());
-  if (boxes) QMessageBox::critical(nullptr, QStringLiteral("pixavon-gui"), QString::fromLocal8Bit(message.c_str()));
+  if (boxes) QMessageBox::critical(nullptr, QStringLiteral("pixavon-gui"), QString::fromUtf8(message.c_str()));
 }
+
+// Holds what the core says before the window exists, to be shown by it.
+class EarlyFrontend : public pixavon::host::Frontend {
+ public:
+  std::vector<std::string> warnings;
+  Answer confirm(const std::string&) override { return Answer::kCannotAsk; }
+  void begin(const pixavon::host::Step&) override {}
+  void advance() override {}
+  void end(bool) override {}
+  void box(bool, const std::string&, const std::string&) override {}
+  void note(const std::string&) override {}
+  void warn(const std::string& line) override { warnings.push_back(line); }
+};
 
 }  // namespace
 
@@ -99,39 +110,37 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // The camera starts, and the library is pointed at it, before Qt starts
-  // threads that may read the environment.
-  std::unique_ptr<pixavon::host::EmbeddedCamera> camera;
-  std::string camera_error;
-  if (!options.card.empty()) {
-    try {
-      camera = std::make_unique<pixavon::host::EmbeddedCamera>(options.card, options.size);
-      ::setenv("PIXAVON_DEVICE_DIR", camera->device_dir().c_str(), 1);
-    } catch (const pixavon::host::CameraError& error) {
-      camera_error = error.what();
-    }
-  }
+  // The card is taken and the library pointed at it before Qt starts threads
+  // that may read the environment.
+  pixavon::host::CancelToken cancel;
+  pixavon::host::Core core(cancel);
+  EarlyFrontend early;
+  core.set_frontend(early);
+  const pixavon::host::Outcome prepared = core.prepare({options.card, options.size});
 
   QApplication app(argc, argv);
+  QCoreApplication::setOrganizationName(QStringLiteral("pixavon"));
+  QCoreApplication::setApplicationName(QStringLiteral("pixavon-gui"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.pixavon.Pixavon"));
+  pixavon::gui::install_translations();
   const bool boxes = options.screenshot.empty();
-  if (!camera_error.empty()) {
-    complain(camera_error, boxes);
-    return 2;
-  }
-  std::optional<pixavon::host::Library> library;
-  try {
-    library.emplace();
-  } catch (const pixavon::host::LibraryError& error) {
-    complain(error.what(), boxes);
-    return 1;
+  if (!prepared.ok()) {
+    complain(prepared.message, boxes);
+    return prepared.exit_code(0);
   }
 
   int status = 0;
+  pixavon::host::Outcome finished;
   {
-    pixavon::gui::MainWindow window(*library);
+    pixavon::gui::MainWindow window(core);
+    window.set_unattended(!boxes);
+    core.set_frontend(window);
     window.show();
-    const bool loaded = window.load_catalog();
+    for (const std::string& line : early.warnings) window.warn(line);
+    core.open_camera();
+    bool loaded = window.load_catalog();
     if (!options.screenshot.empty()) {
+      loaded = window.finish_thumbnails() && loaded;
       QApplication::processEvents();
       if (!window.grab().save(QString::fromLocal8Bit(options.screenshot.c_str()), "PNG")) {
         std::fprintf(stderr, "pixavon-gui: cannot save the screenshot to %s\n", options.screenshot.c_str());
@@ -143,9 +152,12 @@ int main(int argc, char** argv) {
     } else {
       status = QApplication::exec();
     }
+    // The card image is saved while the window can still show why it was not.
+    finished = core.finish();
+    core.set_frontend(early);
   }
-  if (camera && !camera->stop()) {
-    complain("the card image " + options.card + " could not be saved to disk; check the disk and its free space", boxes);
+  if (!finished.ok()) {
+    complain(finished.message, boxes);
     return 1;
   }
   return status;

@@ -1,39 +1,44 @@
 #include "main_window.h"
 
 #include <iconv.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPixmap>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QStringDecoder>
+#include <QSettings>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <set>
 
 #include "image.h"
@@ -54,52 +59,86 @@ constexpr uint32_t kButtonIds[] = {host::kTextDelete, host::kTextUpload,   host:
                                    host::kTextFormat, host::kTextAbout,    host::kTextReadCard,  host::kTextWriteCard,
                                    host::kTextCatalog, host::kTextExit};
 
-std::string locale_codeset() {
+// The locale variable that names the user's locale, as the library reads it.
+std::string locale_name() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') continue;
-    const std::string locale = value;
-    const size_t dot = locale.find('.');
-    if (dot == std::string::npos) return {};
-    const size_t at = locale.find('@', dot);
-    return locale.substr(dot + 1, at == std::string::npos ? std::string::npos : at - dot - 1);
+    if (value != nullptr && *value != '\0') return value;
   }
   return {};
 }
 
-std::string local_path(const QString& name) { return QFile::encodeName(name).toStdString(); }
+std::string locale_codeset() {
+  const std::string locale = locale_name();
+  const size_t dot = locale.find('.');
+  if (dot == std::string::npos) return {};
+  const size_t at = locale.find('@', dot);
+  return locale.substr(dot + 1, at == std::string::npos ? std::string::npos : at - dot - 1);
+}
 
-QString file_name(const QString& path) { return QFileInfo(path).fileName(); }
+// "ja", "zh_TW", "zh_CN" or "en" for a locale name or a LANGUAGE entry.
+QString language_of(const std::string& name) {
+  const QString base = QString::fromLatin1(name).section(QRegularExpression("[.@]"), 0, 0).toLower();
+  const QString language = base.section(QRegularExpression("[_-]"), 0, 0);
+  const QString territory = base.section(QRegularExpression("[_-]"), 1, 1);
+  if (language == "ja") return QStringLiteral("ja");
+  if (language == "zh") {
+    return territory == "tw" || territory == "hk" || territory == "mo" ? QStringLiteral("zh_TW") : QStringLiteral("zh_CN");
+  }
+  return QStringLiteral("en");
+}
 
-// What the camera takes for a picture file: the host's own decoders first (so
-// a picture comes out as the command-line tool puts it), then any format Qt
-// reads. Throws ImageError.
-std::vector<uint8_t> bitmap_for_file(const QString& path) {
-  const std::vector<uint8_t> bytes = host::read_file(local_path(path), host::kMaxPixels * 4 + 65536);
-  try {
-    return host::camera_bitmap_for(bytes, host::Fit::kPad);
-  } catch (const host::ImageError&) {
-    QImage image;
-    if (!image.loadFromData(bytes.data(), static_cast<int>(bytes.size())) || image.isNull()) throw;
-    if (static_cast<uint64_t>(image.width()) * static_cast<uint64_t>(image.height()) > host::kMaxPixels) {
-      throw host::ImageError("the picture is too large");
-    }
-    return host::encode_camera_bitmap(
-        host::fit_to(from_qimage(image), kPhotoWidth, kPhotoHeight, host::Fit::kPad));
+// A button's text with an Alt key: the letter where the text has it,
+// else after the text, as in "削除(&D)".
+QString with_mnemonic(QString text, QChar key) {
+  text.replace('&', QStringLiteral("&&"));
+  const qsizetype at = text.indexOf(key, 0, Qt::CaseInsensitive);
+  if (at >= 0) return text.insert(at, '&');
+  return text + QStringLiteral("(&%1)").arg(key);
+}
+
+QChar mnemonic_of(uint32_t id) {
+  switch (id) {
+    case host::kTextDelete: return 'D';
+    case host::kTextUpload: return 'U';
+    case host::kTextBackup: return 'B';
+    case host::kTextDisplay: return 'S';
+    case host::kTextFormat: return 'F';
+    case host::kTextAbout: return 'A';
+    case host::kTextReadCard: return 'R';
+    case host::kTextWriteCard: return 'W';
+    case host::kTextCatalog: return 'C';
+    default: return 'X';
   }
 }
 
-// Sets the window busy for as long as it lives.
-class BusyScope {
- public:
-  explicit BusyScope(std::function<void(bool)> set) : set_(std::move(set)) { set_(true); }
-  ~BusyScope() { set_(false); }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
+// A sentence from a core text: "photo 3 ..." becomes "Photo 3 ....".
+QString sentence(QString text) {
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  if (!text.endsWith('.')) text += '.';
+  return text;
+}
 
- private:
-  std::function<void(bool)> set_;
-};
+std::string local_path(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+// The core's own texts: English, with file names as the window gave them.
+QString from_core(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Any picture Qt reads, for pictures the host's own decoders do not know.
+// Throws ImageError for one too large to decode.
+std::optional<host::Image> qt_decoder(const std::vector<uint8_t>& bytes) {
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  const QSize size = reader.size();
+  if (size.isValid() && static_cast<uint64_t>(size.width()) * static_cast<uint64_t>(size.height()) > host::kMaxPixels) {
+    throw host::ImageError("the picture is too large");
+  }
+  const QImage image = reader.read();
+  if (image.isNull()) return std::nullopt;
+  return from_qimage(image);
+}
 
 QString picture_filter() {
   QStringList patterns;
@@ -107,27 +146,79 @@ QString picture_filter() {
   return QObject::tr("Pictures (%1);;All files (*)").arg(patterns.join(' '));
 }
 
+bool is_user_input(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 QString from_library(const std::string& text) {
-  const QByteArray bytes = QByteArray::fromStdString(text);
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString out = utf8.decode(bytes);
-  if (!utf8.hasError()) return out;
   const std::string codeset = locale_codeset();
-  if (codeset.empty()) return out;
+  const QString lower = QString::fromStdString(codeset).toLower();
+  if (codeset.empty() || lower == "utf-8" || lower == "utf8") return from_core(text);
   iconv_t converter = ::iconv_open("UTF-8", codeset.c_str());
-  if (converter == reinterpret_cast<iconv_t>(-1)) return out;
+  // The library shows English, which is ASCII, where iconv knows no such codeset.
+  if (converter == reinterpret_cast<iconv_t>(-1)) return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   std::string in = text;
   std::string converted(text.size() * 4 + 4, '\0');
   char* in_at = in.data();
   size_t in_left = in.size();
   char* out_at = converted.data();
   size_t out_left = converted.size();
-  const size_t result = ::iconv(converter, &in_at, &in_left, &out_at, &out_left);
+  // What does not convert (there should be nothing) is left out.
+  while (in_left > 0 && ::iconv(converter, &in_at, &in_left, &out_at, &out_left) == static_cast<size_t>(-1)) {
+    if (errno != EILSEQ && errno != EINVAL) break;
+    ++in_at;
+    --in_left;
+  }
   ::iconv_close(converter);
-  if (result == static_cast<size_t>(-1)) return out;
   return QString::fromUtf8(converted.data(), out_at - converted.data());
+}
+
+QString window_language() {
+  QString language = language_of(locale_name());
+  // LANGUAGE is a priority list; its first entry in a language of ours wins.
+  if (const char* priority = std::getenv("LANGUAGE"); priority != nullptr) {
+    for (const QString& entry : QString::fromLatin1(priority).split(':', Qt::SkipEmptyParts)) {
+      const QString lang = entry.section(QRegularExpression("[_.@-]"), 0, 0).toLower();
+      if (lang == "en" || lang == "ja" || lang == "zh") return language_of(entry.toStdString());
+    }
+  }
+  return language;
+}
+
+QString install_translations() {
+  static QTranslator own, qt;
+  QCoreApplication::removeTranslator(&own);
+  QCoreApplication::removeTranslator(&qt);
+  const QString language = window_language();
+  if (language == "en") return language;
+  // The window's texts are built in; Qt's own come with the system's Qt.
+  if (own.load(QStringLiteral(":/i18n/pixavon_gui_") + language)) QCoreApplication::installTranslator(&own);
+  if (qt.load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&qt);
+  }
+  return language;
 }
 
 QImage to_qimage(const host::Image& image) {
@@ -147,9 +238,8 @@ host::Image from_qimage(const QImage& image) {
   return out;
 }
 
-MainWindow::MainWindow(host::Library& library, QWidget* parent)
-    : QWidget(parent), session_(library, static_cast<host::HostWindow&>(*this)) {
-  setWindowTitle(text(host::kTextTitle));
+MainWindow::MainWindow(host::Core& core, QWidget* parent) : QWidget(parent), core_(core) {
+  setWindowTitle(tr("%1 — %2").arg(from_core(core_.card_name()), text(host::kTextTitle)));
   setAcceptDrops(true);
 
   list_ = new QListWidget(this);
@@ -161,23 +251,50 @@ MainWindow::MainWindow(host::Library& library, QWidget* parent)
   list_->setUniformItemSizes(true);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setDragDropMode(QAbstractItemView::NoDragDrop);
+  list_->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(list_, &QListWidget::itemSelectionChanged, this, [this] { update_buttons(); });
   connect(list_, &QListWidget::itemActivated, this, [this] { on_button(host::kTextDisplay); });
 
   status_ = new QLabel(this);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  status_->setWordWrap(true);
 
   auto* grid = new QGridLayout;
   int column = 0;
   for (const uint32_t id : kButtonIds) {
-    auto* button = new QPushButton(text(id).replace('&', QStringLiteral("&&")), this);
+    auto* button = new QPushButton(with_mnemonic(text(id), mnemonic_of(id)), this);
     connect(button, &QPushButton::clicked, this, [this, id] { on_button(id); });
     grid->addWidget(button, column / 5, column % 5);
     buttons_.emplace_back(id, button);
     ++column;
   }
+  button(host::kTextBackup)->setToolTip(tr("Import new photos: save the photos this computer has not had before"));
+
+  import_ = add_action(tr("&Import new photos…"), QKeySequence(Qt::CTRL | Qt::Key_I), [this] { import_new_photos(); });
+  save_ = add_action(tr("&Save selected as…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save_selected(); });
+  delete_ = add_action(tr("&Delete selected"), QKeySequence(Qt::Key_Delete), [this] { delete_selected(); });
+  reload_ = add_action(tr("&Reload"), QKeySequence(Qt::Key_F5), [this] { load_catalog(); });
+  quit_ = add_action(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+  auto* change_folder = new QAction(tr("Choose the import &folder…"), this);
+  connect(change_folder, &QAction::triggered, this, [this] {
+    if (const QString folder = ask_import_folder(); !folder.isEmpty()) set_import_folder(folder);
+  });
+  auto* menu_bar = new QMenuBar(this);
+  QMenu* menu = menu_bar->addMenu(tr("&Photos"));
+  menu->addActions({import_, change_folder, save_, delete_, reload_});
+  menu->addSeparator();
+  menu->addAction(quit_);
+  list_->addActions({import_, save_, delete_, reload_});
+
+  loader_ = new QTimer(this);
+  loader_->setInterval(0);
+  connect(loader_, &QTimer::timeout, this, [this] {
+    if (!busy_ && !load_next_thumbnail()) pending_.clear();
+    if (pending_.empty()) loader_->stop();
+  });
 
   auto* layout = new QVBoxLayout(this);
+  layout->setMenuBar(menu_bar);
   layout->addWidget(list_, 1);
   layout->addWidget(status_);
   layout->addLayout(grid);
@@ -185,7 +302,21 @@ MainWindow::MainWindow(host::Library& library, QWidget* parent)
   update_buttons();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  if (busy_) qApp->removeEventFilter(this);
+}
+
+QAction* MainWindow::add_action(const QString& label, const QKeySequence& key, std::function<void()> run) {
+  auto* action = new QAction(label, this);
+  action->setShortcut(key);
+  // The shortcuts work wherever the focus is in the window.
+  action->setShortcutContext(Qt::WindowShortcut);
+  addAction(action);
+  connect(action, &QAction::triggered, this, [this, run = std::move(run)] {
+    if (!busy_) run();
+  });
+  return action;
+}
 
 QPushButton* MainWindow::button(uint32_t text_id) const {
   for (const auto& [id, button] : buttons_) {
@@ -194,7 +325,11 @@ QPushButton* MainWindow::button(uint32_t text_id) const {
   return nullptr;
 }
 
-int MainWindow::present(QMessageBox& box) { return box.exec(); }
+int MainWindow::present(QMessageBox& box) {
+  if (!unattended_) return box.exec();
+  std::fprintf(stderr, "pixavon-gui: %s\n", box.text().toLocal8Bit().constData());
+  return box.icon() == QMessageBox::Question ? QMessageBox::No : QMessageBox::Ok;
+}
 
 QStringList MainWindow::ask_pictures() {
   return QFileDialog::getOpenFileNames(this, text(host::kTextUpload), QString(), picture_filter());
@@ -202,10 +337,11 @@ QStringList MainWindow::ask_pictures() {
 
 QString MainWindow::ask_save_target(const QList<int>& positions) {
   if (positions.size() == 1) {
-    return QFileDialog::getSaveFileName(this, text(host::kTextBackup), QStringLiteral("photo-%1.bmp").arg(positions[0]),
-                                        tr("Bitmap (*.bmp);;PNG (*.png)"));
+    return QFileDialog::getSaveFileName(this, save_->text().remove('&'),
+                                        QStringLiteral("photo-%1.png").arg(positions[0] + 1),
+                                        tr("PNG (*.png);;JPEG (*.jpg *.jpeg);;Bitmap (*.bmp)"));
   }
-  return QFileDialog::getExistingDirectory(this, text(host::kTextBackup));
+  return QFileDialog::getExistingDirectory(this, save_->text().remove('&'));
 }
 
 QString MainWindow::ask_backup_file() {
@@ -218,79 +354,195 @@ QString MainWindow::ask_restore_file() {
                                       tr("Card images (*.bin);;All files (*)"));
 }
 
-void MainWindow::on_progress() {
+QString MainWindow::ask_import_folder() {
+  QString start = import_folder();
+  if (start.isEmpty()) start = QFile::decodeName(QByteArray::fromStdString(host::default_import_folder()));
+  // The dialog opens where the folder is, or would be.
+  for (int up = 0; up < 64 && !QFileInfo(start).isDir(); ++up) start = QFileInfo(start).path();
+  return QFileDialog::getExistingDirectory(this, tr("Import new photos into"), start);
+}
+
+void MainWindow::open_folder(const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
+
+QString MainWindow::import_folder() const { return QSettings().value(QStringLiteral("import/folder")).toString(); }
+
+void MainWindow::set_import_folder(const QString& folder) {
+  QSettings().setValue(QStringLiteral("import/folder"), folder);
+}
+
+host::Frontend::Answer MainWindow::confirm(const std::string& question) {
+  QString headline;
+  switch (operation_) {
+    case Operation::kDelete: headline = tr("Delete the selected photos from the card?"); break;
+    case Operation::kFormat: headline = tr("Format the card?"); break;
+    case Operation::kRestore: headline = tr("Write the backup onto the card?"); break;
+    default: headline = tr("Continue?"); break;
+  }
+  QMessageBox box(QMessageBox::Question, windowTitle(), headline, QMessageBox::Yes | QMessageBox::No, this);
+  box.setInformativeText(sentence(from_core(question)));
+  box.setDefaultButton(QMessageBox::No);
+  const bool yes = present(box) == QMessageBox::Yes;
+  declined_ = !yes;
+  return yes ? Answer::kYes : Answer::kNo;
+}
+
+void MainWindow::begin(const host::Step& step) {
+  if (!busy_) return;
+  if (progress_ == nullptr) {
+    progress_ = new QProgressDialog(this);
+    progress_->setWindowTitle(windowTitle());
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    if (operation_ == Operation::kRestore) {
+      progress_->setCancelButton(nullptr);
+    } else {
+      progress_->setCancelButtonText(tr("Cancel"));
+      connect(progress_, &QProgressDialog::canceled, this, [this] { core_.cancel().request(); });
+    }
+  }
+  // The core names photos by their positions, which people count from 1.
+  QString subject = from_core(step.subject);
+  static const QRegularExpression photo_number(QStringLiteral("^photo (\\d+)$"));
+  if (const QRegularExpressionMatch match = photo_number.match(subject); match.hasMatch()) {
+    subject = tr("photo %1").arg(match.captured(1).toInt() + 1);
+  }
+  QString label = from_library(step.label);
+  if (!subject.isEmpty()) label += QStringLiteral(": ") + subject;
+  if (step.items > 1) label += tr(" (%1 of %2)").arg(step.item).arg(step.items);
+  progress_->setLabelText(label);
+  progress_->setRange(0, static_cast<int>(std::min<uint64_t>(step.units, INT32_MAX)));
+  progress_->setValue(0);
+  progress_->show();
+  if (runs_.size() >= 100) runs_.erase(runs_.begin());
+  runs_.push_back({step.label_id, step.units, 0});
+  repainted_.invalidate();
+  QCoreApplication::processEvents();
+}
+
+void MainWindow::advance() {
   if (runs_.empty() || progress_ == nullptr) return;
   Run& run = runs_.back();
   ++run.steps;
-  progress_->setValue(std::min(run.steps, run.total));
-  // The library works on in this thread: let the window repaint (and timers
-  // run) now and then, but leave the user's input for afterwards.
+  progress_->setValue(static_cast<int>(std::min(run.steps, run.total)));
+  // The library works on in this thread: let the window repaint, timers run
+  // and Cancel be pressed now and then; input to the window itself waits
+  // (see eventFilter).
   if (!repainted_.isValid() || repainted_.elapsed() >= kRepaintEveryMs || run.steps == run.total) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
     repainted_.restart();
   }
 }
 
-void MainWindow::on_box(bool owned, const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, from_library(caption), from_library(text), QMessageBox::Ok,
-                  owned ? this : nullptr);
-  present(box);
+void MainWindow::end(bool) {}
+
+void MainWindow::box(bool owned, const std::string& caption, const std::string& text) {
+  QMessageBox message(QMessageBox::Critical, from_library(caption), from_library(text), QMessageBox::Ok,
+                      owned ? this : nullptr);
+  present(message);
 }
 
-template <typename Call>
-bool MainWindow::run(uint32_t label_id, int total, Call&& call) {
-  QProgressDialog dialog(text(label_id), QString(), 0, total, this);
-  dialog.setWindowTitle(windowTitle());
-  dialog.setMinimumDuration(0);
-  dialog.setAutoClose(false);
-  dialog.setAutoReset(false);
-  dialog.setValue(0);
-  dialog.show();
-  if (runs_.size() >= 100) runs_.erase(runs_.begin());
-  runs_.push_back({label_id, total, 0});
-  progress_ = &dialog;
-  repainted_.invalidate();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  const bool ok = session_.call(std::forward<Call>(call));
-  progress_ = nullptr;
-  return ok;
+void MainWindow::note(const std::string& line) { status_->setText(from_core(line)); }
+
+void MainWindow::warn(const std::string& line) { tell(sentence(from_core(line)), QMessageBox::Warning); }
+
+bool MainWindow::eventFilter(QObject* target, QEvent* event) {
+  // While busy, the window's own widgets take no input: the progress dialog
+  // and boxes (windows of their own) do.
+  if (busy_ && is_user_input(event->type())) {
+    const auto* widget = qobject_cast<QWidget*>(target);
+    if (widget != nullptr && widget->window() == this) return true;
+  }
+  return QWidget::eventFilter(target, event);
+}
+
+bool MainWindow::perform(Operation operation, bool reload_after, const std::function<host::Outcome()>& work) {
+  // A thumbnail being read is a library call under way: nothing else starts.
+  if (busy_ || loading_) return false;
+  core_.cancel().reset();
+  operation_ = operation;
+  declined_ = false;
+  set_busy(true);
+  const host::Outcome outcome = work();
+  if (reload_after) reload_view();
+  delete progress_;
+  set_busy(false);
+  show_outcome(outcome);
+  // Thumbnails still missing follow again.
+  if (!pending_.empty()) loader_->start();
+  if (close_pending_) QTimer::singleShot(0, this, &QWidget::close);
+  return outcome.ok();
+}
+
+void MainWindow::show_outcome(const host::Outcome& outcome) {
+  using Status = host::Outcome::Status;
+  if (outcome.status == Status::kDone) return;
+  if (outcome.status == Status::kCancelled) {
+    status_->setText(tr("Stopped. Every step that had finished is complete on the card and on disk."));
+    return;
+  }
+  // A question answered no needs no box to say so.
+  if (declined_) {
+    status_->setText(tr("Nothing was changed."));
+    return;
+  }
+  QString headline;
+  switch (operation_) {
+    case Operation::kCatalog: headline = tr("The card could not be read."); break;
+    case Operation::kUpload: headline = tr("The pictures could not be uploaded."); break;
+    case Operation::kDelete: headline = tr("The photos could not be deleted."); break;
+    case Operation::kSave: headline = tr("The photos could not be saved."); break;
+    case Operation::kImport: headline = tr("The new photos could not be imported."); break;
+    case Operation::kFormat: headline = tr("The card could not be formatted."); break;
+    case Operation::kBackup: headline = tr("The card could not be backed up."); break;
+    case Operation::kRestore: headline = tr("The card could not be restored."); break;
+  }
+  QMessageBox box(QMessageBox::Warning, windowTitle(), headline, QMessageBox::Ok, this);
+  box.setInformativeText(sentence(from_core(outcome.message)));
+  present(box);
 }
 
 void MainWindow::set_busy(bool busy) {
   busy_ = busy;
   if (busy) {
     for (const auto& entry : buttons_) entry.second->setEnabled(false);
+    for (QAction* action : actions()) action->setEnabled(false);
+    qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::BusyCursor);
   } else {
     QApplication::restoreOverrideCursor();
+    qApp->removeEventFilter(this);
     update_buttons();
   }
 }
 
 void MainWindow::update_buttons() {
   if (busy_) return;
-  const bool open = session_.is_open();
   const qsizetype selected = list_->selectedItems().size();
+  const bool usable = card_.catalog_ok;
   for (const auto& [id, button] : buttons_) {
     bool on = true;
     switch (id) {
-      case host::kTextDelete:
-      case host::kTextBackup: on = catalog_ok_ && selected > 0; break;
-      case host::kTextDisplay: on = catalog_ok_ && selected == 1; break;
-      case host::kTextUpload: on = catalog_ok_ && catalog_.free_slots() > 0; break;
+      case host::kTextDelete: on = usable && selected > 0; break;
+      case host::kTextDisplay: on = usable && selected == 1; break;
+      case host::kTextBackup: on = usable; break;
+      case host::kTextUpload: on = usable && card_.catalog.free_slots() > 0; break;
+      // These need the card's size, which only a catalog that loads gives.
       case host::kTextFormat:
       case host::kTextReadCard:
-      case host::kTextWriteCard: on = open; break;
+      case host::kTextWriteCard: on = card_.catalog_loads; break;
       default: break;
     }
     button->setEnabled(on);
   }
+  for (QAction* action : actions()) action->setEnabled(true);
+  import_->setEnabled(usable);
+  save_->setEnabled(usable && selected > 0);
+  delete_->setEnabled(usable && selected > 0);
 }
 
-int MainWindow::tell(const QString& message, bool question) {
-  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, windowTitle(), message,
-                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
-  if (question) box.setDefaultButton(QMessageBox::No);
+int MainWindow::tell(const QString& message, int icon) {
+  QMessageBox box(static_cast<QMessageBox::Icon>(icon), windowTitle(), message, QMessageBox::Ok, this);
   return present(box);
 }
 
@@ -301,312 +553,188 @@ QList<int> MainWindow::selected_positions() const {
   return positions;
 }
 
-uint32_t MainWindow::capacity_code() {
-  if (catalog_ok_) return catalog_.capacity_code;
-  // With a damaged catalog the library assumes the smaller card.
-  return session_.lib().GetCardMemory() == 52 ? 52 : 26;
-}
-
 bool MainWindow::load_catalog() {
-  if (busy_) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  return reload_view();
+  bool usable = false;
+  perform(Operation::kCatalog, false, [&] {
+    usable = reload_view();
+    return host::Outcome{};
+  });
+  return usable;
 }
 
 bool MainWindow::reload_view() {
-  catalog_ok_ = false;
-  catalog_ = {};
   list_->clear();
-  if (!session_.is_open()) {
-    if (!session_.open()) {
-      cache_.clear();
-      device_path_.clear();
-      status_->setText(tr("No camera found in %1: connect the camera, or start with --card IMAGE")
-                           .arg(QFile::decodeName(QByteArray::fromStdString(host::device_dir_in_use()))));
-      return false;
-    }
-    device_path_ = QFile::decodeName(QByteArray::fromStdString(host::first_device_in(host::device_dir_in_use())));
-  }
-  try {
-    catalog_ = session_.reload();
-  } catch (const host::CatalogError& error) {
+  pending_.clear();
+  loader_->stop();
+  core_.open_camera();
+  card_ = core_.inspect();
+  if (!card_.catalog_ok) {
     cache_.clear();
-    catalog_ = {};
-    // A camera that stops answering is opened afresh by the next CATALOG.
-    if (error.kind() == host::CatalogError::Kind::kNoAnswer) session_.close();
-    status_->setText(error.kind() == host::CatalogError::Kind::kDamaged
-                         ? tr("The card's catalog is damaged, so its photos cannot be found. %1 or %2 can "
-                              "repair it only if the card was read earlier in this session.")
-                               .arg(text(host::kTextWriteCard), text(host::kTextFormat))
-                         : tr("%1: check the camera and press %2 again.")
-                               .arg(QString::fromStdString(error.what()), text(host::kTextCatalog)));
+    status_->setText(from_core(card_.problem));
     return false;
   }
-  catalog_ok_ = true;
-
-  const std::set<int> present_slots(catalog_.slots.begin(), catalog_.slots.end());
+  const host::Catalog& catalog = card_.catalog;
+  const std::set<int> present_slots(catalog.slots.begin(), catalog.slots.end());
   for (auto it = cache_.begin(); it != cache_.end();) {
     it = present_slots.count(it.key()) != 0 ? std::next(it) : cache_.erase(it);
   }
-  const bool complete = load_thumbnails();
-
-  QImage missing(kThumbWidth, kThumbHeight, QImage::Format_RGB888);
-  missing.fill(Qt::darkGray);
-  for (uint32_t i = 0; i < catalog_.count; ++i) {
-    const int slot = catalog_.slots[i];
-    const QImage photo = cache_.value(slot);
-    const QImage thumb = photo.isNull() ? missing
-                                        : photo.scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio,
-                                                       Qt::SmoothTransformation);
-    auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(thumb)), QString::number(i), list_);
+  // Every photo is there at once, each thumbnail as soon as it is read.
+  for (uint32_t i = 0; i < catalog.count; ++i) {
+    auto* item = new QListWidgetItem(QString::number(i + 1), list_);
     item->setData(Qt::UserRole, static_cast<int>(i));
-    item->setToolTip(tr("Position %1, slot %2").arg(i).arg(slot));
+    const QImage photo = cache_.value(catalog.slots[i]);
+    show_thumbnail(i, photo);
+    if (photo.isNull()) pending_.push_back(i);
   }
-  status_->setText(from_library(session_.usage_line(catalog_.count, catalog_.free_slots())));
-  return complete;
+  if (!pending_.empty()) loader_->start();
+  status_->setText(from_library(core_.session().usage_line(catalog.count, catalog.free_slots())));
+  return true;
 }
 
-bool MainWindow::load_thumbnails() {
-  std::vector<int> wanted;
-  for (uint32_t i = 0; i < catalog_.count; ++i) {
-    if (!cache_.contains(catalog_.slots[i])) wanted.push_back(static_cast<int>(i));
+void MainWindow::show_thumbnail(uint32_t position, const QImage& photo) {
+  QListWidgetItem* item = list_->item(static_cast<int>(position));
+  if (item == nullptr) return;
+  QImage thumb(kThumbWidth, kThumbHeight, QImage::Format_RGB888);
+  if (photo.isNull()) thumb.fill(Qt::darkGray);
+  else thumb = photo.scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  item->setIcon(QIcon(QPixmap::fromImage(thumb)));
+  item->setToolTip(tooltip(position, photo));
+}
+
+QString MainWindow::tooltip(uint32_t position, const QImage& photo) const {
+  QString tip = tr("Photo %1, slot %2").arg(position + 1).arg(card_.catalog.slots[position]);
+  if (photo.isNull()) return tip;
+  QString folder = import_folder();
+  if (folder.isEmpty()) folder = QFile::decodeName(QByteArray::fromStdString(host::default_import_folder()));
+  if (const std::optional<std::string> file = host::imported_file(local_path(folder), from_qimage(photo))) {
+    tip += '\n' + tr("Imported as %1").arg(QFile::decodeName(QByteArray::fromStdString(*file)));
   }
-  if (wanted.empty()) return true;
-  std::string wrong;
-  const bool ok = run(host::kTextCatalog, static_cast<int>(wanted.size() * host::kDownloadSteps), [&] {
-    try {
-      for (const int position : wanted) {
-        const std::vector<uint8_t> bitmap = session_.download(position);
-        if (bitmap.empty()) return 0;
-        cache_.insert(catalog_.slots[position], to_qimage(host::decode_bmp(bitmap)));
-      }
-    } catch (const std::exception& error) {
-      wrong = error.what();
-      return 0;
+  return tip;
+}
+
+bool MainWindow::load_next_thumbnail() {
+  if (pending_.empty() || loading_) return true;
+  const uint32_t position = pending_.front();
+  pending_.erase(pending_.begin());
+  std::string why;
+  loading_ = true;
+  const std::optional<host::Image> photo = core_.read_photo(position, &why);
+  loading_ = false;
+  if (!photo) {
+    status_->setText(tr("Photo %1 could not be read: %2").arg(position + 1).arg(sentence(from_core(why))));
+    return false;
+  }
+  const QImage image = to_qimage(*photo);
+  cache_.insert(card_.catalog.slots[position], image);
+  show_thumbnail(position, image);
+  return true;
+}
+
+bool MainWindow::finish_thumbnails() {
+  while (!pending_.empty()) {
+    if (!load_next_thumbnail()) {
+      pending_.clear();
+      return false;
     }
-    return 1;
-  });
-  if (!wrong.empty()) tell(QString::fromStdString(wrong));
-  return ok;
+  }
+  return true;
 }
 
 bool MainWindow::upload(const QStringList& files) {
-  if (busy_ || files.isEmpty()) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  if (!catalog_ok_ && !reload_view()) return false;
-  // Every file is converted before the card is touched, so a bad one leaves
-  // the card as it was.
-  std::vector<std::vector<uint8_t>> bitmaps;
-  for (const QString& file : files) {
-    try {
-      bitmaps.push_back(bitmap_for_file(file));
-    } catch (const host::ImageError& error) {
-      tell(tr("%1 cannot be uploaded: %2. Nothing was uploaded.").arg(file_name(file), QString::fromStdString(error.what())));
-      return false;
-    }
-  }
-  if (bitmaps.size() > catalog_.free_slots()) {
-    tell(tr("%1 pictures do not fit: the card has %2 free slots (%3 of %4 photos). Nothing was uploaded.")
-             .arg(bitmaps.size())
-             .arg(catalog_.free_slots())
-             .arg(catalog_.count)
-             .arg(catalog_.capacity_code));
-    return false;
-  }
-  for (size_t i = 0; i < bitmaps.size(); ++i) {
-    std::string staged;
-    try {
-      staged = session_.temp_dir() + "/upload.bmp";
-      host::write_file_atomically(staged, bitmaps[i], true);
-    } catch (const std::exception& error) {
-      tell(QString::fromStdString(error.what()));
-      return false;
-    }
-    const uint32_t before = catalog_.count;
-    const size_t boxes = session_.boxes();
-    const bool ok = run(host::kTextUpload, static_cast<int>(host::kUploadSteps),
-                        [&] { return session_.lib().WriteFileToGBA(staged.c_str()); });
-    ::unlink(staged.c_str());
-    // The library needs the catalog reloaded after every change, failed ones too.
-    reload_view();
-    if (!ok || !catalog_ok_ || catalog_.count != before + 1) {
-      if (session_.boxes() == boxes) tell(tr("The camera did not take %1.").arg(file_name(files[static_cast<qsizetype>(i)])));
-      return false;
-    }
-  }
-  return true;
+  if (files.isEmpty()) return false;
+  host::PutRequest request;
+  for (const QString& file : files) request.files.push_back(local_path(file));
+  request.other_decoder = qt_decoder;
+  return perform(Operation::kUpload, true, [&] { return core_.put_pictures(request); });
 }
 
-bool MainWindow::delete_photos(QList<int> positions) {
-  if (busy_ || positions.isEmpty() || !catalog_ok_) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  // Highest first: deleting a photo moves every later one down a position.
-  std::sort(positions.begin(), positions.end(), std::greater<>());
-  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-  if (positions.front() >= static_cast<int>(catalog_.count) || positions.back() < 0) return false;
-  if (tell(tr("Delete %1 of the %2 photos on the card?").arg(positions.size()).arg(catalog_.count), true) !=
-      QMessageBox::Yes) {
-    return false;
-  }
-  for (const int position : positions) {
-    const uint32_t before = catalog_.count;
-    const size_t boxes = session_.boxes();
-    const bool ok = run(host::kTextDelete, static_cast<int>(host::kDeleteSteps),
-                        [&] { return session_.lib().DeletePhoto(position); });
-    reload_view();
-    if (!ok || !catalog_ok_ || catalog_.count + 1 != before) {
-      if (session_.boxes() == boxes) tell(tr("Photo %1 could not be deleted.").arg(position));
-      return false;
-    }
-  }
-  return true;
+bool MainWindow::delete_photos(const QList<int>& positions) {
+  if (positions.isEmpty()) return false;
+  return perform(Operation::kDelete, true, [&] {
+    return core_.delete_photos(std::vector<uint32_t>(positions.begin(), positions.end()), true);
+  });
 }
 
 bool MainWindow::save_photos(const QList<int>& positions, const QString& target) {
-  if (busy_ || positions.isEmpty() || target.isEmpty() || !catalog_ok_) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  QStringList names;
-  for (const int position : positions) {
-    if (position < 0 || position >= static_cast<int>(catalog_.count)) return false;
-    names << (positions.size() == 1 ? target : target + QStringLiteral("/photo-%1.bmp").arg(position));
+  if (positions.isEmpty() || target.isEmpty()) return false;
+  host::ExportRequest request;
+  request.positions.assign(positions.begin(), positions.end());
+  request.output = local_path(target);
+  if (positions.size() == 1) {
+    // The save dialog has asked before replacing the file.
+    request.replace = true;
+  } else {
+    request.format = host::OutputFormat::kPng;
   }
-  if (positions.size() > 1) {
-    const auto existing = std::count_if(names.begin(), names.end(), [](const QString& n) { return QFileInfo::exists(n); });
-    if (existing > 0 && tell(tr("%1 of these files exist already in %2. Replace them?").arg(existing).arg(target), true) !=
-                            QMessageBox::Yes) {
-      return false;
-    }
+  return perform(Operation::kSave, false, [&] { return core_.export_photos(request); });
+}
+
+bool MainWindow::import_new_photos() {
+  QString folder = import_folder();
+  if (folder.isEmpty()) {
+    folder = ask_import_folder();
+    if (folder.isEmpty()) return false;
+    set_import_folder(folder);
   }
-  for (qsizetype i = 0; i < positions.size(); ++i) {
-    std::vector<uint8_t> bitmap;
-    std::string wrong;
-    const bool ok = run(host::kTextBackup, static_cast<int>(host::kDownloadSteps), [&] {
-      try {
-        bitmap = session_.download(positions[i]);
-      } catch (const host::SessionError& error) {
-        wrong = error.what();
-      }
-      return bitmap.empty() ? 0 : 1;
-    });
-    if (!ok) {
-      if (!wrong.empty()) tell(QString::fromStdString(wrong));
-      return false;
-    }
-    try {
-      const bool png = names[i].endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
-      host::write_file_atomically(local_path(names[i]), png ? host::encode_png(host::decode_bmp(bitmap)) : bitmap, true);
-    } catch (const host::ImageError& error) {
-      tell(QString::fromStdString(error.what()));
-      return false;
-    }
+  host::ImportRequest request;
+  request.folder = local_path(folder);
+  host::ImportSummary summary;
+  const bool done = perform(Operation::kImport, false, [&] { return core_.import_photos(request, &summary); });
+  // Tooltips name the files the photos went to.
+  for (const auto& [position, name] : summary.files) {
+    if (position < card_.catalog.count) show_thumbnail(position, cache_.value(card_.catalog.slots[position]));
   }
+  if (!done) return false;
+  QMessageBox box(QMessageBox::Information, windowTitle(),
+                  summary.imported == 0 ? tr("There were no new photos to import.")
+                                        : tr("New photos saved: %1, in %2").arg(summary.imported).arg(folder),
+                  QMessageBox::Open | QMessageBox::Ok, this);
+  box.setInformativeText(tr("Photos already in the folder before: %1.").arg(summary.already));
+  box.button(QMessageBox::Open)->setText(tr("Open folder"));
+  box.setDefaultButton(QMessageBox::Ok);
+  if (present(box) == QMessageBox::Open) open_folder(folder);
   return true;
 }
 
 bool MainWindow::format_card() {
-  if (busy_ || !session_.is_open()) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  const QString what = catalog_ok_ ? tr("Format the card? This erases all %1 photos on it.").arg(catalog_.count)
-                                   : tr("Format the card? This erases everything on it.");
-  if (tell(what, true) != QMessageBox::Yes) return false;
-  const size_t boxes = session_.boxes();
-  const bool ok = session_.call([&] { return session_.lib().FormatGBA(); });
-  cache_.clear();
-  reload_view();
-  if (!ok || !catalog_ok_ || catalog_.count != 0) {
-    if (session_.boxes() == boxes) tell(tr("The card could not be formatted; check the camera and try again."));
-    return false;
-  }
-  return true;
+  // An empty list drops every cached photo when the card is shown again.
+  return perform(Operation::kFormat, true, [&] { return core_.format_card(); });
 }
 
 bool MainWindow::backup_to(const QString& path) {
-  if (busy_ || path.isEmpty() || !session_.is_open()) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  const uint64_t card_bytes = CardBytesFor(capacity_code());
-  // The library writes next to the final name, which then appears whole or
-  // not at all.
-  const QFileInfo target(path);
-  std::string temp = local_path(target.absolutePath() + "/." + target.fileName() + ".XXXXXX");
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    tell(tr("%1 cannot be written: %2.").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    return false;
-  }
-  ::close(fd);
-  const bool ok = run(host::kTextReadCard, static_cast<int>(card_bytes / host::kBackupChunk),
-                      [&] { return session_.lib().ReadAll(temp.c_str()); });
-  struct stat st {};
-  if (!ok || ::stat(temp.c_str(), &st) != 0 || static_cast<uint64_t>(st.st_size) != card_bytes) {
-    ::unlink(temp.c_str());
-    if (ok) tell(tr("The card could not be backed up to %1; check the free space there.").arg(path));
-    return false;
-  }
-  // mkstemp made the file private; give it the mode of any new file.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::chmod(temp.c_str(), 0666 & ~mask);
-  try {
-    host::move_into_place(temp, local_path(path), true);
-  } catch (const host::ImageError& error) {
-    tell(QString::fromStdString(error.what()));
-    return false;
-  }
-  return true;
+  if (path.isEmpty()) return false;
+  // The save dialog has asked before replacing the file.
+  return perform(Operation::kBackup, false, [&] { return core_.backup(local_path(path), true); });
 }
 
 bool MainWindow::restore_from(const QString& path) {
-  if (busy_ || path.isEmpty() || !session_.is_open()) return false;
-  BusyScope busy([this](bool on) { set_busy(on); });
-  const uint32_t capacity = capacity_code();
-  const uint64_t card_bytes = CardBytesFor(capacity);
-  const host::BackupCheck check = host::check_backup(local_path(path), capacity);
-  using Verdict = host::BackupCheck::Verdict;
-  QString problem;
-  switch (check.verdict) {
-    case Verdict::kOk: break;
-    case Verdict::kCannotOpen: problem = QString::fromLocal8Bit(std::strerror(check.error)); break;
-    case Verdict::kNotFile: problem = tr("it is not a file"); break;
-    case Verdict::kWrongSize:
-      problem = tr("it holds %1 bytes, but a backup of this card holds %2 (%3 MiB)")
-                    .arg(check.size)
-                    .arg(card_bytes)
-                    .arg(card_bytes >> 20);
-      break;
-    case Verdict::kUnreadable: problem = tr("it cannot be read"); break;
-    case Verdict::kNoCatalog: problem = tr("it is not a backup of a card of this size"); break;
-  }
-  if (!problem.isEmpty()) {
-    tell(tr("%1 cannot be written to the card: %2. Nothing was changed.").arg(file_name(path), problem));
-    return false;
-  }
-  const QString on_card = catalog_ok_ ? tr("all %1 photos on the card").arg(catalog_.count) : tr("everything on the card");
-  if (tell(tr("Replace %1 with the %2 photos of %3?").arg(on_card).arg(check.photos).arg(file_name(path)), true) !=
-      QMessageBox::Yes) {
-    return false;
-  }
-  const std::string file = local_path(path);
-  const size_t boxes = session_.boxes();
-  const bool ok = run(host::kTextWriteCard, static_cast<int>(card_bytes / host::kRestoreBlock),
-                      [&] { return session_.lib().WriteAll(file.c_str()); });
-  cache_.clear();
-  reload_view();
-  if (!ok) {
-    if (session_.boxes() == boxes) {
-      tell(tr("The card could not be written and is now incomplete; check the camera and write the card again."));
-    }
-    return false;
-  }
-  return true;
+  if (path.isEmpty()) return false;
+  return perform(Operation::kRestore, true, [&] {
+    const host::Outcome outcome = core_.restore(local_path(path));
+    // Once the card was written to, its slots may hold other pictures.
+    if (!declined_ && outcome.status != host::Outcome::Status::kRefused) cache_.clear();
+    return outcome;
+  });
 }
 
 QDialog* MainWindow::photo_view(int position) {
-  if (!catalog_ok_ || position < 0 || position >= static_cast<int>(catalog_.count)) return nullptr;
-  const QImage photo = cache_.value(catalog_.slots[position]);
+  if (busy_ || loading_ || !card_.catalog_ok || position < 0 || position >= static_cast<int>(card_.catalog.count)) {
+    return nullptr;
+  }
+  QImage photo = cache_.value(card_.catalog.slots[position]);
+  if (photo.isNull()) {
+    // Not among the thumbnails read so far: read it now.
+    if (const std::optional<host::Image> read = core_.read_photo(static_cast<uint32_t>(position), nullptr)) {
+      photo = to_qimage(*read);
+      cache_.insert(card_.catalog.slots[position], photo);
+      show_thumbnail(static_cast<uint32_t>(position), photo);
+      pending_.erase(std::remove(pending_.begin(), pending_.end(), static_cast<uint32_t>(position)), pending_.end());
+    }
+  }
   if (photo.isNull()) return nullptr;
   auto* dialog = new QDialog(this);
   dialog->setObjectName(QStringLiteral("photo-view"));
-  dialog->setWindowTitle(QStringLiteral("%1 %2").arg(text(host::kTextDisplay)).arg(position));
+  dialog->setWindowTitle(QStringLiteral("%1 %2").arg(text(host::kTextDisplay)).arg(position + 1));
   auto* content = new QWidget;
   auto* grid = new QGridLayout(content);
   const QSize twice = photo.size() * 2;
@@ -637,36 +765,40 @@ QDialog* MainWindow::photo_view(int position) {
 
 QString MainWindow::about_text() {
   QString card;
-  if (catalog_ok_) {
+  if (card_.catalog_ok) {
+    const host::Catalog& catalog = card_.catalog;
     card = tr("%1 MiB (capacity code %2): %3 photos, %4 free")
-               .arg(catalog_.card_bytes() >> 20)
-               .arg(catalog_.capacity_code)
-               .arg(catalog_.count)
-               .arg(catalog_.free_slots());
+               .arg(catalog.card_bytes() >> 20)
+               .arg(catalog.capacity_code)
+               .arg(catalog.count)
+               .arg(catalog.free_slots());
   } else {
-    card = session_.is_open() ? tr("catalog unreadable") : tr("no camera");
+    card = from_core(card_.problem);
   }
   return tr("Pixavon %1\nLibrary: %2\nCard: %3\nDevice: %4")
-      .arg(QStringLiteral(PIXAVON_VERSION), QFile::decodeName(QByteArray::fromStdString(session_.lib().path())), card,
-           device_path_.isEmpty() ? tr("none") : device_path_);
+      .arg(QStringLiteral(PIXAVON_VERSION), QFile::decodeName(QByteArray::fromStdString(core_.session().lib().path())),
+           card, from_core(core_.description()));
 }
+
+void MainWindow::save_selected() {
+  const QList<int> positions = selected_positions();
+  if (!positions.isEmpty()) save_photos(positions, ask_save_target(positions));
+}
+
+void MainWindow::delete_selected() { delete_photos(selected_positions()); }
 
 void MainWindow::on_button(uint32_t text_id) {
   if (busy_) return;
   switch (text_id) {
-    case host::kTextDelete: delete_photos(selected_positions()); break;
+    case host::kTextDelete: delete_selected(); break;
     case host::kTextUpload: upload(ask_pictures()); break;
-    case host::kTextBackup: {
-      const QList<int> positions = selected_positions();
-      if (!positions.isEmpty()) save_photos(positions, ask_save_target(positions));
-      break;
-    }
+    case host::kTextBackup: import_new_photos(); break;
     case host::kTextDisplay: {
       const QList<int> positions = selected_positions();
       if (positions.size() != 1) break;
       QDialog* view = photo_view(positions[0]);
       if (view == nullptr) {
-        tell(tr("Photo %1 could not be read from the card.").arg(positions[0]));
+        tell(tr("Photo %1 could not be read from the card.").arg(positions[0] + 1), QMessageBox::Warning);
         break;
       }
       view->setAttribute(Qt::WA_DeleteOnClose);
@@ -682,21 +814,33 @@ void MainWindow::on_button(uint32_t text_id) {
     case host::kTextReadCard: backup_to(ask_backup_file()); break;
     case host::kTextWriteCard: restore_from(ask_restore_file()); break;
     case host::kTextCatalog: load_catalog(); break;
-    case host::kTextExit:
-      if (close()) QCoreApplication::quit();
-      break;
+    case host::kTextExit: close(); break;
     default: break;
   }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // The library finishes what it does; the window closes afterwards.
-  if (busy_) {
-    event->ignore();
+  if (!busy_) {
+    event->accept();
     return;
   }
-  session_.close();
-  event->accept();
+  event->ignore();
+  if (operation_ == Operation::kRestore) {
+    // Not a modal box: the restore goes on while it is shown.
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                tr("The card is being restored. A restore cannot be stopped half-way: the card would "
+                                   "be left with its old list over the new pictures. Close the window again once "
+                                   "the restore has finished."),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("close-refused"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+    return;
+  }
+  // Stops after the current unit of work; perform() then closes the window.
+  close_pending_ = true;
+  core_.cancel().request();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
