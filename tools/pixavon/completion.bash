@@ -28,7 +28,7 @@ declare -gA _pixavon_options=(
     [raw read]="--help"
     [raw write]="-y --yes --help"
     [import]="--name --again --delete-after --help"
-    [rescue]="-o --size --repair --yes --help"
+    [rescue]="-o --output --size --repair -y --yes --help"
     [mount]="--read-only --foreground --help"
 )
 
@@ -48,6 +48,7 @@ declare -gA _pixavon_values=(
     [--lang]="en ja zh_TW zh_HK zh_CN zh_SG"
     [--name]=none
     [rescue -o]=dir
+    [rescue --output]=dir
 )
 
 # What a command's positional arguments are.
