@@ -403,3 +403,67 @@ TEST_F(CoreTest, ImportTakesExactlyWhatTheFolderLacks) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every picture comes back from rescue pixel for pixel, whatever happened to
+// the catalog, and a repair makes the card list them again where it can.
+TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
+  struct Damage {
+    const char* what;
+    int mib;
+    std::function<void(std::vector<uint8_t>&)> apply;
+    bool repairable;
+  };
+  const Damage damages[] = {
+      {"catalog unit erased", 8,
+       [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192, card.end(), 0xFF); }, true},
+      {"cut after the catalog's first block", 16,
+       [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, true},
+      {"first block half written", 16,
+       [](std::vector<uint8_t>& card) {
+         std::fill(card.end() - 16384, card.end(), 0xFF);
+         std::fill(card.end() - 8192 + 256, card.end() - 8192 + 512, 0x00);
+       },
+       false},
+  };
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
+    fs::remove(card_);
+    Core& core = open(damage.mib);
+    put(core, 3);
+    ASSERT_TRUE(core.delete_photos({1}, false).ok());  // slot 1 keeps a deleted picture
+    core_.reset();
+    std::vector<uint8_t> bytes = ReadFileBytes(card_);
+    damage.apply(bytes);
+    WriteFileBytes(card_, bytes);
+
+    Core& broken = open(damage.mib);
+    const std::string folder = path(std::string("rescued-") + std::to_string(damage.mib) + damage.what);
+    RescueSummary summary;
+    const Outcome outcome = broken.rescue({folder, 0, true}, &summary);
+    EXPECT_EQ(summary.card_mib, static_cast<uint32_t>(damage.mib));
+    EXPECT_EQ(summary.found, 3u);
+    EXPECT_EQ(summary.saved, 3u);
+    for (uint8_t slot = 0; slot < 3; ++slot) {
+      std::string name = folder + "/slot-0" + std::to_string(slot) + ".png";
+      if (!fs::exists(name)) name = folder + "/slot-0" + std::to_string(slot) + "-unlisted.png";
+      const Image saved = decode_png(ReadFileBytes(name));
+      const Image original = picture(static_cast<uint8_t>(slot + 1));
+      // All but the 100 pixels a slot does not store.
+      EXPECT_TRUE(std::equal(saved.rgb.begin(), saved.rgb.end() - 300, original.rgb.begin())) << name;
+    }
+    EXPECT_EQ(outcome.ok(), damage.repairable) << outcome.message;
+    EXPECT_EQ(summary.repaired, damage.repairable);
+    if (damage.repairable) {
+      const CardState state = broken.inspect();
+      ASSERT_TRUE(state.catalog_ok) << state.problem;
+      EXPECT_EQ(state.catalog.count, 3u);
+    } else {
+      EXPECT_TRUE(contains(outcome.message, "the camera's own format is the way back")) << outcome.message;
+    }
+    core_.reset();
+  }
+}
+
+}  // namespace
