@@ -67,6 +67,7 @@ class TestWindow : public MainWindow {
     return box.button(QMessageBox::Open) != nullptr ? open_answer : QMessageBox::Ok;
   }
   QString ask_import_folder() override { return folder_answer; }
+  QString ask_rescue_folder() override { return folder_answer; }
   void open_folder(const QString& folder) override { opened << folder; }
 };
 
@@ -313,7 +314,16 @@ class GuiTest : public QObject {
         QVERIFY(window.button(id)->isEnabled());
       }
       QVERIFY(window.boxes.isEmpty());
+      // RESCUE… saves what the slots hold and, once asked, repairs the list.
+      QVERIFY(window.rescue_action()->isEnabled());
+      window.folder_answer = card.file("rescued");
+      QVERIFY(window.rescue_card());
+      QCOMPARE(window.boxes.size(), 1);
+      QCOMPARE(window.boxes[0].icon, QMessageBox::Question);
+      QVERIFY(window.button(host::kTextUpload)->isEnabled());
+      QVERIFY(!window.rescue_action()->isEnabled());
     }
+    card.patch_from_end(8192 - 256, QByteArray(1, char(255)));
 
     // A catalog that does not load at all: the card's size is unknown.
     card.patch_from_end(8192, QByteArray(8192, '\0'));

@@ -275,6 +275,8 @@ MainWindow::MainWindow(host::Core& core, QWidget* parent) : QWidget(parent), cor
   delete_ = add_action(tr("&Delete selected"), QKeySequence(Qt::Key_Delete), [this] { delete_selected(); });
   reload_ = add_action(tr("&Reload"), QKeySequence(Qt::Key_F5), [this] { load_catalog(); });
   quit_ = add_action(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+  rescue_ = add_action(tr("&Rescue…"), QKeySequence(), [this] { rescue_card(); });
+  rescue_->setToolTip(tr("Save every picture the card holds, whatever its catalog says, and repair the catalog"));
   auto* change_folder = new QAction(tr("Choose the import &folder…"), this);
   connect(change_folder, &QAction::triggered, this, [this] {
     if (const QString folder = ask_import_folder(); !folder.isEmpty()) set_import_folder(folder);
@@ -282,6 +284,8 @@ MainWindow::MainWindow(host::Core& core, QWidget* parent) : QWidget(parent), cor
   auto* menu_bar = new QMenuBar(this);
   QMenu* menu = menu_bar->addMenu(tr("&Photos"));
   menu->addActions({import_, change_folder, save_, delete_, reload_});
+  menu->addSeparator();
+  menu->addAction(rescue_);
   menu->addSeparator();
   menu->addAction(quit_);
   list_->addActions({import_, save_, delete_, reload_});
@@ -376,6 +380,7 @@ host::Frontend::Answer MainWindow::confirm(const std::string& question) {
     case Operation::kDelete: headline = tr("Delete the selected photos from the card?"); break;
     case Operation::kFormat: headline = tr("Format the card?"); break;
     case Operation::kRestore: headline = tr("Write the backup onto the card?"); break;
+    case Operation::kRescue: headline = tr("Repair the card's catalog?"); break;
     default: headline = tr("Continue?"); break;
   }
   QMessageBox box(QMessageBox::Question, windowTitle(), headline, QMessageBox::Yes | QMessageBox::No, this);
@@ -496,6 +501,7 @@ void MainWindow::show_outcome(const host::Outcome& outcome) {
     case Operation::kFormat: headline = tr("The card could not be formatted."); break;
     case Operation::kBackup: headline = tr("The card could not be backed up."); break;
     case Operation::kRestore: headline = tr("The card could not be restored."); break;
+    case Operation::kRescue: headline = tr("The card could not be rescued in full."); break;
   }
   QMessageBox box(QMessageBox::Warning, windowTitle(), headline, QMessageBox::Ok, this);
   box.setInformativeText(sentence(from_core(outcome.message)));
@@ -539,6 +545,8 @@ void MainWindow::update_buttons() {
   import_->setEnabled(usable);
   save_->setEnabled(usable && selected > 0);
   delete_->setEnabled(usable && selected > 0);
+  // Offered when the catalog is what is wrong.
+  rescue_->setEnabled(core_.camera_open() && !usable);
 }
 
 int MainWindow::tell(const QString& message, int icon) {
@@ -694,6 +702,36 @@ bool MainWindow::import_new_photos() {
   box.setDefaultButton(QMessageBox::Ok);
   if (present(box) == QMessageBox::Open) open_folder(folder);
   return true;
+}
+
+QString MainWindow::ask_rescue_folder() {
+  return QFileDialog::getExistingDirectory(this, tr("Folder for the rescued pictures"));
+}
+
+bool MainWindow::rescue_card() {
+  const QString folder = ask_rescue_folder();
+  if (folder.isEmpty()) return false;
+  host::RescueRequest request;
+  request.folder = local_path(folder);
+  request.repair = true;  // asked before anything on the card changes
+  host::RescueSummary summary;
+  // A repaired catalog may name other slots: the cached photos go.
+  const bool done = perform(Operation::kRescue, true, [&] {
+    const host::Outcome outcome = core_.rescue(request, &summary);
+    if (summary.repaired) cache_.clear();
+    return outcome;
+  });
+  if (summary.saved > 0) {
+    QMessageBox box(QMessageBox::Information, windowTitle(),
+                    tr("Pictures saved: %1 of %2 found, in %3").arg(summary.saved).arg(summary.found).arg(folder),
+                    QMessageBox::Open | QMessageBox::Ok, this);
+    box.setInformativeText(summary.repaired ? tr("The catalog was repaired and lists them again.")
+                                            : tr("The catalog was not changed."));
+    box.button(QMessageBox::Open)->setText(tr("Open folder"));
+    box.setDefaultButton(QMessageBox::Ok);
+    if (present(box) == QMessageBox::Open) open_folder(folder);
+  }
+  return done;
 }
 
 bool MainWindow::format_card() {

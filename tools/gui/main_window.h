@@ -69,6 +69,10 @@ class MainWindow : public QWidget, public host::Frontend {
   // Saves the photos the import folder has not had before, asking for the
   // folder the first time; then says what was saved where.
   bool import_new_photos();
+  // Saves every picture the card's slots hold into a folder the user picks
+  // and offers to repair the catalog; for a card whose catalog does not load
+  // or is damaged.
+  bool rescue_card();
   bool format_card();  // asks first
   bool backup_to(const QString& path);
   bool restore_from(const QString& path);  // asks first
@@ -92,6 +96,7 @@ class MainWindow : public QWidget, public host::Frontend {
   QPushButton* button(uint32_t text_id) const;
   // The window's own actions (menu, context menu and shortcuts).
   QAction* import_action() const { return import_; }
+  QAction* rescue_action() const { return rescue_; }
   QAction* save_action() const { return save_; }
   QAction* delete_action() const { return delete_; }
   QAction* reload_action() const { return reload_; }
@@ -125,6 +130,7 @@ class MainWindow : public QWidget, public host::Frontend {
   virtual QString ask_backup_file();
   virtual QString ask_restore_file();
   virtual QString ask_import_folder();
+  virtual QString ask_rescue_folder();
   virtual void open_folder(const QString& folder);
 
   void closeEvent(QCloseEvent* event) override;
@@ -133,7 +139,7 @@ class MainWindow : public QWidget, public host::Frontend {
   bool eventFilter(QObject* target, QEvent* event) override;
 
  private:
-  enum class Operation { kCatalog, kUpload, kDelete, kSave, kImport, kFormat, kBackup, kRestore };
+  enum class Operation { kCatalog, kUpload, kDelete, kSave, kImport, kFormat, kBackup, kRestore, kRescue };
   // Runs one workflow of the core with the window busy and a progress
   // dialog whose Cancel (none for a restore) stops it between units of
   // work; reloads the card afterwards if asked, then shows the outcome.
@@ -166,6 +172,7 @@ class MainWindow : public QWidget, public host::Frontend {
   QLabel* status_ = nullptr;
   std::vector<std::pair<uint32_t, QPushButton*>> buttons_;
   QAction* import_ = nullptr;
+  QAction* rescue_ = nullptr;
   QAction* save_ = nullptr;
   QAction* delete_ = nullptr;
   QAction* reload_ = nullptr;

@@ -187,5 +187,37 @@ Device: %4</source>
         <source>The card is being restored. A restore cannot be stopped half-way: the card would be left with its old list over the new pictures. Close the window again once the restore has finished.</source>
         <translation>カードを復元しています。復元は途中で止められません。止めるとカードには古い一覧と新しい画像が残ってしまいます。復元が終わってからもう一度ウィンドウを閉じてください。</translation>
     </message>
+    <message>
+        <source>&amp;Rescue…</source>
+        <translation>救出(&amp;R)…</translation>
+    </message>
+    <message>
+        <source>Save every picture the card holds, whatever its catalog says, and repair the catalog</source>
+        <translation>目録の内容にかかわらずカードのすべての画像を保存し、目録を修復します</translation>
+    </message>
+    <message>
+        <source>Repair the card&apos;s catalog?</source>
+        <translation>カードの目録を修復しますか?</translation>
+    </message>
+    <message>
+        <source>The card could not be rescued in full.</source>
+        <translation>カードを完全には救出できませんでした。</translation>
+    </message>
+    <message>
+        <source>Folder for the rescued pictures</source>
+        <translation>救出した画像の保存先フォルダー</translation>
+    </message>
+    <message>
+        <source>Pictures saved: %1 of %2 found, in %3</source>
+        <translation>保存した画像: 見つかった %2 枚のうち %1 枚 (%3)</translation>
+    </message>
+    <message>
+        <source>The catalog was repaired and lists them again.</source>
+        <translation>目録を修復し、再びそれらを一覧に載せました。</translation>
+    </message>
+    <message>
+        <source>The catalog was not changed.</source>
+        <translation>目録は変更していません。</translation>
+    </message>
 </context>
 </TS>

@@ -187,5 +187,37 @@ Device: %4</source>
         <source>The card is being restored. A restore cannot be stopped half-way: the card would be left with its old list over the new pictures. Close the window again once the restore has finished.</source>
         <translation>正在还原存储卡。还原无法中途停止：否则存储卡会留下旧的列表配上新的图片。请在还原完成后再关闭窗口。</translation>
     </message>
+    <message>
+        <source>&amp;Rescue…</source>
+        <translation>抢救(&amp;R)…</translation>
+    </message>
+    <message>
+        <source>Save every picture the card holds, whatever its catalog says, and repair the catalog</source>
+        <translation>不论目录内容如何，保存卡上的所有图片并修复目录</translation>
+    </message>
+    <message>
+        <source>Repair the card&apos;s catalog?</source>
+        <translation>修复卡的目录吗？</translation>
+    </message>
+    <message>
+        <source>The card could not be rescued in full.</source>
+        <translation>未能完整抢救此卡。</translation>
+    </message>
+    <message>
+        <source>Folder for the rescued pictures</source>
+        <translation>抢救图片的保存文件夹</translation>
+    </message>
+    <message>
+        <source>Pictures saved: %1 of %2 found, in %3</source>
+        <translation>已保存图片：找到 %2 张中的 %1 张，位于 %3</translation>
+    </message>
+    <message>
+        <source>The catalog was repaired and lists them again.</source>
+        <translation>目录已修复，重新列出了这些图片。</translation>
+    </message>
+    <message>
+        <source>The catalog was not changed.</source>
+        <translation>目录未更改。</translation>
+    </message>
 </context>
 </TS>

@@ -187,5 +187,37 @@ Device: %4</source>
         <source>The card is being restored. A restore cannot be stopped half-way: the card would be left with its old list over the new pictures. Close the window again once the restore has finished.</source>
         <translation>正在還原記憶卡。還原無法中途停止：否則記憶卡會留下舊的清單配上新的圖片。請在還原完成後再關閉視窗。</translation>
     </message>
+    <message>
+        <source>&amp;Rescue…</source>
+        <translation>搶救(&amp;R)…</translation>
+    </message>
+    <message>
+        <source>Save every picture the card holds, whatever its catalog says, and repair the catalog</source>
+        <translation>不論目錄內容如何，儲存卡上的所有圖片並修復目錄</translation>
+    </message>
+    <message>
+        <source>Repair the card&apos;s catalog?</source>
+        <translation>修復卡的目錄嗎？</translation>
+    </message>
+    <message>
+        <source>The card could not be rescued in full.</source>
+        <translation>未能完整搶救此卡。</translation>
+    </message>
+    <message>
+        <source>Folder for the rescued pictures</source>
+        <translation>搶救圖片的儲存資料夾</translation>
+    </message>
+    <message>
+        <source>Pictures saved: %1 of %2 found, in %3</source>
+        <translation>已儲存圖片：找到 %2 張中的 %1 張，位於 %3</translation>
+    </message>
+    <message>
+        <source>The catalog was repaired and lists them again.</source>
+        <translation>目錄已修復，重新列出了這些圖片。</translation>
+    </message>
+    <message>
+        <source>The catalog was not changed.</source>
+        <translation>目錄未變更。</translation>
+    </message>
 </context>
 </TS>
