@@ -1,15 +1,12 @@
 // Rescue: every picture the card holds, read raw from its slots, whatever its
 // catalog says; and with repair, a catalog that lists them again.
-//
-// The card's size comes from its catalog when that loads. Otherwise the card
-// is read across the whole 16 MiB address range: an 8 MiB card answers the
-// upper half's addresses from its first half, so its two halves read alike,
-// while a 16 MiB card's differ (unless it is blank, when only the person can
-// say which card it is).
+#include "rescue.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
+#include "catalog/card_layout.h"
 #include "core.h"
 #include "core_internal.h"
 #include "photo/image_format.h"
@@ -18,16 +15,96 @@ namespace pixavon::host {
 namespace {
 
 constexpr uint64_t kAddressSpace = 16ULL << 20;  // what 16-bit read addresses of 256 bytes reach
+constexpr uint32_t kChunk = 32768;
 
 bool erased(const uint8_t* bytes, size_t size) {
   return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0xFF; });
 }
 
-// The camera's bitmap of the photo in a slot's bytes; the 100 pixels the slot
-// does not store are black.
-std::vector<uint8_t> bitmap_of_slot(const uint8_t* slot) {
+std::string slot_name(uint32_t slot, bool listed, int attempt) {
+  char name[48];
+  std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, listed ? "" : "-unlisted",
+                attempt > 1 ? ("-" + std::to_string(attempt)).c_str() : "");
+  return name;
+}
+
+// The catalog as the library reads it: at read address 0xFFE0, which an
+// 8 MiB card answers from its own end.
+std::optional<std::vector<uint8_t>> read_catalog(CardAccess& access) {
+  std::vector<uint8_t> catalog(kCatalogSize);
+  if (!access.read(kCatalogReadAddress, catalog.data(), kCatalogSize)) return std::nullopt;
+  return catalog;
+}
+
+}  // namespace
+
+std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
+                                  const std::function<bool(uint32_t, uint32_t)>& before_chunk, std::string* error) {
+  CardScan scan;
+  const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
+  if (!catalog) {
+    *error = "the card's catalog could not be read; check the camera and try again";
+    return std::nullopt;
+  }
+  scan.catalog_loads = IsValidCatalog(catalog->data());
+  const uint64_t to_read = scan.catalog_loads ? CardBytesFor((*catalog)[kCapacityOffset]) : kAddressSpace;
+  scan.card.resize(to_read);
+  const auto chunks = static_cast<uint32_t>(to_read / kChunk);
+  for (uint32_t k = 0; k < chunks; ++k) {
+    if (!before_chunk(k, chunks)) {
+      error->clear();
+      return std::nullopt;
+    }
+    const auto address = static_cast<uint16_t>(k * (kChunk / 256));
+    if (!access.read(address, scan.card.data() + uint64_t{k} * kChunk, kChunk)) {
+      *error = "the card could not be read at byte " + std::to_string(uint64_t{k} * kChunk) +
+               "; check the camera and try again";
+      return std::nullopt;
+    }
+  }
+
+  scan.card_bytes = to_read;
+  if (!scan.catalog_loads) {
+    const uint64_t half = kAddressSpace / 2;
+    if (std::memcmp(scan.card.data(), scan.card.data() + half, half) != 0) {
+      scan.card_bytes = kAddressSpace;
+    } else if (!erased(scan.card.data(), half)) {
+      scan.card_bytes = half;
+    } else if (size_mib == 8 || size_mib == 16) {
+      scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
+    } else {
+      scan.card_bytes = 0;
+      return scan;
+    }
+    scan.card.resize(scan.card_bytes);
+  }
+  scan.capacity = static_cast<uint8_t>(scan.card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
+  const uint32_t unit_bytes = scan.capacity == kLargeCardCode ? 32 * 512 : 16 * 512;
+  scan.unit_erased = erased(scan.card.data() + scan.card_bytes - unit_bytes, unit_bytes);
+
+  scan.listed.assign(scan.capacity, false);
+  if (scan.catalog_loads) {
+    const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    scan.catalog_ok = CheckCatalogList(list).fault == CatalogFault::None;
+    const uint32_t count = std::min<uint32_t>(list[kCountOffset], 255);
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint8_t slot = list[kEntriesOffset + kEntrySize * i + kEntrySlotOffset];
+      if (slot >= scan.capacity) continue;
+      scan.listed[slot] = true;
+      if (erased(scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) scan.list_names_empty_slot = true;
+    }
+  }
+  for (uint32_t slot = 0; slot < scan.capacity; ++slot) {
+    if (!erased(scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) {
+      scan.found.push_back(static_cast<uint8_t>(slot));
+    }
+  }
+  return scan;
+}
+
+std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot) {
   std::vector<uint8_t> card_image(kCardImageSize, 0);
-  std::memcpy(card_image.data(), slot, kSlotBytes);
+  std::memcpy(card_image.data(), scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes);
   std::vector<uint8_t> bitmap(kPhotoFileSize);
   const BitmapHeader header = MakeBitmapHeader();
   std::copy(header.begin(), header.end(), bitmap.begin());
@@ -37,12 +114,77 @@ std::vector<uint8_t> bitmap_of_slot(const uint8_t* slot) {
   return bitmap;
 }
 
-std::string slot_name(uint32_t slot, bool listed, int attempt) {
-  char name[48];
-  std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, listed ? "" : "-unlisted",
-                attempt > 1 ? ("-" + std::to_string(attempt)).c_str() : "");
-  return name;
+RepairPlan plan_repair(const CardScan& scan) {
+  if (scan.catalog_loads) return scan.catalog_ok && !scan.list_names_empty_slot ? RepairPlan::kNone : RepairPlan::kRebuild;
+  return scan.unit_erased ? RepairPlan::kWriteCatalog : RepairPlan::kCannot;
 }
+
+bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
+                 const std::function<void(uint32_t, uint32_t, uint8_t)>& before_put, std::string* error) {
+  if (plan == RepairPlan::kWriteCatalog) {
+    // Erased flash takes the new catalog's blocks without an erase.
+    std::vector<uint8_t> catalog(kCatalogSize);
+    BuildCatalog(scan.capacity, scan.found.data(), static_cast<uint32_t>(scan.found.size()), catalog.data());
+    const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
+    for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
+      if (!access.write_block(static_cast<uint16_t>(first_block + k), catalog.data() + k * 512)) {
+        *error = "the new catalog could not be written";
+        return false;
+      }
+    }
+  } else if (plan == RepairPlan::kRebuild) {
+    if (!access.format()) {
+      *error = "the card could not be formatted";
+      return false;
+    }
+    for (size_t i = 0; i < scan.found.size(); ++i) {
+      before_put(static_cast<uint32_t>(i + 1), static_cast<uint32_t>(scan.found.size()), scan.found[i]);
+      if (!access.put(bitmap_of_slot(scan, scan.found[i]))) {
+        *error = "the picture of slot " + std::to_string(scan.found[i]) + " could not be put back";
+        return false;
+      }
+    }
+  } else {
+    return plan == RepairPlan::kNone;
+  }
+  const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
+  if (!catalog || !IsValidCatalog(catalog->data()) || CheckCatalogList(catalog->data()).fault != CatalogFault::None ||
+      (*catalog)[kCountOffset] != scan.found.size()) {
+    *error = "the repaired catalog does not list the pictures found";
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The card through the loaded library, each call counted by the session.
+class SessionAccess : public CardAccess {
+ public:
+  explicit SessionAccess(Session& session) : session_(session) {}
+  bool read(uint16_t address, uint8_t* buffer, uint32_t length) override {
+    return session_.call([&] { return session_.lib().ReadGBA(address, buffer, length); });
+  }
+  bool write_block(uint16_t block, const uint8_t* data) override {
+    return session_.call([&] { return session_.lib().WriteGBA(block, data, 512); });
+  }
+  bool format() override {
+    session_.lib().GetPhotoCount();  // the library formats only a card whose catalog it has loaded
+    const bool ok = session_.call([&] { return session_.lib().FormatGBA(); });
+    session_.lib().GetPhotoCount();  // uploads pick their slot from the list loaded last
+    return ok;
+  }
+  bool put(const std::vector<uint8_t>& bitmap) override {
+    internal::TempFile staged(session_.temp_dir() + "/rescue.bmp");
+    if (!write_file_atomically(staged.path(), bitmap, true)) return false;
+    const bool ok = session_.call([&] { return session_.lib().WriteFileToGBA(staged.path().c_str()); });
+    session_.lib().GetPhotoCount();
+    return ok;
+  }
+
+ private:
+  Session& session_;
+};
 
 }  // namespace
 
@@ -53,74 +195,52 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
   return run([&](Outcome& outcome) {
     if (request.folder.empty()) refuse("say which folder the pictures go to");
     if (request.size_mib != 0 && request.size_mib != 8 && request.size_mib != 16) refuse("a card holds 8 or 16 MiB");
-    const CardState state = inspect();
-    if (!state.connected) fail(state.problem);
+    if (!camera_open()) fail(inspect().problem);
 
-    // The whole card, raw: 32 KiB a read, as a backup reads it.
-    const uint64_t to_read = state.catalog_loads ? state.card_bytes() : kAddressSpace;
-    std::vector<uint8_t> card(to_read);
+    SessionAccess access(*session_);
+    std::string error;
+    std::optional<CardScan> scan;
     {
-      const uint32_t chunks = static_cast<uint32_t>(to_read / kBackupChunk);
-      internal::StepScope step(*frontend_, {kTextReadCard, text(kTextReadCard), "card", 1, 1, chunks, to_read});
-      for (uint32_t k = 0; k < chunks; ++k) {
-        stop_if_cancelled();
-        frontend_->advance();
-        uint8_t* into = card.data() + uint64_t{k} * kBackupChunk;
-        const auto address = static_cast<uint16_t>(k * (kBackupChunk / 256));
-        if (!session_->call([&] { return session_->lib().ReadGBA(address, into, kBackupChunk); })) {
-          fail("the card could not be read at byte " + std::to_string(uint64_t{k} * kBackupChunk) +
-               "; check the camera and try again");
-        }
-      }
-      step.succeeded();
+      std::optional<internal::StepScope> step;  // begun once the card's size says how many chunks
+      scan = scan_card(
+          access, request.size_mib,
+          [&](uint32_t, uint32_t chunks) {
+            if (!step) {
+              step.emplace(*frontend_, Step{kTextReadCard, text(kTextReadCard), "card", 1, 1, chunks,
+                                            uint64_t{chunks} * kChunk});
+            }
+            frontend_->advance();
+            return !cancel_.requested();
+          },
+          &error);
+      if (scan && step) step->succeeded();
     }
-
-    uint64_t card_bytes = to_read;
-    if (!state.catalog_loads) {
-      const uint64_t half = kAddressSpace / 2;
-      if (std::memcmp(card.data(), card.data() + half, half) != 0) {
-        card_bytes = kAddressSpace;
-      } else if (!erased(card.data(), half)) {
-        card_bytes = half;
-      } else if (request.size_mib != 0) {
-        card_bytes = static_cast<uint64_t>(request.size_mib) << 20;
-      } else {
-        say(outcome, "the card reads as blank: no pictures to save");
-        if (request.repair) refuse("the card reads as blank, so its size cannot be told: say it with --size 8 or 16");
-        return;
-      }
-      if (request.size_mib != 0 && card_bytes != (static_cast<uint64_t>(request.size_mib) << 20)) {
-        frontend_->warn("the card reads as a " + std::to_string(card_bytes >> 20) + " MiB card; --size " +
-                        std::to_string(request.size_mib) + " is not used");
-      }
+    if (!scan) {
+      stop_if_cancelled();
+      fail(error);
     }
-    const auto capacity = static_cast<uint8_t>(card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
-    result.card_mib = static_cast<uint32_t>(card_bytes >> 20);
-
-    std::vector<bool> listed(capacity, false);
-    bool list_names_empty_slot = false;
-    if (state.catalog_loads) {
-      for (const uint8_t slot : state.catalog.slots) {
-        if (slot >= capacity) continue;
-        listed[slot] = true;
-        if (erased(card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) list_names_empty_slot = true;
-      }
+    if (scan->card_bytes == 0) {
+      say(outcome, "the card reads as blank: no pictures to save");
+      if (request.repair) refuse("the card reads as blank, so its size cannot be told: say it with --size 8 or 16");
+      return;
     }
+    if (request.size_mib != 0 && scan->card_bytes != (static_cast<uint64_t>(request.size_mib) << 20)) {
+      frontend_->warn("the card reads as a " + std::to_string(scan->card_bytes >> 20) + " MiB card; --size " +
+                      std::to_string(request.size_mib) + " is not used");
+    }
+    result.card_mib = static_cast<uint32_t>(scan->card_bytes >> 20);
 
     // Every picture is saved before anything on the card is changed.
-    std::error_code error;
-    std::filesystem::create_directories(request.folder, error);
-    if (error) fail("cannot make the folder " + printable(request.folder) + ": " + error.message());
-    std::vector<uint8_t> found_slots;
-    for (uint32_t slot = 0; slot < capacity; ++slot) {
-      const uint8_t* bytes = card.data() + uint64_t{slot} * kSlotBytes;
-      if (erased(bytes, kSlotBytes)) continue;
-      found_slots.push_back(static_cast<uint8_t>(slot));
+    std::error_code dir_error;
+    std::filesystem::create_directories(request.folder, dir_error);
+    if (dir_error) fail("cannot make the folder " + printable(request.folder) + ": " + dir_error.message());
+    for (const uint8_t slot : scan->found) {
       ++result.found;
-      const std::vector<uint8_t> png = encode_png(decode_bmp(bitmap_of_slot(bytes)));
+      const std::vector<uint8_t> png = encode_png(decode_bmp(bitmap_of_slot(*scan, slot)));
+      const bool listed = scan->listed[slot];
       std::string name;
       for (int attempt = 1;; ++attempt) {
-        name = slot_name(slot, listed[slot], attempt);
+        name = slot_name(slot, listed, attempt);
         try {
           if (write_file_atomically(request.folder + "/" + name, png, false)) break;
         } catch (const ImageError& write_error) {
@@ -128,60 +248,39 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         }
       }
       ++result.saved;
-      if (listed[slot]) ++result.listed;
+      if (listed) ++result.listed;
       say(outcome, "slot " + std::to_string(slot) + " -> " + printable(request.folder + "/" + name) +
-                       (listed[slot] ? "" : " (not in the catalog)"));
+                       (listed ? "" : " (not in the catalog)"));
     }
 
     if (request.repair) {
-      const uint32_t unit_bytes = capacity == kLargeCardCode ? 32 * 512 : 16 * 512;
-      const bool unit_erased = erased(card.data() + card_bytes - unit_bytes, unit_bytes);
-      const std::string listing = "a catalog listing the " + std::to_string(found_slots.size()) +
-                                  " pictures found, in slot order";
-      if (!state.catalog_loads && unit_erased) {
-        // Erased flash takes the new catalog's blocks without an erase.
-        ask("Repairing writes " + listing);
-        std::vector<uint8_t> catalog(kCatalogSize);
-        BuildCatalog(capacity, found_slots.data(), static_cast<uint32_t>(found_slots.size()), catalog.data());
-        const auto first_block = static_cast<uint16_t>(card_bytes / 512 - kCatalogBlocks);
-        for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
-          const uint8_t* block = catalog.data() + k * 512;
-          if (!session_->call([&] { return session_->lib().WriteGBA(static_cast<uint16_t>(first_block + k), block, 512); })) {
-            fail("the new catalog could not be written; the pictures are saved in " + printable(request.folder));
-          }
-        }
-      } else if (state.catalog_loads && (!state.catalog_ok || list_names_empty_slot)) {
-        ask("Repairing formats the card and puts back " + std::to_string(found_slots.size()) +
-            " pictures, in slot order (all are saved in " + printable(request.folder) + ")");
-        if (!session_->call([&] { return session_->lib().FormatGBA(); }) || !inspect().catalog_ok) {
-          fail("the card could not be formatted; the pictures are saved in " + printable(request.folder));
-        }
-        internal::TempFile staged(session_->temp_dir() + "/rescue.bmp");
-        for (size_t i = 0; i < found_slots.size(); ++i) {
-          const std::vector<uint8_t> bitmap = bitmap_of_slot(card.data() + uint64_t{found_slots[i]} * kSlotBytes);
-          if (!write_file_atomically(staged.path(), bitmap, true)) fail("cannot stage a picture");
-          internal::StepScope step(*frontend_, {kTextUpload, text(kTextUpload), "slot " + std::to_string(found_slots[i]),
-                                                static_cast<uint32_t>(i + 1), static_cast<uint32_t>(found_slots.size()),
-                                                kUploadSteps, kSlotBytes + kCatalogSize});
-          if (!session_->call([&] { return session_->lib().WriteFileToGBA(staged.path().c_str()); }) ||
-              !inspect().catalog_ok) {
-            fail("the picture of slot " + std::to_string(found_slots[i]) + " could not be put back; all pictures are "
-                 "saved in " + printable(request.folder));
-          }
-          step.succeeded();
-        }
-      } else if (!state.catalog_loads) {
-        fail("the catalog's first block is damaged but not erased, and the library cannot erase it before a catalog "
-             "loads; every picture is saved in " + printable(request.folder) +
-             ", so the camera's own format is the way back, then 'pixavon put' them again");
-      } else {
-        say(outcome, "the catalog is sound: nothing to repair");
+      const RepairPlan plan = plan_repair(*scan);
+      const std::string saved_in = "; every picture is saved in " + printable(request.folder);
+      switch (plan) {
+        case RepairPlan::kNone: say(outcome, "the catalog is sound: nothing to repair"); break;
+        case RepairPlan::kCannot:
+          fail("the catalog's first block is damaged but not erased, and the library cannot erase it before a "
+               "catalog loads" + saved_in + ", so the camera's own format is the way back, then 'pixavon put' "
+               "them again");
+        case RepairPlan::kWriteCatalog:
+          ask("Repairing writes a catalog listing the " + std::to_string(scan->found.size()) +
+              " pictures found, in slot order");
+          break;
+        case RepairPlan::kRebuild:
+          ask("Repairing formats the card and puts back the " + std::to_string(scan->found.size()) +
+              " pictures found, in slot order (all are saved in " + printable(request.folder) + ")");
+          break;
       }
-      const CardState after = inspect();
-      if (!state.catalog_ok || list_names_empty_slot || !state.catalog_loads) {
-        if (!after.catalog_ok || after.catalog.count != found_slots.size()) {
-          fail("the repaired catalog does not list the pictures found; they are saved in " + printable(request.folder));
-        }
+      if (plan == RepairPlan::kWriteCatalog || plan == RepairPlan::kRebuild) {
+        std::optional<internal::StepScope> step;
+        const auto before_put = [&](uint32_t item, uint32_t items, uint8_t slot) {
+          if (step) step->succeeded();
+          step.reset();
+          step.emplace(*frontend_, Step{kTextUpload, text(kTextUpload), "slot " + std::to_string(slot), item, items,
+                                        kUploadSteps, kSlotBytes + kCatalogSize});
+        };
+        if (!repair_card(access, *scan, plan, before_put, &error)) fail(error + saved_in);
+        if (step) step->succeeded();
         result.repaired = true;
       }
     }

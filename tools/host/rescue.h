@@ -1,0 +1,75 @@
+// Rescue's reading of a card and its repair, apart from how the card is
+// reached: the host core reaches it through the loaded library, tests reach
+// an emulated card in process.
+//
+// The card's size comes from its catalog when that loads. Otherwise the card
+// is read across the whole 16 MiB address range: an 8 MiB card answers the
+// upper half's addresses from its first half, so its two halves read alike,
+// while a 16 MiB card's differ (unless it is blank, when only the person can
+// say which card it is).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pixavon::host {
+
+// The library's raw ways onto a card.
+class CardAccess {
+ public:
+  // ReadGBA: `length` bytes (a multiple of 512) from read address `address`.
+  virtual bool read(uint16_t address, uint8_t* buffer, uint32_t length) = 0;
+  // WriteGBA of one 512-byte block.
+  virtual bool write_block(uint16_t block, const uint8_t* data) = 0;
+  // Loads the catalog (GetPhotoCount), formats the card (FormatGBA) and loads
+  // the empty catalog.
+  virtual bool format() = 0;
+  // Puts a camera bitmap on the card (WriteFileToGBA) and reloads the catalog.
+  virtual bool put(const std::vector<uint8_t>& bitmap) = 0;
+
+ protected:
+  ~CardAccess() = default;
+};
+
+struct CardScan {
+  uint64_t card_bytes = 0;  // 0: blank, size unknown
+  uint8_t capacity = 0;     // 26 or 52, once the size is known
+  bool catalog_loads = false;
+  bool catalog_ok = false;  // loads, and lists only slots the card has, each once
+  bool list_names_empty_slot = false;
+  bool unit_erased = false;       // the catalog's whole erase unit reads 0xFF
+  std::vector<uint8_t> card;      // the card's bytes
+  std::vector<uint8_t> found;     // slots holding a picture (a byte not 0xFF), in slot order
+  std::vector<bool> listed;       // per slot: named by a catalog that loads
+};
+
+// Reads the whole card through `access`, 32 KiB at a time, calling
+// `before_chunk` before each read (false stops the scan). `size_mib` (8 or
+// 16) settles a blank card's size. Returns nullopt with `error` set when a
+// read fails or the scan was stopped (`error` empty then).
+std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
+                                  const std::function<bool(uint32_t chunk, uint32_t chunks)>& before_chunk,
+                                  std::string* error);
+
+// The camera's bitmap of the picture in `slot`; the 100 pixels a slot does
+// not store are black.
+std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot);
+
+enum class RepairPlan {
+  kNone,          // the catalog loads and lists only pictures the card holds
+  kWriteCatalog,  // the catalog's unit is erased: write a catalog of the pictures found
+  kRebuild,       // the catalog loads but names impossible or empty slots: format, put them back
+  kCannot,        // the catalog's first block is damaged and not erased: the library cannot erase it
+};
+RepairPlan plan_repair(const CardScan& scan);
+
+// Carries out `plan` (kWriteCatalog or kRebuild), listing every picture
+// found, in slot order. `before_put` is called before each picture is put
+// back. False with `error` set on failure.
+bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
+                 const std::function<void(uint32_t item, uint32_t items, uint8_t slot)>& before_put, std::string* error);
+
+}  // namespace pixavon::host
