@@ -632,4 +632,22 @@ Outcome Core::restore(const std::string& file) {
   });
 }
 
+std::optional<std::vector<uint8_t>> Core::read_bitmap(uint32_t position, const Catalog& catalog, std::string* why) {
+  std::optional<std::vector<uint8_t>> bitmap;
+  const Outcome outcome = run([&](Outcome&) {
+    if (position >= catalog.count) fail("photo " + std::to_string(position) + " is not on the card");
+    bitmap = download(position, catalog, 1, 1);
+  });
+  if (!outcome.ok() && why != nullptr) *why = outcome.message;
+  return outcome.ok() ? bitmap : std::nullopt;
+}
+
+uint64_t bitmap_pixel_hash(const std::vector<uint8_t>& bitmap) {
+  uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
+  for (size_t i = std::min<size_t>(kPixelDataOffset, bitmap.size()); i < bitmap.size(); ++i) {
+    hash = (hash ^ bitmap[i]) * 0x100000001b3ULL;
+  }
+  return hash;
+}
+
 }  // namespace pixavon::host
