@@ -388,11 +388,13 @@ int cmd_mount(host::Core& core, host::Frontend& terminal, const MountOptions& op
     log.line(std::to_string(card_folder.unfinished()) +
              " picture(s) still being copied in when the folder was unmounted were not put on the card");
   }
-  if (served != 0) {
-    log.line(std::string("the folder stopped answering: ") + std::strerror(served));
-    return kExitFailed;
-  }
-  log.line("unmounted " + printable(mountpoint));
+  if (served != 0) log.line(std::string("the folder stopped answering: ") + std::strerror(served));
+  // Saved here, while what goes wrong can still be told (in the background,
+  // standard error is gone).
+  const host::Outcome saved = core.finish();
+  if (!saved.ok()) log.line(saved.message);
+  if (served != 0 || !saved.ok()) return kExitFailed;
+  log.line("unmounted " + printable(mountpoint) + "; the card is saved");
   return 0;
 }
 

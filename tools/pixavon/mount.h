@@ -21,8 +21,8 @@ struct MountOptions {
 void mount_in_background();
 
 // Serves the folder until it is unmounted (fusermount3 -u) or a signal
-// arrives through the core's cancel token; then unmounts it. The card is
-// saved by the caller's Core::finish afterwards. While mounted, what the
+// arrives through the core's cancel token; then unmounts it and saves the
+// card (Core::finish). While mounted, what the
 // folder does is told on standard error (in the foreground) or to the system
 // log; `terminal` is the core's front end again afterwards.
 int cmd_mount(host::Core& core, host::Frontend& terminal, const MountOptions& options);
