@@ -272,19 +272,20 @@ std::shared_ptr<const std::vector<uint8_t>> CardFolder::bitmap(uint32_t slot, in
   }
   auto shared = std::make_shared<const std::vector<uint8_t>>(std::move(*bytes));
   bitmaps_[slot] = shared;
-  hashes_[slot] = bitmap_pixel_hash(*shared);
   return shared;
 }
 
 std::shared_ptr<const std::vector<uint8_t>> CardFolder::png(uint32_t slot, int* error) {
+  if (const auto hash = hashes_.find(slot); hash != hashes_.end()) return pngs_.at(hash->second);
   const std::shared_ptr<const std::vector<uint8_t>> bmp = bitmap(slot, error);
   if (!bmp) return nullptr;
-  const uint64_t hash = hashes_.at(slot);
-  if (const auto it = pngs_.find(hash); it != pngs_.end()) return it->second;
   try {
-    auto shared = std::make_shared<const std::vector<uint8_t>>(encode_png(decode_bmp(*bmp)));
-    pngs_[hash] = shared;
-    return shared;
+    const Image photo = decode_bmp(*bmp);
+    const uint64_t hash = pixel_hash(photo);
+    auto& png = pngs_[hash];
+    if (!png) png = std::make_shared<const std::vector<uint8_t>>(encode_png(photo));
+    hashes_[slot] = hash;
+    return png;
   } catch (const ImageError& e) {
     log(slot_name(slot, "png") + ": " + e.what());
     *error = -EIO;

@@ -642,12 +642,4 @@ std::optional<std::vector<uint8_t>> Core::read_bitmap(uint32_t position, const C
   return outcome.ok() ? bitmap : std::nullopt;
 }
 
-uint64_t bitmap_pixel_hash(const std::vector<uint8_t>& bitmap) {
-  uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
-  for (size_t i = std::min<size_t>(kPixelDataOffset, bitmap.size()); i < bitmap.size(); ++i) {
-    hash = (hash ^ bitmap[i]) * 0x100000001b3ULL;
-  }
-  return hash;
-}
-
 }  // namespace pixavon::host

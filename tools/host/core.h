@@ -234,7 +234,8 @@ class Core {
   bool finished_ = false;
 };
 
-// A hash of the pixels of a camera bitmap (its bytes after the header).
-uint64_t bitmap_pixel_hash(const std::vector<uint8_t>& bitmap);
+// What a photo is known by: a hash of its pixels (the import's index, the
+// mounted folder's PNGs).
+uint64_t pixel_hash(const Image& photo);
 
 }  // namespace pixavon::host
