@@ -381,9 +381,8 @@ long CardFolder::read(uint64_t handle, char* buffer, size_t size, uint64_t offse
   const OpenFile* file = find(handle);
   if (file == nullptr) return -EBADF;
   if (file->bytes) return copy_out(*file->bytes, buffer, size, offset);
-  const NewPicture& picture = *file->picture;
-  if (picture.done) return -EIO;  // put, or refused: the staged bytes are gone
-  const ssize_t n = ::pread(picture.fd, buffer, size, static_cast<off_t>(offset));
+  // What was written, also after it was put: it stays staged until closed.
+  const ssize_t n = ::pread(file->picture->fd, buffer, size, static_cast<off_t>(offset));
   return n < 0 ? -errno : static_cast<long>(n);
 }
 
