@@ -632,4 +632,14 @@ Outcome Core::restore(const std::string& file) {
   });
 }
 
+std::optional<std::vector<uint8_t>> Core::read_bitmap(uint32_t position, const Catalog& catalog, std::string* why) {
+  std::optional<std::vector<uint8_t>> bitmap;
+  const Outcome outcome = run([&](Outcome&) {
+    if (position >= catalog.count) fail("photo " + std::to_string(position) + " is not on the card");
+    bitmap = download(position, catalog, 1, 1);
+  });
+  if (!outcome.ok() && why != nullptr) *why = outcome.message;
+  return outcome.ok() ? bitmap : std::nullopt;
+}
+
 }  // namespace pixavon::host

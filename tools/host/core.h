@@ -199,6 +199,11 @@ class Core {
   // A text of the library's string table.
   std::string text(uint32_t id) { return session_->text(id); }
 
+  // The camera's bitmap of the photo at `position` of `catalog` (the card's
+  // list as inspect() last read it), as the library saves it, not decoded;
+  // nullopt with `why` set if it cannot be read.
+  std::optional<std::vector<uint8_t>> read_bitmap(uint32_t position, const Catalog& catalog, std::string* why);
+
  private:
   class Window;
   struct Stop;
@@ -228,5 +233,9 @@ class Core {
   std::string card_key_;  // identity of the card for the restore record
   bool finished_ = false;
 };
+
+// What a photo is known by: a hash of its pixels (the import's index, the
+// mounted folder's PNGs).
+uint64_t pixel_hash(const Image& photo);
 
 }  // namespace pixavon::host

@@ -37,7 +37,11 @@ uint64_t fnv1a(const uint8_t* data, size_t size) {
   return hash;
 }
 
+}  // namespace
+
 uint64_t pixel_hash(const Image& photo) { return fnv1a(photo.rgb.data(), photo.rgb.size()); }
+
+namespace {
 
 std::string hex(uint64_t value, int digits = 16) {
   char text[20];

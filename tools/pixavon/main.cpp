@@ -21,6 +21,7 @@
 #include "commands.h"
 #include "core.h"
 #include "library.h"
+#include "mount.h"
 #include "progress.h"
 #include "terminal.h"
 
@@ -74,6 +75,7 @@ struct Options {
   std::string file;
   bool force = false;
   std::string raw_address, raw_length, raw_block;
+  MountOptions mount;
 };
 
 int run(int argc, char** argv) {
@@ -149,6 +151,13 @@ int run(int argc, char** argv) {
   auto* strings = app.add_subcommand("strings", "The 14 texts of the library's string table");
   strings->add_option("--lang", o.lang, "Language tag, e.g. ja, zh_TW, zh_CN, en (default: from the environment)");
 
+  auto* mount = app.add_subcommand(
+      "mount", "Show the card as a folder: a file per photo, pictures copied in go on the card, removed files are deleted");
+  mount->add_option("MOUNTPOINT", o.mount.mountpoint, "An empty folder to show the card in")->required();
+  mount->add_flag("--read-only", o.mount.read_only, "Only read photos; change nothing on the card");
+  mount->add_flag("-f,--foreground", o.mount.foreground,
+                  "Stay in the foreground, telling what is done, until unmounted or stopped with Ctrl-C");
+
   auto* raw = app.add_subcommand("raw", "Raw card commands, for diagnostics");
   raw->require_subcommand(1);
   auto* raw_read = raw->add_subcommand("read", "Read LEN bytes from ADDR (in 256-byte units); hex dump on standard output");
@@ -166,6 +175,9 @@ int run(int argc, char** argv) {
     return code == 0 ? 0 : kExitUsage;
   }
   const host::Fit fit = o.fit == "crop" ? host::Fit::kCrop : host::Fit::kPad;
+
+  // Before any thread starts or the card is taken.
+  if (mount->parsed() && !o.mount.foreground) mount_in_background();
 
   host::CancelToken cancel;
   start_signal_thread(cancel);
@@ -207,6 +219,7 @@ int run(int argc, char** argv) {
     else if (sheet->parsed()) status = cmd_contact_sheet(core, o.file, o.force);
     else if (raw_read->parsed()) status = cmd_raw_read(core, o.raw_address, o.raw_length);
     else if (raw_write->parsed()) status = cmd_raw_write(core, terminal, o.raw_block, o.file);
+    else if (mount->parsed()) status = cmd_mount(core, terminal, o.mount);
   } catch (const Failure&) {
     // The card image is saved and unlocked before the message is shown.
     report(core.finish(), cancel);
@@ -218,8 +231,9 @@ int run(int argc, char** argv) {
     fail(std::string("cannot write to standard output: ") + std::strerror(error != 0 ? error : EIO));
   }
   // A signal that came during a step that could not stop (a restore) still
-  // ends the tool as the signal asks, once the step is done.
-  if (status == 0 && cancel.signal() != 0) {
+  // ends the tool as the signal asks, once the step is done. A signal is how
+  // a mount in the foreground is meant to end.
+  if (status == 0 && cancel.signal() != 0 && !mount->parsed()) {
     std::fprintf(stderr, "pixavon: stopped after the current step had finished\n");
     status = 128 + cancel.signal();
   }
