@@ -128,8 +128,8 @@ TEST_F(PhotoTest, DownloadReadsTwentyChunksFromThe32KiBBoundary) {
         ASSERT_EQ(ReadPixavonToFile(0, path.c_str()), 1);
         ASSERT_EQ(fake.commands.size(), 20u);
         for (std::uint16_t k = 0; k < 20; ++k) {
-            char expected[16];
-            std::snprintf(expected, sizeof expected, "READ %04X", c.first_address + 64 * k);
+            char expected[32];
+            std::snprintf(expected, sizeof expected, "READ %04X 16384", c.first_address + 64 * k);
             EXPECT_EQ(fake.commands[k], expected);
         }
         EXPECT_EQ(fake.progress_messages, 20);

@@ -1,0 +1,80 @@
+#include "flash.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace pixavon::emu {
+namespace {
+
+constexpr char kSignature[] = "KOV PHOTO CAM IMAGE";
+constexpr size_t kSignatureLength = sizeof(kSignature) - 1;  // 19, stored without terminator
+
+void check_size(uint64_t size) {
+  if (size != kSmallCardSize && size != kLargeCardSize) throw std::invalid_argument("a card holds 8 or 16 MiB");
+}
+
+}  // namespace
+
+std::vector<uint8_t> empty_catalog(uint64_t card_size) {
+  std::vector<uint8_t> catalog(kCatalogSize, 0xFF);
+  std::fill(catalog.begin(), catalog.begin() + 512, uint8_t{0});
+  std::memcpy(catalog.data(), kSignature, kSignatureLength);
+  catalog[256] = 0;  // photo count
+  catalog[258] = card_size == kSmallCardSize ? 26 : 52;
+  return catalog;
+}
+
+Flash::Flash(std::span<const uint8_t> image) : owned_(image.begin(), image.end()), bytes_(owned_) {
+  check_size(size());
+  rescan();
+}
+
+Flash::Flash(std::span<uint8_t> bytes) : bytes_(bytes) {
+  check_size(size());
+  rescan();
+}
+
+bool Flash::program(uint64_t offset, std::span<const uint8_t> data, uint32_t first_fresh_block) {
+  if (data.empty()) return false;
+  uint8_t* target = bytes_.data() + offset;
+  for (size_t i = 0; i < data.size(); ++i) target[i] &= data[i];
+  const uint64_t first = offset / kBlockSize;
+  const uint64_t last = (offset + data.size() - 1) / kBlockSize;
+  bool unerased = false;
+  for (uint64_t block = first; block <= last; ++block) {
+    if (block >= first_fresh_block && programmed_[block] != 0) unerased = true;
+    programmed_[block] = 1;
+  }
+  return unerased;
+}
+
+void Flash::erase_unit_of(uint32_t block) {
+  const uint32_t unit = erase_unit_blocks();
+  const uint32_t first = block - block % unit;
+  std::memset(bytes_.data() + uint64_t{first} * kBlockSize, 0xFF, uint64_t{unit} * kBlockSize);
+  std::fill_n(programmed_.begin() + first, unit, uint8_t{0});
+}
+
+void Flash::half_erase_unit_of(uint32_t block) {
+  const uint32_t half = erase_unit_blocks() / 2;
+  const uint32_t first = block - block % erase_unit_blocks();
+  std::memset(bytes_.data() + uint64_t{first} * kBlockSize, 0xFF, uint64_t{half} * kBlockSize);
+  std::fill_n(programmed_.begin() + first, half, uint8_t{0});
+}
+
+void Flash::load(std::span<const uint8_t> image) {
+  if (image.size() != size()) throw std::invalid_argument("a card image of another size");
+  std::memcpy(bytes_.data(), image.data(), image.size());
+  rescan();
+}
+
+void Flash::rescan() {
+  programmed_.assign(block_count(), 0);
+  for (uint32_t block = 0; block < block_count(); ++block) {
+    const uint8_t* begin = bytes_.data() + uint64_t{block} * kBlockSize;
+    programmed_[block] = std::any_of(begin, begin + kBlockSize, [](uint8_t b) { return b != 0xFF; }) ? 1 : 0;
+  }
+}
+
+}  // namespace pixavon::emu
