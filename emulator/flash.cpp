@@ -46,6 +46,7 @@ bool Flash::program(uint64_t offset, std::span<const uint8_t> data, uint32_t fir
     if (block >= first_fresh_block && programmed_[block] != 0) unerased = true;
     programmed_[block] = 1;
   }
+  touch(static_cast<uint32_t>(first), static_cast<uint32_t>(last));
   return unerased;
 }
 
@@ -54,6 +55,7 @@ void Flash::erase_unit_of(uint32_t block) {
   const uint32_t first = block - block % unit;
   std::memset(bytes_.data() + uint64_t{first} * kBlockSize, 0xFF, uint64_t{unit} * kBlockSize);
   std::fill_n(programmed_.begin() + first, unit, uint8_t{0});
+  touch(first, first);
 }
 
 void Flash::half_erase_unit_of(uint32_t block) {
@@ -61,6 +63,7 @@ void Flash::half_erase_unit_of(uint32_t block) {
   const uint32_t first = block - block % erase_unit_blocks();
   std::memset(bytes_.data() + uint64_t{first} * kBlockSize, 0xFF, uint64_t{half} * kBlockSize);
   std::fill_n(programmed_.begin() + first, half, uint8_t{0});
+  touch(first, first);
 }
 
 void Flash::load(std::span<const uint8_t> image) {
@@ -71,10 +74,36 @@ void Flash::load(std::span<const uint8_t> image) {
 
 void Flash::rescan() {
   programmed_.assign(block_count(), 0);
-  for (uint32_t block = 0; block < block_count(); ++block) {
+  unit_touched_.assign(block_count() / erase_unit_blocks(), 0);
+  touched_.clear();
+  rescan(0, block_count());
+}
+
+void Flash::rescan(uint32_t first_block, uint32_t end_block) {
+  for (uint32_t block = first_block; block < end_block; ++block) {
     const uint8_t* begin = bytes_.data() + uint64_t{block} * kBlockSize;
     programmed_[block] = std::any_of(begin, begin + kBlockSize, [](uint8_t b) { return b != 0xFF; }) ? 1 : 0;
   }
+}
+
+void Flash::touch(uint32_t first_block, uint32_t last_block) {
+  for (uint32_t unit = first_block / erase_unit_blocks(); unit <= last_block / erase_unit_blocks(); ++unit) {
+    if (unit_touched_[unit] == 0) {
+      unit_touched_[unit] = 1;
+      touched_.push_back(unit);
+    }
+  }
+}
+
+void Flash::revert(std::span<const uint8_t> image) {
+  if (image.size() != size()) throw std::invalid_argument("a card image of another size");
+  const uint64_t unit_bytes = uint64_t{erase_unit_blocks()} * kBlockSize;
+  for (const uint32_t unit : touched_) {
+    std::memcpy(bytes_.data() + unit * unit_bytes, image.data() + unit * unit_bytes, unit_bytes);
+    rescan(unit * erase_unit_blocks(), (unit + 1) * erase_unit_blocks());
+    unit_touched_[unit] = 0;
+  }
+  touched_.clear();
 }
 
 }  // namespace pixavon::emu

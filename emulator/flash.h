@@ -65,10 +65,21 @@ class Flash {
   // Marks as programmed exactly the blocks that are not all 0xFF.
   void rescan();
 
+  // The erase units programmed or erased since the last revert(), for tests
+  // that run thousands of cases on one card: revert() puts just those units
+  // back as `image` has them.
+  const std::vector<uint32_t>& touched_units() const { return touched_; }
+  void revert(std::span<const uint8_t> image);
+
  private:
+  void touch(uint32_t first_block, uint32_t last_block);
+  void rescan(uint32_t first_block, uint32_t end_block);
+
   std::vector<uint8_t> owned_;
   std::span<uint8_t> bytes_;
   std::vector<uint8_t> programmed_;  // one flag per 512-byte block
+  std::vector<uint8_t> unit_touched_;
+  std::vector<uint32_t> touched_;
 };
 
 }  // namespace pixavon::emu

@@ -5,14 +5,15 @@
 namespace pixavon::test {
 
 ModelCamera::ModelCamera(std::span<const std::uint8_t> image, emu::FaultPlan faults, bool trace) : flash_(image) {
-    Start(std::move(faults), trace);
+    Restart(std::move(faults), trace);
 }
 
 ModelCamera::ModelCamera(std::span<std::uint8_t> bytes, emu::FaultPlan faults, bool trace) : flash_(bytes) {
-    Start(std::move(faults), trace);
+    Restart(std::move(faults), trace);
 }
 
-void ModelCamera::Start(emu::FaultPlan faults, bool keep_trace) {
+void ModelCamera::Restart(emu::FaultPlan faults, bool keep_trace) {
+    trace.clear();
     emu::DeviceModel::TraceSink sink;
     if (keep_trace) sink = [this](const std::string& line) { trace.push_back(line); };
     model_ = std::make_unique<emu::DeviceModel>(flash_, std::move(faults), std::move(sink));

@@ -31,7 +31,12 @@ public:
     bool write(DeviceHandle device, const std::uint8_t* data, std::uint32_t length);
     bool read(DeviceHandle device, std::uint8_t* data, std::uint32_t length);
 
+    // A fresh camera on the same flash (as after a power cycle): new faults,
+    // counters and trace.
+    void Restart(emu::FaultPlan faults = {}, bool trace = true);
+
     emu::Flash& flash() { return flash_; }
+    const emu::Flash& flash() const { return flash_; }
     emu::DeviceModel& model() { return *model_; }
     std::span<const std::uint8_t> card() const { return flash_.bytes(); }
     std::vector<std::uint8_t> CardCopy() const { return {flash_.bytes().begin(), flash_.bytes().end()}; }
@@ -41,7 +46,6 @@ public:
     bool present = true;
 
 private:
-    void Start(emu::FaultPlan faults, bool trace);
     emu::Flash flash_;
     std::unique_ptr<emu::DeviceModel> model_;
 };
