@@ -41,34 +41,6 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// The camera in process (the emulator's device model, see model_camera.h),
-// without the 10 ms pause after read packets (it only paces the camera, and
-// the sweep sends millions of commands); host files and boxes as the real
-// platform has them.
-class SweepPlatform final : public Platform {
-public:
-    explicit SweepPlatform(ModelCamera& camera) : camera_(camera) {}
-    Platform& real = DefaultPlatform();
-    DeviceHandle open_first_device() override { return camera_.open(); }
-    bool close_device(DeviceHandle d) override { return camera_.close(d); }
-    bool write_device(DeviceHandle d, const std::uint8_t* p, std::uint32_t n) override { return camera_.write(d, p, n); }
-    bool read_device(DeviceHandle d, std::uint8_t* p, std::uint32_t n) override { return camera_.read(d, p, n); }
-    void sleep_ms(std::uint32_t) override {}
-    void send_message(HostWindow w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override { real.send_message(w, m, wp, lp); }
-    void message_box(HostWindow w, bool owned, const char* t, const char* c, std::uint32_t s) override { real.message_box(w, owned, t, c, s); }
-    int load_string(ModuleHandle m, std::uint32_t id, char* b, int n) override { return real.load_string(m, id, b, n); }
-    HostFile* open_file(const char* p, FileMode m) override { return real.open_file(p, m); }
-    bool read_file(HostFile* f, void* d, std::uint32_t n, std::uint32_t* r) override { return real.read_file(f, d, n, r); }
-    bool write_file(HostFile* f, const void* d, std::uint32_t n) override { return real.write_file(f, d, n); }
-    bool seek_file(HostFile* f, std::uint64_t o) override { return real.seek_file(f, o); }
-    bool file_size(HostFile* f, std::uint64_t* s) override { return real.file_size(f, s); }
-    bool close_file(HostFile* f) override { return real.close_file(f); }
-    bool remove_file(const char* p) override { return real.remove_file(p); }
-
-private:
-    ModelCamera& camera_;
-};
-
 struct Box {
     int owned;
     std::string text;
@@ -205,7 +177,7 @@ public:
 private:
     const Bytes& initial_;
     ModelCamera camera_;
-    SweepPlatform platform_;
+    ModelPlatform platform_;
     std::string dir_;
 };
 
