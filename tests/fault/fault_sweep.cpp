@@ -9,8 +9,8 @@
 //
 // Backups and restores (tens of thousands of commands each) are sampled: 30
 // runs per fault kind. PIXAVON_SWEEP_BUDGET bounds the runs per fault kind of
-// every operation (the sanitizer build uses it); a bounded sweep keeps the
-// first and last commands and spreads the rest evenly.
+// every operation; a bounded sweep keeps the first and last commands and
+// spreads the rest evenly.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

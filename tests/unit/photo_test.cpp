@@ -206,6 +206,8 @@ TEST_F(PhotoTest, UploadFillsTheNextSlotWithAnEraseAtEveryUnit) {
         ASSERT_EQ(writes.size(), 608u + 16u);
         EXPECT_EQ(writes.front(), "WRITE 0720 512");
         EXPECT_EQ(writes[607], "WRITE 097F 512");
+        EXPECT_TRUE(std::none_of(writes.begin(), writes.end(),
+                                 [](const std::string& w) { return w.find("UNERASED") != std::string::npos; }));
         EXPECT_EQ(fake.progress_messages, 624);
         std::vector<std::uint8_t> expected_image(kCardImageSize);
         CardImageFromFile(bitmap.data() + 54, expected_image.data());
