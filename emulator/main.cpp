@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     app.add_option(flag, into, help)->delimiter(',')->check(CLI::PositiveNumber)->type_name("N[,M...]");
   };
   counts("--fail-packet", fail_packet, "Refuse the Nth command packet");
-  counts("--fail-read", fail_read, "Fail the Nth read request");
+  counts("--fail-read", fail_read, "Fail the read that asks for the Nth 512-byte block of read data");
   counts("--fail-write", fail_write, "Fail the Nth data message after a write command");
   counts("--unplug-after", unplug_after, "Disappear after answering the Nth command packet");
   app.add_flag("--short-reads", short_reads, "Deliver read data in random small pieces");

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "card.h"
+#include "device_model.h"
 #include "server.h"
 #include "support/emulator_process.h"
 
@@ -493,6 +494,27 @@ TEST(Faults, PowerCutInAWriteOrAnEraseSavesWhatItLeftAndExits) {
     EXPECT_EQ(cam.emu.trace_lines(), (std::vector<std::string>{"WRITE 0010 512 UNERASED",
                                                                erase ? "ERASE 0023 POWER-CUT" : "WRITE 0020 100 POWER-CUT"}));
   }
+}
+
+// The model in process, as tests drive it: a cut set from the current command on.
+TEST(DeviceModel, PowerCutInAnEraseStopsAnsweringAndLeavesHalfTheUnit) {
+  using Reply = pixavon::emu::DeviceModel::Reply;
+  const Bytes image = patterned_card(16 * kMiB);
+  pixavon::emu::Flash flash{std::span<const uint8_t>(image)};
+  std::vector<std::string> trace;
+  pixavon::emu::DeviceModel model(flash, {}, [&](const std::string& line) { trace.push_back(line); });
+  ASSERT_TRUE(model.connect());
+  model.cut_power_at(2);
+  EXPECT_EQ(model.write(packet(kErase, 0x0040)), Reply::kAccepted);
+  EXPECT_EQ(model.write(packet(kErase, 0x0060)), Reply::kGone);
+  EXPECT_EQ(model.write(packet(kRead, 0)), Reply::kGone);
+  EXPECT_EQ(model.read(512, [](std::span<const uint8_t>) {}), Reply::kGone);
+  EXPECT_FALSE(model.connect());
+  Bytes expected = image;
+  std::fill(expected.begin() + 0x40 * 512, expected.begin() + 0x60 * 512, uint8_t{0xFF});
+  std::fill(expected.begin() + 0x60 * 512, expected.begin() + 0x70 * 512, uint8_t{0xFF});  // 16 of its 32 blocks
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), flash.bytes().begin()));
+  EXPECT_EQ(trace, (std::vector<std::string>{"ERASE 0040", "ERASE 0060 POWER-CUT"}));
 }
 
 // --- connections and process life --------------------------------------------------
