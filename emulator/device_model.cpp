@@ -47,14 +47,16 @@ bool DeviceModel::connect() {
 }
 
 void DeviceModel::disconnect() {
-  if (message_ == Message::kData && data_reply_ == Reply::kAccepted) {
+  const Message message = std::exchange(message_, Message::kNone);
+  const bool in_data = message == Message::kData;
+  if (cut_in_this_command_ && !power_cut_ && (in_data || command_ == Command::kWriteData)) {
+    // The host left before the plug was pulled: it is pulled now.
+    cut_power("WRITE " + hex4(address_) + " " + std::to_string(in_data ? stored_ : 0) + " POWER-CUT");
+    return;
+  }
+  if (in_data && data_reply_ == Reply::kAccepted) {
     trace("WRITE " + hex4(address_) + " " + std::to_string(stored_) + " INCOMPLETE" +
           (unerased_ ? " UNERASED" : ""));
-  }
-  message_ = Message::kNone;
-  if (command_ == Command::kWriteData && cut_in_this_command_) {
-    cut_power("WRITE " + hex4(address_) + " 0 POWER-CUT");
-    return;
   }
   end_command();
 }
