@@ -113,17 +113,14 @@ class DeviceModel {
   // (1 = the next packet), keeping `bytes` of a block write.
   void cut_power_at(uint64_t command, uint32_t bytes = 256);
   bool power_cut() const { return power_cut_; }
-  bool unplugged() const { return unplugged_; }
   bool gone() const { return power_cut_ || unplugged_; }
 
   void set_trace(TraceSink trace) { trace_ = std::move(trace); }
   FaultPlan& faults() { return faults_; }
   uint64_t packets() const { return packets_; }
   uint64_t write_messages() const { return write_messages_; }
-  uint64_t read_blocks() const { return read_blocks_; }
   // The next message is the data of a WRITE command.
   bool awaiting_data() const { return command_ == Command::kWriteData; }
-  Flash& flash() { return flash_; }
 
  private:
   enum class Command { kNone, kRead, kWriteData };

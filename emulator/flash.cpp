@@ -66,12 +66,6 @@ void Flash::half_erase_unit_of(uint32_t block) {
   touch(first, first);
 }
 
-void Flash::load(std::span<const uint8_t> image) {
-  if (image.size() != size()) throw std::invalid_argument("a card image of another size");
-  std::memcpy(bytes_.data(), image.data(), image.size());
-  rescan();
-}
-
 void Flash::rescan() {
   programmed_.assign(block_count(), 0);
   unit_touched_.assign(block_count() / erase_unit_blocks(), 0);

@@ -59,9 +59,6 @@ class Flash {
   // `block` erased, the rest as it was.
   void half_erase_unit_of(uint32_t block);
 
-  // Replaces the whole content (same size), as a card taken out and written
-  // elsewhere would come back; the programmed flags follow the bytes.
-  void load(std::span<const uint8_t> image);
   // Marks as programmed exactly the blocks that are not all 0xFF.
   void rescan();
 
