@@ -37,8 +37,17 @@ Flash::Flash(std::span<uint8_t> bytes) : bytes_(bytes) {
 
 bool Flash::program(uint64_t offset, std::span<const uint8_t> data, uint32_t first_fresh_block) {
   if (data.empty()) return false;
+  // Eight bytes at a time: the tests run millions of blocks through here.
   uint8_t* target = bytes_.data() + offset;
-  for (size_t i = 0; i < data.size(); ++i) target[i] &= data[i];
+  size_t i = 0;
+  for (; i + 8 <= data.size(); i += 8) {
+    uint64_t old_bits = 0, new_bits = 0;
+    std::memcpy(&old_bits, target + i, 8);
+    std::memcpy(&new_bits, data.data() + i, 8);
+    old_bits &= new_bits;
+    std::memcpy(target + i, &old_bits, 8);
+  }
+  for (; i < data.size(); ++i) target[i] &= data[i];
   const uint64_t first = offset / kBlockSize;
   const uint64_t last = (offset + data.size() - 1) / kBlockSize;
   bool unerased = false;
@@ -74,9 +83,9 @@ void Flash::rescan() {
 }
 
 void Flash::rescan(uint32_t first_block, uint32_t end_block) {
+  static const std::vector<uint8_t> erased(kBlockSize, 0xFF);
   for (uint32_t block = first_block; block < end_block; ++block) {
-    const uint8_t* begin = bytes_.data() + uint64_t{block} * kBlockSize;
-    programmed_[block] = std::any_of(begin, begin + kBlockSize, [](uint8_t b) { return b != 0xFF; }) ? 1 : 0;
+    programmed_[block] = std::memcmp(bytes_.data() + uint64_t{block} * kBlockSize, erased.data(), kBlockSize) != 0;
   }
 }
 
