@@ -22,7 +22,7 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPIXAVON_TSAN=ON -DPIXAVON_BE
 cmake --build build-tsan -j"$jobs" --target pixavon pixavon-emu pixavon_concurrency_tests
 TSAN_OPTIONS=halt_on_error=1 build-tsan/pixavon_concurrency_tests
 
-echo "== fuzzing, ${PIXAVON_FUZZ_SECONDS:-60} s per target =="
-./scripts/fuzz.sh "${PIXAVON_FUZZ_SECONDS:-60}"
+echo "== fuzzing, ${PIXAVON_FUZZ_SECONDS:-30} s per target =="
+./scripts/fuzz.sh "${PIXAVON_FUZZ_SECONDS:-30}"
 
 ./scripts/test-windows.sh
