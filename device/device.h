@@ -31,8 +31,8 @@ int CloseDevice();
 int IsConnect();
 
 // Sends a read command at `address` (256-byte units), pauses, then reads
-// length / 512 blocks of 512 bytes into `buffer`. A remainder below 512 bytes
-// is not read.
+// length / 512 blocks of 512 bytes into `buffer`, asking the platform for all
+// of them at once. A remainder below 512 bytes is not read.
 int ReadGBA(std::uint16_t address, void* buffer, std::uint32_t length);
 // Sends a write command at block `address`, then `length` bytes in one transfer.
 int WriteGBA(std::uint16_t address, const void* buffer, std::uint32_t length);

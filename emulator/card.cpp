@@ -19,9 +19,6 @@
 namespace pixavon::emu {
 namespace {
 
-constexpr char kSignature[] = "KOV PHOTO CAM IMAGE";
-constexpr size_t kSignatureLength = sizeof(kSignature) - 1;  // 19, stored without terminator
-
 std::string errno_text(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
 }
@@ -68,15 +65,6 @@ std::string directory_of(const std::string& path) {
 }
 
 }  // namespace
-
-std::vector<uint8_t> empty_catalog(uint64_t card_size) {
-  std::vector<uint8_t> catalog(kCatalogSize, 0xFF);
-  std::fill(catalog.begin(), catalog.begin() + 512, uint8_t{0});
-  std::memcpy(catalog.data(), kSignature, kSignatureLength);
-  catalog[256] = 0;  // photo count
-  catalog[258] = card_size == kSmallCardSize ? 26 : 52;
-  return catalog;
-}
 
 Card Card::open(const std::string& path, int create_mib) {
   int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -147,22 +135,18 @@ Card Card::open(const std::string& path, int create_mib) {
     std::memcpy(card.map_ + size - kCatalogSize, catalog.data(), catalog.size());
     if (!card.sync()) throw CardError(errno_text("cannot write card file", path));
   }
-  for (uint32_t block = 0; block < card.block_count(); ++block) {
-    const uint8_t* begin = card.map_ + uint64_t{block} * kBlockSize;
-    card.programmed_[block] =
-        std::any_of(begin, begin + kBlockSize, [](uint8_t b) { return b != 0xFF; }) ? 1 : 0;
-  }
+  if (fresh) card.flash_.rescan();
   return card;
 }
 
 Card::Card(int fd, uint8_t* map, uint64_t size)
-    : fd_(fd), map_(map), size_(size), programmed_(size / kBlockSize, 0) {}
+    : fd_(fd), map_(map), size_(size), flash_(std::span<uint8_t>(map, size)) {}
 
 Card::Card(Card&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       map_(std::exchange(other.map_, nullptr)),
       size_(std::exchange(other.size_, 0)),
-      programmed_(std::move(other.programmed_)) {}
+      flash_(std::move(other.flash_)) {}
 
 Card::~Card() {
   if (map_ != nullptr) {
@@ -170,31 +154,6 @@ Card::~Card() {
     ::munmap(map_, size_);
   }
   if (fd_ >= 0) ::close(fd_);
-}
-
-std::span<const uint8_t> Card::bytes_from(uint64_t offset) const {
-  return {map_ + offset, static_cast<size_t>(size_ - offset)};
-}
-
-bool Card::program(uint64_t offset, std::span<const uint8_t> data, uint32_t first_fresh_block) {
-  if (data.empty()) return false;
-  uint8_t* target = map_ + offset;
-  for (size_t i = 0; i < data.size(); ++i) target[i] &= data[i];
-  const uint64_t first = offset / kBlockSize;
-  const uint64_t last = (offset + data.size() - 1) / kBlockSize;
-  bool unerased = false;
-  for (uint64_t block = first; block <= last; ++block) {
-    if (block >= first_fresh_block && programmed_[block] != 0) unerased = true;
-    programmed_[block] = 1;
-  }
-  return unerased;
-}
-
-void Card::erase_unit_of(uint32_t block) {
-  const uint32_t unit = erase_unit_blocks();
-  const uint32_t first = block - block % unit;
-  std::memset(map_ + uint64_t{first} * kBlockSize, 0xFF, uint64_t{unit} * kBlockSize);
-  std::fill_n(programmed_.begin() + first, unit, uint8_t{0});
 }
 
 bool Card::sync() const { return map_ == nullptr || ::msync(map_, size_, MS_SYNC) == 0; }

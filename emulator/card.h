@@ -10,13 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace pixavon::emu {
+#include "flash.h"
 
-inline constexpr uint32_t kBlockSize = 512;
-inline constexpr uint32_t kReadUnit = 256;
-inline constexpr uint32_t kCatalogSize = 8192;
-inline constexpr uint64_t kSmallCardSize = 8ULL * 1024 * 1024;
-inline constexpr uint64_t kLargeCardSize = 16ULL * 1024 * 1024;
+namespace pixavon::emu {
 
 // A card file that cannot be opened, created or is of the wrong size.
 class CardError : public std::runtime_error {
@@ -36,9 +32,6 @@ class CardError : public std::runtime_error {
 // from /proc/locks; 0 if it cannot be told.
 long flock_holder(int fd);
 
-// The bytes of an empty catalog for a card of `card_size` bytes.
-std::vector<uint8_t> empty_catalog(uint64_t card_size);
-
 class Card {
  public:
   // Opens `path`. If it does not exist and `create_mib` is 8 or 16, a fresh
@@ -55,25 +48,18 @@ class Card {
   ~Card();
 
   uint64_t size() const { return size_; }
-  uint32_t block_count() const { return static_cast<uint32_t>(size_ / kBlockSize); }
-  // Blocks per erase unit: 16 on the 8 MiB card, 32 on the 16 MiB card.
-  uint32_t erase_unit_blocks() const { return size_ == kSmallCardSize ? 16u : 32u; }
-  uint8_t capacity_code() const { return size_ == kSmallCardSize ? 26 : 52; }
+  uint32_t block_count() const { return flash_.block_count(); }
+  uint32_t erase_unit_blocks() const { return flash_.erase_unit_blocks(); }
+  uint8_t capacity_code() const { return flash_.capacity_code(); }
 
-  // The card's bytes from `offset` (< size) up to the end of the card.
-  std::span<const uint8_t> bytes_from(uint64_t offset) const;
-
-  bool programmed(uint32_t block) const { return programmed_[block] != 0; }
-
-  // ANDs `data` into the card at `offset`; offset + data.size() <= size.
-  // Marks every block touched as programmed. Returns true if a touched block
-  // at or after `first_fresh_block` was already programmed before this call
-  // (the caller passes the first block its message has not yet touched, so a
-  // message split over several calls is judged against the state before it).
-  bool program(uint64_t offset, std::span<const uint8_t> data, uint32_t first_fresh_block);
-
-  // Erases the whole unit containing `block` (< block_count).
-  void erase_unit_of(uint32_t block);
+  // The card's flash, kept in the file's mapping (see flash.h).
+  Flash& flash() { return flash_; }
+  std::span<const uint8_t> bytes_from(uint64_t offset) const { return flash_.bytes_from(offset); }
+  bool programmed(uint32_t block) const { return flash_.programmed(block); }
+  bool program(uint64_t offset, std::span<const uint8_t> data, uint32_t first_fresh_block) {
+    return flash_.program(offset, data, first_fresh_block);
+  }
+  void erase_unit_of(uint32_t block) { flash_.erase_unit_of(block); }
 
   // Flushes the mapping to the file (msync). Returns false if that failed.
   bool sync() const;
@@ -84,7 +70,7 @@ class Card {
   int fd_ = -1;
   uint8_t* map_ = nullptr;
   uint64_t size_ = 0;
-  std::vector<uint8_t> programmed_;  // one flag per 512-byte block
+  Flash flash_;
 };
 
 }  // namespace pixavon::emu

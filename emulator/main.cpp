@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -42,6 +43,32 @@ void install_stop_handlers() {
 
 std::set<uint64_t> as_set(const std::vector<uint64_t>& counts) { return {counts.begin(), counts.end()}; }
 
+struct PowerCut {
+  uint64_t command;
+  uint32_t bytes;
+};
+
+// "N" or "N:BYTES", N >= 1.
+std::optional<PowerCut> parse_power_cut(const std::string& text) {
+  PowerCut cut{0, 256};
+  const size_t colon = text.find(':');
+  try {
+    size_t used = 0;
+    const std::string count = text.substr(0, colon);
+    cut.command = std::stoull(count, &used);
+    if (used != count.size() || count[0] == '-' || cut.command == 0) return std::nullopt;
+    if (colon != std::string::npos) {
+      const std::string bytes = text.substr(colon + 1);
+      const unsigned long long value = std::stoull(bytes, &used);
+      if (used != bytes.size() || bytes[0] == '-' || value > UINT32_MAX) return std::nullopt;
+      cut.bytes = static_cast<uint32_t>(value);
+    }
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  return cut;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +80,7 @@ int main(int argc, char** argv) {
   std::string trace_path;
   std::vector<uint64_t> fail_packet, fail_read, fail_write, unplug_after;
   bool short_reads = false;
+  std::string power_cut;
 
   app.add_option("--card", card_path, "Card file (8 MiB or 16 MiB of raw card bytes)")->required();
   app.add_option("--create", create_mib, "Create a fresh card of 8 or 16 MiB if FILE does not exist")
@@ -66,10 +94,15 @@ int main(int argc, char** argv) {
     app.add_option(flag, into, help)->delimiter(',')->check(CLI::PositiveNumber)->type_name("N[,M...]");
   };
   counts("--fail-packet", fail_packet, "Refuse the Nth command packet");
-  counts("--fail-read", fail_read, "Fail the Nth read request");
+  counts("--fail-read", fail_read, "Fail the read that asks for the Nth 512-byte block of read data");
   counts("--fail-write", fail_write, "Fail the Nth data message after a write command");
   counts("--unplug-after", unplug_after, "Disappear after answering the Nth command packet");
   app.add_flag("--short-reads", short_reads, "Deliver read data in random small pieces");
+  app.add_option("--power-cut-after", power_cut,
+                 "Lose power in the middle of the Nth command packet: a block write stores only its first BYTES "
+                 "bytes (default 256), an erase leaves its unit half erased; the card is saved and the emulator exits")
+      ->type_name("N[:BYTES]")
+      ->check([](const std::string& text) { return parse_power_cut(text) ? "" : "expected N[:BYTES] with N >= 1"; });
 
   try {
     app.parse(argc, argv);
@@ -99,13 +132,19 @@ int main(int argc, char** argv) {
     options.faults.fail_write = as_set(fail_write);
     options.faults.unplug_after = as_set(unplug_after);
     options.faults.short_reads = short_reads;
+    if (const std::optional<PowerCut> cut = parse_power_cut(power_cut); !power_cut.empty() && cut) {
+      options.faults.power_cut_after = cut->command;
+      options.faults.power_cut_bytes = cut->bytes;
+    }
     pixavon::emu::Server server(card, options);
 
     g_stop_fd = server.stop_fd();
     if (g_signalled) server.request_stop();
     std::cout << server.socket_path() << std::endl;
 
-    server.run();
+    if (server.run() == pixavon::emu::Server::Outcome::kPowerCut) {
+      std::cerr << "pixavon-emu: power cut in command " << options.faults.power_cut_after << "\n";
+    }
     g_stop_fd = -1;
     return 0;
   } catch (const pixavon::emu::CardError& error) {

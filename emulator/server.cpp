@@ -1,4 +1,4 @@
-// Lumetta camera emulator: host link server.
+// Lumetta camera emulator: the host link.
 //
 // Transport (Unix SOCK_STREAM socket; all integers little-endian)
 // ----------------------------------------------------------------
@@ -20,54 +20,14 @@
 // protocol error: the device closes the connection (and says why on stderr).
 // The device never sends a byte that was not asked for.
 //
-// Device behaviour
-// ----------------
-// A message in packet position is a 16-byte command packet: 0x85, code (0x71
-// READ, 0x72 WRITE, 0x73 ERASE), 0, address low, address high, 11 zero bytes.
-// Every message in packet position ends the previous command's data phase. A
-// malformed or refused packet leaves no current command, so reads fail until
-// the next READ packet. READ addresses count 256 bytes and wrap modulo the card
-// size; WRITE and ERASE addresses count 512-byte blocks. The message after a
-// WRITE packet is always its data, whatever it looks like. A new connection
-// starts with no current command; the fault counters run across connections.
-//
-// Trace (one line per command, flushed when its data phase ends)
-// --------------------------------------------------------------
-//   READ AAAA N [FAILED]     N = data bytes delivered for the command; written
-//                            when the next packet arrives or the connection
-//                            ends. FAILED: at least one of its reads was failed
-//                            by --fail-read (a failed read delivers nothing and
-//                            does not move the read position).
-//   WRITE AAAA N [UNERASED]  data stored; N = the data message's length.
-//                            UNERASED: a block it touched was programmed since
-//                            its last erase (the AND is still applied).
-//   WRITE AAAA N OUT-OF-RANGE  data would run past the card; nothing stored.
-//   WRITE AAAA N FAILED      data message failed by --fail-write; nothing stored.
-//   WRITE AAAA 0 NODATA      the connection ended before the data message came.
-//   WRITE AAAA N INCOMPLETE [UNERASED]  the connection ended inside the data
-//                            message; N = bytes that were stored.
-//   ERASE AAAA [MISALIGNED]  not the first block of its unit; the whole unit
-//                            containing it is erased anyway.
-//   ERASE AAAA OUT-OF-RANGE  block beyond the card; nothing erased.
-//   BADPACKET HEX            malformed packet; HEX = its first (up to) 16 bytes
-//                            in upper-case hex. An empty message gives the bare
-//                            word "BADPACKET" with no trailing space.
-//   <packet line> REFUSED    a packet refused by --fail-packet: the command's
-//                            name and address (or BADPACKET HEX) and REFUSED;
-//                            nothing was executed.
-// AAAA is the packet's address as four upper-case hex digits. A read request
-// while there is no current READ command fails and is not traced.
-//
-// Faults (1-based counts over the server's life, across connections)
-// -------------------------------------------------------------------
-//   fail_packet   counts every message in packet position, malformed ones too;
-//                 the refused message is answered 'E' and nothing executes.
-//   fail_read     counts every read request, including those that fail for
-//                 want of a READ command.
-//   fail_write    counts data messages (the message after an accepted WRITE).
-//   unplug_after  counts like fail_packet; once the Nth packet has been
-//                 executed and answered (whatever the answer), the connection
-//                 is dropped and run() returns kUnplugged.
+// What the device does with the messages and reads, the trace and the faults
+// are the device model's (device_model.h). The link adds:
+//   short_reads   read data goes out in random pieces of 1..97 bytes.
+//   unplug        once the model has answered the packet it unplugs after, the
+//                 connection is dropped and run() returns kUnplugged.
+//   power cut     the connection is dropped without an answer in the middle
+//                 of the command, the card synced as the cut left it, and
+//                 run() returns kPowerCut.
 //
 // A second host is turned away whenever the server waits for its current
 // host; while the current host streams a long message without pause, the
@@ -95,11 +55,6 @@
 namespace pixavon::emu {
 namespace {
 
-constexpr uint8_t kPacketMark = 0x85;
-constexpr uint8_t kRead = 0x71;
-constexpr uint8_t kWrite = 0x72;
-constexpr uint8_t kErase = 0x73;
-constexpr size_t kPacketSize = 16;
 constexpr uint32_t kShortPieceMax = 97;
 constexpr size_t kPieceMax = 64 * 1024;
 constexpr size_t kInputBuffer = 64 * 1024;
@@ -110,20 +65,10 @@ struct LinkClosed {};
 
 std::string sys_error(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-std::string hex4(uint16_t value) {
-  std::array<char, 8> text{};
-  std::snprintf(text.data(), text.size(), "%04X", static_cast<unsigned>(value));
+std::string hex_byte(uint8_t value) {
+  std::array<char, 4> text{};
+  std::snprintf(text.data(), text.size(), "%02X", static_cast<unsigned>(value));
   return text.data();
-}
-
-std::string hex_bytes(const uint8_t* data, size_t length) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (size_t i = 0; i < length; ++i) {
-    out += kDigits[data[i] >> 4];
-    out += kDigits[data[i] & 0x0F];
-  }
-  return out;
 }
 
 uint32_t load_le32(const uint8_t* p) {
@@ -190,43 +135,43 @@ void ensure_device_dir(const std::string& dir) {
 
 class Server::Connection {
  public:
-  Connection(Server& server, int fd) : server_(server), card_(server.card_), fd_(fd), input_(kInputBuffer) {}
+  Connection(Server& server, int fd) : server_(server), fd_(fd), input_(kInputBuffer) {}
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
   ~Connection() { ::close(fd_); }
 
-  // Serves the host until it leaves. Returns true if an unplug fault fired.
-  // StopRequested passes through, after the pending command is traced.
+  // Serves the host until it leaves. Returns true if the camera is gone
+  // (unplugged or its power cut). StopRequested passes through, after the
+  // pending command is traced.
   bool serve() {
+    DeviceModel& model = server_.model_;
     try {
-      if (read_u8() != 'H') {
+      if (read_u8() != 'H' || !model.connect()) {
         protocol_error("expected hello");
-        return false;
+        return model.gone();
       }
       send_byte('K');
-      while (!unplug_) {
+      while (!model.gone()) {
         const uint8_t frame = read_u8();
         if (frame == 'W') {
           on_write(read_u32());
         } else if (frame == 'R') {
           on_read(read_u32());
         } else {
-          protocol_error("unexpected frame byte 0x" + hex_bytes(&frame, 1));
+          protocol_error("unexpected frame byte 0x" + hex_byte(frame));
           break;
         }
       }
     } catch (const LinkClosed&) {
     } catch (...) {
-      end_command();
+      model.disconnect();
       throw;
     }
-    end_command();
-    return unplug_;
+    model.disconnect();
+    return model.gone();
   }
 
  private:
-  enum class Command { kNone, kRead, kWriteData };
-
   // --- socket input/output ---------------------------------------------------
 
   // Waits until the host socket is ready for `events`, turning away any other
@@ -285,10 +230,6 @@ class Server::Connection {
     }
   }
 
-  void skip(uint64_t length) {
-    while (length > 0) length -= take(length).size();
-  }
-
   uint8_t read_u8() { return take(1)[0]; }
 
   uint32_t read_u32() {
@@ -319,108 +260,20 @@ class Server::Connection {
     std::cerr << "pixavon-emu: protocol error: " << why << "; closing the connection\n";
   }
 
-  // --- commands --------------------------------------------------------------
-
-  // Traces the current command if its data phase is still open, and forgets it.
-  void end_command() {
-    const Command command = std::exchange(command_, Command::kNone);
-    if (command == Command::kRead) {
-      server_.trace("READ " + hex4(address_) + " " + std::to_string(delivered_) + (read_failed_ ? " FAILED" : ""));
-    } else if (command == Command::kWriteData) {
-      server_.trace("WRITE " + hex4(address_) + " 0 NODATA");
-    }
-  }
+  // --- messages and reads --------------------------------------------------
 
   void on_write(uint32_t length) {
-    if (command_ == Command::kWriteData) {
-      on_write_data(length);
-    } else {
-      on_packet(length);
+    DeviceModel& model = server_.model_;
+    model.begin_message(length);
+    // The payload is streamed into the model, never buffered whole; after a
+    // power cut nothing more is taken from the host.
+    for (uint64_t left = length; left > 0 && !model.gone();) {
+      const std::span<const uint8_t> piece = take(left);
+      model.feed(piece);
+      left -= piece.size();
     }
-  }
-
-  void on_packet(uint32_t length) {
-    end_command();
-    const uint64_t number = ++server_.packets_;
-    std::array<uint8_t, kPacketSize> packet{};
-    const size_t kept = std::min<size_t>(length, kPacketSize);
-    read_exact(packet.data(), kept);
-    skip(length - kept);
-
-    const uint8_t code = packet[1];
-    const bool well_formed =
-        length == kPacketSize && packet[0] == kPacketMark && packet[2] == 0 &&
-        (code == kRead || code == kWrite || code == kErase) &&
-        std::all_of(packet.begin() + 5, packet.end(), [](uint8_t b) { return b == 0; });
-    const uint16_t address = static_cast<uint16_t>(packet[3] | packet[4] << 8);
-    std::string line;
-    if (well_formed) {
-      line = (code == kRead ? "READ " : code == kWrite ? "WRITE " : "ERASE ") + hex4(address);
-    } else {
-      line = "BADPACKET";
-      if (kept > 0) line += " " + hex_bytes(packet.data(), kept);
-    }
-
-    bool accepted = false;
-    if (server_.options_.faults.fail_packet.count(number) != 0) {
-      server_.trace(line + " REFUSED");
-    } else if (!well_formed) {
-      server_.trace(line);
-    } else if (code == kRead) {
-      command_ = Command::kRead;
-      address_ = address;
-      read_offset_ = (uint64_t{address} * kReadUnit) % card_.size();
-      delivered_ = 0;
-      read_failed_ = false;
-      accepted = true;
-    } else if (code == kWrite) {
-      command_ = Command::kWriteData;
-      address_ = address;
-      accepted = true;
-    } else if (uint64_t{address} * kBlockSize >= card_.size()) {
-      server_.trace(line + " OUT-OF-RANGE");
-    } else {
-      const bool misaligned = address % card_.erase_unit_blocks() != 0;
-      card_.erase_unit_of(address);
-      server_.trace(line + (misaligned ? " MISALIGNED" : ""));
-      accepted = true;
-    }
-    send_byte(accepted ? 'K' : 'E');
-    if (server_.options_.faults.unplug_after.count(number) != 0) unplug_ = true;
-  }
-
-  void on_write_data(uint32_t length) {
-    command_ = Command::kNone;
-    const uint64_t number = ++server_.write_messages_;
-    const std::string line = "WRITE " + hex4(address_) + " ";
-    const uint64_t start = uint64_t{address_} * kBlockSize;
-    if (server_.options_.faults.fail_write.count(number) != 0) {
-      skip(length);
-      server_.trace(line + std::to_string(length) + " FAILED");
-      send_byte('E');
-      return;
-    }
-    if (start + length > card_.size()) {
-      skip(length);
-      server_.trace(line + std::to_string(length) + " OUT-OF-RANGE");
-      send_byte('E');
-      return;
-    }
-    uint64_t stored = 0;
-    bool unerased = false;
-    try {
-      while (stored < length) {
-        const uint64_t first_fresh_block = stored == 0 ? address_ : (start + stored - 1) / kBlockSize + 1;
-        const std::span<const uint8_t> chunk = take(length - stored);
-        unerased |= card_.program(start + stored, chunk, static_cast<uint32_t>(first_fresh_block));
-        stored += chunk.size();
-      }
-    } catch (...) {
-      server_.trace(line + std::to_string(stored) + " INCOMPLETE" + (unerased ? " UNERASED" : ""));
-      throw;
-    }
-    server_.trace(line + std::to_string(length) + (unerased ? " UNERASED" : ""));
-    send_byte('K');
+    const DeviceModel::Reply reply = model.end_message();
+    if (reply != DeviceModel::Reply::kGone) send_byte(reply == DeviceModel::Reply::kAccepted ? 'K' : 'E');
   }
 
   void on_read(uint32_t count) {
@@ -428,62 +281,42 @@ class Server::Connection {
       protocol_error("read of 0 bytes");
       throw LinkClosed{};
     }
-    const uint64_t number = ++server_.read_requests_;
-    if (command_ != Command::kRead) {
-      send_byte('E');
-      return;
-    }
-    const FaultPlan& faults = server_.options_.faults;
-    if (faults.fail_read.count(number) != 0) {
-      read_failed_ = true;
-      // With short reads a failed read first hands over part of the data, so
-      // the host meets an 'E' after pieces; the read position stays put.
-      if (faults.short_reads) send_pieces(read_offset_, count / 2);
-      send_byte('E');
-      return;
-    }
-    read_offset_ = send_pieces(read_offset_, count);
-    delivered_ += count;
+    const DeviceModel::Reply reply = server_.model_.read(count, [this](std::span<const uint8_t> bytes) {
+      send_pieces(bytes);
+    });
+    if (reply == DeviceModel::Reply::kFailed) send_byte('E');
   }
 
-  // Sends `count` card bytes from `offset` as data pieces, wrapping at the end
-  // of the card. Returns the offset after them.
-  uint64_t send_pieces(uint64_t offset, uint64_t count) {
+  // Sends `bytes` as data pieces: up to 64 KiB each, or random short ones.
+  void send_pieces(std::span<const uint8_t> bytes) {
     std::vector<uint8_t>& piece = output_;
     std::uniform_int_distribution<uint32_t> short_size(1, kShortPieceMax);
-    while (count > 0) {
-      uint64_t n = server_.options_.faults.short_reads ? short_size(server_.rng_) : kPieceMax;
-      n = std::min({n, count, card_.size() - offset});
+    while (!bytes.empty()) {
+      size_t n = server_.options_.faults.short_reads ? short_size(server_.rng_) : kPieceMax;
+      n = std::min(n, bytes.size());
       piece[0] = 'D';
       store_le32(&piece[1], static_cast<uint32_t>(n));
-      std::memcpy(&piece[5], card_.bytes_from(offset).data(), static_cast<size_t>(n));
-      send_all(piece.data(), static_cast<size_t>(5 + n));
-      offset = (offset + n) % card_.size();
-      count -= n;
+      std::memcpy(&piece[5], bytes.data(), n);
+      send_all(piece.data(), 5 + n);
+      bytes = bytes.subspan(n);
     }
-    return offset;
   }
 
   Server& server_;
-  Card& card_;
   int fd_;
   std::vector<uint8_t> input_;
   std::vector<uint8_t> output_ = std::vector<uint8_t>(5 + kPieceMax);
   size_t input_pos_ = 0;
   size_t input_len_ = 0;
-
-  Command command_ = Command::kNone;
-  uint16_t address_ = 0;
-  uint64_t read_offset_ = 0;
-  uint64_t delivered_ = 0;
-  bool read_failed_ = false;
-  bool unplug_ = false;
 };
 
 // ---------------------------------------------------------------------------
 
 Server::Server(Card& card, ServerOptions options)
-    : card_(card), options_(std::move(options)), rng_(std::random_device{}()) {
+    : card_(card),
+      options_(std::move(options)),
+      model_(card.flash(), options_.faults, [this](const std::string& line) { trace(line); }),
+      rng_(std::random_device{}()) {
   try {
     const sockaddr_un address = unix_address(options_.socket_path);
     const std::string& path = options_.socket_path;
@@ -582,7 +415,7 @@ Server::Outcome Server::run() {
       if (fd < 0) continue;  // the peer gave up already, or a transient error
       Connection connection(*this, fd);
       if (connection.serve()) {
-        outcome = Outcome::kUnplugged;
+        outcome = model_.power_cut() ? Outcome::kPowerCut : Outcome::kUnplugged;
         break;
       }
     }

@@ -1,27 +1,18 @@
 // The camera's side of the host link: a Unix stream socket entry that serves
-// one host at a time with the framing described at the top of server.cpp.
+// the device model (device_model.h) to one host at a time, with the framing
+// described at the top of server.cpp.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <random>
-#include <set>
 #include <stdexcept>
 #include <string>
 
 #include "card.h"
+#include "device_model.h"
 
 namespace pixavon::emu {
-
-// Faults to inject. Every count is 1-based and runs over the server's whole
-// life, across connections.
-struct FaultPlan {
-  std::set<uint64_t> fail_packet;   // the Nth message in packet position is refused
-  std::set<uint64_t> fail_read;     // the Nth read request fails
-  std::set<uint64_t> fail_write;    // the Nth data message after a WRITE fails
-  std::set<uint64_t> unplug_after;  // the camera disappears after answering the Nth packet
-  bool short_reads = false;         // read data goes out in random pieces of 1..97 bytes
-};
 
 struct ServerOptions {
   std::string socket_path;  // full path of the socket entry to create
@@ -46,7 +37,7 @@ void ensure_device_dir(const std::string& dir);
 
 class Server {
  public:
-  enum class Outcome { kStopped, kUnplugged };
+  enum class Outcome { kStopped, kUnplugged, kPowerCut };
 
   // Creates the socket entry (mode 0600), replacing a stale one, and starts
   // listening. Throws SetupError.
@@ -57,8 +48,9 @@ class Server {
 
   const std::string& socket_path() const { return options_.socket_path; }
 
-  // Serves hosts until request_stop() or an unplug fault. On return the
-  // connection is closed, the socket entry removed and the card synced.
+  // Serves hosts until request_stop(), an unplug fault or a power cut. On
+  // return the connection is closed, the socket entry removed and the card
+  // synced (after a power cut, as the cut left it).
   Outcome run();
 
   // Makes run() return soon. Safe from any thread and from a signal handler.
@@ -76,17 +68,13 @@ class Server {
 
   Card& card_;
   ServerOptions options_;
+  DeviceModel model_;
   int listen_fd_ = -1;
   int stop_fd_ = -1;
   std::FILE* trace_ = nullptr;
   bool entry_present_ = false;
   uint64_t entry_dev_ = 0;  // identity of the entry we bound, so we never remove another's
   uint64_t entry_ino_ = 0;
-
-  // Life-long counters for the fault plan.
-  uint64_t packets_ = 0;
-  uint64_t read_requests_ = 0;
-  uint64_t write_messages_ = 0;
   std::minstd_rand rng_;
 };
 

@@ -12,9 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace pixavon;
     static fuzz::MemoryPlatform platform;
-    if (platform.card.empty()) platform.UseCard(26);
+    platform.UseCard(26);
     // An empty, valid catalog at the end of the card.
-    std::uint8_t* catalog = platform.card.data() + platform.card.size() - kCatalogSize;
+    std::uint8_t* catalog = platform.card().data() + platform.card().size() - kCatalogSize;
     std::fill(catalog, catalog + kCatalogSize, std::uint8_t{0xFF});
     std::fill(catalog, catalog + 512, std::uint8_t{0});
     std::copy(kCatalogSignature, kCatalogSignature + kSignatureLength, catalog);

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(catalog.data(), data, std::min<std::size_t>(size, kCatalogSize));
     const std::uint8_t code = catalog[kCapacityOffset] == 52 ? 52 : 26;
     platform.UseCard(code);
-    std::memcpy(platform.card.data() + platform.card.size() - kCatalogSize, catalog.data(), kCatalogSize);
+    std::memcpy(platform.card().data() + platform.card().size() - kCatalogSize, catalog.data(), kCatalogSize);
     platform.files.clear();
     platform.files["in.bmp"] = bitmap;
 

@@ -1,6 +1,7 @@
-// An in-memory platform for the fuzz targets: a camera whose card lives in a
-// buffer, host files that live in a map, and a guard that aborts on any write
-// or erase outside the card's photo slots and its catalog.
+// An in-memory platform for the fuzz targets: the camera in process (the
+// emulator's device model on a card in memory), host files that live in a
+// map, and a guard that aborts on any write or erase outside the card's photo
+// slots and its catalog, or an erase that does not begin its unit.
 #pragma once
 
 #include <algorithm>
@@ -8,78 +9,60 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "frame/library_state.h"
 #include "platform/platform.h"
+#include "support/model_camera.h"
 
 namespace pixavon::fuzz {
 
 class MemoryPlatform final : public Platform {
 public:
-    std::vector<std::uint8_t> card;
     std::uint32_t capacity_code = 26;  // the card's real size, for the guard
     std::map<std::string, std::vector<std::uint8_t>> files;
 
-    // Switches to the card of `code`; each size is allocated once and kept.
+    // Switches to the card of `code`; each size has its camera, made once and kept.
     void UseCard(std::uint32_t code) {
-        if (code == capacity_code && !card.empty()) return;
-        spare_.swap(card);
-        capacity_code = code;
-        const std::size_t bytes = code == 52 ? (16u << 20) : (8u << 20);
-        if (card.size() != bytes) card.assign(bytes, 0xFF);
-    }
-
-    DeviceHandle open_first_device() override {
-        phase_ = Phase::Idle;
-        return this;
-    }
-    bool close_device(DeviceHandle) override { return true; }
-
-    bool write_device(DeviceHandle, const std::uint8_t* data, std::uint32_t length) override {
-        if (phase_ == Phase::WriteData) {
-            phase_ = Phase::Idle;
-            const std::uint64_t start = static_cast<std::uint64_t>(block_) * 512;
-            CheckBlocks(block_, (length + 511) / 512);
-            if (start + length > card.size()) std::abort();
-            std::memcpy(card.data() + start, data, length);
-            return true;
+        capacity_code = code == 52 ? 52 : 26;
+        auto& bytes = cards_[capacity_code == 52];
+        if (bytes.empty()) {
+            bytes.assign(capacity_code == 52 ? (16u << 20) : (8u << 20), 0xFF);
+            cameras_[capacity_code == 52] = std::make_unique<test::ModelCamera>(std::span<std::uint8_t>(bytes),
+                                                                              emu::FaultPlan{}, false);
         }
-        if (length != 16 || data[0] != 0x85) std::abort();  // the library only sends packets here
-        const auto address = static_cast<std::uint16_t>(data[3] | (data[4] << 8));
-        switch (data[1]) {
-            case 0x71:
-                phase_ = Phase::Reading;
-                position_ = static_cast<std::uint64_t>(address) * 256 % card.size();
-                return true;
-            case 0x72:
-                phase_ = Phase::WriteData;
+    }
+    // The card's bytes, which the camera works on in place.
+    std::span<std::uint8_t> card() { return cards_[capacity_code == 52]; }
+
+    DeviceHandle open_first_device() override { return Camera().open(); }
+    bool close_device(DeviceHandle device) override { return Camera().close(device); }
+
+    bool write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) override {
+        test::ModelCamera& camera = Camera();
+        if (camera.model().awaiting_data()) {
+            CheckBlocks(block_, (length + 511) / 512);
+        } else {
+            if (length != 16 || data[0] != 0x85) std::abort();  // the library only sends packets here
+            const auto address = static_cast<std::uint16_t>(data[3] | (data[4] << 8));
+            if (data[1] == 0x72) {
                 block_ = address;
-                return true;
-            case 0x73: {
-                phase_ = Phase::Idle;
+            } else if (data[1] == 0x73) {
                 const std::uint32_t unit = capacity_code == 52 ? 32 : 16;
                 if (address % unit != 0) std::abort();  // erases only at the first block of a unit
                 CheckBlocks(address, unit);
-                std::memset(card.data() + static_cast<std::size_t>(address) * 512, 0xFF, unit * 512u);
-                return true;
-            }
-            default:
+            } else if (data[1] != 0x71) {
                 std::abort();
+            }
         }
+        return camera.write(device, data, length);
     }
 
-    bool read_device(DeviceHandle, std::uint8_t* data, std::uint32_t length) override {
-        if (phase_ != Phase::Reading) return false;
-        std::uint32_t done = 0;
-        while (done < length) {
-            const std::size_t piece = std::min<std::size_t>(length - done, card.size() - position_);
-            std::memcpy(data + done, card.data() + position_, piece);
-            done += static_cast<std::uint32_t>(piece);
-            position_ = (position_ + piece) % card.size();
-        }
-        return true;
+    bool read_device(DeviceHandle device, std::uint8_t* data, std::uint32_t length) override {
+        return Camera().read(device, data, length);
     }
 
     void sleep_ms(std::uint32_t) override {}
@@ -135,7 +118,10 @@ public:
     int boxes = 0;
 
 private:
-    enum class Phase { Idle, Reading, WriteData };
+    test::ModelCamera& Camera() {
+        UseCard(capacity_code);
+        return *cameras_[capacity_code == 52];
+    }
     struct Open {
         std::vector<std::uint8_t>* bytes;
         std::uint64_t position;
@@ -149,16 +135,15 @@ private:
     // catalog's erase unit at the end of the card.
     void CheckBlocks(std::uint32_t first, std::uint32_t count) const {
         const std::uint32_t slot_blocks = capacity_code * 608u;
-        const std::uint32_t total = static_cast<std::uint32_t>(card.size() / 512);
+        const std::uint32_t total = capacity_code == 52 ? 0x8000u : 0x4000u;
         const std::uint32_t catalog_unit = total - (capacity_code == 52 ? 32u : 16u);
         for (std::uint32_t b = first; b < first + count; ++b) {
             if (!(b < slot_blocks || (b >= catalog_unit && b < total))) std::abort();
         }
     }
 
-    std::vector<std::uint8_t> spare_;
-    Phase phase_ = Phase::Idle;
-    std::uint64_t position_ = 0;
+    std::vector<std::uint8_t> cards_[2];
+    std::unique_ptr<test::ModelCamera> cameras_[2];
     std::uint16_t block_ = 0;
     std::vector<Open> open_;
 };

@@ -35,7 +35,10 @@ public:
     // Camera. open_first_device returns nullptr when no camera can be opened.
     virtual DeviceHandle open_first_device() = 0;
     virtual bool close_device(DeviceHandle device) = 0;
-    // Each transfer completes its whole length or fails.
+    // Each transfer completes its whole length or fails. A write is one
+    // message to the device (a packet, or a command's data). A read is all
+    // of a command's data that the caller wants, a whole number of 512-byte
+    // blocks; a platform whose driver hands over one block per read splits it.
     virtual bool write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) = 0;
     virtual bool read_device(DeviceHandle device, std::uint8_t* data, std::uint32_t length) = 0;
     virtual void sleep_ms(std::uint32_t milliseconds) = 0;

@@ -37,4 +37,4 @@ trap cleanup EXIT
 # The first start creates the prefix; no display is needed.
 timeout 300 wineboot --init >/dev/null 2>&1
 timeout 60 wineserver --wait || true
-ctest --test-dir "$build" -j1 --output-on-failure --timeout 300
+ctest --test-dir "$build" -j"$jobs" --output-on-failure --timeout 300

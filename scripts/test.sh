@@ -26,8 +26,8 @@ cmake --preset ci-tsan
 cmake --build build-tsan -j"$jobs" --target pixavon pixavon-emu pixavon_concurrency_tests
 TSAN_OPTIONS=halt_on_error=1 build-tsan/pixavon_concurrency_tests
 
-echo "== fuzzing, ${PIXAVON_FUZZ_SECONDS:-60} s per target =="
-./scripts/fuzz.sh "${PIXAVON_FUZZ_SECONDS:-60}"
+echo "== fuzzing, ${PIXAVON_FUZZ_SECONDS:-30} s per target =="
+./scripts/fuzz.sh "${PIXAVON_FUZZ_SECONDS:-30}"
 
 ./scripts/test-windows.sh
 

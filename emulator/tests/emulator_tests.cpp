@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "card.h"
+#include "device_model.h"
 #include "server.h"
 #include "support/emulator_process.h"
 
@@ -213,7 +214,8 @@ TEST(CardFile, RefusesWrongSizeMissingFileAndBadUsage) {
     EXPECT_FALSE(exists(emu.card_path()));
   }
   for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--fail-read", "0"}, {"--fail-write", "1,x"}, {"--create", "12"}, {"--bogus"}}) {
+       {std::vector<std::string>{"--fail-read", "0"}, {"--fail-write", "1,x"}, {"--create", "12"}, {"--bogus"},
+        {"--power-cut-after", "0"}, {"--power-cut-after", "3:x"}}) {
     EmulatorProcess emu(options(8, true, bad));
     EXPECT_THROW(emu.start(), std::runtime_error);
     EXPECT_EQ(emu.stop(), 2) << bad[0];
@@ -427,7 +429,7 @@ TEST(Faults, FailPacketCountsEveryPacketAcrossConnections) {
                                                              "BADPACKET 00000000000000000000000000000000"}));
 }
 
-TEST(Faults, FailReadKeepsPositionAndIsTraced) {
+TEST(Faults, FailReadDeliversTheBlocksBeforeItAndIsTraced) {
   for (bool short_reads : {false, true}) {
     std::vector<std::string> args = {"--fail-read", "2,3"};
     if (short_reads) args.push_back("--short-reads");
@@ -435,10 +437,9 @@ TEST(Faults, FailReadKeepsPositionAndIsTraced) {
     Host host(cam.emu.socket_path());
     ASSERT_TRUE(host.hello());
     ASSERT_TRUE(host.command(kRead, 0x0002));
-    EXPECT_EQ(host.read(512), slice(cam.original, 512, 512));
-    EXPECT_FALSE(host.read(512));
-    EXPECT_FALSE(host.read(512));
-    EXPECT_EQ(host.read(512), slice(cam.original, 1024, 512));
+    EXPECT_FALSE(host.read(1024));  // the first block comes, the second fails
+    EXPECT_FALSE(host.read(512));   // the third fails at once
+    EXPECT_EQ(host.read(512), slice(cam.original, 1024, 512));  // the read goes on after what came
     cam.emu.stop();
     EXPECT_EQ(cam.emu.trace_lines(), std::vector<std::string>{"READ 0002 1024 FAILED"});
   }
@@ -473,6 +474,54 @@ TEST(Faults, UnplugAfterPacketSavesAndExits) {
   for (uint8_t& b : expected) b &= 0x11;
   EXPECT_EQ(slice(cam.emu.card_bytes(), 0x10 * 512, 512), expected);
   EXPECT_EQ(cam.emu.trace_lines(), (std::vector<std::string>{"WRITE 0010 512 UNERASED", "READ 0000 0"}));
+}
+
+TEST(Faults, PowerCutInAWriteOrAnEraseSavesWhatItLeftAndExits) {
+  for (const bool erase : {false, true}) {
+    Camera cam({"--power-cut-after", erase ? "2" : "2:100"});
+    Host host(cam.emu.socket_path());
+    ASSERT_TRUE(host.hello());
+    ASSERT_TRUE(host.write_block(0x0010, Bytes(512, 0x11)));  // command 1
+    if (erase) {
+      EXPECT_EQ(host.write(packet(kErase, 0x0023)), 0);  // no answer: the camera died
+    } else {
+      ASSERT_TRUE(host.command(kWrite, 0x0020));
+      EXPECT_EQ(host.write(Bytes(512, 0x00)), 0);
+    }
+    EXPECT_EQ(cam.emu.wait_exit(5000), 0);
+    EXPECT_NE(cam.emu.stderr_text().find("power cut in command 2"), std::string::npos);
+    Bytes expected = cam.original;
+    for (size_t i = 0x10 * 512; i < 0x11 * 512; ++i) expected[i] &= 0x11;
+    if (erase) {
+      std::fill(expected.begin() + 0x20 * 512, expected.begin() + 0x28 * 512, uint8_t{0xFF});  // half the unit
+    } else {
+      std::fill(expected.begin() + 0x20 * 512, expected.begin() + 0x20 * 512 + 100, uint8_t{0});
+    }
+    EXPECT_TRUE(cam.emu.card_bytes() == expected);
+    EXPECT_EQ(cam.emu.trace_lines(), (std::vector<std::string>{"WRITE 0010 512 UNERASED",
+                                                               erase ? "ERASE 0023 POWER-CUT" : "WRITE 0020 100 POWER-CUT"}));
+  }
+}
+
+// The model in process, as tests drive it: a cut set from the current command on.
+TEST(DeviceModel, PowerCutInAnEraseStopsAnsweringAndLeavesHalfTheUnit) {
+  using Reply = pixavon::emu::DeviceModel::Reply;
+  const Bytes image = patterned_card(16 * kMiB);
+  pixavon::emu::Flash flash{std::span<const uint8_t>(image)};
+  std::vector<std::string> trace;
+  pixavon::emu::DeviceModel model(flash, {}, [&](const std::string& line) { trace.push_back(line); });
+  ASSERT_TRUE(model.connect());
+  model.cut_power_at(2);
+  EXPECT_EQ(model.write(packet(kErase, 0x0040)), Reply::kAccepted);
+  EXPECT_EQ(model.write(packet(kErase, 0x0060)), Reply::kGone);
+  EXPECT_EQ(model.write(packet(kRead, 0)), Reply::kGone);
+  EXPECT_EQ(model.read(512, [](std::span<const uint8_t>) {}), Reply::kGone);
+  EXPECT_FALSE(model.connect());
+  Bytes expected = image;
+  std::fill(expected.begin() + 0x40 * 512, expected.begin() + 0x60 * 512, uint8_t{0xFF});
+  std::fill(expected.begin() + 0x60 * 512, expected.begin() + 0x70 * 512, uint8_t{0xFF});  // 16 of its 32 blocks
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), flash.bytes().begin()));
+  EXPECT_EQ(trace, (std::vector<std::string>{"ERASE 0040", "ERASE 0060 POWER-CUT"}));
 }
 
 // --- connections and process life --------------------------------------------------

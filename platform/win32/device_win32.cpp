@@ -3,6 +3,7 @@
 // The driver publishes the camera as a device interface of its own class; the
 // first one listed is opened as a file and used with plain synchronous
 // ReadFile and WriteFile.
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/win32/win32_parts.h"
@@ -94,17 +95,21 @@ bool WriteHandle(HANDLE handle, const std::uint8_t* data, std::uint32_t length) 
     return true;
 }
 
-bool ReadHandle(HANDLE handle, std::uint8_t* data, std::uint32_t length) {
+bool ReadHandle(HANDLE handle, std::uint8_t* data, std::uint32_t length, ReadFileFunction read_file) {
     if (handle == nullptr) {
         return false;
     }
-    std::uint32_t done = 0;
-    while (done < length) {
-        DWORD got = 0;
-        if (!::ReadFile(handle, data + done, length - done, &got, nullptr) || got == 0) {
-            return false;
+    // The driver hands over a command's data one 512-byte block per ReadFile.
+    for (std::uint32_t block = 0; block < length; block += kDriverReadSize) {
+        const std::uint32_t size = std::min(kDriverReadSize, length - block);
+        std::uint32_t done = 0;
+        while (done < size) {
+            DWORD got = 0;
+            if (!read_file(handle, data + block + done, size - done, &got, nullptr) || got == 0) {
+                return false;
+            }
+            done += got;
         }
-        done += got;
     }
     return true;
 }

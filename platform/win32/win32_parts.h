@@ -38,9 +38,12 @@ HANDLE OpenFirstDevice(const DeviceSetupCalls& calls);
 // WriteFile accept, such as a pipe) ---
 
 // Each completes the whole length or fails: a short transfer is continued,
-// a transfer that moves nothing is a failure.
+// a transfer that moves nothing is a failure. Reads ask `read_file` for one
+// 512-byte block at a time, as the camera's driver expects.
+inline constexpr std::uint32_t kDriverReadSize = 512;
+using ReadFileFunction = decltype(&::ReadFile);
 bool WriteHandle(HANDLE handle, const std::uint8_t* data, std::uint32_t length);
-bool ReadHandle(HANDLE handle, std::uint8_t* data, std::uint32_t length);
+bool ReadHandle(HANDLE handle, std::uint8_t* data, std::uint32_t length, ReadFileFunction read_file = &::ReadFile);
 bool CloseDeviceHandle(HANDLE handle);
 
 // --- Boxes ---

@@ -1,15 +1,16 @@
 // The fault sweep: every operation, on both card sizes, is run once for every
-// command it sends with that command failing (its packet refused, one of its
-// data reads failed, its data write failed), and once for every packet with
-// the camera unplugged right after it. Each run is checked against what the
+// command it sends with that command failing (its packet refused, its data
+// read failing at each of its 512-byte blocks, its data write failed), and
+// once for every packet with the camera unplugged right after it. The camera
+// is the emulator's device model in process. Each run is checked against what the
 // library promises: the result, the box (which message, owned or not) or that
 // none was shown, the card byte for byte, and that the library works again on
 // a fresh connection.
 //
 // Backups and restores (tens of thousands of commands each) are sampled: 30
 // runs per fault kind. PIXAVON_SWEEP_BUDGET bounds the runs per fault kind of
-// every operation (the sanitizer build uses it); a bounded sweep keeps the
-// first and last commands and spreads the rest evenly.
+// every operation; a bounded sweep keeps the first and last commands and
+// spreads the rest evenly.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -23,7 +24,6 @@
 #include <random>
 #include <set>
 #include <sstream>
-#include <thread>
 
 #include "cardimage/card_image.h"
 #include "catalog/catalog.h"
@@ -32,7 +32,7 @@
 #include "include/pixavon.h"
 #include "photo/transfer.h"
 #include "platform/platform.h"
-#include "server.h"
+#include "support/model_camera.h"
 #include "support/test_data.h"
 
 namespace pixavon::test {
@@ -40,28 +40,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-// The real platform without the 10 ms pause after read packets: the pause
-// only paces the camera, and the sweep sends millions of commands.
-class NoPausePlatform final : public Platform {
-public:
-    Platform& real = DefaultPlatform();
-    DeviceHandle open_first_device() override { return real.open_first_device(); }
-    bool close_device(DeviceHandle d) override { return real.close_device(d); }
-    bool write_device(DeviceHandle d, const std::uint8_t* p, std::uint32_t n) override { return real.write_device(d, p, n); }
-    bool read_device(DeviceHandle d, std::uint8_t* p, std::uint32_t n) override { return real.read_device(d, p, n); }
-    void sleep_ms(std::uint32_t) override {}
-    void send_message(HostWindow w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override { real.send_message(w, m, wp, lp); }
-    void message_box(HostWindow w, bool owned, const char* t, const char* c, std::uint32_t s) override { real.message_box(w, owned, t, c, s); }
-    int load_string(ModuleHandle m, std::uint32_t id, char* b, int n) override { return real.load_string(m, id, b, n); }
-    HostFile* open_file(const char* p, FileMode m) override { return real.open_file(p, m); }
-    bool read_file(HostFile* f, void* d, std::uint32_t n, std::uint32_t* r) override { return real.read_file(f, d, n, r); }
-    bool write_file(HostFile* f, const void* d, std::uint32_t n) override { return real.write_file(f, d, n); }
-    bool seek_file(HostFile* f, std::uint64_t o) override { return real.seek_file(f, o); }
-    bool file_size(HostFile* f, std::uint64_t* s) override { return real.file_size(f, s); }
-    bool close_file(HostFile* f) override { return real.close_file(f); }
-    bool remove_file(const char* p) override { return real.remove_file(p); }
-};
 
 struct Box {
     int owned;
@@ -109,20 +87,17 @@ struct Operation {
 struct RunResult {
     int result = 0;
     Host host;
-    Bytes card;
     std::vector<std::string> trace;
 };
 
+// One camera for all the runs of an operation: each run starts from the
+// initial card, putting back only the erase units the last run touched.
 class Rig {
 public:
-    Rig() {
-        // Memory-backed when the machine has it: every run rewrites a whole card.
+    explicit Rig(const Bytes& initial) : initial_(initial), camera_(initial, {}, false), platform_(camera_) {
         std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/pixavon-sweep-XXXXXX" : "/tmp/pixavon-sweep-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
         dir_ = pattern;
-        fs::create_directory(dir_ + "/dev");
-        fs::permissions(dir_ + "/dev", fs::perms::owner_all, fs::perm_options::replace);
-        setenv("PIXAVON_DEVICE_DIR", (dir_ + "/dev").c_str(), 1);
         InstallPlatform(&platform_);
     }
     ~Rig() {
@@ -133,67 +108,77 @@ public:
     }
     const std::string& dir() const { return dir_; }
 
-    // Runs the host's load and then `op` on a camera whose card starts as
-    // `card`, with `faults` counted from the operation's own first command.
-    RunResult Run(const Bytes& card, const Operation& op, emu::FaultPlan faults, bool trace) {
-        WriteCard(card);
+    // Runs the host's load and then `op` on a camera whose card starts as the
+    // initial one, with `faults` counted from the operation's own first command.
+    RunResult Run(const Operation& op, emu::FaultPlan faults, bool trace) {
+        camera_.flash().revert(initial_);
+        camera_.Restart(std::move(faults), trace);
         RunResult out;
-        {
-            auto camera = emu::Card::open(CardPath(), 0);
-            emu::ServerOptions options;
-            options.socket_path = dir_ + "/dev/camera";
-            options.trace_path = trace ? dir_ + "/trace.txt" : "";
-            options.faults = std::move(faults);
-            if (trace) fs::remove(dir_ + "/trace.txt");
-            emu::Server server(camera, options);
-            std::thread serving([&] { server.run(); });
-            State() = LibraryState{};
-            pixavon::OpenDevice(&out.host.window);
-            if (op.name != "load") GetPhotoCount();  // the host's load before the operation
-            out.host.progress = 0;
-            out.result = op.run(dir_);
-            CloseDevice();
-            server.request_stop();
-            serving.join();
-        }
-        out.card = ReadCard();
-        if (trace) {
-            std::ifstream in(dir_ + "/trace.txt");
-            for (std::string line; std::getline(in, line);) out.trace.push_back(line);
-        }
+        State() = LibraryState{};
+        pixavon::OpenDevice(&out.host.window);
+        if (op.name != "load") GetPhotoCount();  // the host's load before the operation
+        out.host.progress = 0;
+        out.result = op.run(dir_);
+        CloseDevice();
+        out.trace = camera_.trace;
         return out;
     }
 
-    // A fresh connection to a healthy camera on the card as the last run left
-    // it: the library must open it and load what the catalog says.
-    void ExpectUsableAgain(const Bytes& card, bool catalog_may_be_lost, const std::string& label) {
-        auto camera = emu::Card::open(CardPath(), 0);
-        emu::ServerOptions options;
-        options.socket_path = dir_ + "/dev/camera";
-        emu::Server server(camera, options);
-        std::thread serving([&] { server.run(); });
+    // The card as the last run left it.
+    std::span<const std::uint8_t> card() const { return camera_.card(); }
+    // Whether bytes [from, to) of the card are those of `expected`, a card that
+    // differs from the initial one only in the erase units `differing` (the
+    // units the last run did not touch are the initial card's).
+    bool SameRange(const Bytes& expected, const std::vector<std::uint32_t>& differing, std::size_t from,
+                   std::size_t to) const {
+        const std::size_t unit = camera_.flash().erase_unit_blocks() * 512u;
+        auto same = [&](std::uint32_t u) {
+            const std::size_t begin = std::max(from, u * unit), end = std::min(to, (u + 1) * unit);
+            return begin >= end || std::equal(expected.begin() + begin, expected.begin() + end, card().begin() + begin);
+        };
+        const std::vector<std::uint32_t>& touched = camera_.flash().touched_units();
+        return std::all_of(differing.begin(), differing.end(), same) && std::all_of(touched.begin(), touched.end(), same);
+    }
+    bool CardIs(const Bytes& expected, const std::vector<std::uint32_t>& differing) const {
+        return SameRange(expected, differing, 0, expected.size());
+    }
+    // The erase units in which `card` differs from the initial card.
+    std::vector<std::uint32_t> UnitsChangedIn(const Bytes& card) const {
+        const std::size_t unit = camera_.flash().erase_unit_blocks() * 512u;
+        std::vector<std::uint32_t> units;
+        for (std::uint32_t u = 0; u < card.size() / unit; ++u) {
+            if (!std::equal(card.begin() + u * unit, card.begin() + (u + 1) * unit, initial_.begin() + u * unit)) {
+                units.push_back(u);
+            }
+        }
+        return units;
+    }
+
+    // The camera powered up again on the card as the last run left it: a
+    // fresh library state must open it and load what the catalog says.
+    void ExpectUsableAgain(bool catalog_may_be_lost, const std::string& label) {
+        camera_.Restart({}, false);
+        State() = LibraryState{};
         Host host;
         EXPECT_EQ(pixavon::OpenDevice(&host.window), 1) << label;
         const std::int32_t count = GetPhotoCount();
-        const bool valid = std::equal(card.end() - 8192, card.end() - 8192 + 19, "KOV PHOTO CAM IMAGE");
+        const auto catalog = card().end() - 8192;
+        const bool valid = std::equal(catalog, catalog + 19, "KOV PHOTO CAM IMAGE");
         if (valid) {
-            EXPECT_EQ(count, card[card.size() - 8192 + 256]) << label;
+            EXPECT_EQ(count, catalog[256]) << label;
             EXPECT_TRUE(host.boxes.empty()) << label;
         } else {
             EXPECT_TRUE(catalog_may_be_lost) << label << ": the catalog was lost";
             EXPECT_EQ(count, 0) << label;
         }
         CloseDevice();
-        server.request_stop();
-        serving.join();
     }
 
 private:
-    std::string CardPath() const { return dir_ + "/card.bin"; }
-    void WriteCard(const Bytes& card) const { WriteFileBytes(CardPath(), card); }
-    Bytes ReadCard() const { return ReadFileBytes(CardPath()); }
+    const Bytes& initial_;
+    ModelCamera camera_;
+    ModelPlatform platform_;
     std::string dir_;
-    NoPausePlatform platform_;
 };
 
 Bytes MakeCard(int size_mib, std::uint32_t seed, const std::vector<std::uint8_t>& slots) {
@@ -302,11 +287,6 @@ std::uint64_t BudgetFor(const std::string& op) {
     return sampled;
 }
 
-bool SameRange(const Bytes& a, const Bytes& b, std::size_t from, std::size_t to) {
-    return std::equal(a.begin() + static_cast<std::ptrdiff_t>(from), a.begin() + static_cast<std::ptrdiff_t>(to),
-                      b.begin() + static_cast<std::ptrdiff_t>(from));
-}
-
 std::map<std::string, std::uint64_t>& CaseCounts() {
     static std::map<std::string, std::uint64_t> counts;
     return counts;
@@ -316,11 +296,11 @@ class FaultSweep : public ::testing::TestWithParam<std::tuple<std::string, int>>
 
 TEST_P(FaultSweep, EveryFailureIsHandled) {
     const auto& [op_name, size_mib] = GetParam();
-    Rig rig;
     const std::uint32_t unit_blocks = size_mib == 8 ? 16 : 32;
     const std::size_t card_bytes = static_cast<std::size_t>(size_mib) << 20;
     const std::size_t catalog_unit = card_bytes - unit_blocks * 512;
     const Bytes initial = MakeCard(size_mib, 1, {0, 2, 1});
+    Rig rig(initial);
     const std::string bitmap = rig.dir() + "/photo.bmp";
     const std::string image = rig.dir() + "/image.bin";
     {
@@ -339,9 +319,11 @@ TEST_P(FaultSweep, EveryFailureIsHandled) {
     const Operation& op = operations.at(op_name);
 
     // The run without faults gives the command list and the card afterwards.
-    const RunResult clean = rig.Run(initial, op, {}, true);
+    const RunResult clean = rig.Run(op, {}, true);
     ASSERT_EQ(clean.result, 1);
     ASSERT_TRUE(clean.host.boxes.empty());
+    const Bytes clean_card(rig.card().begin(), rig.card().end());
+    const std::vector<std::uint32_t> clean_units = rig.UnitsChangedIn(clean_card);
     const std::size_t prep = op.name == "load" ? 0 : 1;  // the host's load before the operation
     std::vector<Command> commands = ParseCommands(clean.trace);
     commands.erase(commands.begin(), commands.begin() + static_cast<std::ptrdiff_t>(prep));
@@ -362,7 +344,7 @@ TEST_P(FaultSweep, EveryFailureIsHandled) {
             }
             const std::string label = op.name + " " + std::to_string(size_mib) + " MiB, " + Name(kind) + " " +
                                       std::to_string(n);
-            const RunResult run = rig.Run(initial, op, plan, false);
+            const RunResult run = rig.Run(op, plan, false);
             ++cases;
             const Command& failed = commands[failure->command];
             const bool in_write_back = failure->command >= write_back_start;
@@ -386,32 +368,31 @@ TEST_P(FaultSweep, EveryFailureIsHandled) {
             }
 
             // The card.
-            ASSERT_EQ(run.card.size(), card_bytes) << label;
             bool catalog_may_be_lost = false;
             if (!op.changes_card || (!repaired && failure->command < write_back_start && op.name != "upload" &&
                                      op.name != "restore") ||
                 format_first_erase) {
-                EXPECT_TRUE(run.card == initial) << label << ": the card changed";
+                EXPECT_TRUE(rig.CardIs(initial, {})) << label << ": the card changed";
             } else if (repaired || run.result == 1) {
-                EXPECT_TRUE(run.card == clean.card) << label << ": not the card of a clean run";
+                EXPECT_TRUE(rig.CardIs(clean_card, clean_units)) << label << ": not the card of a clean run";
             } else if (op.name == "upload") {
                 // The free slot may hold part of the photo; nothing else changed
                 // unless the failure persisted into the catalog's write-back.
                 const std::size_t slot_start = 3 * 0x4C000u, slot_end = 4 * 0x4C000u;
-                EXPECT_TRUE(SameRange(run.card, initial, 0, slot_start)) << label;
-                EXPECT_TRUE(SameRange(run.card, initial, slot_end, in_write_back ? catalog_unit : card_bytes)) << label;
+                EXPECT_TRUE(rig.SameRange(initial, {}, 0, slot_start)) << label;
+                EXPECT_TRUE(rig.SameRange(initial, {}, slot_end, in_write_back ? catalog_unit : card_bytes)) << label;
                 catalog_may_be_lost = in_write_back;
             } else if (op.name == "restore") {
                 const std::size_t unit = failed.address / unit_blocks * unit_blocks * 512u;
-                EXPECT_TRUE(SameRange(run.card, clean.card, 0, unit)) << label << ": blocks before the failure";
-                EXPECT_TRUE(SameRange(run.card, initial, unit + unit_blocks * 512u, card_bytes)) << label;
+                EXPECT_TRUE(rig.SameRange(clean_card, clean_units, 0, unit)) << label << ": blocks before the failure";
+                EXPECT_TRUE(rig.SameRange(initial, {}, unit + unit_blocks * 512u, card_bytes)) << label;
                 // A restore writes the catalog too: failing inside its unit may leave none.
                 catalog_may_be_lost = unit >= catalog_unit;
             } else {  // delete or format, failing for good inside the write-back
-                EXPECT_TRUE(SameRange(run.card, initial, 0, catalog_unit)) << label;
+                EXPECT_TRUE(rig.SameRange(initial, {}, 0, catalog_unit)) << label;
                 catalog_may_be_lost = true;
             }
-            rig.ExpectUsableAgain(run.card, catalog_may_be_lost, label);
+            rig.ExpectUsableAgain(catalog_may_be_lost, label);
             if (::testing::Test::HasFailure()) return;
         }
     }

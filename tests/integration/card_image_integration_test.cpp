@@ -1,5 +1,3 @@
-#include <filesystem>
-
 #include "integration/library_fixture.h"
 
 namespace pixavon::test {
@@ -40,62 +38,6 @@ TEST_F(CardImageIntegration, BackupChangeRestoreGivesBackTheSameCard) {
         EXPECT_FALSE(AnyLineContains(trace, "MISALIGNED"));
         EXPECT_EQ(LinesStartingWith(trace, "READ 0080 32768").size(), 1u);
     }
-}
-
-TEST_F(CardImageIntegration, BackupBeforeALoadSaves8MiB) {
-    StartCamera(16);
-    ASSERT_EQ(lib->OpenDevice(&host.window), 1);
-    ASSERT_EQ(lib->ReadAll(TempPath("card.img").c_str()), 1);
-    EXPECT_EQ(std::filesystem::file_size(TempPath("card.img")), 8u << 20);
-    EXPECT_EQ(host.progress, 256);
-}
-
-TEST_F(CardImageIntegration, RestoreRefusesImagesOfAnotherSize) {
-    StartCamera(16);
-    ASSERT_EQ(OpenAndLoad(), 0);
-    WriteFileBytes(TempPath("small.img"), BlankCard(8, {}));
-    EXPECT_EQ(lib->WriteAll(TempPath("small.img").c_str()), 0);
-    EXPECT_TRUE(host.boxes.empty());
-    EXPECT_EQ(host.progress, 0);
-    EXPECT_EQ(lib->WriteAll(TempPath("missing.img").c_str()), 0);
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].owned, 0);
-    StopCamera();
-    EXPECT_EQ(Trace(), (std::vector<std::string>{"READ FFE0 8192"}));
-}
-
-TEST_F(CardImageIntegration, FailedCardReadDuringBackupKeepsThePartialFile) {
-    StartCamera(8, {"--fail-read", "16,200"});  // the load's last read, then inside the fourth chunk
-    ASSERT_EQ(lib->OpenDevice(&host.window), 1);
-    EXPECT_EQ(lib->GetPhotoCount(), 0);
-    ASSERT_EQ(lib->ReadAll(TempPath("card.img").c_str()), 0);
-    EXPECT_TRUE(host.boxes.empty());
-    EXPECT_EQ(std::filesystem::file_size(TempPath("card.img")), 2u * 32768);
-}
-
-TEST_F(CardImageIntegration, FailedBlockWriteDuringRestoreShowsMessage14) {
-    auto image = BlankCard(8, {});
-    std::fill(image.begin(), image.begin() + 100 * 512, 0x5A);
-    StartCamera(8, {"--fail-write", "40"});
-    ASSERT_EQ(OpenAndLoad(), 0);
-    WriteFileBytes(TempPath("card.img"), image);
-    EXPECT_EQ(lib->WriteAll(TempPath("card.img").c_str()), 0);
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "write card error,work incomplete");
-    StopCamera();
-    const auto card = emulator->card_bytes();
-    EXPECT_TRUE(std::all_of(card.begin(), card.begin() + 39 * 512, [](uint8_t b) { return b == 0x5A; }));
-    EXPECT_TRUE(std::all_of(card.begin() + 39 * 512, card.begin() + 48 * 512, [](uint8_t b) { return b == 0xFF; }));
-}
-
-TEST_F(CardImageIntegration, BackupFileThatCannotBeCreated) {
-    StartCamera(8);
-    ASSERT_EQ(OpenAndLoad(), 0);
-    EXPECT_EQ(lib->ReadAll(TempPath("no-such-dir/card.img").c_str()), 0);
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].owned, 0);
-    EXPECT_EQ(host.boxes[0].text, "Open(Create) File Failed...");
-    EXPECT_EQ(host.progress, 0);
 }
 
 }  // namespace

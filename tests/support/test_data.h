@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -75,5 +78,39 @@ inline std::vector<uint8_t> MakeBitmap(uint32_t seed, bool top_down = false) {
     }
     return file;
 }
+
+#if !defined(_WIN32)
+// Sets environment variables (nullptr: unset) for as long as it lives, and
+// gives every one back its old value afterwards, so that no test changes the
+// environment of the tests after it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            if (value) ::setenv(name.c_str(), value->c_str(), 1);
+            else ::unsetenv(name.c_str());
+        }
+    }
+    void Set(const std::string& name, const char* value) {
+        if (saved_.count(name) == 0) {
+            const char* old = std::getenv(name.c_str());
+            saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+        }
+        if (value != nullptr) ::setenv(name.c_str(), value, 1);
+        else ::unsetenv(name.c_str());
+    }
+    // The locale variables the string table follows, all but LANG unset.
+    void UseLocale(const char* lang) {
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) Set(name, nullptr);
+        Set("LANG", lang);
+    }
+
+private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+#endif
 
 }  // namespace pixavon::test

@@ -42,7 +42,7 @@ TEST_F(CardImageTest, BackupIsTheCardsBytesIn32KiBReads) {
     Forget();
     ASSERT_EQ(ReadAll(path.c_str()), 1);
     EXPECT_EQ(fake.commands.size(), 512u);
-    EXPECT_EQ(fake.commands[1], "READ 0080");
+    EXPECT_EQ(fake.commands[1], "READ 0080 32768");
     EXPECT_EQ(fake.progress_messages, 512);
     EXPECT_EQ(ReadFileBytes(path), fake.card);
 }

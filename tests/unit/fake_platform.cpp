@@ -12,12 +12,6 @@
 namespace pixavon::test {
 namespace {
 
-std::string Hex4(std::uint16_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value);
-    return text;
-}
-
 bool Contains(const std::vector<int>& numbers, int n) {
     return std::find(numbers.begin(), numbers.end(), n) != numbers.end();
 }
@@ -41,83 +35,53 @@ void FakePlatform::Install() {
     State() = LibraryState{};
 }
 
+ModelCamera& FakePlatform::Camera() {
+    if (!camera_ || camera_->card().data() != card.data() || camera_->card().size() != card.size()) {
+        camera_ = std::make_unique<ModelCamera>(std::span<std::uint8_t>(card), emu::FaultPlan{}, false);
+        camera_->model().set_trace([this](const std::string& line) { commands.push_back(line); });
+    }
+    return *camera_;
+}
+
 DeviceHandle FakePlatform::open_first_device() {
     ++opens;
     if (!device_present) return nullptr;
-    ++live_handles_;
-    phase_ = Phase::Idle;
-    return this;
+    const DeviceHandle device = Camera().open();
+    if (device != nullptr) ++live_handles_;
+    return device;
 }
 
-bool FakePlatform::close_device(DeviceHandle) {
+bool FakePlatform::close_device(DeviceHandle device) {
     ++closes;
     --live_handles_;
+    Camera().close(device);
     return !fail_close;
 }
 
 bool FakePlatform::write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) {
-    if (device != this) throw std::logic_error("write on a handle the fake did not issue");
+    ModelCamera& camera = Camera();
+    if (device != &camera) throw std::logic_error("write on a handle the fake did not issue");
     ++device_writes_;
-    const bool fail = Contains(failing_writes, device_writes_) ||
-                      (fail_writes_from != 0 && device_writes_ >= fail_writes_from);
-    if (phase_ == Phase::AwaitingWriteData) {
-        events.push_back("data-out " + std::to_string(length));
-        phase_ = Phase::Idle;
-        commands.back() += " " + std::to_string(length);
-        if (fail) return false;
-        const std::uint64_t start = static_cast<std::uint64_t>(write_block_) * 512;
-        for (std::uint32_t i = 0; i < length && start + i < card.size(); ++i) {
-            card[start + i] = data[i];
+    emu::DeviceModel& model = camera.model();
+    events.push_back(model.awaiting_data() ? "data-out " + std::to_string(length) : "packet");
+    if (Contains(failing_writes, device_writes_) || (fail_writes_from != 0 && device_writes_ >= fail_writes_from)) {
+        if (model.awaiting_data()) {
+            model.faults().fail_write.insert(model.write_messages() + 1);
+        } else {
+            model.faults().fail_packet.insert(model.packets() + 1);
         }
-        return true;
     }
-    events.push_back("packet");
-    if (length != 16 || data[0] != 0x85 || data[2] != 0 ||
-        std::any_of(data + 5, data + 16, [](std::uint8_t b) { return b != 0; })) {
-        commands.push_back("BAD " + std::to_string(length));
-        return false;
-    }
-    const auto address = static_cast<std::uint16_t>(data[3] | (data[4] << 8));
-    if (fail) {
-        commands.push_back("FAILED-PACKET " + Hex4(address));
-        phase_ = Phase::Idle;
-        return false;
-    }
-    switch (data[1]) {
-        case 0x71:
-            commands.push_back("READ " + Hex4(address));
-            phase_ = Phase::Reading;
-            position_ = (static_cast<std::uint64_t>(address) * 256) % card.size();
-            return true;
-        case 0x72:
-            commands.push_back("WRITE " + Hex4(address));
-            phase_ = Phase::AwaitingWriteData;
-            write_block_ = address;
-            return true;
-        case 0x73: {
-            commands.push_back("ERASE " + Hex4(address));
-            phase_ = Phase::Idle;
-            const std::uint64_t unit = EraseUnitBlocks() * 512ull;
-            const std::uint64_t start = static_cast<std::uint64_t>(address) * 512 / unit * unit;
-            if (start + unit <= card.size()) std::fill_n(card.begin() + static_cast<std::ptrdiff_t>(start), unit, 0xFF);
-            return true;
-        }
-        default:
-            commands.push_back("BAD " + std::to_string(length));
-            return false;
-    }
+    return camera.write(device, data, length);
 }
 
 bool FakePlatform::read_device(DeviceHandle device, std::uint8_t* data, std::uint32_t length) {
-    if (device != this) throw std::logic_error("read on a handle the fake did not issue");
-    ++device_reads_;
+    ModelCamera& camera = Camera();
+    if (device != &camera) throw std::logic_error("read on a handle the fake did not issue");
     events.push_back("data-in " + std::to_string(length));
-    if (phase_ != Phase::Reading || Contains(failing_reads, device_reads_)) return false;
-    for (std::uint32_t i = 0; i < length; ++i) {
-        data[i] = card[position_];
-        position_ = (position_ + 1) % card.size();
-    }
-    return true;
+    camera.model().faults().fail_read.insert(failing_reads.begin(), failing_reads.end());
+    const bool read = camera.read(device, data, length);
+    camera.model().settle();  // the library reads once per command: its trace line is complete
+    return read;
 }
 
 void FakePlatform::sleep_ms(std::uint32_t milliseconds) {

@@ -1,15 +1,18 @@
-// A platform for unit tests: a small in-memory camera that records every
-// command, a host window that counts progress messages and collects boxes,
-// real host files with failures on request.
+// A platform for unit tests: a camera in process (the emulator's device model
+// over the card bytes below) whose commands are recorded, a host window that
+// counts progress messages and collects boxes, real host files with failures
+// on request.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "frame/library_state.h"
 #include "platform/platform.h"
+#include "support/model_camera.h"
 #include "support/test_data.h"
 
 namespace pixavon::test {
@@ -34,9 +37,11 @@ public:
 
     // --- The camera ---
     bool device_present = true;
+    // The card's bytes (8 or 16 MiB); the camera works on them in place and
+    // starts afresh when the vector is given other storage or another size.
     std::vector<std::uint8_t> card;
-    // Commands in order: "READ FFE0", "WRITE 3FF0 512" (bytes of the data
-    // transfer), "ERASE 3FF0", "BAD <n>" for a write that is not a packet.
+    // The camera's trace, one line per command: "READ FFE0 8192", "WRITE 3FF0
+    // 512", "ERASE 3FF0", "ERASE 3FF0 REFUSED", ... (see device_model.h).
     std::vector<std::string> commands;
     // Every transfer, in order: "packet", "data-out N", "data-in N", "sleep N",
     // "progress": the relative order of progress and card access.
@@ -44,7 +49,8 @@ public:
     int opens = 0;
     int closes = 0;
     bool fail_close = false;
-    // 1-based numbers of the device writes (packets and data) and reads that fail.
+    // 1-based numbers of the device writes (packets and data) that the camera
+    // refuses, and of the 512-byte blocks of read data at which a read fails.
     std::vector<int> failing_writes;
     std::vector<int> failing_reads;
     // When set, every device write from this 1-based number on fails.
@@ -89,12 +95,9 @@ public:
     std::uint32_t EraseUnitBlocks() const { return card.size() > (8u << 20) ? 32 : 16; }
 
 private:
-    enum class Phase { Idle, Reading, AwaitingWriteData };
-    Phase phase_ = Phase::Idle;
-    std::uint64_t position_ = 0;
-    std::uint16_t write_block_ = 0;
+    ModelCamera& Camera();
+    std::unique_ptr<ModelCamera> camera_;
     int device_writes_ = 0;
-    int device_reads_ = 0;
     int file_reads_ = 0;
     int live_handles_ = 0;
 };

@@ -26,10 +26,8 @@ TEST_F(FrameTest, ProgressGoesToTheNotifyWindowOnlyWhenOneIsSet) {
 TEST_F(FrameTest, CardErrorBoxIsOwnedAndCarriesTheTableText) {
 #if !defined(_WIN32)
     // The English table: on POSIX the locale environment chooses it.
-    ::setenv("LANG", "C", 1);
-    ::unsetenv("LANGUAGE");
-    ::unsetenv("LC_ALL");
-    ::unsetenv("LC_MESSAGES");
+    ScopedEnvironment environment;
+    environment.UseLocale("C");
 #endif
     OpenDevice(TestWindow());
     ReportError(14);

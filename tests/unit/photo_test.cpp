@@ -128,8 +128,8 @@ TEST_F(PhotoTest, DownloadReadsTwentyChunksFromThe32KiBBoundary) {
         ASSERT_EQ(ReadPixavonToFile(0, path.c_str()), 1);
         ASSERT_EQ(fake.commands.size(), 20u);
         for (std::uint16_t k = 0; k < 20; ++k) {
-            char expected[16];
-            std::snprintf(expected, sizeof expected, "READ %04X", c.first_address + 64 * k);
+            char expected[32];
+            std::snprintf(expected, sizeof expected, "READ %04X 16384", c.first_address + 64 * k);
             EXPECT_EQ(fake.commands[k], expected);
         }
         EXPECT_EQ(fake.progress_messages, 20);
@@ -206,6 +206,8 @@ TEST_F(PhotoTest, UploadFillsTheNextSlotWithAnEraseAtEveryUnit) {
         ASSERT_EQ(writes.size(), 608u + 16u);
         EXPECT_EQ(writes.front(), "WRITE 0720 512");
         EXPECT_EQ(writes[607], "WRITE 097F 512");
+        EXPECT_TRUE(std::none_of(writes.begin(), writes.end(),
+                                 [](const std::string& w) { return w.find("UNERASED") != std::string::npos; }));
         EXPECT_EQ(fake.progress_messages, 624);
         std::vector<std::uint8_t> expected_image(kCardImageSize);
         CardImageFromFile(bitmap.data() + 54, expected_image.data());

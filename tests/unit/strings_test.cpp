@@ -6,6 +6,7 @@
 #include "frame/library_state.h"
 #include "frame/string_table.h"
 #include "platform/posix/posix_parts.h"
+#include "support/test_data.h"
 
 namespace pixavon::test {
 namespace {
@@ -79,14 +80,12 @@ TEST(Encoding, TruncationNeverSplitsACharacter) {
 
 class GetStringTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
-    }
-    void TearDown() override { SetUp(); }
+    void SetUp() override { environment.UseLocale(nullptr); }
+    ScopedEnvironment environment;
 };
 
 TEST_F(GetStringTest, EnglishIsTheReferenceAndUnknownIdsFail) {
-    ::setenv("LANG", "en_US.UTF-8", 1);
+    environment.Set("LANG", "en_US.UTF-8");
     char buffer[255];
     EXPECT_EQ(GetString(13, buffer), 1);
     EXPECT_STREQ(buffer, "read card error,work incomplete");
@@ -98,22 +97,22 @@ TEST_F(GetStringTest, EnglishIsTheReferenceAndUnknownIdsFail) {
 
 TEST_F(GetStringTest, EachLanguageGetsItsTable) {
     char buffer[255];
-    ::setenv("LANG", "ja_JP.UTF-8", 1);
+    environment.Set("LANG", "ja_JP.UTF-8");
     ASSERT_EQ(GetString(2, buffer), 1);
     EXPECT_STREQ(buffer, "%dは使い果たされました\u3000%dは利用可能です");
-    ::setenv("LANG", "zh_HK.UTF-8", 1);
+    environment.Set("LANG", "zh_HK.UTF-8");
     ASSERT_EQ(GetString(11, buffer), 1);
     EXPECT_STREQ(buffer, "目錄");
-    ::setenv("LANG", "zh_SG.UTF-8", 1);
+    environment.Set("LANG", "zh_SG.UTF-8");
     ASSERT_EQ(GetString(11, buffer), 1);
     EXPECT_STREQ(buffer, "目录");
-    ::setenv("LANG", "zh_TW.Big5", 1);
+    environment.Set("LANG", "zh_TW.Big5");
     ASSERT_EQ(GetString(12, buffer), 1);
     EXPECT_STREQ(buffer, "\xB0\x68\xA5\x58");  // "退出" in Big5
 }
 
 TEST_F(GetStringTest, ATableTheCodesetCannotShowFallsBackToEnglish) {
-    ::setenv("LANG", "ja_JP.ISO-8859-1", 1);
+    environment.Set("LANG", "ja_JP.ISO-8859-1");
     char buffer[255];
     ASSERT_EQ(GetString(3, buffer), 1);
     EXPECT_STREQ(buffer, "DELETE");

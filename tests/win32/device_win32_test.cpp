@@ -172,6 +172,27 @@ TEST(SystemDiscovery, FindsNothingWhereNoCameraIsAttached) {
     EXPECT_EQ(win32::OpenFirstDevice(win32::SystemDeviceSetupCalls()), nullptr);
 }
 
+// --- The driver's reads: a command's data one 512-byte block per ReadFile ---
+
+std::vector<DWORD> g_read_requests;
+
+WINBOOL WINAPI ScriptedReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED overlapped) {
+    g_read_requests.push_back(size);
+    // Every third call delivers half of what was asked: the rest is asked for again.
+    *got = g_read_requests.size() % 3 == 0 ? size / 2 : size;
+    std::memset(buffer, static_cast<int>(g_read_requests.size()), *got);
+    return handle == kDevice && overlapped == nullptr;
+}
+
+TEST(DriverReads, AWholeReadIsAskedFor512BytesAtATime) {
+    g_read_requests.clear();
+    std::vector<std::uint8_t> data(2048);
+    ASSERT_TRUE(win32::ReadHandle(kDevice, data.data(), 2048, &ScriptedReadFile));
+    EXPECT_EQ(g_read_requests, (std::vector<DWORD>{512, 512, 512, 256, 512}));
+    EXPECT_EQ(data[2 * 512 + 255], 3);
+    EXPECT_EQ(data[2 * 512 + 256], 4);
+}
+
 // --- Transfers through ReadFile and WriteFile, the test playing the camera ---
 
 class PipeTransfer : public ::testing::Test {
