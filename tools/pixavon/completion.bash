@@ -29,7 +29,7 @@ declare -gA _pixavon_options=(
     [raw write]="-y --yes --help"
     [import]="--name --again --delete-after --help"
     [rescue]="-o --output --size --repair -y --yes --help"
-    [mount]="--read-only --foreground --help"
+    [mount]="--read-only -f --foreground --help"
 )
 
 # Commands that have commands of their own.
