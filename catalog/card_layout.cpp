@@ -13,15 +13,15 @@ bool IsValidCatalog(const std::uint8_t* catalog) {
 }
 
 void BuildCatalog(std::uint8_t capacity_code, const std::uint8_t* slots, std::uint32_t count, std::uint8_t* catalog) {
-    std::memset(catalog, 0xFF, kCatalogSize);
     std::memcpy(catalog, kCatalogSignature, kSignatureLength);
-    catalog[kSignatureLength] = 0;
     catalog[kCountOffset] = static_cast<std::uint8_t>(count);
     catalog[kCapacityOffset] = capacity_code;
     for (std::uint32_t i = 0; i < count && i < capacity_code; ++i) {
         std::uint8_t* entry = catalog + kEntriesOffset + kEntrySize * i;
-        std::memset(entry, 0, kEntryZeroOffset + 1);
+        entry[kEntryMarkOffset] = 0;
+        std::memset(entry + kEntryMarkOffset + 1, 0, kEntrySlotOffset - kEntryMarkOffset - 1);
         entry[kEntrySlotOffset] = slots[i];
+        entry[kEntryZeroOffset] = 0;
     }
 }
 

@@ -35,9 +35,11 @@ constexpr std::uint64_t CardBytesFor(std::uint32_t capacity_code) {
 // capacity.
 bool IsValidCatalog(const std::uint8_t* catalog);
 
-// Fills the 8 KiB at `catalog` with a catalog of a card of `capacity_code`
-// listing `slots` (at most the capacity) in order, laid out as on a card whose
-// catalog unit was erased: every byte not set is 0xFF.
+// Sets, in the 8 KiB at `catalog`, the fields of a catalog of a card of
+// `capacity_code` listing `slots` (at most the capacity) in order: the
+// signature, count, capacity code and the entries' interpreted bytes. Every
+// byte a catalog does not interpret is left as it is (0xFF for one laid out
+// as in an erased unit).
 void BuildCatalog(std::uint8_t capacity_code, const std::uint8_t* slots, std::uint32_t count, std::uint8_t* catalog);
 
 // What makes a catalog one that the card cannot hold, although it passes the

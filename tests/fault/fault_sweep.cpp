@@ -32,6 +32,7 @@
 #include "include/pixavon.h"
 #include "photo/transfer.h"
 #include "platform/platform.h"
+#include "rescue.h"
 #include "support/model_camera.h"
 #include "support/test_data.h"
 
@@ -126,6 +127,12 @@ public:
 
     // The card as the last run left it.
     std::span<const std::uint8_t> card() const { return camera_.card(); }
+    // The camera powered up again on the card as the last run left it, in a
+    // fresh library state.
+    void PowerUp() {
+        camera_.Restart({}, false);
+        State() = LibraryState{};
+    }
     // Whether bytes [from, to) of the card are those of `expected`, a card that
     // differs from the initial one only in the erase units `differing` (the
     // units the last run did not touch are the initial card's).
@@ -409,12 +416,187 @@ INSTANTIATE_TEST_SUITE_P(AllOperations, FaultSweep,
                              return std::get<0>(info.param) + "_" + std::to_string(std::get<1>(info.param)) + "MiB";
                          });
 
+// The power-cut sweep: delete, upload, format and restore on both card sizes
+// lose power in the middle of every command of the catalog's rewrite (with a
+// block write cut after 1, 256 and 511 of its bytes) and of a sample of the
+// rest. After each cut, in a fresh library state, rescue must find every
+// picture that was on the card before the operation, pixel for pixel (a
+// restore's cut slot excepted: it holds part of the old and part of the new
+// picture), and its repair must leave a card whose catalog loads and lists
+// every picture found.
+
+// The library's raw ways onto the card, called in process.
+class LibraryAccess : public host::CardAccess {
+public:
+    explicit LibraryAccess(std::string dir) : dir_(std::move(dir)) {}
+    bool read(std::uint16_t address, std::uint8_t* buffer, std::uint32_t length) override {
+        return ReadGBA(address, buffer, length) != 0;
+    }
+    bool write_block(std::uint16_t block, const std::uint8_t* data) override { return WriteGBA(block, data, 512) != 0; }
+    bool format() override {
+        GetPhotoCount();
+        const bool ok = FormatGBA() != 0;
+        GetPhotoCount();
+        return ok;
+    }
+    bool put(const std::vector<std::uint8_t>& bitmap) override {
+        const std::string path = dir_ + "/rescued.bmp";
+        WriteFileBytes(path, bitmap);
+        const bool ok = WriteFileToGBA(path.c_str()) != 0;
+        GetPhotoCount();
+        return ok;
+    }
+
+private:
+    std::string dir_;
+};
+
+std::map<std::string, std::uint64_t>& CutCounts() {
+    static std::map<std::string, std::uint64_t> counts;
+    return counts;
+}
+std::uint64_t& PhotosLost() {
+    static std::uint64_t lost = 0;
+    return lost;
+}
+// How often each repair was needed: none, a catalog written, a rebuild.
+std::map<host::RepairPlan, std::uint64_t>& Repairs() {
+    static std::map<host::RepairPlan, std::uint64_t> repairs;
+    return repairs;
+}
+
+class PowerCutSweep : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
+
+TEST_P(PowerCutSweep, RescueKeepsEveryPicture) {
+    const auto& [op_name, size_mib] = GetParam();
+    const std::vector<std::uint8_t> slots = {0, 2, 1};
+    const Bytes initial = MakeCard(size_mib, 1, slots);
+    const Bytes image = MakeCard(size_mib, 2, {4, 3});
+    Rig rig(initial);
+    const std::string bitmap = rig.dir() + "/photo.bmp";
+    const std::string image_path = rig.dir() + "/image.bin";
+    WriteFileBytes(bitmap, MakeBitmap(1));
+    WriteFileBytes(image_path, image);
+    const std::map<std::string, Operation> operations = {
+        {"delete", {"delete", true, true, [](const std::string&) { return DeletePhoto(1); }}},
+        {"upload", {"upload", true, true, [&](const std::string&) { return WriteFileToGBA(bitmap.c_str()); }}},
+        {"format", {"format", true, true, [](const std::string&) { return FormatGBA(); }}},
+        {"restore", {"restore", true, false, [&](const std::string&) { return WriteAll(image_path.c_str()); }}},
+    };
+    const Operation& op = operations.at(op_name);
+    const RunResult clean = rig.Run(op, {}, true);
+    ASSERT_EQ(clean.result, 1);
+    std::vector<Command> commands = ParseCommands(clean.trace);
+    commands.erase(commands.begin());  // the host's load
+    // The catalog's rewrite: the last 17 commands of a delete, upload or
+    // format; a restore writes the catalog's unit last, 32 or 16 blocks.
+    const std::size_t rewrite = op.writes_back_catalog ? 17 : (size_mib == 8 ? 16 : 32) + 1;
+    const std::size_t rewrite_start = commands.size() - std::min(rewrite, commands.size());
+
+    std::set<std::uint64_t> cuts;
+    for (std::size_t c = rewrite_start; c < commands.size(); ++c) cuts.insert(c + 1);
+    for (std::uint64_t n : Sample(rewrite_start, 24)) cuts.insert(n);
+
+    std::uint64_t tried = 0;
+    const std::size_t card_bytes = initial.size();
+    for (const std::uint64_t n : cuts) {
+        const bool in_rewrite = n > rewrite_start;
+        const Command& command = commands[n - 1];
+        std::vector<std::uint32_t> cut_bytes = {256};
+        if (in_rewrite && command.kind == "WRITE") cut_bytes = {1, 256, 511};
+        for (const std::uint32_t bytes : cut_bytes) {
+            const std::string label = op.name + " " + std::to_string(size_mib) + " MiB, power cut in command " +
+                                      std::to_string(n) + " (" + command.kind + ") after " + std::to_string(bytes) +
+                                      " bytes";
+            emu::FaultPlan plan;
+            plan.power_cut_after = n + 1;  // counted from the host's load
+            plan.power_cut_bytes = bytes;
+            rig.Run(op, plan, false);
+            ++tried;
+            const Bytes after(rig.card().begin(), rig.card().end());
+
+            rig.PowerUp();
+            Host host;
+            ASSERT_EQ(pixavon::OpenDevice(&host.window), 1) << label;
+            LibraryAccess access(rig.dir());
+            std::string error;
+            const std::optional<host::CardScan> scan =
+                host::scan_card(access, 0, [](std::uint32_t, std::uint32_t) { return true; }, &error);
+            ASSERT_TRUE(scan) << label << ": " << error;
+            ASSERT_EQ(scan->card_bytes, card_bytes) << label;
+
+            // The restore's cut slot holds part of each picture: the one its
+            // command was writing.
+            std::optional<std::uint32_t> torn_slot;
+            if (op.name == "restore" && command.kind != "READ") torn_slot = command.address * 512u / 0x4C000u;
+            for (std::uint8_t slot = 0; slot < scan->capacity; ++slot) {
+                const auto begin = initial.begin() + slot * 0x4C000u;
+                const bool had = std::any_of(begin, begin + 0x4C000, [](std::uint8_t b) { return b != 0xFF; });
+                if (!had || (torn_slot && *torn_slot == slot)) continue;
+                const bool found = std::count(scan->found.begin(), scan->found.end(), slot) == 1;
+                const auto now = scan->card.begin() + slot * 0x4C000u;
+                const bool same = found && std::equal(begin, begin + 0x4C000, now);
+                const auto replaced = image.begin() + slot * 0x4C000u;
+                const bool restored = op.name == "restore" && std::equal(replaced, replaced + 0x4C000, now);
+                if (!same && !restored) {
+                    ++PhotosLost();
+                    ADD_FAILURE() << label << ": the picture of slot " << int(slot) << " is lost";
+                }
+            }
+
+            // Repair lists every picture found.
+            const host::RepairPlan repair = host::plan_repair(*scan);
+            ++Repairs()[repair];
+            if (repair != host::RepairPlan::kNone) {
+                EXPECT_NE(repair, host::RepairPlan::kCannot) << label << ": the catalog cannot be repaired";
+                if (repair != host::RepairPlan::kCannot) {
+                    EXPECT_TRUE(host::repair_card(access, *scan, repair, [](std::uint32_t, std::uint32_t, std::uint8_t) {},
+                                                  &error))
+                        << label << ": " << error;
+                }
+            }
+            if (repair != host::RepairPlan::kCannot) {
+                const std::int32_t count = GetPhotoCount();
+                if (repair == host::RepairPlan::kNone) {
+                    EXPECT_EQ(count, after[card_bytes - 8192 + 256]) << label;
+                } else {
+                    EXPECT_EQ(count, static_cast<std::int32_t>(scan->found.size())) << label;
+                }
+                EXPECT_TRUE(host.boxes.empty()) << label;
+            }
+            CloseDevice();
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+    CutCounts()[op.name] += tried;
+    std::printf("power-cut sweep: %s on %d MiB: %llu cut points, %llu pictures lost\n", op.name.c_str(), size_mib,
+                static_cast<unsigned long long>(tried), static_cast<unsigned long long>(PhotosLost()));
+}
+
+INSTANTIATE_TEST_SUITE_P(CatalogRewrites, PowerCutSweep,
+                         ::testing::Combine(::testing::Values("delete", "upload", "format", "restore"),
+                                            ::testing::Values(8, 16)),
+                         [](const auto& info) {
+                             return std::get<0>(info.param) + "_" + std::to_string(std::get<1>(info.param)) + "MiB";
+                         });
+
 class Totals : public ::testing::Environment {
 public:
     void TearDown() override {
         std::uint64_t total = 0;
         for (const auto& [name, count] : CaseCounts()) total += count;
         if (total != 0) std::printf("fault sweep: %llu cases in all\n", static_cast<unsigned long long>(total));
+        std::uint64_t cuts = 0;
+        for (const auto& [name, count] : CutCounts()) cuts += count;
+        if (cuts != 0) {
+            std::printf("power-cut sweep: %llu cut points in all, %llu pictures lost; repairs: %llu none needed, %llu "
+                        "catalogs written over the cut one, %llu rebuilt through the library, %llu impossible\n",
+                        static_cast<unsigned long long>(cuts), static_cast<unsigned long long>(PhotosLost()),
+                        static_cast<unsigned long long>(Repairs()[host::RepairPlan::kNone]),
+                        static_cast<unsigned long long>(Repairs()[host::RepairPlan::kWriteCatalog]),
+                        static_cast<unsigned long long>(Repairs()[host::RepairPlan::kRebuild]),
+                        static_cast<unsigned long long>(Repairs()[host::RepairPlan::kCannot]));
+        }
     }
 };
 const auto* const kTotals = ::testing::AddGlobalTestEnvironment(new Totals);

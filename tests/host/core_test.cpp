@@ -420,7 +420,7 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
        [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192, card.end(), 0xFF); }, true},
       {"cut after the catalog's first block", 16,
        [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, true},
-      {"first block half written", 16,
+      {"catalog block zeroed where its count and capacity lie", 16,
        [](std::vector<uint8_t>& card) {
          std::fill(card.end() - 16384, card.end(), 0xFF);
          std::fill(card.end() - 8192 + 256, card.end() - 8192 + 512, 0x00);

@@ -79,8 +79,6 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
     scan.card.resize(scan.card_bytes);
   }
   scan.capacity = static_cast<uint8_t>(scan.card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
-  const uint32_t unit_bytes = scan.capacity == kLargeCardCode ? 32 * 512 : 16 * 512;
-  scan.unit_erased = erased(scan.card.data() + scan.card_bytes - unit_bytes, unit_bytes);
 
   scan.listed.assign(scan.capacity, false);
   if (scan.catalog_loads) {
@@ -99,6 +97,16 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
       scan.found.push_back(static_cast<uint8_t>(slot));
     }
   }
+  // The catalog's bytes as they are, with the fields a catalog needs set over
+  // them: where a rewrite was cut short, what it wrote is mostly what a new
+  // catalog needs anyway, and bytes not interpreted stay as they are.
+  const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
+  scan.new_catalog.assign(current, current + kCatalogSize);
+  BuildCatalog(scan.capacity, scan.found.data(), static_cast<uint32_t>(scan.found.size()), scan.new_catalog.data());
+  scan.new_catalog_fits = true;
+  for (uint32_t i = 0; i < kCatalogSize; ++i) {
+    if ((current[i] & scan.new_catalog[i]) != scan.new_catalog[i]) scan.new_catalog_fits = false;
+  }
   return scan;
 }
 
@@ -116,18 +124,20 @@ std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot) {
 
 RepairPlan plan_repair(const CardScan& scan) {
   if (scan.catalog_loads) return scan.catalog_ok && !scan.list_names_empty_slot ? RepairPlan::kNone : RepairPlan::kRebuild;
-  return scan.unit_erased ? RepairPlan::kWriteCatalog : RepairPlan::kCannot;
+  return scan.new_catalog_fits ? RepairPlan::kWriteCatalog : RepairPlan::kCannot;
 }
 
 bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
                  const std::function<void(uint32_t, uint32_t, uint8_t)>& before_put, std::string* error) {
   if (plan == RepairPlan::kWriteCatalog) {
-    // Erased flash takes the new catalog's blocks without an erase.
-    std::vector<uint8_t> catalog(kCatalogSize);
-    BuildCatalog(scan.capacity, scan.found.data(), static_cast<uint32_t>(scan.found.size()), catalog.data());
+    // Flash takes the new catalog's blocks without an erase: every bit it
+    // needs set is still set. A block that already holds its bytes is left.
+    const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
     const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
     for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
-      if (!access.write_block(static_cast<uint16_t>(first_block + k), catalog.data() + k * 512)) {
+      const uint8_t* block = scan.new_catalog.data() + k * 512;
+      if (std::memcmp(block, current + k * 512, 512) == 0) continue;
+      if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
         *error = "the new catalog could not be written";
         return false;
       }
@@ -259,9 +269,9 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
       switch (plan) {
         case RepairPlan::kNone: say(outcome, "the catalog is sound: nothing to repair"); break;
         case RepairPlan::kCannot:
-          fail("the catalog's first block is damaged but not erased, and the library cannot erase it before a "
-               "catalog loads" + saved_in + ", so the camera's own format is the way back, then 'pixavon put' "
-               "them again");
+          fail("the catalog's blocks hold what a new catalog cannot be written over, and the library cannot erase "
+               "them before a catalog loads" + saved_in + ", so the camera's own format is the way back, then "
+               "'pixavon put' them again");
         case RepairPlan::kWriteCatalog:
           ask("Repairing writes a catalog listing the " + std::to_string(scan->found.size()) +
               " pictures found, in slot order");

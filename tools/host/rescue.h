@@ -40,7 +40,10 @@ struct CardScan {
   bool catalog_loads = false;
   bool catalog_ok = false;  // loads, and lists only slots the card has, each once
   bool list_names_empty_slot = false;
-  bool unit_erased = false;       // the catalog's whole erase unit reads 0xFF
+  // A catalog listing `found`, laid over the catalog's blocks as they are,
+  // and whether flash, which only clears bits, can take it without an erase.
+  std::vector<uint8_t> new_catalog;
+  bool new_catalog_fits = false;
   std::vector<uint8_t> card;      // the card's bytes
   std::vector<uint8_t> found;     // slots holding a picture (a byte not 0xFF), in slot order
   std::vector<bool> listed;       // per slot: named by a catalog that loads
@@ -60,9 +63,11 @@ std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot);
 
 enum class RepairPlan {
   kNone,          // the catalog loads and lists only pictures the card holds
-  kWriteCatalog,  // the catalog's unit is erased: write a catalog of the pictures found
+  kWriteCatalog,  // the catalog does not load, but its blocks can take one listing the pictures found
+                  // without an erase (an erased unit, or a rewrite cut short)
   kRebuild,       // the catalog loads but names impossible or empty slots: format, put them back
-  kCannot,        // the catalog's first block is damaged and not erased: the library cannot erase it
+  kCannot,        // the catalog's blocks hold what a new catalog cannot be written over, and the
+                  // library cannot erase them before a catalog loads
 };
 RepairPlan plan_repair(const CardScan& scan);
 
