@@ -71,6 +71,9 @@ std::optional<PowerCut> parse_power_cut(const std::string& text) {
 
 }  // namespace
 
+// Every error of a run is caught and reported below; before that, only CLI11's
+// option setup can throw, and only for a mistake in this code.
+// NOLINTNEXTLINE(bugprone-exception-escape)
 int main(int argc, char** argv) {
   CLI::App app{"Lumetta camera emulator: serves a card file on a Unix socket"};
   std::string card_path;

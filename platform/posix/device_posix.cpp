@@ -217,7 +217,7 @@ bool SocketRead(PosixDevice& device, std::uint8_t* data, std::uint32_t length) {
 std::string SocketAddressOf(int dir_fd, const std::string& directory, const std::string& name) {
 #if defined(__linux__)
     struct stat fd_dir {};
-    const std::string via_fd = "/proc/self/fd/" + std::to_string(dir_fd) + "/" + name;
+    std::string via_fd = "/proc/self/fd/" + std::to_string(dir_fd) + "/" + name;
     if (via_fd.size() < sizeof(sockaddr_un::sun_path) && ::stat("/proc/self/fd", &fd_dir) == 0 &&
         S_ISDIR(fd_dir.st_mode)) {
         return via_fd;

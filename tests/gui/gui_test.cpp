@@ -117,7 +117,7 @@ class Host {
 QString picture(const Card& card, const QString& name, QColor colour, QSize size = {640, 480}) {
   QImage image(size, QImage::Format_RGB888);
   image.fill(colour);
-  const QString path = card.file(name);
+  QString path = card.file(name);
   if (!image.save(path)) qFatal("cannot write %s", qPrintable(path));
   return path;
 }
@@ -358,7 +358,7 @@ class GuiTest : public QObject {
     QVERIFY(window.backup_to(backup));
 
     // Acts once, as soon as the operation's progress dialog shows.
-    const auto once_busy = [&](std::function<void(QProgressDialog*)> act) {
+    const auto once_busy = [&](const std::function<void(QProgressDialog*)>& act) {
       auto* timer = new QTimer(&window);
       timer->setInterval(1);
       QObject::connect(timer, &QTimer::timeout, [timer, act, &window] {

@@ -211,7 +211,7 @@ QString install_translations() {
   static QTranslator own, qt;
   QCoreApplication::removeTranslator(&own);
   QCoreApplication::removeTranslator(&qt);
-  const QString language = window_language();
+  QString language = window_language();
   if (language == "en") return language;
   // The window's texts are built in; Qt's own come with the system's Qt.
   if (own.load(QStringLiteral(":/i18n/pixavon_gui_") + language)) QCoreApplication::installTranslator(&own);
@@ -717,7 +717,7 @@ bool MainWindow::rescue_card() {
   host::RescueSummary summary;
   // A repaired catalog may name other slots: the cached photos go.
   const bool done = perform(Operation::kRescue, true, [&] {
-    const host::Outcome outcome = core_.rescue(request, &summary);
+    host::Outcome outcome = core_.rescue(request, &summary);
     if (summary.repaired) cache_.clear();
     return outcome;
   });
@@ -748,7 +748,7 @@ bool MainWindow::backup_to(const QString& path) {
 bool MainWindow::restore_from(const QString& path) {
   if (path.isEmpty()) return false;
   return perform(Operation::kRestore, true, [&] {
-    const host::Outcome outcome = core_.restore(local_path(path));
+    host::Outcome outcome = core_.restore(local_path(path));
     // Once the card was written to, its slots may hold other pictures.
     if (!declined_ && outcome.status != host::Outcome::Status::kRefused) cache_.clear();
     return outcome;

@@ -151,11 +151,11 @@ class MainWindow : public QWidget, public host::Frontend {
   bool load_next_thumbnail();
   void show_thumbnail(uint32_t position, const QImage& photo);
   QString tooltip(uint32_t position, const QImage& photo) const;
-  QAction* add_action(const QString& text, const QKeySequence& key, std::function<void()> run);
+  QAction* add_action(const QString& label, const QKeySequence& key, std::function<void()> run);
   void set_busy(bool busy);
   void update_buttons();
   // A box of the window's own; returns the button pressed.
-  int tell(const QString& text, int icon);
+  int tell(const QString& message, int icon);
   QList<int> selected_positions() const;
   QString text(uint32_t id) { return from_library(core_.text(id)); }
 

@@ -170,7 +170,7 @@ int cmd_raw_read(host::Core& core, const std::string& address_text, const std::s
   }
   const uint64_t base = static_cast<uint64_t>(address) * 256;
   for (uint32_t at = 0; at < length; at += 16) {
-    std::printf("%08llx ", static_cast<unsigned long long>(base + at));
+    std::printf("%08llx ", static_cast<unsigned long long>(base) + at);
     for (uint32_t k = 0; k < 16; ++k) {
       if (k == 8) std::printf(" ");
       if (at + k < length) std::printf(" %02x", data[at + k]);
