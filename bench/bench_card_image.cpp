@@ -17,8 +17,8 @@
 #include "catalog/catalog.h"
 #include "device/device.h"
 #include "frame/library_state.h"
-#include "platform/platform.h"
 #include "integration/library_fixture.h"
+#include "platform/platform.h"
 #include "support/model_camera.h"
 
 namespace {

@@ -53,10 +53,10 @@ enum class CatalogFault : std::uint8_t {
 
 struct CatalogCheck {
     CatalogFault fault = CatalogFault::None;
-    std::uint32_t count = 0;     // the catalog's photo count
-    std::uint32_t capacity = 0;  // its capacity code
-    std::uint32_t position = 0;  // SlotOutOfRange, SlotTwice: the (later) position at fault
-    std::uint32_t slot = 0;      // the slot it names
+    std::uint32_t count = 0;           // the catalog's photo count
+    std::uint32_t capacity = 0;        // its capacity code
+    std::uint32_t position = 0;        // SlotOutOfRange, SlotTwice: the (later) position at fault
+    std::uint32_t slot = 0;            // the slot it names
     std::uint32_t other_position = 0;  // SlotTwice: the earlier position naming the same slot
 };
 

@@ -159,8 +159,7 @@ int FormatGBA() {
     catalog[kSignatureLength] = 0;
     catalog[kCountOffset] = 0;
     catalog[kCapacityOffset] = static_cast<std::uint8_t>(State().geometry.capacity_code);
-    std::fill(catalog.begin() + kEntriesOffset, catalog.begin() + kEntriesOffset + 32 * kEntrySize,
-              std::uint8_t{0xFF});
+    std::fill(catalog.begin() + kEntriesOffset, catalog.begin() + kEntriesOffset + 32 * kEntrySize, std::uint8_t{0xFF});
     // A refused first erase has changed nothing on the card: give up quietly.
     if (SendErase(State().geometry.catalog_erase_address) == 0) {
         return 0;

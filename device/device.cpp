@@ -70,10 +70,7 @@ int WriteGBA(std::uint16_t address, const void* buffer, std::uint32_t length) {
     if (!SendPacket(CommandCode::Write, address)) {
         return 0;
     }
-    return ActivePlatform().write_device(State().device, static_cast<const std::uint8_t*>(buffer),
-                                         length)
-               ? 1
-               : 0;
+    return ActivePlatform().write_device(State().device, static_cast<const std::uint8_t*>(buffer), length) ? 1 : 0;
 }
 
 int SendErase(std::uint16_t address) {

@@ -12,7 +12,7 @@ namespace pixavon {
 constexpr std::uint32_t kBlockSize = 512;     // unit of write and erase addresses
 constexpr std::uint32_t kReadUnitSize = 256;  // unit of read addresses
 constexpr std::uint32_t kPacketSize = 16;
-constexpr std::uint32_t kReadPauseMs = 10;    // pause after every read packet
+constexpr std::uint32_t kReadPauseMs = 10;  // pause after every read packet
 
 enum class CommandCode : std::uint8_t {
     Read = 0x71,

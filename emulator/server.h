@@ -15,15 +15,15 @@
 namespace pixavon::emu {
 
 struct ServerOptions {
-  std::string socket_path;  // full path of the socket entry to create
-  std::string trace_path;   // empty: no trace
-  FaultPlan faults;
+    std::string socket_path;  // full path of the socket entry to create
+    std::string trace_path;   // empty: no trace
+    FaultPlan faults;
 };
 
 // The socket entry cannot be created, or another emulator is serving it.
 class SetupError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // The directory the library looks in: $PIXAVON_DEVICE_DIR, else
@@ -36,46 +36,46 @@ std::string default_device_dir();
 void ensure_device_dir(const std::string& dir);
 
 class Server {
- public:
-  enum class Outcome { kStopped, kUnplugged, kPowerCut };
+public:
+    enum class Outcome { kStopped, kUnplugged, kPowerCut };
 
-  // Creates the socket entry (mode 0600), replacing a stale one, and starts
-  // listening. Throws SetupError.
-  Server(Card& card, ServerOptions options);
-  Server(const Server&) = delete;
-  Server& operator=(const Server&) = delete;
-  ~Server();
+    // Creates the socket entry (mode 0600), replacing a stale one, and starts
+    // listening. Throws SetupError.
+    Server(Card& card, ServerOptions options);
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+    ~Server();
 
-  const std::string& socket_path() const { return options_.socket_path; }
+    const std::string& socket_path() const { return options_.socket_path; }
 
-  // Serves hosts until request_stop(), an unplug fault or a power cut. On
-  // return the connection is closed, the socket entry removed and the card
-  // synced (after a power cut, as the cut left it).
-  Outcome run();
+    // Serves hosts until request_stop(), an unplug fault or a power cut. On
+    // return the connection is closed, the socket entry removed and the card
+    // synced (after a power cut, as the cut left it).
+    Outcome run();
 
-  // Makes run() return soon. Safe from any thread and from a signal handler.
-  void request_stop() const noexcept;
-  // The descriptor request_stop() writes to, for signal handlers that cannot
-  // reach the object.
-  int stop_fd() const { return stop_fd_; }
+    // Makes run() return soon. Safe from any thread and from a signal handler.
+    void request_stop() const noexcept;
+    // The descriptor request_stop() writes to, for signal handlers that cannot
+    // reach the object.
+    int stop_fd() const { return stop_fd_; }
 
- private:
-  class Connection;
-  friend class Connection;
+private:
+    class Connection;
+    friend class Connection;
 
-  void trace(const std::string& line);
-  void shut_down();
+    void trace(const std::string& line);
+    void shut_down();
 
-  Card& card_;
-  ServerOptions options_;
-  DeviceModel model_;
-  int listen_fd_ = -1;
-  int stop_fd_ = -1;
-  std::FILE* trace_ = nullptr;
-  bool entry_present_ = false;
-  uint64_t entry_dev_ = 0;  // identity of the entry we bound, so we never remove another's
-  uint64_t entry_ino_ = 0;
-  std::minstd_rand rng_;
+    Card& card_;
+    ServerOptions options_;
+    DeviceModel model_;
+    int listen_fd_ = -1;
+    int stop_fd_ = -1;
+    std::FILE* trace_ = nullptr;
+    bool entry_present_ = false;
+    uint64_t entry_dev_ = 0;  // identity of the entry we bound, so we never remove another's
+    uint64_t entry_ino_ = 0;
+    std::minstd_rand rng_;
 };
 
 }  // namespace pixavon::emu

@@ -18,8 +18,12 @@ extern "C" {
 PIXAVON_API int PIXAVON_CALL OpenDevice(PixavonWindowHandle window) {
     return Serialized([&] { return pixavon::OpenDevice(window); });
 }
-PIXAVON_API int PIXAVON_CALL CloseDevice(void) { return Serialized([] { return pixavon::CloseDevice(); }); }
-PIXAVON_API int PIXAVON_CALL IsConnect(void) { return SerializedQuery([] { return pixavon::IsConnect(); }); }
+PIXAVON_API int PIXAVON_CALL CloseDevice(void) {
+    return Serialized([] { return pixavon::CloseDevice(); });
+}
+PIXAVON_API int PIXAVON_CALL IsConnect(void) {
+    return SerializedQuery([] { return pixavon::IsConnect(); });
+}
 PIXAVON_API int PIXAVON_CALL ReadGBA(uint16_t address, void* buffer, uint32_t length) {
     return Serialized([&] { return pixavon::ReadGBA(address, buffer, length); });
 }
@@ -35,7 +39,9 @@ PIXAVON_API uint16_t PIXAVON_CALL GetCardMemory(void) {
 PIXAVON_API int PIXAVON_CALL DeletePhoto(int32_t position) {
     return Serialized([&] { return pixavon::DeletePhoto(position); });
 }
-PIXAVON_API int PIXAVON_CALL FormatGBA(void) { return Serialized([] { return pixavon::FormatGBA(); }); }
+PIXAVON_API int PIXAVON_CALL FormatGBA(void) {
+    return Serialized([] { return pixavon::FormatGBA(); });
+}
 PIXAVON_API int PIXAVON_CALL ReadPixavonToFile(int32_t position, const char* path) {
     return Serialized([&] { return pixavon::ReadPixavonToFile(position, path); });
 }

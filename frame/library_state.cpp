@@ -39,8 +39,7 @@ void ReportError(std::uint32_t id) {
 }
 
 void ShowFileErrorBox() {
-    ActivePlatform().message_box(g_state.notify_window, false, kFileErrorText, kFileErrorCaption,
-                                 kBoxStyleError);
+    ActivePlatform().message_box(g_state.notify_window, false, kFileErrorText, kFileErrorCaption, kBoxStyleError);
 }
 
 int GetString(std::uint32_t id, char* buffer) {

@@ -25,7 +25,8 @@ namespace fs = std::filesystem;
 
 struct Camera {
     Camera() {
-        std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/pixavon-fuzz-XXXXXX" : "/tmp/pixavon-fuzz-XXXXXX";
+        std::string pattern =
+            fs::is_directory("/dev/shm") ? "/dev/shm/pixavon-fuzz-XXXXXX" : "/tmp/pixavon-fuzz-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) abort();
         dir = pattern;
         card = std::make_unique<pixavon::emu::Card>(pixavon::emu::Card::open(dir + "/card.bin", 8));
@@ -85,8 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (open_for_writing && (p.revents & POLLOUT)) {
             if (sent < size) {
                 const ssize_t put = ::send(fd, data + sent, size - sent, MSG_NOSIGNAL);
-                if (put < 0) open_for_writing = false;
-                else sent += static_cast<std::size_t>(put);
+                if (put < 0)
+                    open_for_writing = false;
+                else
+                    sent += static_cast<std::size_t>(put);
             }
             if (sent == size && open_for_writing) {
                 ::shutdown(fd, SHUT_WR);

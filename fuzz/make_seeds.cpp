@@ -15,8 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 void Save(const fs::path& dir, const std::string& name, const Bytes& bytes) {
     fs::create_directories(dir);
-    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                      static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void Put32(Bytes& b, std::size_t at, std::uint32_t v) {

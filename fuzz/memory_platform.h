@@ -31,8 +31,8 @@ public:
         auto& bytes = cards_[capacity_code == 52];
         if (bytes.empty()) {
             bytes.assign(capacity_code == 52 ? (16u << 20) : (8u << 20), 0xFF);
-            cameras_[capacity_code == 52] = std::make_unique<test::ModelCamera>(std::span<std::uint8_t>(bytes),
-                                                                              emu::FaultPlan{}, false);
+            cameras_[capacity_code == 52] =
+                std::make_unique<test::ModelCamera>(std::span<std::uint8_t>(bytes), emu::FaultPlan{}, false);
         }
     }
     // The card's bytes, which the camera works on in place.

@@ -15,9 +15,7 @@ void PutLe32(std::uint8_t* out, std::uint32_t value) {
     PutLe16(out + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-std::uint16_t GetLe16(const std::uint8_t* in) {
-    return static_cast<std::uint16_t>(in[0] | (in[1] << 8));
-}
+std::uint16_t GetLe16(const std::uint8_t* in) { return static_cast<std::uint16_t>(in[0] | (in[1] << 8)); }
 
 std::uint32_t GetLe32(const std::uint8_t* in) {
     return static_cast<std::uint32_t>(GetLe16(in)) | (static_cast<std::uint32_t>(GetLe16(in + 2)) << 16);

@@ -14,14 +14,14 @@ namespace pixavon {
 constexpr std::uint32_t kPhotoWidth = 322;
 constexpr std::uint32_t kPhotoHeight = 242;
 constexpr std::uint32_t kCardPixelSize = 4;
-constexpr std::uint32_t kCardRowSize = kPhotoWidth * kCardPixelSize;  // 1,288
-constexpr std::uint32_t kCardImageSize = kCardRowSize * kPhotoHeight; // 311,696
+constexpr std::uint32_t kCardRowSize = kPhotoWidth * kCardPixelSize;   // 1,288
+constexpr std::uint32_t kCardImageSize = kCardRowSize * kPhotoHeight;  // 311,696
 constexpr std::uint32_t kFilePixelSize = 3;
-constexpr std::uint32_t kFileRowSize = 968;                           // 966 + 2 padding bytes
+constexpr std::uint32_t kFileRowSize = 968;                                // 966 + 2 padding bytes
 constexpr std::uint32_t kFilePixelDataSize = kFileRowSize * kPhotoHeight;  // 234,256
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kPixelDataOffset = kFileHeaderSize + kInfoHeaderSize;  // 54
+constexpr std::uint32_t kPixelDataOffset = kFileHeaderSize + kInfoHeaderSize;    // 54
 constexpr std::uint32_t kPhotoFileSize = kPixelDataOffset + kFilePixelDataSize;  // 234,310
 constexpr std::uint32_t kPixelsPerMetre = 50190;
 

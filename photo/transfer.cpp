@@ -12,8 +12,8 @@
 namespace pixavon {
 namespace {
 
-constexpr std::uint32_t kSlotByteSize = kSlotBlocks * kBlockSize;  // 0x4C000
-constexpr std::uint32_t kReadAlignment = 0x8000;                   // reads start on 32 KiB
+constexpr std::uint32_t kSlotByteSize = kSlotBlocks * kBlockSize;           // 0x4C000
+constexpr std::uint32_t kReadAlignment = 0x8000;                            // reads start on 32 KiB
 constexpr std::uint32_t kReadUnitsPer32K = kReadAlignment / kReadUnitSize;  // 128
 
 std::uint32_t SlotOffsetInReadBuffer(std::uint8_t slot) {

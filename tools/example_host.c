@@ -60,7 +60,10 @@ static pid_t start_emulator(const char *card, const char *size, const char *dir)
     char line[PATH_MAX];
     FILE *out = fdopen(ready[0], "r");
     int ok = out != NULL && fgets(line, sizeof line, out) != NULL;
-    if (out != NULL) fclose(out); else close(ready[0]);
+    if (out != NULL)
+        fclose(out);
+    else
+        close(ready[0]);
     if (!ok) {
         waitpid(pid, NULL, 0);
         return -1;

@@ -30,9 +30,7 @@ const PixavonWindow* AsWindow(HostWindow window) { return static_cast<const Pixa
 
 class PosixPlatform final : public Platform {
 public:
-    DeviceHandle open_first_device() override {
-        return posix::OpenFirstDeviceIn(posix::DeviceDirectory(GetEnv));
-    }
+    DeviceHandle open_first_device() override { return posix::OpenFirstDeviceIn(posix::DeviceDirectory(GetEnv)); }
     bool close_device(DeviceHandle device) override { return posix::CloseDeviceHandle(device); }
     bool write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) override {
         return posix::WriteDeviceHandle(device, data, length);
@@ -48,8 +46,7 @@ public:
         }
     }
 
-    void send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam,
-                      std::intptr_t lparam) override {
+    void send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override {
         const PixavonWindow* host = AsWindow(window);
         if (host != nullptr && host->send_message != nullptr) {
             host->send_message(host->context, message, wparam, lparam);
@@ -88,9 +85,15 @@ public:
         }
         int flags = O_CLOEXEC;
         switch (mode) {
-            case FileMode::ReadExisting: flags |= O_RDONLY; break;
-            case FileMode::CreateReadWrite: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-            case FileMode::CreateWrite: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+            case FileMode::ReadExisting:
+                flags |= O_RDONLY;
+                break;
+            case FileMode::CreateReadWrite:
+                flags |= O_RDWR | O_CREAT | O_TRUNC;
+                break;
+            case FileMode::CreateWrite:
+                flags |= O_WRONLY | O_CREAT | O_TRUNC;
+                break;
         }
         int fd;
         do {

@@ -28,8 +28,13 @@ void Release(void* block) { std::free(block); }
 
 const DeviceSetupCalls& SystemDeviceSetupCalls() {
     static constexpr DeviceSetupCalls calls = {
-        &::SetupDiGetClassDevsA, &::SetupDiEnumDeviceInterfaces, &::SetupDiGetDeviceInterfaceDetailA,
-        &::SetupDiDestroyDeviceInfoList, &::CreateFileA, &Allocate, &Release,
+        &::SetupDiGetClassDevsA,
+        &::SetupDiEnumDeviceInterfaces,
+        &::SetupDiGetDeviceInterfaceDetailA,
+        &::SetupDiDestroyDeviceInfoList,
+        &::CreateFileA,
+        &Allocate,
+        &Release,
     };
     return calls;
 }
@@ -68,9 +73,9 @@ HANDLE OpenFirstDevice(const DeviceSetupCalls& calls) {
     // The path ends inside the record whatever the driver wrote.
     reinterpret_cast<char*>(detail)[required - 1] = '\0';
 
-    HANDLE device = calls.create_file(detail->DevicePath, GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE device =
+        calls.create_file(detail->DevicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     calls.release(detail);
     calls.destroy_list(list);
     // No open file is ever the null handle, so nullptr can stand for "none".

@@ -73,8 +73,7 @@ public:
     }
     void sleep_ms(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
 
-    void send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam,
-                      std::intptr_t lparam) override {
+    void send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override {
         ::SendMessageA(AsWindow(window), message, wparam, lparam);
     }
 

@@ -70,10 +70,14 @@ struct Command {
 enum class FaultKind { Packet, Read, Write, Unplug };
 const char* Name(FaultKind kind) {
     switch (kind) {
-        case FaultKind::Packet: return "packet";
-        case FaultKind::Read: return "read";
-        case FaultKind::Write: return "write";
-        case FaultKind::Unplug: return "unplug";
+        case FaultKind::Packet:
+            return "packet";
+        case FaultKind::Read:
+            return "read";
+        case FaultKind::Write:
+            return "write";
+        case FaultKind::Unplug:
+            return "unplug";
     }
     return "?";
 }
@@ -96,7 +100,8 @@ struct RunResult {
 class Rig {
 public:
     explicit Rig(const Bytes& initial) : initial_(initial), camera_(initial, {}, false), platform_(camera_) {
-        std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/pixavon-sweep-XXXXXX" : "/tmp/pixavon-sweep-XXXXXX";
+        std::string pattern =
+            fs::is_directory("/dev/shm") ? "/dev/shm/pixavon-sweep-XXXXXX" : "/tmp/pixavon-sweep-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
         dir_ = pattern;
         InstallPlatform(&platform_);
@@ -144,7 +149,8 @@ public:
             return begin >= end || std::equal(expected.begin() + begin, expected.begin() + end, card().begin() + begin);
         };
         const std::vector<std::uint32_t>& touched = camera_.flash().touched_units();
-        return std::all_of(differing.begin(), differing.end(), same) && std::all_of(touched.begin(), touched.end(), same);
+        return std::all_of(differing.begin(), differing.end(), same) &&
+               std::all_of(touched.begin(), touched.end(), same);
     }
     bool CardIs(const Bytes& expected, const std::vector<std::uint32_t>& differing) const {
         return SameRange(expected, differing, 0, expected.size());
@@ -192,7 +198,8 @@ Bytes MakeCard(int size_mib, std::uint32_t seed, const std::vector<std::uint8_t>
     Bytes card(static_cast<std::size_t>(size_mib) << 20, 0xFF);
     std::mt19937 random(seed);
     for (std::uint8_t slot : slots) {
-        for (std::size_t i = slot * 0x4C000u; i < (slot + 1u) * 0x4C000u; ++i) card[i] = static_cast<std::uint8_t>(random());
+        for (std::size_t i = slot * 0x4C000u; i < (slot + 1u) * 0x4C000u; ++i)
+            card[i] = static_cast<std::uint8_t>(random());
     }
     const Bytes catalog = make_catalog(size_mib == 8 ? 26 : 52, slots);
     std::copy(catalog.begin(), catalog.end(), card.end() - 8192);
@@ -257,9 +264,12 @@ std::optional<Failure> FirstFailure(const std::vector<Command>& commands, FaultK
 std::uint64_t CountOf(const std::vector<Command>& commands, FaultKind kind) {
     std::uint64_t total = 0;
     for (const Command& command : commands) {
-        if (kind == FaultKind::Read) total += command.reads;
-        else if (kind == FaultKind::Write) total += command.kind == "WRITE";
-        else ++total;
+        if (kind == FaultKind::Read)
+            total += command.reads;
+        else if (kind == FaultKind::Write)
+            total += command.kind == "WRITE";
+        else
+            ++total;
     }
     return total;
 }
@@ -319,8 +329,11 @@ TEST_P(FaultSweep, EveryFailureIsHandled) {
         {"delete", {"delete", true, true, [](const std::string&) { return DeletePhoto(1); }}},
         {"upload", {"upload", true, true, [&](const std::string&) { return WriteFileToGBA(bitmap.c_str()); }}},
         {"format", {"format", true, true, [](const std::string&) { return FormatGBA(); }}},
-        {"download", {"download", false, false, [](const std::string& dir) { return ReadPixavonToFile(1, (dir + "/out.bmp").c_str()); }}},
-        {"backup", {"backup", false, false, [](const std::string& dir) { return ReadAll((dir + "/backup.bin").c_str()); }}},
+        {"download",
+         {"download", false, false,
+          [](const std::string& dir) { return ReadPixavonToFile(1, (dir + "/out.bmp").c_str()); }}},
+        {"backup",
+         {"backup", false, false, [](const std::string& dir) { return ReadAll((dir + "/backup.bin").c_str()); }}},
         {"restore", {"restore", true, false, [&](const std::string&) { return WriteAll(image.c_str()); }}},
     };
     const Operation& op = operations.at(op_name);
@@ -344,13 +357,21 @@ TEST_P(FaultSweep, EveryFailureIsHandled) {
             emu::FaultPlan plan;
             const std::uint64_t prep_packets = prep, prep_reads = prep * 16;
             switch (kind) {
-                case FaultKind::Packet: plan.fail_packet = {prep_packets + n}; break;
-                case FaultKind::Read: plan.fail_read = {prep_reads + n}; break;
-                case FaultKind::Write: plan.fail_write = {n}; break;
-                case FaultKind::Unplug: plan.unplug_after = {prep_packets + n}; break;
+                case FaultKind::Packet:
+                    plan.fail_packet = {prep_packets + n};
+                    break;
+                case FaultKind::Read:
+                    plan.fail_read = {prep_reads + n};
+                    break;
+                case FaultKind::Write:
+                    plan.fail_write = {n};
+                    break;
+                case FaultKind::Unplug:
+                    plan.unplug_after = {prep_packets + n};
+                    break;
             }
-            const std::string label = op.name + " " + std::to_string(size_mib) + " MiB, " + Name(kind) + " " +
-                                      std::to_string(n);
+            const std::string label =
+                op.name + " " + std::to_string(size_mib) + " MiB, " + Name(kind) + " " + std::to_string(n);
             const RunResult run = rig.Run(op, plan, false);
             ++cases;
             const Command& failed = commands[failure->command];
@@ -376,8 +397,8 @@ TEST_P(FaultSweep, EveryFailureIsHandled) {
 
             // The card.
             bool catalog_may_be_lost = false;
-            if (!op.changes_card || (!repaired && failure->command < write_back_start && op.name != "upload" &&
-                                     op.name != "restore") ||
+            if (!op.changes_card ||
+                (!repaired && failure->command < write_back_start && op.name != "upload" && op.name != "restore") ||
                 format_first_erase) {
                 EXPECT_TRUE(rig.CardIs(initial, {})) << label << ": the card changed";
             } else if (repaired || run.result == 1) {
@@ -408,13 +429,11 @@ TEST_P(FaultSweep, EveryFailureIsHandled) {
                 static_cast<unsigned long long>(cases));
 }
 
-INSTANTIATE_TEST_SUITE_P(AllOperations, FaultSweep,
-                         ::testing::Combine(::testing::Values("load", "delete", "upload", "format", "download",
-                                                              "backup", "restore"),
-                                            ::testing::Values(8, 16)),
-                         [](const auto& info) {
-                             return std::get<0>(info.param) + "_" + std::to_string(std::get<1>(info.param)) + "MiB";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    AllOperations, FaultSweep,
+    ::testing::Combine(::testing::Values("load", "delete", "upload", "format", "download", "backup", "restore"),
+                       ::testing::Values(8, 16)),
+    [](const auto& info) { return std::get<0>(info.param) + "_" + std::to_string(std::get<1>(info.param)) + "MiB"; });
 
 // The power-cut sweep: delete, upload, format and restore on both card sizes
 // lose power in the middle of every command of the catalog's rewrite (with a
@@ -520,8 +539,8 @@ TEST_P(PowerCutSweep, RescueKeepsEveryPicture) {
             ASSERT_EQ(pixavon::OpenDevice(&host.window), 1) << label;
             LibraryAccess access(rig.dir());
             std::string error;
-            const std::optional<host::CardScan> scan =
-                host::scan_card(access, 0, [](std::uint32_t, std::uint32_t) { return true; }, &error);
+            const std::optional<host::CardScan> scan = host::scan_card(
+                access, 0, [](std::uint32_t, std::uint32_t) { return true; }, &error);
             ASSERT_TRUE(scan) << label << ": " << error;
             ASSERT_EQ(scan->card_bytes, card_bytes) << label;
 
@@ -550,8 +569,8 @@ TEST_P(PowerCutSweep, RescueKeepsEveryPicture) {
             if (repair != host::RepairPlan::kNone) {
                 EXPECT_NE(repair, host::RepairPlan::kCannot) << label << ": the catalog cannot be repaired";
                 if (repair != host::RepairPlan::kCannot) {
-                    EXPECT_TRUE(host::repair_card(access, *scan, repair, [](std::uint32_t, std::uint32_t, std::uint8_t) {},
-                                                  &error))
+                    EXPECT_TRUE(host::repair_card(
+                        access, *scan, repair, [](std::uint32_t, std::uint32_t, std::uint8_t) {}, &error))
                         << label << ": " << error;
                 }
             }
@@ -589,13 +608,14 @@ public:
         std::uint64_t cuts = 0;
         for (const auto& [name, count] : CutCounts()) cuts += count;
         if (cuts != 0) {
-            std::printf("power-cut sweep: %llu cut points in all, %llu pictures lost; repairs: %llu none needed, %llu "
-                        "catalogs written over the cut one, %llu rebuilt through the library, %llu impossible\n",
-                        static_cast<unsigned long long>(cuts), static_cast<unsigned long long>(PhotosLost()),
-                        static_cast<unsigned long long>(Repairs()[host::RepairPlan::kNone]),
-                        static_cast<unsigned long long>(Repairs()[host::RepairPlan::kWriteCatalog]),
-                        static_cast<unsigned long long>(Repairs()[host::RepairPlan::kRebuild]),
-                        static_cast<unsigned long long>(Repairs()[host::RepairPlan::kCannot]));
+            std::printf(
+                "power-cut sweep: %llu cut points in all, %llu pictures lost; repairs: %llu none needed, %llu "
+                "catalogs written over the cut one, %llu rebuilt through the library, %llu impossible\n",
+                static_cast<unsigned long long>(cuts), static_cast<unsigned long long>(PhotosLost()),
+                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kNone]),
+                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kWriteCatalog]),
+                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kRebuild]),
+                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kCannot]));
         }
     }
 };

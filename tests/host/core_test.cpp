@@ -28,378 +28,384 @@ namespace fs = std::filesystem;
 
 // A front end that answers and records.
 struct Recorder : Frontend {
-  Answer answer = Answer::kYes;
-  int questions = 0;
-  std::vector<std::string> warnings, notes, boxes;
-  uint64_t advances = 0;
-  // Called on every advance with the running count.
-  std::function<void(uint64_t)> on_advance;
+    Answer answer = Answer::kYes;
+    int questions = 0;
+    std::vector<std::string> warnings, notes, boxes;
+    uint64_t advances = 0;
+    // Called on every advance with the running count.
+    std::function<void(uint64_t)> on_advance;
 
-  Answer confirm(const std::string&) override {
-    ++questions;
-    return answer;
-  }
-  void begin(const Step&) override {}
-  void advance() override {
-    ++advances;
-    if (on_advance) on_advance(advances);
-  }
-  void end(bool) override {}
-  void box(bool, const std::string& caption, const std::string& text) override { boxes.push_back(caption + ": " + text); }
-  void note(const std::string& line) override { notes.push_back(line); }
-  void warn(const std::string& line) override { warnings.push_back(line); }
+    Answer confirm(const std::string&) override {
+        ++questions;
+        return answer;
+    }
+    void begin(const Step&) override {}
+    void advance() override {
+        ++advances;
+        if (on_advance) on_advance(advances);
+    }
+    void end(bool) override {}
+    void box(bool, const std::string& caption, const std::string& text) override {
+        boxes.push_back(caption + ": " + text);
+    }
+    void note(const std::string& line) override { notes.push_back(line); }
+    void warn(const std::string& line) override { warnings.push_back(line); }
 };
 
 Image picture(uint8_t seed) {
-  Image image(kPhotoWidth, kPhotoHeight);
-  for (uint32_t y = 0; y < image.height; ++y) {
-    for (uint32_t x = 0; x < image.width; ++x) {
-      uint8_t* p = image.pixel(x, y);
-      p[0] = static_cast<uint8_t>(x + seed * 40);
-      p[1] = static_cast<uint8_t>(y * 3 + seed);
-      p[2] = static_cast<uint8_t>(seed * 77);
+    Image image(kPhotoWidth, kPhotoHeight);
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (uint32_t x = 0; x < image.width; ++x) {
+            uint8_t* p = image.pixel(x, y);
+            p[0] = static_cast<uint8_t>(x + seed * 40);
+            p[1] = static_cast<uint8_t>(y * 3 + seed);
+            p[2] = static_cast<uint8_t>(seed * 77);
+        }
     }
-  }
-  return image;
+    return image;
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 class CoreTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/pixavon-core-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    card_ = dir_ + "/card.bin";
-    // The restore note goes to a state folder of the test's own.
-    if (const char* state = std::getenv("XDG_STATE_HOME")) saved_state_ = state;
-    ::setenv("XDG_STATE_HOME", (dir_ + "/state").c_str(), 1);
-  }
-  void TearDown() override {
-    core_.reset();
-    if (saved_state_) ::setenv("XDG_STATE_HOME", saved_state_->c_str(), 1);
-    else ::unsetenv("XDG_STATE_HOME");
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
-
-  // Opens the test's card (made fresh with `create_mib` if missing).
-  Core& open(int create_mib = 8) {
-    core_.reset();
-    core_ = std::make_unique<Core>(cancel_);
-    core_->set_frontend(ui_);
-    const Outcome prepared = core_->prepare({card_, create_mib}, PIXAVON_LIBRARY_PATH);
-    EXPECT_TRUE(prepared.ok()) << prepared.message;
-    EXPECT_TRUE(core_->open_camera());
-    return *core_;
-  }
-
-  // Puts `count` distinct pictures on the card.
-  void put(Core& core, int count, int first_seed = 1) {
-    PutRequest request;
-    for (int i = 0; i < count; ++i) {
-      const std::string file = path("pic" + std::to_string(first_seed + i) + ".png");
-      WriteFileBytes(file, encode_png(picture(static_cast<uint8_t>(first_seed + i))));
-      request.files.push_back(file);
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pixavon-core-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        card_ = dir_ + "/card.bin";
+        // The restore note goes to a state folder of the test's own.
+        if (const char* state = std::getenv("XDG_STATE_HOME")) saved_state_ = state;
+        ::setenv("XDG_STATE_HOME", (dir_ + "/state").c_str(), 1);
     }
-    const Outcome outcome = core.put_pictures(request);
-    ASSERT_TRUE(outcome.ok()) << outcome.message;
-  }
+    void TearDown() override {
+        core_.reset();
+        if (saved_state_)
+            ::setenv("XDG_STATE_HOME", saved_state_->c_str(), 1);
+        else
+            ::unsetenv("XDG_STATE_HOME");
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
 
-  // Rewrites the card image's catalog list (count and slots) in place.
-  void write_list(uint8_t count, const std::vector<uint8_t>& slots) {
-    std::vector<uint8_t> bytes = ReadFileBytes(card_);
-    const size_t catalog = bytes.size() - 8192;
-    bytes[catalog + 256] = count;
-    for (size_t i = 0; i < slots.size(); ++i) bytes[catalog + 512 + 16 * i + 8] = slots[i];
-    WriteFileBytes(card_, bytes);
-  }
+    std::string path(const std::string& name) const { return dir_ + "/" + name; }
 
-  std::vector<std::string> files_in(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-    return names;
-  }
+    // Opens the test's card (made fresh with `create_mib` if missing).
+    Core& open(int create_mib = 8) {
+        core_.reset();
+        core_ = std::make_unique<Core>(cancel_);
+        core_->set_frontend(ui_);
+        const Outcome prepared = core_->prepare({card_, create_mib}, PIXAVON_LIBRARY_PATH);
+        EXPECT_TRUE(prepared.ok()) << prepared.message;
+        EXPECT_TRUE(core_->open_camera());
+        return *core_;
+    }
 
-  std::string dir_, card_;
-  std::optional<std::string> saved_state_;
-  CancelToken cancel_;
-  Recorder ui_;
-  std::unique_ptr<Core> core_;
+    // Puts `count` distinct pictures on the card.
+    void put(Core& core, int count, int first_seed = 1) {
+        PutRequest request;
+        for (int i = 0; i < count; ++i) {
+            const std::string file = path("pic" + std::to_string(first_seed + i) + ".png");
+            WriteFileBytes(file, encode_png(picture(static_cast<uint8_t>(first_seed + i))));
+            request.files.push_back(file);
+        }
+        const Outcome outcome = core.put_pictures(request);
+        ASSERT_TRUE(outcome.ok()) << outcome.message;
+    }
+
+    // Rewrites the card image's catalog list (count and slots) in place.
+    void write_list(uint8_t count, const std::vector<uint8_t>& slots) {
+        std::vector<uint8_t> bytes = ReadFileBytes(card_);
+        const size_t catalog = bytes.size() - 8192;
+        bytes[catalog + 256] = count;
+        for (size_t i = 0; i < slots.size(); ++i) bytes[catalog + 512 + 16 * i + 8] = slots[i];
+        WriteFileBytes(card_, bytes);
+    }
+
+    std::vector<std::string> files_in(const std::string& dir) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    std::string dir_, card_;
+    std::optional<std::string> saved_state_;
+    CancelToken cancel_;
+    Recorder ui_;
+    std::unique_ptr<Core> core_;
 };
 
 TEST_F(CoreTest, ASecondHostIsRefusedTheCardAndChangesNothing) {
-  Core& first = open();
-  put(first, 1);
-  const std::vector<uint8_t> before = ReadFileBytes(card_);
+    Core& first = open();
+    put(first, 1);
+    const std::vector<uint8_t> before = ReadFileBytes(card_);
 
-  CancelToken cancel;
-  Core second(cancel);
-  const Outcome refused = second.prepare({card_, 0}, PIXAVON_LIBRARY_PATH);
-  EXPECT_EQ(refused.exit_code(0), 1);
-  EXPECT_TRUE(contains(refused.message, "is in use by process " + std::to_string(::getpid()))) << refused.message;
-  EXPECT_TRUE(ReadFileBytes(card_) == before);
+    CancelToken cancel;
+    Core second(cancel);
+    const Outcome refused = second.prepare({card_, 0}, PIXAVON_LIBRARY_PATH);
+    EXPECT_EQ(refused.exit_code(0), 1);
+    EXPECT_TRUE(contains(refused.message, "is in use by process " + std::to_string(::getpid()))) << refused.message;
+    EXPECT_TRUE(ReadFileBytes(card_) == before);
 
-  ASSERT_TRUE(first.finish().ok());
-  Core third(cancel);
-  EXPECT_TRUE(third.prepare({card_, 0}, PIXAVON_LIBRARY_PATH).ok());
+    ASSERT_TRUE(first.finish().ok());
+    Core third(cancel);
+    EXPECT_TRUE(third.prepare({card_, 0}, PIXAVON_LIBRARY_PATH).ok());
 }
 
 TEST_F(CoreTest, AFullDiskIsSaidBeforeAnythingIsWritten) {
-  const std::string small = path("small");
-  fs::create_directory(small);
-  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=4m") != 0) GTEST_SKIP() << "needs root to mount a small disk";
-  struct Unmount {
-    std::string dir;
-    ~Unmount() { ::umount2(dir.c_str(), MNT_DETACH); }
-  } unmount{small};
+    const std::string small = path("small");
+    fs::create_directory(small);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=4m") != 0) GTEST_SKIP() << "needs root to mount a small disk";
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { ::umount2(dir.c_str(), MNT_DETACH); }
+    } unmount{small};
 
-  CancelToken cancel;
-  Core core(cancel);
-  const Outcome created = core.prepare({small + "/card.bin", 8}, PIXAVON_LIBRARY_PATH);
-  EXPECT_EQ(created.exit_code(0), 1);
-  EXPECT_EQ(created.message, "not enough space for a 8 MiB card in " + small);
-  EXPECT_TRUE(files_in(small).empty());
+    CancelToken cancel;
+    Core core(cancel);
+    const Outcome created = core.prepare({small + "/card.bin", 8}, PIXAVON_LIBRARY_PATH);
+    EXPECT_EQ(created.exit_code(0), 1);
+    EXPECT_EQ(created.message, "not enough space for a 8 MiB card in " + small);
+    EXPECT_TRUE(files_in(small).empty());
 
-  Core& card = open();
-  const Outcome backup = card.backup(small + "/backup.bin", false);
-  EXPECT_TRUE(contains(backup.message, "not enough space for a 8 MiB backup in " + small)) << backup.message;
-  EXPECT_TRUE(files_in(small).empty());
+    Core& card = open();
+    const Outcome backup = card.backup(small + "/backup.bin", false);
+    EXPECT_TRUE(contains(backup.message, "not enough space for a 8 MiB backup in " + small)) << backup.message;
+    EXPECT_TRUE(files_in(small).empty());
 }
 
 TEST_F(CoreTest, CancelStopsBetweenChunksAndPhotosLeavingNothingBehind) {
-  Core& core = open();
-  put(core, 3);
-  const std::string target = path("out");
-  fs::create_directory(target);
+    Core& core = open();
+    put(core, 3);
+    const std::string target = path("out");
+    fs::create_directory(target);
 
-  ui_.advances = 0;
-  ui_.on_advance = [this](uint64_t n) {
-    if (n == 40) cancel_.request(SIGHUP);
-  };
-  const Outcome backup = core.backup(target + "/card-backup.bin", false);
-  EXPECT_EQ(backup.status, Outcome::Status::kCancelled);
-  EXPECT_EQ(backup.exit_code(cancel_.signal()), 128 + SIGHUP);
-  EXPECT_TRUE(files_in(target).empty());
+    ui_.advances = 0;
+    ui_.on_advance = [this](uint64_t n) {
+        if (n == 40) cancel_.request(SIGHUP);
+    };
+    const Outcome backup = core.backup(target + "/card-backup.bin", false);
+    EXPECT_EQ(backup.status, Outcome::Status::kCancelled);
+    EXPECT_EQ(backup.exit_code(cancel_.signal()), 128 + SIGHUP);
+    EXPECT_TRUE(files_in(target).empty());
 
-  // A multi-photo export stops between photos: what was saved is whole.
-  cancel_.reset();
-  ui_.advances = 0;
-  ui_.on_advance = [this](uint64_t n) {
-    if (n == 25) cancel_.request(SIGINT);  // during the second photo
-  };
-  ExportRequest request;
-  request.all = true;
-  request.output = target;
-  request.format = OutputFormat::kPng;
-  const Outcome exported = core.export_photos(request);
-  EXPECT_EQ(exported.status, Outcome::Status::kCancelled);
-  EXPECT_EQ(files_in(target), (std::vector<std::string>{"photo-0.png", "photo-1.png"}));
-  EXPECT_EQ(decode_png(ReadFileBytes(target + "/photo-1.png")).width, kPhotoWidth);
+    // A multi-photo export stops between photos: what was saved is whole.
+    cancel_.reset();
+    ui_.advances = 0;
+    ui_.on_advance = [this](uint64_t n) {
+        if (n == 25) cancel_.request(SIGINT);  // during the second photo
+    };
+    ExportRequest request;
+    request.all = true;
+    request.output = target;
+    request.format = OutputFormat::kPng;
+    const Outcome exported = core.export_photos(request);
+    EXPECT_EQ(exported.status, Outcome::Status::kCancelled);
+    EXPECT_EQ(files_in(target), (std::vector<std::string>{"photo-0.png", "photo-1.png"}));
+    EXPECT_EQ(decode_png(ReadFileBytes(target + "/photo-1.png")).width, kPhotoWidth);
 }
 
 TEST_F(CoreTest, ACatalogTheCardCannotHoldIsDamagedNotACameraFault) {
-  struct Case {
-    uint8_t count;
-    std::vector<uint8_t> slots;
-    std::string says;
-  };
-  const Case cases[] = {
-      {255, {0, 1}, "the card's catalog is damaged: it lists 255 photos, but the card holds at most 26"},
-      {2, {0, 30}, "the card's catalog is damaged: photo 1 names slot 30, but the card's slots are 0 to 25"},
-      {3, {4, 2, 4}, "the card's catalog is damaged: photos 0 and 2 both name slot 4"},
-  };
-  WriteFileBytes(path("new.png"), encode_png(picture(9)));
-  for (const Case& c : cases) {
-    open();
-    core_.reset();
-    write_list(c.count, c.slots);
-    Core& core = open();
-    const CardState state = core.inspect();
-    EXPECT_TRUE(state.catalog_loads);
-    EXPECT_FALSE(state.catalog_ok);
-    EXPECT_EQ(state.problem, c.says);
+    struct Case {
+        uint8_t count;
+        std::vector<uint8_t> slots;
+        std::string says;
+    };
+    const Case cases[] = {
+        {255, {0, 1}, "the card's catalog is damaged: it lists 255 photos, but the card holds at most 26"},
+        {2, {0, 30}, "the card's catalog is damaged: photo 1 names slot 30, but the card's slots are 0 to 25"},
+        {3, {4, 2, 4}, "the card's catalog is damaged: photos 0 and 2 both name slot 4"},
+    };
+    WriteFileBytes(path("new.png"), encode_png(picture(9)));
+    for (const Case& c : cases) {
+        open();
+        core_.reset();
+        write_list(c.count, c.slots);
+        Core& core = open();
+        const CardState state = core.inspect();
+        EXPECT_TRUE(state.catalog_loads);
+        EXPECT_FALSE(state.catalog_ok);
+        EXPECT_EQ(state.problem, c.says);
 
-    const std::vector<uint8_t> before = ReadFileBytes(card_);
-    PutRequest put_request;
-    put_request.files = {path("new.png")};
-    const Outcome put = core.put_pictures(put_request);
-    EXPECT_EQ(put.message, c.says);
-    ExportRequest get_request;
-    get_request.positions = {0};
-    get_request.output = path("x.png");
-    EXPECT_EQ(core.export_photos(get_request).message, c.says);
-    EXPECT_TRUE(ui_.boxes.empty());
-    core_.reset();
-    EXPECT_TRUE(ReadFileBytes(card_) == before);
-  }
+        const std::vector<uint8_t> before = ReadFileBytes(card_);
+        PutRequest put_request;
+        put_request.files = {path("new.png")};
+        const Outcome put = core.put_pictures(put_request);
+        EXPECT_EQ(put.message, c.says);
+        ExportRequest get_request;
+        get_request.positions = {0};
+        get_request.output = path("x.png");
+        EXPECT_EQ(core.export_photos(get_request).message, c.says);
+        EXPECT_TRUE(ui_.boxes.empty());
+        core_.reset();
+        EXPECT_TRUE(ReadFileBytes(card_) == before);
+    }
 }
 
 TEST_F(CoreTest, ADamagedLargeCardIsBackedUpWholeAndNotFormattedBlindly) {
-  // A 16 MiB card whose list is impossible: its size is still known.
-  open(16);
-  core_.reset();
-  write_list(60, {});
-  Core& core = open(16);
-  ASSERT_TRUE(core.backup(path("whole.bin"), false).ok());
-  EXPECT_EQ(fs::file_size(path("whole.bin")), 16u << 20);
+    // A 16 MiB card whose list is impossible: its size is still known.
+    open(16);
+    core_.reset();
+    write_list(60, {});
+    Core& core = open(16);
+    ASSERT_TRUE(core.backup(path("whole.bin"), false).ok());
+    EXPECT_EQ(fs::file_size(path("whole.bin")), 16u << 20);
 
-  // A catalog that does not load: neither its size nor a format is possible,
-  // and nobody is asked first.
-  core_.reset();
-  std::vector<uint8_t> bytes = ReadFileBytes(card_);
-  std::fill(bytes.end() - 8192, bytes.end(), 0xFF);
-  WriteFileBytes(card_, bytes);
-  Core& damaged = open(16);
-  const Outcome format = damaged.format_card();
-  EXPECT_EQ(format.exit_code(0), 1);
-  EXPECT_TRUE(contains(format.message, "catalog is damaged")) << format.message;
-  EXPECT_EQ(ui_.questions, 0);
-  EXPECT_TRUE(contains(damaged.backup(path("half.bin"), false).message, "cannot be backed up whole"));
-  EXPECT_FALSE(fs::exists(path("half.bin")));
+    // A catalog that does not load: neither its size nor a format is possible,
+    // and nobody is asked first.
+    core_.reset();
+    std::vector<uint8_t> bytes = ReadFileBytes(card_);
+    std::fill(bytes.end() - 8192, bytes.end(), 0xFF);
+    WriteFileBytes(card_, bytes);
+    Core& damaged = open(16);
+    const Outcome format = damaged.format_card();
+    EXPECT_EQ(format.exit_code(0), 1);
+    EXPECT_TRUE(contains(format.message, "catalog is damaged")) << format.message;
+    EXPECT_EQ(ui_.questions, 0);
+    EXPECT_TRUE(contains(damaged.backup(path("half.bin"), false).message, "cannot be backed up whole"));
+    EXPECT_FALSE(fs::exists(path("half.bin")));
 }
 
 TEST_F(CoreTest, ARestoreCutShortIsToldToTheNextHost) {
-  Core& core = open();
-  put(core, 2);
-  ASSERT_TRUE(core.backup(path("two.bin"), false).ok());
-  core_.reset();
+    Core& core = open();
+    put(core, 2);
+    ASSERT_TRUE(core.backup(path("two.bin"), false).ok());
+    core_.reset();
 
-  // A host dies in the middle of the restore, as a killed process does.
-  const pid_t child = ::fork();
-  if (child == 0) {
-    CancelToken cancel;
-    Core dying(cancel);
-    Recorder ui;
-    ui.on_advance = [](uint64_t n) {
-      if (n == 200) ::raise(SIGKILL);
-    };
-    dying.set_frontend(ui);
-    if (!dying.prepare({card_, 0}, PIXAVON_LIBRARY_PATH).ok() || !dying.open_camera()) ::_exit(3);
-    dying.restore(path("two.bin"));
-    ::_exit(4);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    // A host dies in the middle of the restore, as a killed process does.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        CancelToken cancel;
+        Core dying(cancel);
+        Recorder ui;
+        ui.on_advance = [](uint64_t n) {
+            if (n == 200) ::raise(SIGKILL);
+        };
+        dying.set_frontend(ui);
+        if (!dying.prepare({card_, 0}, PIXAVON_LIBRARY_PATH).ok() || !dying.open_camera()) ::_exit(3);
+        dying.restore(path("two.bin"));
+        ::_exit(4);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
 
-  ui_.warnings.clear();
-  Core& next = open();
-  ASSERT_EQ(ui_.warnings.size(), 1u);
-  EXPECT_TRUE(contains(ui_.warnings[0], "the last restore of " + path("two.bin") + " onto this card")) << ui_.warnings[0];
-  EXPECT_TRUE(contains(ui_.warnings[0], "may not match its list"));
-  ASSERT_TRUE(next.restore(path("two.bin")).ok());
-  ui_.warnings.clear();
-  open();
-  EXPECT_TRUE(ui_.warnings.empty());
+    ui_.warnings.clear();
+    Core& next = open();
+    ASSERT_EQ(ui_.warnings.size(), 1u);
+    EXPECT_TRUE(contains(ui_.warnings[0], "the last restore of " + path("two.bin") + " onto this card"))
+        << ui_.warnings[0];
+    EXPECT_TRUE(contains(ui_.warnings[0], "may not match its list"));
+    ASSERT_TRUE(next.restore(path("two.bin")).ok());
+    ui_.warnings.clear();
+    open();
+    EXPECT_TRUE(ui_.warnings.empty());
 }
 
 TEST_F(CoreTest, PicturesThatAreNotWholeAreRefused) {
-  Core& core = open();
-  const std::vector<uint8_t> jpeg = encode_jpeg(picture(3), 90);
-  WriteFileBytes(path("cut.jpg"), std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + static_cast<long>(jpeg.size() / 2)));
-  // A JPEG that declares 10000 x 10000 pixels over a few kilobytes of data.
-  std::vector<uint8_t> huge = encode_jpeg(Image(16, 16, 90), 90);
-  for (size_t i = 0; i + 8 < huge.size(); ++i) {
-    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
-      huge[i + 5] = 10000 >> 8, huge[i + 6] = 10000 & 0xFF, huge[i + 7] = 10000 >> 8, huge[i + 8] = 10000 & 0xFF;
-      break;
+    Core& core = open();
+    const std::vector<uint8_t> jpeg = encode_jpeg(picture(3), 90);
+    WriteFileBytes(path("cut.jpg"),
+                   std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + static_cast<long>(jpeg.size() / 2)));
+    // A JPEG that declares 10000 x 10000 pixels over a few kilobytes of data.
+    std::vector<uint8_t> huge = encode_jpeg(Image(16, 16, 90), 90);
+    for (size_t i = 0; i + 8 < huge.size(); ++i) {
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = 10000 >> 8, huge[i + 6] = 10000 & 0xFF, huge[i + 7] = 10000 >> 8, huge[i + 8] = 10000 & 0xFF;
+            break;
+        }
     }
-  }
-  WriteFileBytes(path("huge.jpg"), huge);
-  const std::vector<uint8_t> png = encode_png(picture(4));
-  WriteFileBytes(path("cut.png"), std::vector<uint8_t>(png.begin(), png.end() - 40));
+    WriteFileBytes(path("huge.jpg"), huge);
+    const std::vector<uint8_t> png = encode_png(picture(4));
+    WriteFileBytes(path("cut.png"), std::vector<uint8_t>(png.begin(), png.end() - 40));
 
-  const std::vector<uint8_t> before = ReadFileBytes(card_);
-  for (const char* name : {"cut.jpg", "huge.jpg", "cut.png"}) {
-    PutRequest request;
-    request.files = {path(name)};
-    const Outcome outcome = core.put_pictures(request);
-    EXPECT_EQ(outcome.exit_code(0), 2) << name;
-    EXPECT_TRUE(contains(outcome.message, "nothing was put on the card")) << name << ": " << outcome.message;
-  }
-  EXPECT_TRUE(contains(core.put_pictures({{path("huge.jpg")}, Fit::kPad, {}}).message, "too large"));
-  core_.reset();
-  EXPECT_TRUE(ReadFileBytes(card_) == before);
+    const std::vector<uint8_t> before = ReadFileBytes(card_);
+    for (const char* name : {"cut.jpg", "huge.jpg", "cut.png"}) {
+        PutRequest request;
+        request.files = {path(name)};
+        const Outcome outcome = core.put_pictures(request);
+        EXPECT_EQ(outcome.exit_code(0), 2) << name;
+        EXPECT_TRUE(contains(outcome.message, "nothing was put on the card")) << name << ": " << outcome.message;
+    }
+    EXPECT_TRUE(contains(core.put_pictures({{path("huge.jpg")}, Fit::kPad, {}}).message, "too large"));
+    core_.reset();
+    EXPECT_TRUE(ReadFileBytes(card_) == before);
 }
 
 TEST_F(CoreTest, SavedPhotosTakeTheFormatTheirNameAsks) {
-  Core& core = open();
-  put(core, 1);
-  const auto save = [&](const std::string& name) {
-    ExportRequest request;
-    request.positions = {0};
-    request.output = path(name);
-    return core.export_photos(request);
-  };
-  ASSERT_TRUE(save("a.jpg").ok());
-  ASSERT_TRUE(save("b.PNG").ok());
-  ASSERT_TRUE(save("c").ok());
-  EXPECT_EQ(ReadFileBytes(path("a.jpg"))[0], 0xFF);
-  EXPECT_EQ(ReadFileBytes(path("b.PNG"))[1], 'P');
-  EXPECT_EQ(ReadFileBytes(path("c"))[0], 'B');
-  const Outcome gif = save("d.gif");
-  EXPECT_EQ(gif.exit_code(0), 2);
-  EXPECT_TRUE(contains(gif.message, ".png (PNG), .jpg or .jpeg (JPEG), or .bmp")) << gif.message;
-  // A name at the file system's limit: the temporary name beside it is short.
-  const std::string longest = std::string(251, 'n') + ".png";
-  ASSERT_TRUE(save(longest).ok());
-  EXPECT_TRUE(fs::exists(path(longest)));
-  for (const std::string& name : files_in(dir_)) EXPECT_FALSE(contains(name, ".pixavon-")) << name;
+    Core& core = open();
+    put(core, 1);
+    const auto save = [&](const std::string& name) {
+        ExportRequest request;
+        request.positions = {0};
+        request.output = path(name);
+        return core.export_photos(request);
+    };
+    ASSERT_TRUE(save("a.jpg").ok());
+    ASSERT_TRUE(save("b.PNG").ok());
+    ASSERT_TRUE(save("c").ok());
+    EXPECT_EQ(ReadFileBytes(path("a.jpg"))[0], 0xFF);
+    EXPECT_EQ(ReadFileBytes(path("b.PNG"))[1], 'P');
+    EXPECT_EQ(ReadFileBytes(path("c"))[0], 'B');
+    const Outcome gif = save("d.gif");
+    EXPECT_EQ(gif.exit_code(0), 2);
+    EXPECT_TRUE(contains(gif.message, ".png (PNG), .jpg or .jpeg (JPEG), or .bmp")) << gif.message;
+    // A name at the file system's limit: the temporary name beside it is short.
+    const std::string longest = std::string(251, 'n') + ".png";
+    ASSERT_TRUE(save(longest).ok());
+    EXPECT_TRUE(fs::exists(path(longest)));
+    for (const std::string& name : files_in(dir_)) EXPECT_FALSE(contains(name, ".pixavon-")) << name;
 }
 
 TEST_F(CoreTest, ImportTakesExactlyWhatTheFolderLacks) {
-  Core& core = open();
-  put(core, 3);
-  ImportRequest request;
-  request.folder = path("Pictures");
-  request.name_pattern = "{n:03}-slot{slot}.png";
-  ImportSummary summary;
+    Core& core = open();
+    put(core, 3);
+    ImportRequest request;
+    request.folder = path("Pictures");
+    request.name_pattern = "{n:03}-slot{slot}.png";
+    ImportSummary summary;
 
-  // Interrupted during the second photo: that photo is finished, and a rerun
-  // takes the rest.
-  ui_.advances = 0;
-  ui_.on_advance = [this](uint64_t n) {
-    if (n == 25) cancel_.request(SIGINT);
-  };
-  EXPECT_EQ(core.import_photos(request, &summary).status, Outcome::Status::kCancelled);
-  EXPECT_EQ(summary.imported, 2u);
-  cancel_.reset();
-  ui_.on_advance = nullptr;
-  ASSERT_TRUE(core.import_photos(request, &summary).ok());
-  EXPECT_EQ(summary.imported, 1u);
-  EXPECT_EQ(summary.already, 2u);
-  ASSERT_TRUE(core.import_photos(request, &summary).ok());
-  EXPECT_EQ(summary.imported, 0u);
+    // Interrupted during the second photo: that photo is finished, and a rerun
+    // takes the rest.
+    ui_.advances = 0;
+    ui_.on_advance = [this](uint64_t n) {
+        if (n == 25) cancel_.request(SIGINT);
+    };
+    EXPECT_EQ(core.import_photos(request, &summary).status, Outcome::Status::kCancelled);
+    EXPECT_EQ(summary.imported, 2u);
+    cancel_.reset();
+    ui_.on_advance = nullptr;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 1u);
+    EXPECT_EQ(summary.already, 2u);
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 0u);
 
-  // A delete and two new photos: exactly the two are imported, under new
-  // numbers; a file removed on purpose stays removed unless asked again.
-  ASSERT_TRUE(core.delete_photos({0}, false).ok());
-  put(core, 2, 10);
-  fs::remove(path("Pictures/002-slot1.png"));
-  ASSERT_TRUE(core.import_photos(request, &summary).ok());
-  EXPECT_EQ(summary.imported, 2u);
-  EXPECT_TRUE(fs::exists(path("Pictures/004-slot0.png")));
-  EXPECT_TRUE(fs::exists(path("Pictures/005-slot3.png")));
-  EXPECT_FALSE(fs::exists(path("Pictures/002-slot1.png")));
-  request.again = true;
-  ASSERT_TRUE(core.import_photos(request, &summary).ok());
-  EXPECT_EQ(summary.imported, 1u);
+    // A delete and two new photos: exactly the two are imported, under new
+    // numbers; a file removed on purpose stays removed unless asked again.
+    ASSERT_TRUE(core.delete_photos({0}, false).ok());
+    put(core, 2, 10);
+    fs::remove(path("Pictures/002-slot1.png"));
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 2u);
+    EXPECT_TRUE(fs::exists(path("Pictures/004-slot0.png")));
+    EXPECT_TRUE(fs::exists(path("Pictures/005-slot3.png")));
+    EXPECT_FALSE(fs::exists(path("Pictures/002-slot1.png")));
+    request.again = true;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 1u);
 
-  // Only photos whose file reads back as written leave the card.
-  std::vector<uint8_t> spoiled = ReadFileBytes(path("Pictures/004-slot0.png"));
-  spoiled[spoiled.size() / 2] ^= 0xFF;
-  WriteFileBytes(path("Pictures/004-slot0.png"), spoiled);
-  request.again = false;
-  request.delete_after = true;
-  ASSERT_TRUE(core.import_photos(request, &summary).ok());
-  EXPECT_EQ(summary.deleted, 3u);
-  const CardState left = core.inspect();
-  ASSERT_EQ(left.catalog.count, 1u);
-  EXPECT_EQ(left.catalog.slots[0], 0);
+    // Only photos whose file reads back as written leave the card.
+    std::vector<uint8_t> spoiled = ReadFileBytes(path("Pictures/004-slot0.png"));
+    spoiled[spoiled.size() / 2] ^= 0xFF;
+    WriteFileBytes(path("Pictures/004-slot0.png"), spoiled);
+    request.again = false;
+    request.delete_after = true;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.deleted, 3u);
+    const CardState left = core.inspect();
+    ASSERT_EQ(left.catalog.count, 1u);
+    EXPECT_EQ(left.catalog.slots[0], 0);
 }
 
 }  // namespace
@@ -409,61 +415,61 @@ namespace {
 // Every picture comes back from rescue pixel for pixel, whatever happened to
 // the catalog, and a repair makes the card list them again where it can.
 TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
-  struct Damage {
-    const char* what;
-    int mib;
-    std::function<void(std::vector<uint8_t>&)> apply;
-    bool repairable;
-  };
-  const Damage damages[] = {
-      {"catalog unit erased", 8,
-       [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192, card.end(), 0xFF); }, true},
-      {"cut after the catalog's first block", 16,
-       [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, true},
-      {"catalog block zeroed where its count and capacity lie", 16,
-       [](std::vector<uint8_t>& card) {
-         std::fill(card.end() - 16384, card.end(), 0xFF);
-         std::fill(card.end() - 8192 + 256, card.end() - 8192 + 512, 0x00);
-       },
-       false},
-  };
-  for (const Damage& damage : damages) {
-    SCOPED_TRACE(damage.what);
-    fs::remove(card_);
-    Core& core = open(damage.mib);
-    put(core, 3);
-    ASSERT_TRUE(core.delete_photos({1}, false).ok());  // slot 1 keeps a deleted picture
-    core_.reset();
-    std::vector<uint8_t> bytes = ReadFileBytes(card_);
-    damage.apply(bytes);
-    WriteFileBytes(card_, bytes);
+    struct Damage {
+        const char* what;
+        int mib;
+        std::function<void(std::vector<uint8_t>&)> apply;
+        bool repairable;
+    };
+    const Damage damages[] = {
+        {"catalog unit erased", 8, [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192, card.end(), 0xFF); },
+         true},
+        {"cut after the catalog's first block", 16,
+         [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, true},
+        {"catalog block zeroed where its count and capacity lie", 16,
+         [](std::vector<uint8_t>& card) {
+             std::fill(card.end() - 16384, card.end(), 0xFF);
+             std::fill(card.end() - 8192 + 256, card.end() - 8192 + 512, 0x00);
+         },
+         false},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        fs::remove(card_);
+        Core& core = open(damage.mib);
+        put(core, 3);
+        ASSERT_TRUE(core.delete_photos({1}, false).ok());  // slot 1 keeps a deleted picture
+        core_.reset();
+        std::vector<uint8_t> bytes = ReadFileBytes(card_);
+        damage.apply(bytes);
+        WriteFileBytes(card_, bytes);
 
-    Core& broken = open(damage.mib);
-    const std::string folder = path(std::string("rescued-") + std::to_string(damage.mib) + damage.what);
-    RescueSummary summary;
-    const Outcome outcome = broken.rescue({folder, 0, true}, &summary);
-    EXPECT_EQ(summary.card_mib, static_cast<uint32_t>(damage.mib));
-    EXPECT_EQ(summary.found, 3u);
-    EXPECT_EQ(summary.saved, 3u);
-    for (uint8_t slot = 0; slot < 3; ++slot) {
-      std::string name = folder + "/slot-0" + std::to_string(slot) + ".png";
-      if (!fs::exists(name)) name = folder + "/slot-0" + std::to_string(slot) + "-unlisted.png";
-      const Image saved = decode_png(ReadFileBytes(name));
-      const Image original = picture(static_cast<uint8_t>(slot + 1));
-      // All but the 100 pixels a slot does not store.
-      EXPECT_TRUE(std::equal(saved.rgb.begin(), saved.rgb.end() - 300, original.rgb.begin())) << name;
+        Core& broken = open(damage.mib);
+        const std::string folder = path(std::string("rescued-") + std::to_string(damage.mib) + damage.what);
+        RescueSummary summary;
+        const Outcome outcome = broken.rescue({folder, 0, true}, &summary);
+        EXPECT_EQ(summary.card_mib, static_cast<uint32_t>(damage.mib));
+        EXPECT_EQ(summary.found, 3u);
+        EXPECT_EQ(summary.saved, 3u);
+        for (uint8_t slot = 0; slot < 3; ++slot) {
+            std::string name = folder + "/slot-0" + std::to_string(slot) + ".png";
+            if (!fs::exists(name)) name = folder + "/slot-0" + std::to_string(slot) + "-unlisted.png";
+            const Image saved = decode_png(ReadFileBytes(name));
+            const Image original = picture(static_cast<uint8_t>(slot + 1));
+            // All but the 100 pixels a slot does not store.
+            EXPECT_TRUE(std::equal(saved.rgb.begin(), saved.rgb.end() - 300, original.rgb.begin())) << name;
+        }
+        EXPECT_EQ(outcome.ok(), damage.repairable) << outcome.message;
+        EXPECT_EQ(summary.repaired, damage.repairable);
+        if (damage.repairable) {
+            const CardState state = broken.inspect();
+            ASSERT_TRUE(state.catalog_ok) << state.problem;
+            EXPECT_EQ(state.catalog.count, 3u);
+        } else {
+            EXPECT_TRUE(contains(outcome.message, "the camera's own format is the way back")) << outcome.message;
+        }
+        core_.reset();
     }
-    EXPECT_EQ(outcome.ok(), damage.repairable) << outcome.message;
-    EXPECT_EQ(summary.repaired, damage.repairable);
-    if (damage.repairable) {
-      const CardState state = broken.inspect();
-      ASSERT_TRUE(state.catalog_ok) << state.problem;
-      EXPECT_EQ(state.catalog.count, 3u);
-    } else {
-      EXPECT_TRUE(contains(outcome.message, "the camera's own format is the way back")) << outcome.message;
-    }
-    core_.reset();
-  }
 }
 
 }  // namespace

@@ -83,10 +83,10 @@ TEST_F(DeviceIntegration, RefusedPacketsAndFailedTransfersReturnZero) {
     StartCamera(8, {"--fail-packet", "1", "--fail-read", "2", "--fail-write", "1"});
     ASSERT_EQ(lib->OpenDevice(nullptr), 1);
     std::vector<uint8_t> buffer(1024);
-    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 0);   // packet refused
-    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 0);   // second block read fails
-    EXPECT_EQ(lib->WriteGBA(3, buffer.data(), 512), 0);   // data refused
-    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 1);   // and the link still works
+    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 0);  // packet refused
+    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 0);  // second block read fails
+    EXPECT_EQ(lib->WriteGBA(3, buffer.data(), 512), 0);  // data refused
+    EXPECT_EQ(lib->ReadGBA(0, buffer.data(), 1024), 1);  // and the link still works
 }
 
 TEST_F(DeviceIntegration, OnlyTheFirstCameraInNameOrderIsOpened) {

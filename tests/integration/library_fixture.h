@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "library.h"
 #include "pixavon.h"
 #include "support/emulator_process.h"
-#include "library.h"
 
 namespace pixavon::test {
 
@@ -65,7 +65,6 @@ protected:
 // A card of `size_mib` MiB: every byte 0xFF but a catalog naming `slots`.
 std::vector<uint8_t> BlankCard(int size_mib, const std::vector<uint8_t>& slots);
 std::vector<uint8_t> CatalogOf(const std::vector<uint8_t>& card);
-
 
 // Trace lines that start with `prefix`.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);

@@ -58,14 +58,24 @@ public:
     explicit ModelPlatform(ModelCamera& camera) : camera_(camera) {}
     DeviceHandle open_first_device() override { return camera_.open(); }
     bool close_device(DeviceHandle d) override { return camera_.close(d); }
-    bool write_device(DeviceHandle d, const std::uint8_t* p, std::uint32_t n) override { return camera_.write(d, p, n); }
+    bool write_device(DeviceHandle d, const std::uint8_t* p, std::uint32_t n) override {
+        return camera_.write(d, p, n);
+    }
     bool read_device(DeviceHandle d, std::uint8_t* p, std::uint32_t n) override { return camera_.read(d, p, n); }
     void sleep_ms(std::uint32_t) override {}
-    void send_message(HostWindow w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override { real_.send_message(w, m, wp, lp); }
-    void message_box(HostWindow w, bool owned, const char* t, const char* c, std::uint32_t s) override { real_.message_box(w, owned, t, c, s); }
-    int load_string(ModuleHandle m, std::uint32_t id, char* b, int n) override { return real_.load_string(m, id, b, n); }
+    void send_message(HostWindow w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
+        real_.send_message(w, m, wp, lp);
+    }
+    void message_box(HostWindow w, bool owned, const char* t, const char* c, std::uint32_t s) override {
+        real_.message_box(w, owned, t, c, s);
+    }
+    int load_string(ModuleHandle m, std::uint32_t id, char* b, int n) override {
+        return real_.load_string(m, id, b, n);
+    }
     HostFile* open_file(const char* p, FileMode m) override { return real_.open_file(p, m); }
-    bool read_file(HostFile* f, void* d, std::uint32_t n, std::uint32_t* r) override { return real_.read_file(f, d, n, r); }
+    bool read_file(HostFile* f, void* d, std::uint32_t n, std::uint32_t* r) override {
+        return real_.read_file(f, d, n, r);
+    }
     bool write_file(HostFile* f, const void* d, std::uint32_t n) override { return real_.write_file(f, d, n); }
     bool seek_file(HostFile* f, std::uint64_t o) override { return real_.seek_file(f, o); }
     bool file_size(HostFile* f, std::uint64_t* s) override { return real_.file_size(f, s); }

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <optional>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -90,8 +90,10 @@ public:
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
     ~ScopedEnvironment() {
         for (const auto& [name, value] : saved_) {
-            if (value) ::setenv(name.c_str(), value->c_str(), 1);
-            else ::unsetenv(name.c_str());
+            if (value)
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
         }
     }
     void Set(const std::string& name, const char* value) {
@@ -99,8 +101,10 @@ public:
             const char* old = std::getenv(name.c_str());
             saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
         }
-        if (value != nullptr) ::setenv(name.c_str(), value, 1);
-        else ::unsetenv(name.c_str());
+        if (value != nullptr)
+            ::setenv(name.c_str(), value, 1);
+        else
+            ::unsetenv(name.c_str());
     }
     // The locale variables the string table follows, all but LANG unset.
     void UseLocale(const char* lang) {

@@ -36,206 +36,206 @@ using pixavon::test::WriteFileBytes;
 constexpr long kFuseMagic = 0x65735546;
 
 bool fuse_available() {
-  if (::access("/dev/fuse", R_OK | W_OK) != 0) return false;
-  for (const char* dir : {"/usr/bin", "/bin", "/usr/local/bin"}) {
-    if (::access((std::string(dir) + "/fusermount3").c_str(), X_OK) == 0) return true;
-  }
-  return false;
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) return false;
+    for (const char* dir : {"/usr/bin", "/bin", "/usr/local/bin"}) {
+        if (::access((std::string(dir) + "/fusermount3").c_str(), X_OK) == 0) return true;
+    }
+    return false;
 }
 
 Image pattern(uint32_t w, uint32_t h, uint8_t seed) {
-  Image image(w, h);
-  for (uint32_t y = 0; y < h; ++y) {
-    for (uint32_t x = 0; x < w; ++x) {
-      uint8_t* p = image.pixel(x, y);
-      p[0] = static_cast<uint8_t>(x + seed);
-      p[1] = static_cast<uint8_t>(y * 2);
-      p[2] = static_cast<uint8_t>(seed * 40);
+    Image image(w, h);
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) {
+            uint8_t* p = image.pixel(x, y);
+            p[0] = static_cast<uint8_t>(x + seed);
+            p[1] = static_cast<uint8_t>(y * 2);
+            p[2] = static_cast<uint8_t>(seed * 40);
+        }
     }
-  }
-  return image;
+    return image;
 }
 
 // The card keeps all of a photo but the right-most 100 pixels of its bottom row.
 bool same_on_card(const Image& a, const Image& b) {
-  if (a.width != b.width || a.height != b.height) return false;
-  for (uint32_t y = 0; y < a.height; ++y) {
-    for (uint32_t x = 0; x < (y == a.height - 1 ? a.width - 100 : a.width); ++x) {
-      if (!std::equal(a.pixel(x, y), a.pixel(x, y) + 3, b.pixel(x, y))) return false;
+    if (a.width != b.width || a.height != b.height) return false;
+    for (uint32_t y = 0; y < a.height; ++y) {
+        for (uint32_t x = 0; x < (y == a.height - 1 ? a.width - 100 : a.width); ++x) {
+            if (!std::equal(a.pixel(x, y), a.pixel(x, y) + 3, b.pixel(x, y))) return false;
+        }
     }
-  }
-  return true;
+    return true;
 }
 
 // Copies `bytes` into the folder as `cp` does; the errno of the first step
 // that failed (open or close), or 0.
 int copy_in(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) return errno;
-  const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  const int error = written ? 0 : errno;
-  if (::close(fd) != 0) return errno;
-  return error;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return errno;
+    const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    const int error = written ? 0 : errno;
+    if (::close(fd) != 0) return errno;
+    return error;
 }
 
 std::vector<std::string> names_in(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class MountTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!fuse_available()) GTEST_SKIP() << "no /dev/fuse or fusermount3 here";
-    char dir[] = "/tmp/pixavon-mount-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    dir_ = dir;
-    card_ = dir_ + "/card.bin";
-    mnt_ = dir_ + "/mnt";
-    fs::create_directory(mnt_);
-  }
-
-  void TearDown() override {
-    if (pid_ > 0) {
-      unmount();
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
+protected:
+    void SetUp() override {
+        if (!fuse_available()) GTEST_SKIP() << "no /dev/fuse or fusermount3 here";
+        char dir[] = "/tmp/pixavon-mount-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(dir), nullptr);
+        dir_ = dir;
+        card_ = dir_ + "/card.bin";
+        mnt_ = dir_ + "/mnt";
+        fs::create_directory(mnt_);
     }
-    std::error_code ignored;
-    if (!dir_.empty()) fs::remove_all(dir_, ignored);
-  }
 
-  // An 8 MiB card whose catalog lists slots 0 to count - 1 (white photos).
-  void make_card(uint8_t count) {
-    std::vector<uint8_t> slots(count);
-    for (uint8_t i = 0; i < count; ++i) slots[i] = i;
-    std::vector<uint8_t> bytes(8u << 20, 0xFF);
-    const std::vector<uint8_t> catalog = pixavon::test::make_catalog(26, slots);
-    std::copy(catalog.begin(), catalog.end(), bytes.end() - static_cast<long>(catalog.size()));
-    WriteFileBytes(card_, bytes);
-  }
-
-  // Starts `pixavon mount --foreground` and waits until the folder is there.
-  void mount() {
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      const int err = ::open((dir_ + "/mount.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      ::dup2(err, 2);
-      ::execl(PIXAVON_TOOL_PATH, PIXAVON_TOOL_PATH, "--card", card_.c_str(), "mount", mnt_.c_str(), "--foreground",
-              static_cast<char*>(nullptr));
-      ::_exit(127);
+    void TearDown() override {
+        if (pid_ > 0) {
+            unmount();
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        std::error_code ignored;
+        if (!dir_.empty()) fs::remove_all(dir_, ignored);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    struct statfs st {};
-    while (::statfs(mnt_.c_str(), &st) != 0 || st.f_type != kFuseMagic) {
-      ASSERT_EQ(::waitpid(pid_, nullptr, WNOHANG), 0) << "the mount ended: " << log();
-      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "not mounted in time: " << log();
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    // An 8 MiB card whose catalog lists slots 0 to count - 1 (white photos).
+    void make_card(uint8_t count) {
+        std::vector<uint8_t> slots(count);
+        for (uint8_t i = 0; i < count; ++i) slots[i] = i;
+        std::vector<uint8_t> bytes(8u << 20, 0xFF);
+        const std::vector<uint8_t> catalog = pixavon::test::make_catalog(26, slots);
+        std::copy(catalog.begin(), catalog.end(), bytes.end() - static_cast<long>(catalog.size()));
+        WriteFileBytes(card_, bytes);
     }
-  }
 
-  void unmount() { ASSERT_EQ(std::system(("fusermount3 -u " + mnt_).c_str()), 0); }
-
-  // The exit status of the mount once it has ended.
-  int wait_for_end() {
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (::waitpid(pid_, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        ADD_FAILURE() << "the mount did not end";
-        return -1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Starts `pixavon mount --foreground` and waits until the folder is there.
+    void mount() {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int err = ::open((dir_ + "/mount.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(err, 2);
+            ::execl(PIXAVON_TOOL_PATH, PIXAVON_TOOL_PATH, "--card", card_.c_str(), "mount", mnt_.c_str(),
+                    "--foreground", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        struct statfs st {};
+        while (::statfs(mnt_.c_str(), &st) != 0 || st.f_type != kFuseMagic) {
+            ASSERT_EQ(::waitpid(pid_, nullptr, WNOHANG), 0) << "the mount ended: " << log();
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "not mounted in time: " << log();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     }
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
 
-  std::string log() const {
-    std::ifstream in(dir_ + "/mount.log");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+    void unmount() { ASSERT_EQ(std::system(("fusermount3 -u " + mnt_).c_str()), 0); }
 
-  std::string at(const std::string& name) const { return mnt_ + "/" + name; }
+    // The exit status of the mount once it has ended.
+    int wait_for_end() {
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (::waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "the mount did not end";
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
 
-  std::string dir_, card_, mnt_;
-  pid_t pid_ = -1;
+    std::string log() const {
+        std::ifstream in(dir_ + "/mount.log");
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    std::string at(const std::string& name) const { return mnt_ + "/" + name; }
+
+    std::string dir_, card_, mnt_;
+    pid_t pid_ = -1;
 };
 
 TEST_F(MountTest, TheCardAsAFolder) {
-  make_card(24);
-  mount();
+    make_card(24);
+    mount();
 
-  // Every photo under its slot's name, as the camera's bitmap and as PNG.
-  std::vector<std::string> names = names_in(mnt_);
-  ASSERT_EQ(names.size(), 26u);  // 24 photos, info.txt, png
-  EXPECT_EQ(names[0], "info.txt");
-  EXPECT_EQ(names[2], "slot-00.bmp");
-  EXPECT_EQ(names[25], "slot-23.bmp");
-  ASSERT_EQ(names_in(at("png")).size(), 24u);
-  for (uint32_t slot = 0; slot < 24; ++slot) {
-    const std::string name = "slot-" + std::string(slot < 10 ? "0" : "") + std::to_string(slot);
-    const std::vector<uint8_t> bmp = ReadFileBytes(at(name + ".bmp"));
-    ASSERT_EQ(bmp.size(), pixavon::kPhotoFileSize) << name;
-    const std::vector<uint8_t> png = ReadFileBytes(at("png/" + name + ".png"));
-    EXPECT_EQ(fs::file_size(at("png/" + name + ".png")), png.size());
-    const Image from_bmp = pixavon::host::decode_bmp(bmp);
-    EXPECT_EQ(from_bmp.rgb, pixavon::host::decode_png(png).rgb) << name;
-    EXPECT_EQ(from_bmp.pixel(5, 5)[0], 255) << name;  // the card's erased bytes: white
-  }
-  struct statvfs space {};
-  ASSERT_EQ(::statvfs(mnt_.c_str(), &space), 0);
-  EXPECT_EQ(space.f_bsize, pixavon::kPhotoFileSize);
-  EXPECT_EQ(space.f_blocks, 26u);
-  EXPECT_EQ(space.f_bavail, 2u);
+    // Every photo under its slot's name, as the camera's bitmap and as PNG.
+    std::vector<std::string> names = names_in(mnt_);
+    ASSERT_EQ(names.size(), 26u);  // 24 photos, info.txt, png
+    EXPECT_EQ(names[0], "info.txt");
+    EXPECT_EQ(names[2], "slot-00.bmp");
+    EXPECT_EQ(names[25], "slot-23.bmp");
+    ASSERT_EQ(names_in(at("png")).size(), 24u);
+    for (uint32_t slot = 0; slot < 24; ++slot) {
+        const std::string name = "slot-" + std::string(slot < 10 ? "0" : "") + std::to_string(slot);
+        const std::vector<uint8_t> bmp = ReadFileBytes(at(name + ".bmp"));
+        ASSERT_EQ(bmp.size(), pixavon::kPhotoFileSize) << name;
+        const std::vector<uint8_t> png = ReadFileBytes(at("png/" + name + ".png"));
+        EXPECT_EQ(fs::file_size(at("png/" + name + ".png")), png.size());
+        const Image from_bmp = pixavon::host::decode_bmp(bmp);
+        EXPECT_EQ(from_bmp.rgb, pixavon::host::decode_png(png).rgb) << name;
+        EXPECT_EQ(from_bmp.pixel(5, 5)[0], 255) << name;  // the card's erased bytes: white
+    }
+    struct statvfs space {};
+    ASSERT_EQ(::statvfs(mnt_.c_str(), &space), 0);
+    EXPECT_EQ(space.f_bsize, pixavon::kPhotoFileSize);
+    EXPECT_EQ(space.f_blocks, 26u);
+    EXPECT_EQ(space.f_bavail, 2u);
 
-  // Two pictures copied in go on the card and show under their slots' names.
-  const Image exact = pattern(322, 242, 1);
-  ASSERT_EQ(copy_in(at("holiday.png"), pixavon::host::encode_png(exact)), 0) << log();
-  ASSERT_EQ(copy_in(at("beach.jpg"), pixavon::host::encode_jpeg(pattern(640, 480, 2), 90)), 0) << log();
-  EXPECT_FALSE(fs::exists(at("holiday.png")));
-  EXPECT_TRUE(same_on_card(exact, pixavon::host::decode_bmp(ReadFileBytes(at("slot-24.bmp")))));
-  EXPECT_TRUE(fs::exists(at("slot-25.bmp")));
-  const std::vector<uint8_t> info = ReadFileBytes(at("info.txt"));
-  const std::string info_text(info.begin(), info.end());
-  EXPECT_NE(info_text.find("photos:      26"), std::string::npos) << info_text;
+    // Two pictures copied in go on the card and show under their slots' names.
+    const Image exact = pattern(322, 242, 1);
+    ASSERT_EQ(copy_in(at("holiday.png"), pixavon::host::encode_png(exact)), 0) << log();
+    ASSERT_EQ(copy_in(at("beach.jpg"), pixavon::host::encode_jpeg(pattern(640, 480, 2), 90)), 0) << log();
+    EXPECT_FALSE(fs::exists(at("holiday.png")));
+    EXPECT_TRUE(same_on_card(exact, pixavon::host::decode_bmp(ReadFileBytes(at("slot-24.bmp")))));
+    EXPECT_TRUE(fs::exists(at("slot-25.bmp")));
+    const std::vector<uint8_t> info = ReadFileBytes(at("info.txt"));
+    const std::string info_text(info.begin(), info.end());
+    EXPECT_NE(info_text.find("photos:      26"), std::string::npos) << info_text;
 
-  // Photos are neither renamed, linked nor written into.
-  EXPECT_NE(::rename(at("slot-03.bmp").c_str(), at("x.bmp").c_str()), 0);
-  EXPECT_EQ(errno, EPERM);
-  EXPECT_NE(::link(at("slot-03.bmp").c_str(), at("x.bmp").c_str()), 0);
-  EXPECT_EQ(errno, EPERM);
-  EXPECT_EQ(::open(at("slot-03.bmp").c_str(), O_WRONLY), -1);
-  EXPECT_EQ(errno, EPERM);
+    // Photos are neither renamed, linked nor written into.
+    EXPECT_NE(::rename(at("slot-03.bmp").c_str(), at("x.bmp").c_str()), 0);
+    EXPECT_EQ(errno, EPERM);
+    EXPECT_NE(::link(at("slot-03.bmp").c_str(), at("x.bmp").c_str()), 0);
+    EXPECT_EQ(errno, EPERM);
+    EXPECT_EQ(::open(at("slot-03.bmp").c_str(), O_WRONLY), -1);
+    EXPECT_EQ(errno, EPERM);
 
-  // Removing a file deletes its photo; a file that is no picture is refused
-  // when closed, a picture on a full card when created.
-  ASSERT_EQ(::unlink(at("slot-03.bmp").c_str()), 0);
-  EXPECT_FALSE(fs::exists(at("png/slot-03.png")));
-  EXPECT_EQ(copy_in(at("notes.png"), std::vector<uint8_t>(5000, 'x')), EINVAL);
-  EXPECT_EQ(names_in(mnt_).size(), 27u);  // 25 photos
-  ASSERT_EQ(copy_in(at("again.png"), pixavon::host::encode_png(pattern(322, 242, 3))), 0);
-  EXPECT_EQ(copy_in(at("more.png"), pixavon::host::encode_png(exact)), ENOSPC);
+    // Removing a file deletes its photo; a file that is no picture is refused
+    // when closed, a picture on a full card when created.
+    ASSERT_EQ(::unlink(at("slot-03.bmp").c_str()), 0);
+    EXPECT_FALSE(fs::exists(at("png/slot-03.png")));
+    EXPECT_EQ(copy_in(at("notes.png"), std::vector<uint8_t>(5000, 'x')), EINVAL);
+    EXPECT_EQ(names_in(mnt_).size(), 27u);  // 25 photos
+    ASSERT_EQ(copy_in(at("again.png"), pixavon::host::encode_png(pattern(322, 242, 3))), 0);
+    EXPECT_EQ(copy_in(at("more.png"), pixavon::host::encode_png(exact)), ENOSPC);
 
-  unmount();
-  EXPECT_EQ(wait_for_end(), 0) << log();
+    unmount();
+    EXPECT_EQ(wait_for_end(), 0) << log();
 
-  // The card as the library sees it: full, slot 3 holding the last picture.
-  pixavon::host::CancelToken cancel;
-  pixavon::host::Core core(cancel);
-  ASSERT_TRUE(core.prepare({card_, 0}).ok());
-  ASSERT_TRUE(core.open_camera());
-  const pixavon::host::CardState state = core.inspect();
-  ASSERT_TRUE(state.catalog_ok) << state.problem;
-  ASSERT_EQ(state.catalog.count, 26u);
-  EXPECT_EQ(state.catalog.slots[23], 24);
-  EXPECT_EQ(state.catalog.slots[25], 3);
-  std::string why;
-  const std::optional<Image> last = core.read_photo(25, &why);
-  ASSERT_TRUE(last) << why;
-  EXPECT_TRUE(same_on_card(pattern(322, 242, 3), *last));
+    // The card as the library sees it: full, slot 3 holding the last picture.
+    pixavon::host::CancelToken cancel;
+    pixavon::host::Core core(cancel);
+    ASSERT_TRUE(core.prepare({card_, 0}).ok());
+    ASSERT_TRUE(core.open_camera());
+    const pixavon::host::CardState state = core.inspect();
+    ASSERT_TRUE(state.catalog_ok) << state.problem;
+    ASSERT_EQ(state.catalog.count, 26u);
+    EXPECT_EQ(state.catalog.slots[23], 24);
+    EXPECT_EQ(state.catalog.slots[25], 3);
+    std::string why;
+    const std::optional<Image> last = core.read_photo(25, &why);
+    ASSERT_TRUE(last) << why;
+    EXPECT_TRUE(same_on_card(pattern(322, 242, 3), *last));
 }
 
 }  // namespace

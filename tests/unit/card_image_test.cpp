@@ -120,7 +120,8 @@ TEST_F(CardImageTest, RestoreFailures) {
     ASSERT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.boxes[0].text, "write card error,work incomplete");
     EXPECT_TRUE(std::all_of(fake.card.begin(), fake.card.begin() + 20 * 512, [](auto b) { return b == 0x3C; }));
-    EXPECT_TRUE(std::all_of(fake.card.begin() + 20 * 512, fake.card.begin() + 32 * 512, [](auto b) { return b == 0xFF; }));
+    EXPECT_TRUE(
+        std::all_of(fake.card.begin() + 20 * 512, fake.card.begin() + 32 * 512, [](auto b) { return b == 0xFF; }));
 
     // A failing read of the image: every readable block restored, then the file box and 0.
     fake.failing_writes.clear();

@@ -193,7 +193,8 @@ TEST_F(CatalogTest, APersistentWriteFailureShowsMessage14AfterThreePasses) {
     ASSERT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.boxes[0].text, "write card error,work incomplete");
     EXPECT_EQ(fake.progress_messages, 5);
-    EXPECT_EQ(std::count(fake.commands.begin(), fake.commands.end(), "ERASE 3FF0"), 1);  // later erases were refused too
+    EXPECT_EQ(std::count(fake.commands.begin(), fake.commands.end(), "ERASE 3FF0"),
+              1);  // later erases were refused too
 }
 
 TEST_F(CatalogTest, FormatWritesAFreshCatalogForTheLoadedCard) {

@@ -30,10 +30,17 @@ TEST_F(ExportsTest, AProgressHandlerCallingBackInIsRefusedButForTheQueries) {
     fake.on_progress = [&] {
         if (fake.progress_messages != 100) return;
         std::uint8_t block[512] = {};
-        card_calls = {::DeletePhoto(0), ::WriteFileToGBA(picture.c_str()), ::CloseDevice(), ::GetPhotoCount(),
-                      ::ReadGBA(0, block, 512), ::WriteGBA(0, block, 512), ::FormatGBA(),
-                      ::OpenDevice(nullptr), ::ReadPixavonToFile(0, temp.Path("out.bmp").c_str()),
-                      ::ReadAll(temp.Path("all.bin").c_str()), ::WriteAll(picture.c_str())};
+        card_calls = {::DeletePhoto(0),
+                      ::WriteFileToGBA(picture.c_str()),
+                      ::CloseDevice(),
+                      ::GetPhotoCount(),
+                      ::ReadGBA(0, block, 512),
+                      ::WriteGBA(0, block, 512),
+                      ::FormatGBA(),
+                      ::OpenDevice(nullptr),
+                      ::ReadPixavonToFile(0, temp.Path("out.bmp").c_str()),
+                      ::ReadAll(temp.Path("all.bin").c_str()),
+                      ::WriteAll(picture.c_str())};
         char text[PIXAVON_STRING_BUFFER_SIZE];
         connected = ::IsConnect();
         memory = ::GetCardMemory();

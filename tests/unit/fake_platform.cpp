@@ -89,8 +89,7 @@ void FakePlatform::sleep_ms(std::uint32_t milliseconds) {
     events.push_back("sleep " + std::to_string(milliseconds));
 }
 
-void FakePlatform::send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam,
-                                std::intptr_t lparam) {
+void FakePlatform::send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
     if (window == TestWindow() && message == kProgressMessage && wparam == 0 && lparam == 0) {
         ++progress_messages;
         events.push_back("progress");
@@ -176,8 +175,6 @@ void PlaceCatalog(FakePlatform& fake, const std::vector<std::uint8_t>& catalog) 
     std::copy(catalog.begin(), catalog.end(), fake.card.end() - 8192);
 }
 
-std::vector<std::uint8_t> CatalogOnCard(const FakePlatform& fake) {
-    return {fake.card.end() - 8192, fake.card.end()};
-}
+std::vector<std::uint8_t> CatalogOnCard(const FakePlatform& fake) { return {fake.card.end() - 8192, fake.card.end()}; }
 
 }  // namespace pixavon::test

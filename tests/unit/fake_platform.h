@@ -77,8 +77,7 @@ public:
     bool write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) override;
     bool read_device(DeviceHandle device, std::uint8_t* data, std::uint32_t length) override;
     void sleep_ms(std::uint32_t milliseconds) override;
-    void send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam,
-                      std::intptr_t lparam) override;
+    void send_message(HostWindow window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override;
     void message_box(HostWindow window, bool owned, const char* text, const char* caption,
                      std::uint32_t style) override;
     int load_string(ModuleHandle module, std::uint32_t id, char* buffer, int size) override;
@@ -115,7 +114,6 @@ public:
 private:
     std::string dir_;
 };
-
 
 }  // namespace pixavon::test
 

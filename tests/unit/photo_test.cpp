@@ -81,16 +81,16 @@ TEST(ImageFormat, OnlyA322By242TrueColourBitmapIsAccepted) {
         return ParseBitmapHeader(copy.data(), 54, size).has_value();
     };
     EXPECT_FALSE(changed(0, 'P', 1));
-    EXPECT_FALSE(changed(18, 320));               // width
-    EXPECT_FALSE(changed(22, 240));               // height
-    EXPECT_FALSE(changed(26, 2, 2));              // planes
-    EXPECT_FALSE(changed(28, 32, 2));             // bits per pixel
-    EXPECT_FALSE(changed(30, 3));                 // bit fields
-    EXPECT_FALSE(changed(14, 12));                // core header
-    EXPECT_FALSE(changed(10, 20));                // pixel data inside the header
-    EXPECT_FALSE(changed(10, 0xFFFFFFF0u));       // far past the end
+    EXPECT_FALSE(changed(18, 320));          // width
+    EXPECT_FALSE(changed(22, 240));          // height
+    EXPECT_FALSE(changed(26, 2, 2));         // planes
+    EXPECT_FALSE(changed(28, 32, 2));        // bits per pixel
+    EXPECT_FALSE(changed(30, 3));            // bit fields
+    EXPECT_FALSE(changed(14, 12));           // core header
+    EXPECT_FALSE(changed(10, 20));           // pixel data inside the header
+    EXPECT_FALSE(changed(10, 0xFFFFFFF0u));  // far past the end
     EXPECT_TRUE(changed(22, static_cast<std::uint32_t>(-242)));
-    auto v5 = good;                               // a larger info header, data further on
+    auto v5 = good;  // a larger info header, data further on
     PutLe32(v5, 14, 124);
     PutLe32(v5, 10, 138);
     v5.insert(v5.begin() + 54, 84, 0);
@@ -143,7 +143,8 @@ TEST_F(PhotoTest, DownloadedPixelsMatchTheSlotAndTheUnstoredOnesAreBlack) {
         UseCard(8u << 20, 26, {slot});
         std::mt19937 random(slot);
         const std::size_t start = slot * 0x4C000u;
-        for (std::size_t i = start; i < start + 0x4C000u + 0x8000u; ++i) fake.card[i] = static_cast<std::uint8_t>(random());
+        for (std::size_t i = start; i < start + 0x4C000u + 0x8000u; ++i)
+            fake.card[i] = static_cast<std::uint8_t>(random());
         const std::string path = temp.Path("photo.bmp");
         ASSERT_EQ(ReadPixavonToFile(0, path.c_str()), 1);
         const auto file = ReadFileBytes(path);
@@ -166,11 +167,11 @@ TEST_F(PhotoTest, DownloadRefusalsAndFailures) {
     UseCard(8u << 20, 26, {0, 40});
     const std::string path = temp.Path("photo.bmp");
     WriteFileBytes(path, {1, 2, 3});
-    EXPECT_EQ(ReadPixavonToFile(2, path.c_str()), 0);   // past the list
+    EXPECT_EQ(ReadPixavonToFile(2, path.c_str()), 0);  // past the list
     EXPECT_EQ(ReadPixavonToFile(-1, path.c_str()), 0);
-    EXPECT_EQ(ReadPixavonToFile(1, path.c_str()), 0);   // slot beyond the card
+    EXPECT_EQ(ReadPixavonToFile(1, path.c_str()), 0);  // slot beyond the card
     EXPECT_TRUE(fake.commands.empty());
-    fake.failing_reads = {16 + 32 * 3 + 5};              // the load, three chunks, into the fourth
+    fake.failing_reads = {16 + 32 * 3 + 5};  // the load, three chunks, into the fourth
     EXPECT_EQ(ReadPixavonToFile(0, path.c_str()), 0);
     EXPECT_EQ(ReadFileBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_TRUE(fake.boxes.empty());
@@ -211,7 +212,8 @@ TEST_F(PhotoTest, UploadFillsTheNextSlotWithAnEraseAtEveryUnit) {
         EXPECT_EQ(fake.progress_messages, 624);
         std::vector<std::uint8_t> expected_image(kCardImageSize);
         CardImageFromFile(bitmap.data() + 54, expected_image.data());
-        EXPECT_TRUE(std::equal(expected_image.begin(), expected_image.begin() + 311296, fake.card.begin() + 3 * 0x4C000));
+        EXPECT_TRUE(
+            std::equal(expected_image.begin(), expected_image.begin() + 311296, fake.card.begin() + 3 * 0x4C000));
         EXPECT_EQ(GetPhotoCount(), 4);
         EXPECT_EQ(State().slot_table.slots[3], 3);
     }

@@ -40,22 +40,21 @@ TEST(PosixPlatform, BoxesAndMessagesReachTheWindowRecord) {
         std::string text, caption;
         uint32_t style = 0;
     } seen;
-    const PixavonWindow window{
-        &seen,
-        [](void* context, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
-            auto* s = static_cast<Seen*>(context);
-            ++s->messages;
-            s->message = message;
-            return 0;
-        },
-        [](void* context, int owned, const char* text, const char* caption, uint32_t style) {
-            auto* s = static_cast<Seen*>(context);
-            s->owned = owned;
-            s->text = text;
-            s->caption = caption;
-            s->style = style;
-            return 1;
-        }};
+    const PixavonWindow window{&seen,
+                               [](void* context, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
+                                   auto* s = static_cast<Seen*>(context);
+                                   ++s->messages;
+                                   s->message = message;
+                                   return 0;
+                               },
+                               [](void* context, int owned, const char* text, const char* caption, uint32_t style) {
+                                   auto* s = static_cast<Seen*>(context);
+                                   s->owned = owned;
+                                   s->text = text;
+                                   s->caption = caption;
+                                   s->style = style;
+                                   return 1;
+                               }};
     Platform& platform = DefaultPlatform();
     platform.send_message(&window, 0x401, 0, 0);
     platform.message_box(&window, false, "Open(Create) File Failed...", "Error", 0x10);

@@ -119,8 +119,8 @@ void Release(void* block) {
     ::operator delete(block);
 }
 
-constexpr DeviceSetupCalls kScripted = {&GetClassDevs, &EnumInterfaces, &GetDetail, &DestroyList,
-                                        &CreateFileScripted, &Allocate, &Release};
+constexpr DeviceSetupCalls kScripted = {&GetClassDevs,       &EnumInterfaces, &GetDetail, &DestroyList,
+                                        &CreateFileScripted, &Allocate,       &Release};
 
 class Discovery : public ::testing::Test {
 protected:
@@ -150,11 +150,12 @@ TEST_F(Discovery, EveryFailureReleasesWhatWasTaken) {
         {"no interface", [](Script& s) { s.enum_fails = true; }, {"list", "enum", "destroy"}},
         {"no size", [](Script& s) { s.required = 0; }, {"list", "enum", "size", "destroy"}},
         {"size below the fixed part", [](Script& s) { s.required = 4; }, {"list", "enum", "size", "destroy"}},
-        {"allocation", [](Script& s) { s.allocation_fails = true; },
-         {"list", "enum", "size", "allocate", "destroy"}},
-        {"detail", [](Script& s) { s.detail_fails = true; },
+        {"allocation", [](Script& s) { s.allocation_fails = true; }, {"list", "enum", "size", "allocate", "destroy"}},
+        {"detail",
+         [](Script& s) { s.detail_fails = true; },
          {"list", "enum", "size", "allocate", "detail", "destroy", "free"}},
-        {"open", [](Script& s) { s.create_fails = true; },
+        {"open",
+         [](Script& s) { s.create_fails = true; },
          {"list", "enum", "size", "allocate", "detail", "create", "free", "destroy"}},
     };
     for (const Case& c : cases) {

@@ -103,14 +103,12 @@ TEST_F(Win32Platform, StringLoaderNeverWritesPastTheBufferItIsGiven) {
 TEST_F(Win32Platform, CreateModesReplaceFilesAndShareAsNamed) {
     ScratchDir dir;
     const std::string path = dir.Path("photo.bmp");
-    {
-        std::ofstream(path, std::ios::binary) << std::string(1000, 'x');
-    }
+    { std::ofstream(path, std::ios::binary) << std::string(1000, 'x'); }
     HostFile* file = platform.open_file(path.c_str(), FileMode::CreateWrite);
     ASSERT_NE(file, nullptr);
     // Shared for reading and writing while it is written.
-    const HANDLE other = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE other = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(other, INVALID_HANDLE_VALUE);
     if (other != INVALID_HANDLE_VALUE) ::CloseHandle(other);
     EXPECT_TRUE(platform.write_file(file, "abc", 3));
@@ -145,12 +143,11 @@ TEST_F(Win32Platform, ReadExistingNeedsTheFileAndLetsOnlyReadersShare) {
     EXPECT_EQ(platform.open_file(dir.Path("").c_str(), FileMode::ReadExisting), nullptr);  // a folder
     EXPECT_EQ(platform.open_file(dir.Path("").c_str(), FileMode::CreateWrite), nullptr);
     EXPECT_EQ(platform.open_file(nullptr, FileMode::ReadExisting), nullptr);
-    {
-        std::ofstream(path, std::ios::binary) << "12345";
-    }
+    { std::ofstream(path, std::ios::binary) << "12345"; }
     HostFile* file = platform.open_file(path.c_str(), FileMode::ReadExisting);
     ASSERT_NE(file, nullptr);
-    const HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE reader =
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(reader, INVALID_HANDLE_VALUE);
     if (reader != INVALID_HANDLE_VALUE) ::CloseHandle(reader);
     const HANDLE writer = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -37,8 +37,8 @@ HMODULE PixavonDll() {
 
 std::wstring Utf8ToWide(const std::string& text) {
     if (text.empty()) return {};
-    const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                             static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), wide.data(),
                           length);
@@ -47,11 +47,10 @@ std::wstring Utf8ToWide(const std::string& text) {
 
 std::string WideToAnsi(const std::wstring& text) {
     if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
+    const int length =
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), length, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), length, nullptr, nullptr);
     return ansi;
 }
 
@@ -99,10 +98,10 @@ LRESULT CALLBACK ProgressWindow::Procedure(HWND window, UINT message, WPARAM wpa
 
 PipeCamera::PipeCamera() {
     static int serial = 0;
-    const std::string name = "\\\\.\\pipe\\pixavon-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(++serial);
-    server_ = ::CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT,
-                                 1, 1 << 16, 1 << 16, 0, nullptr);
+    const std::string name =
+        "\\\\.\\pipe\\pixavon-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    server_ = ::CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1,
+                                 1 << 16, 1 << 16, 0, nullptr);
     if (server_ == INVALID_HANDLE_VALUE) throw std::runtime_error("CreateNamedPipeA failed");
     client_ = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (client_ == INVALID_HANDLE_VALUE) throw std::runtime_error("pipe client does not open");
@@ -126,8 +125,7 @@ std::vector<std::uint8_t> PipeCamera::Receive(std::size_t length) {
     std::size_t done = 0;
     while (done < length) {
         DWORD got = 0;
-        if (!::ReadFile(server_, bytes.data() + done, static_cast<DWORD>(length - done), &got, nullptr) ||
-            got == 0) {
+        if (!::ReadFile(server_, bytes.data() + done, static_cast<DWORD>(length - done), &got, nullptr) || got == 0) {
             bytes.resize(done);
             break;
         }
@@ -138,8 +136,7 @@ std::vector<std::uint8_t> PipeCamera::Receive(std::size_t length) {
 
 void PipeCamera::Send(const std::vector<std::uint8_t>& bytes) {
     DWORD put = 0;
-    if (!::WriteFile(server_, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) ||
-        put != bytes.size()) {
+    if (!::WriteFile(server_, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) || put != bytes.size()) {
         throw std::runtime_error("pipe write failed");
     }
 }

@@ -24,28 +24,28 @@ inline constexpr uint64_t kRestoreBlock = 512;   // one message per block writte
 
 // Ids in the library's string table.
 enum TextId : uint32_t {
-  kTextTitle = 1,
-  kTextUsage = 2,
-  kTextDelete = 3,
-  kTextUpload = 4,
-  kTextBackup = 5,
-  kTextDisplay = 6,
-  kTextFormat = 7,
-  kTextAbout = 8,
-  kTextReadCard = 9,
-  kTextWriteCard = 10,
-  kTextCatalog = 11,
-  kTextExit = 12,
+    kTextTitle = 1,
+    kTextUsage = 2,
+    kTextDelete = 3,
+    kTextUpload = 4,
+    kTextBackup = 5,
+    kTextDisplay = 6,
+    kTextFormat = 7,
+    kTextAbout = 8,
+    kTextReadCard = 9,
+    kTextWriteCard = 10,
+    kTextCatalog = 11,
+    kTextExit = 12,
 };
 
 // The catalog as read from the card.
 struct Catalog {
-  uint32_t count = 0;
-  uint32_t capacity_code = 0;  // 26 or 52
-  std::vector<uint8_t> slots;  // slot of each position
-  CatalogCheck check;          // whether the card can hold this list
-  uint64_t card_bytes() const { return CardBytesFor(capacity_code); }
-  uint32_t free_slots() const { return count < capacity_code ? capacity_code - count : 0; }
+    uint32_t count = 0;
+    uint32_t capacity_code = 0;  // 26 or 52
+    std::vector<uint8_t> slots;  // slot of each position
+    CatalogCheck check;          // whether the card can hold this list
+    uint64_t card_bytes() const { return CardBytesFor(capacity_code); }
+    uint32_t free_slots() const { return count < capacity_code ? capacity_code - count : 0; }
 };
 
 // True if `bytes` (8192) is a catalog the library accepts: signature and a
@@ -55,88 +55,88 @@ Catalog parse_catalog(const uint8_t* bytes);
 
 // The catalog could not be read.
 class CatalogError : public std::runtime_error {
- public:
-  enum class Kind { kDamaged, kNoAnswer, kChanged };
-  CatalogError(Kind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
-  Kind kind() const { return kind_; }
+public:
+    enum class Kind { kDamaged, kNoAnswer, kChanged };
+    CatalogError(Kind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
+    Kind kind() const { return kind_; }
 
- private:
-  Kind kind_;
+private:
+    Kind kind_;
 };
 
 // A host-side step around a library call failed (temporary files, a photo
 // that came back in the wrong form).
 class SessionError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // What the library shows the user, passed on to the host in its own form.
 class HostWindow {
- public:
-  // One progress message: a unit of work is about to be done.
-  virtual void on_progress() = 0;
-  // A box; returns when the user has closed it. `owned` is true for card
-  // errors (owned by the host's window), false for the file error box.
-  virtual void on_box(bool owned, const std::string& caption, const std::string& text) = 0;
+public:
+    // One progress message: a unit of work is about to be done.
+    virtual void on_progress() = 0;
+    // A box; returns when the user has closed it. `owned` is true for card
+    // errors (owned by the host's window), false for the file error box.
+    virtual void on_box(bool owned, const std::string& caption, const std::string& text) = 0;
 
- protected:
-  ~HostWindow() = default;
+protected:
+    ~HostWindow() = default;
 };
 
 class Session {
- public:
-  Session(Library& library, HostWindow& window);
-  ~Session();
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
+public:
+    Session(Library& library, HostWindow& window);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
-  Library& lib() { return lib_; }
-  // The record handed to OpenDevice.
-  const PixavonWindow* window() const { return &window_; }
+    Library& lib() { return lib_; }
+    // The record handed to OpenDevice.
+    const PixavonWindow* window() const { return &window_; }
 
-  // Opens the camera; false if none could be opened.
-  bool open();
-  void close();
-  bool is_open() const { return open_; }
+    // Opens the camera; false if none could be opened.
+    bool open();
+    void close();
+    bool is_open() const { return open_; }
 
-  // A text of the string table, with control characters removed.
-  std::string text(uint32_t id);
-  // String id 2 with `used` and `available` put in its two %d.
-  std::string usage_line(uint32_t used, uint32_t available);
+    // A text of the string table, with control characters removed.
+    std::string text(uint32_t id);
+    // String id 2 with `used` and `available` put in its two %d.
+    std::string usage_line(uint32_t used, uint32_t available);
 
-  // Loads the catalog into the library (GetPhotoCount) and reads it for the
-  // host. Throws CatalogError.
-  Catalog reload();
+    // Loads the catalog into the library (GetPhotoCount) and reads it for the
+    // host. Throws CatalogError.
+    Catalog reload();
 
-  // Runs one library call; a box shown during the call counts as failure.
-  template <typename Call>
-  bool call(Call&& library_call) {
-    const size_t boxes_before = boxes_;
-    const int result = library_call();
-    return result != 0 && boxes_ == boxes_before;
-  }
+    // Runs one library call; a box shown during the call counts as failure.
+    template <typename Call>
+    bool call(Call&& library_call) {
+        const size_t boxes_before = boxes_;
+        const int result = library_call();
+        return result != 0 && boxes_ == boxes_before;
+    }
 
-  // Saves the photo at `position` with the library into temp_dir() and reads
-  // it back: the camera's bitmap, or empty if the library failed. Throws
-  // SessionError if the library reported success without a proper bitmap.
-  std::vector<uint8_t> download(int32_t position);
+    // Saves the photo at `position` with the library into temp_dir() and reads
+    // it back: the camera's bitmap, or empty if the library failed. Throws
+    // SessionError if the library reported success without a proper bitmap.
+    std::vector<uint8_t> download(int32_t position);
 
-  size_t boxes() const { return boxes_; }
-  // A private directory (0700) for temporary files, removed with the
-  // session. Throws SessionError.
-  const std::string& temp_dir();
+    size_t boxes() const { return boxes_; }
+    // A private directory (0700) for temporary files, removed with the
+    // session. Throws SessionError.
+    const std::string& temp_dir();
 
- private:
-  static intptr_t on_message(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam);
-  static int on_box(void* context, int owned, const char* text, const char* caption, uint32_t style);
+private:
+    static intptr_t on_message(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam);
+    static int on_box(void* context, int owned, const char* text, const char* caption, uint32_t style);
 
-  Library& lib_;
-  HostWindow& host_;
-  PixavonWindow window_{};
-  bool open_ = false;
-  size_t boxes_ = 0;
-  std::string temp_dir_;
+    Library& lib_;
+    HostWindow& host_;
+    PixavonWindow window_{};
+    bool open_ = false;
+    size_t boxes_ = 0;
+    std::string temp_dir_;
 };
 
 // `pattern` with `used` and `available` put in its two %d; the pattern is
@@ -154,11 +154,11 @@ std::string first_device_in(const std::string& dir);
 
 // A backup file checked against a card before it is restored onto it.
 struct BackupCheck {
-  enum class Verdict { kOk, kCannotOpen, kNotFile, kWrongSize, kUnreadable, kNoCatalog };
-  Verdict verdict = Verdict::kOk;
-  int error = 0;        // errno for kCannotOpen
-  uint64_t size = 0;    // the file's size
-  uint32_t photos = 0;  // photos in the backup, for kOk
+    enum class Verdict { kOk, kCannotOpen, kNotFile, kWrongSize, kUnreadable, kNoCatalog };
+    Verdict verdict = Verdict::kOk;
+    int error = 0;        // errno for kCannotOpen
+    uint64_t size = 0;    // the file's size
+    uint32_t photos = 0;  // photos in the backup, for kOk
 };
 // A backup fits a card of `capacity_code` if it holds as many bytes as the
 // card and, in its last 8 KiB, a valid catalog for that card size.

@@ -12,61 +12,61 @@
 namespace pixavon::host {
 
 struct Core::Stop {
-  Outcome::Status status;
-  std::string message;
+    Outcome::Status status;
+    std::string message;
 };
 
 template <typename Body>
 Outcome Core::run(Body&& body) {
-  Outcome outcome;
-  try {
-    body(outcome);
-  } catch (const Stop& stop) {
-    outcome.status = stop.status;
-    outcome.message = stop.message;
-  } catch (const ImageError& error) {
-    outcome.status = Outcome::Status::kFailed;
-    outcome.message = error.what();
-  } catch (const SessionError& error) {
-    outcome.status = Outcome::Status::kFailed;
-    outcome.message = error.what();
-  } catch (const std::bad_alloc&) {
-    outcome.status = Outcome::Status::kFailed;
-    outcome.message = "out of memory";
-  }
-  return outcome;
+    Outcome outcome;
+    try {
+        body(outcome);
+    } catch (const Stop& stop) {
+        outcome.status = stop.status;
+        outcome.message = stop.message;
+    } catch (const ImageError& error) {
+        outcome.status = Outcome::Status::kFailed;
+        outcome.message = error.what();
+    } catch (const SessionError& error) {
+        outcome.status = Outcome::Status::kFailed;
+        outcome.message = error.what();
+    } catch (const std::bad_alloc&) {
+        outcome.status = Outcome::Status::kFailed;
+        outcome.message = "out of memory";
+    }
+    return outcome;
 }
 
 namespace internal {
 
 // Shows one step for as long as it lives.
 class StepScope {
- public:
-  StepScope(Frontend& frontend, const Step& step) : frontend_(frontend) { frontend_.begin(step); }
-  ~StepScope() { frontend_.end(ok_); }
-  StepScope(const StepScope&) = delete;
-  StepScope& operator=(const StepScope&) = delete;
-  void succeeded() { ok_ = true; }
+public:
+    StepScope(Frontend& frontend, const Step& step) : frontend_(frontend) { frontend_.begin(step); }
+    ~StepScope() { frontend_.end(ok_); }
+    StepScope(const StepScope&) = delete;
+    StepScope& operator=(const StepScope&) = delete;
+    void succeeded() { ok_ = true; }
 
- private:
-  Frontend& frontend_;
-  bool ok_ = false;
+private:
+    Frontend& frontend_;
+    bool ok_ = false;
 };
 
 // Removes a temporary file unless it was put in place.
 class TempFile {
- public:
-  explicit TempFile(std::string path) : path_(std::move(path)) {}
-  ~TempFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  const std::string& path() const { return path_; }
-  void release() { path_.clear(); }
+public:
+    explicit TempFile(std::string path) : path_(std::move(path)) {}
+    ~TempFile() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const std::string& path() const { return path_; }
+    void release() { path_.clear(); }
 
- private:
-  std::string path_;
+private:
+    std::string path_;
 };
 
 }  // namespace internal

@@ -15,49 +15,50 @@ namespace pixavon::host {
 namespace {
 
 std::string make_private_dir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/pixavon-camera-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw CameraError(std::string("cannot make a private directory for the camera: ") + std::strerror(errno));
-  }
-  return pattern;  // mkdtemp makes it 0700
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/pixavon-camera-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw CameraError(std::string("cannot make a private directory for the camera: ") + std::strerror(errno));
+    }
+    return pattern;  // mkdtemp makes it 0700
 }
 
 }  // namespace
 
 EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
-  if (create_mib != 0 && create_mib != 8 && create_mib != 16) throw CameraError("a card holds 8 or 16 MiB", CameraError::Kind::kBadImage);
-  std::error_code ignored;
-  created_ = !std::filesystem::exists(card_path, ignored);
-  if (created_ && create_mib == 0) {
-    throw CameraError(card_path + " does not exist (add --size 8 or --size 16 to create a fresh card)",
-                      CameraError::Kind::kBadImage);
-  }
-  try {
-    card_ = std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib));
-  } catch (const emu::CardError& error) {
-    if (error.reason() != emu::CardError::Reason::kUnusable) throw CameraError(error.what());
-    throw CameraError(std::string("cannot use the card image: ") + error.what(), CameraError::Kind::kBadImage);
-  }
-  temp_dir_ = make_private_dir();
-  device_dir_ = temp_dir_ + "/dev";
-  try {
-    emu::ensure_device_dir(device_dir_);
-    emu::ServerOptions options;
-    options.socket_path = device_dir_ + "/lumetta0";
-    server_ = std::make_unique<emu::Server>(*card_, options);
-  } catch (const std::exception& error) {
-    std::filesystem::remove_all(temp_dir_, ignored);
-    throw CameraError(std::string("the embedded camera did not start: ") + error.what());
-  }
-  thread_ = std::thread([this] {
-    try {
-      server_->run();
-    } catch (...) {
-      // run() reports nothing else; a failed server shows as a camera that
-      // stops answering, which the library reports.
+    if (create_mib != 0 && create_mib != 8 && create_mib != 16)
+        throw CameraError("a card holds 8 or 16 MiB", CameraError::Kind::kBadImage);
+    std::error_code ignored;
+    created_ = !std::filesystem::exists(card_path, ignored);
+    if (created_ && create_mib == 0) {
+        throw CameraError(card_path + " does not exist (add --size 8 or --size 16 to create a fresh card)",
+                          CameraError::Kind::kBadImage);
     }
-  });
+    try {
+        card_ = std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib));
+    } catch (const emu::CardError& error) {
+        if (error.reason() != emu::CardError::Reason::kUnusable) throw CameraError(error.what());
+        throw CameraError(std::string("cannot use the card image: ") + error.what(), CameraError::Kind::kBadImage);
+    }
+    temp_dir_ = make_private_dir();
+    device_dir_ = temp_dir_ + "/dev";
+    try {
+        emu::ensure_device_dir(device_dir_);
+        emu::ServerOptions options;
+        options.socket_path = device_dir_ + "/lumetta0";
+        server_ = std::make_unique<emu::Server>(*card_, options);
+    } catch (const std::exception& error) {
+        std::filesystem::remove_all(temp_dir_, ignored);
+        throw CameraError(std::string("the embedded camera did not start: ") + error.what());
+    }
+    thread_ = std::thread([this] {
+        try {
+            server_->run();
+        } catch (...) {
+            // run() reports nothing else; a failed server shows as a camera that
+            // stops answering, which the library reports.
+        }
+    });
 }
 
 EmbeddedCamera::~EmbeddedCamera() { stop(); }
@@ -65,15 +66,15 @@ EmbeddedCamera::~EmbeddedCamera() { stop(); }
 uint64_t EmbeddedCamera::card_size() const { return card_->size(); }
 
 bool EmbeddedCamera::stop() {
-  if (stopped_) return synced_;
-  stopped_ = true;
-  server_->request_stop();
-  if (thread_.joinable()) thread_.join();
-  server_.reset();
-  synced_ = card_->sync();
-  std::error_code ignored;
-  std::filesystem::remove_all(temp_dir_, ignored);
-  return synced_;
+    if (stopped_) return synced_;
+    stopped_ = true;
+    server_->request_stop();
+    if (thread_.joinable()) thread_.join();
+    server_.reset();
+    synced_ = card_->sync();
+    std::error_code ignored;
+    std::filesystem::remove_all(temp_dir_, ignored);
+    return synced_;
 }
 
 }  // namespace pixavon::host

@@ -23,46 +23,46 @@ namespace pixavon::host {
 
 // The card image cannot be opened or created, or the camera cannot start.
 class CameraError : public std::runtime_error {
- public:
-  // kBadImage: the file is no card image; kUnavailable: it is in use, the
-  // disk has no room for it, or the camera cannot start.
-  enum class Kind { kBadImage, kUnavailable };
-  explicit CameraError(const std::string& what, Kind kind = Kind::kUnavailable)
-      : std::runtime_error(what), kind_(kind) {}
-  Kind kind() const { return kind_; }
+public:
+    // kBadImage: the file is no card image; kUnavailable: it is in use, the
+    // disk has no room for it, or the camera cannot start.
+    enum class Kind { kBadImage, kUnavailable };
+    explicit CameraError(const std::string& what, Kind kind = Kind::kUnavailable)
+        : std::runtime_error(what), kind_(kind) {}
+    Kind kind() const { return kind_; }
 
- private:
-  Kind kind_;
+private:
+    Kind kind_;
 };
 
 class EmbeddedCamera {
- public:
-  // Opens `card_path`. If it does not exist and `create_mib` is 8 or 16, a
-  // fresh, empty card of that size is made; with `create_mib` 0 a missing file
-  // is an error. Throws CameraError.
-  EmbeddedCamera(const std::string& card_path, int create_mib);
-  ~EmbeddedCamera();
-  EmbeddedCamera(const EmbeddedCamera&) = delete;
-  EmbeddedCamera& operator=(const EmbeddedCamera&) = delete;
+public:
+    // Opens `card_path`. If it does not exist and `create_mib` is 8 or 16, a
+    // fresh, empty card of that size is made; with `create_mib` 0 a missing file
+    // is an error. Throws CameraError.
+    EmbeddedCamera(const std::string& card_path, int create_mib);
+    ~EmbeddedCamera();
+    EmbeddedCamera(const EmbeddedCamera&) = delete;
+    EmbeddedCamera& operator=(const EmbeddedCamera&) = delete;
 
-  // The private directory (mode 0700) holding the camera's socket.
-  const std::string& device_dir() const { return device_dir_; }
-  uint64_t card_size() const;
-  bool created() const { return created_; }
+    // The private directory (mode 0700) holding the camera's socket.
+    const std::string& device_dir() const { return device_dir_; }
+    uint64_t card_size() const;
+    bool created() const { return created_; }
 
-  // Stops serving, flushes the card and removes the device directory. Safe to
-  // call more than once. Returns false if the card could not be flushed.
-  bool stop();
+    // Stops serving, flushes the card and removes the device directory. Safe to
+    // call more than once. Returns false if the card could not be flushed.
+    bool stop();
 
- private:
-  std::string temp_dir_;
-  std::string device_dir_;
-  bool created_ = false;
-  bool stopped_ = false;
-  bool synced_ = true;
-  std::unique_ptr<emu::Card> card_;
-  std::unique_ptr<emu::Server> server_;
-  std::thread thread_;
+private:
+    std::string temp_dir_;
+    std::string device_dir_;
+    bool created_ = false;
+    bool stopped_ = false;
+    bool synced_ = true;
+    std::unique_ptr<emu::Card> card_;
+    std::unique_ptr<emu::Server> server_;
+    std::thread thread_;
 };
 
 }  // namespace pixavon::host

@@ -29,142 +29,141 @@
 namespace pixavon::host {
 namespace {
 
-uint16_t le16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
+uint16_t le16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
 uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
-         (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+    return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
+           (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
 void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 void check_dimensions(uint64_t width, uint64_t height, const char* what) {
-  if (width == 0 || height == 0) throw ImageError(std::string("the ") + what + " picture is empty");
-  if (width > (1u << 20) || height > (1u << 20) || width * height > kMaxPixels) {
-    throw ImageError(std::string("the ") + what + " picture is too large (" + std::to_string(width) + " x " +
-                     std::to_string(height) + " pixels)");
-  }
+    if (width == 0 || height == 0) throw ImageError(std::string("the ") + what + " picture is empty");
+    if (width > (1u << 20) || height > (1u << 20) || width * height > kMaxPixels) {
+        throw ImageError(std::string("the ") + what + " picture is too large (" + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels)");
+    }
 }
 
 // libjpeg reports fatal errors through error_exit, which must not return.
 struct JpegErrors {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
 };
 
 extern "C" void jpeg_fail(j_common_ptr info) {
-  auto* errors = reinterpret_cast<JpegErrors*>(info->err);
-  (*info->err->format_message)(info, errors->message);
-  std::longjmp(errors->jump, 1);
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    (*info->err->format_message)(info, errors->message);
+    std::longjmp(errors->jump, 1);
 }
 // Level -1 is a warning about damaged data (a truncated file, a corrupt
 // segment), after which libjpeg would go on and fill in grey: refused like an
 // error. Other levels are trace messages.
 extern "C" void jpeg_warn(j_common_ptr info, int level) {
-  if (level < 0) jpeg_fail(info);
+    if (level < 0) jpeg_fail(info);
 }
 
 void init_errors(JpegErrors& errors) {
-  jpeg_std_error(&errors.manager);
-  errors.manager.error_exit = jpeg_fail;
-  errors.manager.emit_message = jpeg_warn;
-  errors.message[0] = '\0';
+    jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = jpeg_fail;
+    errors.manager.emit_message = jpeg_warn;
+    errors.message[0] = '\0';
 }
 
 // Only trivially destructible locals live here, so the long jump skips no
 // destructor; `out` belongs to the caller.
 bool jpeg_decode_into(const uint8_t* data, unsigned long size, Image* out, char* message, size_t message_size) {
-  jpeg_decompress_struct info;
-  JpegErrors errors;
-  init_errors(errors);
-  info.err = &errors.manager;
-  if (setjmp(errors.jump)) {
-    std::snprintf(message, message_size, "%s", errors.message);
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    init_errors(errors);
+    info.err = &errors.manager;
+    if (setjmp(errors.jump)) {
+        std::snprintf(message, message_size, "%s", errors.message);
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, size);
+    jpeg_read_header(&info, TRUE);
+    const uint64_t pixels = static_cast<uint64_t>(info.image_width) * info.image_height;
+    if (info.image_width == 0 || info.image_height == 0 || info.image_width > (1u << 20) ||
+        info.image_height > (1u << 20) || pixels > kMaxPixels) {
+        std::snprintf(message, message_size, "the picture is too large (%u x %u pixels)", info.image_width,
+                      info.image_height);
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    if (info.output_components != 3) {
+        std::snprintf(message, message_size, "unsupported colour layout");
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    out->width = info.output_width;
+    out->height = info.output_height;
+    out->rgb.assign(static_cast<size_t>(out->width) * out->height * 3, 0);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = out->rgb.data() + static_cast<size_t>(info.output_scanline) * out->width * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, data, size);
-  jpeg_read_header(&info, TRUE);
-  const uint64_t pixels = static_cast<uint64_t>(info.image_width) * info.image_height;
-  if (info.image_width == 0 || info.image_height == 0 || info.image_width > (1u << 20) ||
-      info.image_height > (1u << 20) || pixels > kMaxPixels) {
-    std::snprintf(message, message_size, "the picture is too large (%u x %u pixels)", info.image_width,
-                  info.image_height);
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  if (info.output_components != 3) {
-    std::snprintf(message, message_size, "unsupported colour layout");
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  out->width = info.output_width;
-  out->height = info.output_height;
-  out->rgb.assign(static_cast<size_t>(out->width) * out->height * 3, 0);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = out->rgb.data() + static_cast<size_t>(info.output_scanline) * out->width * 3;
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return true;
+    return true;
 }
 
 bool jpeg_encode_into(const Image* image, int quality, unsigned char** buffer, unsigned long* size, char* message,
                       size_t message_size) {
-  jpeg_compress_struct info;
-  JpegErrors errors;
-  init_errors(errors);
-  info.err = &errors.manager;
-  if (setjmp(errors.jump)) {
-    std::snprintf(message, message_size, "%s", errors.message);
+    jpeg_compress_struct info;
+    JpegErrors errors;
+    init_errors(errors);
+    info.err = &errors.manager;
+    if (setjmp(errors.jump)) {
+        std::snprintf(message, message_size, "%s", errors.message);
+        jpeg_destroy_compress(&info);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, buffer, size);
+    info.image_width = image->width;
+    info.image_height = image->height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row =
+            const_cast<uint8_t*>(image->rgb.data()) + static_cast<size_t>(info.next_scanline) * image->width * 3;
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    return false;
-  }
-  jpeg_create_compress(&info);
-  jpeg_mem_dest(&info, buffer, size);
-  info.image_width = image->width;
-  info.image_height = image->height;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<uint8_t*>(image->rgb.data()) + static_cast<size_t>(info.next_scanline) * image->width * 3;
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  return true;
+    return true;
 }
 
 // A colour mask of a bit-field bitmap: where its bits lie and how many.
 struct Mask {
-  uint32_t mask = 0;
-  int shift = 0;
-  int bits = 0;
-  explicit Mask(uint32_t m) : mask(m) {
-    if (m == 0) return;
-    while (((m >> shift) & 1u) == 0) ++shift;
-    while (shift + bits < 32 && ((m >> (shift + bits)) & 1u) != 0) ++bits;
-  }
-  uint8_t channel(uint32_t value) const {
-    if (bits == 0) return 0;
-    const uint32_t v = (value & mask) >> shift;
-    const uint32_t max = bits >= 32 ? 0xFFFFFFFFu : ((1u << bits) - 1);
-    return static_cast<uint8_t>((static_cast<uint64_t>(v) * 255 + max / 2) / max);
-  }
+    uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;
+    explicit Mask(uint32_t m) : mask(m) {
+        if (m == 0) return;
+        while (((m >> shift) & 1u) == 0) ++shift;
+        while (shift + bits < 32 && ((m >> (shift + bits)) & 1u) != 0) ++bits;
+    }
+    uint8_t channel(uint32_t value) const {
+        if (bits == 0) return 0;
+        const uint32_t v = (value & mask) >> shift;
+        const uint32_t max = bits >= 32 ? 0xFFFFFFFFu : ((1u << bits) - 1);
+        return static_cast<uint8_t>((static_cast<uint64_t>(v) * 255 + max / 2) / max);
+    }
 };
 
 }  // namespace
@@ -172,373 +171,381 @@ struct Mask {
 Image::Image(uint32_t w, uint32_t h, uint8_t fill) : width(w), height(h), rgb(static_cast<size_t>(w) * h * 3, fill) {}
 
 FileKind sniff_kind(const std::vector<uint8_t>& head) {
-  static const uint8_t kPngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (head.size() >= 8 && std::memcmp(head.data(), kPngMagic, 8) == 0) return FileKind::kPng;
-  if (head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return FileKind::kJpeg;
-  if (head.size() >= 2 && head[0] == 'B' && head[1] == 'M') return FileKind::kBmp;
-  return FileKind::kUnknown;
+    static const uint8_t kPngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (head.size() >= 8 && std::memcmp(head.data(), kPngMagic, 8) == 0) return FileKind::kPng;
+    if (head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return FileKind::kJpeg;
+    if (head.size() >= 2 && head[0] == 'B' && head[1] == 'M') return FileKind::kBmp;
+    return FileKind::kUnknown;
 }
 
 std::vector<uint8_t> read_file(const std::string& path, size_t limit) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw ImageError("cannot open " + path + ": " + std::strerror(errno));
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw ImageError(path + " is not a regular file");
-  }
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  while (bytes.size() < limit) {
-    const size_t want = std::min(sizeof chunk, limit - bytes.size());
-    const ssize_t got = ::read(fd, chunk, want);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const std::string reason = std::strerror(errno);
-      ::close(fd);
-      throw ImageError("cannot read " + path + ": " + reason);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw ImageError("cannot open " + path + ": " + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw ImageError(path + " is not a regular file");
     }
-    if (got == 0) break;
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  ::close(fd);
-  return bytes;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    while (bytes.size() < limit) {
+        const size_t want = std::min(sizeof chunk, limit - bytes.size());
+        const ssize_t got = ::read(fd, chunk, want);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            const std::string reason = std::strerror(errno);
+            ::close(fd);
+            throw ImageError("cannot read " + path + ": " + reason);
+        }
+        if (got == 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    ::close(fd);
+    return bytes;
 }
 
 Image decode_png(const std::vector<uint8_t>& bytes) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
-    const std::string why = png.message;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
+        const std::string why = png.message;
+        png_image_free(&png);
+        throw ImageError("damaged PNG (" + why + ")");
+    }
+    try {
+        check_dimensions(png.width, png.height, "PNG");
+    } catch (...) {
+        png_image_free(&png);
+        throw;
+    }
+    png.format = PNG_FORMAT_RGB;
+    Image image(png.width, png.height);
+    png_color black{0, 0, 0};
+    // A warning means libpng went on over damage (a bad checksum, missing
+    // data): the picture would not be what the file meant, so it is refused.
+    if (!png_image_finish_read(&png, &black, image.rgb.data(), 0, nullptr) || png.warning_or_error != 0) {
+        const std::string why = png.message;
+        png_image_free(&png);
+        throw ImageError("damaged PNG (" + why + ")");
+    }
     png_image_free(&png);
-    throw ImageError("damaged PNG (" + why + ")");
-  }
-  try {
-    check_dimensions(png.width, png.height, "PNG");
-  } catch (...) {
-    png_image_free(&png);
-    throw;
-  }
-  png.format = PNG_FORMAT_RGB;
-  Image image(png.width, png.height);
-  png_color black{0, 0, 0};
-  // A warning means libpng went on over damage (a bad checksum, missing
-  // data): the picture would not be what the file meant, so it is refused.
-  if (!png_image_finish_read(&png, &black, image.rgb.data(), 0, nullptr) || png.warning_or_error != 0) {
-    const std::string why = png.message;
-    png_image_free(&png);
-    throw ImageError("damaged PNG (" + why + ")");
-  }
-  png_image_free(&png);
-  return image;
+    return image;
 }
 
 Image decode_jpeg(const std::vector<uint8_t>& bytes) {
-  Image image;
-  char message[JMSG_LENGTH_MAX + 64];
-  if (bytes.empty() || !jpeg_decode_into(bytes.data(), bytes.size(), &image, message, sizeof message)) {
-    throw ImageError(std::string("damaged or unsupported JPEG (") + (bytes.empty() ? "empty" : message) + ")");
-  }
-  return image;
+    Image image;
+    char message[JMSG_LENGTH_MAX + 64];
+    if (bytes.empty() || !jpeg_decode_into(bytes.data(), bytes.size(), &image, message, sizeof message)) {
+        throw ImageError(std::string("damaged or unsupported JPEG (") + (bytes.empty() ? "empty" : message) + ")");
+    }
+    return image;
 }
 
 Image decode_bmp(const std::vector<uint8_t>& b) {
-  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') throw ImageError("damaged BMP (header too short)");
-  const uint32_t data_offset = le32(b, 10);
-  const uint32_t header_size = le32(b, 14);
-  if (header_size < 40 || header_size > 4096 || 14ull + header_size > b.size()) {
-    throw ImageError("unsupported BMP header (size " + std::to_string(header_size) + ")");
-  }
-  const int32_t raw_width = static_cast<int32_t>(le32(b, 18));
-  const int32_t raw_height = static_cast<int32_t>(le32(b, 22));
-  const uint16_t planes = le16(b, 26);
-  const uint16_t bpp = le16(b, 28);
-  const uint32_t compression = le32(b, 30);
-  const uint32_t colours_used = le32(b, 46);
-  if (raw_width <= 0 || raw_height == 0 || raw_height == INT32_MIN || planes != 1) {
-    throw ImageError("damaged BMP (bad dimensions)");
-  }
-  const bool top_down = raw_height < 0;
-  const uint32_t width = static_cast<uint32_t>(raw_width);
-  const uint32_t height = static_cast<uint32_t>(top_down ? -static_cast<int64_t>(raw_height) : raw_height);
-  check_dimensions(width, height, "BMP");
-
-  const bool bitfields = compression == 3;
-  if (!(compression == 0 || (bitfields && (bpp == 16 || bpp == 32)))) {
-    throw ImageError("unsupported BMP (compressed)");
-  }
-  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
-    throw ImageError("unsupported BMP (" + std::to_string(bpp) + " bits per pixel)");
-  }
-  const uint64_t stride = (static_cast<uint64_t>(width) * bpp + 31) / 32 * 4;
-  if (data_offset < 14ull + header_size || data_offset > b.size() ||
-      stride * height > b.size() - static_cast<uint64_t>(data_offset)) {
-    throw ImageError("damaged BMP (pixel data missing or cut short)");
-  }
-
-  // Palette, for 1, 4 and 8 bits per pixel.
-  std::vector<uint8_t> palette;  // RGB triples
-  if (bpp <= 8) {
-    uint64_t entries = colours_used == 0 ? (1u << bpp) : std::min<uint64_t>(colours_used, 1u << bpp);
-    const uint64_t start = 14ull + header_size;
-    entries = std::min<uint64_t>(entries, (data_offset - start) / 4);
-    for (uint64_t i = 0; i < entries; ++i) {
-      const size_t at = static_cast<size_t>(start + 4 * i);
-      palette.insert(palette.end(), {b[at + 2], b[at + 1], b[at]});
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') throw ImageError("damaged BMP (header too short)");
+    const uint32_t data_offset = le32(b, 10);
+    const uint32_t header_size = le32(b, 14);
+    if (header_size < 40 || header_size > 4096 || 14ull + header_size > b.size()) {
+        throw ImageError("unsupported BMP header (size " + std::to_string(header_size) + ")");
     }
-  }
-  // Colour masks: 16-bit defaults to 5-5-5, 32-bit to 8-8-8.
-  Mask red(bpp == 16 ? 0x7C00u : 0xFF0000u), green(bpp == 16 ? 0x03E0u : 0xFF00u), blue(bpp == 16 ? 0x001Fu : 0xFFu);
-  if (bitfields) {
-    const size_t at = header_size >= 52 ? 54 : 14 + header_size;
-    if (at + 12 > b.size() || at + 12 > data_offset) throw ImageError("damaged BMP (colour masks missing)");
-    red = Mask(le32(b, at));
-    green = Mask(le32(b, at + 4));
-    blue = Mask(le32(b, at + 8));
-  }
-
-  Image image(width, height);
-  for (uint32_t y = 0; y < height; ++y) {
-    const uint32_t file_row = top_down ? y : height - 1 - y;
-    const uint8_t* row = b.data() + data_offset + stride * file_row;
-    uint8_t* out = image.pixel(0, y);
-    for (uint32_t x = 0; x < width; ++x, out += 3) {
-      switch (bpp) {
-        case 24:
-          out[0] = row[3 * x + 2];
-          out[1] = row[3 * x + 1];
-          out[2] = row[3 * x];
-          break;
-        case 32:
-        case 16: {
-          const uint32_t v = bpp == 32 ? (static_cast<uint32_t>(row[4 * x]) | (row[4 * x + 1] << 8) |
-                                          (row[4 * x + 2] << 16) | (static_cast<uint32_t>(row[4 * x + 3]) << 24))
-                                       : static_cast<uint32_t>(row[2 * x] | (row[2 * x + 1] << 8));
-          out[0] = red.channel(v);
-          out[1] = green.channel(v);
-          out[2] = blue.channel(v);
-          break;
-        }
-        default: {
-          const uint32_t per_byte = 8u / bpp;
-          const uint8_t byte = row[x / per_byte];
-          const uint32_t shift = 8 - bpp * (x % per_byte + 1);
-          const size_t index = (byte >> shift) & ((1u << bpp) - 1);
-          if (3 * index + 2 < palette.size()) std::memcpy(out, &palette[3 * index], 3);
-          break;
-        }
-      }
+    const int32_t raw_width = static_cast<int32_t>(le32(b, 18));
+    const int32_t raw_height = static_cast<int32_t>(le32(b, 22));
+    const uint16_t planes = le16(b, 26);
+    const uint16_t bpp = le16(b, 28);
+    const uint32_t compression = le32(b, 30);
+    const uint32_t colours_used = le32(b, 46);
+    if (raw_width <= 0 || raw_height == 0 || raw_height == INT32_MIN || planes != 1) {
+        throw ImageError("damaged BMP (bad dimensions)");
     }
-  }
-  return image;
+    const bool top_down = raw_height < 0;
+    const uint32_t width = static_cast<uint32_t>(raw_width);
+    const uint32_t height = static_cast<uint32_t>(top_down ? -static_cast<int64_t>(raw_height) : raw_height);
+    check_dimensions(width, height, "BMP");
+
+    const bool bitfields = compression == 3;
+    if (!(compression == 0 || (bitfields && (bpp == 16 || bpp == 32)))) {
+        throw ImageError("unsupported BMP (compressed)");
+    }
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
+        throw ImageError("unsupported BMP (" + std::to_string(bpp) + " bits per pixel)");
+    }
+    const uint64_t stride = (static_cast<uint64_t>(width) * bpp + 31) / 32 * 4;
+    if (data_offset < 14ull + header_size || data_offset > b.size() ||
+        stride * height > b.size() - static_cast<uint64_t>(data_offset)) {
+        throw ImageError("damaged BMP (pixel data missing or cut short)");
+    }
+
+    // Palette, for 1, 4 and 8 bits per pixel.
+    std::vector<uint8_t> palette;  // RGB triples
+    if (bpp <= 8) {
+        uint64_t entries = colours_used == 0 ? (1u << bpp) : std::min<uint64_t>(colours_used, 1u << bpp);
+        const uint64_t start = 14ull + header_size;
+        entries = std::min<uint64_t>(entries, (data_offset - start) / 4);
+        for (uint64_t i = 0; i < entries; ++i) {
+            const size_t at = static_cast<size_t>(start + 4 * i);
+            palette.insert(palette.end(), {b[at + 2], b[at + 1], b[at]});
+        }
+    }
+    // Colour masks: 16-bit defaults to 5-5-5, 32-bit to 8-8-8.
+    Mask red(bpp == 16 ? 0x7C00u : 0xFF0000u), green(bpp == 16 ? 0x03E0u : 0xFF00u), blue(bpp == 16 ? 0x001Fu : 0xFFu);
+    if (bitfields) {
+        const size_t at = header_size >= 52 ? 54 : 14 + header_size;
+        if (at + 12 > b.size() || at + 12 > data_offset) throw ImageError("damaged BMP (colour masks missing)");
+        red = Mask(le32(b, at));
+        green = Mask(le32(b, at + 4));
+        blue = Mask(le32(b, at + 8));
+    }
+
+    Image image(width, height);
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint32_t file_row = top_down ? y : height - 1 - y;
+        const uint8_t* row = b.data() + data_offset + stride * file_row;
+        uint8_t* out = image.pixel(0, y);
+        for (uint32_t x = 0; x < width; ++x, out += 3) {
+            switch (bpp) {
+                case 24:
+                    out[0] = row[3 * x + 2];
+                    out[1] = row[3 * x + 1];
+                    out[2] = row[3 * x];
+                    break;
+                case 32:
+                case 16: {
+                    const uint32_t v = bpp == 32
+                                           ? (static_cast<uint32_t>(row[4 * x]) | (row[4 * x + 1] << 8) |
+                                              (row[4 * x + 2] << 16) | (static_cast<uint32_t>(row[4 * x + 3]) << 24))
+                                           : static_cast<uint32_t>(row[2 * x] | (row[2 * x + 1] << 8));
+                    out[0] = red.channel(v);
+                    out[1] = green.channel(v);
+                    out[2] = blue.channel(v);
+                    break;
+                }
+                default: {
+                    const uint32_t per_byte = 8u / bpp;
+                    const uint8_t byte = row[x / per_byte];
+                    const uint32_t shift = 8 - bpp * (x % per_byte + 1);
+                    const size_t index = (byte >> shift) & ((1u << bpp) - 1);
+                    if (3 * index + 2 < palette.size()) std::memcpy(out, &palette[3 * index], 3);
+                    break;
+                }
+            }
+        }
+    }
+    return image;
 }
 
 Image decode_file(const std::string& path) {
-  // The largest file worth reading: an uncompressed 32-bit picture of the
-  // largest size, plus headers.
-  const std::vector<uint8_t> bytes = read_file(path, kMaxPixels * 4 + 65536);
-  switch (sniff_kind(bytes)) {
-    case FileKind::kPng:
-      return decode_png(bytes);
-    case FileKind::kJpeg:
-      return decode_jpeg(bytes);
-    case FileKind::kBmp:
-      return decode_bmp(bytes);
-    case FileKind::kUnknown:
-      break;
-  }
-  throw ImageError("not a PNG, JPEG or BMP picture");
+    // The largest file worth reading: an uncompressed 32-bit picture of the
+    // largest size, plus headers.
+    const std::vector<uint8_t> bytes = read_file(path, kMaxPixels * 4 + 65536);
+    switch (sniff_kind(bytes)) {
+        case FileKind::kPng:
+            return decode_png(bytes);
+        case FileKind::kJpeg:
+            return decode_jpeg(bytes);
+        case FileKind::kBmp:
+            return decode_bmp(bytes);
+        case FileKind::kUnknown:
+            break;
+    }
+    throw ImageError("not a PNG, JPEG or BMP picture");
 }
 
 bool is_camera_bitmap(const std::vector<uint8_t>& b) {
-  constexpr uint32_t kRow = 968;
-  return b.size() >= 54 + kRow * kPhotoHeight && b[0] == 'B' && b[1] == 'M' && le32(b, 10) == 54 &&
-         le32(b, 14) == 40 && le32(b, 18) == kPhotoWidth && le32(b, 22) == kPhotoHeight && le16(b, 26) == 1 &&
-         le16(b, 28) == 24 && le32(b, 30) == 0;
+    constexpr uint32_t kRow = 968;
+    return b.size() >= 54 + kRow * kPhotoHeight && b[0] == 'B' && b[1] == 'M' && le32(b, 10) == 54 &&
+           le32(b, 14) == 40 && le32(b, 18) == kPhotoWidth && le32(b, 22) == kPhotoHeight && le16(b, 26) == 1 &&
+           le16(b, 28) == 24 && le32(b, 30) == 0;
 }
 
 Image resize(const Image& source, uint32_t width, uint32_t height) {
-  Image out(width, height);
-  if (source.width == 0 || source.height == 0) return out;
-  if (!stbir_resize_uint8_srgb(source.rgb.data(), static_cast<int>(source.width), static_cast<int>(source.height), 0,
-                               out.rgb.data(), static_cast<int>(width), static_cast<int>(height), 0, 3,
-                               STBIR_ALPHA_CHANNEL_NONE, 0)) {
-    throw ImageError("the picture could not be scaled");
-  }
-  return out;
+    Image out(width, height);
+    if (source.width == 0 || source.height == 0) return out;
+    if (!stbir_resize_uint8_srgb(source.rgb.data(), static_cast<int>(source.width), static_cast<int>(source.height), 0,
+                                 out.rgb.data(), static_cast<int>(width), static_cast<int>(height), 0, 3,
+                                 STBIR_ALPHA_CHANNEL_NONE, 0)) {
+        throw ImageError("the picture could not be scaled");
+    }
+    return out;
 }
 
 Image fit_to(const Image& source, uint32_t width, uint32_t height, Fit fit) {
-  if (source.width == width && source.height == height) return source;
-  const uint64_t sw = source.width, sh = source.height;
-  if (fit == Fit::kCrop) {
-    // The largest part of the source with the frame's aspect ratio, centred.
-    uint64_t cw = sw, ch = sh;
-    if (sw * height > sh * width) {
-      cw = std::max<uint64_t>(1, (sh * width + height / 2) / height);
-    } else {
-      ch = std::max<uint64_t>(1, (sw * height + width / 2) / width);
+    if (source.width == width && source.height == height) return source;
+    const uint64_t sw = source.width, sh = source.height;
+    if (fit == Fit::kCrop) {
+        // The largest part of the source with the frame's aspect ratio, centred.
+        uint64_t cw = sw, ch = sh;
+        if (sw * height > sh * width) {
+            cw = std::max<uint64_t>(1, (sh * width + height / 2) / height);
+        } else {
+            ch = std::max<uint64_t>(1, (sw * height + width / 2) / width);
+        }
+        const uint64_t x0 = (sw - cw) / 2, y0 = (sh - ch) / 2;
+        Image out(width, height);
+        if (!stbir_resize_uint8_srgb(source.pixel(static_cast<uint32_t>(x0), static_cast<uint32_t>(y0)),
+                                     static_cast<int>(cw), static_cast<int>(ch), static_cast<int>(sw * 3),
+                                     out.rgb.data(), static_cast<int>(width), static_cast<int>(height), 0, 3,
+                                     STBIR_ALPHA_CHANNEL_NONE, 0)) {
+            throw ImageError("the picture could not be scaled");
+        }
+        return out;
     }
-    const uint64_t x0 = (sw - cw) / 2, y0 = (sh - ch) / 2;
+    // Pad: the largest size that fits, centred on black.
+    uint64_t tw = width, th = height;
+    if (sw * height > sh * width) {
+        th = std::max<uint64_t>(1, (sh * width + sw / 2) / sw);
+    } else {
+        tw = std::max<uint64_t>(1, (sw * height + sh / 2) / sh);
+    }
+    const Image scaled = resize(source, static_cast<uint32_t>(tw), static_cast<uint32_t>(th));
     Image out(width, height);
-    if (!stbir_resize_uint8_srgb(source.pixel(static_cast<uint32_t>(x0), static_cast<uint32_t>(y0)),
-                                 static_cast<int>(cw), static_cast<int>(ch), static_cast<int>(sw * 3), out.rgb.data(),
-                                 static_cast<int>(width), static_cast<int>(height), 0, 3, STBIR_ALPHA_CHANNEL_NONE,
-                                 0)) {
-      throw ImageError("the picture could not be scaled");
+    const uint64_t x0 = (width - tw) / 2, y0 = (height - th) / 2;
+    for (uint32_t y = 0; y < th; ++y) {
+        std::memcpy(out.pixel(static_cast<uint32_t>(x0), static_cast<uint32_t>(y0 + y)), scaled.pixel(0, y), tw * 3);
     }
     return out;
-  }
-  // Pad: the largest size that fits, centred on black.
-  uint64_t tw = width, th = height;
-  if (sw * height > sh * width) {
-    th = std::max<uint64_t>(1, (sh * width + sw / 2) / sw);
-  } else {
-    tw = std::max<uint64_t>(1, (sw * height + sh / 2) / sh);
-  }
-  const Image scaled = resize(source, static_cast<uint32_t>(tw), static_cast<uint32_t>(th));
-  Image out(width, height);
-  const uint64_t x0 = (width - tw) / 2, y0 = (height - th) / 2;
-  for (uint32_t y = 0; y < th; ++y) {
-    std::memcpy(out.pixel(static_cast<uint32_t>(x0), static_cast<uint32_t>(y0 + y)), scaled.pixel(0, y), tw * 3);
-  }
-  return out;
 }
 
 std::vector<uint8_t> camera_bitmap_for(const std::vector<uint8_t>& bytes, Fit fit) {
-  if (is_camera_bitmap(bytes)) return {bytes.begin(), bytes.begin() + kPhotoFileSize};
-  Image image;
-  switch (sniff_kind(bytes)) {
-    case FileKind::kPng: image = decode_png(bytes); break;
-    case FileKind::kJpeg: image = decode_jpeg(bytes); break;
-    case FileKind::kBmp: image = decode_bmp(bytes); break;
-    case FileKind::kUnknown: throw ImageError("not a PNG, JPEG or BMP picture");
-  }
-  return encode_camera_bitmap(fit_to(image, kPhotoWidth, kPhotoHeight, fit));
+    if (is_camera_bitmap(bytes)) return {bytes.begin(), bytes.begin() + kPhotoFileSize};
+    Image image;
+    switch (sniff_kind(bytes)) {
+        case FileKind::kPng:
+            image = decode_png(bytes);
+            break;
+        case FileKind::kJpeg:
+            image = decode_jpeg(bytes);
+            break;
+        case FileKind::kBmp:
+            image = decode_bmp(bytes);
+            break;
+        case FileKind::kUnknown:
+            throw ImageError("not a PNG, JPEG or BMP picture");
+    }
+    return encode_camera_bitmap(fit_to(image, kPhotoWidth, kPhotoHeight, fit));
 }
 
 std::vector<uint8_t> encode_camera_bitmap(const Image& image) {
-  if (image.width != kPhotoWidth || image.height != kPhotoHeight) {
-    throw ImageError("internal: the camera's bitmap must be 322 x 242 pixels");
-  }
-  constexpr uint32_t kRow = 968;
-  constexpr uint32_t kData = kRow * kPhotoHeight;
-  std::vector<uint8_t> b(54 + kData, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  put32(b, 2, 54 + kData);
-  put32(b, 10, 54);
-  put32(b, 14, 40);
-  put32(b, 18, kPhotoWidth);
-  put32(b, 22, kPhotoHeight);
-  put16(b, 26, 1);
-  put16(b, 28, 24);
-  put32(b, 34, kData);
-  put32(b, 38, 50190);
-  put32(b, 42, 50190);
-  for (uint32_t y = 0; y < kPhotoHeight; ++y) {
-    uint8_t* row = &b[54 + static_cast<size_t>(kPhotoHeight - 1 - y) * kRow];
-    const uint8_t* in = image.pixel(0, y);
-    for (uint32_t x = 0; x < kPhotoWidth; ++x) {
-      row[3 * x] = in[3 * x + 2];
-      row[3 * x + 1] = in[3 * x + 1];
-      row[3 * x + 2] = in[3 * x];
+    if (image.width != kPhotoWidth || image.height != kPhotoHeight) {
+        throw ImageError("internal: the camera's bitmap must be 322 x 242 pixels");
     }
-  }
-  return b;
+    constexpr uint32_t kRow = 968;
+    constexpr uint32_t kData = kRow * kPhotoHeight;
+    std::vector<uint8_t> b(54 + kData, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, 54 + kData);
+    put32(b, 10, 54);
+    put32(b, 14, 40);
+    put32(b, 18, kPhotoWidth);
+    put32(b, 22, kPhotoHeight);
+    put16(b, 26, 1);
+    put16(b, 28, 24);
+    put32(b, 34, kData);
+    put32(b, 38, 50190);
+    put32(b, 42, 50190);
+    for (uint32_t y = 0; y < kPhotoHeight; ++y) {
+        uint8_t* row = &b[54 + static_cast<size_t>(kPhotoHeight - 1 - y) * kRow];
+        const uint8_t* in = image.pixel(0, y);
+        for (uint32_t x = 0; x < kPhotoWidth; ++x) {
+            row[3 * x] = in[3 * x + 2];
+            row[3 * x + 1] = in[3 * x + 1];
+            row[3 * x + 2] = in[3 * x];
+        }
+    }
+    return b;
 }
 
 std::vector<uint8_t> encode_png(const Image& image) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = image.width;
-  png.height = image.height;
-  png.format = PNG_FORMAT_RGB;
-  png_alloc_size_t size = 0;
-  if (!png_image_write_get_memory_size(png, size, 0, image.rgb.data(), 0, nullptr)) {
-    const std::string why = png.message;
-    png_image_free(&png);
-    throw ImageError("cannot encode PNG (" + why + ")");
-  }
-  std::vector<uint8_t> bytes(size);
-  if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.rgb.data(), 0, nullptr)) {
-    const std::string why = png.message;
-    png_image_free(&png);
-    throw ImageError("cannot encode PNG (" + why + ")");
-  }
-  bytes.resize(size);
-  return bytes;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = image.width;
+    png.height = image.height;
+    png.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_get_memory_size(png, size, 0, image.rgb.data(), 0, nullptr)) {
+        const std::string why = png.message;
+        png_image_free(&png);
+        throw ImageError("cannot encode PNG (" + why + ")");
+    }
+    std::vector<uint8_t> bytes(size);
+    if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.rgb.data(), 0, nullptr)) {
+        const std::string why = png.message;
+        png_image_free(&png);
+        throw ImageError("cannot encode PNG (" + why + ")");
+    }
+    bytes.resize(size);
+    return bytes;
 }
 
 std::vector<uint8_t> encode_jpeg(const Image& image, int quality) {
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  char message[JMSG_LENGTH_MAX + 64];
-  const bool ok = jpeg_encode_into(&image, quality, &buffer, &size, message, sizeof message);
-  std::vector<uint8_t> bytes;
-  if (ok && buffer != nullptr) bytes.assign(buffer, buffer + size);
-  std::free(buffer);
-  if (!ok) throw ImageError(std::string("cannot encode JPEG (") + message + ")");
-  return bytes;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    char message[JMSG_LENGTH_MAX + 64];
+    const bool ok = jpeg_encode_into(&image, quality, &buffer, &size, message, sizeof message);
+    std::vector<uint8_t> bytes;
+    if (ok && buffer != nullptr) bytes.assign(buffer, buffer + size);
+    std::free(buffer);
+    if (!ok) throw ImageError(std::string("cannot encode JPEG (") + message + ")");
+    return bytes;
 }
 
 bool move_into_place(const std::string& temp, const std::string& path, bool replace) {
-  if (replace) {
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-      const std::string why = std::strerror(errno);
-      ::unlink(temp.c_str());
-      throw ImageError("cannot write " + path + ": " + why);
+    if (replace) {
+        if (::rename(temp.c_str(), path.c_str()) != 0) {
+            const std::string why = std::strerror(errno);
+            ::unlink(temp.c_str());
+            throw ImageError("cannot write " + path + ": " + why);
+        }
+        return true;
     }
-    return true;
-  }
-  // link() never replaces an existing name, so a file that appears meanwhile
-  // is safe too.
-  const int linked = ::link(temp.c_str(), path.c_str());
-  const int link_errno = errno;
-  ::unlink(temp.c_str());
-  if (linked == 0) return true;
-  if (link_errno == EEXIST) return false;
-  throw ImageError("cannot write " + path + ": " + std::strerror(link_errno));
+    // link() never replaces an existing name, so a file that appears meanwhile
+    // is safe too.
+    const int linked = ::link(temp.c_str(), path.c_str());
+    const int link_errno = errno;
+    ::unlink(temp.c_str());
+    if (linked == 0) return true;
+    if (link_errno == EEXIST) return false;
+    throw ImageError("cannot write " + path + ": " + std::strerror(link_errno));
 }
 
 std::string temporary_name_in(const std::string& dir) {
-  // Short, so that it fits every file system's name limit whatever the
-  // final name's length.
-  return (dir.empty() ? std::string(".") : dir) + "/.pixavon-XXXXXX";
+    // Short, so that it fits every file system's name limit whatever the
+    // final name's length.
+    return (dir.empty() ? std::string(".") : dir) + "/.pixavon-XXXXXX";
 }
 
 bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes, bool replace) {
-  if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
-  const std::filesystem::path target(path);
-  std::string dir = target.parent_path().string();
-  if (dir.empty()) dir = ".";
-  std::string temp = temporary_name_in(dir);
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw ImageError("cannot write " + path + ": " + std::strerror(errno));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const std::string why = std::strerror(errno);
-      ::close(fd);
-      ::unlink(temp.c_str());
-      throw ImageError("cannot write " + path + ": " + why);
+    if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
+    const std::filesystem::path target(path);
+    std::string dir = target.parent_path().string();
+    if (dir.empty()) dir = ".";
+    std::string temp = temporary_name_in(dir);
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) throw ImageError("cannot write " + path + ": " + std::strerror(errno));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const std::string why = std::strerror(errno);
+            ::close(fd);
+            ::unlink(temp.c_str());
+            throw ImageError("cannot write " + path + ": " + why);
+        }
+        done += static_cast<size_t>(n);
     }
-    done += static_cast<size_t>(n);
-  }
-  // mkstemp makes the file 0600; give it the usual mode for a new file.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  const bool synced = ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!synced || !closed) {
-    const std::string why = std::strerror(errno);
-    ::unlink(temp.c_str());
-    throw ImageError("cannot write " + path + ": " + why);
-  }
-  return move_into_place(temp, path, replace);
+    // mkstemp makes the file 0600; give it the usual mode for a new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    const bool synced = ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!synced || !closed) {
+        const std::string why = std::strerror(errno);
+        ::unlink(temp.c_str());
+        throw ImageError("cannot write " + path + ": " + why);
+    }
+    return move_into_place(temp, path, replace);
 }
 
 }  // namespace pixavon::host

@@ -21,20 +21,20 @@ inline constexpr uint64_t kMaxPixels = 64'000'000;
 
 // A file that cannot be read, is not a supported picture, or is damaged.
 class ImageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // 8-bit RGB pixels, rows from the top, no padding.
 struct Image {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  std::vector<uint8_t> rgb;  // width * height * 3 bytes
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> rgb;  // width * height * 3 bytes
 
-  Image() = default;
-  Image(uint32_t w, uint32_t h, uint8_t fill = 0);
-  uint8_t* pixel(uint32_t x, uint32_t y) { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-  const uint8_t* pixel(uint32_t x, uint32_t y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+    Image() = default;
+    Image(uint32_t w, uint32_t h, uint8_t fill = 0);
+    uint8_t* pixel(uint32_t x, uint32_t y) { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+    const uint8_t* pixel(uint32_t x, uint32_t y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
 };
 
 enum class FileKind { kUnknown, kPng, kJpeg, kBmp };
@@ -56,8 +56,8 @@ Image decode_file(const std::string& path);
 bool is_camera_bitmap(const std::vector<uint8_t>& bytes);
 
 enum class Fit {
-  kPad,   // the whole picture, centred on black
-  kCrop,  // fills the frame; the overflow is cut off evenly on both sides
+    kPad,   // the whole picture, centred on black
+    kCrop,  // fills the frame; the overflow is cut off evenly on both sides
 };
 
 // Resamples `source` to width x height keeping its aspect ratio.

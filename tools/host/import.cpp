@@ -32,9 +32,9 @@ constexpr char kIndexName[] = ".pixavon-import";
 constexpr int kJpegQuality = 92;
 
 uint64_t fnv1a(const uint8_t* data, size_t size) {
-  uint64_t hash = 0xcbf29ce484222325ULL;
-  for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ULL;
-  return hash;
+    uint64_t hash = 0xcbf29ce484222325ULL;
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ULL;
+    return hash;
 }
 
 }  // namespace
@@ -44,265 +44,283 @@ uint64_t pixel_hash(const Image& photo) { return fnv1a(photo.rgb.data(), photo.r
 namespace {
 
 std::string hex(uint64_t value, int digits = 16) {
-  char text[20];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-  return std::string(text + 16 - digits);
+    char text[20];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return std::string(text + 16 - digits);
 }
 
 struct IndexEntry {
-  uint64_t file_hash = 0;
-  std::string name;
+    uint64_t file_hash = 0;
+    std::string name;
 };
 
 // The folder's index by pixel hash; a later line of a photo (imported again)
 // replaces an earlier one.
 std::map<uint64_t, IndexEntry> load_index(const std::string& folder) {
-  std::map<uint64_t, IndexEntry> index;
-  std::ifstream in(folder + "/" + kIndexName);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.size() < 35 || line[16] != ' ' || line[33] != ' ') continue;
-    char* end = nullptr;
-    const uint64_t pixels = std::strtoull(line.substr(0, 16).c_str(), &end, 16);
-    const uint64_t file = std::strtoull(line.substr(17, 16).c_str(), &end, 16);
-    index[pixels] = IndexEntry{file, line.substr(34)};
-  }
-  return index;
+    std::map<uint64_t, IndexEntry> index;
+    std::ifstream in(folder + "/" + kIndexName);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.size() < 35 || line[16] != ' ' || line[33] != ' ') continue;
+        char* end = nullptr;
+        const uint64_t pixels = std::strtoull(line.substr(0, 16).c_str(), &end, 16);
+        const uint64_t file = std::strtoull(line.substr(17, 16).c_str(), &end, 16);
+        index[pixels] = IndexEntry{file, line.substr(34)};
+    }
+    return index;
 }
 
 enum class Kind { kPng, kJpeg, kBmp };
 
 std::optional<Kind> kind_of(const std::string& name) {
-  std::string ext = std::filesystem::path(name).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ext == ".png") return Kind::kPng;
-  if (ext == ".jpg" || ext == ".jpeg") return Kind::kJpeg;
-  if (ext == ".bmp") return Kind::kBmp;
-  return std::nullopt;
+    std::string ext = std::filesystem::path(name).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".png") return Kind::kPng;
+    if (ext == ".jpg" || ext == ".jpeg") return Kind::kJpeg;
+    if (ext == ".bmp") return Kind::kBmp;
+    return std::nullopt;
 }
 
 std::string today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  char text[16] = "0000-00-00";
-  if (::localtime_r(&now, &local) != nullptr) std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-  return text;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[16] = "0000-00-00";
+    if (::localtime_r(&now, &local) != nullptr) std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
 }
 
 struct NameFields {
-  std::string date;
-  uint32_t n = 0;
-  uint32_t slot = 0;
-  uint32_t position = 0;
-  uint64_t hash = 0;
+    std::string date;
+    uint32_t n = 0;
+    uint32_t slot = 0;
+    uint32_t position = 0;
+    uint64_t hash = 0;
 };
 
 // The pattern with its fields filled in; an empty string and `error` set for
 // a pattern that cannot name files.
 std::string fill_pattern(const std::string& pattern, const NameFields& fields, std::string* error) {
-  std::string out;
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    const char c = pattern[i];
-    if (c != '{') {
-      if (c == '}' || c == '/' || static_cast<unsigned char>(c) < 0x20) {
-        *error = "the name pattern may not hold '/', '}' on its own or control characters";
+    std::string out;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c != '{') {
+            if (c == '}' || c == '/' || static_cast<unsigned char>(c) < 0x20) {
+                *error = "the name pattern may not hold '/', '}' on its own or control characters";
+                return {};
+            }
+            out += c;
+            continue;
+        }
+        const size_t close = pattern.find('}', i);
+        if (close == std::string::npos) {
+            *error = "the name pattern has a '{' without its '}'";
+            return {};
+        }
+        std::string field = pattern.substr(i + 1, close - i - 1);
+        int width = 0;
+        if (const size_t colon = field.find(':'); colon != std::string::npos) {
+            const std::string spec = field.substr(colon + 1);
+            field = field.substr(0, colon);
+            if (spec.size() < 2 || spec.size() > 3 || spec[0] != '0' ||
+                !std::all_of(spec.begin(), spec.end(), [](char d) { return d >= '0' && d <= '9'; })) {
+                *error = "a field's width is written :03 (a zero and up to two digits)";
+                return {};
+            }
+            width = std::atoi(spec.c_str() + 1);
+        }
+        auto number = [&](uint32_t value) {
+            std::string digits = std::to_string(value);
+            if (static_cast<int>(digits.size()) < width)
+                digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
+            return digits;
+        };
+        if (field == "date")
+            out += fields.date;
+        else if (field == "n")
+            out += number(fields.n);
+        else if (field == "slot")
+            out += number(fields.slot);
+        else if (field == "position")
+            out += number(fields.position);
+        else if (field == "hash")
+            out += hex(fields.hash, 8);
+        else {
+            *error = "the name pattern's field {" + field +
+                     "} is unknown; the fields are {date}, {n}, {slot}, {position} "
+                     "and {hash}";
+            return {};
+        }
+        i = close;
+    }
+    if (out.empty() || out == "." || out == ".." || out[0] == '.') {
+        *error = "the name pattern must give a visible file name";
         return {};
-      }
-      out += c;
-      continue;
     }
-    const size_t close = pattern.find('}', i);
-    if (close == std::string::npos) {
-      *error = "the name pattern has a '{' without its '}'";
-      return {};
-    }
-    std::string field = pattern.substr(i + 1, close - i - 1);
-    int width = 0;
-    if (const size_t colon = field.find(':'); colon != std::string::npos) {
-      const std::string spec = field.substr(colon + 1);
-      field = field.substr(0, colon);
-      if (spec.size() < 2 || spec.size() > 3 || spec[0] != '0' ||
-          !std::all_of(spec.begin(), spec.end(), [](char d) { return d >= '0' && d <= '9'; })) {
-        *error = "a field's width is written :03 (a zero and up to two digits)";
-        return {};
-      }
-      width = std::atoi(spec.c_str() + 1);
-    }
-    auto number = [&](uint32_t value) {
-      std::string digits = std::to_string(value);
-      if (static_cast<int>(digits.size()) < width) digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
-      return digits;
-    };
-    if (field == "date") out += fields.date;
-    else if (field == "n") out += number(fields.n);
-    else if (field == "slot") out += number(fields.slot);
-    else if (field == "position") out += number(fields.position);
-    else if (field == "hash") out += hex(fields.hash, 8);
-    else {
-      *error = "the name pattern's field {" + field + "} is unknown; the fields are {date}, {n}, {slot}, {position} "
-               "and {hash}";
-      return {};
-    }
-    i = close;
-  }
-  if (out.empty() || out == "." || out == ".." || out[0] == '.') {
-    *error = "the name pattern must give a visible file name";
-    return {};
-  }
-  return out;
+    return out;
 }
 
 // `name` with "-2", "-3", ... before its extension.
 std::string with_suffix(const std::string& name, int k) {
-  if (k == 1) return name;
-  const std::filesystem::path path(name);
-  return path.stem().string() + "-" + std::to_string(k) + path.extension().string();
+    if (k == 1) return name;
+    const std::filesystem::path path(name);
+    return path.stem().string() + "-" + std::to_string(k) + path.extension().string();
 }
 
 bool exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 // True if the file still holds the photo: the same bytes as written, and for
 // the lossless formats the same pixels once decoded.
 bool verified(const std::string& path, uint64_t photo_hash, uint64_t file_hash) {
-  try {
-    const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
-    if (fnv1a(bytes.data(), bytes.size()) != file_hash) return false;
-    const std::optional<Kind> kind = kind_of(path);
-    if (kind == Kind::kPng) return pixel_hash(decode_png(bytes)) == photo_hash;
-    if (kind == Kind::kBmp) return pixel_hash(decode_bmp(bytes)) == photo_hash;
-    return kind == Kind::kJpeg;  // lossy: its bytes are what was written
-  } catch (const ImageError&) {
-    return false;
-  }
+    try {
+        const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
+        if (fnv1a(bytes.data(), bytes.size()) != file_hash) return false;
+        const std::optional<Kind> kind = kind_of(path);
+        if (kind == Kind::kPng) return pixel_hash(decode_png(bytes)) == photo_hash;
+        if (kind == Kind::kBmp) return pixel_hash(decode_bmp(bytes)) == photo_hash;
+        return kind == Kind::kJpeg;  // lossy: its bytes are what was written
+    } catch (const ImageError&) {
+        return false;
+    }
 }
 
 }  // namespace
 
 std::string default_import_folder() {
-  std::string pictures;
-  if (const char* dir = std::getenv("XDG_PICTURES_DIR"); dir != nullptr && dir[0] == '/') {
-    pictures = dir;
-  } else {
-    const char* home = std::getenv("HOME");
-    pictures = std::string(home != nullptr && home[0] == '/' ? home : ".") + "/Pictures";
-  }
-  return pictures + "/Lumetta";
+    std::string pictures;
+    if (const char* dir = std::getenv("XDG_PICTURES_DIR"); dir != nullptr && dir[0] == '/') {
+        pictures = dir;
+    } else {
+        const char* home = std::getenv("HOME");
+        pictures = std::string(home != nullptr && home[0] == '/' ? home : ".") + "/Pictures";
+    }
+    return pictures + "/Lumetta";
 }
 
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo) {
-  const std::map<uint64_t, IndexEntry> index = load_index(folder);
-  const auto it = index.find(pixel_hash(photo));
-  if (it == index.end()) return std::nullopt;
-  return folder + "/" + it->second.name;
+    const std::map<uint64_t, IndexEntry> index = load_index(folder);
+    const auto it = index.find(pixel_hash(photo));
+    if (it == index.end()) return std::nullopt;
+    return folder + "/" + it->second.name;
 }
 
 Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary) {
-  ImportSummary local;
-  ImportSummary& result = summary != nullptr ? *summary : local;
-  result = ImportSummary{};
-  return run([&](Outcome& outcome) {
-    const std::string folder = request.folder.empty() ? default_import_folder() : request.folder;
-    result.folder = folder;
-    std::string pattern_error;
-    const std::string sample = fill_pattern(request.name_pattern, {today(), 1, 0, 0, 0}, &pattern_error);
-    if (sample.empty()) refuse(pattern_error);
-    const std::optional<Kind> kind = kind_of(sample);
-    if (!kind) {
-      refuse("the name pattern must end in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the camera's bitmap)");
-    }
-    const Catalog catalog = usable_catalog();
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) fail("cannot make the folder " + printable(folder) + ": " + error.message());
+    ImportSummary local;
+    ImportSummary& result = summary != nullptr ? *summary : local;
+    result = ImportSummary{};
+    return run([&](Outcome& outcome) {
+        const std::string folder = request.folder.empty() ? default_import_folder() : request.folder;
+        result.folder = folder;
+        std::string pattern_error;
+        const std::string sample = fill_pattern(request.name_pattern, {today(), 1, 0, 0, 0}, &pattern_error);
+        if (sample.empty()) refuse(pattern_error);
+        const std::optional<Kind> kind = kind_of(sample);
+        if (!kind) {
+            refuse("the name pattern must end in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the camera's bitmap)");
+        }
+        const Catalog catalog = usable_catalog();
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) fail("cannot make the folder " + printable(folder) + ": " + error.message());
 
-    std::map<uint64_t, IndexEntry> index = load_index(folder);
-    const std::string index_path = folder + "/" + kIndexName;
-    const int index_fd = ::open(index_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (index_fd < 0) fail("cannot write the import index " + printable(index_path) + ": " + std::strerror(errno));
-    struct Closer {
-      int fd;
-      ~Closer() { ::close(fd); }
-    } closer{index_fd};
+        std::map<uint64_t, IndexEntry> index = load_index(folder);
+        const std::string index_path = folder + "/" + kIndexName;
+        const int index_fd = ::open(index_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (index_fd < 0) fail("cannot write the import index " + printable(index_path) + ": " + std::strerror(errno));
+        struct Closer {
+            int fd;
+            ~Closer() { ::close(fd); }
+        } closer{index_fd};
 
-    const std::string date = today();
-    uint32_t next_number = static_cast<uint32_t>(index.size()) + 1;
-    std::set<uint64_t> seen_now;
-    std::vector<std::pair<uint32_t, uint64_t>> on_disk;  // position and pixel hash of each photo the folder holds
-    for (uint32_t position = 0; position < catalog.count; ++position) {
-      stop_if_cancelled();
-      const std::vector<uint8_t> bitmap = download(position, catalog, position + 1, catalog.count);
-      const Image photo = decode_bmp(bitmap);
-      const uint64_t hash = pixel_hash(photo);
-      if (!seen_now.insert(hash).second) {
-        // A second copy of a photo on the card: the folder has it once.
-        ++result.already;
-        if (const auto known = index.find(hash); known != index.end() && exists(folder + "/" + known->second.name)) {
-          on_disk.emplace_back(position, hash);
+        const std::string date = today();
+        uint32_t next_number = static_cast<uint32_t>(index.size()) + 1;
+        std::set<uint64_t> seen_now;
+        std::vector<std::pair<uint32_t, uint64_t>> on_disk;  // position and pixel hash of each photo the folder holds
+        for (uint32_t position = 0; position < catalog.count; ++position) {
+            stop_if_cancelled();
+            const std::vector<uint8_t> bitmap = download(position, catalog, position + 1, catalog.count);
+            const Image photo = decode_bmp(bitmap);
+            const uint64_t hash = pixel_hash(photo);
+            if (!seen_now.insert(hash).second) {
+                // A second copy of a photo on the card: the folder has it once.
+                ++result.already;
+                if (const auto known = index.find(hash);
+                    known != index.end() && exists(folder + "/" + known->second.name)) {
+                    on_disk.emplace_back(position, hash);
+                }
+                continue;
+            }
+            if (const auto known = index.find(hash); known != index.end()) {
+                const bool present = exists(folder + "/" + known->second.name);
+                if (present || !request.again) {
+                    ++result.already;
+                    if (present) on_disk.emplace_back(position, hash);
+                    continue;
+                }
+            }
+            std::vector<uint8_t> bytes;
+            switch (*kind) {
+                case Kind::kPng:
+                    bytes = encode_png(photo);
+                    break;
+                case Kind::kJpeg:
+                    bytes = encode_jpeg(photo, kJpegQuality);
+                    break;
+                case Kind::kBmp:
+                    bytes = bitmap;
+                    break;
+            }
+            const std::string base = fill_pattern(
+                request.name_pattern, {date, next_number, catalog.slots[position], position, hash}, &pattern_error);
+            std::string name;
+            for (int k = 1;; ++k) {
+                name = with_suffix(base, k);
+                try {
+                    if (write_file_atomically(folder + "/" + name, bytes, false)) break;
+                } catch (const ImageError& write_error) {
+                    fail(std::string(write_error.what()) + "; check the folder can be written and has room");
+                }
+            }
+            ++next_number;
+            const uint64_t file_hash = fnv1a(bytes.data(), bytes.size());
+            const std::string line = hex(hash) + " " + hex(file_hash) + " " + name + "\n";
+            if (::write(index_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
+                ::fsync(index_fd) != 0) {
+                fail("cannot write the import index " + printable(index_path) + ": " + std::strerror(errno));
+            }
+            index[hash] = IndexEntry{file_hash, name};
+            on_disk.emplace_back(position, hash);
+            ++result.imported;
+            result.files.emplace_back(position, name);
+            say(outcome, std::to_string(position) + " -> " + printable(folder + "/" + name));
         }
-        continue;
-      }
-      if (const auto known = index.find(hash); known != index.end()) {
-        const bool present = exists(folder + "/" + known->second.name);
-        if (present || !request.again) {
-          ++result.already;
-          if (present) on_disk.emplace_back(position, hash);
-          continue;
-        }
-      }
-      std::vector<uint8_t> bytes;
-      switch (*kind) {
-        case Kind::kPng: bytes = encode_png(photo); break;
-        case Kind::kJpeg: bytes = encode_jpeg(photo, kJpegQuality); break;
-        case Kind::kBmp: bytes = bitmap; break;
-      }
-      const std::string base =
-          fill_pattern(request.name_pattern, {date, next_number, catalog.slots[position], position, hash}, &pattern_error);
-      std::string name;
-      for (int k = 1;; ++k) {
-        name = with_suffix(base, k);
-        try {
-          if (write_file_atomically(folder + "/" + name, bytes, false)) break;
-        } catch (const ImageError& write_error) {
-          fail(std::string(write_error.what()) + "; check the folder can be written and has room");
-        }
-      }
-      ++next_number;
-      const uint64_t file_hash = fnv1a(bytes.data(), bytes.size());
-      const std::string line = hex(hash) + " " + hex(file_hash) + " " + name + "\n";
-      if (::write(index_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) || ::fsync(index_fd) != 0) {
-        fail("cannot write the import index " + printable(index_path) + ": " + std::strerror(errno));
-      }
-      index[hash] = IndexEntry{file_hash, name};
-      on_disk.emplace_back(position, hash);
-      ++result.imported;
-      result.files.emplace_back(position, name);
-      say(outcome, std::to_string(position) + " -> " + printable(folder + "/" + name));
-    }
 
-    if (request.delete_after && !on_disk.empty()) {
-      // Only photos whose file reads back as it was written leave the card.
-      std::vector<uint32_t> verified_positions;
-      for (const auto& [position, hash] : on_disk) {
-        const auto entry = index.find(hash);
-        if (entry != index.end() && verified(folder + "/" + entry->second.name, entry->first, entry->second.file_hash)) {
-          verified_positions.push_back(position);
-        } else {
-          frontend_->warn("photo " + std::to_string(position) + " stays on the card: its file in the folder does not "
-                          "read back as it was written");
+        if (request.delete_after && !on_disk.empty()) {
+            // Only photos whose file reads back as it was written leave the card.
+            std::vector<uint32_t> verified_positions;
+            for (const auto& [position, hash] : on_disk) {
+                const auto entry = index.find(hash);
+                if (entry != index.end() &&
+                    verified(folder + "/" + entry->second.name, entry->first, entry->second.file_hash)) {
+                    verified_positions.push_back(position);
+                } else {
+                    frontend_->warn("photo " + std::to_string(position) +
+                                    " stays on the card: its file in the folder does not "
+                                    "read back as it was written");
+                }
+            }
+            stop_if_cancelled();
+            // Each delete is checked against the card's list, highest position first.
+            const Outcome deleted = delete_photos(verified_positions, false);
+            result.deleted = static_cast<uint32_t>(deleted.done.size());
+            if (!deleted.ok()) throw Stop{deleted.status, deleted.message};
         }
-      }
-      stop_if_cancelled();
-      // Each delete is checked against the card's list, highest position first.
-      const Outcome deleted = delete_photos(verified_positions, false);
-      result.deleted = static_cast<uint32_t>(deleted.done.size());
-      if (!deleted.ok()) throw Stop{deleted.status, deleted.message};
-    }
-    say(outcome, "imported " + std::to_string(result.imported) + ", already there " + std::to_string(result.already) +
-                     ", deleted " + std::to_string(result.deleted) + " (" + printable(folder) + ")");
-  });
+        say(outcome, "imported " + std::to_string(result.imported) + ", already there " +
+                         std::to_string(result.already) + ", deleted " + std::to_string(result.deleted) + " (" +
+                         printable(folder) + ")");
+    });
 }
 
 }  // namespace pixavon::host

@@ -12,85 +12,87 @@ namespace {
 constexpr const char* kSoname = "libpixavon.so.1";
 
 std::string executable_dir() {
-  char self[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return {};
-  self[n] = '\0';
-  std::string path(self);
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    char self[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return {};
+    self[n] = '\0';
+    std::string path(self);
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 template <typename Fn>
 void bind(void* handle, Fn*& slot, const char* name, const std::string& path) {
-  void* symbol = ::dlsym(handle, name);
-  if (symbol == nullptr) throw LibraryError(path + " does not export " + name + "; it is not a Pixavon library");
-  slot = reinterpret_cast<Fn*>(symbol);
+    void* symbol = ::dlsym(handle, name);
+    if (symbol == nullptr) throw LibraryError(path + " does not export " + name + "; it is not a Pixavon library");
+    slot = reinterpret_cast<Fn*>(symbol);
 }
 
 }  // namespace
 
 Library::Library() {
-  std::string tried;
-  const std::string dir = executable_dir();
-  if (!dir.empty()) {
-    const std::string beside = dir + "/" + kSoname;
-    if (::access(beside.c_str(), F_OK) == 0) {
-      handle_ = ::dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
-      if (handle_ != nullptr) path_ = beside;
-      else tried = ::dlerror();
+    std::string tried;
+    const std::string dir = executable_dir();
+    if (!dir.empty()) {
+        const std::string beside = dir + "/" + kSoname;
+        if (::access(beside.c_str(), F_OK) == 0) {
+            handle_ = ::dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (handle_ != nullptr)
+                path_ = beside;
+            else
+                tried = ::dlerror();
+        }
     }
-  }
-  if (handle_ == nullptr) {
-    handle_ = ::dlopen(kSoname, RTLD_NOW | RTLD_LOCAL);
-    if (handle_ != nullptr) {
-      path_ = kSoname;
-    } else {
-      const char* why = ::dlerror();
-      if (!tried.empty()) tried += "; ";
-      tried += why != nullptr ? why : kSoname;
-      throw LibraryError("cannot load the Pixavon library (" + tried +
-                         "); install libpixavon or run the program from its build directory");
+    if (handle_ == nullptr) {
+        handle_ = ::dlopen(kSoname, RTLD_NOW | RTLD_LOCAL);
+        if (handle_ != nullptr) {
+            path_ = kSoname;
+        } else {
+            const char* why = ::dlerror();
+            if (!tried.empty()) tried += "; ";
+            tried += why != nullptr ? why : kSoname;
+            throw LibraryError("cannot load the Pixavon library (" + tried +
+                               "); install libpixavon or run the program from its build directory");
+        }
     }
-  }
-  BindAll();
+    BindAll();
 }
 
 Library::Library(const std::string& path) : path_(path) {
-  handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) {
-    const char* why = ::dlerror();
-    throw LibraryError("cannot load " + path + ": " + (why != nullptr ? why : "unknown error"));
-  }
-  BindAll();
+    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+        const char* why = ::dlerror();
+        throw LibraryError("cannot load " + path + ": " + (why != nullptr ? why : "unknown error"));
+    }
+    BindAll();
 }
 
 void Library::BindAll() {
-  try {
-    bind(handle_, OpenDevice, "OpenDevice", path_);
-    bind(handle_, CloseDevice, "CloseDevice", path_);
-    bind(handle_, IsConnect, "IsConnect", path_);
-    bind(handle_, ReadGBA, "ReadGBA", path_);
-    bind(handle_, WriteGBA, "WriteGBA", path_);
-    bind(handle_, GetPhotoCount, "GetPhotoCount", path_);
-    bind(handle_, GetCardMemory, "GetCardMemory", path_);
-    bind(handle_, DeletePhoto, "DeletePhoto", path_);
-    bind(handle_, FormatGBA, "FormatGBA", path_);
-    bind(handle_, ReadPixavonToFile, "ReadPixavonToFile", path_);
-    bind(handle_, WriteFileToGBA, "WriteFileToGBA", path_);
-    bind(handle_, ReadAll, "ReadAll", path_);
-    bind(handle_, WriteAll, "WriteAll", path_);
-    bind(handle_, GetString, "GetString", path_);
-  } catch (...) {
-    ::dlclose(handle_);
-    handle_ = nullptr;
-    throw;
-  }
+    try {
+        bind(handle_, OpenDevice, "OpenDevice", path_);
+        bind(handle_, CloseDevice, "CloseDevice", path_);
+        bind(handle_, IsConnect, "IsConnect", path_);
+        bind(handle_, ReadGBA, "ReadGBA", path_);
+        bind(handle_, WriteGBA, "WriteGBA", path_);
+        bind(handle_, GetPhotoCount, "GetPhotoCount", path_);
+        bind(handle_, GetCardMemory, "GetCardMemory", path_);
+        bind(handle_, DeletePhoto, "DeletePhoto", path_);
+        bind(handle_, FormatGBA, "FormatGBA", path_);
+        bind(handle_, ReadPixavonToFile, "ReadPixavonToFile", path_);
+        bind(handle_, WriteFileToGBA, "WriteFileToGBA", path_);
+        bind(handle_, ReadAll, "ReadAll", path_);
+        bind(handle_, WriteAll, "WriteAll", path_);
+        bind(handle_, GetString, "GetString", path_);
+    } catch (...) {
+        ::dlclose(handle_);
+        handle_ = nullptr;
+        throw;
+    }
 }
 
 void Library::Unload() {
-  if (handle_ != nullptr) ::dlclose(handle_);
-  handle_ = nullptr;
+    if (handle_ != nullptr) ::dlclose(handle_);
+    handle_ = nullptr;
 }
 
 Library::~Library() { Unload(); }

@@ -18,285 +18,294 @@ constexpr uint64_t kAddressSpace = 16ULL << 20;  // what 16-bit read addresses o
 constexpr uint32_t kChunk = 32768;
 
 bool erased(const uint8_t* bytes, size_t size) {
-  return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0xFF; });
+    return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0xFF; });
 }
 
 std::string slot_name(uint32_t slot, bool listed, int attempt) {
-  char name[48];
-  std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, listed ? "" : "-unlisted",
-                attempt > 1 ? ("-" + std::to_string(attempt)).c_str() : "");
-  return name;
+    char name[48];
+    std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, listed ? "" : "-unlisted",
+                  attempt > 1 ? ("-" + std::to_string(attempt)).c_str() : "");
+    return name;
 }
 
 // The catalog as the library reads it: at read address 0xFFE0, which an
 // 8 MiB card answers from its own end.
 std::optional<std::vector<uint8_t>> read_catalog(CardAccess& access) {
-  std::vector<uint8_t> catalog(kCatalogSize);
-  if (!access.read(kCatalogReadAddress, catalog.data(), kCatalogSize)) return std::nullopt;
-  return catalog;
+    std::vector<uint8_t> catalog(kCatalogSize);
+    if (!access.read(kCatalogReadAddress, catalog.data(), kCatalogSize)) return std::nullopt;
+    return catalog;
 }
 
 }  // namespace
 
 std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
                                   const std::function<bool(uint32_t, uint32_t)>& before_chunk, std::string* error) {
-  CardScan scan;
-  const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
-  if (!catalog) {
-    *error = "the card's catalog could not be read; check the camera and try again";
-    return std::nullopt;
-  }
-  scan.catalog_loads = IsValidCatalog(catalog->data());
-  const uint64_t to_read = scan.catalog_loads ? CardBytesFor((*catalog)[kCapacityOffset]) : kAddressSpace;
-  scan.card.resize(to_read);
-  const auto chunks = static_cast<uint32_t>(to_read / kChunk);
-  for (uint32_t k = 0; k < chunks; ++k) {
-    if (!before_chunk(k, chunks)) {
-      error->clear();
-      return std::nullopt;
+    CardScan scan;
+    const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
+    if (!catalog) {
+        *error = "the card's catalog could not be read; check the camera and try again";
+        return std::nullopt;
     }
-    const auto address = static_cast<uint16_t>(k * (kChunk / 256));
-    if (!access.read(address, scan.card.data() + uint64_t{k} * kChunk, kChunk)) {
-      *error = "the card could not be read at byte " + std::to_string(uint64_t{k} * kChunk) +
-               "; check the camera and try again";
-      return std::nullopt;
+    scan.catalog_loads = IsValidCatalog(catalog->data());
+    const uint64_t to_read = scan.catalog_loads ? CardBytesFor((*catalog)[kCapacityOffset]) : kAddressSpace;
+    scan.card.resize(to_read);
+    const auto chunks = static_cast<uint32_t>(to_read / kChunk);
+    for (uint32_t k = 0; k < chunks; ++k) {
+        if (!before_chunk(k, chunks)) {
+            error->clear();
+            return std::nullopt;
+        }
+        const auto address = static_cast<uint16_t>(k * (kChunk / 256));
+        if (!access.read(address, scan.card.data() + uint64_t{k} * kChunk, kChunk)) {
+            *error = "the card could not be read at byte " + std::to_string(uint64_t{k} * kChunk) +
+                     "; check the camera and try again";
+            return std::nullopt;
+        }
     }
-  }
 
-  scan.card_bytes = to_read;
-  if (!scan.catalog_loads) {
-    const uint64_t half = kAddressSpace / 2;
-    if (std::memcmp(scan.card.data(), scan.card.data() + half, half) != 0) {
-      scan.card_bytes = kAddressSpace;
-    } else if (!erased(scan.card.data(), half)) {
-      scan.card_bytes = half;
-    } else if (size_mib == 8 || size_mib == 16) {
-      scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
-    } else {
-      scan.card_bytes = 0;
-      return scan;
+    scan.card_bytes = to_read;
+    if (!scan.catalog_loads) {
+        const uint64_t half = kAddressSpace / 2;
+        if (std::memcmp(scan.card.data(), scan.card.data() + half, half) != 0) {
+            scan.card_bytes = kAddressSpace;
+        } else if (!erased(scan.card.data(), half)) {
+            scan.card_bytes = half;
+        } else if (size_mib == 8 || size_mib == 16) {
+            scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
+        } else {
+            scan.card_bytes = 0;
+            return scan;
+        }
+        scan.card.resize(scan.card_bytes);
     }
-    scan.card.resize(scan.card_bytes);
-  }
-  scan.capacity = static_cast<uint8_t>(scan.card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
+    scan.capacity = static_cast<uint8_t>(scan.card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
 
-  scan.listed.assign(scan.capacity, false);
-  if (scan.catalog_loads) {
-    const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
-    scan.catalog_ok = CheckCatalogList(list).fault == CatalogFault::None;
-    const uint32_t count = std::min<uint32_t>(list[kCountOffset], 255);
-    for (uint32_t i = 0; i < count; ++i) {
-      const uint8_t slot = list[kEntriesOffset + kEntrySize * i + kEntrySlotOffset];
-      if (slot >= scan.capacity) continue;
-      scan.listed[slot] = true;
-      if (erased(scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) scan.list_names_empty_slot = true;
+    scan.listed.assign(scan.capacity, false);
+    if (scan.catalog_loads) {
+        const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+        scan.catalog_ok = CheckCatalogList(list).fault == CatalogFault::None;
+        const uint32_t count = std::min<uint32_t>(list[kCountOffset], 255);
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t slot = list[kEntriesOffset + kEntrySize * i + kEntrySlotOffset];
+            if (slot >= scan.capacity) continue;
+            scan.listed[slot] = true;
+            if (erased(scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) scan.list_names_empty_slot = true;
+        }
     }
-  }
-  for (uint32_t slot = 0; slot < scan.capacity; ++slot) {
-    if (!erased(scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) {
-      scan.found.push_back(static_cast<uint8_t>(slot));
+    for (uint32_t slot = 0; slot < scan.capacity; ++slot) {
+        if (!erased(scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) {
+            scan.found.push_back(static_cast<uint8_t>(slot));
+        }
     }
-  }
-  // The catalog's bytes as they are, with the fields a catalog needs set over
-  // them: where a rewrite was cut short, what it wrote is mostly what a new
-  // catalog needs anyway, and bytes not interpreted stay as they are.
-  const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
-  scan.new_catalog.assign(current, current + kCatalogSize);
-  BuildCatalog(scan.capacity, scan.found.data(), static_cast<uint32_t>(scan.found.size()), scan.new_catalog.data());
-  scan.new_catalog_fits = true;
-  for (uint32_t i = 0; i < kCatalogSize; ++i) {
-    if ((current[i] & scan.new_catalog[i]) != scan.new_catalog[i]) scan.new_catalog_fits = false;
-  }
-  return scan;
+    // The catalog's bytes as they are, with the fields a catalog needs set over
+    // them: where a rewrite was cut short, what it wrote is mostly what a new
+    // catalog needs anyway, and bytes not interpreted stay as they are.
+    const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
+    scan.new_catalog.assign(current, current + kCatalogSize);
+    BuildCatalog(scan.capacity, scan.found.data(), static_cast<uint32_t>(scan.found.size()), scan.new_catalog.data());
+    scan.new_catalog_fits = true;
+    for (uint32_t i = 0; i < kCatalogSize; ++i) {
+        if ((current[i] & scan.new_catalog[i]) != scan.new_catalog[i]) scan.new_catalog_fits = false;
+    }
+    return scan;
 }
 
 std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot) {
-  std::vector<uint8_t> card_image(kCardImageSize, 0);
-  std::memcpy(card_image.data(), scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes);
-  std::vector<uint8_t> bitmap(kPhotoFileSize);
-  const BitmapHeader header = MakeBitmapHeader();
-  std::copy(header.begin(), header.end(), bitmap.begin());
-  for (uint32_t k = 0; k < kPhotoHeight; ++k) {
-    FileRowFromCard(card_image.data(), k, bitmap.data() + kPixelDataOffset + k * kFileRowSize);
-  }
-  return bitmap;
+    std::vector<uint8_t> card_image(kCardImageSize, 0);
+    std::memcpy(card_image.data(), scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes);
+    std::vector<uint8_t> bitmap(kPhotoFileSize);
+    const BitmapHeader header = MakeBitmapHeader();
+    std::copy(header.begin(), header.end(), bitmap.begin());
+    for (uint32_t k = 0; k < kPhotoHeight; ++k) {
+        FileRowFromCard(card_image.data(), k, bitmap.data() + kPixelDataOffset + k * kFileRowSize);
+    }
+    return bitmap;
 }
 
 RepairPlan plan_repair(const CardScan& scan) {
-  if (scan.catalog_loads) return scan.catalog_ok && !scan.list_names_empty_slot ? RepairPlan::kNone : RepairPlan::kRebuild;
-  return scan.new_catalog_fits ? RepairPlan::kWriteCatalog : RepairPlan::kCannot;
+    if (scan.catalog_loads)
+        return scan.catalog_ok && !scan.list_names_empty_slot ? RepairPlan::kNone : RepairPlan::kRebuild;
+    return scan.new_catalog_fits ? RepairPlan::kWriteCatalog : RepairPlan::kCannot;
 }
 
 bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
                  const std::function<void(uint32_t, uint32_t, uint8_t)>& before_put, std::string* error) {
-  if (plan == RepairPlan::kWriteCatalog) {
-    // Flash takes the new catalog's blocks without an erase: every bit it
-    // needs set is still set. A block that already holds its bytes is left.
-    const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
-    const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
-    for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
-      const uint8_t* block = scan.new_catalog.data() + k * 512;
-      if (std::memcmp(block, current + k * 512, 512) == 0) continue;
-      if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
-        *error = "the new catalog could not be written";
+    if (plan == RepairPlan::kWriteCatalog) {
+        // Flash takes the new catalog's blocks without an erase: every bit it
+        // needs set is still set. A block that already holds its bytes is left.
+        const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
+        const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
+        for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
+            const uint8_t* block = scan.new_catalog.data() + k * 512;
+            if (std::memcmp(block, current + k * 512, 512) == 0) continue;
+            if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
+                *error = "the new catalog could not be written";
+                return false;
+            }
+        }
+    } else if (plan == RepairPlan::kRebuild) {
+        if (!access.format()) {
+            *error = "the card could not be formatted";
+            return false;
+        }
+        for (size_t i = 0; i < scan.found.size(); ++i) {
+            before_put(static_cast<uint32_t>(i + 1), static_cast<uint32_t>(scan.found.size()), scan.found[i]);
+            if (!access.put(bitmap_of_slot(scan, scan.found[i]))) {
+                *error = "the picture of slot " + std::to_string(scan.found[i]) + " could not be put back";
+                return false;
+            }
+        }
+    } else {
+        return plan == RepairPlan::kNone;
+    }
+    const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
+    if (!catalog || !IsValidCatalog(catalog->data()) || CheckCatalogList(catalog->data()).fault != CatalogFault::None ||
+        (*catalog)[kCountOffset] != scan.found.size()) {
+        *error = "the repaired catalog does not list the pictures found";
         return false;
-      }
     }
-  } else if (plan == RepairPlan::kRebuild) {
-    if (!access.format()) {
-      *error = "the card could not be formatted";
-      return false;
-    }
-    for (size_t i = 0; i < scan.found.size(); ++i) {
-      before_put(static_cast<uint32_t>(i + 1), static_cast<uint32_t>(scan.found.size()), scan.found[i]);
-      if (!access.put(bitmap_of_slot(scan, scan.found[i]))) {
-        *error = "the picture of slot " + std::to_string(scan.found[i]) + " could not be put back";
-        return false;
-      }
-    }
-  } else {
-    return plan == RepairPlan::kNone;
-  }
-  const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
-  if (!catalog || !IsValidCatalog(catalog->data()) || CheckCatalogList(catalog->data()).fault != CatalogFault::None ||
-      (*catalog)[kCountOffset] != scan.found.size()) {
-    *error = "the repaired catalog does not list the pictures found";
-    return false;
-  }
-  return true;
+    return true;
 }
 
 namespace {
 
 // The card through the loaded library, each call counted by the session.
 class SessionAccess : public CardAccess {
- public:
-  explicit SessionAccess(Session& session) : session_(session) {}
-  bool read(uint16_t address, uint8_t* buffer, uint32_t length) override {
-    return session_.call([&] { return session_.lib().ReadGBA(address, buffer, length); });
-  }
-  bool write_block(uint16_t block, const uint8_t* data) override {
-    return session_.call([&] { return session_.lib().WriteGBA(block, data, 512); });
-  }
-  bool format() override {
-    session_.lib().GetPhotoCount();  // the library formats only a card whose catalog it has loaded
-    const bool ok = session_.call([&] { return session_.lib().FormatGBA(); });
-    session_.lib().GetPhotoCount();  // uploads pick their slot from the list loaded last
-    return ok;
-  }
-  bool put(const std::vector<uint8_t>& bitmap) override {
-    internal::TempFile staged(session_.temp_dir() + "/rescue.bmp");
-    if (!write_file_atomically(staged.path(), bitmap, true)) return false;
-    const bool ok = session_.call([&] { return session_.lib().WriteFileToGBA(staged.path().c_str()); });
-    session_.lib().GetPhotoCount();
-    return ok;
-  }
+public:
+    explicit SessionAccess(Session& session) : session_(session) {}
+    bool read(uint16_t address, uint8_t* buffer, uint32_t length) override {
+        return session_.call([&] { return session_.lib().ReadGBA(address, buffer, length); });
+    }
+    bool write_block(uint16_t block, const uint8_t* data) override {
+        return session_.call([&] { return session_.lib().WriteGBA(block, data, 512); });
+    }
+    bool format() override {
+        session_.lib().GetPhotoCount();  // the library formats only a card whose catalog it has loaded
+        const bool ok = session_.call([&] { return session_.lib().FormatGBA(); });
+        session_.lib().GetPhotoCount();  // uploads pick their slot from the list loaded last
+        return ok;
+    }
+    bool put(const std::vector<uint8_t>& bitmap) override {
+        internal::TempFile staged(session_.temp_dir() + "/rescue.bmp");
+        if (!write_file_atomically(staged.path(), bitmap, true)) return false;
+        const bool ok = session_.call([&] { return session_.lib().WriteFileToGBA(staged.path().c_str()); });
+        session_.lib().GetPhotoCount();
+        return ok;
+    }
 
- private:
-  Session& session_;
+private:
+    Session& session_;
 };
 
 }  // namespace
 
 Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
-  RescueSummary local;
-  RescueSummary& result = summary != nullptr ? *summary : local;
-  result = RescueSummary{};
-  return run([&](Outcome& outcome) {
-    if (request.folder.empty()) refuse("say which folder the pictures go to");
-    if (request.size_mib != 0 && request.size_mib != 8 && request.size_mib != 16) refuse("a card holds 8 or 16 MiB");
-    if (!camera_open()) fail(inspect().problem);
+    RescueSummary local;
+    RescueSummary& result = summary != nullptr ? *summary : local;
+    result = RescueSummary{};
+    return run([&](Outcome& outcome) {
+        if (request.folder.empty()) refuse("say which folder the pictures go to");
+        if (request.size_mib != 0 && request.size_mib != 8 && request.size_mib != 16)
+            refuse("a card holds 8 or 16 MiB");
+        if (!camera_open()) fail(inspect().problem);
 
-    SessionAccess access(*session_);
-    std::string error;
-    std::optional<CardScan> scan;
-    {
-      std::optional<internal::StepScope> step;  // begun once the card's size says how many chunks
-      scan = scan_card(
-          access, request.size_mib,
-          [&](uint32_t, uint32_t chunks) {
-            if (!step) {
-              step.emplace(*frontend_, Step{kTextReadCard, text(kTextReadCard), "card", 1, 1, chunks,
-                                            uint64_t{chunks} * kChunk});
-            }
-            frontend_->advance();
-            return !cancel_.requested();
-          },
-          &error);
-      if (scan && step) step->succeeded();
-    }
-    if (!scan) {
-      stop_if_cancelled();
-      fail(error);
-    }
-    if (scan->card_bytes == 0) {
-      say(outcome, "the card reads as blank: no pictures to save");
-      if (request.repair) refuse("the card reads as blank, so its size cannot be told: say it with --size 8 or 16");
-      return;
-    }
-    if (request.size_mib != 0 && scan->card_bytes != (static_cast<uint64_t>(request.size_mib) << 20)) {
-      frontend_->warn("the card reads as a " + std::to_string(scan->card_bytes >> 20) + " MiB card; --size " +
-                      std::to_string(request.size_mib) + " is not used");
-    }
-    result.card_mib = static_cast<uint32_t>(scan->card_bytes >> 20);
-
-    // Every picture is saved before anything on the card is changed.
-    std::error_code dir_error;
-    std::filesystem::create_directories(request.folder, dir_error);
-    if (dir_error) fail("cannot make the folder " + printable(request.folder) + ": " + dir_error.message());
-    for (const uint8_t slot : scan->found) {
-      ++result.found;
-      const std::vector<uint8_t> png = encode_png(decode_bmp(bitmap_of_slot(*scan, slot)));
-      const bool listed = scan->listed[slot];
-      std::string name;
-      for (int attempt = 1;; ++attempt) {
-        name = slot_name(slot, listed, attempt);
-        try {
-          if (write_file_atomically(request.folder + "/" + name, png, false)) break;
-        } catch (const ImageError& write_error) {
-          fail(std::string(write_error.what()) + "; check the folder can be written and has room");
+        SessionAccess access(*session_);
+        std::string error;
+        std::optional<CardScan> scan;
+        {
+            std::optional<internal::StepScope> step;  // begun once the card's size says how many chunks
+            scan = scan_card(
+                access, request.size_mib,
+                [&](uint32_t, uint32_t chunks) {
+                    if (!step) {
+                        step.emplace(*frontend_, Step{kTextReadCard, text(kTextReadCard), "card", 1, 1, chunks,
+                                                      uint64_t{chunks} * kChunk});
+                    }
+                    frontend_->advance();
+                    return !cancel_.requested();
+                },
+                &error);
+            if (scan && step) step->succeeded();
         }
-      }
-      ++result.saved;
-      if (listed) ++result.listed;
-      say(outcome, "slot " + std::to_string(slot) + " -> " + printable(request.folder + "/" + name) +
-                       (listed ? "" : " (not in the catalog)"));
-    }
+        if (!scan) {
+            stop_if_cancelled();
+            fail(error);
+        }
+        if (scan->card_bytes == 0) {
+            say(outcome, "the card reads as blank: no pictures to save");
+            if (request.repair)
+                refuse("the card reads as blank, so its size cannot be told: say it with --size 8 or 16");
+            return;
+        }
+        if (request.size_mib != 0 && scan->card_bytes != (static_cast<uint64_t>(request.size_mib) << 20)) {
+            frontend_->warn("the card reads as a " + std::to_string(scan->card_bytes >> 20) + " MiB card; --size " +
+                            std::to_string(request.size_mib) + " is not used");
+        }
+        result.card_mib = static_cast<uint32_t>(scan->card_bytes >> 20);
 
-    if (request.repair) {
-      const RepairPlan plan = plan_repair(*scan);
-      const std::string saved_in = "; every picture is saved in " + printable(request.folder);
-      switch (plan) {
-        case RepairPlan::kNone: say(outcome, "the catalog is sound: nothing to repair"); break;
-        case RepairPlan::kCannot:
-          fail("the catalog's blocks hold what a new catalog cannot be written over, and the library cannot erase "
-               "them before a catalog loads" + saved_in + ", so the camera's own format is the way back, then "
-               "'pixavon put' them again");
-        case RepairPlan::kWriteCatalog:
-          ask("Repairing writes a catalog listing the " + std::to_string(scan->found.size()) +
-              " pictures found, in slot order");
-          break;
-        case RepairPlan::kRebuild:
-          ask("Repairing formats the card and puts back the " + std::to_string(scan->found.size()) +
-              " pictures found, in slot order (all are saved in " + printable(request.folder) + ")");
-          break;
-      }
-      if (plan == RepairPlan::kWriteCatalog || plan == RepairPlan::kRebuild) {
-        std::optional<internal::StepScope> step;
-        const auto before_put = [&](uint32_t item, uint32_t items, uint8_t slot) {
-          if (step) step->succeeded();
-          step.reset();
-          step.emplace(*frontend_, Step{kTextUpload, text(kTextUpload), "slot " + std::to_string(slot), item, items,
-                                        kUploadSteps, kSlotBytes + kCatalogSize});
-        };
-        if (!repair_card(access, *scan, plan, before_put, &error)) fail(error + saved_in);
-        if (step) step->succeeded();
-        result.repaired = true;
-      }
-    }
-    say(outcome, "found " + std::to_string(result.found) + ", saved " + std::to_string(result.saved) + ", listed " +
-                     std::to_string(result.listed) + ", repaired " + (result.repaired ? "yes" : "no"));
-  });
+        // Every picture is saved before anything on the card is changed.
+        std::error_code dir_error;
+        std::filesystem::create_directories(request.folder, dir_error);
+        if (dir_error) fail("cannot make the folder " + printable(request.folder) + ": " + dir_error.message());
+        for (const uint8_t slot : scan->found) {
+            ++result.found;
+            const std::vector<uint8_t> png = encode_png(decode_bmp(bitmap_of_slot(*scan, slot)));
+            const bool listed = scan->listed[slot];
+            std::string name;
+            for (int attempt = 1;; ++attempt) {
+                name = slot_name(slot, listed, attempt);
+                try {
+                    if (write_file_atomically(request.folder + "/" + name, png, false)) break;
+                } catch (const ImageError& write_error) {
+                    fail(std::string(write_error.what()) + "; check the folder can be written and has room");
+                }
+            }
+            ++result.saved;
+            if (listed) ++result.listed;
+            say(outcome, "slot " + std::to_string(slot) + " -> " + printable(request.folder + "/" + name) +
+                             (listed ? "" : " (not in the catalog)"));
+        }
+
+        if (request.repair) {
+            const RepairPlan plan = plan_repair(*scan);
+            const std::string saved_in = "; every picture is saved in " + printable(request.folder);
+            switch (plan) {
+                case RepairPlan::kNone:
+                    say(outcome, "the catalog is sound: nothing to repair");
+                    break;
+                case RepairPlan::kCannot:
+                    fail(
+                        "the catalog's blocks hold what a new catalog cannot be written over, and the library cannot "
+                        "erase "
+                        "them before a catalog loads" +
+                        saved_in +
+                        ", so the camera's own format is the way back, then "
+                        "'pixavon put' them again");
+                case RepairPlan::kWriteCatalog:
+                    ask("Repairing writes a catalog listing the " + std::to_string(scan->found.size()) +
+                        " pictures found, in slot order");
+                    break;
+                case RepairPlan::kRebuild:
+                    ask("Repairing formats the card and puts back the " + std::to_string(scan->found.size()) +
+                        " pictures found, in slot order (all are saved in " + printable(request.folder) + ")");
+                    break;
+            }
+            if (plan == RepairPlan::kWriteCatalog || plan == RepairPlan::kRebuild) {
+                std::optional<internal::StepScope> step;
+                const auto before_put = [&](uint32_t item, uint32_t items, uint8_t slot) {
+                    if (step) step->succeeded();
+                    step.reset();
+                    step.emplace(*frontend_, Step{kTextUpload, text(kTextUpload), "slot " + std::to_string(slot), item,
+                                                  items, kUploadSteps, kSlotBytes + kCatalogSize});
+                };
+                if (!repair_card(access, *scan, plan, before_put, &error)) fail(error + saved_in);
+                if (step) step->succeeded();
+                result.repaired = true;
+            }
+        }
+        say(outcome, "found " + std::to_string(result.found) + ", saved " + std::to_string(result.saved) + ", listed " +
+                         std::to_string(result.listed) + ", repaired " + (result.repaired ? "yes" : "no"));
+    });
 }
 
 }  // namespace pixavon::host

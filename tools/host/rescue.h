@@ -19,34 +19,34 @@ namespace pixavon::host {
 
 // The library's raw ways onto a card.
 class CardAccess {
- public:
-  // ReadGBA: `length` bytes (a multiple of 512) from read address `address`.
-  virtual bool read(uint16_t address, uint8_t* buffer, uint32_t length) = 0;
-  // WriteGBA of one 512-byte block.
-  virtual bool write_block(uint16_t block, const uint8_t* data) = 0;
-  // Loads the catalog (GetPhotoCount), formats the card (FormatGBA) and loads
-  // the empty catalog.
-  virtual bool format() = 0;
-  // Puts a camera bitmap on the card (WriteFileToGBA) and reloads the catalog.
-  virtual bool put(const std::vector<uint8_t>& bitmap) = 0;
+public:
+    // ReadGBA: `length` bytes (a multiple of 512) from read address `address`.
+    virtual bool read(uint16_t address, uint8_t* buffer, uint32_t length) = 0;
+    // WriteGBA of one 512-byte block.
+    virtual bool write_block(uint16_t block, const uint8_t* data) = 0;
+    // Loads the catalog (GetPhotoCount), formats the card (FormatGBA) and loads
+    // the empty catalog.
+    virtual bool format() = 0;
+    // Puts a camera bitmap on the card (WriteFileToGBA) and reloads the catalog.
+    virtual bool put(const std::vector<uint8_t>& bitmap) = 0;
 
- protected:
-  ~CardAccess() = default;
+protected:
+    ~CardAccess() = default;
 };
 
 struct CardScan {
-  uint64_t card_bytes = 0;  // 0: blank, size unknown
-  uint8_t capacity = 0;     // 26 or 52, once the size is known
-  bool catalog_loads = false;
-  bool catalog_ok = false;  // loads, and lists only slots the card has, each once
-  bool list_names_empty_slot = false;
-  // A catalog listing `found`, laid over the catalog's blocks as they are,
-  // and whether flash, which only clears bits, can take it without an erase.
-  std::vector<uint8_t> new_catalog;
-  bool new_catalog_fits = false;
-  std::vector<uint8_t> card;      // the card's bytes
-  std::vector<uint8_t> found;     // slots holding a picture (a byte not 0xFF), in slot order
-  std::vector<bool> listed;       // per slot: named by a catalog that loads
+    uint64_t card_bytes = 0;  // 0: blank, size unknown
+    uint8_t capacity = 0;     // 26 or 52, once the size is known
+    bool catalog_loads = false;
+    bool catalog_ok = false;  // loads, and lists only slots the card has, each once
+    bool list_names_empty_slot = false;
+    // A catalog listing `found`, laid over the catalog's blocks as they are,
+    // and whether flash, which only clears bits, can take it without an erase.
+    std::vector<uint8_t> new_catalog;
+    bool new_catalog_fits = false;
+    std::vector<uint8_t> card;   // the card's bytes
+    std::vector<uint8_t> found;  // slots holding a picture (a byte not 0xFF), in slot order
+    std::vector<bool> listed;    // per slot: named by a catalog that loads
 };
 
 // Reads the whole card through `access`, 32 KiB at a time, calling
@@ -62,12 +62,12 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
 std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot);
 
 enum class RepairPlan {
-  kNone,          // the catalog loads and lists only pictures the card holds
-  kWriteCatalog,  // the catalog does not load, but its blocks can take one listing the pictures found
-                  // without an erase (an erased unit, or a rewrite cut short)
-  kRebuild,       // the catalog loads but names impossible or empty slots: format, put them back
-  kCannot,        // the catalog's blocks hold what a new catalog cannot be written over, and the
-                  // library cannot erase them before a catalog loads
+    kNone,          // the catalog loads and lists only pictures the card holds
+    kWriteCatalog,  // the catalog does not load, but its blocks can take one listing the pictures found
+                    // without an erase (an erased unit, or a rewrite cut short)
+    kRebuild,       // the catalog loads but names impossible or empty slots: format, put them back
+    kCannot,        // the catalog's blocks hold what a new catalog cannot be written over, and the
+                    // library cannot erase them before a catalog loads
 };
 RepairPlan plan_repair(const CardScan& scan);
 
@@ -75,6 +75,7 @@ RepairPlan plan_repair(const CardScan& scan);
 // found, in slot order. `before_put` is called before each picture is put
 // back. False with `error` set on failure.
 bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
-                 const std::function<void(uint32_t item, uint32_t items, uint8_t slot)>& before_put, std::string* error);
+                 const std::function<void(uint32_t item, uint32_t items, uint8_t slot)>& before_put,
+                 std::string* error);
 
 }  // namespace pixavon::host

@@ -17,61 +17,61 @@ namespace {
 
 // The note's file: one per card, named by a hash of the card's identity.
 std::string note_path(const std::string& card_key) {
-  uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
-  for (const unsigned char c : card_key) hash = (hash ^ c) * 0x100000001b3ULL;
-  char name[40];
-  std::snprintf(name, sizeof name, "restore-%016llx", static_cast<unsigned long long>(hash));
-  return state_dir() + "/" + name;
+    uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
+    for (const unsigned char c : card_key) hash = (hash ^ c) * 0x100000001b3ULL;
+    char name[40];
+    std::snprintf(name, sizeof name, "restore-%016llx", static_cast<unsigned long long>(hash));
+    return state_dir() + "/" + name;
 }
 
 }  // namespace
 
 std::string state_dir() {
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
-    return std::string(state) + "/pixavon";
-  }
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr && home[0] == '/' ? home : "/tmp") + "/.local/state/pixavon";
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
+        return std::string(state) + "/pixavon";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr && home[0] == '/' ? home : "/tmp") + "/.local/state/pixavon";
 }
 
 void note_restore_started(const std::string& card_key, const std::string& image) {
-  std::error_code error;
-  std::filesystem::create_directories(state_dir(), error);
-  if (error) throw std::runtime_error("cannot make " + state_dir() + ": " + error.message());
-  const std::time_t now = std::time(nullptr);
-  char when[32] = "";
-  std::tm local{};
-  if (::localtime_r(&now, &local) != nullptr) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
-  const std::string path = note_path(card_key);
-  const std::string temp = path + ".new";
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    out << "card " << card_key << "\nimage " << image << "\nstarted " << when << "\n";
-    out.flush();
-    if (!out) throw std::runtime_error("cannot write " + temp + ": " + std::strerror(errno));
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const std::string why = std::strerror(errno);
-    std::remove(temp.c_str());
-    throw std::runtime_error("cannot write " + path + ": " + why);
-  }
+    std::error_code error;
+    std::filesystem::create_directories(state_dir(), error);
+    if (error) throw std::runtime_error("cannot make " + state_dir() + ": " + error.message());
+    const std::time_t now = std::time(nullptr);
+    char when[32] = "";
+    std::tm local{};
+    if (::localtime_r(&now, &local) != nullptr) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
+    const std::string path = note_path(card_key);
+    const std::string temp = path + ".new";
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        out << "card " << card_key << "\nimage " << image << "\nstarted " << when << "\n";
+        out.flush();
+        if (!out) throw std::runtime_error("cannot write " + temp + ": " + std::strerror(errno));
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        const std::string why = std::strerror(errno);
+        std::remove(temp.c_str());
+        throw std::runtime_error("cannot write " + path + ": " + why);
+    }
 }
 
 void clear_restore_note(const std::string& card_key) { std::remove(note_path(card_key).c_str()); }
 
 std::optional<RestoreRecord> interrupted_restore(const std::string& card_key) {
-  std::ifstream in(note_path(card_key));
-  if (!in) return std::nullopt;
-  RestoreRecord record;
-  std::string line;
-  bool ours = false;
-  while (std::getline(in, line)) {
-    if (line.rfind("card ", 0) == 0) ours = line.substr(5) == card_key;
-    if (line.rfind("image ", 0) == 0) record.image = line.substr(6);
-    if (line.rfind("started ", 0) == 0) record.started = line.substr(8);
-  }
-  if (!ours) return std::nullopt;
-  return record;
+    std::ifstream in(note_path(card_key));
+    if (!in) return std::nullopt;
+    RestoreRecord record;
+    std::string line;
+    bool ours = false;
+    while (std::getline(in, line)) {
+        if (line.rfind("card ", 0) == 0) ours = line.substr(5) == card_key;
+        if (line.rfind("image ", 0) == 0) record.image = line.substr(6);
+        if (line.rfind("started ", 0) == 0) record.started = line.substr(8);
+    }
+    if (!ours) return std::nullopt;
+    return record;
 }
 
 }  // namespace pixavon::host

@@ -9,8 +9,8 @@
 namespace pixavon::host {
 
 struct RestoreRecord {
-  std::string image;    // the backup being restored
-  std::string started;  // when, as local time "YYYY-MM-DD HH:MM"
+    std::string image;    // the backup being restored
+    std::string started;  // when, as local time "YYYY-MM-DD HH:MM"
 };
 
 // $XDG_STATE_HOME/pixavon, else ~/.local/state/pixavon.

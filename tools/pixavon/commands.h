@@ -12,11 +12,11 @@
 namespace pixavon::tool {
 
 struct GetOptions {
-  std::vector<std::string> positions;
-  bool all = false;
-  std::string output;
-  std::string format;  // "", bmp, png, jpeg
-  bool force = false;
+    std::vector<std::string> positions;
+    bool all = false;
+    std::string output;
+    std::string format;  // "", bmp, png, jpeg
+    bool force = false;
 };
 
 int cmd_info(host::Core& core);

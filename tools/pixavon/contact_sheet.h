@@ -9,8 +9,8 @@
 namespace pixavon::tool {
 
 struct SheetEntry {
-  host::Image photo;
-  std::string label;  // printable ASCII; other characters show as '?'
+    host::Image photo;
+    std::string label;  // printable ASCII; other characters show as '?'
 };
 
 host::Image make_contact_sheet(const std::string& title, const std::vector<SheetEntry>& entries);

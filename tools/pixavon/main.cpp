@@ -9,9 +9,9 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,236 +40,259 @@ int cmd_strings();
 // embedded camera that would be a power cut, and a catalog rewrite cut short
 // loses the card's list.
 void start_signal_thread(host::CancelToken& cancel) {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGHUP);
-  pthread_sigmask(SIG_BLOCK, &set, nullptr);
-  std::thread([set, &cancel] {
-    for (;;) {
-      int signal = 0;
-      if (sigwait(&set, &signal) != 0) continue;
-      const bool first = !cancel.requested();
-      cancel.request(signal);
-      static const char kFirst[] = "\npixavon: stopping after the current step\n";
-      static const char kAgain[] = "\npixavon: still finishing the current step; the card is never left half-written\n";
-      [[maybe_unused]] const ssize_t n =
-          first ? ::write(STDERR_FILENO, kFirst, sizeof kFirst - 1) : ::write(STDERR_FILENO, kAgain, sizeof kAgain - 1);
-    }
-  }).detach();
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread([set, &cancel] {
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&set, &signal) != 0) continue;
+            const bool first = !cancel.requested();
+            cancel.request(signal);
+            static const char kFirst[] = "\npixavon: stopping after the current step\n";
+            static const char kAgain[] =
+                "\npixavon: still finishing the current step; the card is never left half-written\n";
+            [[maybe_unused]] const ssize_t n = first ? ::write(STDERR_FILENO, kFirst, sizeof kFirst - 1)
+                                                     : ::write(STDERR_FILENO, kAgain, sizeof kAgain - 1);
+        }
+    }).detach();
 }
 
 struct Options {
-  std::string card;
-  int size = 0;
-  bool json = false;
-  std::string lang;
-  GetOptions get;
-  std::vector<std::string> put_files;
-  std::string fit = "pad";
-  std::vector<std::string> rm_positions;
-  bool yes = false;
-  host::ImportRequest import;
-  host::RescueRequest rescue;
-  std::string file;
-  bool force = false;
-  std::string raw_address, raw_length, raw_block;
-  MountOptions mount;
+    std::string card;
+    int size = 0;
+    bool json = false;
+    std::string lang;
+    GetOptions get;
+    std::vector<std::string> put_files;
+    std::string fit = "pad";
+    std::vector<std::string> rm_positions;
+    bool yes = false;
+    host::ImportRequest import;
+    host::RescueRequest rescue;
+    std::string file;
+    bool force = false;
+    std::string raw_address, raw_length, raw_block;
+    MountOptions mount;
 };
 
 int run(int argc, char** argv) {
-  CLI::App app{"pixavon: the photos on a Lumetta camera's card, from the command line.\n"
-               "Positions count from 0, as 'pixavon list' shows them."};
-  app.require_subcommand(1);
-  app.set_version_flag("--version", "pixavon " PIXAVON_VERSION, "Show the version and exit");
-  Options o;
-  auto* card = app.add_option("--card", o.card,
-                              "Work on a camera emulated inside the tool on this card image (the same format as a "
-                              "backup) instead of the attached camera")
-                  ->type_name("IMAGE");
-  app.add_option("--size", o.size, "With --card: create a fresh card of 8 or 16 MiB if IMAGE does not exist")
-      ->check(CLI::IsMember({8, 16}))
-      ->type_name("8|16")
-      ->needs(card);
+    CLI::App app{
+        "pixavon: the photos on a Lumetta camera's card, from the command line.\n"
+        "Positions count from 0, as 'pixavon list' shows them."};
+    app.require_subcommand(1);
+    app.set_version_flag("--version", "pixavon " PIXAVON_VERSION, "Show the version and exit");
+    Options o;
+    auto* card = app.add_option("--card", o.card,
+                                "Work on a camera emulated inside the tool on this card image (the same format as a "
+                                "backup) instead of the attached camera")
+                     ->type_name("IMAGE");
+    app.add_option("--size", o.size, "With --card: create a fresh card of 8 or 16 MiB if IMAGE does not exist")
+        ->check(CLI::IsMember({8, 16}))
+        ->type_name("8|16")
+        ->needs(card);
 
-  auto* info = app.add_subcommand("info", "Whether a camera is connected, its card, photo count and free slots");
-  auto* list = app.add_subcommand("list", "The photos on the card: position, slot and size on the card");
-  list->add_flag("--json", o.json, "Print one JSON object instead of a table");
+    auto* info = app.add_subcommand("info", "Whether a camera is connected, its card, photo count and free slots");
+    auto* list = app.add_subcommand("list", "The photos on the card: position, slot and size on the card");
+    list->add_flag("--json", o.json, "Print one JSON object instead of a table");
 
-  auto* get = app.add_subcommand(
-      "get", "Save photos from the card: .png as PNG, .jpg or .jpeg as JPEG, .bmp or no extension as the camera's bitmap");
-  get->add_option("POSITION", o.get.positions, "Positions of the photos to save");
-  get->add_flag("--all", o.get.all, "Save every photo");
-  get->add_option("-o,--output", o.get.output,
-                  "File name for one photo, - for standard output, or folder for several (default: photo-POS.FORMAT)");
-  get->add_option("--format", o.get.format, "bmp, png or jpeg: for made-up names and standard output (PNG there)")
-      ->check(CLI::IsMember({"bmp", "png", "jpeg", "jpg"}));
-  get->add_flag("--force", o.get.force, "Replace files that exist");
+    auto* get = app.add_subcommand(
+        "get",
+        "Save photos from the card: .png as PNG, .jpg or .jpeg as JPEG, .bmp or no extension as the camera's bitmap");
+    get->add_option("POSITION", o.get.positions, "Positions of the photos to save");
+    get->add_flag("--all", o.get.all, "Save every photo");
+    get->add_option(
+        "-o,--output", o.get.output,
+        "File name for one photo, - for standard output, or folder for several (default: photo-POS.FORMAT)");
+    get->add_option("--format", o.get.format, "bmp, png or jpeg: for made-up names and standard output (PNG there)")
+        ->check(CLI::IsMember({"bmp", "png", "jpeg", "jpg"}));
+    get->add_flag("--force", o.get.force, "Replace files that exist");
 
-  auto* put = app.add_subcommand("put", "Put pictures (PNG, JPEG or BMP) on the card, converted to 322 x 242");
-  put->add_option("FILE", o.put_files, "Pictures to put")->required();
-  put->add_option("--fit", o.fit, "pad: whole picture on black; crop: fill the frame")
-      ->check(CLI::IsMember({"pad", "crop"}))
-      ->capture_default_str();
+    auto* put = app.add_subcommand("put", "Put pictures (PNG, JPEG or BMP) on the card, converted to 322 x 242");
+    put->add_option("FILE", o.put_files, "Pictures to put")->required();
+    put->add_option("--fit", o.fit, "pad: whole picture on black; crop: fill the frame")
+        ->check(CLI::IsMember({"pad", "crop"}))
+        ->capture_default_str();
 
-  auto* import = app.add_subcommand("import", "Save the photos this folder has not imported before (by their pixels)");
-  import->add_option("DIR", o.import.folder, "Folder (default: $XDG_PICTURES_DIR or ~/Pictures, then Lumetta)");
-  import->add_option("--name", o.import.name_pattern,
+    auto* import =
+        app.add_subcommand("import", "Save the photos this folder has not imported before (by their pixels)");
+    import->add_option("DIR", o.import.folder, "Folder (default: $XDG_PICTURES_DIR or ~/Pictures, then Lumetta)");
+    import
+        ->add_option("--name", o.import.name_pattern,
                      "File names: {date}, {n} or {n:03}, {slot}, {position}, {hash}; the extension picks PNG, JPEG "
                      "or BMP")
-      ->capture_default_str();
-  import->add_flag("--again", o.import.again, "Also import photos whose files were removed from the folder");
-  import->add_flag("--delete-after", o.import.delete_after,
-                   "Then delete from the card every photo whose file in the folder reads back as written");
+        ->capture_default_str();
+    import->add_flag("--again", o.import.again, "Also import photos whose files were removed from the folder");
+    import->add_flag("--delete-after", o.import.delete_after,
+                     "Then delete from the card every photo whose file in the folder reads back as written");
 
-  auto* rescue = app.add_subcommand("rescue", "Save every picture the card's slots hold, whatever its catalog says");
-  rescue->add_option("-o,--output", o.rescue.folder, "Folder for the pictures (slot-NN.png)")->required();
-  rescue->add_option("--size", o.rescue.size_mib, "8 or 16: the card's size, when it cannot be found (a blank card)")
-      ->check(CLI::IsMember({8, 16}));
-  rescue->add_flag("--repair", o.rescue.repair, "Then make the catalog list the pictures found");
-  rescue->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
+    auto* rescue = app.add_subcommand("rescue", "Save every picture the card's slots hold, whatever its catalog says");
+    rescue->add_option("-o,--output", o.rescue.folder, "Folder for the pictures (slot-NN.png)")->required();
+    rescue->add_option("--size", o.rescue.size_mib, "8 or 16: the card's size, when it cannot be found (a blank card)")
+        ->check(CLI::IsMember({8, 16}));
+    rescue->add_flag("--repair", o.rescue.repair, "Then make the catalog list the pictures found");
+    rescue->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
 
-  auto* rm = app.add_subcommand("rm", "Delete photos");
-  rm->add_option("POSITION", o.rm_positions, "Positions of the photos to delete")->required();
+    auto* rm = app.add_subcommand("rm", "Delete photos");
+    rm->add_option("POSITION", o.rm_positions, "Positions of the photos to delete")->required();
 
-  auto* format = app.add_subcommand("format", "Erase the catalog and so every photo on the card");
-  format->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
+    auto* format = app.add_subcommand("format", "Erase the catalog and so every photo on the card");
+    format->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
 
-  auto* backup = app.add_subcommand("backup", "Save the whole card into one file");
-  backup->add_option("FILE", o.file, "Backup file to write")->required();
-  backup->add_flag("--force", o.force, "Replace FILE if it exists");
+    auto* backup = app.add_subcommand("backup", "Save the whole card into one file");
+    backup->add_option("FILE", o.file, "Backup file to write")->required();
+    backup->add_flag("--force", o.force, "Replace FILE if it exists");
 
-  auto* restore = app.add_subcommand("restore", "Write a backup back onto the card, replacing everything on it");
-  restore->add_option("FILE", o.file, "Backup file to restore")->required();
-  restore->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
+    auto* restore = app.add_subcommand("restore", "Write a backup back onto the card, replacing everything on it");
+    restore->add_option("FILE", o.file, "Backup file to restore")->required();
+    restore->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
 
-  auto* sheet = app.add_subcommand("contact-sheet", "Every photo on the card as a labelled thumbnail grid in one PNG");
-  sheet->add_option("OUT", o.file, "PNG file to write")->required();
-  sheet->add_flag("--force", o.force, "Replace OUT if it exists");
+    auto* sheet =
+        app.add_subcommand("contact-sheet", "Every photo on the card as a labelled thumbnail grid in one PNG");
+    sheet->add_option("OUT", o.file, "PNG file to write")->required();
+    sheet->add_flag("--force", o.force, "Replace OUT if it exists");
 
-  auto* strings = app.add_subcommand("strings", "The 14 texts of the library's string table");
-  strings->add_option("--lang", o.lang, "Language tag, e.g. ja, zh_TW, zh_CN, en (default: from the environment)");
+    auto* strings = app.add_subcommand("strings", "The 14 texts of the library's string table");
+    strings->add_option("--lang", o.lang, "Language tag, e.g. ja, zh_TW, zh_CN, en (default: from the environment)");
 
-  auto* mount = app.add_subcommand(
-      "mount", "Show the card as a folder: a file per photo, pictures copied in go on the card, removed files are deleted");
-  mount->add_option("MOUNTPOINT", o.mount.mountpoint, "An empty folder to show the card in")->required();
-  mount->add_flag("--read-only", o.mount.read_only, "Only read photos; change nothing on the card");
-  mount->add_flag("-f,--foreground", o.mount.foreground,
-                  "Stay in the foreground, telling what is done, until unmounted or stopped with Ctrl-C");
+    auto* mount = app.add_subcommand(
+        "mount",
+        "Show the card as a folder: a file per photo, pictures copied in go on the card, removed files are deleted");
+    mount->add_option("MOUNTPOINT", o.mount.mountpoint, "An empty folder to show the card in")->required();
+    mount->add_flag("--read-only", o.mount.read_only, "Only read photos; change nothing on the card");
+    mount->add_flag("-f,--foreground", o.mount.foreground,
+                    "Stay in the foreground, telling what is done, until unmounted or stopped with Ctrl-C");
 
-  auto* raw = app.add_subcommand("raw", "Raw card commands, for diagnostics");
-  raw->require_subcommand(1);
-  auto* raw_read = raw->add_subcommand("read", "Read LEN bytes from ADDR (in 256-byte units); hex dump on standard output");
-  raw_read->add_option("ADDR", o.raw_address, "Address in 256-byte units (0x prefix for hex)")->required();
-  raw_read->add_option("LEN", o.raw_length, "Number of bytes")->required();
-  auto* raw_write = raw->add_subcommand("write", "Write the bytes of FILE at BLOCK (in 512-byte blocks)");
-  raw_write->add_option("BLOCK", o.raw_block, "Block number (0x prefix for hex)")->required();
-  raw_write->add_option("FILE", o.file, "Data to write")->required();
-  raw_write->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
+    auto* raw = app.add_subcommand("raw", "Raw card commands, for diagnostics");
+    raw->require_subcommand(1);
+    auto* raw_read =
+        raw->add_subcommand("read", "Read LEN bytes from ADDR (in 256-byte units); hex dump on standard output");
+    raw_read->add_option("ADDR", o.raw_address, "Address in 256-byte units (0x prefix for hex)")->required();
+    raw_read->add_option("LEN", o.raw_length, "Number of bytes")->required();
+    auto* raw_write = raw->add_subcommand("write", "Write the bytes of FILE at BLOCK (in 512-byte blocks)");
+    raw_write->add_option("BLOCK", o.raw_block, "Block number (0x prefix for hex)")->required();
+    raw_write->add_option("FILE", o.file, "Data to write")->required();
+    raw_write->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error);
-    return code == 0 ? 0 : kExitUsage;
-  }
-  const host::Fit fit = o.fit == "crop" ? host::Fit::kCrop : host::Fit::kPad;
-
-  // Before any thread starts or the card is taken.
-  if (mount->parsed() && !o.mount.foreground) mount_in_background();
-
-  host::CancelToken cancel;
-  start_signal_thread(cancel);
-  // A reader that goes away (pixavon list | head) must not end the tool
-  // before the embedded camera has saved the card.
-  std::signal(SIGPIPE, SIG_IGN);
-  Progress progress(stderr, ::isatty(STDERR_FILENO) != 0);
-  Terminal terminal(progress, cancel);
-  terminal.set_yes(o.yes);
-
-  if (strings->parsed()) {
-    if (!o.lang.empty()) {
-      // The library picks its language from the environment, LANGUAGE first.
-      if (o.lang.find_first_of("/:") != std::string::npos) bad_input("--lang takes a tag such as ja or zh_TW");
-      ::setenv("LANGUAGE", o.lang.c_str(), 1);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? 0 : kExitUsage;
     }
-    return cmd_strings();
-  }
+    const host::Fit fit = o.fit == "crop" ? host::Fit::kCrop : host::Fit::kPad;
 
-  int status = 0;
-  host::Core core(cancel);
-  core.set_frontend(terminal);
-  if (const int prepared = report(core.prepare({o.card, o.size}), cancel); prepared != 0) return prepared;
-  if (!core.open_camera() && !info->parsed()) {
-    fail("no camera found in " + printable(host::device_dir_in_use()) +
-         "; connect the camera, or work on a card image with --card IMAGE");
-  }
-  try {
-    if (info->parsed()) status = cmd_info(core);
-    else if (list->parsed()) status = cmd_list(core, o.json);
-    else if (get->parsed()) status = cmd_get(core, o.get);
-    else if (put->parsed()) status = cmd_put(core, o.put_files, fit);
-    else if (import->parsed()) status = cmd_import(core, o.import);
-    else if (rescue->parsed()) status = cmd_rescue(core, o.rescue);
-    else if (rm->parsed()) status = cmd_rm(core, o.rm_positions);
-    else if (format->parsed()) status = cmd_format(core);
-    else if (backup->parsed()) status = cmd_backup(core, o.file, o.force);
-    else if (restore->parsed()) status = cmd_restore(core, o.file);
-    else if (sheet->parsed()) status = cmd_contact_sheet(core, o.file, o.force);
-    else if (raw_read->parsed()) status = cmd_raw_read(core, o.raw_address, o.raw_length);
-    else if (raw_write->parsed()) status = cmd_raw_write(core, terminal, o.raw_block, o.file);
-    else if (mount->parsed()) status = cmd_mount(core, terminal, o.mount);
-  } catch (const Failure&) {
-    // The card image is saved and unlocked before the message is shown.
-    report(core.finish(), cancel);
-    throw;
-  }
-  if (const int finished = report(core.finish(), cancel); finished != 0 && status == 0) status = finished;
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    const int error = errno;
-    fail(std::string("cannot write to standard output: ") + std::strerror(error != 0 ? error : EIO));
-  }
-  // A signal that came during a step that could not stop (a restore) still
-  // ends the tool as the signal asks, once the step is done. A signal is how
-  // a mount in the foreground is meant to end.
-  if (status == 0 && cancel.signal() != 0 && !mount->parsed()) {
-    std::fprintf(stderr, "pixavon: stopped after the current step had finished\n");
-    status = 128 + cancel.signal();
-  }
-  return status;
+    // Before any thread starts or the card is taken.
+    if (mount->parsed() && !o.mount.foreground) mount_in_background();
+
+    host::CancelToken cancel;
+    start_signal_thread(cancel);
+    // A reader that goes away (pixavon list | head) must not end the tool
+    // before the embedded camera has saved the card.
+    std::signal(SIGPIPE, SIG_IGN);
+    Progress progress(stderr, ::isatty(STDERR_FILENO) != 0);
+    Terminal terminal(progress, cancel);
+    terminal.set_yes(o.yes);
+
+    if (strings->parsed()) {
+        if (!o.lang.empty()) {
+            // The library picks its language from the environment, LANGUAGE first.
+            if (o.lang.find_first_of("/:") != std::string::npos) bad_input("--lang takes a tag such as ja or zh_TW");
+            ::setenv("LANGUAGE", o.lang.c_str(), 1);
+        }
+        return cmd_strings();
+    }
+
+    int status = 0;
+    host::Core core(cancel);
+    core.set_frontend(terminal);
+    if (const int prepared = report(core.prepare({o.card, o.size}), cancel); prepared != 0) return prepared;
+    if (!core.open_camera() && !info->parsed()) {
+        fail("no camera found in " + printable(host::device_dir_in_use()) +
+             "; connect the camera, or work on a card image with --card IMAGE");
+    }
+    try {
+        if (info->parsed())
+            status = cmd_info(core);
+        else if (list->parsed())
+            status = cmd_list(core, o.json);
+        else if (get->parsed())
+            status = cmd_get(core, o.get);
+        else if (put->parsed())
+            status = cmd_put(core, o.put_files, fit);
+        else if (import->parsed())
+            status = cmd_import(core, o.import);
+        else if (rescue->parsed())
+            status = cmd_rescue(core, o.rescue);
+        else if (rm->parsed())
+            status = cmd_rm(core, o.rm_positions);
+        else if (format->parsed())
+            status = cmd_format(core);
+        else if (backup->parsed())
+            status = cmd_backup(core, o.file, o.force);
+        else if (restore->parsed())
+            status = cmd_restore(core, o.file);
+        else if (sheet->parsed())
+            status = cmd_contact_sheet(core, o.file, o.force);
+        else if (raw_read->parsed())
+            status = cmd_raw_read(core, o.raw_address, o.raw_length);
+        else if (raw_write->parsed())
+            status = cmd_raw_write(core, terminal, o.raw_block, o.file);
+        else if (mount->parsed())
+            status = cmd_mount(core, terminal, o.mount);
+    } catch (const Failure&) {
+        // The card image is saved and unlocked before the message is shown.
+        report(core.finish(), cancel);
+        throw;
+    }
+    if (const int finished = report(core.finish(), cancel); finished != 0 && status == 0) status = finished;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int error = errno;
+        fail(std::string("cannot write to standard output: ") + std::strerror(error != 0 ? error : EIO));
+    }
+    // A signal that came during a step that could not stop (a restore) still
+    // ends the tool as the signal asks, once the step is done. A signal is how
+    // a mount in the foreground is meant to end.
+    if (status == 0 && cancel.signal() != 0 && !mount->parsed()) {
+        std::fprintf(stderr, "pixavon: stopped after the current step had finished\n");
+        status = 128 + cancel.signal();
+    }
+    return status;
 }
 
 int cmd_strings() {
-  std::optional<Library> library;
-  try {
-    library.emplace();
-  } catch (const LibraryError& error) {
-    fail(error.what());
-  }
-  struct Quiet : host::HostWindow {
-    void on_progress() override {}
-    void on_box(bool, const std::string&, const std::string&) override {}
-  } quiet;
-  host::Session session(*library, quiet);
-  for (uint32_t id = 1; id <= 14; ++id) std::printf("%2u  %s\n", id, session.text(id).c_str());
-  return 0;
+    std::optional<Library> library;
+    try {
+        library.emplace();
+    } catch (const LibraryError& error) {
+        fail(error.what());
+    }
+    struct Quiet : host::HostWindow {
+        void on_progress() override {}
+        void on_box(bool, const std::string&, const std::string&) override {}
+    } quiet;
+    host::Session session(*library, quiet);
+    for (uint32_t id = 1; id <= 14; ++id) std::printf("%2u  %s\n", id, session.text(id).c_str());
+    return 0;
 }
 
 }  // namespace
 }  // namespace pixavon::tool
 
 int main(int argc, char** argv) {
-  std::fflush(stdout);
-  try {
-    return pixavon::tool::run(argc, argv);
-  } catch (const pixavon::tool::Failure& failure) {
     std::fflush(stdout);
-    std::fprintf(stderr, "pixavon: %s\n", failure.what());
-    return failure.code();
-  } catch (const std::exception& error) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "pixavon: %s\n", error.what());
-    return pixavon::tool::kExitFailed;
-  }
+    try {
+        return pixavon::tool::run(argc, argv);
+    } catch (const pixavon::tool::Failure& failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "pixavon: %s\n", failure.what());
+        return failure.code();
+    } catch (const std::exception& error) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "pixavon: %s\n", error.what());
+        return pixavon::tool::kExitFailed;
+    }
 }

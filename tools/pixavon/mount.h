@@ -9,9 +9,9 @@
 namespace pixavon::tool {
 
 struct MountOptions {
-  std::string mountpoint;
-  bool read_only = false;
-  bool foreground = false;
+    std::string mountpoint;
+    bool read_only = false;
+    bool foreground = false;
 };
 
 // Without --foreground: called before any thread starts and before the card

@@ -11,34 +11,34 @@
 namespace pixavon::tool {
 
 class Progress {
- public:
-  Progress(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
+public:
+    Progress(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
 
-  // `total_steps` progress messages are expected, moving `total_bytes`.
-  void begin(const std::string& label, const std::string& subject, uint32_t total_steps, uint64_t total_bytes);
-  // One progress message from the library.
-  void step();
-  // Ends the operation's display.
-  void finish(bool ok);
-  // Clears a bar being drawn, so that another line can be written.
-  void clear_line();
+    // `total_steps` progress messages are expected, moving `total_bytes`.
+    void begin(const std::string& label, const std::string& subject, uint32_t total_steps, uint64_t total_bytes);
+    // One progress message from the library.
+    void step();
+    // Ends the operation's display.
+    void finish(bool ok);
+    // Clears a bar being drawn, so that another line can be written.
+    void clear_line();
 
-  bool active() const { return active_; }
-  uint32_t steps() const { return done_; }
+    bool active() const { return active_; }
+    uint32_t steps() const { return done_; }
 
- private:
-  using Clock = std::chrono::steady_clock;
-  void draw(bool final);
+private:
+    using Clock = std::chrono::steady_clock;
+    void draw(bool final);
 
-  std::FILE* out_;
-  bool terminal_;
-  bool active_ = false;
-  bool drawn_ = false;
-  std::string label_, subject_;
-  uint32_t total_ = 0;
-  uint32_t done_ = 0;
-  uint64_t bytes_ = 0;
-  Clock::time_point start_{}, last_draw_{};
+    std::FILE* out_;
+    bool terminal_;
+    bool active_ = false;
+    bool drawn_ = false;
+    std::string label_, subject_;
+    uint32_t total_ = 0;
+    uint32_t done_ = 0;
+    uint64_t bytes_ = 0;
+    Clock::time_point start_{}, last_draw_{};
 };
 
 // Columns that `text` (UTF-8) takes on a terminal, counting wide characters

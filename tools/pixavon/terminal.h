@@ -17,35 +17,35 @@ inline constexpr int kExitUsage = 2;
 
 // Ends the command with a message naming what failed and what to do.
 class Failure : public std::runtime_error {
- public:
-  Failure(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
-  int code() const { return code_; }
+public:
+    Failure(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    int code() const { return code_; }
 
- private:
-  int code_;
+private:
+    int code_;
 };
 [[noreturn]] void fail(const std::string& message);       // exit 1: the operation failed
 [[noreturn]] void bad_input(const std::string& message);  // exit 2: bad usage or input
 
 class Terminal : public host::Frontend {
- public:
-  Terminal(Progress& progress, host::CancelToken& cancel) : progress_(progress), cancel_(cancel) {}
+public:
+    Terminal(Progress& progress, host::CancelToken& cancel) : progress_(progress), cancel_(cancel) {}
 
-  // --yes: every question is answered yes without asking.
-  void set_yes(bool yes) { yes_ = yes; }
+    // --yes: every question is answered yes without asking.
+    void set_yes(bool yes) { yes_ = yes; }
 
-  Answer confirm(const std::string& question) override;
-  void begin(const host::Step& step) override;
-  void advance() override { progress_.step(); }
-  void end(bool ok) override { progress_.finish(ok); }
-  void box(bool owned, const std::string& caption, const std::string& text) override;
-  void note(const std::string& line) override;
-  void warn(const std::string& line) override;
+    Answer confirm(const std::string& question) override;
+    void begin(const host::Step& step) override;
+    void advance() override { progress_.step(); }
+    void end(bool ok) override { progress_.finish(ok); }
+    void box(bool owned, const std::string& caption, const std::string& text) override;
+    void note(const std::string& line) override;
+    void warn(const std::string& line) override;
 
- private:
-  Progress& progress_;
-  host::CancelToken& cancel_;
-  bool yes_ = false;
+private:
+    Progress& progress_;
+    host::CancelToken& cancel_;
+    bool yes_ = false;
 };
 
 // The exit status for `outcome`, printing its message when it did not end as
