@@ -146,7 +146,9 @@ public:
         const std::size_t unit = camera_.flash().erase_unit_blocks() * 512u;
         auto same = [&](std::uint32_t u) {
             const std::size_t begin = std::max(from, u * unit), end = std::min(to, (u + 1) * unit);
-            return begin >= end || std::equal(expected.begin() + begin, expected.begin() + end, card().begin() + begin);
+            if (begin >= end) return true;
+            const auto at = static_cast<std::ptrdiff_t>(begin), until = static_cast<std::ptrdiff_t>(end);
+            return std::equal(expected.begin() + at, expected.begin() + until, card().begin() + at);
         };
         const std::vector<std::uint32_t>& touched = camera_.flash().touched_units();
         return std::all_of(differing.begin(), differing.end(), same) &&
@@ -160,7 +162,8 @@ public:
         const std::size_t unit = camera_.flash().erase_unit_blocks() * 512u;
         std::vector<std::uint32_t> units;
         for (std::uint32_t u = 0; u < card.size() / unit; ++u) {
-            if (!std::equal(card.begin() + u * unit, card.begin() + (u + 1) * unit, initial_.begin() + u * unit)) {
+            const auto at = static_cast<std::ptrdiff_t>(u * unit), until = static_cast<std::ptrdiff_t>((u + 1) * unit);
+            if (!std::equal(card.begin() + at, card.begin() + until, initial_.begin() + at)) {
                 units.push_back(u);
             }
         }
