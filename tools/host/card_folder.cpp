@@ -101,14 +101,19 @@ Outcome CardFolder::start() {
     card_ok_ = true;
     info_ = info_text();
     if (!read_only_) {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/pixavon-mount-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
+        // Inside the session's private folder, which goes with the session.
+        std::string dir;
+        try {
+            dir = core_.session().temp_dir() + "/copied-in";
+        } catch (const SessionError& error) {
+            return {Outcome::Status::kFailed, error.what(), {}};
+        }
+        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
             return {Outcome::Status::kFailed,
                     std::string("cannot make a folder for pictures being copied in: ") + std::strerror(errno),
                     {}};
         }
-        stage_dir_ = pattern;
+        stage_dir_ = dir;
     }
     return outcome;
 }

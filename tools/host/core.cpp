@@ -22,27 +22,15 @@
 namespace pixavon::host {
 namespace {
 
-constexpr int kJpegQuality = 92;
-
-std::string in_quotes(const std::string& name) { return "'" + printable(name) + "'"; }
-
-std::string photos(uint32_t n) { return std::to_string(n) + (n == 1 ? " photo" : " photos"); }
+using internal::encode_as;
+using internal::exists;
+using internal::format_of_name;
 
 std::string base_name(const std::string& path) { return std::filesystem::path(path).filename().string(); }
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
 
 bool is_directory(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
 }
 
 const char* extension_of(OutputFormat format) {
@@ -53,26 +41,6 @@ const char* extension_of(OutputFormat format) {
             return "jpg";
         default:
             return "bmp";
-    }
-}
-
-// The format a file name asks for; nullopt for an extension we do not write.
-std::optional<OutputFormat> format_of_name(const std::string& name) {
-    const std::string ext = lower(std::filesystem::path(name).extension().string());
-    if (ext.empty() || ext == ".bmp") return OutputFormat::kBmp;
-    if (ext == ".png") return OutputFormat::kPng;
-    if (ext == ".jpg" || ext == ".jpeg") return OutputFormat::kJpeg;
-    return std::nullopt;
-}
-
-std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap) {
-    switch (format) {
-        case OutputFormat::kPng:
-            return encode_png(decode_bmp(bitmap));
-        case OutputFormat::kJpeg:
-            return encode_jpeg(decode_bmp(bitmap), kJpegQuality);
-        default:
-            return bitmap;
     }
 }
 
@@ -95,7 +63,7 @@ std::string list_problem(const Catalog& catalog) {
         case CatalogFault::None:
             return {};
         case CatalogFault::TooManyPhotos:
-            return damaged + "it lists " + photos(check.count) + ", but the card holds at most " +
+            return damaged + "it lists " + photo_count(check.count) + ", but the card holds at most " +
                    std::to_string(check.capacity);
         case CatalogFault::SlotOutOfRange:
             return damaged + "photo " + std::to_string(check.position) + " names slot " + std::to_string(check.slot) +
@@ -108,6 +76,35 @@ std::string list_problem(const Catalog& catalog) {
 }
 
 }  // namespace
+
+namespace internal {
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::optional<OutputFormat> format_of_name(const std::string& name) {
+    std::string ext = std::filesystem::path(name).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext.empty() || ext == ".bmp") return OutputFormat::kBmp;
+    if (ext == ".png") return OutputFormat::kPng;
+    if (ext == ".jpg" || ext == ".jpeg") return OutputFormat::kJpeg;
+    return std::nullopt;
+}
+
+std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap) {
+    switch (format) {
+        case OutputFormat::kPng:
+            return encode_png(decode_bmp(bitmap));
+        case OutputFormat::kJpeg:
+            return encode_jpeg(decode_bmp(bitmap), kJpegQuality);
+        default:
+            return bitmap;
+    }
+}
+
+}  // namespace internal
 
 int Outcome::exit_code(int signal) const {
     switch (status) {
@@ -187,7 +184,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
     return run([&](Outcome&) {
         if (!target.card_image.empty()) {
             if (target.create_mib == 0 && !exists(target.card_image)) {
-                refuse(in_quotes(target.card_image) +
+                refuse(quoted_name(target.card_image) +
                        " does not exist (add --size 8 or --size 16 to create a fresh card)");
             }
             try {
@@ -263,6 +260,7 @@ Outcome Core::finish() {
 }
 
 CardState Core::inspect() {
+    loaded_.reset();
     CardState state;
     state.connected = camera_open();
     if (!state.connected) {
@@ -292,6 +290,7 @@ CardState Core::inspect() {
     state.catalog_loads = true;
     state.problem = list_problem(state.catalog);
     state.catalog_ok = state.problem.empty();
+    if (state.catalog_ok) loaded_ = state.catalog;
     return state;
 }
 
@@ -319,14 +318,18 @@ std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, u
 }
 
 std::optional<Image> Core::read_photo(uint32_t position, std::string* why) {
-    std::optional<Image> image;
-    const Outcome outcome = run([&](Outcome&) {
-        const Catalog catalog = usable_catalog();
-        if (position >= catalog.count) fail("photo " + std::to_string(position) + " is not on the card");
-        image = decode_bmp(download(position, catalog, 1, 1));
-    });
-    if (!outcome.ok() && why != nullptr) *why = outcome.message;
-    return outcome.ok() ? image : std::nullopt;
+    // Every change to the card goes through this core, which reloads the
+    // catalog after it: the last one loaded is the card's.
+    if (!loaded_) {
+        const CardState state = inspect();
+        if (!state.catalog_ok) {
+            if (why != nullptr) *why = state.problem;
+            return std::nullopt;
+        }
+    }
+    const std::optional<std::vector<uint8_t>> bitmap = read_bitmap(position, *loaded_, why);
+    if (!bitmap) return std::nullopt;
+    return decode_bmp(*bitmap);
 }
 
 Outcome Core::export_photos(const ExportRequest& request) {
@@ -347,7 +350,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
             if (position >= catalog.count) {
                 refuse("position " + std::to_string(position) + " is out of range: " +
                        (catalog.count == 0 ? std::string("the card holds no photos")
-                                           : "the card holds " + photos(catalog.count) + ", positions 0 to " +
+                                           : "the card holds " + photo_count(catalog.count) + ", positions 0 to " +
                                                  std::to_string(catalog.count - 1)));
             }
             if (!seen.insert(position).second) refuse("position " + std::to_string(position) + " is given twice");
@@ -375,11 +378,11 @@ Outcome Core::export_photos(const ExportRequest& request) {
                 plan.name = request.output;
                 const std::optional<OutputFormat> by_name = format_of_name(plan.name);
                 if (!by_name) {
-                    refuse("cannot tell the format of " + in_quotes(plan.name) +
+                    refuse("cannot tell the format of " + quoted_name(plan.name) +
                            " from its name: end it in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the camera's bitmap)");
                 }
                 if (plan.format != OutputFormat::kByName && plan.format != *by_name) {
-                    refuse("the name " + in_quotes(plan.name) + " and --format ask for different formats");
+                    refuse("the name " + quoted_name(plan.name) + " and --format ask for different formats");
                 }
                 plan.format = *by_name;
             } else {
@@ -388,14 +391,14 @@ Outcome Core::export_photos(const ExportRequest& request) {
                 if (!request.output.empty()) plan.name = request.output + "/" + plan.name;
             }
             if (!to_stdout && !request.replace && exists(plan.name)) {
-                refuse(in_quotes(plan.name) + " already exists; choose another name or add --force to replace it");
+                refuse(quoted_name(plan.name) + " already exists; choose another name or add --force to replace it");
             }
             plans.push_back(plan);
         }
         if (request.all && !request.output.empty() && !is_directory(request.output)) {
             std::error_code error;
             std::filesystem::create_directories(request.output, error);
-            if (error) fail("cannot make the folder " + in_quotes(request.output) + ": " + error.message());
+            if (error) fail("cannot make the folder " + quoted_name(request.output) + ": " + error.message());
         }
 
         for (size_t i = 0; i < plans.size(); ++i) {
@@ -413,7 +416,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
             }
             try {
                 if (!write_file_atomically(plan.name, bytes, request.replace)) {
-                    refuse(in_quotes(plan.name) +
+                    refuse(quoted_name(plan.name) +
                            " appeared meanwhile; choose another name or add --force to replace it");
                 }
             } catch (const ImageError& error) {
@@ -441,7 +444,7 @@ Outcome Core::put_pictures(const PutRequest& request) {
                     bitmaps.push_back(encode_camera_bitmap(fit_to(*other, kPhotoWidth, kPhotoHeight, request.fit)));
                 }
             } catch (const ImageError& error) {
-                refuse("cannot put " + in_quotes(file) + ": " + error.what() + "; nothing was put on the card");
+                refuse("cannot put " + quoted_name(file) + ": " + error.what() + "; nothing was put on the card");
             }
         }
 
@@ -460,7 +463,7 @@ Outcome Core::put_pictures(const PutRequest& request) {
             stop_if_cancelled();
             const std::string& file = request.files[i];
             internal::TempFile staged(session_->temp_dir() + "/put.bmp");
-            if (!write_file_atomically(staged.path(), bitmaps[i], true)) fail("cannot stage " + in_quotes(file));
+            if (!write_file_atomically(staged.path(), bitmaps[i], true)) fail("cannot stage " + quoted_name(file));
             const uint32_t before = catalog.count;
             bool ok = false;
             {
@@ -474,7 +477,7 @@ Outcome Core::put_pictures(const PutRequest& request) {
             // The library needs the catalog reloaded after every change, failed ones too.
             catalog = usable_catalog();
             if (!ok || catalog.count != before + 1) {
-                fail("the camera did not take " + in_quotes(file) +
+                fail("the camera did not take " + quoted_name(file) +
                      "; check the camera; the card's list shows what is on it");
             }
             say(outcome, printable(file) + " -> position " + std::to_string(before) + " (slot " +
@@ -490,7 +493,7 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
         for (const uint32_t position : positions) {
             if (position >= catalog.count) {
                 refuse("position " + std::to_string(position) + " is out of range: the card holds " +
-                       photos(catalog.count));
+                       photo_count(catalog.count));
             }
         }
         // Highest first: deleting a photo moves every later one down a position.
@@ -498,7 +501,7 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
         positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
         if (ask_first) {
             const std::string question = "Deleting " + std::to_string(positions.size()) + " of the " +
-                                         photos(catalog.count) + " on the card cannot be undone";
+                                         photo_count(catalog.count) + " on the card cannot be undone";
             ask(question);
         }
         for (size_t i = 0; i < positions.size(); ++i) {
@@ -529,7 +532,7 @@ Outcome Core::format_card() {
         const CardState state = inspect();
         if (!state.catalog_loads) fail(state.problem);
         const std::string question =
-            "Formatting erases the catalog, and so all " + photos(state.catalog.count) + " on the card";
+            "Formatting erases the catalog, and so all " + photo_count(state.catalog.count) + " on the card";
         ask(question);
         const bool ok = session_->call([&] { return session_->lib().FormatGBA(); });
         const CardState after = inspect();
@@ -546,7 +549,7 @@ Outcome Core::backup(const std::string& file, bool replace) {
     return run([&](Outcome& outcome) {
         if (file.empty()) refuse("say which file to write the backup to");
         if (!replace && exists(file))
-            refuse(in_quotes(file) + " already exists; choose another name or add --force to replace it");
+            refuse(quoted_name(file) + " already exists; choose another name or add --force to replace it");
         const CardState state = inspect();
         // A list the card cannot hold is no reason not to save the card: that is
         // the moment to save it. Only its size must be known.
@@ -557,7 +560,7 @@ Outcome Core::backup(const std::string& file, bool replace) {
         if (dir.empty()) dir = ".";
         struct statvfs fs {};
         if (::statvfs(dir.c_str(), &fs) != 0) {
-            fail("cannot write " + in_quotes(file) + ": " + std::strerror(errno) +
+            fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno) +
                  "; check the folder exists and can be written");
         }
         const uint64_t free_bytes = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
@@ -568,7 +571,7 @@ Outcome Core::backup(const std::string& file, bool replace) {
         std::string temp_name = temporary_name_in(dir);
         const int fd = ::mkstemp(temp_name.data());
         if (fd < 0)
-            fail("cannot write " + in_quotes(file) + ": " + std::strerror(errno) +
+            fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno) +
                  "; check the folder exists and can be written");
         internal::TempFile temp(temp_name);
         struct Closer {
@@ -590,7 +593,7 @@ Outcome Core::backup(const std::string& file, bool replace) {
                          "; check the camera and try again");
                 }
                 if (!write_all(fd, chunk.data(), chunk.size())) {
-                    fail("cannot write " + in_quotes(file) + ": " + std::strerror(errno));
+                    fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno));
                 }
             }
             step.succeeded();
@@ -598,7 +601,7 @@ Outcome Core::backup(const std::string& file, bool replace) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
-        if (::fsync(fd) != 0) fail("cannot write " + in_quotes(file) + ": " + std::strerror(errno));
+        if (::fsync(fd) != 0) fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno));
         bool placed = false;
         try {
             placed = move_into_place(temp.path(), file, replace);
@@ -607,8 +610,9 @@ Outcome Core::backup(const std::string& file, bool replace) {
             fail(error.what());
         }
         temp.release();
-        if (!placed) refuse(in_quotes(file) + " appeared meanwhile; choose another name or add --force to replace it");
-        say(outcome, "backed up " + photos(state.catalog.count) + " (" + std::to_string(card_bytes >> 20) +
+        if (!placed)
+            refuse(quoted_name(file) + " appeared meanwhile; choose another name or add --force to replace it");
+        say(outcome, "backed up " + photo_count(state.catalog.count) + " (" + std::to_string(card_bytes >> 20) +
                          " MiB) to " + printable(file));
     });
 }
@@ -625,21 +629,21 @@ Outcome Core::restore(const std::string& file) {
             case BackupCheck::Verdict::kOk:
                 break;
             case BackupCheck::Verdict::kCannotOpen:
-                refuse("cannot restore " + in_quotes(file) + ": " + std::strerror(check.error));
+                refuse("cannot restore " + quoted_name(file) + ": " + std::strerror(check.error));
             case BackupCheck::Verdict::kNotFile:
-                refuse(in_quotes(file) + " is not a file");
+                refuse(quoted_name(file) + " is not a file");
             case BackupCheck::Verdict::kWrongSize:
-                refuse(in_quotes(file) + " holds " + std::to_string(check.size) +
+                refuse(quoted_name(file) + " holds " + std::to_string(check.size) +
                        " bytes, but a backup of this card holds " + std::to_string(card_bytes) + " (" +
                        std::to_string(card_bytes >> 20) + " MiB); nothing was changed");
             case BackupCheck::Verdict::kUnreadable:
-                refuse("cannot read " + in_quotes(file));
+                refuse("cannot read " + quoted_name(file));
             case BackupCheck::Verdict::kNoCatalog:
-                refuse(in_quotes(file) +
+                refuse(quoted_name(file) +
                        " is not a backup of a card of this size (it holds no matching catalog); nothing was changed");
         }
-        const std::string question = "Restoring replaces all " + photos(state.catalog.count) +
-                                     " on the card with the " + photos(check.photos) + " of " + printable(file);
+        const std::string question = "Restoring replaces all " + photo_count(state.catalog.count) +
+                                     " on the card with the " + photo_count(check.photos) + " of " + printable(file);
         ask(question);
         stop_if_cancelled();
         // A restore cannot stop half-way without leaving the old list over new
@@ -663,7 +667,7 @@ Outcome Core::restore(const std::string& file) {
         }
         clear_restore_note(card_key_);
         const CardState after = inspect();
-        say(outcome, "restored " + photos(after.catalog.count) + " from " + printable(file));
+        say(outcome, "restored " + photo_count(after.catalog.count) + " from " + printable(file));
     });
 }
 

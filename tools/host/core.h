@@ -230,7 +230,8 @@ private:
     std::unique_ptr<Session> session_;
     std::string description_;
     std::string card_name_;
-    std::string card_key_;  // identity of the card for the restore record
+    std::string card_key_;           // identity of the card for the restore record
+    std::optional<Catalog> loaded_;  // the catalog inspect() last found usable
     bool finished_ = false;
 };
 

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <new>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core.h"
 
@@ -38,6 +40,15 @@ Outcome Core::run(Body&& body) {
 }
 
 namespace internal {
+
+constexpr int kJpegQuality = 92;
+
+bool exists(const std::string& path);  // as a name, even a dangling link
+// The format a file name asks for: .png, .jpg/.jpeg, .bmp or no extension;
+// nullopt for an extension not written.
+std::optional<OutputFormat> format_of_name(const std::string& name);
+// A camera bitmap in `format`.
+std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap);
 
 // Shows one step for as long as it lives.
 class StepScope {

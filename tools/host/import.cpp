@@ -28,18 +28,15 @@
 namespace pixavon::host {
 namespace {
 
-constexpr char kIndexName[] = ".pixavon-import";
-constexpr int kJpegQuality = 92;
+using internal::encode_as;
+using internal::exists;
+using internal::format_of_name;
 
-uint64_t fnv1a(const uint8_t* data, size_t size) {
-    uint64_t hash = 0xcbf29ce484222325ULL;
-    for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ULL;
-    return hash;
-}
+constexpr char kIndexName[] = ".pixavon-import";
 
 }  // namespace
 
-uint64_t pixel_hash(const Image& photo) { return fnv1a(photo.rgb.data(), photo.rgb.size()); }
+uint64_t pixel_hash(const Image& photo) { return content_hash(photo.rgb.data(), photo.rgb.size()); }
 
 namespace {
 
@@ -68,17 +65,6 @@ std::map<uint64_t, IndexEntry> load_index(const std::string& folder) {
         index[pixels] = IndexEntry{file, line.substr(34)};
     }
     return index;
-}
-
-enum class Kind { kPng, kJpeg, kBmp };
-
-std::optional<Kind> kind_of(const std::string& name) {
-    std::string ext = std::filesystem::path(name).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext == ".png") return Kind::kPng;
-    if (ext == ".jpg" || ext == ".jpeg") return Kind::kJpeg;
-    if (ext == ".bmp") return Kind::kBmp;
-    return std::nullopt;
 }
 
 std::string today() {
@@ -166,21 +152,16 @@ std::string with_suffix(const std::string& name, int k) {
     return path.stem().string() + "-" + std::to_string(k) + path.extension().string();
 }
 
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 // True if the file still holds the photo: the same bytes as written, and for
 // the lossless formats the same pixels once decoded.
 bool verified(const std::string& path, uint64_t photo_hash, uint64_t file_hash) {
     try {
         const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
-        if (fnv1a(bytes.data(), bytes.size()) != file_hash) return false;
-        const std::optional<Kind> kind = kind_of(path);
-        if (kind == Kind::kPng) return pixel_hash(decode_png(bytes)) == photo_hash;
-        if (kind == Kind::kBmp) return pixel_hash(decode_bmp(bytes)) == photo_hash;
-        return kind == Kind::kJpeg;  // lossy: its bytes are what was written
+        if (content_hash(bytes.data(), bytes.size()) != file_hash) return false;
+        const std::optional<OutputFormat> format = format_of_name(path);
+        if (format == OutputFormat::kPng) return pixel_hash(decode_png(bytes)) == photo_hash;
+        if (format == OutputFormat::kBmp) return pixel_hash(decode_bmp(bytes)) == photo_hash;
+        return format == OutputFormat::kJpeg;  // lossy: its bytes are what was written
     } catch (const ImageError&) {
         return false;
     }
@@ -216,8 +197,9 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         std::string pattern_error;
         const std::string sample = fill_pattern(request.name_pattern, {today(), 1, 0, 0, 0}, &pattern_error);
         if (sample.empty()) refuse(pattern_error);
-        const std::optional<Kind> kind = kind_of(sample);
-        if (!kind) {
+        const std::optional<OutputFormat> format =
+            std::filesystem::path(sample).has_extension() ? format_of_name(sample) : std::nullopt;
+        if (!format) {
             refuse("the name pattern must end in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the camera's bitmap)");
         }
         const Catalog catalog = usable_catalog();
@@ -260,18 +242,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                     continue;
                 }
             }
-            std::vector<uint8_t> bytes;
-            switch (*kind) {
-                case Kind::kPng:
-                    bytes = encode_png(photo);
-                    break;
-                case Kind::kJpeg:
-                    bytes = encode_jpeg(photo, kJpegQuality);
-                    break;
-                case Kind::kBmp:
-                    bytes = bitmap;
-                    break;
-            }
+            const std::vector<uint8_t> bytes = encode_as(*format, bitmap);
             const std::string base = fill_pattern(
                 request.name_pattern, {date, next_number, catalog.slots[position], position, hash}, &pattern_error);
             std::string name;
@@ -284,7 +255,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 }
             }
             ++next_number;
-            const uint64_t file_hash = fnv1a(bytes.data(), bytes.size());
+            const uint64_t file_hash = content_hash(bytes.data(), bytes.size());
             const std::string line = hex(hash) + " " + hex(file_hash) + " " + name + "\n";
             if (::write(index_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
                 ::fsync(index_fd) != 0) {

@@ -15,7 +15,7 @@ namespace pixavon::host {
 namespace {
 
 constexpr uint64_t kAddressSpace = 16ULL << 20;  // what 16-bit read addresses of 256 bytes reach
-constexpr uint32_t kChunk = 32768;
+constexpr uint32_t kChunk = kBackupChunk;        // as a backup reads the card
 
 bool erased(const uint8_t* bytes, size_t size) {
     return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0xFF; });
@@ -298,6 +298,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                     step.emplace(*frontend_, Step{kTextUpload, text(kTextUpload), "slot " + std::to_string(slot), item,
                                                   items, kUploadSteps, kSlotBytes + kCatalogSize});
                 };
+                loaded_.reset();  // the repair changes the list behind the core's back
                 if (!repair_card(access, *scan, plan, before_put, &error)) fail(error + saved_in);
                 if (step) step->succeeded();
                 result.repaired = true;

@@ -1,5 +1,7 @@
 #include "restore_record.h"
 
+#include "camera_session.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,8 +19,7 @@ namespace {
 
 // The note's file: one per card, named by a hash of the card's identity.
 std::string note_path(const std::string& card_key) {
-    uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
-    for (const unsigned char c : card_key) hash = (hash ^ c) * 0x100000001b3ULL;
+    const uint64_t hash = content_hash(reinterpret_cast<const uint8_t*>(card_key.data()), card_key.size());
     char name[40];
     std::snprintf(name, sizeof name, "restore-%016llx", static_cast<unsigned long long>(hash));
     return state_dir() + "/" + name;

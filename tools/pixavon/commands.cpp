@@ -11,17 +11,15 @@
 namespace pixavon::tool {
 namespace {
 
+using host::photo_count;
 using host::printable;
-
-std::string in_quotes(const std::string& name) { return "'" + printable(name) + "'"; }
-
-std::string photos(uint32_t n) { return std::to_string(n) + (n == 1 ? " photo" : " photos"); }
+using host::quoted_name;
 
 // A number written by the user: decimal, or hexadecimal with 0x.
 uint64_t parse_number(const std::string& text, uint64_t max, const std::string& what) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const std::string digits = hex ? text.substr(2) : text;
-    if (digits.empty() || digits.size() > 16) bad_input(what + " must be a number, not " + in_quotes(text));
+    if (digits.empty() || digits.size() > 16) bad_input(what + " must be a number, not " + quoted_name(text));
     uint64_t value = 0;
     for (const char c : digits) {
         int d;
@@ -32,7 +30,7 @@ uint64_t parse_number(const std::string& text, uint64_t max, const std::string& 
         else if (hex && c >= 'A' && c <= 'F')
             d = c - 'A' + 10;
         else
-            bad_input(what + " must be a number, not " + in_quotes(text));
+            bad_input(what + " must be a number, not " + quoted_name(text));
         value = value * (hex ? 16 : 10) + static_cast<uint64_t>(d);
         if (value > max)
             bad_input(what + " " + printable(text) + " is too large (at most " + std::to_string(max) + ")");
@@ -43,7 +41,7 @@ uint64_t parse_number(const std::string& text, uint64_t max, const std::string& 
 std::vector<uint32_t> parse_positions(const std::vector<std::string>& texts) {
     std::vector<uint32_t> out;
     for (const std::string& text : texts) {
-        if (!text.empty() && text[0] == '-') bad_input("position " + in_quotes(text) + " is out of range");
+        if (!text.empty() && text[0] == '-') bad_input("position " + quoted_name(text) + " is out of range");
         out.push_back(static_cast<uint32_t>(parse_number(text, 255, "a position")));
     }
     return out;
@@ -92,7 +90,7 @@ int cmd_list(host::Core& core, bool json) {
     }
     std::printf("%-8s %-6s %s\n", "POSITION", "SLOT", "SIZE ON CARD");
     for (uint32_t i = 0; i < catalog.count; ++i) std::printf("%8u %6u %u bytes\n", i, catalog.slots[i], kSlotBytes);
-    std::printf("%s; %s\n", photos(catalog.count).c_str(),
+    std::printf("%s; %s\n", photo_count(catalog.count).c_str(),
                 core.session().usage_line(catalog.count, catalog.free_slots()).c_str());
     return 0;
 }
@@ -140,7 +138,7 @@ int cmd_restore(host::Core& core, const std::string& file) { return finish(core.
 
 int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
     if (!force && ::access(file.c_str(), F_OK) == 0) {
-        bad_input(in_quotes(file) + " already exists; choose another name or add --force to replace it");
+        bad_input(quoted_name(file) + " already exists; choose another name or add --force to replace it");
     }
     if (file.size() < 4 || strcasecmp(file.c_str() + file.size() - 4, ".png") != 0) {
         bad_input("the contact sheet is a PNG: give a name ending in .png");
@@ -156,15 +154,16 @@ int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
         entries.push_back({std::move(*photo), "#" + std::to_string(i) + "  slot " + std::to_string(catalog.slots[i])});
     }
     const std::string title = "Lumetta card, " + std::to_string(catalog.card_bytes() >> 20) +
-                              " MiB: " + photos(catalog.count) + ", " + std::to_string(catalog.free_slots()) + " free";
+                              " MiB: " + photo_count(catalog.count) + ", " + std::to_string(catalog.free_slots()) +
+                              " free";
     try {
         if (!host::write_file_atomically(file, host::encode_png(make_contact_sheet(title, entries)), force)) {
-            bad_input(in_quotes(file) + " appeared meanwhile; choose another name or add --force to replace it");
+            bad_input(quoted_name(file) + " appeared meanwhile; choose another name or add --force to replace it");
         }
     } catch (const host::ImageError& error) {
         fail(std::string(error.what()) + "; check the folder exists and can be written");
     }
-    std::printf("%s -> %s\n", photos(catalog.count).c_str(), printable(file).c_str());
+    std::printf("%s -> %s\n", photo_count(catalog.count).c_str(), printable(file).c_str());
     return 0;
 }
 
@@ -207,7 +206,7 @@ int cmd_raw_write(host::Core& core, Terminal& terminal, const std::string& block
     } catch (const host::ImageError& error) {
         bad_input(error.what());
     }
-    if (data.empty()) bad_input(in_quotes(file) + " is empty; nothing to write");
+    if (data.empty()) bad_input(quoted_name(file) + " is empty; nothing to write");
     // The card's size comes from its catalog; a card whose catalog does not
     // load may be either size, so the larger one bounds the write.
     const host::CardState state = core.inspect();
