@@ -1,4 +1,5 @@
-// pixavon-emu: emulates a Lumetta camera with its flash card on a Unix socket.
+// pixavon-emu: emulates a Lumetta camera with its flash card on a Unix socket,
+// or plugged into a wine prefix through the camera's driver there.
 
 #include <signal.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 
 #include "card.h"
 #include "server.h"
+#include "wine_prefix.h"
 
 namespace {
 
@@ -84,6 +86,8 @@ int main(int argc, char** argv) {
     std::vector<uint64_t> fail_packet, fail_read, fail_write, unplug_after;
     bool short_reads = false;
     std::string power_cut;
+    std::string wine_prefix;
+    std::string wine_files;
 
     app.add_option("--card", card_path, "Card file (8 MiB or 16 MiB of raw card bytes)")->required();
     app.add_option("--create", create_mib, "Create a fresh card of 8 or 16 MiB if FILE does not exist")
@@ -108,6 +112,12 @@ int main(int argc, char** argv) {
         ->type_name("N[:BYTES]")
         ->check([](const std::string& text) { return parse_power_cut(text) ? "" : "expected N[:BYTES] with N >= 1"; });
 
+    app.add_option("--wine-prefix", wine_prefix,
+                   "Plug the camera into this wine prefix (driver and device interface) instead of serving a "
+                   "socket entry; prints the device path a Windows program opens");
+    app.add_option("--wine-files", wine_files,
+                   "Directory holding pixavoncam.sys and pixavon-wine-plug.exe (default: this program's directory)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -123,13 +133,16 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);  // a closed stdout must not kill a running camera
     try {
         pixavon::emu::Card card = pixavon::emu::Card::open(card_path, create_mib);
-        if (dir.empty()) dir = pixavon::emu::default_device_dir();
-        pixavon::emu::ensure_device_dir(dir);
-        dir = std::filesystem::absolute(dir).lexically_normal().string();
-        if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-
         pixavon::emu::ServerOptions options;
-        options.socket_path = dir + "/" + name;
+        if (wine_prefix.empty()) {
+            if (dir.empty()) dir = pixavon::emu::default_device_dir();
+            pixavon::emu::ensure_device_dir(dir);
+            dir = std::filesystem::absolute(dir).lexically_normal().string();
+            if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+            options.socket_path = dir + "/" + name;
+        } else {
+            options.tcp_loopback = true;
+        }
         options.trace_path = trace_path;
         options.faults.fail_packet = as_set(fail_packet);
         options.faults.fail_read = as_set(fail_read);
@@ -141,12 +154,27 @@ int main(int argc, char** argv) {
             options.faults.power_cut_bytes = cut->bytes;
         }
         pixavon::emu::Server server(card, options);
-
         g_stop_fd = server.stop_fd();
         if (g_signalled) server.request_stop();
-        std::cout << server.socket_path() << std::endl;
 
-        if (server.run() == pixavon::emu::Server::Outcome::kPowerCut) {
+        std::optional<pixavon::emu::WinePrefix> prefix;
+        if (!wine_prefix.empty()) {
+            prefix.emplace(wine_prefix, wine_files.empty() ? pixavon::emu::executable_dir() : wine_files);
+            std::string device_path;
+            try {
+                device_path = prefix->plug(server.tcp_port());
+            } catch (const pixavon::emu::SetupError&) {
+                prefix->unplug();  // whatever part of it was done
+                throw;
+            }
+            std::cout << device_path << std::endl;
+        } else {
+            std::cout << server.socket_path() << std::endl;
+        }
+
+        const pixavon::emu::Server::Outcome outcome = server.run();
+        if (prefix) prefix->unplug();
+        if (outcome == pixavon::emu::Server::Outcome::kPowerCut) {
             std::cerr << "pixavon-emu: power cut in command " << options.faults.power_cut_after << "\n";
         }
         g_stop_fd = -1;

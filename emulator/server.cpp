@@ -1,7 +1,8 @@
 // Lumetta camera emulator: the host link.
 //
-// Transport (Unix SOCK_STREAM socket; all integers little-endian)
-// ----------------------------------------------------------------
+// Transport (a Unix SOCK_STREAM socket, or TCP on 127.0.0.1 for a wine prefix;
+// all integers little-endian)
+// -----------------------------------------------------------------------------
 // Host -> device frames:
 //   'H'                      hello, once, as the first byte after connect. The
 //                            device answers 'K' if it serves this connection. A
@@ -36,6 +37,8 @@
 #include "server.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -319,43 +322,13 @@ Server::Server(Card& card, ServerOptions options)
       model_(card.flash(), options_.faults, [this](const std::string& line) { trace(line); }),
       rng_(std::random_device{}()) {
     try {
-        const sockaddr_un address = unix_address(options_.socket_path);
-        const std::string& path = options_.socket_path;
-
         stop_fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         if (stop_fd_ < 0) throw SetupError(sys_error("eventfd"));
-
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0) {
-            if (!S_ISSOCK(st.st_mode)) throw SetupError(path + " exists and is not a socket; not replacing it");
-            int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-            if (probe < 0) throw SetupError(sys_error("socket"));
-            const int rc = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-            const int error = errno;
-            ::close(probe);
-            if (rc == 0 || error == EAGAIN || error == EINPROGRESS) {
-                throw SetupError("another emulator is already serving " + path);
-            }
-            if (error != ECONNREFUSED) {
-                errno = error;
-                throw SetupError(sys_error("cannot probe existing entry " + path));
-            }
-            if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-                throw SetupError(sys_error("cannot remove stale " + path));
+        if (options_.tcp_loopback) {
+            listen_on_loopback();
+        } else {
+            listen_on_entry();
         }
-
-        listen_fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (listen_fd_ < 0) throw SetupError(sys_error("socket"));
-        if (::bind(listen_fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-            throw SetupError(sys_error("cannot bind " + path));
-        }
-        if (::lstat(path.c_str(), &st) != 0) throw SetupError(sys_error("cannot find bound " + path));
-        entry_present_ = true;
-        entry_dev_ = static_cast<uint64_t>(st.st_dev);
-        entry_ino_ = static_cast<uint64_t>(st.st_ino);
-        // Nobody can connect before listen(), so fixing the mode here leaves no window.
-        if (::chmod(path.c_str(), 0600) != 0) throw SetupError(sys_error("cannot set mode of " + path));
-        if (::listen(listen_fd_, 8) != 0) throw SetupError(sys_error("cannot listen on " + path));
 
         if (!options_.trace_path.empty()) {
             trace_ = std::fopen(options_.trace_path.c_str(), "ae");
@@ -366,6 +339,58 @@ Server::Server(Card& card, ServerOptions options)
         close_fd(stop_fd_);
         throw;
     }
+}
+
+void Server::listen_on_entry() {
+    const sockaddr_un address = unix_address(options_.socket_path);
+    const std::string& path = options_.socket_path;
+
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (!S_ISSOCK(st.st_mode)) throw SetupError(path + " exists and is not a socket; not replacing it");
+        int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (probe < 0) throw SetupError(sys_error("socket"));
+        const int rc = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        const int error = errno;
+        ::close(probe);
+        if (rc == 0 || error == EAGAIN || error == EINPROGRESS) {
+            throw SetupError("another emulator is already serving " + path);
+        }
+        if (error != ECONNREFUSED) {
+            errno = error;
+            throw SetupError(sys_error("cannot probe existing entry " + path));
+        }
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw SetupError(sys_error("cannot remove stale " + path));
+    }
+
+    listen_fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listen_fd_ < 0) throw SetupError(sys_error("socket"));
+    if (::bind(listen_fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        throw SetupError(sys_error("cannot bind " + path));
+    }
+    if (::lstat(path.c_str(), &st) != 0) throw SetupError(sys_error("cannot find bound " + path));
+    entry_present_ = true;
+    entry_dev_ = static_cast<uint64_t>(st.st_dev);
+    entry_ino_ = static_cast<uint64_t>(st.st_ino);
+    // Nobody can connect before listen(), so fixing the mode here leaves no window.
+    if (::chmod(path.c_str(), 0600) != 0) throw SetupError(sys_error("cannot set mode of " + path));
+    if (::listen(listen_fd_, 8) != 0) throw SetupError(sys_error("cannot listen on " + path));
+}
+
+void Server::listen_on_loopback() {
+    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listen_fd_ < 0) throw SetupError(sys_error("socket"));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t size = sizeof address;
+    if (::bind(listen_fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        throw SetupError(sys_error("cannot bind a loopback TCP port"));
+    }
+    if (::listen(listen_fd_, 8) != 0) throw SetupError(sys_error("cannot listen on a loopback TCP port"));
+    tcp_port_ = ntohs(address.sin_port);
 }
 
 Server::~Server() {
@@ -415,6 +440,11 @@ Server::Outcome Server::run() {
             if (fds[0].revents == 0) continue;
             const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd < 0) continue;  // the peer gave up already, or a transient error
+            if (options_.tcp_loopback) {
+                // Every reply is small and awaited: send it at once.
+                const int on = 1;
+                ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            }
             Connection connection(*this, fd);
             if (connection.serve()) {
                 outcome = model_.power_cut() ? Outcome::kPowerCut : Outcome::kUnplugged;

@@ -16,7 +16,10 @@ namespace pixavon::emu {
 
 struct ServerOptions {
     std::string socket_path;  // full path of the socket entry to create
-    std::string trace_path;   // empty: no trace
+    // Listen on 127.0.0.1 at a port the system picks instead of a socket
+    // entry (for hosts that have no Unix sockets, such as wine's).
+    bool tcp_loopback = false;
+    std::string trace_path;  // empty: no trace
     FaultPlan faults;
 };
 
@@ -39,14 +42,16 @@ class Server {
 public:
     enum class Outcome { kStopped, kUnplugged, kPowerCut };
 
-    // Creates the socket entry (mode 0600), replacing a stale one, and starts
-    // listening. Throws SetupError.
+    // Creates the socket entry (mode 0600), replacing a stale one, or the
+    // loopback TCP socket, and starts listening. Throws SetupError.
     Server(Card& card, ServerOptions options);
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
     ~Server();
 
     const std::string& socket_path() const { return options_.socket_path; }
+    // The TCP port listened on with tcp_loopback, else 0.
+    uint16_t tcp_port() const { return tcp_port_; }
 
     // Serves hosts until request_stop(), an unplug fault or a power cut. On
     // return the connection is closed, the socket entry removed and the card
@@ -64,6 +69,8 @@ private:
     friend class Connection;
 
     void trace(const std::string& line);
+    void listen_on_entry();
+    void listen_on_loopback();
     void shut_down();
 
     Card& card_;
@@ -71,6 +78,7 @@ private:
     DeviceModel model_;
     int listen_fd_ = -1;
     int stop_fd_ = -1;
+    uint16_t tcp_port_ = 0;
     std::FILE* trace_ = nullptr;
     bool entry_present_ = false;
     uint64_t entry_dev_ = 0;  // identity of the entry we bound, so we never remove another's

@@ -1,0 +1,118 @@
+#include "wine_prefix.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <utility>
+
+#include "server.h"
+
+extern char** environ;
+
+namespace pixavon::emu {
+namespace {
+
+constexpr char kDriverFile[] = "pixavoncam.sys";
+constexpr char kHelperFile[] = "pixavon-wine-plug.exe";
+
+std::string existing_file(const std::string& dir, const char* name) {
+    const std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(dir) / name);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        throw SetupError(path.string() + " not found (see --wine-files)");
+    }
+    return path.lexically_normal().string();
+}
+
+}  // namespace
+
+std::string executable_dir() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string(".") : self.parent_path().string();
+}
+
+WinePrefix::WinePrefix(std::string prefix, const std::string& files_dir)
+    : prefix_(std::filesystem::absolute(prefix).lexically_normal().string()),
+      driver_(existing_file(files_dir, kDriverFile)),
+      helper_(existing_file(files_dir, kHelperFile)) {}
+
+int WinePrefix::run_helper(const std::vector<std::string>& args, std::string& output) const {
+    std::vector<std::string> argv_text = {"wine", helper_};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argv_text) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    // The prefix's own environment; wine's chatter stays off unless asked for.
+    std::vector<std::string> env_text;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::strncmp(*entry, "WINEPREFIX=", 11) != 0) env_text.emplace_back(*entry);
+    }
+    env_text.push_back("WINEPREFIX=" + prefix_);
+    if (std::getenv("WINEDEBUG") == nullptr) env_text.emplace_back("WINEDEBUG=-all");
+    std::vector<char*> envp;
+    for (std::string& entry : env_text) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    pid_t pid = -1;
+    const int spawn_error = ::posix_spawnp(&pid, "wine", &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (spawn_error != 0) {
+        ::close(out[0]);
+        errno = spawn_error;
+        return -1;
+    }
+    char buffer[512];
+    for (;;) {
+        const ssize_t got = ::read(out[0], buffer, sizeof buffer);
+        if (got > 0) {
+            output.append(buffer, static_cast<size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    ::close(out[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string WinePrefix::plug(uint16_t port) {
+    std::string output;
+    const int status = run_helper({"plug", std::to_string(port), driver_}, output);
+    const size_t newline = output.find('\n');
+    if (status != 0 || newline == std::string::npos || newline == 0) {
+        throw SetupError("cannot plug the camera into the wine prefix " + prefix_ + " (helper exit status " +
+                         std::to_string(status) + ")");
+    }
+    std::string path = output.substr(0, newline);
+    if (!path.empty() && path.back() == '\r') path.pop_back();
+    return path;
+}
+
+void WinePrefix::unplug() {
+    std::string output;
+    const int status = run_helper({"unplug"}, output);
+    if (status != 0) {
+        std::cerr << "pixavon-emu: unplugging from the wine prefix " << prefix_ << " failed (helper exit status "
+                  << status << ")\n";
+    }
+}
+
+}  // namespace pixavon::emu

@@ -1,0 +1,41 @@
+// Plugging the emulated camera into a wine prefix: the camera's kernel driver
+// (pixavoncam.sys, built for Windows) is installed and started there and
+// reaches the emulator over TCP loopback; the camera's device interface is
+// registered as present, so that pixavon.dll finds it through its own
+// discovery. Both are done by pixavon-wine-plug.exe, run with wine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pixavon::emu {
+
+class WinePrefix {
+public:
+    // `files_dir` holds pixavoncam.sys and pixavon-wine-plug.exe. Throws
+    // SetupError if either is missing.
+    WinePrefix(std::string prefix, const std::string& files_dir);
+
+    // Installs and starts the driver for the emulator at 127.0.0.1:`port` and
+    // marks the interface present. Returns the device path as a Windows
+    // program sees it. Throws SetupError.
+    std::string plug(uint16_t port);
+    // Marks the interface absent and removes the driver; a host's open handle
+    // then fails. Best effort: problems are reported on stderr.
+    void unplug();
+
+private:
+    // Runs the helper with `args` under wine; returns its exit status (-1 if
+    // it could not be run) and its standard output in `output`.
+    int run_helper(const std::vector<std::string>& args, std::string& output) const;
+
+    std::string prefix_;
+    std::string driver_;
+    std::string helper_;
+};
+
+// The directory of the running executable ("." if it cannot be found).
+std::string executable_dir();
+
+}  // namespace pixavon::emu
