@@ -8,7 +8,11 @@ build=build-win32
 jobs=$(nproc)
 
 echo "== 32-bit Windows build (mingw-w64, tests under wine) =="
-cmake --preset ci-win32
+# The DLL's integration tests plug emulated cameras into the wine prefix: the
+# emulator and its launcher come from the Linux build.
+cmake --preset ci >/dev/null
+cmake --build build -j"$jobs" --target pixavon-emu pixavon-emu-launcher
+cmake --preset ci-win32 -DPIXAVON_HOST_TOOLS_DIR="$PWD/build"
 cmake --build "$build" -j"$jobs"
 
 # Exactly the 14 functions, by their plain names; only system DLLs imported.

@@ -1,7 +1,9 @@
 #include "integration/library_fixture.h"
 
-#include <stdlib.h>
-#include <unistd.h>
+#if !defined(_WIN32)
+#  include <stdlib.h>
+#  include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -10,6 +12,8 @@
 #include <stdexcept>
 
 namespace pixavon::test {
+
+#if !defined(_WIN32)
 namespace {
 
 intptr_t RecordProgress(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam) {
@@ -41,6 +45,11 @@ PrivateLibraryCopy::~PrivateLibraryCopy() {
 
 RecordingWindow::RecordingWindow() { window = PixavonWindow{this, RecordProgress, RecordBox}; }
 
+RecordingWindow::~RecordingWindow() = default;
+
+PixavonWindowHandle RecordingWindow::handle() const { return &window; }
+#endif
+
 void LibraryTest::TearDown() {
     if (lib) lib->CloseDevice();
     lib.reset();
@@ -55,12 +64,14 @@ void LibraryTest::StartCamera(int size_mib, std::vector<std::string> extra_args,
     emulator = std::make_unique<EmulatorProcess>(options);
     if (card != nullptr) emulator->write_card_bytes(*card);
     emulator->start();
+#if !defined(_WIN32)
     setenv("PIXAVON_DEVICE_DIR", emulator->device_dir().c_str(), 1);
+#endif
     if (!lib) lib = std::make_unique<LoadedLibrary>();
 }
 
 int32_t LibraryTest::OpenAndLoad() {
-    EXPECT_EQ(lib->OpenDevice(&host.window), 1);
+    EXPECT_EQ(lib->OpenDevice(host.handle()), 1);
     return lib->GetPhotoCount();
 }
 

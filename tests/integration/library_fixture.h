@@ -1,6 +1,7 @@
-// Integration tests drive a private copy of the real libpixavon.so, loaded as
-// a desktop application would load it, against the real camera emulator. Each
-// test gets a fresh copy of the library, so its state starts as at load time.
+// Integration tests drive a private copy of the real libpixavon.so (or, in the
+// Windows build under wine, pixavon.dll), loaded as a desktop application
+// would load it, against the real camera emulator. Each test gets a fresh
+// copy of the library, so its state starts as at load time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,8 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "library.h"
 #include "pixavon.h"
+#if defined(_WIN32)
+#  include <windows.h>
+
+#  include "integration/dll_library.h"
+#else
+#  include "library.h"
+#endif
 #include "support/emulator_process.h"
 
 namespace pixavon::test {
@@ -23,9 +30,15 @@ struct PrivateLibraryCopy {
     std::string path;
 };
 
-class LoadedLibrary : private PrivateLibraryCopy, public host::Library {
+#if defined(_WIN32)
+using LibraryUnderTest = DllLibrary;
+#else
+using LibraryUnderTest = host::Library;
+#endif
+
+class LoadedLibrary : private PrivateLibraryCopy, public LibraryUnderTest {
 public:
-    LoadedLibrary() : PrivateLibraryCopy(), host::Library(PrivateLibraryCopy::path) {}
+    LoadedLibrary() : PrivateLibraryCopy(), LibraryUnderTest(PrivateLibraryCopy::path) {}
 };
 
 struct BoxSeen {
@@ -35,12 +48,24 @@ struct BoxSeen {
     uint32_t style;
 };
 
-// The host window: counts progress messages and collects boxes.
+// The host window: counts progress messages and collects boxes. On Windows
+// it is a real window whose procedure counts the messages, and every box that
+// this thread shows is recorded and closed by a CBT hook (its style is not
+// visible from the box's window and stays 0).
 struct RecordingWindow {
     RecordingWindow();
-    PixavonWindow window{};
+    ~RecordingWindow();
+    RecordingWindow(const RecordingWindow&) = delete;
+    RecordingWindow& operator=(const RecordingWindow&) = delete;
+    PixavonWindowHandle handle() const;
     int progress = 0;
     std::vector<BoxSeen> boxes;
+#if defined(_WIN32)
+    HWND window = nullptr;
+    HHOOK box_hook = nullptr;
+#else
+    PixavonWindow window{};
+#endif
 };
 
 class LibraryTest : public ::testing::Test {

@@ -27,11 +27,6 @@ namespace {
 constexpr int kStartTimeoutMs = 10'000;
 constexpr int kStopTimeoutMs = 10'000;
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 int decode_status(int status) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return -WTERMSIG(status);
@@ -60,11 +55,6 @@ EmulatorProcess::~EmulatorProcess() {
     std::error_code ignored;
     std::filesystem::remove_all(temp_dir_, ignored);
 }
-
-std::string EmulatorProcess::device_dir() const { return temp_dir_ + "/dev"; }
-std::string EmulatorProcess::card_path() const { return temp_dir_ + "/card.bin"; }
-std::string EmulatorProcess::trace_path() const { return temp_dir_ + "/trace.txt"; }
-std::string EmulatorProcess::socket_path() const { return socket_path_; }
 
 void EmulatorProcess::reap(int status) const {
     exit_status_ = decode_status(status);
@@ -185,25 +175,5 @@ int EmulatorProcess::stop() {
     stdout_fd_ = -1;
     return exit_status_;
 }
-
-std::vector<uint8_t> EmulatorProcess::card_bytes() const {
-    const std::string data = read_file(card_path());
-    return {data.begin(), data.end()};
-}
-
-void EmulatorProcess::write_card_bytes(const std::vector<uint8_t>& bytes) {
-    std::ofstream out(card_path(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw std::runtime_error("cannot write " + card_path());
-}
-
-std::vector<std::string> EmulatorProcess::trace_lines() const {
-    std::istringstream in(read_file(trace_path()));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-std::string EmulatorProcess::stderr_text() const { return read_file(temp_dir_ + "/stderr.txt"); }
 
 }  // namespace pixavon::test

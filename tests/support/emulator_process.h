@@ -1,11 +1,16 @@
 // Starts a pixavon-emu process with a private card and device directory, for
-// tests that talk to a camera.
+// tests that talk to a camera. A Windows test program under wine has it
+// started by pixavon-emu-launcher (whose port is in $PIXAVON_LAUNCHER_PORT),
+// as a camera plugged into the program's own wine prefix; its paths are then
+// Windows paths to the same files.
 //
 // Layout of temp_dir(): dev/ (the device directory, mode 0700; point
 // PIXAVON_DEVICE_DIR at it), card.bin, trace.txt, stderr.txt.
 #pragma once
 
-#include <sys/types.h>
+#if !defined(_WIN32)
+#  include <sys/types.h>
+#endif
 
 #include <climits>
 #include <cstdint>
@@ -48,7 +53,9 @@ public:
     // Waits up to `timeout_ms` for the process to end by itself. Returns what
     // stop() would, or kTimedOut (the process is left running).
     int wait_exit(int timeout_ms);
+#if !defined(_WIN32)
     pid_t pid() const { return pid_; }
+#endif
 
     const std::string& temp_dir() const { return temp_dir_; }
     std::string device_dir() const;
@@ -62,14 +69,19 @@ public:
     std::string stderr_text() const;
 
 private:
-    void reap(int status) const;
-
     EmulatorOptions options_;
     std::string temp_dir_;
     std::string socket_path_;
+#if defined(_WIN32)
+    // One request line to the launcher and its answer; throws on "error".
+    std::string Ask(const std::string& request) const;
+    uintptr_t link_;  // the launcher connection (a SOCKET)
+#else
+    void reap(int status) const;
     mutable pid_t pid_ = -1;  // -1 once reaped
     mutable int exit_status_ = 0;
     int stdout_fd_ = -1;
+#endif
 };
 
 }  // namespace pixavon::test
