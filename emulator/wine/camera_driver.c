@@ -7,13 +7,15 @@
 //   IRP_MJ_CREATE   connect, hello 'H', the device answers 'K' (else busy)
 //   IRP_MJ_WRITE    'W' u32 n and the n bytes: one message; 'K' or 'E'
 //   IRP_MJ_READ     'R' u32 n; pieces 'D' u32 k, k bytes up to n, or 'E'
-//   IRP_MJ_CLEANUP  the connection is closed
+//   IRP_MJ_CLEANUP, IRP_MJ_CLOSE  the connection is closed
 // The emulator's TCP port is the service's DWORD value "Port", written by
 // pixavon-wine-plug.exe before the driver starts.
 //
 // Every request completes inside its dispatch call: the link is synchronous,
 // like the camera's, and a dead or silent emulator fails the request after
-// the link's timeout instead of holding it.
+// the link's timeout instead of holding it. wine 8 opens the file whatever
+// IRP_MJ_CREATE answers, so a refused open (a busy camera) shows as a handle
+// whose transfers all fail.
 #include <ntddk.h>
 
 #include "camera_link.h"
@@ -65,16 +67,13 @@ static NTSTATUS NTAPI DispatchCreate(PDEVICE_OBJECT device, PIRP irp) {
     return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS NTAPI DispatchCleanup(PDEVICE_OBJECT device, PIRP irp) {
+// The connection ends with the handle's last cleanup, or at the latest with
+// the file's close (wine 8 sends only the close).
+static NTSTATUS NTAPI DispatchCleanupOrClose(PDEVICE_OBJECT device, PIRP irp) {
     (void)device;
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
     camera_link_close(stack->FileObject->FsContext);
     stack->FileObject->FsContext = NULL;
-    return Complete(irp, STATUS_SUCCESS, 0);
-}
-
-static NTSTATUS NTAPI DispatchClose(PDEVICE_OBJECT device, PIRP irp) {
-    (void)device;
     return Complete(irp, STATUS_SUCCESS, 0);
 }
 
@@ -137,8 +136,8 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path)
     }
 
     driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreate;
-    driver->MajorFunction[IRP_MJ_CLEANUP] = DispatchCleanup;
-    driver->MajorFunction[IRP_MJ_CLOSE] = DispatchClose;
+    driver->MajorFunction[IRP_MJ_CLEANUP] = DispatchCleanupOrClose;
+    driver->MajorFunction[IRP_MJ_CLOSE] = DispatchCleanupOrClose;
     driver->MajorFunction[IRP_MJ_READ] = DispatchRead;
     driver->MajorFunction[IRP_MJ_WRITE] = DispatchWrite;
     driver->DriverUnload = DriverUnload;

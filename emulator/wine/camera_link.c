@@ -8,9 +8,16 @@
 #define LINK_TIMEOUT_MS 60000
 #define PIECE_HEADER 5
 
+// Every socket call is a round trip to the wineserver, so replies are taken
+// in as large gulps as have arrived and requests go out in one send.
+#define INPUT_BUFFER 65536
+
 struct camera_link {
     SOCKET socket;
     int broken;  // the frame stream lost its place; every later transfer fails
+    unsigned long input_pos;
+    unsigned long input_len;
+    unsigned char input[INPUT_BUFFER];
 };
 
 static void put_le32(unsigned char* out, unsigned long value) {
@@ -24,24 +31,49 @@ static unsigned long get_le32(const unsigned char* in) {
     return (unsigned long)in[0] | (unsigned long)in[1] << 8 | (unsigned long)in[2] << 16 | (unsigned long)in[3] << 24;
 }
 
-static int send_all(SOCKET s, const char* data, unsigned long length) {
-    while (length > 0) {
-        const int chunk = length > 0x10000000ul ? 0x10000000 : (int)length;
-        const int sent = send(s, data, chunk, 0);
-        if (sent <= 0) return 0;
-        data += sent;
-        length -= (unsigned long)sent;
+// Sends a frame header and its payload, in one call when the socket takes
+// them whole.
+static int send_frame(SOCKET s, const unsigned char* header, unsigned long header_len, const void* payload,
+                      unsigned long payload_len) {
+    WSABUF parts[2];
+    DWORD sent = 0;
+    const unsigned char* rest;
+    unsigned long left;
+    parts[0].buf = (char*)header;
+    parts[0].len = header_len;
+    parts[1].buf = (char*)payload;
+    parts[1].len = payload_len;
+    if (WSASend(s, parts, payload_len > 0 ? 2 : 1, &sent, 0, NULL, NULL) != 0) return 0;
+    if (sent < header_len) return 0;  // a blocking socket sends all or fails
+    rest = (const unsigned char*)payload + (sent - header_len);
+    left = payload_len - (sent - header_len);
+    while (left > 0) {
+        const int chunk = left > 0x10000000ul ? 0x10000000 : (int)left;
+        const int more = send(s, (const char*)rest, chunk, 0);
+        if (more <= 0) return 0;
+        rest += more;
+        left -= (unsigned long)more;
     }
     return 1;
 }
 
-static int recv_all(SOCKET s, char* data, unsigned long length) {
+// Exactly `length` bytes of the device's replies.
+static int take(struct camera_link* link, void* out, unsigned long length) {
+    unsigned char* data = out;
     while (length > 0) {
-        const int chunk = length > 0x10000000ul ? 0x10000000 : (int)length;
-        const int got = recv(s, data, chunk, 0);
-        if (got <= 0) return 0;
-        data += got;
-        length -= (unsigned long)got;
+        unsigned long n;
+        if (link->input_pos == link->input_len) {
+            const int got = recv(link->socket, (char*)link->input, INPUT_BUFFER, 0);
+            if (got <= 0) return 0;
+            link->input_pos = 0;
+            link->input_len = (unsigned long)got;
+        }
+        n = link->input_len - link->input_pos;
+        if (n > length) n = length;
+        CopyMemory(data, link->input + link->input_pos, n);
+        link->input_pos += n;
+        data += n;
+        length -= n;
     }
     return 1;
 }
@@ -57,8 +89,9 @@ void* camera_link_open(unsigned short port) {
     struct sockaddr_in address;
     const DWORD timeout = LINK_TIMEOUT_MS;
     const BOOL no_delay = TRUE;
-    char answer = 0;
+    unsigned char answer = 0;
     struct camera_link* link;
+    static const unsigned char hello = 'H';
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET) return NULL;
     setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, (const char*)&timeout, sizeof timeout);
@@ -68,12 +101,6 @@ void* camera_link_open(unsigned short port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    // A busy camera accepts and closes without a byte: no 'K'.
-    if (connect(s, (const struct sockaddr*)&address, sizeof address) != 0 || !send_all(s, "H", 1) ||
-        !recv_all(s, &answer, 1) || answer != 'K') {
-        closesocket(s);
-        return NULL;
-    }
     link = HeapAlloc(GetProcessHeap(), 0, sizeof *link);
     if (link == NULL) {
         closesocket(s);
@@ -81,6 +108,14 @@ void* camera_link_open(unsigned short port) {
     }
     link->socket = s;
     link->broken = 0;
+    link->input_pos = 0;
+    link->input_len = 0;
+    // A busy camera accepts and closes without a byte: no 'K'.
+    if (connect(s, (const struct sockaddr*)&address, sizeof address) != 0 || !send_frame(s, &hello, 1, NULL, 0) ||
+        !take(link, &answer, 1) || answer != 'K') {
+        camera_link_close(link);
+        return NULL;
+    }
     return link;
 }
 
@@ -94,12 +129,11 @@ void camera_link_close(void* opaque) {
 int camera_link_write(void* opaque, const void* data, unsigned long length) {
     struct camera_link* link = opaque;
     unsigned char header[PIECE_HEADER];
-    char answer = 0;
+    unsigned char answer = 0;
     if (link->broken) return 0;
     header[0] = 'W';
     put_le32(header + 1, length);
-    if (!send_all(link->socket, (const char*)header, sizeof header) ||
-        !send_all(link->socket, (const char*)data, length) || !recv_all(link->socket, &answer, 1) ||
+    if (!send_frame(link->socket, header, sizeof header, data, length) || !take(link, &answer, 1) ||
         (answer != 'K' && answer != 'E')) {
         link->broken = 1;
         return 0;
@@ -114,19 +148,17 @@ int camera_link_read(void* opaque, void* data, unsigned long length) {
     if (link->broken) return 0;
     header[0] = 'R';
     put_le32(header + 1, length);
-    if (!send_all(link->socket, (const char*)header, sizeof header)) {
+    if (!send_frame(link->socket, header, sizeof header, NULL, 0)) {
         link->broken = 1;
         return 0;
     }
     while (done < length) {
         unsigned long piece;
-        if (!recv_all(link->socket, (char*)header, 1)) break;
+        if (!take(link, header, 1)) break;
         if (header[0] == 'E') return 0;  // a failed read; the stream is still in step
-        if (header[0] != 'D' || !recv_all(link->socket, (char*)header + 1, 4)) break;
+        if (header[0] != 'D' || !take(link, header + 1, 4)) break;
         piece = get_le32(header + 1);
-        if (piece == 0 || piece > length - done || !recv_all(link->socket, (char*)data + done, piece)) {
-            break;
-        }
+        if (piece == 0 || piece > length - done || !take(link, (unsigned char*)data + done, piece)) break;
         done += piece;
     }
     if (done == length) return 1;

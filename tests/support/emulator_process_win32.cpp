@@ -1,8 +1,10 @@
 // EmulatorProcess for Windows test programs under wine: the emulator itself is
 // a Linux process, started and stopped by pixavon-emu-launcher over one
 // loopback TCP connection per emulator (protocol in emulator_launcher.cpp).
-#include <windows.h>
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 #include <ws2tcpip.h>
 
 #include <cstdlib>
