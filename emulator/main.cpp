@@ -153,13 +153,16 @@ int main(int argc, char** argv) {
             options.faults.power_cut_after = cut->command;
             options.faults.power_cut_bytes = cut->bytes;
         }
+        std::optional<pixavon::emu::WinePrefix> prefix;
+        if (!wine_prefix.empty()) {
+            prefix.emplace(wine_prefix, wine_files.empty() ? pixavon::emu::executable_dir() : wine_files);
+            options.before_vanishing = [&prefix] { prefix->hide(); };
+        }
         pixavon::emu::Server server(card, options);
         g_stop_fd = server.stop_fd();
         if (g_signalled) server.request_stop();
 
-        std::optional<pixavon::emu::WinePrefix> prefix;
-        if (!wine_prefix.empty()) {
-            prefix.emplace(wine_prefix, wine_files.empty() ? pixavon::emu::executable_dir() : wine_files);
+        if (prefix) {
             std::string device_path;
             try {
                 device_path = prefix->plug(server.tcp_port());

@@ -25,6 +25,7 @@
 // are the device model's (device_model.h). The link adds:
 //   short_reads   read data goes out in random pieces of 1..97 bytes.
 //   unplug        once the model has answered the packet it unplugs after, the
+//                 socket entry is removed (and before_vanishing called), then the
 //                 connection is dropped and run() returns kUnplugged.
 //   power cut     the connection is dropped without an answer in the middle
 //                 of the command, the card synced as the cut left it, and
@@ -412,7 +413,7 @@ void Server::trace(const std::string& line) {
     std::fflush(trace_);
 }
 
-void Server::shut_down() {
+void Server::withdraw() {
     close_fd(listen_fd_);
     if (entry_present_) {
         entry_present_ = false;
@@ -423,6 +424,10 @@ void Server::shut_down() {
             ::unlink(path.c_str());
         }
     }
+}
+
+void Server::shut_down() {
+    withdraw();
     card_.sync();
     if (trace_ != nullptr) std::fflush(trace_);
 }
@@ -447,6 +452,9 @@ Server::Outcome Server::run() {
             }
             Connection connection(*this, fd);
             if (connection.serve()) {
+                // Gone before the host notices: it finds no camera afterwards.
+                withdraw();
+                if (options_.before_vanishing) options_.before_vanishing();
                 outcome = model_.power_cut() ? Outcome::kPowerCut : Outcome::kUnplugged;
                 break;
             }

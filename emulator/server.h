@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -19,6 +20,10 @@ struct ServerOptions {
     // Listen on 127.0.0.1 at a port the system picks instead of a socket
     // entry (for hosts that have no Unix sockets, such as wine's).
     bool tcp_loopback = false;
+    // Called when the camera has vanished (an unplug or a power cut), before
+    // its host's connection is dropped, so that the host finds no camera once
+    // it notices.
+    std::function<void()> before_vanishing = nullptr;
     std::string trace_path;  // empty: no trace
     FaultPlan faults;
 };
@@ -71,6 +76,8 @@ private:
     void trace(const std::string& line);
     void listen_on_entry();
     void listen_on_loopback();
+    // Stops listening and removes the socket entry.
+    void withdraw();
     void shut_down();
 
     Card& card_;

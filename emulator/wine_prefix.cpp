@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <utility>
 
 #include "server.h"
 
@@ -38,7 +38,7 @@ std::string executable_dir() {
     return error ? std::string(".") : self.parent_path().string();
 }
 
-WinePrefix::WinePrefix(std::string prefix, const std::string& files_dir)
+WinePrefix::WinePrefix(const std::string& prefix, const std::string& files_dir)
     : prefix_(std::filesystem::absolute(prefix).lexically_normal().string()),
       driver_(existing_file(files_dir, kDriverFile)),
       helper_(existing_file(files_dir, kHelperFile)) {}
@@ -106,13 +106,17 @@ std::string WinePrefix::plug(uint16_t port) {
     return path;
 }
 
-void WinePrefix::unplug() {
+void WinePrefix::run_step(const char* step) {
     std::string output;
-    const int status = run_helper({"unplug"}, output);
+    const int status = run_helper({step}, output);
     if (status != 0) {
-        std::cerr << "pixavon-emu: unplugging from the wine prefix " << prefix_ << " failed (helper exit status "
+        std::cerr << "pixavon-emu: " << step << " in the wine prefix " << prefix_ << " failed (helper exit status "
                   << status << ")\n";
     }
 }
+
+void WinePrefix::hide() { run_step("hide"); }
+
+void WinePrefix::unplug() { run_step("unplug"); }
 
 }  // namespace pixavon::emu

@@ -15,20 +15,23 @@ class WinePrefix {
 public:
     // `files_dir` holds pixavoncam.sys and pixavon-wine-plug.exe. Throws
     // SetupError if either is missing.
-    WinePrefix(std::string prefix, const std::string& files_dir);
+    WinePrefix(const std::string& prefix, const std::string& files_dir);
 
     // Installs and starts the driver for the emulator at 127.0.0.1:`port` and
     // marks the interface present. Returns the device path as a Windows
     // program sees it. Throws SetupError.
     std::string plug(uint16_t port);
+    // Marks the interface absent: discovery no longer finds the camera.
+    void hide();
     // Marks the interface absent and removes the driver; a host's open handle
-    // then fails. Best effort: problems are reported on stderr.
+    // then fails. Best effort, as hide(): problems are reported on stderr.
     void unplug();
 
 private:
     // Runs the helper with `args` under wine; returns its exit status (-1 if
     // it could not be run) and its standard output in `output`.
     int run_helper(const std::vector<std::string>& args, std::string& output) const;
+    void run_step(const char* step);
 
     std::string prefix_;
     std::string driver_;

@@ -7,8 +7,10 @@
 //     path) as the service "pixavoncam" with the emulator's TCP port, starts
 //     it, and prints the device path as a program finds it through the
 //     device-setup calls.
+//   pixavon-wine-plug hide
+//     Marks the interface absent, so that discovery no longer lists it.
 //   pixavon-wine-plug unplug
-//     Stops and removes the service (the device goes) and the interface.
+//     The same, and stops and removes the service (the device goes).
 //
 // Exit status 0 on success; errors on stderr.
 #include <windows.h>
@@ -35,6 +37,20 @@ int Fail(const char* what) {
     return 1;
 }
 
+// The path of the interface `record` of `list`, or empty.
+std::string InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* record) {
+    std::string path;
+    DWORD required = 0;
+    SetupDiGetDeviceInterfaceDetailA(list, record, nullptr, 0, &required, nullptr);
+    if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return path;
+    auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(std::calloc(1, required));
+    if (detail == nullptr) return path;
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    if (SetupDiGetDeviceInterfaceDetailA(list, record, detail, required, nullptr, nullptr)) path = detail->DevicePath;
+    std::free(detail);
+    return path;
+}
+
 // The first device path of the camera's class among present devices, as the
 // library's discovery sees it; empty if none.
 std::string PresentDevicePath() {
@@ -45,18 +61,7 @@ std::string PresentDevicePath() {
     SP_DEVICE_INTERFACE_DATA record{};
     record.cbSize = sizeof record;
     if (SetupDiEnumDeviceInterfaces(list, nullptr, &kCameraInterfaceClass, 0, &record)) {
-        DWORD required = 0;
-        SetupDiGetDeviceInterfaceDetailA(list, &record, nullptr, 0, &required, nullptr);
-        if (required >= sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
-            auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(std::calloc(1, required));
-            if (detail != nullptr) {
-                detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-                if (SetupDiGetDeviceInterfaceDetailA(list, &record, detail, required, nullptr, nullptr)) {
-                    path = detail->DevicePath;
-                }
-                std::free(detail);
-            }
-        }
+        path = InterfacePath(list, &record);
     }
     SetupDiDestroyDeviceInfoList(list);
     return path;
@@ -91,18 +96,7 @@ std::string RegisterInterface() {
     SP_DEVICE_INTERFACE_DATA record{};
     record.cbSize = sizeof record;
     if (ok && SetupDiCreateDeviceInterfaceA(set, &device, &kCameraInterfaceClass, nullptr, 0, &record)) {
-        DWORD required = 0;
-        SetupDiGetDeviceInterfaceDetailA(set, &record, nullptr, 0, &required, nullptr);
-        if (required >= sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
-            auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(std::calloc(1, required));
-            if (detail != nullptr) {
-                detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-                if (SetupDiGetDeviceInterfaceDetailA(set, &record, detail, required, nullptr, nullptr)) {
-                    path = detail->DevicePath;
-                }
-                std::free(detail);
-            }
-        }
+        path = InterfacePath(set, &record);
     }
     SetupDiDestroyDeviceInfoList(set);
     return path;
@@ -198,10 +192,15 @@ int Plug(DWORD port, const char* driver_unix_path) {
     return 0;
 }
 
-int Unplug() {
+int Hide() {
     const std::string registered = RegisterInterface();
     if (!registered.empty()) SetLinked(registered, 0);
     RemoveDevice();
+    return PresentDevicePath().empty() ? 0 : Fail("hiding the device interface");
+}
+
+int Unplug() {
+    Hide();
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) return Fail("OpenSCManager");
     RemoveService(manager);
@@ -221,7 +220,8 @@ int main(int argc, char** argv) {
         }
         return Plug(static_cast<DWORD>(port), argv[3]);
     }
+    if (argc == 2 && std::strcmp(argv[1], "hide") == 0) return Hide();
     if (argc == 2 && std::strcmp(argv[1], "unplug") == 0) return Unplug();
-    std::fprintf(stderr, "usage: pixavon-wine-plug plug PORT DRIVER | unplug\n");
+    std::fprintf(stderr, "usage: pixavon-wine-plug plug PORT DRIVER | hide | unplug\n");
     return 2;
 }

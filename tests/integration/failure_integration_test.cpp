@@ -64,8 +64,8 @@ TEST_F(FailureIntegration, UnpluggingMidBackupKeepsTheChunksReadAndTheCameraIsGo
     EXPECT_EQ(host.progress, 3);  // the third chunk's packet was the last one answered
     EXPECT_EQ(ReadFileBytes(TempPath("backup.img")).size(), 2u * 32768);
     EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(lib->OpenDevice(host.handle()), 0);  // gone by the time the host notices
     EXPECT_EQ(emulator->wait_exit(20000), 0);
-    EXPECT_EQ(lib->OpenDevice(host.handle()), 0);
 }
 
 TEST_F(FailureIntegration, PowerCutMidRestoreLeavesTheBlocksBeforeItAndShowsTheWriteBox) {
