@@ -116,7 +116,8 @@ int main(int argc, char** argv) {
                    "Plug the camera into this wine prefix (driver and device interface) instead of serving a "
                    "socket entry; prints the device path a Windows program opens");
     app.add_option("--wine-files", wine_files,
-                   "Directory holding pixavoncam.sys and pixavon-wine-plug.exe (default: this program's directory)");
+                   "Directory holding pixavoncam.sys and pixavon-wine-plug.exe (default: this program's directory, "
+                   "else build-win32 beside it)");
 
     try {
         app.parse(argc, argv);
@@ -155,7 +156,7 @@ int main(int argc, char** argv) {
         }
         std::optional<pixavon::emu::WinePrefix> prefix;
         if (!wine_prefix.empty()) {
-            prefix.emplace(wine_prefix, wine_files.empty() ? pixavon::emu::executable_dir() : wine_files);
+            prefix.emplace(wine_prefix, wine_files.empty() ? pixavon::emu::default_wine_files_dir() : wine_files);
             options.before_vanishing = [&prefix] { prefix->hide(); };
         }
         pixavon::emu::Server server(card, options);

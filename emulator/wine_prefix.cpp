@@ -32,10 +32,17 @@ std::string existing_file(const std::string& dir, const char* name) {
 
 }  // namespace
 
-std::string executable_dir() {
+std::string default_wine_files_dir() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : self.parent_path().string();
+    const std::filesystem::path own = error ? std::filesystem::path(".") : self.parent_path();
+    // In a source tree the Windows build sits beside the Linux one.
+    const std::filesystem::path beside = own.parent_path() / "build-win32";
+    if (!std::filesystem::is_regular_file(own / kDriverFile, error) &&
+        std::filesystem::is_regular_file(beside / kDriverFile, error)) {
+        return beside.string();
+    }
+    return own.string();
 }
 
 WinePrefix::WinePrefix(const std::string& prefix, const std::string& files_dir)

@@ -38,7 +38,9 @@ private:
     std::string helper_;
 };
 
-// The directory of the running executable ("." if it cannot be found).
-std::string executable_dir();
+// Where pixavoncam.sys and pixavon-wine-plug.exe are looked for by default:
+// the running program's directory, or else build-win32/ beside it (the
+// Windows build of the same source tree).
+std::string default_wine_files_dir();
 
 }  // namespace pixavon::emu
