@@ -50,7 +50,9 @@ WinePrefix::WinePrefix(const std::string& prefix, const std::string& files_dir)
       driver_(existing_file(files_dir, kDriverFile)),
       helper_(existing_file(files_dir, kHelperFile)) {}
 
-int WinePrefix::run_helper(const std::vector<std::string>& args, std::string& output) const {
+WinePrefix::~WinePrefix() { release_session(); }
+
+pid_t WinePrefix::spawn_helper(const std::vector<std::string>& args, int* input, int* output) const {
     std::vector<std::string> argv_text = {"wine", helper_};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -68,31 +70,58 @@ int WinePrefix::run_helper(const std::vector<std::string>& args, std::string& ou
     for (std::string& entry : env_text) envp.push_back(entry.data());
     envp.push_back(nullptr);
 
+    int in[2] = {-1, -1};
     int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) return -1;
+    if (input != nullptr && ::pipe2(in, O_CLOEXEC) != 0) return -1;
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        if (input != nullptr) {
+            ::close(in[0]);
+            ::close(in[1]);
+        }
+        return -1;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (input != nullptr) {
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    }
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     pid_t pid = -1;
     const int spawn_error = ::posix_spawnp(&pid, "wine", &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
+    if (input != nullptr) ::close(in[0]);
     if (spawn_error != 0) {
         ::close(out[0]);
+        if (input != nullptr) ::close(in[1]);
         errno = spawn_error;
         return -1;
     }
+    if (input != nullptr) *input = in[1];
+    *output = out[0];
+    return pid;
+}
+
+namespace {
+
+// Appends what `fd` delivers to `text` until its end, or (with `until_line`)
+// until a whole line has arrived.
+void ReadOutput(int fd, std::string& text, bool until_line) {
     char buffer[512];
-    for (;;) {
-        const ssize_t got = ::read(out[0], buffer, sizeof buffer);
+    while (!until_line || text.find('\n') == std::string::npos) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
-            output.append(buffer, static_cast<size_t>(got));
+            text.append(buffer, static_cast<size_t>(got));
         } else if (got == 0 || errno != EINTR) {
             break;
         }
     }
-    ::close(out[0]);
+}
+
+// The exit status of `pid` once it has ended; -1 if it did not exit.
+int WaitFor(pid_t pid) {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return -1;
@@ -100,17 +129,50 @@ int WinePrefix::run_helper(const std::vector<std::string>& args, std::string& ou
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+}  // namespace
+
+int WinePrefix::run_helper(const std::vector<std::string>& args, std::string& output) const {
+    int out = -1;
+    const pid_t pid = spawn_helper(args, nullptr, &out);
+    if (pid < 0) return -1;
+    ReadOutput(out, output, false);
+    ::close(out);
+    return WaitFor(pid);
+}
+
 std::string WinePrefix::plug(uint16_t port) {
+    release_session();
+    // The helper stays while the camera is plugged in, until its input ends:
+    // wine ends a prefix's session, and the driver with it, once no program
+    // of the prefix runs.
+    int input = -1;
+    int out = -1;
+    const pid_t pid = spawn_helper({"plug", std::to_string(port), driver_}, &input, &out);
     std::string output;
-    const int status = run_helper({"plug", std::to_string(port), driver_}, output);
+    if (pid >= 0) {
+        ReadOutput(out, output, true);
+        ::close(out);
+        session_pid_ = pid;
+        session_input_ = input;
+    }
     const size_t newline = output.find('\n');
-    if (status != 0 || newline == std::string::npos || newline == 0) {
+    if (newline == std::string::npos || newline == 0) {
+        const int status = release_session();
         throw SetupError("cannot plug the camera into the wine prefix " + prefix_ + " (helper exit status " +
                          std::to_string(status) + ")");
     }
     std::string path = output.substr(0, newline);
     if (!path.empty() && path.back() == '\r') path.pop_back();
     return path;
+}
+
+int WinePrefix::release_session() {
+    if (session_pid_ < 0) return -1;
+    ::close(session_input_);
+    const int status = WaitFor(session_pid_);
+    session_pid_ = -1;
+    session_input_ = -1;
+    return status;
 }
 
 void WinePrefix::run_step(const char* step) {
@@ -124,6 +186,9 @@ void WinePrefix::run_step(const char* step) {
 
 void WinePrefix::hide() { run_step("hide"); }
 
-void WinePrefix::unplug() { run_step("unplug"); }
+void WinePrefix::unplug() {
+    run_step("unplug");
+    release_session();
+}
 
 }  // namespace pixavon::emu

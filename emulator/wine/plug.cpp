@@ -6,7 +6,9 @@
 //     interface's "Linked" value), installs the kernel driver DRIVER (a Unix
 //     path) as the service "pixavoncam" with the emulator's TCP port, starts
 //     it, and prints the device path as a program finds it through the
-//     device-setup calls.
+//     device-setup calls. It then stays until its standard input ends: the
+//     prefix's wine session, and with it the driver, lives only as long as a
+//     program of it runs.
 //   pixavon-wine-plug hide
 //     Marks the interface absent, so that discovery no longer lists it.
 //   pixavon-wine-plug unplug
@@ -189,6 +191,9 @@ int Plug(DWORD port, const char* driver_unix_path) {
     const std::string path = PresentDevicePath();
     if (path.empty()) return Fail("listing the device interface");
     std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+    while (std::getchar() != EOF) {
+    }
     return 0;
 }
 
