@@ -13,8 +13,10 @@ emu=$linux_build/pixavon-emu
 linux_session=$linux_build/pixavon_differential_session
 windows_session=$win32_build/pixavon_differential_session.exe
 # The first backup fails in its fourth 32 KiB read (the 1,595th block read in
-# the session), and the second upload in its 76th block (the 700th written).
-faults=(--fail-read 1595 --fail-write 700)
+# the session), the second upload in its 76th block (the 700th written), and
+# the camera is unplugged in the last backup, once it has taken the packet of
+# its sixth read (the session's 18,507th command).
+faults=(--fail-read 1595 --fail-write 700 --unplug-after 18507)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-differential.XXXXXX")
 emulators=()

@@ -8,9 +8,10 @@
  *   differential_session session   the session, in the current directory
  *   differential_session strings   GetString for every id, as UTF-8
  *
- * The emulator serving the session runs with --fail-read and --fail-write at
- * the counts in differential.sh, which fail the first backup and the second
- * upload. Texts are written as UTF-8 whatever the platform's encoding. */
+ * The emulator serving the session runs with --fail-read, --fail-write and
+ * --unplug-after at the counts in differential.sh, which fail the first
+ * backup and the second upload and unplug the camera in the last backup.
+ * Texts are written as UTF-8 whatever the platform's encoding. */
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -292,6 +293,15 @@ static void Session(void) {
     CALL(GetPhotoCount()); /* opens the camera again with the stored window */
     CALL(IsConnect());
     CALL(CloseDevice());
+
+    /* The camera goes away in the middle of a backup. */
+    CALL(OpenDevice(window));
+    CALL(ReadAll("unplugged.bin"));
+    PrintFile("unplugged.bin");
+    CALL(IsConnect());
+    CALL(CloseDevice());
+    CALL(OpenDevice(window));
+    CALL(IsConnect());
 }
 
 int main(int argc, char **argv) {
