@@ -15,8 +15,8 @@ windows_session=$win32_build/pixavon_differential_session.exe
 # The first backup fails in its fourth 32 KiB read (the 1,595th block read in
 # the session), the second upload in its 76th block (the 700th written), and
 # the camera is unplugged in the last backup, once it has taken the packet of
-# its sixth read (the session's 18,507th command).
-faults=(--fail-read 1595 --fail-write 700 --unplug-after 18507)
+# its sixth read (the session's 18,512th command).
+faults=(--fail-read 1595 --fail-write 700 --unplug-after 18512)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-differential.XXXXXX")
 emulators=()

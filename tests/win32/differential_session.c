@@ -281,6 +281,12 @@ static void Session(void) {
     CALL(WriteGBA(0x3FF0, g_card_block, 512));
     CALL(ReadGBA(0xFFE0, g_card_block, 1024));
     PrintBuffer(g_card_block, 1024);
+    CALL(ReadGBA(0, g_card_block, 100));
+    CALL(ReadGBA(0, g_card_block, 700));
+    PrintBuffer(g_card_block, 512);
+    CALL(WriteGBA(0x3000, g_card_block, 0));
+    CALL(WriteGBA(0x3001, g_card_block, 100));
+    CALL(WriteGBA(0x3002, g_card_block, 700));
     CALL(GetPhotoCount());
     CALL(FormatGBA());
     CALL(GetPhotoCount());
