@@ -36,7 +36,7 @@ start_emulator() {
   out=$(mktemp "$work/emu-out.XXXXXX")
   "$emu" --card "$card" --trace "$trace" "${faults[@]}" "$@" >"$out" 2>>"$work/emu-stderr.txt" &
   emulators+=($!)
-  for _ in $(seq 600); do
+  for _ in $(seq 2400); do  # a cold wine prefix is slow to plug into
     [[ -s "$out" ]] && return 0
     kill -0 "$!" 2>/dev/null || break
     sleep 0.05
