@@ -33,7 +33,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <new>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,6 +73,14 @@ Instant Now() {
 
 Instant DeadlineFor(std::uint32_t length) {
     return Now() + static_cast<Instant>(TransferTimeLimitMs(length, g_limits)) * 1000000;
+}
+
+// A transfer that may go on: interrupted, or not ready after all.
+bool IsTransient(int error) {
+#if EWOULDBLOCK != EAGAIN
+    if (error == EWOULDBLOCK) return true;
+#endif
+    return error == EINTR || error == EAGAIN;
 }
 
 // Waits until `fd` is ready for `events` or the deadline passes (false).
@@ -128,7 +136,7 @@ bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count, I
             written = System().writev(device.fd, &pending[first], static_cast<int>(pending.size() - first));
         }
         if (written < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            if (IsTransient(errno)) continue;
             return false;
         }
         if (written == 0) {
@@ -159,7 +167,7 @@ bool ReadExactly(const PosixDevice& device, std::uint8_t* data, std::size_t leng
                                 ? System().recv(device.fd, data + done, length - done, MSG_DONTWAIT)
                                 : System().read(device.fd, data + done, length - done);
         if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            if (IsTransient(errno)) continue;
             return false;
         }
         if (got == 0) {
@@ -262,6 +270,8 @@ PosixDevice* ConnectSocket(const std::string& path) {
     if (path.size() >= sizeof address.sun_path) {
         return nullptr;
     }
+    // Allocated first, so that a failed allocation leaves no socket open.
+    auto held = std::make_unique<PosixDevice>(PosixDevice{-1, Transport::Socket, false});
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     const int fd = System().socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -274,25 +284,23 @@ PosixDevice* ConnectSocket(const std::string& path) {
     do {
         rc = System().connect(fd, reinterpret_cast<const struct sockaddr*>(&address), sizeof address);
     } while (rc < 0 && errno == EINTR);
-    PosixDevice device{fd, Transport::Socket, false};
+    held->fd = fd;
     std::uint8_t reply = 0;
     const struct iovec hello = {const_cast<std::uint8_t*>(&kHello), 1};
     const Instant deadline = DeadlineFor(1);
-    if (rc < 0 || !PeerIsTrusted(fd) || !WriteAll(device, &hello, 1, deadline) ||
-        !ReadExactly(device, &reply, 1, deadline) || reply != kOk) {
+    if (rc < 0 || !PeerIsTrusted(fd) || !WriteAll(*held, &hello, 1, deadline) ||
+        !ReadExactly(*held, &reply, 1, deadline) || reply != kOk) {
         System().close(fd);
         return nullptr;
     }
-    auto* held = new (std::nothrow) PosixDevice{device};
-    if (held == nullptr) {
-        System().close(fd);
-    }
-    return held;
+    return held.release();
 }
 
 // Opens entry `name` of the directory open as `dir_fd`, never following a
 // link, and keeps it only if it is a character device.
 PosixDevice* OpenCharacterDevice(int dir_fd, const std::string& name) {
+    // Allocated first, so that a failed allocation leaves no device open.
+    auto held = std::make_unique<PosixDevice>(PosixDevice{-1, Transport::CharacterDevice, false});
     int fd;
     do {
         fd = System().openat(dir_fd, name.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0);
@@ -301,12 +309,12 @@ PosixDevice* OpenCharacterDevice(int dir_fd, const std::string& name) {
         return nullptr;
     }
     struct stat opened {};
-    PosixDevice* held = nullptr;
-    if (System().fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) ||
-        (held = new (std::nothrow) PosixDevice{fd, Transport::CharacterDevice, false}) == nullptr) {
+    if (System().fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode)) {
         System().close(fd);
+        return nullptr;
     }
-    return held;
+    held->fd = fd;
+    return held.release();
 }
 
 }  // namespace
@@ -380,14 +388,12 @@ void* OpenFirstDeviceIn(const std::string& directory) {
 }
 
 bool CloseDeviceHandle(void* handle) {
-    auto* device = static_cast<PosixDevice*>(handle);
+    const std::unique_ptr<PosixDevice> device(static_cast<PosixDevice*>(handle));
     if (device == nullptr) {
         return false;
     }
     // close() releases the descriptor even when it reports an error; never retry.
-    const bool closed = System().close(device->fd) == 0;
-    delete device;
-    return closed;
+    return System().close(device->fd) == 0;
 }
 
 bool WriteDeviceHandle(void* handle, const std::uint8_t* data, std::uint32_t length) {

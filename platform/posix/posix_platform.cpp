@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 
 #include "frame/library_state.h"
 #include "frame/string_table.h"
@@ -84,6 +85,8 @@ public:
         if (path == nullptr) {
             return nullptr;
         }
+        // Allocated first, so that a failed allocation leaves no file open.
+        auto file = std::make_unique<HostFile>();
         int flags = O_CLOEXEC;
         switch (mode) {
             case FileMode::ReadExisting:
@@ -108,7 +111,8 @@ public:
             posix::System().close(fd);
             return nullptr;
         }
-        return new HostFile{fd};
+        file->fd = fd;
+        return file.release();
     }
 
     bool read_file(HostFile* file, void* data, std::uint32_t length, std::uint32_t* bytes_read) override {
@@ -157,10 +161,9 @@ public:
     }
 
     bool close_file(HostFile* file) override {
-        if (file == nullptr) return false;
-        const bool closed = posix::System().close(file->fd) == 0;
-        delete file;
-        return closed;
+        const std::unique_ptr<HostFile> owned(file);
+        if (owned == nullptr) return false;
+        return posix::System().close(owned->fd) == 0;
     }
 
     bool remove_file(const char* path) override { return path != nullptr && posix::System().unlink(path) == 0; }

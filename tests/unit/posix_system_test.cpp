@@ -118,6 +118,10 @@ struct Injector {
 };
 Injector* g_injector = nullptr;
 
+// The user the tests run as, whatever the process's real one: the owner of
+// every directory and the peer of every socket unless a row says otherwise.
+constexpr uid_t kUser = 4242;
+
 // True when this call is the row's: the row's effect applies to it.
 bool Hit(Call call, const char* name = nullptr) {
     Injector& in = *g_injector;
@@ -223,6 +227,7 @@ const posix::SystemCalls kFaulty = {
         const bool hit = Hit(Call::Fstat);
         if (hit && Refuse(&r)) return r;
         r = RealSystemCalls().fstat(fd, info);
+        if (S_ISDIR(info->st_mode)) info->st_uid = kUser;
         if (fd == g_injector->char_fd) info->st_mode = S_IFCHR | 0600;
         if (hit && g_injector->row->effect == Effect::Uid) info->st_uid = static_cast<uid_t>(g_injector->row->value);
         if (hit && g_injector->row->effect == Effect::Mode) info->st_mode = static_cast<mode_t>(g_injector->row->value);
@@ -239,8 +244,11 @@ const posix::SystemCalls kFaulty = {
     },
     [](const char* path, struct stat* info) {
         int r;
-        if (Hit(Call::Stat) && Refuse(&r)) return r;
-        return RealSystemCalls().stat(path, info);
+        const bool hit = Hit(Call::Stat);
+        if (hit && Refuse(&r)) return r;
+        r = RealSystemCalls().stat(path, info);
+        if (hit && g_injector->row->effect == Effect::Mode) info->st_mode = static_cast<mode_t>(g_injector->row->value);
+        return r;
     },
     [](const char* path) {
         int r;
@@ -283,8 +291,9 @@ const posix::SystemCalls kFaulty = {
         const bool hit = Hit(Call::Getsockopt);
         if (hit && Refuse(&r)) return r;
         r = RealSystemCalls().getsockopt(fd, level, name, value, size);
-        if (hit && g_injector->row->effect == Effect::Uid) {
-            static_cast<struct ucred*>(value)->uid = static_cast<uid_t>(g_injector->row->value);
+        if (level == SOL_SOCKET && name == SO_PEERCRED) {
+            const bool other = hit && g_injector->row->effect == Effect::Uid;
+            static_cast<struct ucred*>(value)->uid = other ? static_cast<uid_t>(g_injector->row->value) : kUser;
         }
         if (hit && g_injector->row->effect == Effect::Short) *size = static_cast<socklen_t>(g_injector->row->value);
         return r;
@@ -331,11 +340,11 @@ const posix::SystemCalls kFaulty = {
         }
         return RealSystemCalls().nanosleep(wanted, left);
     },
-    []() -> uid_t {
-        if (Hit(Call::Geteuid)) return static_cast<uid_t>(g_injector->row->value);
-        return RealSystemCalls().geteuid();
-    },
+    []() -> uid_t { return Hit(Call::Geteuid) ? static_cast<uid_t>(g_injector->row->value) : kUser; },
 };
+
+// A plain file whose name is too long for a socket's address.
+const std::string kLongName = "b-" + std::string(120, 'x');
 
 std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
     std::vector<std::uint8_t> bytes(size);
@@ -366,10 +375,10 @@ std::vector<std::uint8_t> Frame(std::uint8_t kind, const std::vector<std::uint8_
 // injector for the operation itself. Returns whether the operation succeeded
 // (checking along the way that a success moved the right bytes and that a
 // failure was answered as the library's contract says).
-class SystemCallFaults : public ::testing::TestWithParam<Row> {
+// A device directory and a camera behind the fake table.
+class FakeKernel : public ::testing::Test {
 protected:
     void SetUp() override {
-        injector_.row = &GetParam();
         g_injector = &injector_;
         previous_ = posix::InstallSystemCalls(&kFaulty);
         dir_ = temp_.Path("devices");
@@ -391,6 +400,7 @@ protected:
         WriteFileBytes(dir_ + "/a-file", {1});
         ASSERT_EQ(::mkfifo((dir_ + "/a-pipe").c_str(), 0600), 0);
         std::filesystem::create_symlink(dir_ + "/cam0", dir_ + "/a-link");
+        WriteFileBytes(dir_ + "/" + kLongName, {});
         int ends[2];
         ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
         injector_.camera_fd = ends[0];
@@ -422,14 +432,22 @@ protected:
 
     void Arm() { injector_.armed = true; }
 
-    bool Run();
-    bool RunLibrary();
-
     Injector injector_;
     const posix::SystemCalls* previous_ = nullptr;
     TempDir temp_;
     std::string dir_;
     int camera_ = -1;
+    std::uint8_t got_back_[512] = {};
+};
+
+class SystemCallFaults : public FakeKernel, public ::testing::WithParamInterface<Row> {
+protected:
+    void SetUp() override {
+        injector_.row = &GetParam();
+        FakeKernel::SetUp();
+    }
+    bool Run();
+    bool RunLibrary();
 };
 
 bool SystemCallFaults::Run() {
@@ -449,7 +467,7 @@ bool SystemCallFaults::Run() {
                 EXPECT_EQ(Received(camera_), std::vector<std::uint8_t>{'H'});
                 // Through the checked directory's descriptor where /proc shows it.
                 const std::string& to = injector_.connected_to;
-                EXPECT_EQ(to.rfind(row.call == Call::Stat ? dir_ : "/proc/self/fd/", 0), 0u) << to;
+                EXPECT_EQ(to.rfind(row.call == Call::Stat ? dir_ : std::string("/proc/self/fd/"), 0), 0u) << to;
                 EXPECT_EQ(to.substr(to.rfind('/') + 1), row.call == Call::Fstatat ? "cam1" : "cam0");
             }
             EXPECT_TRUE(posix::CloseDeviceHandle(device));
@@ -470,6 +488,7 @@ bool SystemCallFaults::Run() {
             }
             if (!ok && !character) {  // the stream lost its place: the handle refuses further transfers
                 EXPECT_FALSE(posix::WriteDeviceHandle(device, data.data(), 600));
+                EXPECT_FALSE(posix::ReadDeviceHandle(device, got_back_, 512));
             }
             posix::CloseDeviceHandle(device);
             return ok;
@@ -611,6 +630,7 @@ TEST_P(SystemCallFaults, AreAnsweredAsTheContractSaysAndLeakNothing) {
 }
 
 constexpr long kOtherUser = 65534;
+constexpr long kSocket = S_IFSOCK | 0600;
 using S = Scenario;
 using C = Call;
 using E = Effect;
@@ -625,11 +645,13 @@ const Row kRows[] = {
     {S::OpenSocket, C::Geteuid, 1, E::Uid, kOtherUser, false},
     {S::OpenSocket, C::Dup, 1, E::Fail, EMFILE, false},
     {S::OpenSocket, C::Fdopendir, 1, E::Fail, ENOMEM, false},
-    {S::OpenSocket, C::Fstatat, 1, E::Fail, ENOENT, true, "cam0"},           // cam0 went while listing: cam1
-    {S::OpenSocket, C::Fstatat, 2, E::Fail, ENOENT, false, "cam0"},          // cam0 went after the listing
-    {S::OpenSocket, C::Fstatat, 2, E::Mode, S_IFREG | 0600, false, "cam0"},  // replaced by a file
-    {S::OpenSocket, C::Fstatat, 2, E::Mode, S_IFCHR | 0600, false, "cam0"},  // turned into a device
-    {S::OpenSocket, C::Stat, 1, E::Fail, ENOENT, true},                      // no /proc: the directory's path
+    {S::OpenSocket, C::Fstatat, 1, E::Fail, ENOENT, true, "cam0"},                // cam0 went while listing: cam1
+    {S::OpenSocket, C::Fstatat, 2, E::Fail, ENOENT, false, "cam0"},               // cam0 went after the listing
+    {S::OpenSocket, C::Fstatat, 2, E::Mode, S_IFREG | 0600, false, "cam0"},       // replaced by a file
+    {S::OpenSocket, C::Fstatat, 2, E::Mode, S_IFCHR | 0600, false, "cam0"},       // turned into a device
+    {S::OpenSocket, C::Stat, 1, E::Fail, ENOENT, true},                           // no /proc: the directory's path
+    {S::OpenSocket, C::Stat, 1, E::Mode, S_IFREG | 0444, true},                   // a /proc without descriptors
+    {S::OpenSocket, C::Fstatat, -1, E::Mode, kSocket, false, kLongName.c_str()},  // no address holds its name
     {S::OpenSocket, C::Socket, 1, E::Fail, EMFILE, false},
     {S::OpenSocket, C::Connect, 1, E::Fail, EINTR, true},
     {S::OpenSocket, C::Connect, 1, E::Fail, ECONNREFUSED, false},
@@ -698,6 +720,7 @@ const Row kRows[] = {
     {S::HostFile, C::Close, 1, E::Fail, EIO, false},  // a delayed write error
     {S::Remove, C::Unlink, 1, E::Fail, EBUSY, false},
     {S::Sleep, C::Nanosleep, 1, E::Fail, EINTR, true},
+    {S::Sleep, C::Nanosleep, 1, E::Fail, EINVAL, true},
     // The library's answers to failing host files.
     {S::SavePhoto, C::Open, 1, E::Fail, EACCES, false},
     {S::SavePhoto, C::Write, 1, E::Fail, ENOSPC, false},
@@ -711,6 +734,65 @@ const Row kRows[] = {
     {S::Restore, C::Read, 1, E::Fail, EIO, true},    // the batch is read again block by block
     {S::Restore, C::Read, -2, E::Fail, EIO, false},  // all but the first batch stay erased
 };
+
+// What a socket camera answers that the host did not ask for: a refusal
+// leaves the connection usable; anything else ends it.
+TEST_F(FakeKernel, ASocketCameraOutOfStepIsNotTrustedAgain) {
+    std::uint8_t block[512] = {};
+    const auto data = Pattern(512, 4);
+    void* device = nullptr;
+    auto reconnect = [&](std::uint8_t greeting) {
+        if (device != nullptr) {
+            EXPECT_TRUE(posix::CloseDeviceHandle(device));
+        }
+        if (camera_ >= 0) ::close(camera_);
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directory(dir_);
+        MakeDeviceDirectory(false);
+        Send(camera_, {greeting});
+        device = posix::OpenFirstDeviceIn(dir_);
+        Received(camera_);
+    };
+    struct Reply {
+        bool write;
+        std::vector<std::uint8_t> bytes;
+        bool usable_after;
+    };
+    const Reply replies[] = {
+        {true, {'E'}, true},                // a write refused
+        {false, {'E'}, true},               // a read refused
+        {true, {'X'}, false},               // neither taken nor refused
+        {false, {'X'}, false},              // neither a piece nor a refusal
+        {false, {'D', 0, 0, 0, 0}, false},  // an empty piece
+        {false, {'D', 1, 2, 0, 0}, false},  // a piece beyond the read
+    };
+    for (const Reply& reply : replies) {
+        reconnect('K');
+        ASSERT_NE(device, nullptr);
+        Send(camera_, reply.bytes);
+        EXPECT_FALSE(reply.write ? posix::WriteDeviceHandle(device, data.data(), 512)
+                                 : posix::ReadDeviceHandle(device, block, 512));
+        Received(camera_);
+        Send(camera_, Frame('D', data));
+        EXPECT_EQ(posix::ReadDeviceHandle(device, block, 512), reply.usable_after);
+    }
+    // Nothing to move: an empty write is still one frame; an empty read asks nothing.
+    reconnect('K');
+    ASSERT_NE(device, nullptr);
+    Send(camera_, {'K'});
+    EXPECT_TRUE(posix::WriteDeviceHandle(device, data.data(), 0));
+    EXPECT_EQ(Received(camera_), (std::vector<std::uint8_t>{'W', 0, 0, 0, 0}));
+    EXPECT_TRUE(posix::ReadDeviceHandle(device, block, 0));
+    EXPECT_TRUE(Received(camera_).empty());
+    // A camera that does not greet back is not opened.
+    reconnect('E');
+    EXPECT_EQ(device, nullptr);
+    EXPECT_TRUE(injector_.open_fds.empty());
+    // No handle: nothing is asked of the system.
+    EXPECT_FALSE(posix::CloseDeviceHandle(nullptr));
+    EXPECT_FALSE(posix::WriteDeviceHandle(nullptr, data.data(), 512));
+    EXPECT_FALSE(posix::ReadDeviceHandle(nullptr, block, 512));
+}
 
 std::string RowName(const ::testing::TestParamInfo<Row>& info) {
     static const char* const kScenarios[] = {"OpenSocket", "OpenChar", "SocketWrite", "SocketRead", "CharWrite",
