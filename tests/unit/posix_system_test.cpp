@@ -565,6 +565,9 @@ bool SystemCallFaults::RunLibrary() {
     const std::string path = temp_.Path("file.bin");
     const auto card_before = fake.card;
     int result = 0;
+    // The three moves of the file's size query.
+    const bool size_unknown =
+        row.scenario == Scenario::Restore && row.call == Call::Lseek && row.nth >= 1 && row.nth <= 3;
     switch (row.scenario) {
         case Scenario::SavePhoto:
             Arm();
@@ -604,14 +607,18 @@ bool SystemCallFaults::RunLibrary() {
             std::size_t differing = 0;
             for (std::size_t i = 0; i < image.size(); ++i) differing += fake.card[i] != image[i] ? 1 : 0;
             EXPECT_EQ(differing == 0, result == 1);
-            EXPECT_EQ(fake.card[5], 0x56);
+            if (size_unknown) {  // nothing is sent before the image's size is known, and no box is shown
+                EXPECT_EQ(fake.card, card_before);
+            } else {
+                EXPECT_EQ(fake.card[5], 0x56);
+            }
             break;
         }
         default:
             ADD_FAILURE() << "not a library scenario";
     }
     // A host file that failed is told in one file box; a success shows none.
-    EXPECT_EQ(fake.boxes.size(), result == 1 ? 0u : 1u);
+    EXPECT_EQ(fake.boxes.size(), result == 1 || size_unknown ? 0u : 1u);
     if (!fake.boxes.empty()) {
         EXPECT_EQ(fake.boxes[0].text, "Open(Create) File Failed...");
     }
@@ -728,11 +735,17 @@ const Row kRows[] = {
     {S::SavePhoto, C::Close, 1, E::Fail, EIO, false},
     {S::Upload, C::Read, 1, E::Fail, EIO, false},
     {S::Upload, C::Read, 1, E::Fail, EINTR, true},
+    {S::Upload, C::Lseek, 1, E::Fail, EIO, false},  // its size
+    {S::Upload, C::Lseek, 4, E::Fail, EIO, false},  // to its pixels
+    {S::Upload, C::Read, 2, E::Zero, 0, false},     // cut short
     {S::Backup, C::Write, 3, E::Fail, ENOSPC, false},
     {S::Backup, C::Write, 3, E::Fail, EINTR, true},
     {S::Backup, C::Close, 1, E::Fail, EIO, false},
-    {S::Restore, C::Read, 1, E::Fail, EIO, true},    // the batch is read again block by block
-    {S::Restore, C::Read, -2, E::Fail, EIO, false},  // all but the first batch stay erased
+    {S::Restore, C::Read, 1, E::Fail, EIO, true},     // the batch is read again block by block
+    {S::Restore, C::Read, -2, E::Fail, EIO, false},   // all but the first batch stay erased
+    {S::Restore, C::Lseek, 1, E::Fail, EIO, false},   // its size: as a wrong size
+    {S::Restore, C::Lseek, 5, E::Fail, EIO, true},    // to the second batch
+    {S::Restore, C::Lseek, -5, E::Fail, EIO, false},  // and to each of its blocks
 };
 
 // What a socket camera answers that the host did not ask for: a refusal
