@@ -135,6 +135,7 @@ TEST(PosixDevice, TheDeviceDirectoryComesFromTheEnvironment) {
     EXPECT_EQ(directory({{"PIXAVON_DEVICE_DIR", "/d"}, {"XDG_RUNTIME_DIR", "/run/user/7"}}), "/d");
     EXPECT_EQ(directory({{"PIXAVON_DEVICE_DIR", ""}, {"XDG_RUNTIME_DIR", "/run/user/7"}}), "/run/user/7/pixavon");
     EXPECT_EQ(directory({{"XDG_RUNTIME_DIR", ""}}), "/tmp/pixavon-" + std::to_string(::getuid()));
+    EXPECT_EQ(directory({}), "/tmp/pixavon-" + std::to_string(::getuid()));
 }
 
 // A listening socket entry `name` in `dir`.

@@ -181,6 +181,7 @@ const posix::SystemCalls kFaulty = {
     [](int fd) {
         const bool hit = Hit(Call::Close);
         g_injector->open_fds.erase(fd);
+        if (fd == g_injector->char_fd) g_injector->char_fd = -1;
         const int r = RealSystemCalls().close(fd);  // released even when it reports an error
         if (hit) {
             errno = static_cast<int>(g_injector->row->value);
@@ -796,6 +797,15 @@ TEST_F(FakeKernel, ASocketCameraOutOfStepIsNotTrustedAgain) {
     EXPECT_TRUE(posix::WriteDeviceHandle(device, data.data(), 0));
     EXPECT_EQ(Received(camera_), (std::vector<std::uint8_t>{'W', 0, 0, 0, 0}));
     EXPECT_TRUE(posix::ReadDeviceHandle(device, block, 0));
+    EXPECT_TRUE(Received(camera_).empty());
+    // A character device: an empty write moves nothing.
+    EXPECT_TRUE(posix::CloseDeviceHandle(device));
+    ::close(camera_);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directory(dir_);
+    device = OpenCamera(true);
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(posix::WriteDeviceHandle(device, data.data(), 0));
     EXPECT_TRUE(Received(camera_).empty());
     // A camera that does not greet back is not opened.
     reconnect('E');
