@@ -10,7 +10,7 @@
 # script fails, for platform/posix/ and for the library as a whole.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build-coverage
+build="build-coverage"
 minimum=${PIXAVON_COVERAGE_MIN:-95}
 
 cmake --preset coverage >/dev/null

@@ -27,6 +27,7 @@ umask 022
 
 echo "== Debian packages in $build =="
 if [[ -z $from ]]; then
+  # shellcheck source=scripts/debian-flags.sh
   source scripts/debian-flags.sh
   cmake --preset package >/dev/null
   cmake --build "$build" -j"$(nproc)"

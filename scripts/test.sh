@@ -68,16 +68,18 @@ summary() {
 }
 trap 'status=$?; summary; exit $status' EXIT
 
-normal_build() {
+# A subshell: Debian's flags must not reach the other builds' configurations.
+normal_build() (
   echo "== normal build =="
   # Debian's flags and prefix: the packages are made from this build.
+  # shellcheck source=scripts/debian-flags.sh
   source scripts/debian-flags.sh
   cmake --preset ci -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_C_FLAGS="$CFLAGS" -DCMAKE_CXX_FLAGS="$CXXFLAGS" \
     -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS"
   cmake --build build -j"$jobs"
   # Every declaration of pixavon.h documented.
   cmake --build build --target docs
-}
+)
 normal_tests() { ctest --test-dir build -j"$test_jobs" --output-on-failure; }
 style() {
   echo "== style =="
