@@ -38,15 +38,21 @@ fi
 step_names=() step_wall=() step_cpu=()
 run_start=$(date +%s.%N)
 minus() { awk -v a="$1" -v b="$2" 'BEGIN {print a - b}'; }
-child_cpu() { times | sed -n 2p | awk '{gsub(/[ms]/, " "); print $1 * 60 + $2 + $3 * 60 + $4}'; }
+# `times` must run in this shell (a subshell counts its own children), so
+# its report goes through a file: children's user and system time, summed.
+times_file=$(mktemp)
+children_cpu() { sed -n 2p "$times_file" | awk '{gsub(/[ms]/, " "); print $1 * 60 + $2 + $3 * 60 + $4}'; }
 step() {
   local name=$1 start cpu
   shift
-  start=$(date +%s.%N) cpu=$(child_cpu)
+  start=$(date +%s.%N)
+  times >"$times_file"
+  cpu=$(children_cpu)
   "$@"
+  times >"$times_file"
   step_names+=("$name")
   step_wall+=("$(minus "$(date +%s.%N)" "$start")")
-  step_cpu+=("$(minus "$(child_cpu)" "$cpu")")
+  step_cpu+=("$(minus "$(children_cpu)" "$cpu")")
 }
 summary() {
   echo
@@ -66,7 +72,7 @@ summary() {
     echo "  ccache: $hit compilations from the cache, $miss compiled (a warm run is one with few compiled)"
   fi
 }
-trap 'status=$?; summary; exit $status' EXIT
+trap 'status=$?; summary; rm -f "$times_file"; exit $status' EXIT
 
 # A subshell: Debian's flags must not reach the other builds' configurations.
 normal_build() (
