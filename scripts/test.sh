@@ -72,7 +72,18 @@ summary() {
     echo "  ccache: $hit compilations from the cache, $miss compiled (a warm run is one with few compiled)"
   fi
 }
-trap 'status=$?; summary; rm -f "$times_file"; exit $status' EXIT
+finish() {
+  local status=$1
+  # A step that failed while the fuzzers ran beside it: they stop too.
+  if [[ -n ${fuzz_pid:-} ]] && kill -0 "$fuzz_pid" 2>/dev/null; then
+    pkill -P "$fuzz_pid" 2>/dev/null || true
+    kill "$fuzz_pid" 2>/dev/null || true
+  fi
+  summary
+  rm -f "$times_file"
+  exit "$status"
+}
+trap 'finish $?' EXIT
 
 # A subshell: Debian's flags must not reach the other builds' configurations.
 normal_build() (
@@ -120,6 +131,7 @@ fuzz_start() {
 fuzz_wait() {
   local status=0
   wait "$fuzz_pid" || status=$?
+  fuzz_pid=""
   echo "== fuzzing, $fuzz_seconds s per target =="
   cat "$fuzz_log"
   return $status
