@@ -120,11 +120,11 @@ tsan() {
 }
 fuzz_seconds=${PIXAVON_FUZZ_SECONDS:-30}
 fuzz_log=build-fuzz/run.log
-# The fuzzers run on one core each, one after another, beside the Windows
-# step; each still has its full time.
+# The fuzzers run one after another on one core, beside the thread-sanitizer
+# and Windows steps; each still has its full time.
 fuzz_start() {
   ./scripts/fuzz.sh --build-only
-  echo "== fuzzing, $fuzz_seconds s per target, beside the next step (log: $fuzz_log) =="
+  echo "== fuzzing, $fuzz_seconds s per target, beside the next steps (log: $fuzz_log) =="
   ./scripts/fuzz.sh "$fuzz_seconds" >"$fuzz_log" 2>&1 &
   fuzz_pid=$!
 }
@@ -143,7 +143,7 @@ step "normal tests" normal_tests
 step "style: format and clang-tidy" style
 step "Debian packages from the normal build" ./scripts/package.sh --check --from build
 step "address + undefined sanitizers" asan
-step "thread sanitizer" tsan
 step "fuzz targets' build" fuzz_start
+step "thread sanitizer (the fuzzers beside it)" tsan
 step "32-bit Windows (the fuzzers beside it)" ./scripts/test-windows.sh
 step "fuzzing's remaining time" fuzz_wait
