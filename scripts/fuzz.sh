@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (address + undefined sanitizers) and
 # runs each for a bounded time: ./scripts/fuzz.sh [SECONDS-PER-TARGET]
+# (./scripts/fuzz.sh --build-only builds them and stops.)
 # A crash leaves its input in build-fuzz/artifacts/TARGET/; copy it into
 # fuzz/regressions/TARGET/ so that every test build replays it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build_only=0
+[[ ${1:-} == --build-only ]] && build_only=1
 seconds="${1:-60}"
 targets=(catalog bitmap emulator_stream)
 
@@ -12,6 +15,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPIXAVON_FUZZ=ON -DPIXAVON_TESTS=
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target pixavon_fuzz_seeds "${targets[@]/#/fuzz_}"
 build-fuzz/pixavon_fuzz_seeds build-fuzz/seeds
+((build_only)) && exit 0
 
 status=0
 for target in "${targets[@]}"; do

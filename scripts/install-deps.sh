@@ -18,8 +18,12 @@ packages=(
   # The 32-bit Windows build: cross compiler, GoogleTest sources, wine.
   g++-mingw-w64-i686-posix mingw-w64-i686-dev googletest
   wine wine32:i386
-  # The style checks (scripts/format.sh, scripts/tidy.sh).
-  clang-format clang-tidy
+  # The style checks (scripts/format.sh, scripts/tidy.sh; python3 reads the
+  # compile database).
+  clang-format clang-tidy python3
+  # Builds go through ccache when it is installed (scripts/test.sh); the
+  # library's branch coverage (scripts/coverage.sh).
+  ccache gcovr
   # The header's reference (docs target) and the pixavon(3) man page.
   doxygen
   # The Debian packages (scripts/package.sh): dpkg-shlibdeps, file, lintian;

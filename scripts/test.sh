@@ -1,41 +1,149 @@
 #!/usr/bin/env bash
-# Builds and tests: a normal build with the header's reference, the style
-# (clang-format's format and clang-tidy's checks), an address + undefined-
-# behaviour sanitizer build, a thread-sanitizer run of concurrent host threads,
-# the fuzz targets for a bounded time, the 32-bit Windows DLL under wine, and
-# the Debian packages. The builds use the ci presets of CMakePresets.json, where
-# warnings are errors.
+# Builds and tests: a normal build with the header's reference and every test,
+# the style (clang-format's format and clang-tidy's checks), the Debian
+# packages made from the normal build, an address + undefined-behaviour
+# sanitizer build, a thread-sanitizer run of concurrent host threads, the fuzz
+# targets for a bounded time, and the 32-bit Windows DLL under wine. The builds
+# use the ci presets of CMakePresets.json, where warnings are errors.
+#
+#   scripts/test.sh            all of it
+#   scripts/test.sh --quick    the normal build and its tests: the inner loop
+#
+# The normal build is made with Debian's flags and the prefix /usr, so that
+# the packages come from it instead of a build of their own; clang-tidy reads
+# its compile database and checks what changed since the tree was last found
+# tidy-clean (scripts/tidy.sh). With ccache installed every build goes through
+# it. Each step's time is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+quick=0
+case "${1:-}" in
+  --quick) quick=1 ;;
+  "") ;;
+  *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
+esac
+# Tests mostly wait on the emulated camera's pauses: twice as many as cores.
+test_jobs=$((2 * jobs))
 
-echo "== normal build =="
-cmake --preset ci
-cmake --build build -j"$jobs"
-# Every declaration of pixavon.h documented.
-cmake --build build --target docs
-ctest --test-dir build -j"$jobs" --output-on-failure
+if command -v ccache >/dev/null; then
+  # CMake takes these as the launchers of every build it configures afresh.
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+  ccache_before=$(ccache --print-stats 2>/dev/null || true)
+fi
 
-echo "== style =="
-# The tree's format (scripts/format.sh fixes it locally).
-./scripts/format.sh --check
-# clang-tidy over the normal build's compile database.
-./scripts/tidy.sh build
+# step NAME COMMAND...: runs a step and notes its wall-clock time and the
+# processor time (user + system) of the processes it ran.
+step_names=() step_wall=() step_cpu=()
+run_start=$(date +%s.%N)
+minus() { awk -v a="$1" -v b="$2" 'BEGIN {print a - b}'; }
+# `times` must run in this shell (a subshell counts its own children), so
+# its report goes through a file: children's user and system time, summed.
+times_file=$(mktemp)
+children_cpu() { sed -n 2p "$times_file" | awk '{gsub(/[ms]/, " "); print $1 * 60 + $2 + $3 * 60 + $4}'; }
+step() {
+  local name=$1 start cpu
+  shift
+  start=$(date +%s.%N)
+  times >"$times_file"
+  cpu=$(children_cpu)
+  "$@"
+  times >"$times_file"
+  step_names+=("$name")
+  step_wall+=("$(minus "$(date +%s.%N)" "$start")")
+  step_cpu+=("$(minus "$(children_cpu)" "$cpu")")
+}
+summary() {
+  echo
+  echo "== step times (wall-clock, and processor time of its processes; $jobs cores) =="
+  local i
+  for i in "${!step_names[@]}"; do
+    printf '  %-44s %7.1f s  %8.1f s cpu\n' "${step_names[$i]}" "${step_wall[$i]}" "${step_cpu[$i]}"
+  done
+  printf '  %-44s %7.1f s\n' "total" "$(minus "$(date +%s.%N)" "$run_start")"
+  if [[ -n ${ccache_before+x} ]]; then
+    hits() { awk -v k="$1" '$1 == k {print $2}' <<<"$2"; }
+    local after hit miss
+    after=$(ccache --print-stats 2>/dev/null || true)
+    hit=$(($(hits direct_cache_hit "$after") + $(hits preprocessed_cache_hit "$after") -
+      $(hits direct_cache_hit "$ccache_before") - $(hits preprocessed_cache_hit "$ccache_before")))
+    miss=$(($(hits cache_miss "$after") - $(hits cache_miss "$ccache_before")))
+    echo "  ccache: $hit compilations from the cache, $miss compiled (a warm run is one with few compiled)"
+  fi
+}
+finish() {
+  local status=$1
+  # A step that failed while the fuzzers ran beside it: they stop too.
+  if [[ -n ${fuzz_pid:-} ]] && kill -0 "$fuzz_pid" 2>/dev/null; then
+    pkill -P "$fuzz_pid" 2>/dev/null || true
+    kill "$fuzz_pid" 2>/dev/null || true
+  fi
+  summary
+  rm -f "$times_file"
+  exit "$status"
+}
+trap 'finish $?' EXIT
 
-echo "== address + undefined sanitizer build =="
-cmake --preset ci-asan
-cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan -j"$jobs" --output-on-failure
+# A subshell: Debian's flags must not reach the other builds' configurations.
+normal_build() (
+  echo "== normal build =="
+  # Debian's flags and prefix: the packages are made from this build.
+  # shellcheck source=scripts/debian-flags.sh
+  source scripts/debian-flags.sh
+  cmake --preset ci -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_C_FLAGS="$CFLAGS" -DCMAKE_CXX_FLAGS="$CXXFLAGS" \
+    -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS"
+  cmake --build build -j"$jobs"
+  # Every declaration of pixavon.h documented.
+  cmake --build build --target docs
+)
+normal_tests() { ctest --test-dir build -j"$test_jobs" --output-on-failure; }
+style() {
+  echo "== style =="
+  # The tree's format (scripts/format.sh fixes it locally).
+  ./scripts/format.sh --check
+  # clang-tidy over the normal build's compile database: what changed.
+  ./scripts/tidy.sh build
+}
+asan() {
+  echo "== address + undefined sanitizer build =="
+  cmake --preset ci-asan
+  cmake --build build-asan -j"$jobs"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan -j"$test_jobs" --output-on-failure
+}
+tsan() {
+  echo "== thread sanitizer: host threads calling at once =="
+  cmake --preset ci-tsan
+  cmake --build build-tsan -j"$jobs" --target pixavon pixavon-emu pixavon_concurrency_tests
+  TSAN_OPTIONS=halt_on_error=1 build-tsan/pixavon_concurrency_tests
+}
+fuzz_seconds=${PIXAVON_FUZZ_SECONDS:-30}
+fuzz_log=build-fuzz/run.log
+# The fuzzers run one after another on one core, beside the thread-sanitizer
+# and Windows steps; each still has its full time.
+fuzz_start() {
+  ./scripts/fuzz.sh --build-only
+  echo "== fuzzing, $fuzz_seconds s per target, beside the next steps (log: $fuzz_log) =="
+  ./scripts/fuzz.sh "$fuzz_seconds" >"$fuzz_log" 2>&1 &
+  fuzz_pid=$!
+}
+fuzz_wait() {
+  local status=0
+  wait "$fuzz_pid" || status=$?
+  fuzz_pid=""
+  echo "== fuzzing, $fuzz_seconds s per target =="
+  cat "$fuzz_log"
+  return $status
+}
 
-echo "== thread sanitizer: host threads calling at once =="
-cmake --preset ci-tsan
-cmake --build build-tsan -j"$jobs" --target pixavon pixavon-emu pixavon_concurrency_tests
-TSAN_OPTIONS=halt_on_error=1 build-tsan/pixavon_concurrency_tests
-
-echo "== fuzzing, ${PIXAVON_FUZZ_SECONDS:-30} s per target =="
-./scripts/fuzz.sh "${PIXAVON_FUZZ_SECONDS:-30}"
-
-./scripts/test-windows.sh
-
-./scripts/package.sh --check
+step "normal build" normal_build
+step "normal tests" normal_tests
+((quick)) && exit 0
+step "style: format and clang-tidy" style
+step "Debian packages from the normal build" ./scripts/package.sh --check --from build
+step "address + undefined sanitizers" asan
+step "fuzz targets' build" fuzz_start
+step "thread sanitizer (the fuzzers beside it)" tsan
+step "32-bit Windows (the fuzzers beside it)" ./scripts/test-windows.sh
+step "fuzzing's remaining time" fuzz_wait

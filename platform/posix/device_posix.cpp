@@ -31,14 +31,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstring>
-#include <new>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/posix/posix_parts.h"
+#include "platform/posix/system_calls.h"
 
 namespace pixavon::posix {
 namespace {
@@ -59,23 +59,40 @@ constexpr std::uint8_t kOk = 'K';
 constexpr std::uint8_t kFailed = 'E';
 constexpr int kSocketTimeoutSeconds = 60;  // connect's wait for a full backlog
 
-using Clock = std::chrono::steady_clock;
+// Nanoseconds of the monotonic clock.
+using Instant = std::int64_t;
 
 TransferLimits g_limits;
 
-Clock::time_point DeadlineFor(std::uint32_t length) {
-    return Clock::now() + std::chrono::milliseconds(TransferTimeLimitMs(length, g_limits));
+Instant Now() {
+    struct timespec now {};
+    // The monotonic clock always exists on the systems the library runs on.
+    static_cast<void>(System().clock_gettime(CLOCK_MONOTONIC, &now));
+    return static_cast<Instant>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+Instant DeadlineFor(std::uint32_t length) {
+    return Now() + static_cast<Instant>(TransferTimeLimitMs(length, g_limits)) * 1000000;
+}
+
+// A transfer that may go on: interrupted, or not ready after all.
+bool IsTransient(int error) {
+#if EWOULDBLOCK != EAGAIN
+    if (error == EWOULDBLOCK) return true;
+#endif
+    return error == EINTR || error == EAGAIN;
 }
 
 // Waits until `fd` is ready for `events` or the deadline passes (false).
-bool WaitReady(int fd, short events, Clock::time_point deadline) {
+bool WaitReady(int fd, short events, Instant deadline) {
     for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
+        const Instant left_ns = deadline - Now();
+        if (left_ns <= 0) {
             return false;
         }
+        const Instant left = (left_ns + 999999) / 1000000;  // whole milliseconds, rounded up
         struct pollfd watch = {fd, events, 0};
-        const int rc = ::poll(&watch, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
+        const int rc = System().poll(&watch, 1, static_cast<int>(std::min<Instant>(left, INT_MAX)));
         if (rc > 0) {
             return true;  // ready, or an error or hang-up that the transfer itself then meets
         }
@@ -98,7 +115,7 @@ std::uint32_t GetLe32(const std::uint8_t* in) {
 }
 
 // Writes every byte before the deadline or fails; never raises SIGPIPE.
-bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count, Clock::time_point deadline) {
+bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count, Instant deadline) {
     std::vector<struct iovec> pending(parts, parts + count);
     std::size_t first = 0;
     while (first < pending.size()) {
@@ -114,12 +131,12 @@ bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count, C
             struct msghdr message {};
             message.msg_iov = &pending[first];
             message.msg_iovlen = pending.size() - first;
-            written = ::sendmsg(device.fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+            written = System().sendmsg(device.fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
         } else {
-            written = ::writev(device.fd, &pending[first], static_cast<int>(pending.size() - first));
+            written = System().writev(device.fd, &pending[first], static_cast<int>(pending.size() - first));
         }
         if (written < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            if (IsTransient(errno)) continue;
             return false;
         }
         if (written == 0) {
@@ -140,17 +157,17 @@ bool WriteAll(const PosixDevice& device, const struct iovec* parts, int count, C
 
 // Reads exactly `length` bytes before the deadline; an end of stream before
 // that is a failure.
-bool ReadExactly(const PosixDevice& device, std::uint8_t* data, std::size_t length, Clock::time_point deadline) {
+bool ReadExactly(const PosixDevice& device, std::uint8_t* data, std::size_t length, Instant deadline) {
     std::size_t done = 0;
     while (done < length) {
         if (!WaitReady(device.fd, POLLIN, deadline)) {
             return false;
         }
         const ssize_t got = device.transport == Transport::Socket
-                                ? ::recv(device.fd, data + done, length - done, MSG_DONTWAIT)
-                                : ::read(device.fd, data + done, length - done);
+                                ? System().recv(device.fd, data + done, length - done, MSG_DONTWAIT)
+                                : System().read(device.fd, data + done, length - done);
         if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            if (IsTransient(errno)) continue;
             return false;
         }
         if (got == 0) {
@@ -166,7 +183,7 @@ bool SocketWrite(PosixDevice& device, const std::uint8_t* data, std::uint32_t le
     PutLe32(header + 1, length);
     const struct iovec parts[2] = {{header, sizeof header}, {const_cast<std::uint8_t*>(data), length}};
     std::uint8_t reply = 0;
-    const Clock::time_point deadline = DeadlineFor(length);
+    const Instant deadline = DeadlineFor(length);
     if (!WriteAll(device, parts, 2, deadline) || !ReadExactly(device, &reply, 1, deadline) ||
         (reply != kOk && reply != kFailed)) {
         device.broken = true;
@@ -179,7 +196,7 @@ bool SocketRead(PosixDevice& device, std::uint8_t* data, std::uint32_t length) {
     std::uint8_t request[5] = {kRead};
     PutLe32(request + 1, length);
     const struct iovec part = {request, sizeof request};
-    const Clock::time_point deadline = DeadlineFor(length);
+    const Instant deadline = DeadlineFor(length);
     if (!WriteAll(device, &part, 1, deadline)) {
         device.broken = true;
         return false;
@@ -218,7 +235,7 @@ std::string SocketAddressOf(int dir_fd, const std::string& directory, const std:
 #if defined(__linux__)
     struct stat fd_dir {};
     std::string via_fd = "/proc/self/fd/" + std::to_string(dir_fd) + "/" + name;
-    if (via_fd.size() < sizeof(sockaddr_un::sun_path) && ::stat("/proc/self/fd", &fd_dir) == 0 &&
+    if (via_fd.size() < sizeof(sockaddr_un::sun_path) && System().stat("/proc/self/fd", &fd_dir) == 0 &&
         S_ISDIR(fd_dir.st_mode)) {
         return via_fd;
     }
@@ -234,7 +251,7 @@ bool PeerIsTrusted(int fd) {
 #if defined(SO_PEERCRED)
     struct ucred peer {};
     socklen_t size = sizeof peer;
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || size != sizeof peer) {
+    if (System().getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || size != sizeof peer) {
         return false;
     }
     const uid_t uid = peer.uid;
@@ -245,7 +262,7 @@ bool PeerIsTrusted(int fd) {
         return false;
     }
 #endif
-    return uid == ::geteuid() || uid == 0;
+    return uid == System().geteuid() || uid == 0;
 }
 
 PosixDevice* ConnectSocket(const std::string& path) {
@@ -253,51 +270,51 @@ PosixDevice* ConnectSocket(const std::string& path) {
     if (path.size() >= sizeof address.sun_path) {
         return nullptr;
     }
+    // Allocated first, so that a failed allocation leaves no socket open.
+    auto held = std::make_unique<PosixDevice>(PosixDevice{-1, Transport::Socket, false});
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = System().socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return nullptr;
     }
     const struct timeval timeout = {kSocketTimeoutSeconds, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    System().setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     int rc;
     do {
-        rc = ::connect(fd, reinterpret_cast<const struct sockaddr*>(&address), sizeof address);
+        rc = System().connect(fd, reinterpret_cast<const struct sockaddr*>(&address), sizeof address);
     } while (rc < 0 && errno == EINTR);
-    PosixDevice device{fd, Transport::Socket, false};
+    held->fd = fd;
     std::uint8_t reply = 0;
     const struct iovec hello = {const_cast<std::uint8_t*>(&kHello), 1};
-    const Clock::time_point deadline = DeadlineFor(1);
-    if (rc < 0 || !PeerIsTrusted(fd) || !WriteAll(device, &hello, 1, deadline) ||
-        !ReadExactly(device, &reply, 1, deadline) || reply != kOk) {
-        ::close(fd);
+    const Instant deadline = DeadlineFor(1);
+    if (rc < 0 || !PeerIsTrusted(fd) || !WriteAll(*held, &hello, 1, deadline) ||
+        !ReadExactly(*held, &reply, 1, deadline) || reply != kOk) {
+        System().close(fd);
         return nullptr;
     }
-    auto* held = new (std::nothrow) PosixDevice{device};
-    if (held == nullptr) {
-        ::close(fd);
-    }
-    return held;
+    return held.release();
 }
 
 // Opens entry `name` of the directory open as `dir_fd`, never following a
 // link, and keeps it only if it is a character device.
 PosixDevice* OpenCharacterDevice(int dir_fd, const std::string& name) {
+    // Allocated first, so that a failed allocation leaves no device open.
+    auto held = std::make_unique<PosixDevice>(PosixDevice{-1, Transport::CharacterDevice, false});
     int fd;
     do {
-        fd = ::openat(dir_fd, name.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+        fd = System().openat(dir_fd, name.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return nullptr;
     }
     struct stat opened {};
-    PosixDevice* held = nullptr;
-    if (::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) ||
-        (held = new (std::nothrow) PosixDevice{fd, Transport::CharacterDevice, false}) == nullptr) {
-        ::close(fd);
+    if (System().fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode)) {
+        System().close(fd);
+        return nullptr;
     }
-    return held;
+    held->fd = fd;
+    return held.release();
 }
 
 }  // namespace
@@ -321,41 +338,44 @@ std::string DeviceDirectory(const EnvLookup& env) {
 }
 
 void* OpenFirstDeviceIn(const std::string& directory) {
-    const int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    int dir_fd;
+    do {
+        dir_fd = System().open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW, 0);
+    } while (dir_fd < 0 && errno == EINTR);
     if (dir_fd < 0) {
         return nullptr;
     }
     // Nobody else may plant a camera here.
     struct stat dir_stat {};
-    if (::fstat(dir_fd, &dir_stat) != 0 || dir_stat.st_uid != ::geteuid() ||
+    if (System().fstat(dir_fd, &dir_stat) != 0 || dir_stat.st_uid != System().geteuid() ||
         (dir_stat.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        ::close(dir_fd);
+        System().close(dir_fd);
         return nullptr;
     }
     // The listing gets its own descriptor; dir_fd stays open for the open.
-    const int list_fd = ::dup(dir_fd);
-    DIR* listing = list_fd < 0 ? nullptr : ::fdopendir(list_fd);
+    const int list_fd = System().dup(dir_fd);
+    DIR* listing = list_fd < 0 ? nullptr : System().fdopendir(list_fd);
     if (listing == nullptr) {
-        if (list_fd >= 0) ::close(list_fd);
-        ::close(dir_fd);
+        if (list_fd >= 0) System().close(list_fd);
+        System().close(dir_fd);
         return nullptr;
     }
     std::vector<std::string> names;
-    while (const struct dirent* entry = ::readdir(listing)) {
+    while (const struct dirent* entry = System().readdir(listing)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
         struct stat entry_stat {};
-        if (::fstatat(dir_fd, name.c_str(), &entry_stat, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (System().fstatat(dir_fd, name.c_str(), &entry_stat, AT_SYMLINK_NOFOLLOW) != 0) continue;
         if (S_ISSOCK(entry_stat.st_mode) || S_ISCHR(entry_stat.st_mode)) {
             names.push_back(name);
         }
     }
-    ::closedir(listing);  // also closes list_fd
+    System().closedir(listing);  // also closes list_fd
     PosixDevice* device = nullptr;
     if (!names.empty()) {
         const std::string first = *std::min_element(names.begin(), names.end());
         struct stat entry_stat {};
-        if (::fstatat(dir_fd, first.c_str(), &entry_stat, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (System().fstatat(dir_fd, first.c_str(), &entry_stat, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISSOCK(entry_stat.st_mode)) {
                 device = ConnectSocket(SocketAddressOf(dir_fd, directory, first));
             } else if (S_ISCHR(entry_stat.st_mode)) {
@@ -363,19 +383,17 @@ void* OpenFirstDeviceIn(const std::string& directory) {
             }
         }
     }
-    ::close(dir_fd);
+    System().close(dir_fd);
     return device;
 }
 
 bool CloseDeviceHandle(void* handle) {
-    auto* device = static_cast<PosixDevice*>(handle);
+    const std::unique_ptr<PosixDevice> device(static_cast<PosixDevice*>(handle));
     if (device == nullptr) {
         return false;
     }
     // close() releases the descriptor even when it reports an error; never retry.
-    const bool closed = ::close(device->fd) == 0;
-    delete device;
-    return closed;
+    return System().close(device->fd) == 0;
 }
 
 bool WriteDeviceHandle(void* handle, const std::uint8_t* data, std::uint32_t length) {

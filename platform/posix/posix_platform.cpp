@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 
 #include "frame/library_state.h"
 #include "frame/string_table.h"
 #include "include/pixavon.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_parts.h"
+#include "platform/posix/system_calls.h"
 
 namespace pixavon {
 
@@ -42,7 +44,7 @@ public:
     void sleep_ms(std::uint32_t milliseconds) override {
         struct timespec left = {static_cast<time_t>(milliseconds / 1000),
                                 static_cast<long>(milliseconds % 1000) * 1000000L};
-        while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+        while (posix::System().nanosleep(&left, &left) != 0 && errno == EINTR) {
         }
     }
 
@@ -83,6 +85,8 @@ public:
         if (path == nullptr) {
             return nullptr;
         }
+        // Allocated first, so that a failed allocation leaves no file open.
+        auto file = std::make_unique<HostFile>();
         int flags = O_CLOEXEC;
         switch (mode) {
             case FileMode::ReadExisting:
@@ -97,24 +101,25 @@ public:
         }
         int fd;
         do {
-            fd = ::open(path, flags, 0666);
+            fd = posix::System().open(path, flags, 0666);
         } while (fd < 0 && errno == EINTR);
         if (fd < 0) {
             return nullptr;
         }
         struct stat info {};
-        if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-            ::close(fd);
+        if (posix::System().fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+            posix::System().close(fd);
             return nullptr;
         }
-        return new HostFile{fd};
+        file->fd = fd;
+        return file.release();
     }
 
     bool read_file(HostFile* file, void* data, std::uint32_t length, std::uint32_t* bytes_read) override {
         std::uint32_t done = 0;
         bool ok = true;
         while (done < length) {
-            const ssize_t got = ::read(file->fd, static_cast<char*>(data) + done, length - done);
+            const ssize_t got = posix::System().read(file->fd, static_cast<char*>(data) + done, length - done);
             if (got < 0) {
                 if (errno == EINTR) continue;
                 ok = false;
@@ -130,7 +135,7 @@ public:
     bool write_file(HostFile* file, const void* data, std::uint32_t length) override {
         std::uint32_t done = 0;
         while (done < length) {
-            const ssize_t put = ::write(file->fd, static_cast<const char*>(data) + done, length - done);
+            const ssize_t put = posix::System().write(file->fd, static_cast<const char*>(data) + done, length - done);
             if (put < 0) {
                 if (errno == EINTR) continue;
                 return false;
@@ -142,13 +147,13 @@ public:
     }
 
     bool seek_file(HostFile* file, std::uint64_t offset) override {
-        return ::lseek(file->fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+        return posix::System().lseek(file->fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
     }
 
     bool file_size(HostFile* file, std::uint64_t* size) override {
-        const off_t here = ::lseek(file->fd, 0, SEEK_CUR);
-        const off_t end = ::lseek(file->fd, 0, SEEK_END);
-        if (here < 0 || end < 0 || ::lseek(file->fd, here, SEEK_SET) != here) {
+        const off_t here = posix::System().lseek(file->fd, 0, SEEK_CUR);
+        const off_t end = posix::System().lseek(file->fd, 0, SEEK_END);
+        if (here < 0 || end < 0 || posix::System().lseek(file->fd, here, SEEK_SET) != here) {
             return false;
         }
         *size = static_cast<std::uint64_t>(end);
@@ -156,13 +161,12 @@ public:
     }
 
     bool close_file(HostFile* file) override {
-        if (file == nullptr) return false;
-        const bool closed = ::close(file->fd) == 0;
-        delete file;
-        return closed;
+        const std::unique_ptr<HostFile> owned(file);
+        if (owned == nullptr) return false;
+        return posix::System().close(owned->fd) == 0;
     }
 
-    bool remove_file(const char* path) override { return path != nullptr && ::unlink(path) == 0; }
+    bool remove_file(const char* path) override { return path != nullptr && posix::System().unlink(path) == 0; }
 };
 
 // The load hooks: the library's own constructor and destructor stand in for

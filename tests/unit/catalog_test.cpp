@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 
 #include "catalog/catalog.h"
 #include "device/device.h"
@@ -159,6 +160,17 @@ TEST_F(CatalogTest, AppendAddsAZeroedEntryKeepingItsTail) {
     EXPECT_EQ(CatalogOnCard(fake), after);
     EXPECT_EQ(GetPhotoCount(), 3);
     EXPECT_EQ(State().slot_table.slots[2], 0);
+}
+
+TEST_F(CatalogTest, AppendLeavesAFullCatalogAlone) {
+    std::vector<std::uint8_t> slots(26);
+    std::iota(slots.begin(), slots.end(), std::uint8_t{0});
+    UseCard(8u << 20, MakeCatalog(26, slots));
+    OpenDevice(TestWindow());
+    ASSERT_EQ(LoadAndClear(), 26);
+    EXPECT_EQ(AppendCatalogEntry(0), 0);
+    EXPECT_TRUE(fake.CommandsOfKind("ERASE").empty());
+    EXPECT_TRUE(fake.CommandsOfKind("WRITE").empty());
 }
 
 TEST_F(CatalogTest, OneFailedCatalogWriteIsRepairedByAnotherPass) {

@@ -88,6 +88,7 @@ TEST_F(DeviceTest, NullBuffersAreRefusedBeforeAnyTransfer) {
     EXPECT_EQ(WriteGBA(0, nullptr, 512), 0);
     EXPECT_TRUE(fake.events.empty());
     EXPECT_EQ(ReadGBA(0, nullptr, 0), 1);
+    EXPECT_EQ(WriteGBA(0, nullptr, 0), 1);  // nothing to write: the packet and an empty write
 }
 
 TEST_F(DeviceTest, FailuresStopTheCommand) {

@@ -2,6 +2,7 @@
 
 #include "device/device.h"
 #include "frame/library_state.h"
+#include "frame/serialized.h"
 #include "unit/fake_platform.h"
 
 namespace pixavon::test {
@@ -61,6 +62,11 @@ TEST_F(FrameTest, DetachClosesAnOpenDeviceOnlyOnce) {
 }
 
 TEST_F(FrameTest, GetStringRefusesANullBuffer) { EXPECT_EQ(GetString(1, nullptr), 0); }
+
+TEST_F(FrameTest, NothingThrownLeavesAnExportedCall) {
+    EXPECT_EQ(Serialized([]() -> int { throw std::bad_alloc(); }), 0);
+    EXPECT_EQ(SerializedQuery([]() -> int { throw std::bad_alloc(); }), 0);
+}
 
 }  // namespace
 }  // namespace pixavon::test

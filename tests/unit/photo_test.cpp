@@ -75,12 +75,14 @@ TEST(ImageFormat, OnlyA322By242TrueColourBitmapIsAccepted) {
     EXPECT_FALSE(ParseBitmapHeader(good.data(), 54, size)->top_down);
     EXPECT_FALSE(ParseBitmapHeader(good.data(), 54, size - 1));  // pixel data cut short
     EXPECT_FALSE(ParseBitmapHeader(good.data(), 53, size));
+    EXPECT_FALSE(ParseBitmapHeader(nullptr, 54, size));
     auto changed = [&](std::size_t at, std::uint32_t value, int bytes = 4) {
         auto copy = good;
         for (int i = 0; i < bytes; ++i) copy[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
         return ParseBitmapHeader(copy.data(), 54, size).has_value();
     };
     EXPECT_FALSE(changed(0, 'P', 1));
+    EXPECT_FALSE(changed(1, 'A', 1));
     EXPECT_FALSE(changed(18, 320));          // width
     EXPECT_FALSE(changed(22, 240));          // height
     EXPECT_FALSE(changed(26, 2, 2));         // planes

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -103,6 +104,38 @@ TEST(PosixPlatform, HostFilesOpenInTheirModes) {
     EXPECT_EQ(platform.open_file(temp.Path("").c_str(), FileMode::ReadExisting), nullptr);  // a directory
     EXPECT_TRUE(platform.remove_file(path.c_str()));
     EXPECT_FALSE(platform.remove_file(path.c_str()));
+}
+
+TEST(PosixPlatform, MissingArgumentsAndUnknownStringsAskNothingOfTheSystem) {
+    Platform& platform = DefaultPlatform();
+    platform.send_message(nullptr, 0x401, 0, 0);
+    char buffer[8] = "x";
+    EXPECT_EQ(platform.load_string(nullptr, 999, buffer, 8), 0);
+    EXPECT_EQ(platform.load_string(nullptr, 1, nullptr, 8), 0);
+    EXPECT_EQ(platform.load_string(nullptr, 1, buffer, 0), 0);
+    EXPECT_EQ(platform.open_file(nullptr, FileMode::ReadExisting), nullptr);
+    EXPECT_FALSE(platform.close_file(nullptr));
+    EXPECT_FALSE(platform.remove_file(nullptr));
+    TempDir temp;
+    const std::string path = temp.Path("f.bin");
+    HostFile* file = platform.open_file(path.c_str(), FileMode::CreateReadWrite);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(platform.read_file(file, buffer, 8, nullptr));  // the count is not wanted
+    EXPECT_TRUE(platform.close_file(file));
+}
+
+TEST(PosixDevice, TheDeviceDirectoryComesFromTheEnvironment) {
+    using Env = std::map<std::string, std::string>;
+    auto directory = [](const Env& env) {
+        return posix::DeviceDirectory([&](const char* name) -> const char* {
+            const auto found = env.find(name);
+            return found == env.end() ? nullptr : found->second.c_str();
+        });
+    };
+    EXPECT_EQ(directory({{"PIXAVON_DEVICE_DIR", "/d"}, {"XDG_RUNTIME_DIR", "/run/user/7"}}), "/d");
+    EXPECT_EQ(directory({{"PIXAVON_DEVICE_DIR", ""}, {"XDG_RUNTIME_DIR", "/run/user/7"}}), "/run/user/7/pixavon");
+    EXPECT_EQ(directory({{"XDG_RUNTIME_DIR", ""}}), "/tmp/pixavon-" + std::to_string(::getuid()));
+    EXPECT_EQ(directory({}), "/tmp/pixavon-" + std::to_string(::getuid()));
 }
 
 // A listening socket entry `name` in `dir`.

@@ -45,6 +45,7 @@ TEST(Locale, VariablesAreConsultedInGettextOrder) {
     EXPECT_EQ(ChooseLocale(Env({{"LC_ALL", "zh_SG"}, {"LANGUAGE", "fr:ja"}})).language, 1041);
     EXPECT_EQ(ChooseLocale(Env({{"LC_ALL", "zh_SG"}, {"LANGUAGE", "en_US:ja"}})).language, 1033);
     EXPECT_EQ(ChooseLocale(Env({{"LC_ALL", "ja_JP"}, {"LANGUAGE", ""}})).language, 1041);
+    EXPECT_EQ(ChooseLocale(Env({{"LC_ALL", "ja_JP"}, {"LANGUAGE", "fr:de"}})).language, 1041);
 }
 
 TEST(Locale, CodesetComesFromTheLocaleName) {
@@ -76,6 +77,11 @@ TEST(Encoding, TruncationNeverSplitsACharacter) {
     EXPECT_STREQ(buffer, "アッ");
     EXPECT_EQ(EncodeText("アップロード", "eucJP", buffer, sizeof buffer), 6);
     EXPECT_EQ(std::strlen(buffer), 6u);
+    EXPECT_EQ(EncodeText("アップロード", "", buffer, 3), 0);  // not one character fits
+    EXPECT_STREQ(buffer, "");
+    EXPECT_EQ(EncodeText("x", "", buffer, 0), -1);
+    // A cut that leaves no room to shift back to ASCII cannot be shown.
+    EXPECT_EQ(EncodeText("アップ", "ISO-2022-JP", buffer, 6), -1);
 }
 
 class GetStringTest : public ::testing::Test {
