@@ -15,7 +15,6 @@ namespace {
 using host::display_name;
 using host::fill;
 using host::ntr;
-using host::printable;
 using host::tr;
 
 std::string quoted(const std::string& raw) { return "'" + display_name(raw) + "'"; }
