@@ -110,7 +110,7 @@ void Terminal::begin(const host::Step& step) {
     std::string label = host::describe(step);
     if (step.items > 1)
         label = fill(tr("{1} ({2} of {3})"), {label, std::to_string(step.item), std::to_string(step.items)});
-    progress_.begin(label, {}, static_cast<uint32_t>(step.units), step.bytes);
+    progress_.begin(label, {}, static_cast<uint32_t>(step.units), step.bytes, step.run_units, step.run_units_before);
 }
 
 void Terminal::box(bool, const std::string& caption, const std::string& text) {
