@@ -20,8 +20,12 @@ Catalog parse_catalog(const uint8_t* bytes) {
     Catalog catalog;
     catalog.capacity_code = bytes[kCapacityOffset];
     catalog.count = bytes[kCountOffset];  // at most 255 entries: they end well inside the 8 KiB
-    for (uint32_t i = 0; i < catalog.count; ++i)
-        catalog.slots.push_back(bytes[kEntriesOffset + kEntrySize * i + kEntrySlotOffset]);
+    for (uint32_t i = 0; i < catalog.count; ++i) {
+        const uint8_t* entry = bytes + kEntriesOffset + kEntrySize * i;
+        catalog.slots.push_back(entry[kEntrySlotOffset]);
+        catalog.entries.emplace_back();
+        std::copy(entry, entry + kEntrySize, catalog.entries.back().begin());
+    }
     catalog.check = CheckCatalogList(bytes);
     return catalog;
 }

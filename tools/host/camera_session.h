@@ -4,6 +4,7 @@
 // texts. The command-line tool and the desktop application both build on it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -43,7 +44,10 @@ struct Catalog {
     uint32_t count = 0;
     uint32_t capacity_code = 0;  // 26 or 52
     std::vector<uint8_t> slots;  // slot of each position
-    CatalogCheck check;          // whether the card can hold this list
+    // Each position's directory entry as stored: what, besides its slot, tells
+    // a photo from another without reading it.
+    std::vector<std::array<uint8_t, kEntrySize>> entries;
+    CatalogCheck check;  // whether the card can hold this list
     uint64_t card_bytes() const { return CardBytesFor(capacity_code); }
     uint32_t free_slots() const { return count < capacity_code ? capacity_code - count : 0; }
 };

@@ -17,6 +17,7 @@
 #include "card.h"
 #include "core_internal.h"
 #include "embedded_camera.h"
+#include "read_ahead.h"
 #include "restore_record.h"
 
 namespace pixavon::host {
@@ -150,7 +151,13 @@ QuietFrontend g_quiet;
 
 }  // namespace
 
-Core::Core(CancelToken& cancel) : cancel_(cancel), frontend_(&g_quiet), window_(std::make_unique<Window>(*this)) {}
+Core::Core(CancelToken& cancel)
+    : cancel_(cancel),
+      frontend_(&g_quiet),
+      window_(std::make_unique<Window>(*this)),
+      reader_([this](uint16_t address, uint8_t* buffer, uint32_t length) {
+          return session_->call([&] { return session_->lib().ReadGBA(address, buffer, length); });
+      }) {}
 
 Core::~Core() { finish(); }
 
@@ -243,12 +250,19 @@ void Core::warn_if_restore_interrupted() {
                     printable(record->image) + "').");
 }
 
-bool Core::open_camera() { return session_ != nullptr && (session_->is_open() || session_->open()); }
+bool Core::open_camera() {
+    if (session_ == nullptr) return false;
+    if (session_->is_open()) return true;
+    // Another card may be in the camera now.
+    forget_photos();
+    return session_->open();
+}
 
 Outcome Core::finish() {
     return run([&](Outcome&) {
         if (finished_) return;
         finished_ = true;
+        stop_read_ahead();
         if (session_) session_->close();
         session_.reset();
         const bool saved = !camera_ || camera_->stop();
@@ -260,12 +274,16 @@ Outcome Core::finish() {
 }
 
 CardState Core::inspect() {
+    stop_read_ahead();
     loaded_.reset();
+    queue_.clear();
+    reader_.forget();
     CardState state;
     state.connected = camera_open();
     if (!state.connected) {
         state.problem = "no camera found in " + printable(device_dir_in_use()) +
                         "; connect the camera, or work on a card image with --card IMAGE";
+        forget_photos();
         return state;
     }
     try {
@@ -285,12 +303,14 @@ CardState Core::inspect() {
                     "neither format nor restore it; for an emulated card, copy a backup file over the card image";
                 break;
         }
+        forget_photos();
         return state;
     }
     state.catalog_loads = true;
     state.problem = list_problem(state.catalog);
     state.catalog_ok = state.problem.empty();
     if (state.catalog_ok) loaded_ = state.catalog;
+    keep_only_listed(state);
     return state;
 }
 
@@ -298,23 +318,6 @@ Catalog Core::usable_catalog() {
     CardState state = inspect();
     if (!state.catalog_ok) fail(state.problem);
     return std::move(state.catalog);
-}
-
-std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, uint32_t item, uint32_t items) {
-    std::vector<uint8_t> bitmap;
-    internal::StepScope step(*frontend_, {kTextReadCard, text(kTextReadCard), "photo " + std::to_string(position), item,
-                                          items, kDownloadSteps, kSlotBytes});
-    try {
-        bitmap = session_->download(static_cast<int32_t>(position));
-    } catch (const SessionError& error) {
-        fail(error.what());
-    }
-    if (bitmap.empty()) {
-        fail("photo " + std::to_string(position) + " (slot " + std::to_string(catalog.slots[position]) +
-             ") could not be read from the card; check the camera and try again");
-    }
-    step.succeeded();
-    return bitmap;
 }
 
 std::optional<Image> Core::read_photo(uint32_t position, std::string* why) {
@@ -327,9 +330,10 @@ std::optional<Image> Core::read_photo(uint32_t position, std::string* why) {
             return std::nullopt;
         }
     }
-    const std::optional<std::vector<uint8_t>> bitmap = read_bitmap(position, *loaded_, why);
-    if (!bitmap) return std::nullopt;
-    return decode_bmp(*bitmap);
+    if (!read_bitmap(position, *loaded_, why)) return std::nullopt;
+    const std::shared_ptr<const Image> photo = kept_photo(position);
+    if (!photo) return std::nullopt;
+    return *photo;
 }
 
 Outcome Core::export_photos(const ExportRequest& request) {
@@ -401,6 +405,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
             if (error) fail("cannot make the folder " + quoted_name(request.output) + ": " + error.message());
         }
 
+        const ReadingAhead ahead = read_ahead(catalog, positions);
         for (size_t i = 0; i < plans.size(); ++i) {
             stop_if_cancelled();
             const Plan& plan = plans[i];
@@ -655,6 +660,7 @@ Outcome Core::restore(const std::string& file) {
         } catch (const std::exception& error) {
             fail(std::string(error.what()) + "; nothing was changed");
         }
+        forget_photos();  // whatever the restore leaves in the slots
         bool ok = false;
         {
             internal::StepScope step(*frontend_, {kTextWriteCard, text(kTextWriteCard), printable(base_name(file)), 1,

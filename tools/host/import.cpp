@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numeric>
 #include <set>
 
 #include "core.h"
@@ -220,6 +221,9 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         uint32_t next_number = static_cast<uint32_t>(index.size()) + 1;
         std::set<uint64_t> seen_now;
         std::vector<std::pair<uint32_t, uint64_t>> on_disk;  // position and pixel hash of each photo the folder holds
+        std::vector<uint32_t> positions(catalog.count);
+        std::iota(positions.begin(), positions.end(), 0U);
+        const ReadingAhead ahead = read_ahead(catalog, positions);
         for (uint32_t position = 0; position < catalog.count; ++position) {
             stop_if_cancelled();
             const std::vector<uint8_t> bitmap = download(position, catalog, position + 1, catalog.count);
