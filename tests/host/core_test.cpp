@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "core.h"
+#include "support/emulator_process.h"
 #include "support/test_data.h"
 
 namespace {
@@ -193,7 +195,7 @@ TEST_F(CoreTest, CancelStopsBetweenChunksAndPhotosLeavingNothingBehind) {
     cancel_.reset();
     ui_.advances = 0;
     ui_.on_advance = [this](uint64_t n) {
-        if (n == 25) cancel_.request(SIGINT);  // during the second photo
+        if (n == 25) cancel_.request(SIGINT);  // during the third photo
     };
     ExportRequest request;
     request.all = true;
@@ -203,6 +205,61 @@ TEST_F(CoreTest, CancelStopsBetweenChunksAndPhotosLeavingNothingBehind) {
     EXPECT_EQ(exported.status, Outcome::Status::kCancelled);
     EXPECT_EQ(files_in(target), (std::vector<std::string>{"photo-0.png", "photo-1.png"}));
     EXPECT_EQ(decode_png(ReadFileBytes(target + "/photo-1.png")).width, kPhotoWidth);
+}
+
+TEST_F(CoreTest, AReadFailingInsideAPhotoLeavesNoFileOfItAndNamesIt) {
+    Core& core = open();
+    put(core, 3);  // slots 0, 1 and 2
+    core_.reset();
+    const std::vector<uint8_t> card = ReadFileBytes(card_);
+    // The camera fails the read of one 512-byte block of data. A catalog load
+    // reads 32 blocks (the library's and the core's own), a packet 64.
+    const auto attached = [&](uint64_t failing_block, const std::function<void(Core&)>& work) {
+        pixavon::test::EmulatorOptions options;
+        options.trace = false;
+        options.extra_args = {"--fail-read", std::to_string(failing_block)};
+        pixavon::test::EmulatorProcess camera(options);
+        camera.write_card_bytes(card);
+        camera.start();
+        pixavon::test::ScopedEnvironment environment;
+        environment.Set("PIXAVON_DEVICE_DIR", camera.device_dir().c_str());
+        Core core(cancel_);
+        core.set_frontend(ui_);
+        ASSERT_TRUE(core.prepare({}, PIXAVON_LIBRARY_PATH).ok());
+        ASSERT_TRUE(core.open_camera());
+        work(core);
+    };
+
+    // Photo 1 alone, its sixth packet failing.
+    attached(32 + 5 * 64 + 10, [&](Core& core) {
+        ExportRequest request;
+        request.positions = {1};
+        request.output = path("one.bmp");
+        const Outcome outcome = core.export_photos(request);
+        EXPECT_EQ(outcome.status, Outcome::Status::kFailed);
+        EXPECT_TRUE(contains(outcome.message, "photo 1 (slot 1) could not be read")) << outcome.message;
+        EXPECT_FALSE(fs::exists(path("one.bmp")));
+    });
+    // An import reading ahead: photo 0 is saved, photo 1 fails in its fourth
+    // packet (its first is photo 0's last).
+    const std::string folder = path("imported");
+    attached(32 + 10 * 64 + 3 * 64 + 7, [&](Core& core) {
+        ImportRequest request;
+        request.folder = folder;
+        request.name_pattern = "{position}.bmp";
+        ImportSummary summary;
+        const Outcome outcome = core.import_photos(request, &summary);
+        EXPECT_EQ(outcome.status, Outcome::Status::kFailed);
+        EXPECT_TRUE(contains(outcome.message, "photo 1 (slot 1) could not be read")) << outcome.message;
+        EXPECT_EQ(summary.imported, 1u);
+    });
+    std::vector<std::string> saved = files_in(folder);
+    std::sort(saved.begin(), saved.end());
+    EXPECT_EQ(saved, (std::vector<std::string>{".pixavon-import", "0.bmp"}));
+    // Its pixels, but the 100 at the bottom right that a slot does not store.
+    const std::vector<uint8_t> saved_pixels = decode_bmp(ReadFileBytes(folder + "/0.bmp")).rgb;
+    const std::vector<uint8_t> put_pixels = picture(1).rgb;
+    EXPECT_TRUE(std::equal(put_pixels.begin(), put_pixels.end() - 300, saved_pixels.begin()));
 }
 
 TEST_F(CoreTest, ACatalogTheCardCannotHoldIsDamagedNotACameraFault) {
