@@ -262,6 +262,57 @@ TEST_F(CoreTest, AReadFailingInsideAPhotoLeavesNoFileOfItAndNamesIt) {
     EXPECT_TRUE(std::equal(put_pixels.begin(), put_pixels.end() - 300, saved_pixels.begin()));
 }
 
+TEST_F(CoreTest, TheGridReadsVisiblePhotosFirstAndAfterAReloadOnlyWhatChanged) {
+    Core& core = open();
+    put(core, 3, 1);  // slots 0, 1 and 2
+    const auto same_picture = [](const Image& read, uint8_t seed) {
+        const std::vector<uint8_t> put_pixels = picture(seed).rgb;  // but the 100 pixels a slot does not store
+        return std::equal(put_pixels.begin(), put_pixels.end() - 300, read.rgb.begin());
+    };
+    const auto read_all = [&] {
+        std::vector<uint32_t> order;
+        GridPhoto photo;
+        while (core.photos_queued() > 0) {
+            const Outcome outcome = core.read_next_photo(&photo);
+            EXPECT_TRUE(outcome.ok()) << outcome.message;
+            if (!photo.photo) break;
+            order.push_back(photo.position);
+        }
+        return order;
+    };
+    core.inspect();
+    EXPECT_EQ(core.kept_photo(0), nullptr);
+    core.queue_photos({2});
+    EXPECT_EQ(read_all(), (std::vector<uint32_t>{2, 0, 1}));
+    ASSERT_NE(core.kept_photo(1), nullptr);
+    EXPECT_TRUE(same_picture(*core.kept_photo(1), 2));
+
+    // Saving a photo read for the grid does not read it again.
+    ui_.advances = 0;
+    ExportRequest request;
+    request.positions = {1};
+    request.output = path("saved.bmp");
+    ASSERT_TRUE(core.export_photos(request).ok());
+    EXPECT_EQ(ui_.advances, 0u);
+    EXPECT_TRUE(same_picture(decode_bmp(ReadFileBytes(path("saved.bmp"))), 2));
+
+    // A new photo: only it is read after the reload.
+    put(core, 1, 4);
+    core.inspect();
+    core.queue_photos({});
+    EXPECT_EQ(read_all(), (std::vector<uint32_t>{3}));
+
+    // Photo 0 deleted and its slot written again by the next put: the photo
+    // now in slot 0 is read afresh; the others stay as read.
+    ASSERT_TRUE(core.delete_photos({0}, false).ok());
+    put(core, 1, 5);
+    core.inspect();
+    core.queue_photos({});
+    EXPECT_EQ(read_all(), (std::vector<uint32_t>{3}));
+    EXPECT_TRUE(same_picture(*core.kept_photo(3), 5));
+    EXPECT_TRUE(same_picture(*core.kept_photo(0), 2));
+}
+
 TEST_F(CoreTest, ACatalogTheCardCannotHoldIsDamagedNotACameraFault) {
     struct Case {
         uint8_t count;
