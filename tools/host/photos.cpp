@@ -173,6 +173,7 @@ void Core::keep_only_listed(const CardState& state) {
 }
 
 void Core::forget_photos() {
+    stop_read_ahead();
     kept_.clear();
     reader_.forget();
 }
