@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "image.h"
 
 namespace pixavon::host {
 bool valid_catalog(const uint8_t* bytes) { return IsValidCatalog(bytes); }
@@ -189,26 +188,6 @@ Catalog Session::reload() {
         throw CatalogError(CatalogError::Kind::kChanged, "the catalog changed while it was read");
     }
     return catalog;
-}
-
-std::vector<uint8_t> Session::download(int32_t position) {
-    const std::string temp = temp_dir() + "/download.bmp";
-    ::unlink(temp.c_str());
-    if (!call([&] { return lib_.ReadPixavonToFile(position, temp.c_str()); })) {
-        ::unlink(temp.c_str());
-        return {};
-    }
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = read_file(temp, kPhotoFileSize + 1);
-    } catch (const ImageError& error) {
-        throw SessionError(std::string("photo ") + std::to_string(position) + " was not saved: " + error.what());
-    }
-    ::unlink(temp.c_str());
-    if (bytes.size() != kPhotoFileSize || !is_camera_bitmap(bytes)) {
-        throw SessionError("photo " + std::to_string(position) + " came back from the library in an unexpected form");
-    }
-    return bytes;
 }
 
 const std::string& Session::temp_dir() {

@@ -17,7 +17,6 @@
 namespace pixavon::host {
 
 // Progress messages the library sends per operation.
-inline constexpr uint32_t kDownloadSteps = 20;
 inline constexpr uint32_t kUploadSteps = 608 + 16;
 inline constexpr uint32_t kDeleteSteps = 16;
 inline constexpr uint64_t kBackupChunk = 32768;  // one message per chunk read
@@ -120,11 +119,6 @@ public:
         const int result = library_call();
         return result != 0 && boxes_ == boxes_before;
     }
-
-    // Saves the photo at `position` with the library into temp_dir() and reads
-    // it back: the camera's bitmap, or empty if the library failed. Throws
-    // SessionError if the library reported success without a proper bitmap.
-    std::vector<uint8_t> download(int32_t position);
 
     size_t boxes() const { return boxes_; }
     // A private directory (0700) for temporary files, removed with the
