@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <numeric>
 #include <random>
 #include <set>
 #include <sstream>
@@ -72,6 +73,10 @@ TEST(PhotoReader, EverySlotOfBothCardsEqualsTheLibrarysDownloadFromAlignedFullPa
             return ReadGBA(address, buffer, length) == 1;
         };
         PhotoReader one_run(read);
+        std::vector<std::uint8_t> slots(static_cast<std::size_t>(photos));
+        std::iota(slots.begin(), slots.end(), std::uint8_t{0});
+        const std::vector<std::uint32_t> planned = one_run.packets_for_run(slots);
+        EXPECT_EQ(std::accumulate(planned.begin(), planned.end(), 0U), static_cast<std::uint32_t>(photos) * 19 / 2);
         std::set<std::uint32_t> packets_of_run;
         for (std::int32_t slot = 0; slot < photos; ++slot) {
             SCOPED_TRACE("card " + std::to_string(size_mib) + " MiB, slot " + std::to_string(slot));

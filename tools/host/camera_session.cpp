@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 
-
 namespace pixavon::host {
 bool valid_catalog(const uint8_t* bytes) { return IsValidCatalog(bytes); }
 

@@ -288,6 +288,9 @@ private:
     // it ends, only download() may reach the library; inspect() and reading
     // anything out of order end it first.
     [[nodiscard]] ReadingAhead read_ahead(const Catalog& catalog, const std::vector<uint32_t>& positions);
+    // The read commands each of `positions` of `catalog` costs, read in that
+    // order from now: 0 for a photo kept. For one progress bar over a run.
+    std::vector<uint32_t> packets_to_read(const Catalog& catalog, const std::vector<uint32_t>& positions) const;
     void stop_read_ahead();
 
     // A photo read from a slot: what it was read under, and its pictures.

@@ -33,11 +33,19 @@ const std::vector<uint8_t>* PhotoReader::kept(uint32_t index) const {
     return nullptr;
 }
 
-uint32_t PhotoReader::packets_for(uint8_t slot) const {
-    const PacketSpan span = packets_of(slot);
-    uint32_t packets = 0;
-    for (uint32_t p = span.first; p < span.end; ++p) {
-        if (kept(p) == nullptr) ++packets;
+uint32_t PhotoReader::packets_for(uint8_t slot) const { return packets_for_run({slot}).front(); }
+
+std::vector<uint32_t> PhotoReader::packets_for_run(const std::vector<uint8_t>& slots) const {
+    std::array<uint32_t, 2> kept_now{kept_[0].index, kept_[1].index};
+    std::vector<uint32_t> packets;
+    for (const uint8_t slot : slots) {
+        const PacketSpan span = packets_of(slot);
+        uint32_t count = 0;
+        for (uint32_t p = span.first; p < span.end; ++p) {
+            if (p != kept_now[0] && p != kept_now[1]) ++count;
+        }
+        packets.push_back(count);
+        kept_now = {span.first, span.end - 1};
     }
     return packets;
 }

@@ -37,6 +37,8 @@ public:
     // The read commands read_slot(slot) sends now: 10, or 9 when a packet it
     // needs is kept from the slot read last.
     uint32_t packets_for(uint8_t slot) const;
+    // The read commands of each of `slots`, read one after the other from now.
+    std::vector<uint32_t> packets_for_run(const std::vector<uint8_t>& slots) const;
 
     // The camera's bitmap of the photo in `slot`, byte for byte the file that
     // ReadPixavonToFile saves of it; nullopt if a read command failed or was

@@ -114,6 +114,23 @@ Core::ReadingAhead Core::read_ahead(const Catalog& catalog, const std::vector<ui
 
 void Core::stop_read_ahead() { ahead_.reset(); }
 
+std::vector<uint32_t> Core::packets_to_read(const Catalog& catalog, const std::vector<uint32_t>& positions) const {
+    std::vector<uint8_t> slots;
+    for (const uint32_t position : positions) {
+        if (position < catalog.count && kept_.count(catalog.slots[position]) == 0) {
+            slots.push_back(catalog.slots[position]);
+        }
+    }
+    const std::vector<uint32_t> read = reader_.packets_for_run(slots);
+    std::vector<uint32_t> packets;
+    size_t next = 0;
+    for (const uint32_t position : positions) {
+        const bool reads = position < catalog.count && kept_.count(catalog.slots[position]) == 0;
+        packets.push_back(reads ? read[next++] : 0);
+    }
+    return packets;
+}
+
 std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, uint32_t item, uint32_t items) {
     const uint8_t slot = catalog.slots[position];
     if (const auto kept = kept_.find(slot); kept != kept_.end()) {
