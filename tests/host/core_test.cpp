@@ -32,16 +32,19 @@ namespace fs = std::filesystem;
 struct Recorder : Frontend {
     Answer answer = Answer::kYes;
     int questions = 0;
-    std::vector<std::string> warnings, notes, boxes;
+    std::vector<Warning> warnings;
+    std::vector<Record> notes;
+    std::vector<std::string> boxes;
     uint64_t advances = 0;
     // Called on every advance with the running count.
     std::function<void(uint64_t)> on_advance;
 
-    Answer confirm(const std::string&) override {
+    Answer confirm(const Question&) override {
         ++questions;
         return answer;
     }
-    void begin(const Step&) override {}
+    std::vector<Step> steps;
+    void begin(const Step& step) override { steps.push_back(step); }
     void advance() override {
         ++advances;
         if (on_advance) on_advance(advances);
@@ -50,8 +53,8 @@ struct Recorder : Frontend {
     void box(bool, const std::string& caption, const std::string& text) override {
         boxes.push_back(caption + ": " + text);
     }
-    void note(const std::string& line) override { notes.push_back(line); }
-    void warn(const std::string& line) override { warnings.push_back(line); }
+    void note(const Record& record) override { notes.push_back(record); }
+    void warn(const Warning& warning) override { warnings.push_back(warning); }
 };
 
 Image picture(uint8_t seed) {
@@ -98,7 +101,7 @@ protected:
         core_ = std::make_unique<Core>(cancel_);
         core_->set_frontend(ui_);
         const Outcome prepared = core_->prepare({card_, create_mib}, PIXAVON_LIBRARY_PATH);
-        EXPECT_TRUE(prepared.ok()) << prepared.message;
+        EXPECT_TRUE(prepared.ok()) << describe(prepared.problem);
         EXPECT_TRUE(core_->open_camera());
         return *core_;
     }
@@ -112,7 +115,7 @@ protected:
             request.files.push_back(file);
         }
         const Outcome outcome = core.put_pictures(request);
-        ASSERT_TRUE(outcome.ok()) << outcome.message;
+        ASSERT_TRUE(outcome.ok()) << describe(outcome.problem);
     }
 
     // Rewrites the card image's catalog list (count and slots) in place.
@@ -146,7 +149,8 @@ TEST_F(CoreTest, ASecondHostIsRefusedTheCardAndChangesNothing) {
     Core second(cancel);
     const Outcome refused = second.prepare({card_, 0}, PIXAVON_LIBRARY_PATH);
     EXPECT_EQ(refused.exit_code(0), 1);
-    EXPECT_TRUE(contains(refused.message, "is in use by process " + std::to_string(::getpid()))) << refused.message;
+    EXPECT_EQ(refused.problem.kind, ProblemKind::kCardImageInUse) << describe(refused.problem);
+    EXPECT_EQ(refused.problem.facts.count, static_cast<uint32_t>(::getpid()));
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 
     ASSERT_TRUE(first.finish().ok());
@@ -167,12 +171,15 @@ TEST_F(CoreTest, AFullDiskIsSaidBeforeAnythingIsWritten) {
     Core core(cancel);
     const Outcome created = core.prepare({small + "/card.bin", 8}, PIXAVON_LIBRARY_PATH);
     EXPECT_EQ(created.exit_code(0), 1);
-    EXPECT_EQ(created.message, "not enough space for a 8 MiB card in " + small);
+    EXPECT_EQ(created.problem.kind, ProblemKind::kNoSpaceForCard);
+    EXPECT_EQ(created.problem.facts.bytes, 8u << 20);
     EXPECT_TRUE(files_in(small).empty());
 
     Core& card = open();
     const Outcome backup = card.backup(small + "/backup.bin", false);
-    EXPECT_TRUE(contains(backup.message, "not enough space for a 8 MiB backup in " + small)) << backup.message;
+    EXPECT_EQ(backup.problem.kind, ProblemKind::kNoSpace) << describe(backup.problem);
+    EXPECT_EQ(backup.problem.facts.folder, small);
+    EXPECT_EQ(backup.problem.facts.bytes, 8u << 20);
     EXPECT_TRUE(files_in(small).empty());
 }
 
@@ -237,7 +244,9 @@ TEST_F(CoreTest, AReadFailingInsideAPhotoLeavesNoFileOfItAndNamesIt) {
         request.output = path("one.bmp");
         const Outcome outcome = core.export_photos(request);
         EXPECT_EQ(outcome.status, Outcome::Status::kFailed);
-        EXPECT_TRUE(contains(outcome.message, "photo 1 (slot 1) could not be read")) << outcome.message;
+        EXPECT_EQ(outcome.problem.kind, ProblemKind::kPhotoUnreadable) << describe(outcome.problem);
+        EXPECT_EQ(outcome.problem.facts.position, 1u);
+        EXPECT_EQ(outcome.problem.facts.slot, 1u);
         EXPECT_FALSE(fs::exists(path("one.bmp")));
     });
     // An import reading ahead: photo 0 is saved, photo 1 fails in its fourth
@@ -250,7 +259,9 @@ TEST_F(CoreTest, AReadFailingInsideAPhotoLeavesNoFileOfItAndNamesIt) {
         ImportSummary summary;
         const Outcome outcome = core.import_photos(request, &summary);
         EXPECT_EQ(outcome.status, Outcome::Status::kFailed);
-        EXPECT_TRUE(contains(outcome.message, "photo 1 (slot 1) could not be read")) << outcome.message;
+        EXPECT_EQ(outcome.problem.kind, ProblemKind::kPhotoUnreadable) << describe(outcome.problem);
+        EXPECT_EQ(outcome.problem.facts.position, 1u);
+        EXPECT_EQ(outcome.problem.facts.slot, 1u);
         EXPECT_EQ(summary.imported, 1u);
     });
     std::vector<std::string> saved = files_in(folder);
@@ -274,7 +285,7 @@ TEST_F(CoreTest, TheGridReadsVisiblePhotosFirstAndAfterAReloadOnlyWhatChanged) {
         GridPhoto photo;
         while (core.photos_queued() > 0) {
             const Outcome outcome = core.read_next_photo(&photo);
-            EXPECT_TRUE(outcome.ok()) << outcome.message;
+            EXPECT_TRUE(outcome.ok()) << describe(outcome.problem);
             if (!photo.photo) break;
             order.push_back(photo.position);
         }
@@ -317,12 +328,18 @@ TEST_F(CoreTest, ACatalogTheCardCannotHoldIsDamagedNotACameraFault) {
     struct Case {
         uint8_t count;
         std::vector<uint8_t> slots;
-        std::string says;
+        ProblemKind kind;
+        Facts facts;
     };
     const Case cases[] = {
-        {255, {0, 1}, "the card's catalog is damaged: it lists 255 photos, but the card holds at most 26"},
-        {2, {0, 30}, "the card's catalog is damaged: photo 1 names slot 30, but the card's slots are 0 to 25"},
-        {3, {4, 2, 4}, "the card's catalog is damaged: photos 0 and 2 both name slot 4"},
+        {255, {0, 1}, ProblemKind::kListTooLong, {.count = 255, .other_count = 26}},
+        {2, {0, 30}, ProblemKind::kListSlotOutOfRange, {.position = 1, .slot = 30, .other_count = 26}},
+        {3, {4, 2, 4}, ProblemKind::kListSlotTwice, {.position = 2, .other_position = 0, .slot = 4}},
+    };
+    const auto same = [](const Problem& problem, const Case& c) {
+        return problem.kind == c.kind && problem.hint == Hint::kTryRescue && problem.facts.count == c.facts.count &&
+               problem.facts.other_count == c.facts.other_count && problem.facts.position == c.facts.position &&
+               problem.facts.other_position == c.facts.other_position && problem.facts.slot == c.facts.slot;
     };
     WriteFileBytes(path("new.png"), encode_png(picture(9)));
     for (const Case& c : cases) {
@@ -333,17 +350,17 @@ TEST_F(CoreTest, ACatalogTheCardCannotHoldIsDamagedNotACameraFault) {
         const CardState state = core.inspect();
         EXPECT_TRUE(state.catalog_loads);
         EXPECT_FALSE(state.catalog_ok);
-        EXPECT_EQ(state.problem, c.says);
+        EXPECT_TRUE(same(state.problem, c)) << describe(state.problem);
 
         const std::vector<uint8_t> before = ReadFileBytes(card_);
         PutRequest put_request;
         put_request.files = {path("new.png")};
         const Outcome put = core.put_pictures(put_request);
-        EXPECT_EQ(put.message, c.says);
+        EXPECT_TRUE(same(put.problem, c)) << describe(put.problem);
         ExportRequest get_request;
         get_request.positions = {0};
         get_request.output = path("x.png");
-        EXPECT_EQ(core.export_photos(get_request).message, c.says);
+        EXPECT_TRUE(same(core.export_photos(get_request).problem, c));
         EXPECT_TRUE(ui_.boxes.empty());
         core_.reset();
         EXPECT_TRUE(ReadFileBytes(card_) == before);
@@ -368,9 +385,10 @@ TEST_F(CoreTest, ADamagedLargeCardIsBackedUpWholeAndNotFormattedBlindly) {
     Core& damaged = open(16);
     const Outcome format = damaged.format_card();
     EXPECT_EQ(format.exit_code(0), 1);
-    EXPECT_TRUE(contains(format.message, "catalog is damaged")) << format.message;
+    EXPECT_EQ(format.problem.kind, ProblemKind::kCatalogDamaged) << describe(format.problem);
+    EXPECT_EQ(format.problem.hint, Hint::kTryRescue);
     EXPECT_EQ(ui_.questions, 0);
-    EXPECT_TRUE(contains(damaged.backup(path("half.bin"), false).message, "cannot be backed up whole"));
+    EXPECT_EQ(damaged.backup(path("half.bin"), false).problem.kind, ProblemKind::kBackupSizeUnknown);
     EXPECT_FALSE(fs::exists(path("half.bin")));
 }
 
@@ -401,9 +419,11 @@ TEST_F(CoreTest, ARestoreCutShortIsToldToTheNextHost) {
     ui_.warnings.clear();
     Core& next = open();
     ASSERT_EQ(ui_.warnings.size(), 1u);
-    EXPECT_TRUE(contains(ui_.warnings[0], "the last restore of " + path("two.bin") + " onto this card"))
-        << ui_.warnings[0];
-    EXPECT_TRUE(contains(ui_.warnings[0], "may not match its list"));
+    EXPECT_EQ(ui_.warnings[0].kind, WarningKind::kRestoreInterrupted);
+    EXPECT_EQ(ui_.warnings[0].hint, Hint::kRestoreAgain);
+    EXPECT_EQ(ui_.warnings[0].facts.name, path("two.bin"));
+    // The hint names the same card the restore was cut short on.
+    EXPECT_EQ(ui_.warnings[0].facts.card_image, card_);
     ASSERT_TRUE(next.restore(path("two.bin")).ok());
     ui_.warnings.clear();
     open();
@@ -433,9 +453,10 @@ TEST_F(CoreTest, PicturesThatAreNotWholeAreRefused) {
         request.files = {path(name)};
         const Outcome outcome = core.put_pictures(request);
         EXPECT_EQ(outcome.exit_code(0), 2) << name;
-        EXPECT_TRUE(contains(outcome.message, "nothing was put on the card")) << name << ": " << outcome.message;
+        EXPECT_EQ(outcome.problem.kind, ProblemKind::kBadPicture) << name << ": " << describe(outcome.problem);
+        EXPECT_EQ(outcome.problem.facts.name, path(name));
     }
-    EXPECT_TRUE(contains(core.put_pictures({{path("huge.jpg")}, Fit::kPad, {}}).message, "too large"));
+    EXPECT_TRUE(contains(core.put_pictures({{path("huge.jpg")}, Fit::kPad, {}}).problem.facts.detail, "too large"));
     core_.reset();
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 }
@@ -457,7 +478,7 @@ TEST_F(CoreTest, SavedPhotosTakeTheFormatTheirNameAsks) {
     EXPECT_EQ(ReadFileBytes(path("c"))[0], 'B');
     const Outcome gif = save("d.gif");
     EXPECT_EQ(gif.exit_code(0), 2);
-    EXPECT_TRUE(contains(gif.message, ".png (PNG), .jpg or .jpeg (JPEG), or .bmp")) << gif.message;
+    EXPECT_EQ(gif.problem.kind, ProblemKind::kUnknownFormat);
     // A name at the file system's limit: the temporary name beside it is short.
     const std::string longest = std::string(251, 'n') + ".png";
     ASSERT_TRUE(save(longest).ok());
@@ -481,6 +502,7 @@ TEST_F(CoreTest, ImportTakesExactlyWhatTheFolderLacks) {
     };
     EXPECT_EQ(core.import_photos(request, &summary).status, Outcome::Status::kCancelled);
     EXPECT_EQ(summary.imported, 2u);
+    EXPECT_EQ(summary.photos, 3u);
     cancel_.reset();
     ui_.on_advance = nullptr;
     ASSERT_TRUE(core.import_photos(request, &summary).ok());
@@ -514,6 +536,74 @@ TEST_F(CoreTest, ImportTakesExactlyWhatTheFolderLacks) {
     const CardState left = core.inspect();
     ASSERT_EQ(left.catalog.count, 1u);
     EXPECT_EQ(left.catalog.slots[0], 0);
+}
+
+// Identical shots on the card are duplicates, not photos the folder had
+// before; a selection imports only its photos; the whole run is one measure
+// of progress.
+TEST_F(CoreTest, ImportSkipsDuplicatesOnTheCardAndTakesOnlyTheSelection) {
+    Core& core = open();
+    put(core, 1);
+    put(core, 1);  // the same shot again
+    put(core, 1, 5);
+    put(core, 1);
+    ImportRequest request;
+    request.folder = path("empty");
+    ImportSummary summary;
+    ui_.steps.clear();
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.photos, 4u);
+    EXPECT_EQ(summary.imported, 2u);
+    EXPECT_EQ(summary.duplicates, 2u);
+    EXPECT_EQ(summary.already, 0u);
+    ASSERT_EQ(ui_.steps.size(), 4u);
+    uint64_t before = 0;  // a photo's read commands: 10, 9 where it shares one with the photo before
+    for (const Step& step : ui_.steps) {
+        EXPECT_EQ(step.kind, StepKind::kImportPhoto);
+        EXPECT_EQ(step.run_units_before, before);
+        before += step.units;
+    }
+    EXPECT_EQ(before, 38u);
+    for (const Step& step : ui_.steps) EXPECT_EQ(step.run_units, before);
+
+    request.folder = path("selected");
+    request.positions = {2};
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.photos, 1u);
+    ASSERT_EQ(summary.files.size(), 1u);
+    EXPECT_EQ(summary.files[0].first, 2u);
+    request.positions = {9};
+    EXPECT_EQ(core.import_photos(request, &summary).problem.kind, ProblemKind::kPositionOutOfRange);
+}
+
+// The default folder is the desktop's pictures folder, as its user-dirs.dirs
+// names it, then Lumetta.
+TEST_F(CoreTest, TheDefaultImportFolderFollowsTheDesktopsPicturesFolder) {
+    struct Restore {
+        std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+        Restore() {
+            for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_PICTURES_DIR"}) {
+                const char* value = std::getenv(name);
+                saved.emplace_back(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+            }
+        }
+        ~Restore() {
+            for (const auto& [name, value] : saved) {
+                if (value)
+                    ::setenv(name, value->c_str(), 1);
+                else
+                    ::unsetenv(name);
+            }
+        }
+    } restore;
+    ::setenv("HOME", dir_.c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_PICTURES_DIR");
+    EXPECT_EQ(default_import_folder(), dir_ + "/Pictures/Lumetta");
+    fs::create_directories(dir_ + "/.config");
+    const std::string text = "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/ピクチャ\"\n";
+    WriteFileBytes(dir_ + "/.config/user-dirs.dirs", std::vector<uint8_t>(text.begin(), text.end()));
+    EXPECT_EQ(default_import_folder(), dir_ + "/ピクチャ/Lumetta");
 }
 
 }  // namespace
@@ -555,7 +645,16 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
         Core& broken = open(damage.mib);
         const std::string folder = path(std::string("rescued-") + std::to_string(damage.mib) + damage.what);
         RescueSummary summary;
+        ui_.boxes.clear();
         const Outcome outcome = broken.rescue({folder, 0, true}, &summary);
+        // The library's boxes about the damage stay inside the rescue, which
+        // says plainly that every picture found was saved.
+        EXPECT_TRUE(ui_.boxes.empty());
+        const auto saved = std::find_if(outcome.done.begin(), outcome.done.end(),
+                                        [](const Record& r) { return r.kind == RecordKind::kRescueSaved; });
+        ASSERT_NE(saved, outcome.done.end());
+        EXPECT_EQ(saved->facts.count, 3u);
+        EXPECT_EQ(saved->facts.other_count, 3u);
         EXPECT_EQ(summary.card_mib, static_cast<uint32_t>(damage.mib));
         EXPECT_EQ(summary.found, 3u);
         EXPECT_EQ(summary.saved, 3u);
@@ -567,14 +666,16 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
             // All but the 100 pixels a slot does not store.
             EXPECT_TRUE(std::equal(saved.rgb.begin(), saved.rgb.end() - 300, original.rgb.begin())) << name;
         }
-        EXPECT_EQ(outcome.ok(), damage.repairable) << outcome.message;
+        EXPECT_EQ(outcome.ok(), damage.repairable) << describe(outcome.problem);
         EXPECT_EQ(summary.repaired, damage.repairable);
         if (damage.repairable) {
             const CardState state = broken.inspect();
-            ASSERT_TRUE(state.catalog_ok) << state.problem;
+            ASSERT_TRUE(state.catalog_ok) << describe(state.problem);
             EXPECT_EQ(state.catalog.count, 3u);
         } else {
-            EXPECT_TRUE(contains(outcome.message, "the camera's own format is the way back")) << outcome.message;
+            EXPECT_EQ(outcome.problem.kind, ProblemKind::kRepairImpossible);
+            EXPECT_EQ(outcome.problem.hint, Hint::kFormatInCamera);
+            EXPECT_EQ(outcome.problem.facts.folder, folder);
         }
         core_.reset();
     }

@@ -14,13 +14,10 @@ namespace {
 // conversion, little memory.
 constexpr size_t kPhotosAhead = 3;
 
-std::string photo_subject(uint32_t position) { return "photo " + std::to_string(position); }
-
 }  // namespace
 
-Core::ReadAhead::ReadAhead(PhotoReader& reader, CancelToken& cancel, std::vector<std::pair<uint32_t, uint8_t>> photos,
-                           std::string label)
-    : reader_(reader), cancel_(cancel), order_(std::move(photos)), label_(std::move(label)) {
+Core::ReadAhead::ReadAhead(PhotoReader& reader, CancelToken& cancel, std::vector<std::pair<uint32_t, uint8_t>> photos)
+    : reader_(reader), cancel_(cancel), order_(std::move(photos)) {
     thread_ = std::thread([this] { run(); });
 }
 
@@ -106,8 +103,7 @@ Core::ReadingAhead Core::read_ahead(const Catalog& catalog, const std::vector<ui
     }
     // One photo gains nothing from a thread.
     if (photos.size() > 1 && session_ != nullptr) {
-        std::string label = text(kTextReadCard);
-        ahead_ = std::make_unique<ReadAhead>(reader_, cancel_, std::move(photos), std::move(label));
+        ahead_ = std::make_unique<ReadAhead>(reader_, cancel_, std::move(photos));
     }
     return ReadingAhead(*this);
 }
@@ -131,11 +127,13 @@ std::vector<uint32_t> Core::packets_to_read(const Catalog& catalog, const std::v
     return packets;
 }
 
-std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, uint32_t item, uint32_t items) {
+std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, Step shown) {
     const uint8_t slot = catalog.slots[position];
+    shown.position = position;
+    shown.bytes = kSlotBytes;
     if (const auto kept = kept_.find(slot); kept != kept_.end()) {
-        internal::StepScope step(*frontend_, {kTextReadCard, ahead_ ? ahead_->label() : text(kTextReadCard),
-                                              photo_subject(position), item, items, 0, kSlotBytes});
+        shown.units = 0;
+        internal::StepScope step(*frontend_, shown);
         step.succeeded();
         return *kept->second.bitmap;
     }
@@ -144,15 +142,15 @@ std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, u
         std::optional<internal::StepScope> step;
         bitmap = ahead_->take(
             [&](uint32_t packets) {
-                step.emplace(*frontend_, Step{kTextReadCard, ahead_->label(), photo_subject(position), item, items,
-                                              packets, kSlotBytes});
+                shown.units = packets;
+                step.emplace(*frontend_, shown);
             },
             [&] { frontend_->advance(); });
         if (bitmap && step) step->succeeded();
     } else {
         stop_read_ahead();
-        internal::StepScope step(*frontend_, {kTextReadCard, text(kTextReadCard), photo_subject(position), item, items,
-                                              reader_.packets_for(slot), kSlotBytes});
+        shown.units = reader_.packets_for(slot);
+        internal::StepScope step(*frontend_, shown);
         bitmap = reader_.read_slot(slot, [&] {
             frontend_->advance();
             return true;
@@ -161,8 +159,7 @@ std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, u
     }
     if (!bitmap) {
         stop_if_cancelled();
-        fail("photo " + std::to_string(position) + " (slot " + std::to_string(slot) +
-             ") could not be read from the card; check the camera and try again");
+        fail(ProblemKind::kPhotoUnreadable, {.position = position, .slot = slot}, Hint::kCheckCamera);
     }
     KeptPhoto& kept = kept_[slot];
     kept = KeptPhoto{};
@@ -231,8 +228,10 @@ Outcome Core::read_next_photo(GridPhoto* photo) {
         if (queue_.empty() || !loaded_) return;
         const uint32_t position = queue_.front();
         queue_.erase(queue_.begin());
-        const uint32_t read_before = loaded_->count - static_cast<uint32_t>(queue_.size());
-        download(position, *loaded_, read_before, loaded_->count);
+        const Step step{.kind = StepKind::kReadPhoto,
+                        .item = loaded_->count - static_cast<uint32_t>(queue_.size()),
+                        .items = loaded_->count};
+        download(position, *loaded_, step);
         photo->position = position;
         photo->slot = loaded_->slots[position];
         photo->photo = kept_photo(position);

@@ -10,7 +10,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -22,16 +21,13 @@ namespace pixavon::host {
 class Core::ReadAhead {
 public:
     // Starts reading `photos` (position and slot of each) in order with
-    // `reader`, which it alone uses until it is destroyed. `label` names the
-    // reading for the front end (the library is not asked while it runs).
-    ReadAhead(PhotoReader& reader, CancelToken& cancel, std::vector<std::pair<uint32_t, uint8_t>> photos,
-              std::string label);
+    // `reader`, which it alone uses until it is destroyed.
+    ReadAhead(PhotoReader& reader, CancelToken& cancel, std::vector<std::pair<uint32_t, uint8_t>> photos);
     // Stops reading (at the next packet) and waits for the thread.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    const std::string& label() const { return label_; }
     // True if `position` is the photo take() hands out next.
     bool next_is(uint32_t position) const { return taken_ < order_.size() && order_[taken_].first == position; }
     // Waits for the next photo: `on_start` gets its read commands once it is
@@ -52,7 +48,6 @@ private:
     PhotoReader& reader_;
     CancelToken& cancel_;
     const std::vector<std::pair<uint32_t, uint8_t>> order_;
-    const std::string label_;
     size_t taken_ = 0;  // photos handed out; the taking thread's own
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
