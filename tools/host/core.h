@@ -451,8 +451,11 @@ public:
     //      loop, one photo per call (10 read commands of 10 ms, about 0.1 s),
     //      and show what it hands out. When the visible positions change
     //      (scrolling), call queue_photos() again with the new ones.
-    // A reload that changed nothing reads nothing. Save selected is
-    // export_photos(): it takes the kept photos without reading them again.
+    // Each read shows through the Frontend as a StepKind::kReadPhoto step with
+    // one advance per read command. A reload that changed nothing reads
+    // nothing. Save selected is export_photos(): it takes the kept photos
+    // without reading them again; read_photo() (a photo view) takes a kept
+    // photo too.
 
     // Queues the photos of the catalog inspect() last loaded that are not kept:
     // those at `first` (the visible positions) in the order given, then every
@@ -463,8 +466,9 @@ public:
     // Photos queued and not read yet.
     size_t photos_queued() const { return queue_.size(); }
     // Reads the first queued photo and hands it out in `photo` (its position,
-    // slot and picture); `photo->photo` is null when nothing was queued. On a
-    // failed read the outcome says which photo, and the photo leaves the queue.
+    // slot and picture); `photo->photo` is null when nothing was queued. A
+    // failed read is ProblemKind::kPhotoUnreadable with the photo's position
+    // and slot, and the photo leaves the queue.
     Outcome read_next_photo(GridPhoto* photo);
     // The photo at `position` of the catalog inspect() last loaded if the core
     // keeps it; null otherwise. Never reads the card.
@@ -495,7 +499,7 @@ private:
     // The camera's bitmap of the photo at `position` of `catalog`: kept, read
     // ahead, or read now with reader_, shown as `step`; fails naming the
     // photo (kPhotoUnreadable).
-    std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, Step step);
+    std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, Step shown);
 
     class ReadAhead;
     // Ends the read-ahead it was made for when it goes.
