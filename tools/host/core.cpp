@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -11,8 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <new>
 #include <set>
+#include <system_error>
 
 #include "card.h"
 #include "core_internal.h"
@@ -80,6 +83,30 @@ Problem list_problem(const Catalog& catalog) {
 }  // namespace
 
 namespace internal {
+namespace {
+
+// How much a conversion gives way (a nice value added to the thread's).
+constexpr int kConversionNiceness = 10;
+
+// Runs `work` on a thread of its own at a lower priority and waits for it. A
+// conversion then gives way to the photos being read ahead meanwhile, whose
+// reads wait on the camera and need the processor only briefly, but on time.
+template <typename Work>
+auto at_lower_priority(Work work) -> decltype(work()) {
+    std::future<decltype(work())> done;
+    try {
+        done = std::async(std::launch::async, [&work] {
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()),
+                          ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) + kConversionNiceness);
+            return work();
+        });
+    } catch (const std::system_error&) {
+        return work();  // no thread to be had: here and now, then
+    }
+    return done.get();
+}
+
+}  // namespace
 
 bool exists(const std::string& path) {
     struct stat st {};
@@ -98,9 +125,9 @@ std::optional<OutputFormat> format_of_name(const std::string& name) {
 std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap) {
     switch (format) {
         case OutputFormat::kPng:
-            return encode_png(decode_bmp(bitmap));
+            return at_lower_priority([&] { return encode_png(decode_bmp(bitmap)); });
         case OutputFormat::kJpeg:
-            return encode_jpeg(decode_bmp(bitmap), kJpegQuality);
+            return at_lower_priority([&] { return encode_jpeg(decode_bmp(bitmap), kJpegQuality); });
         default:
             return bitmap;
     }
