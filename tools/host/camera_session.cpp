@@ -11,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "i18n.h"
+
 namespace pixavon::host {
 bool valid_catalog(const uint8_t* bytes) { return IsValidCatalog(bytes); }
 
@@ -190,7 +192,7 @@ const std::string& Session::temp_dir() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/pixavon-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
-            throw SessionError(std::string("cannot make a temporary directory: ") + std::strerror(errno));
+            throw SessionError(fill(tr("no temporary folder can be made: {1}"), {system_error(errno)}));
         }
         temp_dir_ = pattern;
     }
