@@ -65,6 +65,15 @@ void FileRowFromCard(const std::uint8_t* card_image, std::uint32_t k, std::uint8
     row[967] = 0;
 }
 
+void PhotoFileFromCardImage(std::uint8_t* card_image, std::uint8_t* file) {
+    std::memset(card_image + kSlotBytes, 0, kCardImageSize - kSlotBytes);
+    const BitmapHeader header = MakeBitmapHeader();
+    std::memcpy(file, header.data(), header.size());
+    for (std::uint32_t k = 0; k < kPhotoHeight; ++k) {
+        FileRowFromCard(card_image, k, file + kPixelDataOffset + kFileRowSize * k);
+    }
+}
+
 void CardImageFromFile(const std::uint8_t* pixel_data, std::uint8_t* card_image) {
     for (std::uint32_t r = 0; r < kPhotoHeight; ++r) {
         CardRowFromFileRow(pixel_data + kFileRowSize * (kPhotoHeight - 1 - r), card_image + kCardRowSize * r);

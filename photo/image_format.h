@@ -34,6 +34,12 @@ BitmapHeader MakeBitmapHeader();
 // picture) from the card image.
 void FileRowFromCard(const std::uint8_t* card_image, std::uint32_t k, std::uint8_t* row);
 
+// Fills the 234,310-byte bitmap file `file` (header and pixel data) from the
+// photo's card image (kCardImageSize bytes) whose first kSlotBytes a slot
+// holds. A slot does not store the image's last 400 bytes, the right-most 100
+// pixels of the bottom row: they are set to zero first, so they are black.
+void PhotoFileFromCardImage(std::uint8_t* card_image, std::uint8_t* file);
+
 // Converts 234,256 bytes of bottom-up file pixel data into the whole card image.
 void CardImageFromFile(const std::uint8_t* pixel_data, std::uint8_t* card_image);
 

@@ -12,7 +12,6 @@
 #include <filesystem>
 
 #include "i18n.h"
-#include "image.h"
 
 namespace pixavon::host {
 bool valid_catalog(const uint8_t* bytes) { return IsValidCatalog(bytes); }
@@ -21,8 +20,12 @@ Catalog parse_catalog(const uint8_t* bytes) {
     Catalog catalog;
     catalog.capacity_code = bytes[kCapacityOffset];
     catalog.count = bytes[kCountOffset];  // at most 255 entries: they end well inside the 8 KiB
-    for (uint32_t i = 0; i < catalog.count; ++i)
-        catalog.slots.push_back(bytes[kEntriesOffset + kEntrySize * i + kEntrySlotOffset]);
+    for (uint32_t i = 0; i < catalog.count; ++i) {
+        const uint8_t* entry = bytes + kEntriesOffset + kEntrySize * i;
+        catalog.slots.push_back(entry[kEntrySlotOffset]);
+        catalog.entries.emplace_back();
+        std::copy(entry, entry + kEntrySize, catalog.entries.back().begin());
+    }
     catalog.check = CheckCatalogList(bytes);
     return catalog;
 }
@@ -182,26 +185,6 @@ Catalog Session::reload() {
         throw CatalogError(CatalogError::Kind::kChanged, "the catalog changed while it was read");
     }
     return catalog;
-}
-
-std::vector<uint8_t> Session::download(int32_t position) {
-    const std::string temp = temp_dir() + "/download.bmp";
-    ::unlink(temp.c_str());
-    if (!call([&] { return lib_.ReadPixavonToFile(position, temp.c_str()); })) {
-        ::unlink(temp.c_str());
-        return {};
-    }
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = read_file(temp, kPhotoFileSize + 1);
-    } catch (const ImageError& error) {
-        throw SessionError(fill(tr("the library's file of the photo cannot be read back: {1}"), {error.what()}));
-    }
-    ::unlink(temp.c_str());
-    if (bytes.size() != kPhotoFileSize || !is_camera_bitmap(bytes)) {
-        throw SessionError(tr("the library gave the photo back in an unexpected form"));
-    }
-    return bytes;
 }
 
 const std::string& Session::temp_dir() {

@@ -4,6 +4,7 @@
 // texts. The command-line tool and the desktop application both build on it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -16,7 +17,6 @@
 namespace pixavon::host {
 
 // Progress messages the library sends per operation.
-inline constexpr uint32_t kDownloadSteps = 20;
 inline constexpr uint32_t kUploadSteps = 608 + 16;
 inline constexpr uint32_t kDeleteSteps = 16;
 inline constexpr uint64_t kBackupChunk = 32768;  // one message per chunk read
@@ -43,7 +43,10 @@ struct Catalog {
     uint32_t count = 0;
     uint32_t capacity_code = 0;  // 26 or 52
     std::vector<uint8_t> slots;  // slot of each position
-    CatalogCheck check;          // whether the card can hold this list
+    // Each position's directory entry as stored: what, besides its slot, tells
+    // a photo from another without reading it.
+    std::vector<std::array<uint8_t, kEntrySize>> entries;
+    CatalogCheck check;  // whether the card can hold this list
     uint64_t card_bytes() const { return CardBytesFor(capacity_code); }
     uint32_t free_slots() const { return count < capacity_code ? capacity_code - count : 0; }
 };
@@ -116,11 +119,6 @@ public:
         const int result = library_call();
         return result != 0 && boxes_ == boxes_before;
     }
-
-    // Saves the photo at `position` with the library into temp_dir() and reads
-    // it back: the camera's bitmap, or empty if the library failed. Throws
-    // SessionError if the library reported success without a proper bitmap.
-    std::vector<uint8_t> download(int32_t position);
 
     size_t boxes() const { return boxes_; }
     // A private directory (0700) for temporary files, removed with the

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -11,13 +12,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <new>
 #include <set>
+#include <system_error>
 
 #include "card.h"
 #include "core_internal.h"
 #include "embedded_camera.h"
 #include "i18n.h"
+#include "read_ahead.h"
 #include "restore_record.h"
 
 namespace pixavon::host {
@@ -79,6 +83,30 @@ Problem list_problem(const Catalog& catalog) {
 }  // namespace
 
 namespace internal {
+namespace {
+
+// How much a conversion gives way (a nice value added to the thread's).
+constexpr int kConversionNiceness = 10;
+
+// Runs `work` on a thread of its own at a lower priority and waits for it. A
+// conversion then gives way to the photos being read ahead meanwhile, whose
+// reads wait on the camera and need the processor only briefly, but on time.
+template <typename Work>
+auto at_lower_priority(Work work) -> decltype(work()) {
+    std::future<decltype(work())> done;
+    try {
+        done = std::async(std::launch::async, [&work] {
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()),
+                          ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) + kConversionNiceness);
+            return work();
+        });
+    } catch (const std::system_error&) {
+        return work();  // no thread to be had: here and now, then
+    }
+    return done.get();
+}
+
+}  // namespace
 
 bool exists(const std::string& path) {
     struct stat st {};
@@ -97,9 +125,9 @@ std::optional<OutputFormat> format_of_name(const std::string& name) {
 std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap) {
     switch (format) {
         case OutputFormat::kPng:
-            return encode_png(decode_bmp(bitmap));
+            return at_lower_priority([&] { return encode_png(decode_bmp(bitmap)); });
         case OutputFormat::kJpeg:
-            return encode_jpeg(decode_bmp(bitmap), kJpegQuality);
+            return at_lower_priority([&] { return encode_jpeg(decode_bmp(bitmap), kJpegQuality); });
         default:
             return bitmap;
     }
@@ -151,7 +179,13 @@ QuietFrontend g_quiet;
 
 }  // namespace
 
-Core::Core(CancelToken& cancel) : cancel_(cancel), frontend_(&g_quiet), window_(std::make_unique<Window>(*this)) {}
+Core::Core(CancelToken& cancel)
+    : cancel_(cancel),
+      frontend_(&g_quiet),
+      window_(std::make_unique<Window>(*this)),
+      reader_([this](uint16_t address, uint8_t* buffer, uint32_t length) {
+          return session_->call([&] { return session_->lib().ReadGBA(address, buffer, length); });
+      }) {}
 
 Core::~Core() { finish(); }
 
@@ -267,12 +301,19 @@ std::string Core::description() const {
     return fill(tr("camera in {1}"), {display_name(device_dir_)});
 }
 
-bool Core::open_camera() { return session_ != nullptr && (session_->is_open() || session_->open()); }
+bool Core::open_camera() {
+    if (session_ == nullptr) return false;
+    if (session_->is_open()) return true;
+    // Another card may be in the camera now.
+    forget_photos();
+    return session_->open();
+}
 
 Outcome Core::finish() {
     return run([&](Outcome&) {
         if (finished_) return;
         finished_ = true;
+        stop_read_ahead();
         if (session_) session_->close();
         session_.reset();
         const bool saved = !camera_ || camera_->stop();
@@ -284,11 +325,15 @@ Outcome Core::finish() {
 }
 
 CardState Core::inspect() {
+    stop_read_ahead();
     loaded_.reset();
+    queue_.clear();
+    reader_.forget();
     CardState state;
     state.connected = camera_open();
     if (!state.connected) {
         state.problem = {ProblemKind::kNoCamera, Hint::kConnectCamera, {.folder = device_dir_in_use()}};
+        forget_photos();
         return state;
     }
     try {
@@ -305,12 +350,14 @@ CardState Core::inspect() {
                 state.problem = {ProblemKind::kCatalogDamaged, Hint::kTryRescue, {}};
                 break;
         }
+        forget_photos();
         return state;
     }
     state.catalog_loads = true;
     state.problem = list_problem(state.catalog);
     state.catalog_ok = state.problem.kind == ProblemKind::kNone;
     if (state.catalog_ok) loaded_ = state.catalog;
+    keep_only_listed(state);
     return state;
 }
 
@@ -318,26 +365,6 @@ Catalog Core::usable_catalog() {
     CardState state = inspect();
     if (!state.catalog_ok) fail(state.problem);
     return std::move(state.catalog);
-}
-
-std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, Step step_shown) {
-    std::vector<uint8_t> bitmap;
-    step_shown.position = position;
-    step_shown.units = kDownloadSteps;
-    step_shown.bytes = kSlotBytes;
-    internal::StepScope step(*frontend_, step_shown);
-    try {
-        bitmap = session_->download(static_cast<int32_t>(position));
-    } catch (const SessionError& error) {
-        fail(ProblemKind::kPhotoUnreadable,
-             {.position = position, .slot = catalog.slots[position], .detail = error.what()}, Hint::kCheckCamera);
-    }
-    if (bitmap.empty()) {
-        fail(ProblemKind::kPhotoUnreadable, {.position = position, .slot = catalog.slots[position]},
-             Hint::kCheckCamera);
-    }
-    step.succeeded();
-    return bitmap;
 }
 
 std::optional<Image> Core::read_photo(uint32_t position, Problem* why) {
@@ -350,9 +377,10 @@ std::optional<Image> Core::read_photo(uint32_t position, Problem* why) {
             return std::nullopt;
         }
     }
-    const std::optional<std::vector<uint8_t>> bitmap = read_bitmap(position, *loaded_, why);
-    if (!bitmap) return std::nullopt;
-    return decode_bmp(*bitmap);
+    if (!read_bitmap(position, *loaded_, why)) return std::nullopt;
+    const std::shared_ptr<const Image> photo = kept_photo(position);
+    if (!photo) return std::nullopt;
+    return *photo;
 }
 
 Outcome Core::export_photos(const ExportRequest& request) {
@@ -421,6 +449,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
             }
         }
 
+        const ReadingAhead ahead = read_ahead(catalog, positions);
         for (size_t i = 0; i < plans.size(); ++i) {
             stop_if_cancelled();
             const Plan& plan = plans[i];
@@ -666,6 +695,7 @@ Outcome Core::restore(const std::string& file) {
         } catch (const std::exception& error) {
             fail(ProblemKind::kRestoreNotNoted, {.detail = error.what()}, Hint::kCheckDisk);
         }
+        forget_photos();  // whatever the restore leaves in the slots
         bool ok = false;
         {
             const Step shown{

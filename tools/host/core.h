@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@
 #include "i18n.h"
 #include "image.h"
 #include "library.h"
+#include "photo_reader.h"
 
 namespace pixavon::host {
 
@@ -359,6 +361,13 @@ struct RescueRequest {
     bool repair = false;
 };
 
+// A photo for a window's grid, as Core::read_next_photo() hands it out.
+struct GridPhoto {
+    uint32_t position = 0;
+    uint32_t slot = 0;
+    std::shared_ptr<const Image> photo;  // 322 x 242; null when nothing was read
+};
+
 // Filled as the rescue goes. The library's boxes are kept from the front end
 // during a rescue: its reads of a damaged card are expected to fail.
 struct RescueSummary {
@@ -422,6 +431,49 @@ public:
     // `why` set if it cannot be read.
     std::optional<Image> read_photo(uint32_t position, Problem* why);
 
+    // Photos for a window's grid (thumbnails), in the order people see them.
+    //
+    // The core keeps every photo it reads, by slot, for as long as the slot
+    // holds it: each inspect() drops the photos whose slot the new list no
+    // longer names, or names with another directory entry, and all of them
+    // when the list cannot be used or its card size changed; a restore, a
+    // rescue's repair and a reopened camera drop them all. Every change this
+    // host makes to the card goes through the core and is followed by an
+    // inspect(), and a put only ever writes a slot the list does not name, so
+    // a photo deleted and its slot written again is always read afresh. A
+    // camera changing its card by itself between two reloads is seen only as
+    // far as its list shows it (a slot freed, or an entry rewritten).
+    //
+    // The window's use, after each reload (inspect()):
+    //   1. Show kept_photo(p) for every position p; null means "not read yet".
+    //   2. queue_photos(visible positions, in the order to read them).
+    //   3. While photos_queued() > 0, call read_next_photo() from the event
+    //      loop, one photo per call (10 read commands of 10 ms, about 0.1 s),
+    //      and show what it hands out. When the visible positions change
+    //      (scrolling), call queue_photos() again with the new ones.
+    // Each read shows through the Frontend as a StepKind::kReadPhoto step with
+    // one advance per read command. A reload that changed nothing reads
+    // nothing. Save selected is export_photos(): it takes the kept photos
+    // without reading them again; read_photo() (a photo view) takes a kept
+    // photo too.
+
+    // Queues the photos of the catalog inspect() last loaded that are not kept:
+    // those at `first` (the visible positions) in the order given, then every
+    // other one in slot order, so that neighbouring slots share their packets.
+    // Positions beyond the list are skipped. Replaces the earlier queue;
+    // inspect() empties it.
+    void queue_photos(const std::vector<uint32_t>& first);
+    // Photos queued and not read yet.
+    size_t photos_queued() const { return queue_.size(); }
+    // Reads the first queued photo and hands it out in `photo` (its position,
+    // slot and picture); `photo->photo` is null when nothing was queued. A
+    // failed read is ProblemKind::kPhotoUnreadable with the photo's position
+    // and slot, and the photo leaves the queue.
+    Outcome read_next_photo(GridPhoto* photo);
+    // The photo at `position` of the catalog inspect() last loaded if the core
+    // keeps it; null otherwise. Never reads the card.
+    std::shared_ptr<const Image> kept_photo(uint32_t position);
+
     // A text of the library's string table.
     std::string text(uint32_t id) { return session_->text(id); }
 
@@ -444,7 +496,44 @@ private:
     void ask(const Question& question);
     // The catalog, which must be one the card can hold; refuses otherwise.
     Catalog usable_catalog();
-    std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, Step step);
+    // The camera's bitmap of the photo at `position` of `catalog`: kept, read
+    // ahead, or read now with reader_, shown as `step`; fails naming the
+    // photo (kPhotoUnreadable).
+    std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, Step shown);
+
+    class ReadAhead;
+    // Ends the read-ahead it was made for when it goes.
+    class ReadingAhead {
+    public:
+        explicit ReadingAhead(Core& core) : core_(core) {}
+        ~ReadingAhead() { core_.stop_read_ahead(); }
+        ReadingAhead(const ReadingAhead&) = delete;
+        ReadingAhead& operator=(const ReadingAhead&) = delete;
+
+    private:
+        Core& core_;
+    };
+    // Reads the photos at `positions` of `catalog`, those not kept, in that
+    // order on a thread of its own, a few photos ahead of download(), which
+    // takes them from it when asked for them in the same order: the card's
+    // pauses then pass while the photos before are converted and saved. Until
+    // it ends, only download() may reach the library; inspect() and reading
+    // anything out of order end it first.
+    [[nodiscard]] ReadingAhead read_ahead(const Catalog& catalog, const std::vector<uint32_t>& positions);
+    // The read commands each of `positions` of `catalog` costs, read in that
+    // order from now: 0 for a photo kept. For one progress bar over a run.
+    std::vector<uint32_t> packets_to_read(const Catalog& catalog, const std::vector<uint32_t>& positions) const;
+    void stop_read_ahead();
+
+    // A photo read from a slot: what it was read under, and its pictures.
+    struct KeptPhoto {
+        std::array<uint8_t, kEntrySize> entry{};             // its directory entry when read
+        std::shared_ptr<const std::vector<uint8_t>> bitmap;  // as ReadPixavonToFile saves it
+        std::shared_ptr<const Image> photo;                  // decoded when first asked for
+    };
+    // After a catalog load: drops what the new list does not show unchanged.
+    void keep_only_listed(const CardState& state);
+    void forget_photos();
     void say(Outcome& outcome, RecordKind kind, Facts facts);
     void warn_if_restore_interrupted();
 
@@ -461,6 +550,11 @@ private:
     std::string card_key_;           // identity of the card for the restore record
     bool boxes_held_ = false;        // the library's boxes are not shown (during a rescue)
     std::optional<Catalog> loaded_;  // the catalog inspect() last found usable
+    PhotoReader reader_;
+    std::unique_ptr<ReadAhead> ahead_;
+    std::map<uint8_t, KeptPhoto> kept_;  // by slot
+    uint32_t kept_capacity_ = 0;         // the card size they were read from
+    std::vector<uint32_t> queue_;        // positions for read_next_photo()
     bool finished_ = false;
 };
 

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numeric>
 #include <set>
 
 #include "core.h"
@@ -273,15 +274,21 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         uint32_t next_number = static_cast<uint32_t>(index.size()) + 1;
         std::set<uint64_t> seen_now;
         std::vector<std::pair<uint32_t, uint64_t>> on_disk;  // position and pixel hash of each photo the folder holds
+        // One bar for the whole import: each photo is its read commands' part
+        // of the run (none for a photo read before and kept).
+        const std::vector<uint32_t> packets = packets_to_read(catalog, positions);
+        const uint64_t run_packets = std::accumulate(packets.begin(), packets.end(), uint64_t{0});
+        uint64_t packets_before = 0;
+        const ReadingAhead ahead = read_ahead(catalog, positions);
         for (size_t i = 0; i < positions.size(); ++i) {
             stop_if_cancelled();
             const uint32_t position = positions[i];
-            // One bar for the whole import: each photo is a part of the run.
             const Step step{.kind = StepKind::kImportPhoto,
                             .item = static_cast<uint32_t>(i + 1),
                             .items = static_cast<uint32_t>(positions.size()),
-                            .run_units = uint64_t{kDownloadSteps} * positions.size(),
-                            .run_units_before = uint64_t{kDownloadSteps} * i};
+                            .run_units = run_packets,
+                            .run_units_before = packets_before};
+            packets_before += packets[i];
             const std::vector<uint8_t> bitmap = download(position, catalog, step);
             ++result.looked_at;
             const Image photo = decode_bmp(bitmap);

@@ -111,14 +111,10 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
 }
 
 std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot) {
-    std::vector<uint8_t> card_image(kCardImageSize, 0);
+    std::vector<uint8_t> card_image(kCardImageSize);
     std::memcpy(card_image.data(), scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes);
     std::vector<uint8_t> bitmap(kPhotoFileSize);
-    const BitmapHeader header = MakeBitmapHeader();
-    std::copy(header.begin(), header.end(), bitmap.begin());
-    for (uint32_t k = 0; k < kPhotoHeight; ++k) {
-        FileRowFromCard(card_image.data(), k, bitmap.data() + kPixelDataOffset + k * kFileRowSize);
-    }
+    PhotoFileFromCardImage(card_image.data(), bitmap.data());
     return bitmap;
 }
 
@@ -314,6 +310,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                     step.emplace(*frontend_, shown);
                 };
                 loaded_.reset();  // the repair changes the list behind the core's back
+                forget_photos();
                 if (!repair_card(access, *scan, plan, before_put, &error)) {
                     fail(ProblemKind::kRepairFailed, {.count = found, .folder = request.folder, .detail = error},
                          Hint::kFormatInCamera);
