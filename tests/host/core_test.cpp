@@ -473,3 +473,59 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
 }
 
 }  // namespace
+
+namespace {
+
+// A card whose slots hold `slots` (random bytes) and whose catalog lists them
+// with `capacity_code`, whatever the card's size.
+std::vector<uint8_t> card_with(int mib, uint8_t capacity_code, uint32_t slots) {
+    std::vector<uint8_t> card(static_cast<size_t>(mib) << 20, 0xFF);
+    std::vector<uint8_t> listed;
+    uint32_t state = 12345;
+    for (uint32_t slot = 0; slot < slots; ++slot) {
+        for (size_t i = slot * 0x4C000u; i < (slot + 1u) * 0x4C000u; ++i) {
+            state = state * 1103515245u + 12345u;
+            card[i] = static_cast<uint8_t>(state >> 16);
+        }
+        listed.push_back(static_cast<uint8_t>(slot));
+    }
+    const std::vector<uint8_t> catalog = pixavon::test::make_catalog(capacity_code, listed);
+    std::copy(catalog.begin(), catalog.end(), card.end() - 8192);
+    return card;
+}
+
+// The card's size comes from the card: a capacity byte of the other size
+// neither hides pictures nor makes ghosts of the mirrored half, and a repair
+// that would have the library write with the wrong layout is refused with the
+// card untouched.
+TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
+    struct Case {
+        int mib;
+        uint8_t capacity_code;
+        uint32_t photos;
+    };
+    for (const Case c : {Case{16, 26, 28}, Case{8, 52, 5}}) {
+        SCOPED_TRACE(std::to_string(c.mib) + " MiB card saying " + std::to_string(c.capacity_code));
+        const std::vector<uint8_t> before = card_with(c.mib, c.capacity_code, c.photos);
+        WriteFileBytes(card_, before);
+        Core& core = open(0);
+        const std::string folder = path("rescued-" + std::to_string(c.mib));
+        RescueSummary summary;
+        const Outcome outcome = core.rescue({folder, 0, true}, &summary);
+        EXPECT_EQ(summary.card_mib, static_cast<uint32_t>(c.mib));
+        EXPECT_EQ(summary.found, c.photos);
+        EXPECT_EQ(summary.saved, c.photos);
+        EXPECT_FALSE(summary.listing_known);
+        EXPECT_FALSE(summary.repaired);
+        EXPECT_EQ(outcome.status, Outcome::Status::kFailed);
+        EXPECT_TRUE(contains(outcome.message, "the camera's own format is the way back")) << outcome.message;
+        char last[32];
+        std::snprintf(last, sizeof last, "/slot-%02u.png", c.photos - 1);
+        EXPECT_TRUE(fs::exists(folder + last));
+        EXPECT_EQ(files_in(folder).size(), c.photos);
+        core_.reset();
+        EXPECT_TRUE(ReadFileBytes(card_) == before);
+    }
+}
+
+}  // namespace

@@ -141,9 +141,12 @@ struct RescueRequest {
 
 struct RescueSummary {
     uint32_t card_mib = 0;
-    uint32_t found = 0;     // slots holding a picture
-    uint32_t saved = 0;     // written to the folder
-    uint32_t listed = 0;    // of those, named by the catalog
+    uint32_t found = 0;   // slots holding a picture
+    uint32_t saved = 0;   // written to the folder
+    uint32_t listed = 0;  // of those, named by the catalog
+    // The catalog fits the card (loads, with the card's capacity code), so
+    // `listed` and the files' "-unlisted" say what it lists.
+    bool listing_known = false;
     bool repaired = false;  // the catalog was rewritten and lists them
 };
 

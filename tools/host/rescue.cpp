@@ -21,9 +21,10 @@ bool erased(const uint8_t* bytes, size_t size) {
     return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0xFF; });
 }
 
-std::string slot_name(uint32_t slot, bool listed, int attempt) {
+// "-unlisted" only where a catalog that fits the card says so.
+std::string slot_name(uint32_t slot, bool unlisted, int attempt) {
     char name[48];
-    std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, listed ? "" : "-unlisted",
+    std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, unlisted ? "-unlisted" : "",
                   attempt > 1 ? ("-" + std::to_string(attempt)).c_str() : "");
     return name;
 }
@@ -41,15 +42,8 @@ std::optional<std::vector<uint8_t>> read_catalog(CardAccess& access) {
 std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
                                   const std::function<bool(uint32_t, uint32_t)>& before_chunk, std::string* error) {
     CardScan scan;
-    const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
-    if (!catalog) {
-        *error = "the card's catalog could not be read; check the camera and try again";
-        return std::nullopt;
-    }
-    scan.catalog_loads = IsValidCatalog(catalog->data());
-    const uint64_t to_read = scan.catalog_loads ? CardBytesFor((*catalog)[kCapacityOffset]) : kAddressSpace;
-    scan.card.resize(to_read);
-    const auto chunks = static_cast<uint32_t>(to_read / kChunk);
+    scan.card.resize(kAddressSpace);
+    const auto chunks = static_cast<uint32_t>(kAddressSpace / kChunk);
     for (uint32_t k = 0; k < chunks; ++k) {
         if (!before_chunk(k, chunks)) {
             error->clear();
@@ -63,26 +57,27 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
         }
     }
 
-    scan.card_bytes = to_read;
-    if (!scan.catalog_loads) {
-        const uint64_t half = kAddressSpace / 2;
-        if (std::memcmp(scan.card.data(), scan.card.data() + half, half) != 0) {
-            scan.card_bytes = kAddressSpace;
-        } else if (!erased(scan.card.data(), half)) {
-            scan.card_bytes = half;
-        } else if (size_mib == 8 || size_mib == 16) {
-            scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
-        } else {
-            scan.card_bytes = 0;
-            return scan;
-        }
-        scan.card.resize(scan.card_bytes);
+    const uint64_t half = kAddressSpace / 2;
+    if (std::memcmp(scan.card.data(), scan.card.data() + half, half) != 0) {
+        scan.card_bytes = kAddressSpace;
+    } else if (!erased(scan.card.data(), half)) {
+        scan.card_bytes = half;
+    } else if (size_mib == 8 || size_mib == 16) {
+        scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
+    } else {
+        scan.card_bytes = 0;
+        return scan;
     }
+    scan.card.resize(scan.card_bytes);
     scan.capacity = static_cast<uint8_t>(scan.card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
 
+    // The catalog at the card's own end; its list counts only when its
+    // capacity code is the card's.
+    const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    scan.catalog_loads = IsValidCatalog(list);
+    scan.catalog_fits = scan.catalog_loads && list[kCapacityOffset] == scan.capacity;
     scan.listed.assign(scan.capacity, false);
-    if (scan.catalog_loads) {
-        const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    if (scan.catalog_fits) {
         scan.catalog_ok = CheckCatalogList(list).fault == CatalogFault::None;
         const uint32_t count = std::min<uint32_t>(list[kCountOffset], 255);
         for (uint32_t i = 0; i < count; ++i) {
@@ -123,6 +118,9 @@ std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot) {
 }
 
 RepairPlan plan_repair(const CardScan& scan) {
+    // A capacity code of the other size would have the library erase and
+    // write its catalog inside a slot, or outside the card.
+    if (scan.catalog_loads && !scan.catalog_fits) return RepairPlan::kCannot;
     if (scan.catalog_loads)
         return scan.catalog_ok && !scan.list_names_empty_slot ? RepairPlan::kNone : RepairPlan::kRebuild;
     return scan.new_catalog_fits ? RepairPlan::kWriteCatalog : RepairPlan::kCannot;
@@ -242,6 +240,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                             std::to_string(request.size_mib) + " is not used");
         }
         result.card_mib = static_cast<uint32_t>(scan->card_bytes >> 20);
+        result.listing_known = scan->catalog_fits;
 
         // Every picture is saved before anything on the card is changed.
         std::error_code dir_error;
@@ -251,9 +250,10 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
             ++result.found;
             const std::vector<uint8_t> png = encode_png(decode_bmp(bitmap_of_slot(*scan, slot)));
             const bool listed = scan->listed[slot];
+            const bool unlisted = scan->catalog_fits && !listed;
             std::string name;
             for (int attempt = 1;; ++attempt) {
-                name = slot_name(slot, listed, attempt);
+                name = slot_name(slot, unlisted, attempt);
                 try {
                     if (write_file_atomically(request.folder + "/" + name, png, false)) break;
                 } catch (const ImageError& write_error) {
@@ -263,7 +263,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
             ++result.saved;
             if (listed) ++result.listed;
             say(outcome, "slot " + std::to_string(slot) + " -> " + printable(request.folder + "/" + name) +
-                             (listed ? "" : " (not in the catalog)"));
+                             (unlisted ? " (not in the catalog)" : ""));
         }
 
         if (request.repair) {
@@ -276,8 +276,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                 case RepairPlan::kCannot:
                     fail(
                         "the catalog's blocks hold what a new catalog cannot be written over, and the library cannot "
-                        "erase "
-                        "them before a catalog loads" +
+                        "erase them before a catalog that fits the card loads" +
                         saved_in +
                         ", so the camera's own format is the way back, then "
                         "'pixavon put' them again");
@@ -305,7 +304,8 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
             }
         }
         say(outcome, "found " + std::to_string(result.found) + ", saved " + std::to_string(result.saved) + ", listed " +
-                         std::to_string(result.listed) + ", repaired " + (result.repaired ? "yes" : "no"));
+                         (result.listing_known ? std::to_string(result.listed) : std::string("unknown")) +
+                         ", repaired " + (result.repaired ? "yes" : "no"));
     });
 }
 
