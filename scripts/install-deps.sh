@@ -5,6 +5,8 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libpng-dev libjpeg62-turbo-dev libstb-dev nlohmann-json3-dev
+  # SHA-256 for the host's photo identity: libcrypto.
+  libssl-dev
   # pixavon mount: libfuse 3 and fusermount3.
   libfuse3-dev fuse3
   # pixavon-gui: Qt 6 Widgets and Qt Test (the offscreen platform comes with it),

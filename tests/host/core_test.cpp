@@ -529,3 +529,49 @@ TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string hex64(uint64_t value) {
+    char text[20];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// Identity rests on the pixels: an index line of the old 64-bit hash that
+// another photo shares (as a made collision does) neither keeps that photo
+// from being imported nor gets it deleted from the card; a line that does hold
+// its photo still counts, so nothing is imported twice.
+TEST_F(CoreTest, ImportKnowsPhotosByTheirPixelsNotBySharedHashes) {
+    Core& core = open();
+    put(core, 2);
+    const std::string folder = path("Pictures");
+    fs::create_directories(folder);
+    // The camera's bitmap drops 100 pixels; the photo is what the card gives back.
+    const Image first_on_card = *core.read_photo(0, nullptr);
+    const Image second_on_card = *core.read_photo(1, nullptr);
+    const std::vector<uint8_t> png = encode_png(first_on_card);
+    WriteFileBytes(folder + "/old.png", png);
+    const std::string file_hash = hex64(content_hash(png.data(), png.size()));
+    const auto old_hash = [](const Image& photo) { return hex64(content_hash(photo.rgb.data(), photo.rgb.size())); };
+    WriteFileBytes(folder + "/.pixavon-import", [&] {
+        const std::string lines = old_hash(first_on_card) + " " + file_hash + " old.png\n" + old_hash(second_on_card) +
+                                  " " + file_hash + " old.png\n";
+        return std::vector<uint8_t>(lines.begin(), lines.end());
+    }());
+
+    ImportRequest request;
+    request.folder = folder;
+    request.name_pattern = "new-{n}.png";
+    request.delete_after = true;
+    ImportSummary summary;
+    const Outcome outcome = core.import_photos(request, &summary);
+    ASSERT_TRUE(outcome.ok()) << outcome.message;
+    EXPECT_EQ(summary.already, 1u);
+    EXPECT_EQ(summary.imported, 1u);
+    EXPECT_EQ(summary.deleted, 2u);
+    ASSERT_EQ(summary.files.size(), 1u);
+    EXPECT_EQ(decode_png(ReadFileBytes(folder + "/" + summary.files[0].second)).rgb, second_on_card.rgb);
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 // texts. The command-line tool and the desktop application both build on it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -150,9 +151,14 @@ std::string printable(const std::string& text);
 std::string quoted_name(const std::string& name);
 // "1 photo", "3 photos".
 std::string photo_count(uint32_t n);
-// The 64-bit FNV-1a hash of `size` bytes: what photos (by their pixels) and
-// cards (by their names) are known by between runs.
+// The 64-bit FNV-1a hash of `size` bytes: what cards are known by between
+// runs (by their names). Not for identity of content: collisions can be made.
 uint64_t content_hash(const uint8_t* data, size_t size);
+// The SHA-256 of `size` bytes: what photos are known by (their pixels), and
+// files by their contents.
+using Digest = std::array<uint8_t, 32>;
+Digest sha256(const uint8_t* data, size_t size);
+std::string hex_of(const Digest& digest);
 // The directory the library looks for cameras in.
 std::string device_dir_in_use();
 // The camera the library opens in `dir`: the first entry in byte order of

@@ -290,7 +290,7 @@ std::shared_ptr<const std::vector<uint8_t>> CardFolder::png(uint32_t slot, int* 
     if (!bmp) return nullptr;
     try {
         const Image photo = decode_bmp(*bmp);
-        const uint64_t hash = pixel_hash(photo);
+        const Digest hash = pixel_digest(photo);
         auto& png = pngs_[hash];
         if (!png) png = std::make_shared<const std::vector<uint8_t>>(encode_png(photo));
         hashes_[slot] = hash;

@@ -12,7 +12,7 @@
 // card's list, never a photo. A PNG's size is known only once it has been
 // encoded, so asking for it (stat) encodes it; a listing of png/ gives its
 // names without sizes (NodeInfo::exact false) and reads nothing. PNGs are
-// kept by their pixels' hash and read with direct I/O (OpenedFile::direct).
+// kept by their pixels' SHA-256 and read with direct I/O (OpenedFile::direct).
 //
 // Paths are absolute within the folder ("/", "/png/slot-07.png"). Every
 // operation returns 0 (or a count of bytes) on success, else a negative errno.
@@ -131,8 +131,8 @@ private:
     std::time_t changed_ = 0;
     std::map<uint32_t, std::time_t> put_at_;  // slot: when it was put during this mount
     std::map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> bitmaps_;  // by slot
-    std::map<uint32_t, uint64_t> hashes_;                                      // slot: pixel hash
-    std::map<uint64_t, std::shared_ptr<const std::vector<uint8_t>>> pngs_;     // by pixel hash
+    std::map<uint32_t, Digest> hashes_;                                        // slot: SHA-256 of its pixels
+    std::map<Digest, std::shared_ptr<const std::vector<uint8_t>>> pngs_;       // by SHA-256 of the pixels
     std::map<std::string, std::shared_ptr<NewPicture>> pictures_;              // by name, until put
     std::map<uint64_t, std::unique_ptr<OpenFile>> open_;
     uint64_t next_handle_ = 1;

@@ -111,7 +111,7 @@ struct PutRequest {
 struct ImportRequest {
     std::string folder;  // empty: default_import_folder()
     // Fields: {date} (import date, YYYY-MM-DD), {n} or {n:03} (running number),
-    // {slot}, {position}, {hash} (short pixel hash). The extension picks the
+    // {slot}, {position}, {hash} (the pixels' SHA-256, its first 8 hex digits). The extension picks the
     // format: .png, .jpg/.jpeg or .bmp.
     std::string name_pattern = "{date}-{n:03}.png";
     bool again = false;         // import photos whose files were removed from the folder
@@ -238,8 +238,8 @@ private:
     bool finished_ = false;
 };
 
-// What a photo is known by: a hash of its pixels (the import's index, the
-// mounted folder's PNGs).
-uint64_t pixel_hash(const Image& photo);
+// What a photo is known by: the SHA-256 of its pixels (the import's index,
+// the mounted folder's PNGs).
+Digest pixel_digest(const Image& photo);
 
 }  // namespace pixavon::host
