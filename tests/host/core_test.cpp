@@ -426,6 +426,12 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
          true},
         {"cut after the catalog's first block", 16,
          [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, true},
+        {"format cut between the count byte and the capacity byte", 16,
+         [](std::vector<uint8_t>& card) {
+             std::fill(card.end() - 8192 + 257, card.end(), 0xFF);
+             card[card.size() - 8192 + 256] = 0;
+         },
+         true},
         {"catalog block zeroed where its count and capacity lie", 16,
          [](std::vector<uint8_t>& card) {
              std::fill(card.end() - 16384, card.end(), 0xFF);

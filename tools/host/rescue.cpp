@@ -37,6 +37,32 @@ std::optional<std::vector<uint8_t>> read_catalog(CardAccess& access) {
     return catalog;
 }
 
+// Flash, which only clears bits, can take `wanted` over `current` without an
+// erase.
+bool flash_takes(const uint8_t* current, const std::vector<uint8_t>& wanted) {
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        if ((current[i] & wanted[i]) != wanted[i]) return false;
+    }
+    return true;
+}
+
+// Writes the blocks of `catalog` that differ from the card's catalog, at the
+// card's own end, outside every slot.
+bool write_over_catalog(CardAccess& access, const CardScan& scan, const std::vector<uint8_t>& catalog,
+                        std::string* error) {
+    const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
+    const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
+    for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
+        const uint8_t* block = catalog.data() + k * 512;
+        if (std::memcmp(block, current + k * 512, 512) == 0) continue;
+        if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
+            *error = "the new catalog could not be written";
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
@@ -98,10 +124,19 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
     const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
     scan.new_catalog.assign(current, current + kCatalogSize);
     BuildCatalog(scan.capacity, scan.found.data(), static_cast<uint32_t>(scan.found.size()), scan.new_catalog.data());
-    scan.new_catalog_fits = true;
-    for (uint32_t i = 0; i < kCatalogSize; ++i) {
-        if ((current[i] & scan.new_catalog[i]) != scan.new_catalog[i]) scan.new_catalog_fits = false;
-    }
+    scan.new_catalog_fits = flash_takes(current, scan.new_catalog);
+    // A rewrite cut between the count byte and the capacity byte: the count
+    // stays as written, and the capacity code and the entries, still erased,
+    // are written for it, so that the catalog loads and the library can
+    // rebuild it.
+    const uint32_t written_count = std::min<uint32_t>(current[kCountOffset], scan.capacity);
+    std::vector<uint8_t> slots(written_count);
+    for (uint32_t i = 0; i < written_count; ++i)
+        slots[i] = i < scan.found.size() ? scan.found[i] : static_cast<uint8_t>(i);
+    scan.completed_catalog.assign(current, current + kCatalogSize);
+    BuildCatalog(scan.capacity, slots.data(), written_count, scan.completed_catalog.data());
+    scan.completed_catalog[kCountOffset] = current[kCountOffset];
+    scan.completed_catalog_fits = flash_takes(current, scan.completed_catalog);
     return scan;
 }
 
@@ -123,7 +158,8 @@ RepairPlan plan_repair(const CardScan& scan) {
     if (scan.catalog_loads && !scan.catalog_fits) return RepairPlan::kCannot;
     if (scan.catalog_loads)
         return scan.catalog_ok && !scan.list_names_empty_slot ? RepairPlan::kNone : RepairPlan::kRebuild;
-    return scan.new_catalog_fits ? RepairPlan::kWriteCatalog : RepairPlan::kCannot;
+    if (scan.new_catalog_fits) return RepairPlan::kWriteCatalog;
+    return scan.completed_catalog_fits ? RepairPlan::kCompleteCatalog : RepairPlan::kCannot;
 }
 
 bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
@@ -131,16 +167,10 @@ bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
     if (plan == RepairPlan::kWriteCatalog) {
         // Flash takes the new catalog's blocks without an erase: every bit it
         // needs set is still set. A block that already holds its bytes is left.
-        const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
-        const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
-        for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
-            const uint8_t* block = scan.new_catalog.data() + k * 512;
-            if (std::memcmp(block, current + k * 512, 512) == 0) continue;
-            if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
-                *error = "the new catalog could not be written";
-                return false;
-            }
-        }
+        if (!write_over_catalog(access, scan, scan.new_catalog, error)) return false;
+    } else if (plan == RepairPlan::kCompleteCatalog) {
+        if (!write_over_catalog(access, scan, scan.completed_catalog, error)) return false;
+        return repair_card(access, scan, RepairPlan::kRebuild, before_put, error);
     } else if (plan == RepairPlan::kRebuild) {
         if (!access.format()) {
             *error = "the card could not be formatted";
@@ -284,12 +314,13 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                     ask("Repairing writes a catalog listing the " + std::to_string(scan->found.size()) +
                         " pictures found, in slot order");
                     break;
+                case RepairPlan::kCompleteCatalog:
                 case RepairPlan::kRebuild:
                     ask("Repairing formats the card and puts back the " + std::to_string(scan->found.size()) +
                         " pictures found, in slot order (all are saved in " + printable(request.folder) + ")");
                     break;
             }
-            if (plan == RepairPlan::kWriteCatalog || plan == RepairPlan::kRebuild) {
+            if (plan != RepairPlan::kNone) {
                 std::optional<internal::StepScope> step;
                 const auto before_put = [&](uint32_t item, uint32_t items, uint8_t slot) {
                     if (step) step->succeeded();

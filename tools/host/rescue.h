@@ -45,6 +45,11 @@ struct CardScan {
     // and whether flash, which only clears bits, can take it without an erase.
     std::vector<uint8_t> new_catalog;
     bool new_catalog_fits = false;
+    // The catalog's blocks with only the capacity code and the entries for
+    // the count as written added (a rewrite cut between the two), and whether
+    // flash can take it without an erase.
+    std::vector<uint8_t> completed_catalog;
+    bool completed_catalog_fits = false;
     std::vector<uint8_t> card;   // the card's bytes
     std::vector<uint8_t> found;  // slots holding a picture (a byte not 0xFF), in slot order
     std::vector<bool> listed;    // per slot: named by the catalog, when it fits the card (else all false)
@@ -63,17 +68,19 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
 std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot);
 
 enum class RepairPlan {
-    kNone,          // the catalog loads and lists only pictures the card holds
-    kWriteCatalog,  // the catalog does not load, but its blocks can take one listing the pictures found
-                    // without an erase (an erased unit, or a rewrite cut short)
-    kRebuild,       // the catalog loads but names impossible or empty slots: format, put them back
-    kCannot,        // the catalog's blocks hold what a new catalog cannot be written over, and the
-                    // library cannot erase them before a catalog that fits the card loads (a capacity
-                    // code of the other card size would make it erase and write inside a slot)
+    kNone,             // the catalog loads and lists only pictures the card holds
+    kWriteCatalog,     // the catalog does not load, but its blocks can take one listing the pictures found
+                       // without an erase (an erased unit, or a rewrite cut short)
+    kRebuild,          // the catalog loads but names impossible or empty slots: format, put them back
+    kCompleteCatalog,  // the catalog does not load, but writing its capacity code and entries for the count
+                       // as written makes it load (a rewrite cut between the two): then as kRebuild
+    kCannot,           // the catalog's blocks hold what a new catalog cannot be written over, and the
+                       // library cannot erase them before a catalog that fits the card loads (a capacity
+                       // code of the other card size would make it erase and write inside a slot)
 };
 RepairPlan plan_repair(const CardScan& scan);
 
-// Carries out `plan` (kWriteCatalog or kRebuild), listing every picture
+// Carries out `plan` (kWriteCatalog, kCompleteCatalog or kRebuild), listing every picture
 // found, in slot order. `before_put` is called before each picture is put
 // back. False with `error` set on failure.
 bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
