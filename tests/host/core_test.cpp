@@ -3,6 +3,7 @@
 
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -578,6 +579,32 @@ TEST_F(CoreTest, ImportKnowsPhotosByTheirPixelsNotBySharedHashes) {
     EXPECT_EQ(summary.deleted, 2u);
     ASSERT_EQ(summary.files.size(), 1u);
     EXPECT_EQ(decode_png(ReadFileBytes(folder + "/" + summary.files[0].second)).rgb, second_on_card.rgb);
+}
+
+}  // namespace
+
+namespace {
+
+// A pipe or a link in the index's place is refused at once: the import
+// neither waits on a reader nor writes through the link.
+TEST_F(CoreTest, ImportRefusesAnIndexThatIsNotARegularFile) {
+    Core& core = open();
+    put(core, 1);
+    ImportRequest request;
+    request.folder = path("Pictures");
+    fs::create_directories(request.folder);
+    ASSERT_EQ(::mkfifo((request.folder + "/.pixavon-import").c_str(), 0644), 0);
+    Outcome outcome = core.import_photos(request, nullptr);
+    EXPECT_EQ(outcome.status, Outcome::Status::kRefused);
+    EXPECT_TRUE(contains(outcome.message, "is not a regular file")) << outcome.message;
+
+    fs::remove(request.folder + "/.pixavon-import");
+    WriteFileBytes(path("outside"), {});
+    fs::create_symlink(path("outside"), request.folder + "/.pixavon-import");
+    outcome = core.import_photos(request, nullptr);
+    EXPECT_EQ(outcome.status, Outcome::Status::kRefused);
+    EXPECT_TRUE(contains(outcome.message, "is not a regular file")) << outcome.message;
+    EXPECT_EQ(fs::file_size(path("outside")), 0u);
 }
 
 }  // namespace

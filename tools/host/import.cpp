@@ -24,9 +24,9 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "core.h"
 #include "core_internal.h"
@@ -84,9 +84,50 @@ bool parse_hex(const std::string& text, uint8_t* out, size_t bytes) {
     return true;
 }
 
-Index load_index(const std::string& folder) {
+// Opens the folder's index without following a link or waiting on a pipe,
+// for reading (`flags` O_RDONLY) or also for appending (O_RDWR | O_CREAT |
+// O_APPEND). -1 with `why` set when it cannot be opened or is not a regular
+// file (`not_regular` set then); `why` stays empty when it is only missing
+// and not to be created.
+int open_index(const std::string& path, int flags, std::string* why, bool* not_regular = nullptr) {
+    bool ignored = false;
+    if (not_regular == nullptr) not_regular = &ignored;
+    *not_regular = false;
+    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ELOOP || error == EISDIR || error == ENXIO) {
+            *not_regular = true;
+            *why = "the import index " + quoted_name(path) + " is not a regular file; move it away and try again";
+        } else if (error != ENOENT || (flags & O_CREAT) != 0) {
+            *why = "cannot open the import index " + quoted_name(path) + ": " + std::strerror(error);
+        }
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *not_regular = true;
+        *why = "the import index " + quoted_name(path) + " is not a regular file; move it away and try again";
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// The index's lines, read from `fd` (-1: no index).
+Index load_index(int fd) {
     Index index;
-    std::ifstream in(folder + "/" + kIndexName);
+    std::string text;
+    char buffer[65536];
+    for (off_t offset = 0; fd >= 0;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        text.append(buffer, static_cast<size_t>(n));
+        offset += n;
+    }
+    std::istringstream in(text);
     std::string line;
     constexpr size_t kDigestHex = 64;
     constexpr size_t kOldHex = 16;
@@ -238,7 +279,10 @@ std::string default_import_folder() {
 }
 
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo) {
-    Index index = load_index(folder);
+    std::string why;
+    const int fd = open_index(folder + "/" + kIndexName, O_RDONLY, &why);
+    Index index = load_index(fd);
+    if (fd >= 0) ::close(fd);
     bool upgraded = false;
     const IndexEntry* entry = look_up(index, folder, photo, pixel_digest(photo), &upgraded);
     if (entry == nullptr) return std::nullopt;
@@ -265,14 +309,19 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         std::filesystem::create_directories(folder, error);
         if (error) fail("cannot make the folder " + printable(folder) + ": " + error.message());
 
-        Index index = load_index(folder);
+        // A link, a pipe or a device in the index's place is refused: lines
+        // must not go outside the folder, nor the import wait on a reader.
         const std::string index_path = folder + "/" + kIndexName;
-        const int index_fd = ::open(index_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (index_fd < 0) fail("cannot write the import index " + printable(index_path) + ": " + std::strerror(errno));
+        std::string index_problem;
+        bool not_regular = false;
+        const int index_fd = open_index(index_path, O_RDWR | O_CREAT | O_APPEND, &index_problem, &not_regular);
+        if (index_fd < 0 && not_regular) refuse(index_problem);
+        if (index_fd < 0) fail(index_problem);
         struct Closer {
             int fd;
             ~Closer() { ::close(fd); }
         } closer{index_fd};
+        Index index = load_index(index_fd);
         const auto add_line = [&](const Digest& digest, const std::string& name) {
             std::vector<uint8_t> file_bytes;
             try {
