@@ -297,6 +297,8 @@ TEST_F(CoreTest, ARestoreCutShortIsToldToTheNextHost) {
     EXPECT_TRUE(contains(ui_.warnings[0], "the last restore of " + path("two.bin") + " onto this card"))
         << ui_.warnings[0];
     EXPECT_TRUE(contains(ui_.warnings[0], "may not match its list"));
+    EXPECT_TRUE(contains(ui_.warnings[0], "'pixavon --card " + card_ + " restore " + path("two.bin") + "'"))
+        << ui_.warnings[0];
     ASSERT_TRUE(next.restore(path("two.bin")).ok());
     ui_.warnings.clear();
     open();

@@ -205,6 +205,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
             // Before the library looks for a camera, and before other threads start.
             ::setenv("PIXAVON_DEVICE_DIR", camera_->device_dir().c_str(), 1);
             description_ = "embedded camera, card image " + target.card_image;
+            card_image_ = target.card_image;
             card_name_ = base_name(target.card_image);
             std::error_code ignored;
             card_key_ = "image " + std::filesystem::canonical(target.card_image, ignored).string();
@@ -239,7 +240,8 @@ void Core::warn_if_restore_interrupted() {
     if (!record) return;
     frontend_->warn("the last restore of " + printable(record->image) + " onto this card (started " + record->started +
                     ") was interrupted: the card's pictures may not match its list. Run the restore of that file "
-                    "again to finish it ('pixavon restore " +
+                    "again to finish it ('pixavon " +
+                    (card_image_.empty() ? std::string() : "--card " + printable(card_image_) + " ") + "restore " +
                     printable(record->image) + "').");
 }
 

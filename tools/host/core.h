@@ -234,6 +234,7 @@ private:
     std::string description_;
     std::string card_name_;
     std::string card_key_;           // identity of the card for the restore record
+    std::string card_image_;         // the card image as given, empty for the attached camera
     std::optional<Catalog> loaded_;  // the catalog inspect() last found usable
     bool finished_ = false;
 };
