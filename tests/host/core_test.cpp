@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -468,6 +469,10 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
             // All but the 100 pixels a slot does not store.
             EXPECT_TRUE(std::equal(saved.rgb.begin(), saved.rgb.end() - 300, original.rgb.begin())) << name;
         }
+        // Without a catalog that fits the card, no file is called unlisted.
+        if (!pixavon::IsValidCatalog(bytes.data() + bytes.size() - 8192)) {
+            for (const std::string& name : files_in(folder)) EXPECT_EQ(name.find("unlisted"), std::string::npos);
+        }
         EXPECT_EQ(outcome.ok(), damage.repairable) << outcome.message;
         EXPECT_EQ(summary.repaired, damage.repairable);
         if (damage.repairable) {
@@ -607,6 +612,58 @@ TEST_F(CoreTest, ImportRefusesAnIndexThatIsNotARegularFile) {
     EXPECT_EQ(outcome.status, Outcome::Status::kRefused);
     EXPECT_TRUE(contains(outcome.message, "is not a regular file")) << outcome.message;
     EXPECT_EQ(fs::file_size(path("outside")), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// An image cut short is read as far as it goes, the rest as erased; the image
+// itself is left as it is, and not repaired.
+TEST_F(CoreTest, RescueReadsAShortImageAsFarAsItGoes) {
+    std::vector<uint8_t> bytes = card_with(8, 26, 5);
+    bytes.resize(4u << 20);
+    WriteFileBytes(card_, bytes);
+    core_ = std::make_unique<Core>(cancel_);
+    core_->set_frontend(ui_);
+    ASSERT_TRUE(core_->prepare({card_, 0, true}, PIXAVON_LIBRARY_PATH).ok());
+    ASSERT_TRUE(core_->open_camera());
+    RescueSummary summary;
+    const Outcome outcome = core_->rescue({path("rescued"), 0, true}, &summary);
+    EXPECT_EQ(summary.card_mib, 8u);
+    EXPECT_EQ(summary.saved, 5u);
+    EXPECT_TRUE(contains(outcome.message, "cut short")) << outcome.message;
+    core_.reset();
+    EXPECT_EQ(fs::file_size(card_), 4u << 20);
+}
+
+// What a killed run of ours left in the temporary folder goes at the next
+// run; what a live process holds stays.
+TEST_F(CoreTest, LeftoversOfKilledRunsAreRemoved) {
+    const std::string tmp = path("tmp");
+    fs::create_directories(tmp);
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child);
+    const std::string live = std::to_string(::getppid());
+    fs::create_directories(tmp + "/pixavon-" + dead + "-abcdef/copied-in");
+    fs::create_directories(tmp + "/pixavon-camera-" + dead + "-abcdef");
+    WriteFileBytes(tmp + "/.pixavon-" + dead + "-abcdef", {1, 2, 3});
+    fs::create_directories(tmp + "/pixavon-" + live + "-abcdef");
+    WriteFileBytes(tmp + "/notes-" + dead + "-abcdef", {1});
+    const char* saved = std::getenv("TMPDIR");
+    const std::string saved_tmp = saved != nullptr ? saved : "";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    open();
+    core_.reset();
+    if (saved != nullptr)
+        ::setenv("TMPDIR", saved_tmp.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    std::vector<std::string> left = files_in(tmp);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"notes-" + dead + "-abcdef", "pixavon-" + live + "-abcdef"}));
 }
 
 }  // namespace

@@ -283,7 +283,9 @@ TEST_F(MountTest, CommonCopyToolsWork) {
     EXPECT_EQ(fs::status(at("slot-00.bmp")).permissions(), fs::perms(0444));
     std::ifstream tools_log(dir_ + "/tools.log");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(tools_log), {}), "");
+    // Right after the unmount the card is there for the next program.
     unmount();
+    EXPECT_EQ(run(std::string(PIXAVON_TOOL_PATH) + " --card " + card_ + " list >/dev/null"), 0);
     EXPECT_EQ(wait_for_end(), 0) << log();
 }
 

@@ -182,13 +182,17 @@ void Core::say(Outcome& outcome, const std::string& line) {
 
 Outcome Core::prepare(const Target& target, const std::string& library_path) {
     return run([&](Outcome&) {
+        // What runs of ours that were killed left in the temporary folder.
+        remove_leftovers(temp_base());
         if (!target.card_image.empty()) {
             if (target.create_mib == 0 && !exists(target.card_image)) {
                 refuse(quoted_name(target.card_image) +
                        " does not exist (add --size 8 or --size 16 to create a fresh card)");
             }
+            std::string image = target.card_image;
+            if (target.read_short_image) image = padded_if_short(target.card_image, target.create_mib);
             try {
-                camera_ = std::make_unique<EmbeddedCamera>(target.card_image, target.create_mib);
+                camera_ = std::make_unique<EmbeddedCamera>(image, target.create_mib);
             } catch (const CameraError& error) {
                 if (error.kind() == CameraError::Kind::kBadImage) refuse(error.what());
                 fail(error.what());
@@ -235,6 +239,27 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
     });
 }
 
+std::string Core::padded_if_short(const std::string& image, int create_mib) {
+    struct stat st {};
+    if (::stat(image.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return image;
+    const auto size = static_cast<uint64_t>(st.st_size);
+    constexpr uint64_t kSmall = 8u << 20;
+    constexpr uint64_t kLarge = 16u << 20;
+    if (size == kSmall || size >= kLarge) return image;
+    std::vector<uint8_t> bytes = read_file(image, kLarge);
+    bytes.resize(size > kSmall || create_mib == 16 ? kLarge : kSmall, 0xFF);
+    try {
+        padded_dir_ = PrivateDir(temp_base(), "pixavon");
+    } catch (const std::runtime_error& error) {
+        fail(std::string("cannot make a temporary directory: ") + error.what());
+    }
+    const std::string copy = padded_dir_.path() + "/card.bin";
+    write_file_atomically(copy, bytes, true);
+    frontend_->warn(printable(image) + " holds only " + std::to_string(size) +
+                    " bytes: the rest of the card is read as erased");
+    return copy;
+}
+
 void Core::warn_if_restore_interrupted() {
     const std::optional<RestoreRecord> record = interrupted_restore(card_key_);
     if (!record) return;
@@ -255,6 +280,7 @@ Outcome Core::finish() {
         session_.reset();
         const bool saved = !camera_ || camera_->stop();
         camera_.reset();  // unlocks the card image
+        padded_dir_ = PrivateDir();
         if (device_dir_lock_ >= 0) ::close(device_dir_lock_);
         device_dir_lock_ = -1;
         if (!saved) fail("the card image could not be saved to disk; check the disk and its free space");
@@ -570,11 +596,13 @@ Outcome Core::backup(const std::string& file, bool replace) {
             fail("not enough space for a " + std::to_string(card_bytes >> 20) + " MiB backup in " + printable(dir) +
                  " (" + std::to_string(free_bytes >> 20) + " MiB free)");
         }
+        remove_leftovers(dir);  // a backup a killed run of ours left
         std::string temp_name = temporary_name_in(dir);
         const int fd = ::mkstemp(temp_name.data());
         if (fd < 0)
             fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno) +
                  "; check the folder exists and can be written");
+        ::flock(fd, LOCK_EX | LOCK_NB);  // in use while it is written
         internal::TempFile temp(temp_name);
         struct Closer {
             int fd;

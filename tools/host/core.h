@@ -83,6 +83,9 @@ struct CardState {
 struct Target {
     std::string card_image;  // empty: the attached camera
     int create_mib = 0;      // with card_image: make a fresh 8 or 16 MiB card if missing
+    // With card_image: an image cut short is read as far as it goes, the
+    // rest as erased (a copy is served; the image is not changed).
+    bool read_short_image = false;
 };
 
 enum class OutputFormat { kByName, kBmp, kPng, kJpeg };
@@ -223,6 +226,8 @@ private:
     std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, uint32_t item, uint32_t items);
     void say(Outcome& outcome, const std::string& line);
     void warn_if_restore_interrupted();
+    // `image`, or a copy of it made whole with erased bytes when it is short.
+    std::string padded_if_short(const std::string& image, int create_mib);
 
     CancelToken& cancel_;
     Frontend* frontend_;
@@ -235,6 +240,7 @@ private:
     std::string card_name_;
     std::string card_key_;           // identity of the card for the restore record
     std::string card_image_;         // the card image as given, empty for the attached camera
+    PrivateDir padded_dir_;          // holds the copy of a short card image, when one is served
     std::optional<Catalog> loaded_;  // the catalog inspect() last found usable
     bool finished_ = false;
 };

@@ -393,6 +393,15 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
 
         if (request.delete_after && !verified_positions.empty()) {
             stop_if_cancelled();
+            // The files' names are on the disk before their photos leave the card.
+            const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const bool synced = dir_fd >= 0 && ::fsync(dir_fd) == 0;
+            const int sync_error = errno;
+            if (dir_fd >= 0) ::close(dir_fd);
+            if (!synced) {
+                fail("cannot make sure the folder " + printable(folder) + " is on the disk (" +
+                     std::strerror(sync_error) + "); nothing was deleted from the card");
+            }
             // Each delete is checked against the card's list, highest position first.
             const Outcome deleted = delete_photos(verified_positions, false);
             result.deleted = static_cast<uint32_t>(deleted.done.size());

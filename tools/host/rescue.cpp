@@ -299,6 +299,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         if (request.repair) {
             const RepairPlan plan = plan_repair(*scan);
             const std::string saved_in = "; every picture is saved in " + printable(request.folder);
+            if (!padded_dir_.empty()) fail("the card image is cut short, so it is not repaired" + saved_in);
             switch (plan) {
                 case RepairPlan::kNone:
                     say(outcome, "the catalog is sound: nothing to repair");

@@ -209,7 +209,9 @@ int run(int argc, char** argv) {
     int status = 0;
     host::Core core(cancel);
     core.set_frontend(terminal);
-    if (const int prepared = report(core.prepare({o.card, o.size}), cancel); prepared != 0) return prepared;
+    // Rescue reads a card image cut short as far as it goes.
+    if (const int prepared = report(core.prepare({o.card, o.size, rescue->parsed()}), cancel); prepared != 0)
+        return prepared;
     if (!core.open_camera() && !info->parsed()) {
         fail("no camera found in " + printable(host::device_dir_in_use()) +
              "; connect the camera, or work on a card image with --card IMAGE");
