@@ -125,7 +125,7 @@ private:
     std::shared_ptr<const std::vector<uint8_t>> bitmap(uint32_t slot, int* error);
     std::shared_ptr<const std::vector<uint8_t>> png(uint32_t slot, int* error);
     void forget_slot(uint32_t slot);
-    int put(const std::shared_ptr<NewPicture>& picture);
+    int put(const std::shared_ptr<NewPicture>& self);
     // A new picture named `name` (in the root), staged in a file of its own.
     int start_picture(const std::string& name, OpenedFile* opened);
     uint64_t add_handle(std::unique_ptr<OpenFile> file);

@@ -253,7 +253,7 @@ std::string Core::padded_if_short(const std::string& image, int create_mib) {
     } catch (const std::runtime_error& error) {
         fail(std::string("cannot make a temporary directory: ") + error.what());
     }
-    const std::string copy = padded_dir_.path() + "/card.bin";
+    std::string copy = padded_dir_.path() + "/card.bin";
     write_file_atomically(copy, bytes, true);
     frontend_->warn(printable(image) + " holds only " + std::to_string(size) +
                     " bytes: the rest of the card is read as erased");
