@@ -100,7 +100,7 @@ class Host {
 public:
     explicit Host(const Card& card) {
         const host::Outcome prepared = core.prepare({card.path().toStdString(), 8});
-        if (!prepared.ok()) qFatal("%s", prepared.message.c_str());
+        if (!prepared.ok()) qFatal("%s", host::describe(prepared.problem).c_str());
         window = std::make_unique<TestWindow>(core);
         core.set_frontend(*window);
         core.open_camera();
@@ -310,7 +310,7 @@ private Q_SLOTS:
             TestWindow& window = *host;
             QVERIFY(!window.load_catalog());
             QCOMPARE(window.status_line()->text(),
-                     QString("the card's catalog is damaged: it lists 255 photos, but the card holds at most 26"));
+                     QString("The card's photo list is damaged: it lists 255 photos, but the card holds at most 26."));
             for (const uint32_t id : {host::kTextUpload, host::kTextDelete, host::kTextBackup, host::kTextDisplay}) {
                 QVERIFY(!window.button(id)->isEnabled());
             }
@@ -340,7 +340,7 @@ private Q_SLOTS:
         QCOMPARE(window.boxes[0].text, QString("read card error,work incomplete"));
         QCOMPARE(window.boxes[0].icon, QMessageBox::Critical);
         QCOMPARE(window.boxes[0].parent, static_cast<QWidget*>(&window));
-        QVERIFY(window.status_line()->text().startsWith("the card's catalog is damaged"));
+        QVERIFY(window.status_line()->text().startsWith("The card's photo list is damaged"));
         QVERIFY(!window.button(host::kTextReadCard)->isEnabled());
         QVERIFY(!window.button(host::kTextWriteCard)->isEnabled());
 

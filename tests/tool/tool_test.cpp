@@ -2,6 +2,8 @@
 // embedded card, with standard input and output that are not terminals.
 
 #include <fcntl.h>
+#include <iconv.h>
+#include <locale.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -115,9 +118,29 @@ protected:
     Result run_tool(std::vector<std::string> args, const std::vector<std::string>& env_overrides = {},
                     const std::string& stdout_path = "", int signal_after_ms = -1) {
         const std::string out = stdout_path.empty() ? path(".stdout") : stdout_path, err = path(".stderr");
+        // English unless a test asks for another locale; an override replaces
+        // the variable of the same name.
+        std::vector<std::string> overrides = {"LANGUAGE=", "LANG=C.UTF-8", "LC_ALL=C.UTF-8", "LC_MESSAGES="};
+        overrides.insert(overrides.end(), env_overrides.begin(), env_overrides.end());
+        const auto name_of = [](const std::string& entry) { return entry.substr(0, entry.find('=') + 1); };
         std::vector<std::string> env_strings;
-        for (char** e = environ; *e != nullptr; ++e) env_strings.emplace_back(*e);
-        for (const std::string& o : env_overrides) env_strings.push_back(o);
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string entry = *e;
+            if (std::none_of(overrides.begin(), overrides.end(),
+                             [&](const std::string& o) { return name_of(o) == name_of(entry); })) {
+                env_strings.push_back(entry);
+            }
+        }
+        for (const std::string& o : overrides) {
+            if (std::none_of(env_strings.begin(), env_strings.end(),
+                             [&](const std::string& e) { return name_of(e) == name_of(o); })) {
+                env_strings.push_back(o);
+            } else {
+                std::replace_if(
+                    env_strings.begin(), env_strings.end(),
+                    [&](const std::string& e) { return name_of(e) == name_of(o); }, o);
+            }
+        }
         std::vector<char*> envp;
         for (std::string& e : env_strings) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -224,11 +247,11 @@ TEST_F(ToolTest, PicturesGoOnAndComeBackWithinTheScalingTolerance) {
 
     const Result put = card({"put", "exact.png", "large.jpg", "camera.bmp"});
     ASSERT_EQ(put.code, 0) << put.err;
-    EXPECT_NE(put.out.find("large.jpg -> position 1 (slot 1)"), std::string::npos) << put.out;
+    EXPECT_NE(put.out.find("'large.jpg' put on the card as photo 1 (slot 1)."), std::string::npos) << put.out;
     // Not a terminal: plain lines, one per upload, no bar drawing.
     EXPECT_EQ(put.err.find('\r'), std::string::npos);
     EXPECT_EQ(put.err.find('\x1b'), std::string::npos);
-    EXPECT_NE(put.err.find("UPLOAD exact.png (1 of 3): done"), std::string::npos) << put.err;
+    EXPECT_NE(put.err.find("Putting 'exact.png' on the card (1 of 3): done"), std::string::npos) << put.err;
 
     const nlohmann::json list = list_json();
     EXPECT_EQ(list["count"], 3);
@@ -289,7 +312,7 @@ TEST_F(ToolTest, RefusalsLeaveTheCardByteIdentical) {
 
     const Result no_room = card({"put", "ok.png"});
     EXPECT_EQ(no_room.code, 1);
-    EXPECT_NE(no_room.err.find("the card is full (26 of 26 photos)"), std::string::npos) << no_room.err;
+    EXPECT_NE(no_room.err.find("The card is full: 26 of 26 photos."), std::string::npos) << no_room.err;
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 
     make_card({0, 1});
@@ -334,7 +357,7 @@ TEST_F(ToolTest, BackupRestoreAndFormat) {
     const std::vector<uint8_t> original = ReadFileBytes(card_);
     const Result backup = card({"backup", "saved.bin"});
     ASSERT_EQ(backup.code, 0) << backup.err;
-    EXPECT_NE(backup.err.find("BACKUP saved.bin: done"), std::string::npos) << backup.err;
+    EXPECT_NE(backup.err.find("Backing up the card to 'saved.bin': done"), std::string::npos) << backup.err;
     EXPECT_TRUE(ReadFileBytes(path("saved.bin")) == original);
     // Never over an existing file without --force.
     EXPECT_EQ(card({"backup", "saved.bin"}).code, 2);
@@ -346,7 +369,7 @@ TEST_F(ToolTest, BackupRestoreAndFormat) {
 
     const Result restore = card({"restore", "--yes", "saved.bin"});
     ASSERT_EQ(restore.code, 0) << restore.err;
-    EXPECT_NE(restore.out.find("restored 3 photos"), std::string::npos);
+    EXPECT_NE(restore.out.find("3 photos restored from"), std::string::npos);
     EXPECT_TRUE(ReadFileBytes(card_) == original);
 }
 
@@ -395,7 +418,7 @@ TEST_F(ToolTest, DamagedCatalogShowsTheLibrarysBoxAndFails) {
     const Result r = card({"list"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Lumetta: "), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("restore"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("rescue -o"), std::string::npos) << r.err;
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 }
 
@@ -445,7 +468,51 @@ TEST_F(ToolTest, SignalsAndStandardOutputEndTheToolHonestly) {
     EXPECT_EQ(pixavon::host::decode_png(std::vector<uint8_t>(piped.out.begin(), piped.out.end())).width, 322u);
     const Result full = run_tool({"--card", card_, "list", "--json"}, {}, "/dev/full");
     EXPECT_EQ(full.code, 1);
-    EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
+    EXPECT_NE(full.err.find("Standard output cannot be written"), std::string::npos) << full.err;
+}
+
+}  // namespace
+
+namespace {
+
+// `text` (UTF-8) in GBK.
+std::string gbk(const std::string& text) {
+    iconv_t cd = ::iconv_open("GBK", "UTF-8");
+    std::string out(text.size() * 2, '\0');
+    char* in = const_cast<char*>(text.data());
+    char* to = out.data();
+    size_t in_left = text.size(), out_left = out.size();
+    const size_t converted = ::iconv(cd, &in, &in_left, &to, &out_left);
+    ::iconv_close(cd);
+    EXPECT_NE(converted, static_cast<size_t>(-1)) << text;
+    out.resize(out.size() - out_left);
+    return out;
+}
+
+bool have_locale(const char* name) {
+    const locale_t locale = ::newlocale(LC_ALL_MASK, name, nullptr);
+    if (locale == nullptr) return false;
+    ::freelocale(locale);
+    return true;
+}
+
+// The tool speaks the locale's language in the locale's codeset, the file
+// names it shows included, and phrases the hint with its own flags.
+TEST_F(ToolTest, MessagesComeInTheLocalesLanguageAndCodeset) {
+    if (!have_locale("ja_JP.UTF-8") || !have_locale("zh_CN.GBK")) {
+        GTEST_SKIP() << "needs the locales ja_JP.UTF-8 and zh_CN.GBK (scripts/install-deps.sh makes them)";
+    }
+    const Result ja = run_tool({"--card", "missing.bin", "info"}, {"LC_ALL=ja_JP.UTF-8"});
+    EXPECT_EQ(ja.code, 2);
+    EXPECT_NE(ja.err.find("pixavon: カードイメージ「missing.bin」がありません。新しいカードを作るには --size 8 または "
+                          "--size 16 を付けてください。"),
+              std::string::npos)
+        << ja.err;
+
+    const std::string name = gbk("相机卡.bin");
+    const Result zh = run_tool({"--card", name, "info"}, {"LC_ALL=zh_CN.GBK"});
+    EXPECT_EQ(zh.code, 2);
+    EXPECT_NE(zh.err.find(gbk("存储卡镜像“相机卡.bin”不存在。")), std::string::npos) << zh.err;
 }
 
 }  // namespace

@@ -89,14 +89,14 @@ void complain(const std::string& message, bool boxes) {
 // Holds what the core says before the window exists, to be shown by it.
 class EarlyFrontend : public pixavon::host::Frontend {
 public:
-    std::vector<std::string> warnings;
-    Answer confirm(const std::string&) override { return Answer::kCannotAsk; }
+    std::vector<pixavon::host::Warning> warnings;
+    Answer confirm(const pixavon::host::Question&) override { return Answer::kCannotAsk; }
     void begin(const pixavon::host::Step&) override {}
     void advance() override {}
     void end(bool) override {}
     void box(bool, const std::string&, const std::string&) override {}
-    void note(const std::string&) override {}
-    void warn(const std::string& line) override { warnings.push_back(line); }
+    void note(const pixavon::host::Record&) override {}
+    void warn(const pixavon::host::Warning& warning) override { warnings.push_back(warning); }
 };
 
 }  // namespace
@@ -126,9 +126,10 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("pixavon-gui"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pixavon.Pixavon"));
     pixavon::gui::install_translations();
+    pixavon::host::init_translations("UTF-8");
     const bool boxes = options.screenshot.empty();
     if (!prepared.ok()) {
-        complain(prepared.message, boxes);
+        complain(pixavon::host::describe(prepared.problem), boxes);
         return prepared.exit_code(0);
     }
 
@@ -139,7 +140,7 @@ int main(int argc, char** argv) {
         window.set_unattended(!boxes);
         core.set_frontend(window);
         window.show();
-        for (const std::string& line : early.warnings) window.warn(line);
+        for (const pixavon::host::Warning& warning : early.warnings) window.warn(warning);
         core.open_camera();
         bool loaded = window.load_catalog();
         if (!options.screenshot.empty()) {
@@ -160,7 +161,7 @@ int main(int argc, char** argv) {
         core.set_frontend(early);
     }
     if (!finished.ok()) {
-        complain(finished.message, boxes);
+        complain(pixavon::host::describe(finished.problem), boxes);
         return 1;
     }
     return status;

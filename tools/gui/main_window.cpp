@@ -123,16 +123,26 @@ QChar mnemonic_of(uint32_t id) {
     }
 }
 
-// A sentence from a core text: "photo 3 ..." becomes "Photo 3 ....".
-QString sentence(QString text) {
-    if (!text.isEmpty()) text[0] = text[0].toUpper();
-    if (!text.endsWith('.')) text += '.';
-    return text;
-}
-
 std::string local_path(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 // The core's own texts: English, with file names as the window gave them.
+// The library's text naming what a step does.
+uint32_t label_of(host::StepKind kind) {
+    switch (kind) {
+        case host::StepKind::kPut:
+        case host::StepKind::kRescuePut:
+            return host::kTextUpload;
+        case host::StepKind::kDelete:
+            return host::kTextDelete;
+        case host::StepKind::kBackup:
+            return host::kTextBackup;
+        case host::StepKind::kRestore:
+            return host::kTextWriteCard;
+        default:
+            return host::kTextReadCard;
+    }
+}
+
 QString from_core(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -392,7 +402,7 @@ void MainWindow::set_import_folder(const QString& folder) {
     QSettings().setValue(QStringLiteral("import/folder"), folder);
 }
 
-host::Frontend::Answer MainWindow::confirm(const std::string& question) {
+host::Frontend::Answer MainWindow::confirm(const host::Question& question) {
     QString headline;
     switch (operation_) {
         case Operation::kDelete:
@@ -412,7 +422,7 @@ host::Frontend::Answer MainWindow::confirm(const std::string& question) {
             break;
     }
     QMessageBox box(QMessageBox::Question, windowTitle(), headline, QMessageBox::Yes | QMessageBox::No, this);
-    box.setInformativeText(sentence(from_core(question)));
+    box.setInformativeText(from_core(host::describe(question)));
     box.setDefaultButton(QMessageBox::No);
     const bool yes = present(box) == QMessageBox::Yes;
     declined_ = !yes;
@@ -435,12 +445,10 @@ void MainWindow::begin(const host::Step& step) {
         }
     }
     // The core names photos by their positions, which people count from 1.
-    QString subject = from_core(step.subject);
-    static const QRegularExpression photo_number(QStringLiteral("^photo (\\d+)$"));
-    if (const QRegularExpressionMatch match = photo_number.match(subject); match.hasMatch()) {
-        subject = tr("photo %1").arg(match.captured(1).toInt() + 1);
-    }
-    QString label = from_library(step.label);
+    QString subject = from_core(host::display_name(step.name));
+    if (step.position) subject = tr("photo %1").arg(*step.position + 1);
+    const uint32_t label_id = label_of(step.kind);
+    QString label = from_library(core_.text(label_id));
     if (!subject.isEmpty()) label += QStringLiteral(": ") + subject;
     if (step.items > 1) label += tr(" (%1 of %2)").arg(step.item).arg(step.items);
     progress_->setLabelText(label);
@@ -448,7 +456,7 @@ void MainWindow::begin(const host::Step& step) {
     progress_->setValue(0);
     progress_->show();
     if (runs_.size() >= 100) runs_.erase(runs_.begin());
-    runs_.push_back({step.label_id, step.units, 0});
+    runs_.push_back({label_id, step.units, 0});
     repainted_.invalidate();
     QCoreApplication::processEvents();
 }
@@ -475,9 +483,9 @@ void MainWindow::box(bool owned, const std::string& caption, const std::string& 
     present(message);
 }
 
-void MainWindow::note(const std::string& line) { status_->setText(from_core(line)); }
+void MainWindow::note(const host::Record& record) { status_->setText(from_core(host::describe(record))); }
 
-void MainWindow::warn(const std::string& line) { tell(sentence(from_core(line)), QMessageBox::Warning); }
+void MainWindow::warn(const host::Warning& warning) { tell(from_core(host::describe(warning)), QMessageBox::Warning); }
 
 bool MainWindow::eventFilter(QObject* target, QEvent* event) {
     // While busy, the window's own widgets take no input: the progress dialog
@@ -550,7 +558,7 @@ void MainWindow::show_outcome(const host::Outcome& outcome) {
             break;
     }
     QMessageBox box(QMessageBox::Warning, windowTitle(), headline, QMessageBox::Ok, this);
-    box.setInformativeText(sentence(from_core(outcome.message)));
+    box.setInformativeText(from_core(host::describe(outcome.problem)));
     present(box);
 }
 
@@ -635,7 +643,7 @@ bool MainWindow::reload_view() {
     card_ = core_.inspect();
     if (!card_.catalog_ok) {
         cache_.clear();
-        status_->setText(from_core(card_.problem));
+        status_->setText(from_core(host::describe(card_.problem)));
         return false;
     }
     const host::Catalog& catalog = card_.catalog;
@@ -683,12 +691,12 @@ bool MainWindow::load_next_thumbnail() {
     if (pending_.empty() || loading_) return true;
     const uint32_t position = pending_.front();
     pending_.erase(pending_.begin());
-    std::string why;
+    host::Problem why;
     loading_ = true;
     const std::optional<host::Image> photo = core_.read_photo(position, &why);
     loading_ = false;
     if (!photo) {
-        status_->setText(tr("Photo %1 could not be read: %2").arg(position + 1).arg(sentence(from_core(why))));
+        status_->setText(tr("Photo %1 could not be read: %2").arg(position + 1).arg(from_core(host::describe(why))));
         return false;
     }
     const QImage image = to_qimage(*photo);
@@ -871,7 +879,7 @@ QString MainWindow::about_text() {
                    .arg(catalog.count)
                    .arg(catalog.free_slots());
     } else {
-        card = from_core(card_.problem);
+        card = from_core(host::describe(card_.problem));
     }
     return tr("Pixavon %1\nLibrary: %2\nCard: %3\nDevice: %4")
         .arg(QStringLiteral(PIXAVON_VERSION),

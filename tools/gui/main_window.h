@@ -114,13 +114,13 @@ public:
     const std::vector<Run>& runs() const { return runs_; }
 
     // host::Frontend
-    Answer confirm(const std::string& question) override;
+    Answer confirm(const host::Question& question) override;
     void begin(const host::Step& step) override;
     void advance() override;
     void end(bool ok) override;
     void box(bool owned, const std::string& caption, const std::string& text) override;
-    void note(const std::string& line) override;
-    void warn(const std::string& line) override;
+    void note(const host::Record& record) override;
+    void warn(const host::Warning& warning) override;
 
 protected:
     // Shows a modal box and returns the button pressed; replaced in tests.

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "i18n.h"
 #include "image.h"
 
 namespace pixavon::host {
@@ -38,10 +39,6 @@ std::string printable(const std::string& text) {
     }
     return out;
 }
-
-std::string quoted_name(const std::string& name) { return "'" + printable(name) + "'"; }
-
-std::string photo_count(uint32_t n) { return std::to_string(n) + (n == 1 ? " photo" : " photos"); }
 
 uint64_t content_hash(const uint8_t* data, size_t size) {
     uint64_t hash = 0xcbf29ce484222325ULL;
@@ -247,7 +244,7 @@ std::string name_of_ours(const std::string& dir, const std::string& prefix) {
 
 PrivateDir::PrivateDir(const std::string& base, const std::string& prefix) {
     std::string pattern = name_of_ours(base, prefix);
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error(std::strerror(errno));
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error(system_error(errno));
     path_ = pattern;
     lock_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (lock_ >= 0) ::flock(lock_, LOCK_EX | LOCK_NB);

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "card.h"
+#include "i18n.h"
 #include "server.h"
 
 namespace pixavon::host {
@@ -23,12 +24,11 @@ constexpr auto kBusyWait = std::chrono::seconds(5);
 
 EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
     if (create_mib != 0 && create_mib != 8 && create_mib != 16)
-        throw CameraError("a card holds 8 or 16 MiB", CameraError::Kind::kBadImage);
+        throw CameraError(tr("a card holds 8 or 16 MiB"), CameraError::Kind::kBadImage);
     std::error_code ignored;
     created_ = !std::filesystem::exists(card_path, ignored);
     if (created_ && create_mib == 0) {
-        throw CameraError(card_path + " does not exist (add --size 8 or --size 16 to create a fresh card)",
-                          CameraError::Kind::kBadImage);
+        throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
     }
     const auto give_up = std::chrono::steady_clock::now() + kBusyWait;
     try {
@@ -43,14 +43,21 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     } catch (const emu::CardError& error) {
-        if (error.reason() != emu::CardError::Reason::kUnusable) throw CameraError(error.what());
-        throw CameraError(std::string("cannot use the card image: ") + error.what(), CameraError::Kind::kBadImage);
+        switch (error.reason()) {
+            case emu::CardError::Reason::kBusy:
+                throw CameraError(error.what(), CameraError::Kind::kBusy);
+            case emu::CardError::Reason::kNoSpace:
+                throw CameraError(error.what(), CameraError::Kind::kNoSpace);
+            case emu::CardError::Reason::kUnusable:
+                break;
+        }
+        throw CameraError(error.what(), CameraError::Kind::kBadImage);
     }
     card_size_ = card_->size();
     try {
         temp_dir_ = PrivateDir(temp_base(), "pixavon-camera");
     } catch (const std::runtime_error& error) {
-        throw CameraError(std::string("cannot make a private directory for the camera: ") + error.what());
+        throw CameraError(fill(tr("no private folder can be made for the camera ({1})"), {error.what()}));
     }
     device_dir_ = temp_dir_.path() + "/dev";
     try {
@@ -60,7 +67,7 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
         server_ = std::make_unique<emu::Server>(*card_, options);
     } catch (const std::exception& error) {
         temp_dir_ = PrivateDir();
-        throw CameraError(std::string("the embedded camera did not start: ") + error.what());
+        throw CameraError(error.what());
     }
     thread_ = std::thread([this] {
         try {

@@ -24,12 +24,14 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
 #include "core.h"
 #include "core_internal.h"
+#include "i18n.h"
 
 namespace pixavon::host {
 namespace {
@@ -86,29 +88,21 @@ bool parse_hex(const std::string& text, uint8_t* out, size_t bytes) {
 
 // Opens the folder's index without following a link or waiting on a pipe,
 // for reading (`flags` O_RDONLY) or also for appending (O_RDWR | O_CREAT |
-// O_APPEND). -1 with `why` set when it cannot be opened or is not a regular
-// file (`not_regular` set then); `why` stays empty when it is only missing
-// and not to be created.
-int open_index(const std::string& path, int flags, std::string* why, bool* not_regular = nullptr) {
-    bool ignored = false;
-    if (not_regular == nullptr) not_regular = &ignored;
+// O_APPEND). -1 with errno set when it cannot be opened, and with
+// `not_regular` set when it is not a regular file (a link, a pipe, a device,
+// a folder).
+int open_index(const std::string& path, int flags, bool* not_regular) {
     *not_regular = false;
     const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
-        const int error = errno;
-        if (error == ELOOP || error == EISDIR || error == ENXIO) {
-            *not_regular = true;
-            *why = "the import index " + quoted_name(path) + " is not a regular file; move it away and try again";
-        } else if (error != ENOENT || (flags & O_CREAT) != 0) {
-            *why = "cannot open the import index " + quoted_name(path) + ": " + std::strerror(error);
-        }
+        *not_regular = errno == ELOOP || errno == EISDIR || errno == ENXIO;
         return -1;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         *not_regular = true;
-        *why = "the import index " + quoted_name(path) + " is not a regular file; move it away and try again";
+        errno = EINVAL;
         return -1;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -204,7 +198,7 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
         const char c = pattern[i];
         if (c != '{') {
             if (c == '}' || c == '/' || static_cast<unsigned char>(c) < 0x20) {
-                *error = "the name pattern may not hold '/', '}' on its own or control characters";
+                *error = tr("it may not hold '/', a '}' on its own or control characters");
                 return {};
             }
             out += c;
@@ -212,7 +206,7 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
         }
         const size_t close = pattern.find('}', i);
         if (close == std::string::npos) {
-            *error = "the name pattern has a '{' without its '}'";
+            *error = tr("it has a '{' without its '}'");
             return {};
         }
         std::string field = pattern.substr(i + 1, close - i - 1);
@@ -222,7 +216,7 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
             field = field.substr(0, colon);
             if (spec.size() < 2 || spec.size() > 3 || spec[0] != '0' ||
                 !std::all_of(spec.begin(), spec.end(), [](char d) { return d >= '0' && d <= '9'; })) {
-                *error = "a field's width is written :03 (a zero and up to two digits)";
+                *error = tr("a field's width is written :03 (a zero and up to two digits)");
                 return {};
             }
             width = std::atoi(spec.c_str() + 1);
@@ -244,15 +238,14 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
         else if (field == "hash")
             out += hex_of(fields.digest).substr(0, 8);
         else {
-            *error = "the name pattern's field {" + field +
-                     "} is unknown; the fields are {date}, {n}, {slot}, {position} "
-                     "and {hash}";
+            *error = fill(tr("its field {1} is unknown; the fields are {date}, {n}, {slot}, {position} and {hash}"),
+                          {"{" + field + "}"});
             return {};
         }
         i = close;
     }
     if (out.empty() || out == "." || out == ".." || out[0] == '.') {
-        *error = "the name pattern must give a visible file name";
+        *error = tr("it must give a visible file name");
         return {};
     }
     return out;
@@ -267,20 +260,60 @@ std::string with_suffix(const std::string& name, int k) {
 
 }  // namespace
 
+namespace {
+
+// XDG_PICTURES_DIR from the desktop's user-dirs.dirs: "$HOME/..." or an
+// absolute path, in double quotes; empty when it is not set there, or is the
+// home folder itself (which is how a desktop says it has none).
+std::string pictures_from_user_dirs(const std::string& home) {
+    std::string config;
+    if (const char* dir = std::getenv("XDG_CONFIG_HOME"); dir != nullptr && dir[0] == '/') {
+        config = dir;
+    } else {
+        config = home + "/.config";
+    }
+    std::ifstream in(config + "/user-dirs.dirs");
+    std::string line, found;
+    while (std::getline(in, line)) {
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line.compare(start, 17, "XDG_PICTURES_DIR=") != 0) continue;
+        std::string value = line.substr(start + 17);
+        if (value.size() < 2 || value.front() != '"') continue;
+        const size_t close = value.find('"', 1);
+        if (close == std::string::npos) continue;
+        value = value.substr(1, close - 1);
+        std::string path;
+        if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
+            path = home + value.substr(5);
+        } else if (!value.empty() && value[0] == '/') {
+            path = value;
+        } else {
+            continue;
+        }
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        found = path;  // the last line that sets it counts, as in a shell
+    }
+    return found == home ? std::string() : found;
+}
+
+}  // namespace
+
 std::string default_import_folder() {
+    const char* home_env = std::getenv("HOME");
+    const std::string home = home_env != nullptr && home_env[0] == '/' ? home_env : ".";
     std::string pictures;
     if (const char* dir = std::getenv("XDG_PICTURES_DIR"); dir != nullptr && dir[0] == '/') {
         pictures = dir;
     } else {
-        const char* home = std::getenv("HOME");
-        pictures = std::string(home != nullptr && home[0] == '/' ? home : ".") + "/Pictures";
+        pictures = pictures_from_user_dirs(home);
+        if (pictures.empty()) pictures = home + "/Pictures";
     }
     return pictures + "/Lumetta";
 }
 
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo) {
-    std::string why;
-    const int fd = open_index(folder + "/" + kIndexName, O_RDONLY, &why);
+    bool not_regular = false;
+    const int fd = open_index(folder + "/" + kIndexName, O_RDONLY, &not_regular);
     Index index = load_index(fd);
     if (fd >= 0) ::close(fd);
     bool upgraded = false;
@@ -298,25 +331,37 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         result.folder = folder;
         std::string pattern_error;
         const std::string sample = fill_pattern(request.name_pattern, {today(), 1, 0, 0, 0}, &pattern_error);
-        if (sample.empty()) refuse(pattern_error);
+        if (sample.empty())
+            refuse(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
         const std::optional<OutputFormat> format =
             std::filesystem::path(sample).has_extension() ? format_of_name(sample) : std::nullopt;
-        if (!format) {
-            refuse("the name pattern must end in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the camera's bitmap)");
-        }
+        if (!format) refuse(ProblemKind::kNamePatternFormat, {.name = request.name_pattern});
         const Catalog catalog = usable_catalog();
+
+        std::vector<uint32_t> positions = request.positions;
+        std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+        for (const uint32_t position : positions) {
+            if (position >= catalog.count) {
+                refuse(ProblemKind::kPositionOutOfRange, {.position = position, .count = catalog.count});
+            }
+        }
+        if (request.positions.empty()) {
+            for (uint32_t position = 0; position < catalog.count; ++position) positions.push_back(position);
+        }
+        result.photos = static_cast<uint32_t>(positions.size());
+
         std::error_code error;
         std::filesystem::create_directories(folder, error);
-        if (error) fail("cannot make the folder " + printable(folder) + ": " + error.message());
+        if (error) fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error.value()}, Hint::kCheckDisk);
 
         // A link, a pipe or a device in the index's place is refused: lines
         // must not go outside the folder, nor the import wait on a reader.
         const std::string index_path = folder + "/" + kIndexName;
-        std::string index_problem;
         bool not_regular = false;
-        const int index_fd = open_index(index_path, O_RDWR | O_CREAT | O_APPEND, &index_problem, &not_regular);
-        if (index_fd < 0 && not_regular) refuse(index_problem);
-        if (index_fd < 0) fail(index_problem);
+        const int index_fd = open_index(index_path, O_RDWR | O_CREAT | O_APPEND, &not_regular);
+        if (index_fd < 0 && not_regular) refuse(ProblemKind::kIndexNotAFile, {.name = index_path});
+        if (index_fd < 0) fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
         struct Closer {
             int fd;
             ~Closer() { ::close(fd); }
@@ -333,7 +378,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 hex_of(digest) + " " + hex_of(sha256(file_bytes.data(), file_bytes.size())) + " " + name + "\n";
             if (::write(index_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
                 ::fsync(index_fd) != 0) {
-                fail("cannot write the import index " + printable(index_path) + ": " + std::strerror(errno));
+                fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
             }
         };
 
@@ -347,14 +392,21 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             if (file_holds(folder + "/" + name, photo)) {
                 verified_positions.push_back(position);
             } else {
-                frontend_->warn("photo " + std::to_string(position) +
-                                " stays on the card: its file in the folder does not "
-                                "read back as it was written");
+                ++result.kept;
+                frontend_->warn({WarningKind::kPhotoStaysOnCard, Hint::kNone, {.position = position}});
             }
         };
-        for (uint32_t position = 0; position < catalog.count; ++position) {
+        for (size_t i = 0; i < positions.size(); ++i) {
             stop_if_cancelled();
-            const std::vector<uint8_t> bitmap = download(position, catalog, position + 1, catalog.count);
+            const uint32_t position = positions[i];
+            // One bar for the whole import: each photo is a part of the run.
+            const Step step{.kind = StepKind::kImportPhoto,
+                            .item = static_cast<uint32_t>(i + 1),
+                            .items = static_cast<uint32_t>(positions.size()),
+                            .run_units = uint64_t{kDownloadSteps} * positions.size(),
+                            .run_units_before = uint64_t{kDownloadSteps} * i};
+            const std::vector<uint8_t> bitmap = download(position, catalog, step);
+            ++result.looked_at;
             const Image photo = decode_bmp(bitmap);
             const Digest digest = pixel_digest(photo);
             const bool again_on_card = !seen_now.insert(digest).second;
@@ -363,8 +415,13 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 const std::string name = known->name;
                 if (upgraded) add_line(digest, name);
                 const bool present = exists(folder + "/" + name);
-                // A second copy of a photo on the card: the folder has it once.
-                if (present || !request.again || again_on_card) {
+                if (again_on_card) {
+                    // A further copy of a shot met in this run: the folder takes it once.
+                    ++result.duplicates;
+                    if (present) keep_for_delete(position, photo, name);
+                    continue;
+                }
+                if (present || !request.again) {
                     ++result.already;
                     if (present) keep_for_delete(position, photo, name);
                     continue;
@@ -379,7 +436,8 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 try {
                     if (write_file_atomically(folder + "/" + name, bytes, false)) break;
                 } catch (const ImageError& write_error) {
-                    fail(std::string(write_error.what()) + "; check the folder can be written and has room");
+                    fail(ProblemKind::kCannotWrite, {.name = folder + "/" + name, .detail = write_error.what()},
+                         Hint::kCheckDisk);
                 }
             }
             ++next_number;
@@ -387,7 +445,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             index.by_digest[digest] = IndexEntry{name};
             ++result.imported;
             result.files.emplace_back(position, name);
-            say(outcome, std::to_string(position) + " -> " + printable(folder + "/" + name));
+            say(outcome, RecordKind::kImported, {.position = position, .name = name, .folder = folder});
             keep_for_delete(position, photo, name);
         }
 
@@ -398,18 +456,13 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             const bool synced = dir_fd >= 0 && ::fsync(dir_fd) == 0;
             const int sync_error = errno;
             if (dir_fd >= 0) ::close(dir_fd);
-            if (!synced) {
-                fail("cannot make sure the folder " + printable(folder) + " is on the disk (" +
-                     std::strerror(sync_error) + "); nothing was deleted from the card");
-            }
+            if (!synced) fail(ProblemKind::kCannotWrite, {.name = folder, .error = sync_error}, Hint::kCheckDisk);
             // Each delete is checked against the card's list, highest position first.
             const Outcome deleted = delete_photos(verified_positions, false);
             result.deleted = static_cast<uint32_t>(deleted.done.size());
-            if (!deleted.ok()) throw Stop{deleted.status, deleted.message};
+            outcome.done.insert(outcome.done.end(), deleted.done.begin(), deleted.done.end());
+            if (!deleted.ok()) throw Stop{deleted.status, deleted.problem};
         }
-        say(outcome, "imported " + std::to_string(result.imported) + ", already there " +
-                         std::to_string(result.already) + ", deleted " + std::to_string(result.deleted) + " (" +
-                         printable(folder) + ")");
     });
 }
 
