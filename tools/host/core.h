@@ -182,7 +182,7 @@ enum class RecordKind : uint16_t {
     kBackedUp,       // count photos, bytes, name
     kRestored,       // count photos, name
     kImported,       // position -> name (in folder)
-    kRescued,        // slot -> name (in folder); count 1 when the catalog listed it
+    kRescued,        // slot -> name (in folder); count 0 when a list that fits the card leaves it out
     kNothingToSave,  // the card holds no photos
     kCardBlank,      // rescue: the card reads blank, no pictures to save
     kCatalogSound,   // rescue: nothing to repair
