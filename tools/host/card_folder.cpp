@@ -406,7 +406,7 @@ int CardFolder::start_picture(const std::string& name, OpenedFile* opened) {
         const int error = errno;
         picture->staged.clear();
         ::rmdir(folder.c_str());
-        log("cannot stage " + printable(picture->name) + ": " + std::strerror(error));
+        log(describe(Problem{ProblemKind::kCannotWrite, Hint::kNone, {.name = picture->name, .error = error}, {}}));
         return -error;
     }
     picture->mtime = std::time(nullptr);
@@ -521,7 +521,10 @@ int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
         return picture.result = 0;
     }
     if (catalog_.free_slots() == 0) {
-        log("cannot put " + printable(picture.name) + ": the card is full");
+        log(describe(Problem{ProblemKind::kCardFull,
+                             Hint::kNone,
+                             {.count = catalog_.count, .other_count = catalog_.capacity_code},
+                             {}}));
         return picture.result = -ENOSPC;
     }
     PutRequest request;
