@@ -113,7 +113,7 @@ enum class ProblemKind : uint16_t {
     kCardImageUnusable,   // name, detail
     kCardImageInUse,      // name; count: the holder's process id, 0 unknown
     kNoSpaceForCard,      // name, bytes: no room on the disk for the card image
-    kCameraNotStarted,    // detail
+    kCameraNotStarted,    // name, detail
     kLibraryMissing,      // detail
     kCardImageNotSaved,   // name
     kCatalogNoAnswer,     //
@@ -122,7 +122,7 @@ enum class ProblemKind : uint16_t {
     kListTooLong,         // count, other_count: capacity
     kListSlotOutOfRange,  // position, slot, other_count: slots on the card
     kListSlotTwice,       // other_position, position, slot
-    kCardBlank,           // the card reads blank, so its size is unknown
+    kCardBlank,           // the card reads blank, so its size is unknown (a repair needs it)
     kWrongCardSize,       // the size asked is not 8 or 16
     // What was asked.
     kNothingSelected,     // no photos or files were given
@@ -138,32 +138,32 @@ enum class ProblemKind : uint16_t {
     kFileExists,          // name
     kNotAFile,            // name
     // Files and folders.
-    kCannotMakeFolder,   // folder, detail
-    kCannotRead,         // name, detail
-    kCannotWrite,        // name, detail
-    kCannotWriteOutput,  // detail: standard output
+    kCannotMakeFolder,   // folder; error or detail
+    kCannotRead,         // name; error or detail
+    kCannotWrite,        // name; error or detail
+    kCannotWriteOutput,  // error: standard output
     kNoSpace,            // folder, bytes needed, other_bytes free
     kBadPicture,         // name, detail: a picture that cannot be put
     // The card's work.
-    kCardFull,               // count, other_count: capacity
-    kTooManyPictures,        // count, other_count: free slots
-    kNotTaken,               // name: the camera did not take the picture
-    kPhotoUnreadable,        // position, slot
-    kPhotoNotOnCard,         // position
-    kDeleteFailed,           // position
-    kFormatFailed,           //
-    kCardReadFailed,         // bytes: where
-    kBackupSizeUnknown,      // the list does not load, so its size is unknown
-    kBackupWrongSize,        // name, bytes: the file's, other_bytes: the card's
-    kNotABackup,             // name: no catalog for a card of this size
-    kRestoreFailed,          // name, card_image: the card is incomplete now
-    kRestoreNotNoted,        // detail
-    kRepairImpossible,       // folder: the pictures are saved there
-    kRepairWrongSize,        // count found, saved in folder; bytes: the card's size, which its list gives wrongly
-    kShortImageNotRepaired,  // count found, saved in folder; name: the card image, cut short
+    kCardFull,           // count, other_count: capacity
+    kTooManyPictures,    // count, other_count: free slots
+    kNotTaken,           // name: the camera did not take the picture
+    kPhotoUnreadable,    // position, slot; detail
+    kPhotoNotOnCard,     // position
+    kDeleteFailed,       // position
+    kFormatFailed,       //
+    kCardReadFailed,     // bytes: where
+    kBackupSizeUnknown,  // the list does not load, so its size is unknown
+    kBackupWrongSize,    // name, bytes: the file's, other_bytes: the card's
+    kNotABackup,         // name: no catalog for a card of this size
+    kRestoreFailed,      // name, card_image: the card is incomplete now
+    kRestoreNotNoted,    // detail
+    kRepairImpossible,   // count found, folder: all of them are saved there
+    kRepairWrongSize,    // count found, folder (all saved there); bytes: the card's size, which its list gives wrongly
+    kShortImageNotRepaired,  // count found, folder (all saved there); name: the card image, cut short
     kIndexNotAFile,          // name: the import index is a link, a pipe, a device or a folder
-    kRepairFailed,           // folder, detail
-    kNotConfirmed,           // the person said no
+    kRepairFailed,           // count found, folder (all saved there), detail
+    kNotConfirmed,           // the person said no; with Hint::kConfirm nobody could be asked
     kCancelled,              // stopped between steps; each finished step is whole
     kOutOfMemory,            //
     kOther,                  // detail
