@@ -5,8 +5,11 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libpng-dev libjpeg62-turbo-dev libstb-dev nlohmann-json3-dev
-  # pixavon mount: libfuse 3 and fusermount3.
-  libfuse3-dev fuse3
+  # SHA-256 for the host's photo identity: libcrypto.
+  libssl-dev
+  # pixavon mount: libfuse 3 and fusermount3; its test copies in with
+  # Python's shutil, rsync and tar.
+  libfuse3-dev fuse3 python3 rsync tar
   # pixavon-gui: Qt 6 Widgets and Qt Test (the offscreen platform comes with it),
   # Qt Linguist's lrelease for its translations and Qt's own translations, a
   # font for its Japanese and Chinese texts, the validators of its desktop file

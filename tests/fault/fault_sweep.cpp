@@ -440,7 +440,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The power-cut sweep: delete, upload, format and restore on both card sizes
 // lose power in the middle of every command of the catalog's rewrite (with a
-// block write cut after 1, 256 and 511 of its bytes) and of a sample of the
+// block write cut after 1, 256, 257, 258 and 511 of its bytes) and of a sample of the
 // rest. After each cut, in a fresh library state, rescue must find every
 // picture that was on the card before the operation, pixel for pixel (a
 // restore's cut slot excepted: it holds part of the old and part of the new
@@ -525,7 +525,8 @@ TEST_P(PowerCutSweep, RescueKeepsEveryPicture) {
         const bool in_rewrite = n > rewrite_start;
         const Command& command = commands[n - 1];
         std::vector<std::uint32_t> cut_bytes = {256};
-        if (in_rewrite && command.kind == "WRITE") cut_bytes = {1, 256, 511};
+        // 257 and 258: the first block's count byte is written, its capacity byte not.
+        if (in_rewrite && command.kind == "WRITE") cut_bytes = {1, 256, 257, 258, 511};
         for (const std::uint32_t bytes : cut_bytes) {
             const std::string label = op.name + " " + std::to_string(size_mib) + " MiB, power cut in command " +
                                       std::to_string(n) + " (" + command.kind + ") after " + std::to_string(bytes) +
@@ -613,10 +614,12 @@ public:
         if (cuts != 0) {
             std::printf(
                 "power-cut sweep: %llu cut points in all, %llu pictures lost; repairs: %llu none needed, %llu "
-                "catalogs written over the cut one, %llu rebuilt through the library, %llu impossible\n",
+                "catalogs written over the cut one, %llu completed and rebuilt, %llu rebuilt through the library, %llu "
+                "impossible\n",
                 static_cast<unsigned long long>(cuts), static_cast<unsigned long long>(PhotosLost()),
                 static_cast<unsigned long long>(Repairs()[host::RepairPlan::kNone]),
                 static_cast<unsigned long long>(Repairs()[host::RepairPlan::kWriteCatalog]),
+                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kCompleteCatalog]),
                 static_cast<unsigned long long>(Repairs()[host::RepairPlan::kRebuild]),
                 static_cast<unsigned long long>(Repairs()[host::RepairPlan::kCannot]));
         }

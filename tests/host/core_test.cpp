@@ -3,6 +3,7 @@
 
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -624,6 +625,12 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
          true},
         {"cut after the catalog's first block", 16,
          [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, true},
+        {"format cut between the count byte and the capacity byte", 16,
+         [](std::vector<uint8_t>& card) {
+             std::fill(card.end() - 8192 + 257, card.end(), 0xFF);
+             card[card.size() - 8192 + 256] = 0;
+         },
+         true},
         {"catalog block zeroed where its count and capacity lie", 16,
          [](std::vector<uint8_t>& card) {
              std::fill(card.end() - 16384, card.end(), 0xFF);
@@ -666,6 +673,10 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
             // All but the 100 pixels a slot does not store.
             EXPECT_TRUE(std::equal(saved.rgb.begin(), saved.rgb.end() - 300, original.rgb.begin())) << name;
         }
+        // Without a catalog that fits the card, no file is called unlisted.
+        if (!pixavon::IsValidCatalog(bytes.data() + bytes.size() - 8192)) {
+            for (const std::string& name : files_in(folder)) EXPECT_EQ(name.find("unlisted"), std::string::npos);
+        }
         EXPECT_EQ(outcome.ok(), damage.repairable) << describe(outcome.problem);
         EXPECT_EQ(summary.repaired, damage.repairable);
         if (damage.repairable) {
@@ -679,6 +690,187 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
         }
         core_.reset();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A card whose slots hold `slots` (random bytes) and whose catalog lists them
+// with `capacity_code`, whatever the card's size.
+std::vector<uint8_t> card_with(int mib, uint8_t capacity_code, uint32_t slots) {
+    std::vector<uint8_t> card(static_cast<size_t>(mib) << 20, 0xFF);
+    std::vector<uint8_t> listed;
+    uint32_t state = 12345;
+    for (uint32_t slot = 0; slot < slots; ++slot) {
+        for (size_t i = slot * 0x4C000u; i < (slot + 1u) * 0x4C000u; ++i) {
+            state = state * 1103515245u + 12345u;
+            card[i] = static_cast<uint8_t>(state >> 16);
+        }
+        listed.push_back(static_cast<uint8_t>(slot));
+    }
+    const std::vector<uint8_t> catalog = pixavon::test::make_catalog(capacity_code, listed);
+    std::copy(catalog.begin(), catalog.end(), card.end() - 8192);
+    return card;
+}
+
+// The card's size comes from the card: a capacity byte of the other size
+// neither hides pictures nor makes ghosts of the mirrored half, and a repair
+// that would have the library write with the wrong layout is refused with the
+// card untouched.
+TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
+    struct Case {
+        int mib;
+        uint8_t capacity_code;
+        uint32_t photos;
+    };
+    for (const Case c : {Case{16, 26, 28}, Case{8, 52, 5}}) {
+        SCOPED_TRACE(std::to_string(c.mib) + " MiB card saying " + std::to_string(c.capacity_code));
+        const std::vector<uint8_t> before = card_with(c.mib, c.capacity_code, c.photos);
+        WriteFileBytes(card_, before);
+        Core& core = open(0);
+        const std::string folder = path("rescued-" + std::to_string(c.mib));
+        RescueSummary summary;
+        const Outcome outcome = core.rescue({folder, 0, true}, &summary);
+        EXPECT_EQ(summary.card_mib, static_cast<uint32_t>(c.mib));
+        EXPECT_EQ(summary.found, c.photos);
+        EXPECT_EQ(summary.saved, c.photos);
+        EXPECT_FALSE(summary.listing_known);
+        EXPECT_FALSE(summary.repaired);
+        EXPECT_EQ(outcome.status, Outcome::Status::kFailed);
+        EXPECT_EQ(outcome.problem.kind, ProblemKind::kRepairWrongSize) << describe(outcome.problem);
+        EXPECT_EQ(outcome.problem.hint, Hint::kFormatInCamera);
+        char last[32];
+        std::snprintf(last, sizeof last, "/slot-%02u.png", c.photos - 1);
+        EXPECT_TRUE(fs::exists(folder + last));
+        EXPECT_EQ(files_in(folder).size(), c.photos);
+        core_.reset();
+        EXPECT_TRUE(ReadFileBytes(card_) == before);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string hex64(uint64_t value) {
+    char text[20];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// Identity rests on the pixels: an index line of the old 64-bit hash that
+// another photo shares (as a made collision does) neither keeps that photo
+// from being imported nor gets it deleted from the card; a line that does hold
+// its photo still counts, so nothing is imported twice.
+TEST_F(CoreTest, ImportKnowsPhotosByTheirPixelsNotBySharedHashes) {
+    Core& core = open();
+    put(core, 2);
+    const std::string folder = path("Pictures");
+    fs::create_directories(folder);
+    // The camera's bitmap drops 100 pixels; the photo is what the card gives back.
+    const Image first_on_card = *core.read_photo(0, nullptr);
+    const Image second_on_card = *core.read_photo(1, nullptr);
+    const std::vector<uint8_t> png = encode_png(first_on_card);
+    WriteFileBytes(folder + "/old.png", png);
+    const std::string file_hash = hex64(content_hash(png.data(), png.size()));
+    const auto old_hash = [](const Image& photo) { return hex64(content_hash(photo.rgb.data(), photo.rgb.size())); };
+    WriteFileBytes(folder + "/.pixavon-import", [&] {
+        const std::string lines = old_hash(first_on_card) + " " + file_hash + " old.png\n" + old_hash(second_on_card) +
+                                  " " + file_hash + " old.png\n";
+        return std::vector<uint8_t>(lines.begin(), lines.end());
+    }());
+
+    ImportRequest request;
+    request.folder = folder;
+    request.name_pattern = "new-{n}.png";
+    request.delete_after = true;
+    ImportSummary summary;
+    const Outcome outcome = core.import_photos(request, &summary);
+    ASSERT_TRUE(outcome.ok()) << describe(outcome.problem);
+    EXPECT_EQ(summary.already, 1u);
+    EXPECT_EQ(summary.imported, 1u);
+    EXPECT_EQ(summary.deleted, 2u);
+    ASSERT_EQ(summary.files.size(), 1u);
+    EXPECT_EQ(decode_png(ReadFileBytes(folder + "/" + summary.files[0].second)).rgb, second_on_card.rgb);
+}
+
+}  // namespace
+
+namespace {
+
+// A pipe or a link in the index's place is refused at once: the import
+// neither waits on a reader nor writes through the link.
+TEST_F(CoreTest, ImportRefusesAnIndexThatIsNotARegularFile) {
+    Core& core = open();
+    put(core, 1);
+    ImportRequest request;
+    request.folder = path("Pictures");
+    fs::create_directories(request.folder);
+    ASSERT_EQ(::mkfifo((request.folder + "/.pixavon-import").c_str(), 0644), 0);
+    Outcome outcome = core.import_photos(request, nullptr);
+    EXPECT_EQ(outcome.status, Outcome::Status::kRefused);
+    EXPECT_EQ(outcome.problem.kind, ProblemKind::kIndexNotAFile) << describe(outcome.problem);
+
+    fs::remove(request.folder + "/.pixavon-import");
+    WriteFileBytes(path("outside"), {});
+    fs::create_symlink(path("outside"), request.folder + "/.pixavon-import");
+    outcome = core.import_photos(request, nullptr);
+    EXPECT_EQ(outcome.status, Outcome::Status::kRefused);
+    EXPECT_EQ(outcome.problem.kind, ProblemKind::kIndexNotAFile) << describe(outcome.problem);
+    EXPECT_EQ(fs::file_size(path("outside")), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// An image cut short is read as far as it goes, the rest as erased; the image
+// itself is left as it is, and not repaired.
+TEST_F(CoreTest, RescueReadsAShortImageAsFarAsItGoes) {
+    std::vector<uint8_t> bytes = card_with(8, 26, 5);
+    bytes.resize(4u << 20);
+    WriteFileBytes(card_, bytes);
+    core_ = std::make_unique<Core>(cancel_);
+    core_->set_frontend(ui_);
+    ASSERT_TRUE(core_->prepare({card_, 0, true}, PIXAVON_LIBRARY_PATH).ok());
+    ASSERT_TRUE(core_->open_camera());
+    RescueSummary summary;
+    const Outcome outcome = core_->rescue({path("rescued"), 0, true}, &summary);
+    EXPECT_EQ(summary.card_mib, 8u);
+    EXPECT_EQ(summary.saved, 5u);
+    EXPECT_EQ(outcome.problem.kind, ProblemKind::kShortImageNotRepaired) << describe(outcome.problem);
+    core_.reset();
+    EXPECT_EQ(fs::file_size(card_), 4u << 20);
+}
+
+// What a killed run of ours left in the temporary folder goes at the next
+// run; what a live process holds stays.
+TEST_F(CoreTest, LeftoversOfKilledRunsAreRemoved) {
+    const std::string tmp = path("tmp");
+    fs::create_directories(tmp);
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child);
+    const std::string live = std::to_string(::getppid());
+    fs::create_directories(tmp + "/pixavon-" + dead + "-abcdef/copied-in");
+    fs::create_directories(tmp + "/pixavon-camera-" + dead + "-abcdef");
+    WriteFileBytes(tmp + "/.pixavon-" + dead + "-abcdef", {1, 2, 3});
+    fs::create_directories(tmp + "/pixavon-" + live + "-abcdef");
+    WriteFileBytes(tmp + "/notes-" + dead + "-abcdef", {1});
+    const char* saved = std::getenv("TMPDIR");
+    const std::string saved_tmp = saved != nullptr ? saved : "";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    open();
+    core_.reset();
+    if (saved != nullptr)
+        ::setenv("TMPDIR", saved_tmp.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    std::vector<std::string> left = files_in(tmp);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"notes-" + dead + "-abcdef", "pixavon-" + live + "-abcdef"}));
 }
 
 }  // namespace

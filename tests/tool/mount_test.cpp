@@ -195,7 +195,7 @@ TEST_F(MountTest, TheCardAsAFolder) {
     const Image exact = pattern(322, 242, 1);
     ASSERT_EQ(copy_in(at("holiday.png"), pixavon::host::encode_png(exact)), 0) << log();
     ASSERT_EQ(copy_in(at("beach.jpg"), pixavon::host::encode_jpeg(pattern(640, 480, 2), 90)), 0) << log();
-    EXPECT_FALSE(fs::exists(at("holiday.png")));
+    EXPECT_TRUE(fs::exists(at("holiday.png")));  // its name stays, an alias of its photo
     EXPECT_TRUE(same_on_card(exact, pixavon::host::decode_bmp(ReadFileBytes(at("slot-24.bmp")))));
     EXPECT_TRUE(fs::exists(at("slot-25.bmp")));
     const std::vector<uint8_t> info = ReadFileBytes(at("info.txt"));
@@ -215,7 +215,7 @@ TEST_F(MountTest, TheCardAsAFolder) {
     ASSERT_EQ(::unlink(at("slot-03.bmp").c_str()), 0);
     EXPECT_FALSE(fs::exists(at("png/slot-03.png")));
     EXPECT_EQ(copy_in(at("notes.png"), std::vector<uint8_t>(5000, 'x')), EINVAL);
-    EXPECT_EQ(names_in(mnt_).size(), 27u);  // 25 photos
+    EXPECT_EQ(names_in(mnt_).size(), 29u);  // 25 photos, and the two names given
     ASSERT_EQ(copy_in(at("again.png"), pixavon::host::encode_png(pattern(322, 242, 3))), 0);
     EXPECT_EQ(copy_in(at("more.png"), pixavon::host::encode_png(exact)), ENOSPC);
 
@@ -236,6 +236,57 @@ TEST_F(MountTest, TheCardAsAFolder) {
     const std::optional<Image> last = core.read_photo(25, &why);
     ASSERT_TRUE(last) << pixavon::host::describe(why);
     EXPECT_TRUE(same_on_card(pattern(322, 242, 3), *last));
+}
+
+// The common ways of copying files in: each tool ends well, every name given
+// stays, a second rsync and a second cp of the same files put nothing new.
+TEST_F(MountTest, CommonCopyToolsWork) {
+    if (std::system("command -v python3 rsync tar >/dev/null") != 0) GTEST_SKIP() << "python3, rsync or tar missing";
+    make_card(0);
+    const std::string src = dir_ + "/src";
+    for (const char* sub : {"", "/synced", "/tarred"}) fs::create_directory(src + sub);
+    const char* names[] = {"a.png", "b.png", "c.png", "d.png", "synced/e.png", "synced/f.png", "tarred/g.png"};
+    uint8_t seed = 1;
+    for (const char* name : names)
+        WriteFileBytes(src + "/" + name, pixavon::host::encode_png(pattern(322, 242, seed++)));
+    mount();
+    const auto photos = [&] {
+        const std::vector<std::string> all = names_in(mnt_);
+        return std::count_if(all.begin(), all.end(), [](const std::string& n) { return n.rfind("slot-", 0) == 0; });
+    };
+    const auto run = [&](const std::string& command) {
+        const int status = std::system((command + " 2>>" + dir_ + "/tools.log").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run("python3 -c \"import shutil; shutil.copy('" + src + "/a.png', '" + mnt_ + "')\""), 0);
+    EXPECT_EQ(run("python3 -c \"import shutil; shutil.copy2('" + src + "/b.png', '" + mnt_ + "')\""), 0);
+    EXPECT_EQ(run("cp " + src + "/c.png " + mnt_), 0);
+    EXPECT_EQ(run("cp -a " + src + "/d.png " + mnt_), 0);
+    EXPECT_EQ(run("rsync -r " + src + "/synced/ " + mnt_), 0);
+    EXPECT_EQ(run("tar -C " + src + "/tarred -cf " + dir_ + "/t.tar . && tar -C " + mnt_ + " -xf " + dir_ + "/t.tar"),
+              0);
+    EXPECT_EQ(photos(), 7);
+    for (const std::string name : {"a.png", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png"})
+        EXPECT_TRUE(fs::exists(at(name))) << name;
+    EXPECT_EQ(ReadFileBytes(at("c.png")), ReadFileBytes(src + "/c.png"));
+
+    // Again: nothing new.
+    EXPECT_EQ(run("rsync -r " + src + "/synced/ " + mnt_), 0);
+    EXPECT_EQ(run("cp " + src + "/c.png " + mnt_), 0);
+    EXPECT_EQ(photos(), 7);
+
+    // A given name may be renamed; attributes may be set on everything, changing nothing.
+    EXPECT_EQ(::rename(at("a.png").c_str(), at("first.png").c_str()), 0);
+    EXPECT_TRUE(fs::exists(at("first.png")));
+    EXPECT_EQ(::chmod(at("slot-00.bmp").c_str(), 0600), 0);
+    EXPECT_EQ(::chmod(mnt_.c_str(), 0700), 0);
+    EXPECT_EQ(fs::status(at("slot-00.bmp")).permissions(), fs::perms(0444));
+    std::ifstream tools_log(dir_ + "/tools.log");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(tools_log), {}), "");
+    // Right after the unmount the card is there for the next program.
+    unmount();
+    EXPECT_EQ(run(std::string(PIXAVON_TOOL_PATH) + " --card " + card_ + " list >/dev/null"), 0);
+    EXPECT_EQ(wait_for_end(), 0) << log();
 }
 
 }  // namespace

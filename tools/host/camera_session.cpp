@@ -2,6 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <openssl/evp.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "i18n.h"
 
@@ -43,6 +47,26 @@ uint64_t content_hash(const uint8_t* data, size_t size) {
     uint64_t hash = 0xcbf29ce484222325ULL;
     for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ULL;
     return hash;
+}
+
+Digest sha256(const uint8_t* data, size_t size) {
+    Digest digest{};
+    unsigned int length = 0;
+    if (EVP_Digest(data, size, digest.data(), &length, EVP_sha256(), nullptr) != 1 || length != digest.size()) {
+        throw std::runtime_error("SHA-256 is not available from libcrypto");
+    }
+    return digest;
+}
+
+std::string hex_of(const Digest& digest) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(digest.size() * 2);
+    for (const uint8_t byte : digest) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text;
 }
 
 std::string device_dir_in_use() {
@@ -127,13 +151,7 @@ Session::Session(Library& library, HostWindow& window) : lib_(library), host_(wi
     window_.message_box = &Session::on_box;
 }
 
-Session::~Session() {
-    close();
-    if (!temp_dir_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(temp_dir_, ignored);
-    }
-}
+Session::~Session() { close(); }
 
 intptr_t Session::on_message(void* context, uint32_t message, uintptr_t, intptr_t) {
     auto* self = static_cast<Session*>(context);
@@ -189,14 +207,99 @@ Catalog Session::reload() {
 
 const std::string& Session::temp_dir() {
     if (temp_dir_.empty()) {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/pixavon-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw SessionError(fill(tr("no temporary folder can be made: {1}"), {system_error(errno)}));
+        try {
+            temp_dir_ = PrivateDir(temp_base(), "pixavon");
+        } catch (const std::runtime_error& error) {
+            throw SessionError(fill(tr("no temporary folder can be made: {1}"), {error.what()}));
         }
-        temp_dir_ = pattern;
     }
-    return temp_dir_;
+    return temp_dir_.path();
+}
+
+std::string temp_base() {
+    const char* base = std::getenv("TMPDIR");
+    return base != nullptr && *base == '/' ? base : "/tmp";
+}
+
+std::string name_of_ours(const std::string& dir, const std::string& prefix) {
+    return dir + "/" + prefix + "-" + std::to_string(::getpid()) + "-XXXXXX";
+}
+
+PrivateDir::PrivateDir(const std::string& base, const std::string& prefix) {
+    std::string pattern = name_of_ours(base, prefix);
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error(system_error(errno));
+    path_ = pattern;
+    lock_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (lock_ >= 0) ::flock(lock_, LOCK_EX | LOCK_NB);
+}
+
+PrivateDir::~PrivateDir() {
+    if (!path_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    if (lock_ >= 0) ::close(lock_);
+}
+
+PrivateDir::PrivateDir(PrivateDir&& other) noexcept
+    : path_(std::exchange(other.path_, {})), lock_(std::exchange(other.lock_, -1)) {}
+
+PrivateDir& PrivateDir::operator=(PrivateDir&& other) noexcept {
+    if (this != &other) {
+        PrivateDir old(std::move(*this));
+        path_ = std::exchange(other.path_, {});
+        lock_ = std::exchange(other.lock_, -1);
+    }
+    return *this;
+}
+
+namespace {
+
+// The process in a name made by name_of_ours() with `prefix`; 0 if it is not
+// one.
+long maker_of(const std::string& name, const std::string& prefix) {
+    if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+    const std::string rest = name.substr(prefix.size());
+    // -PID-XXXXXX
+    if (rest.size() < 9 || rest[0] != '-' || rest[rest.size() - 7] != '-') return 0;
+    const std::string digits = rest.substr(1, rest.size() - 8);
+    if (digits.empty() || digits.size() > 9 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return 0;
+    return std::stol(digits);
+}
+
+}  // namespace
+
+void remove_leftovers(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) return;
+    std::vector<std::string> gone;
+    while (const dirent* entry = ::readdir(d)) {
+        const std::string name = entry->d_name;
+        long pid = 0;
+        for (const char* prefix : {"pixavon-camera", "pixavon", ".pixavon"}) {
+            if ((pid = maker_of(name, prefix)) != 0) break;
+        }
+        if (pid <= 0 || pid == ::getpid()) continue;
+        const std::string path = dir + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || st.st_uid != ::getuid() ||
+            (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)))
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // still running
+        // Not held by a live process either (one in another pid namespace).
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        ::close(fd);
+        if (free) gone.push_back(path);
+    }
+    ::closedir(d);
+    for (const std::string& path : gone) {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
 }
 
 }  // namespace pixavon::host

@@ -67,6 +67,27 @@ private:
     Kind kind_;
 };
 
+// A private directory (0700) `base`/`prefix`-PID-XXXXXX, locked (flock) by
+// this process while it lives and removed with it. A process killed leaves
+// it behind, for remove_leftovers() to take away.
+class PrivateDir {
+public:
+    PrivateDir() = default;
+    // Throws std::runtime_error when it cannot be made.
+    PrivateDir(const std::string& base, const std::string& prefix);
+    ~PrivateDir();
+    PrivateDir(PrivateDir&& other) noexcept;
+    PrivateDir& operator=(PrivateDir&& other) noexcept;
+    PrivateDir(const PrivateDir&) = delete;
+    PrivateDir& operator=(const PrivateDir&) = delete;
+    const std::string& path() const { return path_; }
+    bool empty() const { return path_.empty(); }
+
+private:
+    std::string path_;
+    int lock_ = -1;
+};
+
 // A host-side step around a library call failed (temporary files, a photo
 // that came back in the wrong form).
 class SessionError : public std::runtime_error {
@@ -134,7 +155,7 @@ private:
     PixavonWindow window_{};
     bool open_ = false;
     size_t boxes_ = 0;
-    std::string temp_dir_;
+    PrivateDir temp_dir_;
 };
 
 // `pattern` with `used` and `available` put in its two %d; the pattern is
@@ -144,11 +165,26 @@ std::string fill_usage(const std::string& pattern, uint32_t used, uint32_t avail
 // Text from outside the host (the library, file names) made safe to print:
 // control characters become '?'.
 std::string printable(const std::string& text);
-// The 64-bit FNV-1a hash of `size` bytes: what photos (by their pixels) and
-// cards (by their names) are known by between runs.
+// The 64-bit FNV-1a hash of `size` bytes: what cards are known by between
+// runs (by their names). Not for identity of content: collisions can be made.
 uint64_t content_hash(const uint8_t* data, size_t size);
+// The SHA-256 of `size` bytes: what photos are known by (their pixels), and
+// files by their contents.
+using Digest = std::array<uint8_t, 32>;
+Digest sha256(const uint8_t* data, size_t size);
+std::string hex_of(const Digest& digest);
 // The directory the library looks for cameras in.
 std::string device_dir_in_use();
+
+// $TMPDIR, or /tmp.
+std::string temp_base();
+// `dir`/`prefix`-PID-XXXXXX: a name for mkstemp or mkdtemp that says which
+// process made it.
+std::string name_of_ours(const std::string& dir, const std::string& prefix);
+// Removes from `dir` what processes of this user, now dead, left of ours:
+// names made by name_of_ours() with the prefixes "pixavon", "pixavon-camera"
+// and ".pixavon", whose process is gone and which no process holds locked.
+void remove_leftovers(const std::string& dir);
 // The camera the library opens in `dir`: the first entry in byte order of
 // names, or "" if there is none.
 std::string first_device_in(const std::string& dir);

@@ -63,6 +63,7 @@ struct CardFolder::NewPicture {
     bool written = false;
     bool done = false;  // put on the card, refused, or dropped
     int result = 0;     // of the put, told again to later closes
+    int slot = -1;      // the photo it became (or already was), once put
     ~NewPicture() {
         if (fd >= 0) ::close(fd);
         if (!staged.empty()) {
@@ -159,6 +160,10 @@ CardFolder::Resolved CardFolder::resolve(const std::string& path) const {
         if (const auto it = pictures_.find(rest); it != pictures_.end()) {
             r.node = Node::kNew;
             r.picture = it->second;
+        } else if (const auto alias = aliases_.find(rest); alias != aliases_.end()) {
+            r.node = Node::kAlias;
+            r.picture = alias->second;
+            slot = static_cast<uint32_t>(alias->second->slot);
         } else if (rest == kInfoName) {
             r.node = Node::kInfo;
         } else if (rest == kPngDir) {
@@ -169,7 +174,7 @@ CardFolder::Resolved CardFolder::resolve(const std::string& path) const {
     } else if (rest.compare(0, slash, kPngDir) == 0 && parse_slot_name(rest.substr(slash + 1), "png", &slot)) {
         r.node = Node::kPng;
     }
-    if (r.node == Node::kBitmap || r.node == Node::kPng) {
+    if (r.node == Node::kBitmap || r.node == Node::kPng || r.node == Node::kAlias) {
         const auto end = catalog_.slots.begin() + catalog_.count;
         if (!card_ok_ || std::find(catalog_.slots.begin(), end, slot) == end) r.node = Node::kNone;
         r.slot = slot;
@@ -209,6 +214,7 @@ NodeInfo CardFolder::info_of(const Resolved& r) const {
             break;
         }
         case Node::kNew:
+        case Node::kAlias:
             info.mode = kNewMode;
             info.size = r.picture->size;
             info.mtime = r.picture->mtime;
@@ -259,6 +265,10 @@ int CardFolder::list(const std::string& path, std::vector<std::pair<std::string,
     }
     if (root) {
         for (const auto& [name, picture] : pictures_) entries->emplace_back(name, info_of({Node::kNew, 0, picture}));
+        for (const auto& [name, picture] : aliases_) {
+            if (pictures_.count(name) == 0 && resolve("/" + name).node == Node::kAlias)
+                entries->emplace_back(name, info_of({Node::kAlias, 0, picture}));
+        }
     }
     return 0;
 }
@@ -290,7 +300,7 @@ std::shared_ptr<const std::vector<uint8_t>> CardFolder::png(uint32_t slot, int* 
     if (!bmp) return nullptr;
     try {
         const Image photo = decode_bmp(*bmp);
-        const uint64_t hash = pixel_hash(photo);
+        const Digest hash = pixel_digest(photo);
         auto& png = pngs_[hash];
         if (!png) png = std::make_shared<const std::vector<uint8_t>>(encode_png(photo));
         hashes_[slot] = hash;
@@ -306,6 +316,9 @@ void CardFolder::forget_slot(uint32_t slot) {
     bitmaps_.erase(slot);
     hashes_.erase(slot);
     put_at_.erase(slot);
+    const auto of_slot = [slot](const auto& entry) { return entry.second->slot == static_cast<int>(slot); };
+    std::erase_if(aliases_, of_slot);
+    std::erase_if(put_from_, of_slot);
 }
 
 uint64_t CardFolder::add_handle(std::unique_ptr<OpenFile> file) {
@@ -328,6 +341,17 @@ int CardFolder::open(const std::string& path, int flags, OpenedFile* opened) {
         case Node::kRoot:
         case Node::kPngDir:
             return -EISDIR;
+        case Node::kAlias:
+            // Written into: a new picture under this name, which replaces the
+            // alias once it is put. Read: what was copied in.
+            if (writes(flags)) {
+                if (read_only_) return -EROFS;
+                return start_picture(path.substr(1), opened);
+            }
+            file->picture = r.picture;
+            ++r.picture->opens;
+            opened->direct = true;
+            break;
         case Node::kNew:
             if ((flags & O_TRUNC) != 0) {
                 if (const int e = truncate(path, nullptr, 0); e != 0) return e;
@@ -359,12 +383,19 @@ int CardFolder::open(const std::string& path, int flags, OpenedFile* opened) {
 int CardFolder::create(const std::string& path, OpenedFile* opened) {
     if (read_only_) return -EROFS;
     const Resolved r = resolve(path);
+    if (r.node == Node::kAlias) return start_picture(path.substr(1), opened);
     if (r.node != Node::kNone) return r.node == Node::kNew ? open(path, O_WRONLY | O_TRUNC, opened) : -EEXIST;
     if (!card_ok_) return -EIO;
     if (path.size() < 2 || path.find('/', 1) != std::string::npos) return -EPERM;  // only beside the photos
+    // A slot's name is kept for the photo that lands in that slot.
+    if (uint32_t slot = 0; parse_slot_name(path.substr(1), "bmp", &slot)) return -EPERM;
     if (catalog_.free_slots() == 0) return -ENOSPC;
+    return start_picture(path.substr(1), opened);
+}
+
+int CardFolder::start_picture(const std::string& name, OpenedFile* opened) {
     auto picture = std::make_shared<NewPicture>();
-    picture->name = path.substr(1);
+    picture->name = name;
     // Staged under its own name, in a folder of its own, for what the put says.
     const std::string folder = stage_dir_ + "/" + std::to_string(next_picture_++);
     if (::mkdir(folder.c_str(), 0700) == 0) {
@@ -380,6 +411,7 @@ int CardFolder::create(const std::string& path, OpenedFile* opened) {
     }
     picture->mtime = std::time(nullptr);
     picture->opens = 1;
+    if (const auto replaced = pictures_.find(name); replaced != pictures_.end()) replaced->second->done = true;
     pictures_[picture->name] = picture;
     auto file = std::make_unique<OpenFile>();
     file->picture = std::move(picture);
@@ -425,6 +457,9 @@ int CardFolder::truncate(const std::string& path, const uint64_t* handle, uint64
         const Resolved r = resolve(path);
         if (r.node == Node::kNone) return -ENOENT;
         if (r.node == Node::kRoot || r.node == Node::kPngDir) return -EISDIR;
+        // Emptied before it is opened to be written again: the open makes the
+        // new picture.
+        if (r.node == Node::kAlias && size == 0) return read_only_ ? -EROFS : 0;
         picture = r.picture;
     }
     if (read_only_) return -EROFS;
@@ -439,14 +474,52 @@ int CardFolder::truncate(const std::string& path, const uint64_t* handle, uint64
 int CardFolder::change_attributes(const std::string& path) {
     const Resolved r = resolve(path);
     if (r.node == Node::kNone) return card_ok_ ? -ENOENT : -EIO;
-    if (read_only_) return -EROFS;
-    return r.node == Node::kNew ? 0 : -EPERM;
+    return read_only_ ? -EROFS : 0;
 }
 
-int CardFolder::put(NewPicture& picture) {
+int CardFolder::rename(const std::string& from, const std::string& to, unsigned int flags) {
+    if (read_only_) return -EROFS;
+    constexpr unsigned int kNoReplace = 1;  // RENAME_NOREPLACE
+    if ((flags & ~kNoReplace) != 0) return -EINVAL;
+    const Resolved source = resolve(from);
+    if (source.node == Node::kNone) return card_ok_ ? -ENOENT : -EIO;
+    if (source.node != Node::kNew && source.node != Node::kAlias) return -EPERM;  // photos keep their slots' names
+    if (to.size() < 2 || to[0] != '/' || to.find('/', 1) != std::string::npos) return -EPERM;
+    const std::string name = to.substr(1);
+    if (uint32_t slot = 0; parse_slot_name(name, "bmp", &slot)) return -EPERM;
+    const Resolved target = resolve(to);
+    if (target.node != Node::kNone && target.node != Node::kNew && target.node != Node::kAlias) return -EPERM;
+    if (target.node != Node::kNone && (flags & kNoReplace) != 0) return -EEXIST;
+    if (from == to) return 0;
+    if (target.node == Node::kNew) {
+        target.picture->done = true;  // replaced before it was closed: nothing of it goes on the card
+        pictures_.erase(name);
+    }
+    aliases_.erase(name);
+    auto& names = source.node == Node::kNew ? pictures_ : aliases_;
+    names.erase(source.picture->name);
+    source.picture->name = name;
+    names[name] = source.picture;
+    return 0;
+}
+
+int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
+    NewPicture& picture = *self;
     picture.done = true;
     pictures_.erase(picture.name);
     if (!card_ok_) return picture.result = -EIO;
+    // What was copied in, by its SHA-256: the same bytes again put nothing new.
+    std::vector<uint8_t> bytes(picture.size);
+    if (::pread(picture.fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
+        log("cannot read " + printable(picture.name) + " back: " + std::strerror(errno));
+        return picture.result = -EIO;
+    }
+    const Digest content = sha256(bytes.data(), bytes.size());
+    if (const auto earlier = put_from_.find(content); earlier != put_from_.end()) {
+        picture.slot = earlier->second->slot;
+        aliases_[picture.name] = self;
+        return picture.result = 0;
+    }
     if (catalog_.free_slots() == 0) {
         log(describe(Problem{ProblemKind::kCardFull,
                              Hint::kNone,
@@ -481,6 +554,9 @@ int CardFolder::put(NewPicture& picture) {
         const uint32_t slot = catalog_.slots[before];
         forget_slot(slot);
         put_at_[slot] = changed_;
+        picture.slot = static_cast<int>(slot);
+        aliases_[picture.name] = self;
+        put_from_[content] = self;
     }
     return 0;
 }
@@ -494,7 +570,7 @@ int CardFolder::flush(uint64_t handle) {
     // A close before anything was written (a shell opening a file to hand it
     // on, `touch`) puts nothing.
     if (!picture.written) return 0;
-    return put(picture);
+    return put(file->picture);
 }
 
 void CardFolder::release(uint64_t handle) {
@@ -522,6 +598,10 @@ int CardFolder::unlink(const std::string& path) {
         case Node::kNew:
             r.picture->done = true;
             pictures_.erase(r.picture->name);
+            return 0;
+        case Node::kAlias:
+            if (read_only_) return -EROFS;
+            aliases_.erase(r.picture->name);  // the name only; the photo stays
             return 0;
         case Node::kBitmap:
         case Node::kPng:

@@ -6,13 +6,20 @@
 //   slot-07.bmp        the photo in slot 7, the camera's own bitmap
 //   png/slot-07.png    the same photo as PNG, encoded when first opened
 //   any other new file a picture being copied in, put on the card when it is
-//                      closed; it then shows under its slot's name
+//                      closed; it then shows under its slot's name, and its
+//                      own name stays, for the life of the mount, as an alias
+//                      of that photo which reads as what was copied in
+//
+// Copying in again what a photo put in this mount was made from puts nothing
+// new: the name becomes an alias of that photo. Aliases may be renamed, and
+// removing one drops the name only. chmod, chown and utimens succeed on every
+// name and change nothing, as copying tools expect.
 //
 // A photo's bitmap always has the same size, so a listing reads only the
 // card's list, never a photo. A PNG's size is known only once it has been
 // encoded, so asking for it (stat) encodes it; a listing of png/ gives its
 // names without sizes (NodeInfo::exact false) and reads nothing. PNGs are
-// kept by their pixels' hash and read with direct I/O (OpenedFile::direct).
+// kept by their pixels' SHA-256 and read with direct I/O (OpenedFile::direct).
 //
 // Paths are absolute within the folder ("/", "/png/slot-07.png"). Every
 // operation returns 0 (or a count of bytes) on success, else a negative errno.
@@ -86,9 +93,12 @@ public:
     // Deletes the photo from the card (either of its names), or drops a new
     // picture not yet put.
     int unlink(const std::string& path);
-    // Setting a new picture's times or mode is allowed (and ignored); a
-    // photo's are fixed.
+    // Setting times, mode or owner is allowed on every name and changes
+    // nothing.
     int change_attributes(const std::string& path);
+    // Renames a picture being copied in or an alias (rename(2)'s `flags`);
+    // photos keep their slots' names.
+    int rename(const std::string& from, const std::string& to, unsigned int flags);
     FolderSpace space() const;
     // New pictures written but not put on the card (yet).
     size_t unfinished() const;
@@ -99,7 +109,7 @@ public:
 private:
     struct NewPicture;
     struct OpenFile;
-    enum class Node { kNone, kRoot, kPngDir, kInfo, kBitmap, kPng, kNew };
+    enum class Node { kNone, kRoot, kPngDir, kInfo, kBitmap, kPng, kNew, kAlias };
     struct Resolved {
         Node node = Node::kNone;
         uint32_t slot = 0;
@@ -115,7 +125,9 @@ private:
     std::shared_ptr<const std::vector<uint8_t>> bitmap(uint32_t slot, int* error);
     std::shared_ptr<const std::vector<uint8_t>> png(uint32_t slot, int* error);
     void forget_slot(uint32_t slot);
-    int put(NewPicture& picture);
+    int put(const std::shared_ptr<NewPicture>& self);
+    // A new picture named `name` (in the root), staged in a file of its own.
+    int start_picture(const std::string& name, OpenedFile* opened);
     uint64_t add_handle(std::unique_ptr<OpenFile> file);
     OpenFile* find(uint64_t handle);
     void log(const std::string& line);
@@ -131,9 +143,11 @@ private:
     std::time_t changed_ = 0;
     std::map<uint32_t, std::time_t> put_at_;  // slot: when it was put during this mount
     std::map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> bitmaps_;  // by slot
-    std::map<uint32_t, uint64_t> hashes_;                                      // slot: pixel hash
-    std::map<uint64_t, std::shared_ptr<const std::vector<uint8_t>>> pngs_;     // by pixel hash
+    std::map<uint32_t, Digest> hashes_;                                        // slot: SHA-256 of its pixels
+    std::map<Digest, std::shared_ptr<const std::vector<uint8_t>>> pngs_;       // by SHA-256 of the pixels
     std::map<std::string, std::shared_ptr<NewPicture>> pictures_;              // by name, until put
+    std::map<std::string, std::shared_ptr<NewPicture>> aliases_;               // by name, once put
+    std::map<Digest, std::shared_ptr<NewPicture>> put_from_;                   // by SHA-256 of what was copied in
     std::map<uint64_t, std::unique_ptr<OpenFile>> open_;
     uint64_t next_handle_ = 1;
     uint64_t next_picture_ = 1;

@@ -220,12 +220,16 @@ void Core::say(Outcome& outcome, RecordKind kind, Facts facts) {
 
 Outcome Core::prepare(const Target& target, const std::string& library_path) {
     return run([&](Outcome&) {
+        // What runs of ours that were killed left in the temporary folder.
+        remove_leftovers(temp_base());
         if (!target.card_image.empty()) {
             if (target.create_mib == 0 && !exists(target.card_image)) {
                 refuse(ProblemKind::kCardImageMissing, {.name = target.card_image}, Hint::kCardImageMissing);
             }
+            std::string image = target.card_image;
+            if (target.read_short_image) image = padded_if_short(target.card_image, target.create_mib);
             try {
-                camera_ = std::make_unique<EmbeddedCamera>(target.card_image, target.create_mib);
+                camera_ = std::make_unique<EmbeddedCamera>(image, target.create_mib);
             } catch (const CameraError& error) {
                 switch (error.kind()) {
                     case CameraError::Kind::kBadImage:
@@ -288,6 +292,26 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
     });
 }
 
+std::string Core::padded_if_short(const std::string& image, int create_mib) {
+    struct stat st {};
+    if (::stat(image.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return image;
+    const auto size = static_cast<uint64_t>(st.st_size);
+    constexpr uint64_t kSmall = 8u << 20;
+    constexpr uint64_t kLarge = 16u << 20;
+    if (size == kSmall || size >= kLarge) return image;
+    std::vector<uint8_t> bytes = read_file(image, kLarge);
+    bytes.resize(size > kSmall || create_mib == 16 ? kLarge : kSmall, 0xFF);
+    try {
+        padded_dir_ = PrivateDir(temp_base(), "pixavon");
+    } catch (const std::runtime_error& error) {
+        fail(ProblemKind::kCannotMakeFolder, {.folder = temp_base(), .detail = error.what()}, Hint::kCheckDisk);
+    }
+    std::string copy = padded_dir_.path() + "/card.bin";
+    write_file_atomically(copy, bytes, true);
+    frontend_->warn({WarningKind::kShortImage, Hint::kNone, {.bytes = size, .name = image}});
+    return copy;
+}
+
 void Core::warn_if_restore_interrupted() {
     const std::optional<RestoreRecord> record = interrupted_restore(card_key_);
     if (!record) return;
@@ -318,6 +342,7 @@ Outcome Core::finish() {
         session_.reset();
         const bool saved = !camera_ || camera_->stop();
         camera_.reset();  // unlocks the card image
+        padded_dir_ = PrivateDir();
         if (device_dir_lock_ >= 0) ::close(device_dir_lock_);
         device_dir_lock_ = -1;
         if (!saved) fail(ProblemKind::kCardImageNotSaved, {.name = card_image_}, Hint::kCheckDisk);
@@ -618,9 +643,11 @@ Outcome Core::backup(const std::string& file, bool replace) {
             fail(ProblemKind::kNoSpace, {.bytes = card_bytes, .other_bytes = free_bytes, .folder = dir},
                  Hint::kCheckDisk);
         }
+        remove_leftovers(dir);  // a backup a killed run of ours left
         std::string temp_name = temporary_name_in(dir);
         const int fd = ::mkstemp(temp_name.data());
         if (fd < 0) fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
+        ::flock(fd, LOCK_EX | LOCK_NB);  // in use while it is written
         internal::TempFile temp(temp_name);
         struct Closer {
             int fd;

@@ -161,11 +161,14 @@ enum class ProblemKind : uint16_t {
     kRestoreFailed,      // name, card_image: the card is incomplete now
     kRestoreNotNoted,    // detail
     kRepairImpossible,   // count found, folder: all of them are saved there
-    kRepairFailed,       // count found, folder (all saved there), detail
-    kNotConfirmed,       // the person said no; with Hint::kConfirm nobody could be asked
-    kCancelled,          // stopped between steps; each finished step is whole
-    kOutOfMemory,        //
-    kOther,              // detail
+    kRepairWrongSize,    // count found, folder (all saved there); bytes: the card's size, which its list gives wrongly
+    kShortImageNotRepaired,  // count found, folder (all saved there); name: the card image, cut short
+    kIndexNotAFile,          // name: the import index is a link, a pipe, a device or a folder
+    kRepairFailed,           // count found, folder (all saved there), detail
+    kNotConfirmed,           // the person said no; with Hint::kConfirm nobody could be asked
+    kCancelled,              // stopped between steps; each finished step is whole
+    kOutOfMemory,            //
+    kOther,                  // detail
 };
 
 struct Problem {
@@ -186,7 +189,7 @@ enum class RecordKind : uint16_t {
     kBackedUp,       // count photos, bytes, name
     kRestored,       // count photos, name
     kImported,       // position -> name (in folder)
-    kRescued,        // slot -> name (in folder); count 1 when the catalog listed it
+    kRescued,        // slot -> name (in folder); count 0 when a list that fits the card leaves it out
     kNothingToSave,  // the card holds no photos
     kCardBlank,      // rescue: the card reads blank, no pictures to save
     kCatalogSound,   // rescue: nothing to repair
@@ -205,6 +208,7 @@ enum class WarningKind : uint16_t {
     kRescueSizeIgnored,   // bytes: the size found, other_bytes: the size given
     kRestoreInterrupted,  // name: the backup, when, card_image; hint kRestoreAgain
     kPhotoStaysOnCard,    // position: its file does not read back as written
+    kShortImage,          // name, bytes: a card image cut short, read with the rest erased
 };
 
 struct Warning {
@@ -296,6 +300,9 @@ struct CardState {
 struct Target {
     std::string card_image;  // empty: the attached camera
     int create_mib = 0;      // with card_image: make a fresh 8 or 16 MiB card if missing
+    // With card_image: an image cut short is read as far as it goes, the
+    // rest as erased (a copy is served; the image is not changed).
+    bool read_short_image = false;
 };
 
 enum class OutputFormat { kByName, kBmp, kPng, kJpeg };
@@ -324,7 +331,7 @@ struct PutRequest {
 struct ImportRequest {
     std::string folder;  // empty: default_import_folder()
     // Fields: {date} (import date, YYYY-MM-DD), {n} or {n:03} (running number),
-    // {slot}, {position}, {hash} (short pixel hash). The extension picks the
+    // {slot}, {position}, {hash} (the pixels' SHA-256, its first 8 hex digits). The extension picks the
     // format: .png, .jpg/.jpeg or .bmp.
     std::string name_pattern = "{date}-{n:03}.png";
     bool again = false;         // import photos whose files were removed from the folder
@@ -373,9 +380,12 @@ struct GridPhoto {
 struct RescueSummary {
     std::string folder;
     uint32_t card_mib = 0;
-    uint32_t found = 0;     // slots holding a picture
-    uint32_t saved = 0;     // written to the folder
-    uint32_t listed = 0;    // of those, named by the catalog
+    uint32_t found = 0;   // slots holding a picture
+    uint32_t saved = 0;   // written to the folder
+    uint32_t listed = 0;  // of those, named by the catalog
+    // The catalog fits the card (loads, with the card's capacity code), so
+    // `listed` and the files' "-unlisted" say what it lists.
+    bool listing_known = false;
     bool repaired = false;  // the catalog was rewritten and lists them
     bool all_saved() const { return saved == found; }
 };
@@ -536,6 +546,8 @@ private:
     void forget_photos();
     void say(Outcome& outcome, RecordKind kind, Facts facts);
     void warn_if_restore_interrupted();
+    // `image`, or a copy of it made whole with erased bytes when it is short.
+    std::string padded_if_short(const std::string& image, int create_mib);
 
     CancelToken& cancel_;
     Frontend* frontend_;
@@ -548,6 +560,7 @@ private:
     std::string card_name_;
     std::string card_image_;         // the card image in use; empty: the attached camera
     std::string card_key_;           // identity of the card for the restore record
+    PrivateDir padded_dir_;          // holds the copy of a short card image, when one is served
     bool boxes_held_ = false;        // the library's boxes are not shown (during a rescue)
     std::optional<Catalog> loaded_;  // the catalog inspect() last found usable
     PhotoReader reader_;
@@ -558,8 +571,8 @@ private:
     bool finished_ = false;
 };
 
-// What a photo is known by: a hash of its pixels (the import's index, the
-// mounted folder's PNGs).
-uint64_t pixel_hash(const Image& photo);
+// What a photo is known by: the SHA-256 of its pixels (the import's index,
+// the mounted folder's PNGs).
+Digest pixel_digest(const Image& photo);
 
 }  // namespace pixavon::host

@@ -168,6 +168,26 @@ std::string describe(const Problem& problem) {
             return tr("The card could not be restored and is now incomplete.");
         case ProblemKind::kRestoreNotNoted:
             return fill(tr("The restore could not be noted before it began{1}. Nothing was changed."), {why(f)});
+        case ProblemKind::kRepairWrongSize:
+            return fill(ntr("The picture found is saved in '{2}', but the card's photo list cannot be repaired: it "
+                            "does not give the card's size ({3} MiB), and the library would write with the other "
+                            "size's layout.",
+                            "All {1} pictures found are saved in '{2}', but the card's photo list cannot be "
+                            "repaired: it does not give the card's size ({3} MiB), and the library would write "
+                            "with the other size's layout.",
+                            f.count),
+                        {num(f.count), name_of(f.folder), mib(f.bytes)});
+        case ProblemKind::kShortImageNotRepaired:
+            return fill(ntr("The picture found is saved in '{2}'; the card image '{3}' is cut short, so it is not "
+                            "repaired.",
+                            "All {1} pictures found are saved in '{2}'; the card image '{3}' is cut short, so it "
+                            "is not repaired.",
+                            f.count),
+                        {num(f.count), name_of(f.folder), name_of(f.name)});
+        case ProblemKind::kIndexNotAFile:
+            return fill(tr("The import index '{1}' is not a regular file (a link, a pipe or a device); it is not "
+                           "used."),
+                        {name_of(f.name)});
         case ProblemKind::kRepairImpossible:
             return fill(ntr("The picture found is saved in '{2}', but the card's photo list cannot be repaired: its "
                             "blocks hold what a new list cannot be written over.",
@@ -264,6 +284,9 @@ std::string describe(const Warning& warning) {
             return fill(tr("The last restore of '{1}' onto this card (started {2}) was interrupted: the card's "
                            "pictures may not match its photo list."),
                         {name_of(f.name), f.when});
+        case WarningKind::kShortImage:
+            return fill(tr("The card image '{1}' holds only {2} bytes: the rest of the card is read as erased."),
+                        {name_of(f.name), num(f.bytes)});
         case WarningKind::kPhotoStaysOnCard:
             return fill(tr("Photo {1} stays on the card: its file in the folder does not read back as it was "
                            "written."),

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,14 +16,9 @@
 namespace pixavon::host {
 namespace {
 
-std::string make_private_dir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/pixavon-camera-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw CameraError(fill(tr("no private folder can be made for the camera ({1})"), {system_error(errno)}));
-    }
-    return pattern;  // mkdtemp makes it 0700
-}
+// A card image held by a host that is ending (a mount just unmounted saves
+// and releases its card) is waited for this long before it counts as in use.
+constexpr auto kBusyWait = std::chrono::seconds(5);
 
 }  // namespace
 
@@ -34,8 +30,18 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
     if (created_ && create_mib == 0) {
         throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
     }
+    const auto give_up = std::chrono::steady_clock::now() + kBusyWait;
     try {
-        card_ = std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib));
+        for (;;) {
+            try {
+                card_ = std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib));
+                break;
+            } catch (const emu::CardError& error) {
+                if (error.reason() != emu::CardError::Reason::kBusy || std::chrono::steady_clock::now() > give_up)
+                    throw;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
     } catch (const emu::CardError& error) {
         switch (error.reason()) {
             case emu::CardError::Reason::kBusy:
@@ -47,15 +53,20 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
         }
         throw CameraError(error.what(), CameraError::Kind::kBadImage);
     }
-    temp_dir_ = make_private_dir();
-    device_dir_ = temp_dir_ + "/dev";
+    card_size_ = card_->size();
+    try {
+        temp_dir_ = PrivateDir(temp_base(), "pixavon-camera");
+    } catch (const std::runtime_error& error) {
+        throw CameraError(fill(tr("no private folder can be made for the camera ({1})"), {error.what()}));
+    }
+    device_dir_ = temp_dir_.path() + "/dev";
     try {
         emu::ensure_device_dir(device_dir_);
         emu::ServerOptions options;
         options.socket_path = device_dir_ + "/lumetta0";
         server_ = std::make_unique<emu::Server>(*card_, options);
     } catch (const std::exception& error) {
-        std::filesystem::remove_all(temp_dir_, ignored);
+        temp_dir_ = PrivateDir();
         throw CameraError(error.what());
     }
     thread_ = std::thread([this] {
@@ -70,7 +81,7 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
 
 EmbeddedCamera::~EmbeddedCamera() { stop(); }
 
-uint64_t EmbeddedCamera::card_size() const { return card_->size(); }
+uint64_t EmbeddedCamera::card_size() const { return card_size_; }
 
 bool EmbeddedCamera::stop() {
     if (stopped_) return synced_;
@@ -79,8 +90,8 @@ bool EmbeddedCamera::stop() {
     if (thread_.joinable()) thread_.join();
     server_.reset();
     synced_ = card_->sync();
-    std::error_code ignored;
-    std::filesystem::remove_all(temp_dir_, ignored);
+    card_.reset();  // unlocks the card image
+    temp_dir_ = PrivateDir();
     return synced_;
 }
 

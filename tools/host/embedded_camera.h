@@ -14,6 +14,8 @@
 #include <string>
 #include <thread>
 
+#include "camera_session.h"
+
 namespace pixavon::emu {
 class Card;
 class Server;
@@ -56,11 +58,12 @@ public:
     bool stop();
 
 private:
-    std::string temp_dir_;
+    PrivateDir temp_dir_;
     std::string device_dir_;
     bool created_ = false;
     bool stopped_ = false;
     bool synced_ = true;
+    uint64_t card_size_ = 0;
     std::unique_ptr<emu::Card> card_;
     std::unique_ptr<emu::Server> server_;
     std::thread thread_;

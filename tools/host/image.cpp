@@ -1,6 +1,7 @@
 #include "image.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@
 
 #include <jpeglib.h>
 #include <png.h>
+
+#include "camera_session.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wsign-compare"
@@ -514,7 +517,8 @@ bool move_into_place(const std::string& temp, const std::string& path, bool repl
 std::string temporary_name_in(const std::string& dir) {
     // Short, so that it fits every file system's name limit whatever the
     // final name's length.
-    return (dir.empty() ? std::string(".") : dir) + "/.pixavon-XXXXXX";
+    // The process's id in it lets the next run tell a leftover of a killed one.
+    return name_of_ours(dir.empty() ? std::string(".") : dir, ".pixavon");
 }
 
 bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes, bool replace) {
@@ -524,6 +528,7 @@ bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& 
     std::string temp = temporary_name_in(target.parent_path().string());
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) throw ImageError(system_error(errno));
+    ::flock(fd, LOCK_EX | LOCK_NB);  // in use while it is written
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

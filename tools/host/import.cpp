@@ -1,12 +1,18 @@
 // Importing the card's new photos into a folder.
 //
 // The folder keeps an index, `.pixavon-import`, one line per photo it has
-// imported: the photo's pixel hash, the hash of the file's bytes as written,
-// and the file's name. A photo whose pixel hash is in the index is not
-// imported again (unless its file is gone and the import is asked to bring
-// such photos back), so a rerun, a delete on the card or a reordering imports
-// exactly what is missing. Each line is added once its file is on the disk,
-// so an interrupted import resumes where it stopped.
+// imported: the SHA-256 of the photo's pixels, the SHA-256 of the file's bytes
+// as written, and the file's name. A photo whose pixels are in the index is
+// not imported again (unless its file is gone and the import is asked to
+// bring such photos back), so a rerun, a delete on the card or a reordering
+// imports exactly what is missing. Each line is added once its file is on the
+// disk, so an interrupted import resumes where it stopped.
+//
+// Lines written before photos were known by SHA-256 carry a 64-bit hash of
+// the pixels, which two different photos can share. Such a line counts for a
+// photo only once the file it names is found to hold exactly that photo's
+// pixels; the line is then written again with SHA-256. A photo leaves the card
+// only when the file it was saved to is read back and holds its pixels.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +28,7 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <sstream>
 
 #include "core.h"
 #include "core_internal.h"
@@ -38,35 +45,134 @@ constexpr char kIndexName[] = ".pixavon-import";
 
 }  // namespace
 
-uint64_t pixel_hash(const Image& photo) { return content_hash(photo.rgb.data(), photo.rgb.size()); }
+Digest pixel_digest(const Image& photo) { return sha256(photo.rgb.data(), photo.rgb.size()); }
 
 namespace {
 
-std::string hex(uint64_t value, int digits = 16) {
-    char text[20];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-    return std::string(text + 16 - digits);
-}
-
 struct IndexEntry {
-    uint64_t file_hash = 0;
     std::string name;
 };
 
-// The folder's index by pixel hash; a later line of a photo (imported again)
-// replaces an earlier one.
-std::map<uint64_t, IndexEntry> load_index(const std::string& folder) {
-    std::map<uint64_t, IndexEntry> index;
-    std::ifstream in(folder + "/" + kIndexName);
+// The folder's index: lines by SHA-256 of the pixels, and lines of the older
+// 64-bit hash, which count only once verified. A later line of a photo
+// (imported again) replaces an earlier one.
+struct Index {
+    std::map<Digest, IndexEntry> by_digest;
+    std::map<uint64_t, IndexEntry> by_old_hash;
+    // Files named, for the running number of new ones.
+    size_t files() const {
+        std::set<std::string> names;
+        for (const auto& [digest, entry] : by_digest) names.insert(entry.name);
+        for (const auto& [hash, entry] : by_old_hash) names.insert(entry.name);
+        return names.size();
+    }
+};
+
+bool parse_hex(const std::string& text, uint8_t* out, size_t bytes) {
+    if (text.size() != bytes * 2) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        int v = 0;
+        if (c >= '0' && c <= '9')
+            v = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            v = c - 'a' + 10;
+        else
+            return false;
+        if (i % 2 == 0)
+            out[i / 2] = static_cast<uint8_t>(v << 4);
+        else
+            out[i / 2] = static_cast<uint8_t>(out[i / 2] | v);
+    }
+    return true;
+}
+
+// Opens the folder's index without following a link or waiting on a pipe,
+// for reading (`flags` O_RDONLY) or also for appending (O_RDWR | O_CREAT |
+// O_APPEND). -1 with errno set when it cannot be opened, and with
+// `not_regular` set when it is not a regular file (a link, a pipe, a device,
+// a folder).
+int open_index(const std::string& path, int flags, bool* not_regular) {
+    *not_regular = false;
+    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *not_regular = errno == ELOOP || errno == EISDIR || errno == ENXIO;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *not_regular = true;
+        errno = EINVAL;
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// The index's lines, read from `fd` (-1: no index).
+Index load_index(int fd) {
+    Index index;
+    std::string text;
+    char buffer[65536];
+    for (off_t offset = 0; fd >= 0;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        text.append(buffer, static_cast<size_t>(n));
+        offset += n;
+    }
+    std::istringstream in(text);
     std::string line;
+    constexpr size_t kDigestHex = 64;
+    constexpr size_t kOldHex = 16;
     while (std::getline(in, line)) {
-        if (line.size() < 35 || line[16] != ' ' || line[33] != ' ') continue;
-        char* end = nullptr;
-        const uint64_t pixels = std::strtoull(line.substr(0, 16).c_str(), &end, 16);
-        const uint64_t file = std::strtoull(line.substr(17, 16).c_str(), &end, 16);
-        index[pixels] = IndexEntry{file, line.substr(34)};
+        Digest digest{};
+        uint8_t old[8] = {};
+        if (line.size() > 2 * kDigestHex + 2 && line[kDigestHex] == ' ' && line[2 * kDigestHex + 1] == ' ' &&
+            parse_hex(line.substr(0, kDigestHex), digest.data(), digest.size())) {
+            index.by_digest[digest] = IndexEntry{line.substr(2 * kDigestHex + 2)};
+        } else if (line.size() > 2 * kOldHex + 2 && line[kOldHex] == ' ' && line[2 * kOldHex + 1] == ' ' &&
+                   parse_hex(line.substr(0, kOldHex), old, sizeof old)) {
+            uint64_t hash = 0;
+            for (const uint8_t byte : old) hash = (hash << 8) | byte;
+            index.by_old_hash[hash] = IndexEntry{line.substr(2 * kOldHex + 2)};
+        }
     }
     return index;
+}
+
+// True if the file at `path` holds exactly `photo`: the same pixels once
+// decoded, or for JPEG, the same bytes as `photo` encoded now.
+bool file_holds(const std::string& path, const Image& photo) {
+    try {
+        const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
+        const std::optional<OutputFormat> format = format_of_name(path);
+        if (format == OutputFormat::kJpeg) return bytes == encode_jpeg(photo, internal::kJpegQuality);
+        const Image saved = format == OutputFormat::kPng ? decode_png(bytes) : decode_bmp(bytes);
+        return saved.width == photo.width && saved.height == photo.height && saved.rgb == photo.rgb;
+    } catch (const ImageError&) {
+        return false;
+    }
+}
+
+// The index's entry for `photo`, if it has one: by SHA-256, or an older line
+// whose file holds exactly these pixels (`upgraded` is then set).
+const IndexEntry* look_up(Index& index, const std::string& folder, const Image& photo, const Digest& digest,
+                          bool* upgraded) {
+    *upgraded = false;
+    if (const auto it = index.by_digest.find(digest); it != index.by_digest.end()) return &it->second;
+    const auto old = index.by_old_hash.find(content_hash(photo.rgb.data(), photo.rgb.size()));
+    if (old == index.by_old_hash.end()) return nullptr;
+    const std::string path = folder + "/" + old->second.name;
+    if (!exists(path)) {
+        // Removed from the folder: the photo counts as imported, as before,
+        // but nothing can prove it is this one, so it is never deleted for it.
+        return &old->second;
+    }
+    if (!file_holds(path, photo)) return nullptr;  // another photo with the same 64-bit hash
+    *upgraded = true;
+    return &(index.by_digest[digest] = old->second);
 }
 
 std::string today() {
@@ -82,7 +188,7 @@ struct NameFields {
     uint32_t n = 0;
     uint32_t slot = 0;
     uint32_t position = 0;
-    uint64_t hash = 0;
+    Digest digest{};
 };
 
 // The pattern with its fields filled in; an empty string and `error` set for
@@ -131,7 +237,7 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
         else if (field == "position")
             out += number(fields.position);
         else if (field == "hash")
-            out += hex(fields.hash, 8);
+            out += hex_of(fields.digest).substr(0, 8);
         else {
             *error = fill(tr("its field {1} is unknown; the fields are {date}, {n}, {slot}, {position} and {hash}"),
                           {"{" + field + "}"});
@@ -151,21 +257,6 @@ std::string with_suffix(const std::string& name, int k) {
     if (k == 1) return name;
     const std::filesystem::path path(name);
     return path.stem().string() + "-" + std::to_string(k) + path.extension().string();
-}
-
-// True if the file still holds the photo: the same bytes as written, and for
-// the lossless formats the same pixels once decoded.
-bool verified(const std::string& path, uint64_t photo_hash, uint64_t file_hash) {
-    try {
-        const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
-        if (content_hash(bytes.data(), bytes.size()) != file_hash) return false;
-        const std::optional<OutputFormat> format = format_of_name(path);
-        if (format == OutputFormat::kPng) return pixel_hash(decode_png(bytes)) == photo_hash;
-        if (format == OutputFormat::kBmp) return pixel_hash(decode_bmp(bytes)) == photo_hash;
-        return format == OutputFormat::kJpeg;  // lossy: its bytes are what was written
-    } catch (const ImageError&) {
-        return false;
-    }
 }
 
 }  // namespace
@@ -222,10 +313,14 @@ std::string default_import_folder() {
 }
 
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo) {
-    const std::map<uint64_t, IndexEntry> index = load_index(folder);
-    const auto it = index.find(pixel_hash(photo));
-    if (it == index.end()) return std::nullopt;
-    return folder + "/" + it->second.name;
+    bool not_regular = false;
+    const int fd = open_index(folder + "/" + kIndexName, O_RDONLY, &not_regular);
+    Index index = load_index(fd);
+    if (fd >= 0) ::close(fd);
+    bool upgraded = false;
+    const IndexEntry* entry = look_up(index, folder, photo, pixel_digest(photo), &upgraded);
+    if (entry == nullptr) return std::nullopt;
+    return folder + "/" + entry->name;
 }
 
 Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary) {
@@ -261,19 +356,47 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         std::filesystem::create_directories(folder, error);
         if (error) fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error.value()}, Hint::kCheckDisk);
 
-        std::map<uint64_t, IndexEntry> index = load_index(folder);
+        // A link, a pipe or a device in the index's place is refused: lines
+        // must not go outside the folder, nor the import wait on a reader.
         const std::string index_path = folder + "/" + kIndexName;
-        const int index_fd = ::open(index_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        bool not_regular = false;
+        const int index_fd = open_index(index_path, O_RDWR | O_CREAT | O_APPEND, &not_regular);
+        if (index_fd < 0 && not_regular) refuse(ProblemKind::kIndexNotAFile, {.name = index_path});
         if (index_fd < 0) fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
         struct Closer {
             int fd;
             ~Closer() { ::close(fd); }
         } closer{index_fd};
+        Index index = load_index(index_fd);
+        const auto add_line = [&](const Digest& digest, const std::string& name) {
+            std::vector<uint8_t> file_bytes;
+            try {
+                file_bytes = read_file(folder + "/" + name, 64u << 20);
+            } catch (const ImageError&) {
+                // The line still names the file; its bytes' digest is only told.
+            }
+            const std::string line =
+                hex_of(digest) + " " + hex_of(sha256(file_bytes.data(), file_bytes.size())) + " " + name + "\n";
+            if (::write(index_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
+                ::fsync(index_fd) != 0) {
+                fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
+            }
+        };
 
         const std::string date = today();
-        uint32_t next_number = static_cast<uint32_t>(index.size()) + 1;
-        std::set<uint64_t> seen_now;
-        std::vector<std::pair<uint32_t, uint64_t>> on_disk;  // position and pixel hash of each photo the folder holds
+        auto next_number = static_cast<uint32_t>(index.files()) + 1;
+        std::set<Digest> seen_now;
+        // Positions of the photos whose file was read back and holds their pixels.
+        std::vector<uint32_t> verified_positions;
+        const auto keep_for_delete = [&](uint32_t position, const Image& photo, const std::string& name) {
+            if (!request.delete_after) return;
+            if (file_holds(folder + "/" + name, photo)) {
+                verified_positions.push_back(position);
+            } else {
+                ++result.kept;
+                frontend_->warn({WarningKind::kPhotoStaysOnCard, Hint::kNone, {.position = position}});
+            }
+        };
         // One bar for the whole import: each photo is its read commands' part
         // of the run (none for a photo read before and kept).
         const std::vector<uint32_t> packets = packets_to_read(catalog, positions);
@@ -292,27 +415,28 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             const std::vector<uint8_t> bitmap = download(position, catalog, step);
             ++result.looked_at;
             const Image photo = decode_bmp(bitmap);
-            const uint64_t hash = pixel_hash(photo);
-            if (!seen_now.insert(hash).second) {
-                // A further copy of a shot met in this run: the folder takes it once.
-                ++result.duplicates;
-                if (const auto known = index.find(hash);
-                    known != index.end() && exists(folder + "/" + known->second.name)) {
-                    on_disk.emplace_back(position, hash);
+            const Digest digest = pixel_digest(photo);
+            const bool again_on_card = !seen_now.insert(digest).second;
+            bool upgraded = false;
+            if (const IndexEntry* known = look_up(index, folder, photo, digest, &upgraded)) {
+                const std::string name = known->name;
+                if (upgraded) add_line(digest, name);
+                const bool present = exists(folder + "/" + name);
+                if (again_on_card) {
+                    // A further copy of a shot met in this run: the folder takes it once.
+                    ++result.duplicates;
+                    if (present) keep_for_delete(position, photo, name);
+                    continue;
                 }
-                continue;
-            }
-            if (const auto known = index.find(hash); known != index.end()) {
-                const bool present = exists(folder + "/" + known->second.name);
                 if (present || !request.again) {
                     ++result.already;
-                    if (present) on_disk.emplace_back(position, hash);
+                    if (present) keep_for_delete(position, photo, name);
                     continue;
                 }
             }
             const std::vector<uint8_t> bytes = encode_as(*format, bitmap);
             const std::string base = fill_pattern(
-                request.name_pattern, {date, next_number, catalog.slots[position], position, hash}, &pattern_error);
+                request.name_pattern, {date, next_number, catalog.slots[position], position, digest}, &pattern_error);
             std::string name;
             for (int k = 1;; ++k) {
                 name = with_suffix(base, k);
@@ -324,40 +448,27 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 }
             }
             ++next_number;
-            const uint64_t file_hash = content_hash(bytes.data(), bytes.size());
-            const std::string line = hex(hash) + " " + hex(file_hash) + " " + name + "\n";
-            if (::write(index_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
-                ::fsync(index_fd) != 0) {
-                fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
-            }
-            index[hash] = IndexEntry{file_hash, name};
-            on_disk.emplace_back(position, hash);
+            add_line(digest, name);
+            index.by_digest[digest] = IndexEntry{name};
             ++result.imported;
             result.files.emplace_back(position, name);
             say(outcome, RecordKind::kImported, {.position = position, .name = name, .folder = folder});
+            keep_for_delete(position, photo, name);
         }
 
-        if (request.delete_after && !on_disk.empty()) {
-            // Only photos whose file reads back as it was written leave the card.
-            std::vector<uint32_t> verified_positions;
-            for (const auto& [position, hash] : on_disk) {
-                const auto entry = index.find(hash);
-                if (entry != index.end() &&
-                    verified(folder + "/" + entry->second.name, entry->first, entry->second.file_hash)) {
-                    verified_positions.push_back(position);
-                } else {
-                    ++result.kept;
-                    frontend_->warn({WarningKind::kPhotoStaysOnCard, Hint::kNone, {.position = position}});
-                }
-            }
+        if (request.delete_after && !verified_positions.empty()) {
             stop_if_cancelled();
-            if (!verified_positions.empty()) {
-                // Each delete is checked against the card's list, highest position first.
-                const Outcome deleted = delete_photos(verified_positions, false);
-                result.deleted = static_cast<uint32_t>(deleted.done.size());
-                outcome.done.insert(outcome.done.end(), deleted.done.begin(), deleted.done.end());
-                if (!deleted.ok()) throw Stop{deleted.status, deleted.problem};
-            }
+            // The files' names are on the disk before their photos leave the card.
+            const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const bool synced = dir_fd >= 0 && ::fsync(dir_fd) == 0;
+            const int sync_error = errno;
+            if (dir_fd >= 0) ::close(dir_fd);
+            if (!synced) fail(ProblemKind::kCannotWrite, {.name = folder, .error = sync_error}, Hint::kCheckDisk);
+            // Each delete is checked against the card's list, highest position first.
+            const Outcome deleted = delete_photos(verified_positions, false);
+            result.deleted = static_cast<uint32_t>(deleted.done.size());
+            outcome.done.insert(outcome.done.end(), deleted.done.begin(), deleted.done.end());
+            if (!deleted.ok()) throw Stop{deleted.status, deleted.problem};
         }
     });
 }

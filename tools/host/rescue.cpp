@@ -22,9 +22,10 @@ bool erased(const uint8_t* bytes, size_t size) {
     return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0xFF; });
 }
 
-std::string slot_name(uint32_t slot, bool listed, int attempt) {
+// "-unlisted" only where a catalog that fits the card says so.
+std::string slot_name(uint32_t slot, bool unlisted, int attempt) {
     char name[48];
-    std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, listed ? "" : "-unlisted",
+    std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, unlisted ? "-unlisted" : "",
                   attempt > 1 ? ("-" + std::to_string(attempt)).c_str() : "");
     return name;
 }
@@ -37,20 +38,39 @@ std::optional<std::vector<uint8_t>> read_catalog(CardAccess& access) {
     return catalog;
 }
 
+// Flash, which only clears bits, can take `wanted` over `current` without an
+// erase.
+bool flash_takes(const uint8_t* current, const std::vector<uint8_t>& wanted) {
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        if ((current[i] & wanted[i]) != wanted[i]) return false;
+    }
+    return true;
+}
+
+// Writes the blocks of `catalog` that differ from the card's catalog, at the
+// card's own end, outside every slot.
+bool write_over_catalog(CardAccess& access, const CardScan& scan, const std::vector<uint8_t>& catalog,
+                        std::string* error) {
+    const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
+    const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
+    for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
+        const uint8_t* block = catalog.data() + k * 512;
+        if (std::memcmp(block, current + k * 512, 512) == 0) continue;
+        if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
+            *error = tr("the new list could not be written");
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
                                   const std::function<bool(uint32_t, uint32_t)>& before_chunk, std::string* error) {
     CardScan scan;
-    const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
-    if (!catalog) {
-        *error = tr("the card's list could not be read");
-        return std::nullopt;
-    }
-    scan.catalog_loads = IsValidCatalog(catalog->data());
-    const uint64_t to_read = scan.catalog_loads ? CardBytesFor((*catalog)[kCapacityOffset]) : kAddressSpace;
-    scan.card.resize(to_read);
-    const auto chunks = static_cast<uint32_t>(to_read / kChunk);
+    scan.card.resize(kAddressSpace);
+    const auto chunks = static_cast<uint32_t>(kAddressSpace / kChunk);
     for (uint32_t k = 0; k < chunks; ++k) {
         if (!before_chunk(k, chunks)) {
             error->clear();
@@ -63,26 +83,27 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
         }
     }
 
-    scan.card_bytes = to_read;
-    if (!scan.catalog_loads) {
-        const uint64_t half = kAddressSpace / 2;
-        if (std::memcmp(scan.card.data(), scan.card.data() + half, half) != 0) {
-            scan.card_bytes = kAddressSpace;
-        } else if (!erased(scan.card.data(), half)) {
-            scan.card_bytes = half;
-        } else if (size_mib == 8 || size_mib == 16) {
-            scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
-        } else {
-            scan.card_bytes = 0;
-            return scan;
-        }
-        scan.card.resize(scan.card_bytes);
+    const uint64_t half = kAddressSpace / 2;
+    if (std::memcmp(scan.card.data(), scan.card.data() + half, half) != 0) {
+        scan.card_bytes = kAddressSpace;
+    } else if (!erased(scan.card.data(), half)) {
+        scan.card_bytes = half;
+    } else if (size_mib == 8 || size_mib == 16) {
+        scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
+    } else {
+        scan.card_bytes = 0;
+        return scan;
     }
+    scan.card.resize(scan.card_bytes);
     scan.capacity = static_cast<uint8_t>(scan.card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
 
+    // The catalog at the card's own end; its list counts only when its
+    // capacity code is the card's.
+    const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    scan.catalog_loads = IsValidCatalog(list);
+    scan.catalog_fits = scan.catalog_loads && list[kCapacityOffset] == scan.capacity;
     scan.listed.assign(scan.capacity, false);
-    if (scan.catalog_loads) {
-        const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    if (scan.catalog_fits) {
         scan.catalog_ok = CheckCatalogList(list).fault == CatalogFault::None;
         const uint32_t count = std::min<uint32_t>(list[kCountOffset], 255);
         for (uint32_t i = 0; i < count; ++i) {
@@ -103,10 +124,19 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
     const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
     scan.new_catalog.assign(current, current + kCatalogSize);
     BuildCatalog(scan.capacity, scan.found.data(), static_cast<uint32_t>(scan.found.size()), scan.new_catalog.data());
-    scan.new_catalog_fits = true;
-    for (uint32_t i = 0; i < kCatalogSize; ++i) {
-        if ((current[i] & scan.new_catalog[i]) != scan.new_catalog[i]) scan.new_catalog_fits = false;
-    }
+    scan.new_catalog_fits = flash_takes(current, scan.new_catalog);
+    // A rewrite cut between the count byte and the capacity byte: the count
+    // stays as written, and the capacity code and the entries, still erased,
+    // are written for it, so that the catalog loads and the library can
+    // rebuild it.
+    const uint32_t written_count = std::min<uint32_t>(current[kCountOffset], scan.capacity);
+    std::vector<uint8_t> slots(written_count);
+    for (uint32_t i = 0; i < written_count; ++i)
+        slots[i] = i < scan.found.size() ? scan.found[i] : static_cast<uint8_t>(i);
+    scan.completed_catalog.assign(current, current + kCatalogSize);
+    BuildCatalog(scan.capacity, slots.data(), written_count, scan.completed_catalog.data());
+    scan.completed_catalog[kCountOffset] = current[kCountOffset];
+    scan.completed_catalog_fits = flash_takes(current, scan.completed_catalog);
     return scan;
 }
 
@@ -119,9 +149,13 @@ std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot) {
 }
 
 RepairPlan plan_repair(const CardScan& scan) {
+    // A capacity code of the other size would have the library erase and
+    // write its catalog inside a slot, or outside the card.
+    if (scan.catalog_loads && !scan.catalog_fits) return RepairPlan::kCannot;
     if (scan.catalog_loads)
         return scan.catalog_ok && !scan.list_names_empty_slot ? RepairPlan::kNone : RepairPlan::kRebuild;
-    return scan.new_catalog_fits ? RepairPlan::kWriteCatalog : RepairPlan::kCannot;
+    if (scan.new_catalog_fits) return RepairPlan::kWriteCatalog;
+    return scan.completed_catalog_fits ? RepairPlan::kCompleteCatalog : RepairPlan::kCannot;
 }
 
 bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
@@ -129,16 +163,10 @@ bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
     if (plan == RepairPlan::kWriteCatalog) {
         // Flash takes the new catalog's blocks without an erase: every bit it
         // needs set is still set. A block that already holds its bytes is left.
-        const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
-        const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
-        for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
-            const uint8_t* block = scan.new_catalog.data() + k * 512;
-            if (std::memcmp(block, current + k * 512, 512) == 0) continue;
-            if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
-                *error = tr("the new list could not be written");
-                return false;
-            }
-        }
+        if (!write_over_catalog(access, scan, scan.new_catalog, error)) return false;
+    } else if (plan == RepairPlan::kCompleteCatalog) {
+        if (!write_over_catalog(access, scan, scan.completed_catalog, error)) return false;
+        return repair_card(access, scan, RepairPlan::kRebuild, before_put, error);
     } else if (plan == RepairPlan::kRebuild) {
         if (!access.format()) {
             *error = tr("the card could not be formatted");
@@ -249,6 +277,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                  {.bytes = scan->card_bytes, .other_bytes = static_cast<uint64_t>(request.size_mib) << 20}});
         }
         result.card_mib = static_cast<uint32_t>(scan->card_bytes >> 20);
+        result.listing_known = scan->catalog_fits;
 
         // Every picture is saved before anything on the card is changed.
         std::error_code dir_error;
@@ -261,9 +290,10 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         for (const uint8_t slot : scan->found) {
             const std::vector<uint8_t> png = encode_png(decode_bmp(bitmap_of_slot(*scan, slot)));
             const bool listed = scan->listed[slot];
+            const bool unlisted = scan->catalog_fits && !listed;
             std::string name;
             for (int attempt = 1;; ++attempt) {
-                name = slot_name(slot, listed, attempt);
+                name = slot_name(slot, unlisted, attempt);
                 try {
                     if (write_file_atomically(request.folder + "/" + name, png, false)) break;
                 } catch (const ImageError& write_error) {
@@ -274,7 +304,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
             ++result.saved;
             if (listed) ++result.listed;
             say(outcome, RecordKind::kRescued,
-                {.slot = slot, .count = listed ? 1u : 0u, .name = name, .folder = request.folder});
+                {.slot = slot, .count = unlisted ? 0u : 1u, .name = name, .folder = request.folder});
         }
         say(outcome, RecordKind::kRescueSaved,
             {.count = result.saved, .other_count = result.found, .folder = request.folder});
@@ -282,21 +312,33 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         if (request.repair) {
             const RepairPlan plan = plan_repair(*scan);
             const auto found = static_cast<uint32_t>(scan->found.size());
+            if (!padded_dir_.empty()) {
+                fail(ProblemKind::kShortImageNotRepaired,
+                     {.count = found, .name = card_image_, .folder = request.folder});
+            }
             switch (plan) {
                 case RepairPlan::kNone:
                     say(outcome, RecordKind::kCatalogSound, {});
                     break;
                 case RepairPlan::kCannot:
+                    // A list giving the other card size: the library would erase and
+                    // write with that size's layout, inside a slot or off the card.
+                    if (scan->catalog_loads && !scan->catalog_fits) {
+                        fail(ProblemKind::kRepairWrongSize,
+                             {.count = found, .bytes = scan->card_bytes, .folder = request.folder},
+                             Hint::kFormatInCamera);
+                    }
                     fail(ProblemKind::kRepairImpossible, {.count = found, .folder = request.folder},
                          Hint::kFormatInCamera);
                 case RepairPlan::kWriteCatalog:
                     ask({QuestionKind::kRepairCatalog, {.count = found}});
                     break;
+                case RepairPlan::kCompleteCatalog:
                 case RepairPlan::kRebuild:
                     ask({QuestionKind::kRepairRebuild, {.count = found, .folder = request.folder}});
                     break;
             }
-            if (plan == RepairPlan::kWriteCatalog || plan == RepairPlan::kRebuild) {
+            if (plan != RepairPlan::kNone) {
                 std::optional<internal::StepScope> step;
                 const auto before_put = [&](uint32_t item, uint32_t items, uint8_t slot) {
                     if (step) step->succeeded();

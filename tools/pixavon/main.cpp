@@ -260,7 +260,9 @@ int run(int argc, char** argv) {
     int status = 0;
     host::Core core(cancel);
     core.set_frontend(terminal);
-    if (const int prepared = report(core.prepare({o.card, o.size}), cancel); prepared != 0) return prepared;
+    // Rescue reads a card image cut short as far as it goes.
+    if (const int prepared = report(core.prepare({o.card, o.size, rescue->parsed()}), cancel); prepared != 0)
+        return prepared;
     if (!core.open_camera() && !info->parsed()) {
         fail(explain(
             {host::ProblemKind::kNoCamera, host::Hint::kConnectCamera, {.folder = host::device_dir_in_use()}, {}}));

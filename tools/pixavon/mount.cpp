@@ -214,8 +214,7 @@ int op_unlink(const char* path) {
     return guarded([&] { return folder().unlink(path); });
 }
 
-// Times, mode and owner: a new picture's may be set (and are ignored), a
-// photo's not.
+// Times, mode and owner may be set on every name, and change nothing.
 int change_attributes(const char* path) {
     return guarded([&] { return path != nullptr ? folder().change_attributes(path) : 0; });
 }
@@ -223,8 +222,10 @@ int op_chmod(const char* path, mode_t, fuse_file_info*) { return change_attribut
 int op_chown(const char* path, uid_t, gid_t, fuse_file_info*) { return change_attributes(path); }
 int op_utimens(const char* path, const timespec*, fuse_file_info*) { return change_attributes(path); }
 
-// Photos keep the names of their slots, and the folder has no others.
-int op_refuse_rename(const char*, const char*, unsigned int) { return -EPERM; }
+// Names given in the folder may be renamed; photos keep their slots' names.
+int op_rename(const char* from, const char* to, unsigned int flags) {
+    return guarded([&] { return folder().rename(from, to, flags); });
+}
 int op_refuse_link(const char*, const char*) { return -EPERM; }
 int op_refuse_mkdir(const char*, mode_t) { return -EPERM; }
 int op_refuse_rmdir(const char*) { return -EPERM; }
@@ -260,7 +261,7 @@ fuse_operations operations() {
     ops.chmod = op_chmod;
     ops.chown = op_chown;
     ops.utimens = op_utimens;
-    ops.rename = op_refuse_rename;
+    ops.rename = op_rename;
     ops.link = op_refuse_link;
     ops.symlink = op_refuse_link;
     ops.mkdir = op_refuse_mkdir;
