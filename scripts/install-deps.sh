@@ -50,9 +50,10 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The window's tests run in Japanese (UTF-8) and in Simplified Chinese with GBK;
+# The window's tests run in Japanese (UTF-8) and in Simplified Chinese with GBK,
+# and it is tried in Traditional Chinese;
 # the DLL's host paths are checked under wine in Japanese and Chinese (UTF-8).
-for spec in ja_JP:UTF-8 zh_CN:GBK zh_CN:UTF-8; do
+for spec in ja_JP:UTF-8 zh_CN:GBK zh_CN:UTF-8 zh_TW:UTF-8; do
   name="${spec%%:*}" codeset="${spec##*:}"
   canonical="$name.$(tr 'A-Z' 'a-z' <<<"${codeset//-/}")"
   if ! locale -a 2>/dev/null | grep -qx "$canonical"; then

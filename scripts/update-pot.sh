@@ -13,4 +13,6 @@ sed -i '/^"POT-Creation-Date:/d' po/pixavon.pot
 for po in po/*.po; do
   [[ -e "$po" ]] || continue
   msgmerge --quiet --update --backup=none --no-fuzzy-matching --no-wrap "$po" po/pixavon.pot
+  # Texts the sources no longer have go.
+  msgattrib --no-obsolete --no-wrap -o "$po" "$po"
 done
