@@ -107,7 +107,9 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_COMPONENT_DEV_DEPENDS lib)
 set(CPACK_COMPONENT_TOOLS_DEPENDS lib)
-set(CPACK_COMPONENT_GUI_DEPENDS lib)
+# The window words the host core's outcomes through the core's translations,
+# which the tool's package installs.
+set(CPACK_COMPONENT_GUI_DEPENDS lib tools)
 
 set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_LIB_PACKAGE_MULTIARCH same)

@@ -49,14 +49,16 @@ has libpixavon-dev usr/include/pixavon.h $lib/libpixavon.so $lib/pkgconfig/pixav
   $lib/cmake/pixavon/pixavonConfig.cmake $lib/cmake/pixavon/pixavonConfigVersion.cmake \
   $lib/cmake/pixavon/pixavonTargets.cmake usr/share/man/man3/pixavon.3.gz
 has pixavon usr/bin/pixavon usr/bin/pixavon-emu usr/share/man/man1/pixavon.1.gz \
-  usr/share/man/man1/pixavon-emu.1.gz usr/share/bash-completion/completions/pixavon
+  usr/share/man/man1/pixavon-emu.1.gz usr/share/bash-completion/completions/pixavon \
+  usr/share/locale/ja/LC_MESSAGES/pixavon.mo usr/share/locale/zh_TW/LC_MESSAGES/pixavon.mo \
+  usr/share/locale/zh_CN/LC_MESSAGES/pixavon.mo
 has pixavon-gui usr/bin/pixavon-gui
 dpkg-deb -I "$(deb libpixavon1)" shlibs | grep -q "^libpixavon 1 libpixavon1 (>= " ||
   fail "libpixavon1 has no shlibs entry for libpixavon.so.1"
 depends libpixavon-dev "libpixavon1 \(= $version\)"
 # The tool and the window load the library at run time: named explicitly.
 depends pixavon "libpixavon1 \(= $version\)" "libc6" "libpng"
-depends pixavon-gui "libpixavon1 \(= $version\)" "fonts-noto-cjk" "libqt6widgets6"
+depends pixavon-gui "libpixavon1 \(= $version\)" "(^|, )pixavon \(= $version\)" "fonts-noto-cjk" "libqt6widgets6"
 
 # Unpacked into a throwaway root, the tool finds its library there and works
 # on a fresh card image.
