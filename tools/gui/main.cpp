@@ -3,18 +3,25 @@
 // application on a card image.
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cancel.h"
+#include "card_worker.h"
 #include "core.h"
+#include "dialogs.h"
+#include "window_locale.h"
 #include "main_window.h"
+#include "photo_model.h"
 
 namespace {
 
@@ -81,23 +88,52 @@ std::string parse(int& argc, char** argv, Options& options, bool& help) {
     return {};
 }
 
-void complain(const std::string& message, bool boxes) {
-    std::fprintf(stderr, "pixavon-gui: %s\n", message.c_str());
-    if (boxes) QMessageBox::critical(nullptr, QStringLiteral("pixavon-gui"), QString::fromUtf8(message.c_str()));
-}
-
-// Holds what the core says before the window exists, to be shown by it.
-class EarlyFrontend : public pixavon::host::Frontend {
+// The window's boxes and dialogs when nobody is there to answer (for
+// --screenshot): what they say goes to standard error, questions are
+// answered no and no file is chosen.
+class UnattendedDialogs : public pixavon::gui::Dialogs {
 public:
-    std::vector<std::string> warnings;
-    Answer confirm(const std::string&) override { return Answer::kCannotAsk; }
-    void begin(const pixavon::host::Step&) override {}
-    void advance() override {}
-    void end(bool) override {}
-    void box(bool, const std::string&, const std::string&) override {}
-    void note(const std::string&) override {}
-    void warn(const std::string& line) override { warnings.push_back(line); }
+    using Message = pixavon::gui::Message;
+    Message::Reply show(QWidget*, const Message& message) override {
+        std::fprintf(stderr, "pixavon-gui: %s %s\n", message.headline.toLocal8Bit().constData(),
+                     message.details.toLocal8Bit().constData());
+        return Message::Reply::kOk;
+    }
+    QStringList pictures(QWidget*) override { return {}; }
+    QString open_file(QWidget*, const QString&, const QString&) override { return {}; }
+    QString save_file(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString folder(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<pixavon::gui::ImportChoice> import_choice(QWidget*, const pixavon::gui::ImportChoice&,
+                                                            const QList<int>&) override {
+        return std::nullopt;
+    }
+    bool open_folder(const QString&) override { return false; }
 };
+
+// Saves the window as a picture once the card and all its photos are shown.
+void take_screenshot(pixavon::gui::MainWindow& window, const QString& file, int& status) {
+    auto* poll = new QTimer(&window);
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, &status, file, poll, waited] {
+        const bool shown = !window.busy() && window.photos()->missing().isEmpty();
+        if (!shown && waited->elapsed() < 60000) return;
+        poll->stop();
+        delete waited;
+        if (!shown) {
+            std::fprintf(stderr, "pixavon-gui: the card's photos could not all be read\n");
+            status = 1;
+        }
+        if (!window.grab().save(file, "PNG")) {
+            std::fprintf(stderr, "pixavon-gui: cannot save the screenshot to %s\n", file.toLocal8Bit().constData());
+            status = 1;
+        } else if (!window.card().usable) {
+            status = 1;
+        }
+        QCoreApplication::quit();
+    });
+    poll->start(50);
+}
 
 }  // namespace
 
@@ -116,51 +152,48 @@ int main(int argc, char** argv) {
     // The card is taken and the library pointed at it before Qt starts threads
     // that may read the environment.
     pixavon::host::CancelToken cancel;
-    pixavon::host::Core core(cancel);
-    EarlyFrontend early;
-    core.set_frontend(early);
-    const pixavon::host::Outcome prepared = core.prepare({options.card, options.size});
+    auto core = std::make_unique<pixavon::host::Core>(cancel);
+    const pixavon::host::Outcome prepared = core->prepare({options.card, options.size});
 
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("pixavon"));
     QCoreApplication::setApplicationName(QStringLiteral("pixavon-gui"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pixavon.Pixavon"));
     pixavon::gui::install_translations();
-    const bool boxes = options.screenshot.empty();
+    const bool unattended = !options.screenshot.empty();
+    const QString image = pixavon::gui::decode_name(options.card);
     if (!prepared.ok()) {
-        complain(prepared.message, boxes);
+        std::fprintf(stderr, "pixavon-gui: %s\n", prepared.message.c_str());
+        if (!unattended) {
+            const QString text =
+                image.isEmpty()
+                    ? QCoreApplication::translate("main", "The camera cannot be used: another program is using it.")
+                    : QCoreApplication::translate("main", "The card image %1 could not be opened.").arg(image);
+            QMessageBox::critical(nullptr, QCoreApplication::translate("main", "Pixavon"), text);
+        }
         return prepared.exit_code(0);
     }
 
     int status = 0;
-    pixavon::host::Outcome finished;
+    pixavon::gui::CardThread card(std::move(core), cancel, image);
+    pixavon::gui::DesktopDialogs desktop;
+    UnattendedDialogs nobody;
     {
-        pixavon::gui::MainWindow window(core);
-        window.set_unattended(!boxes);
-        core.set_frontend(window);
+        pixavon::gui::MainWindow window(*card.worker(), unattended ? static_cast<pixavon::gui::Dialogs&>(nobody)
+                                                                   : static_cast<pixavon::gui::Dialogs&>(desktop));
         window.show();
-        for (const std::string& line : early.warnings) window.warn(line);
-        core.open_camera();
-        bool loaded = window.load_catalog();
-        if (!options.screenshot.empty()) {
-            loaded = window.finish_thumbnails() && loaded;
-            QApplication::processEvents();
-            if (!window.grab().save(QString::fromLocal8Bit(options.screenshot.c_str()), "PNG")) {
-                std::fprintf(stderr, "pixavon-gui: cannot save the screenshot to %s\n", options.screenshot.c_str());
-                status = 1;
-            } else if (!loaded) {
-                std::fprintf(stderr, "pixavon-gui: %s\n", window.status_line()->text().toLocal8Bit().constData());
-                status = 1;
-            }
-        } else {
-            status = QApplication::exec();
-        }
-        // The card image is saved while the window can still show why it was not.
-        finished = core.finish();
-        core.set_frontend(early);
+        window.reload();
+        if (unattended) take_screenshot(window, QString::fromLocal8Bit(options.screenshot.c_str()), status);
+        const int exit_status = QApplication::exec();
+        if (status == 0) status = exit_status;
     }
-    if (!finished.ok()) {
-        complain(finished.message, boxes);
+    // The card image is saved once the window has closed.
+    if (!card.shutdown()) {
+        std::fprintf(stderr, "pixavon-gui: the card image could not be saved\n");
+        if (!unattended) {
+            QMessageBox::critical(nullptr, QCoreApplication::translate("main", "Pixavon"),
+                                  QCoreApplication::translate("main", "The card image could not be saved."));
+        }
         return 1;
     }
     return status;
