@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
+#include <unistd.h>
+
 #include <clocale>
 #include <cstdlib>
 #include <functional>
@@ -94,6 +96,10 @@ public:
         }
         if (!core.put_pictures(request).ok() || !core.finish().ok()) qFatal("cannot fill the card");
     }
+    // The image's name may not be UTF-8, which QTemporaryDir cannot remove.
+    ~Card() { ::unlink(path_.constData()); }
+    Card(const Card&) = delete;
+    Card& operator=(const Card&) = delete;
     const QByteArray& path() const { return path_; }
     QString file(const QString& name) const { return dir_.filePath(name); }
     // Writes `bytes` at `offset` from the end of the image.

@@ -165,11 +165,7 @@ int main(int argc, char** argv) {
     if (!prepared.ok()) {
         std::fprintf(stderr, "pixavon-gui: %s\n", prepared.message.c_str());
         if (!unattended) {
-            const QString text =
-                image.isEmpty()
-                    ? QCoreApplication::translate("main", "The camera cannot be used: another program is using it.")
-                    : QCoreApplication::translate("main", "The card image %1 could not be opened.").arg(image);
-            QMessageBox::critical(nullptr, QCoreApplication::translate("main", "Pixavon"), text);
+            QMessageBox::critical(nullptr, QStringLiteral("Pixavon"), pixavon::gui::MainWindow::cannot_start(image));
         }
         return prepared.exit_code(0);
     }
@@ -191,8 +187,7 @@ int main(int argc, char** argv) {
     if (!card.shutdown()) {
         std::fprintf(stderr, "pixavon-gui: the card image could not be saved\n");
         if (!unattended) {
-            QMessageBox::critical(nullptr, QCoreApplication::translate("main", "Pixavon"),
-                                  QCoreApplication::translate("main", "The card image could not be saved."));
+            QMessageBox::critical(nullptr, QStringLiteral("Pixavon"), pixavon::gui::MainWindow::cannot_save(image));
         }
         return 1;
     }

@@ -207,6 +207,17 @@ QString MainWindow::import_folder() const {
     return chosen.isEmpty() ? decode_name(host::default_import_folder()) : chosen;
 }
 
+QString MainWindow::cannot_start(const QString& image) {
+    if (image.isEmpty()) return tr("The camera cannot be used: another program is using it.");
+    return tr("The card image %1 could not be opened.").arg(image) + '\n' +
+           tr("It may not be a card image, or it cannot be read or written.");
+}
+
+QString MainWindow::cannot_save(const QString& image) {
+    return tr("The card image %1 could not be saved; check that its folder can be written to and has room.")
+        .arg(image);
+}
+
 template <typename Call>
 void MainWindow::start(Operation operation, Call&& call) {
     busy_ = true;

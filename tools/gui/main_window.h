@@ -42,6 +42,10 @@ public:
     // The folder photos are imported into: the one chosen last, or the
     // desktop's pictures folder's Lumetta.
     QString import_folder() const;
+    // Why the program cannot start on the card image `image` (empty: the
+    // camera), and why the card image could not be saved at the end.
+    static QString cannot_start(const QString& image);
+    static QString cannot_save(const QString& image);
 
 Q_SIGNALS:
     // An operation has ended and its outcome has been shown.

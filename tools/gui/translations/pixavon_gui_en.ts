@@ -1,0 +1,601 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+    <context>
+        <name>DesktopDialogs</name>
+        <message>
+            <source>Add pictures</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Pictures (%1);;All files (*)</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>pixavon::gui::ImportDialog</name>
+        <message>
+            <source>Import photos</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Change…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Import photos into</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>&amp;Selected photos only (%n)</source>
+            <translation>
+                <numerusform>&amp;Selected photo only (%n)</numerusform>
+                <numerusform>&amp;Selected photos only (%n)</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>&amp;Delete from the card after import</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Each photo leaves the card only once its file reads back as it was saved.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Import</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save to:</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photos already imported into this folder are skipped.</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>pixavon::gui::MainWindow</name>
+        <message>
+            <source>Card images (*.bin);;All files (*)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Pixavon</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Open card image…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Work on a card image (a whole-card backup) instead of the camera</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Quit</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Import photos…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save the photos this computer does not have yet into your pictures folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Add pictures…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Save selected as…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;View photo</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Delete</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Reload</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Back up card…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>R&amp;estore card…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Format card…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Res&amp;cue photos…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save every picture the card holds, whatever its photo list says</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;About Pixavon</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;File</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Photos</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Card</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Help</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Main</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photos on the card</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save photo %1 as</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>Save %n photos into</source>
+            <translation>
+                <numerusform>Save %n photo into</numerusform>
+                <numerusform>Save %n photos into</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Photo %1 is still being read from the card.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Back up card</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Restore card from</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save the rescued photos into</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Open card image</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Pixavon %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photos from the Lumetta camera's card, on this computer.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Card: in the camera</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Card: the card image %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>Card size: %1 MiB, room for %n photos</source>
+            <translation>
+                <numerusform>Card size: %1 MiB, room for %n photo</numerusform>
+                <numerusform>Card size: %1 MiB, room for %n photos</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Library: %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Camera</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 — Pixavon</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n photos, %1 free</source>
+            <translation>
+                <numerusform>%n photo, %1 free</numerusform>
+                <numerusform>%n photos, %1 free</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>No camera was found. Connect the camera and choose Reload, or open a card image.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card's photo list is damaged.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The pictures themselves are most likely still there: Rescue photos saves every one of them into a folder, then repairs the list.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Importing photo %1 of %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Adding picture %1 of %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Saving photo %1 of %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Deleting photos</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Backing up the card</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Restoring the card; this cannot be stopped</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Formatting the card</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Rescuing photos</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Reading the card</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>about %n seconds left</source>
+            <translation>
+                <numerusform>about %n second left</numerusform>
+                <numerusform>about %n seconds left</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>about %n minutes left</source>
+            <translation>
+                <numerusform>about %n minute left</numerusform>
+                <numerusform>about %n minutes left</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>Delete %n photos from the card?</source>
+            <translation>
+                <numerusform>Delete %n photo from the card?</numerusform>
+                <numerusform>Delete %n photos from the card?</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Photos that were not imported are lost.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Delete</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Format the card?</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Every photo on the card is erased.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Format</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Restore the card from this backup?</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The photos on the card now are replaced by those in the backup.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Restore</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Repair the card's photo list?</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Repair</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Go on?</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Go on</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Nothing was changed.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Stopped. %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card image %1 could not be opened.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>It may not be a card image, or it cannot be read or written.</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%1 of %n photos saved before you stopped.</source>
+            <translation>
+                <numerusform>%1 of %n photo saved before you stopped.</numerusform>
+                <numerusform>%1 of %n photos saved before you stopped.</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>There were no new photos to import.</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n photos imported.</source>
+            <translation>
+                <numerusform>%n photo imported.</numerusform>
+                <numerusform>%n photos imported.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The import stopped after %n photos.</source>
+            <translation>
+                <numerusform>The import stopped after %n photo.</numerusform>
+                <numerusform>The import stopped after %n photos.</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Folder: %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n duplicates on the card skipped.</source>
+            <translation>
+                <numerusform>%n duplicate on the card skipped.</numerusform>
+                <numerusform>%n duplicates on the card skipped.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos were imported before and skipped.</source>
+            <translation>
+                <numerusform>%n photo was imported before and skipped.</numerusform>
+                <numerusform>%n photos were imported before and skipped.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos deleted from the card.</source>
+            <translation>
+                <numerusform>%n photo deleted from the card.</numerusform>
+                <numerusform>%n photos deleted from the card.</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Open folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n pictures added to the card.</source>
+            <translation>
+                <numerusform>%n picture added to the card.</numerusform>
+                <numerusform>%n pictures added to the card.</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 pictures were added.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card may be full, or a file is not a picture that can be read.</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n photos saved.</source>
+            <translation>
+                <numerusform>%n photo saved.</numerusform>
+                <numerusform>%n photos saved.</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 photos were saved.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n photos deleted.</source>
+            <translation>
+                <numerusform>%n photo deleted.</numerusform>
+                <numerusform>%n photos deleted.</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 photos were deleted.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Check that the camera is connected, then choose Reload.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card was backed up to %1.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The backup was not finished; its file was not kept.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card could not be backed up.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Check that the folder can be written to and has room, and that the camera is connected.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card was restored.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card could not be restored.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card was formatted.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card could not be formatted.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Check that the camera is connected, then try again.</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%1 of %n photos saved to %2 before you stopped.</source>
+            <translation>
+                <numerusform>%1 of %n photo saved to %2 before you stopped.</numerusform>
+                <numerusform>%1 of %n photos saved to %2 before you stopped.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos saved to %1.</source>
+            <translation>
+                <numerusform>%n photo saved to %1.</numerusform>
+                <numerusform>%n photos saved to %1.</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>The card's photo list was repaired: the card is ready to use again.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>No file manager could be started to show the folder.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The photos are in %1.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card is being restored; the window closes once it has finished.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The camera cannot be used: another program is using it.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>pixavon::gui::PhotoModel</name>
+        <message>
+            <source>Photo %1, imported as %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photo %1, not yet shown</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photo %1, not imported</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Slot %1 on the card</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>pixavon::gui::PhotoView</name>
+        <message>
+            <source>Photo %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>As taken, %1 × %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Twice the size, sharp</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Twice the size, smooth</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+</TS>
