@@ -1,6 +1,7 @@
 // pixavon-gui's main window on embedded cards, on Qt's offscreen platform,
 // with the boxes and file dialogs answered by the test instead of a person.
 
+#include <unistd.h>
 #include <QAccessible>
 #include <QAction>
 #include <QDialogButtonBox>
@@ -13,13 +14,12 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
-#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
@@ -123,7 +123,8 @@ public:
     explicit Host(const Card& card) {
         auto core = std::make_unique<host::Core>(cancel);
         if (!core->prepare({card.path().toStdString(), 0}).ok()) qFatal("cannot prepare");
-        thread = std::make_unique<gui::CardThread>(std::move(core), cancel, gui::decode_name(card.path().toStdString()));
+        thread =
+            std::make_unique<gui::CardThread>(std::move(core), cancel, gui::decode_name(card.path().toStdString()));
         window = std::make_unique<gui::MainWindow>(*thread->worker(), dialogs);
         window->show();
         run([&] { window->reload(); });
@@ -217,7 +218,8 @@ private Q_SLOTS:
                          });
         QVERIFY(host.run([&] { host.action("import")->trigger(); }));
         QCOMPARE(host.dialogs.shown.size(), 1);
-        const int saved = static_cast<int>(QDir(scratch_.filePath("pictures") + "/Lumetta").entryList({"*.png"}).size());
+        const int saved =
+            static_cast<int>(QDir(scratch_.filePath("pictures") + "/Lumetta").entryList({"*.png"}).size());
         QVERIFY(saved >= 1 && saved < 4);
         QCOMPARE(host.dialogs.shown[0].headline, QString("%1 of 4 photos saved before you stopped.").arg(saved));
     }

@@ -101,7 +101,7 @@ void CardWorker::perform(Operation operation, bool changes_card, Work&& work) {
     if (!core_ || !core_->prepared()) {
         result.status = host::Outcome::Status::kFailed;
     } else {
-        const host::Outcome outcome = work(result);
+        host::Outcome outcome = work(result);
         result.status = outcome.status;
         result.declined = declined_;
     }
@@ -142,7 +142,7 @@ void CardWorker::import_photos(const ImportChoice& choice) {
         request.folder = encode_name(choice.folder);
         request.delete_after = choice.delete_after;
         host::ImportSummary summary;
-        const host::Outcome outcome = core_->import_photos(request, &summary);
+        host::Outcome outcome = core_->import_photos(request, &summary);
         result.folder = decode_name(summary.folder);
         result.saved = summary.imported;
         result.already = summary.already;
@@ -161,7 +161,7 @@ void CardWorker::add_pictures(const QStringList& files) {
         for (const QString& file : files) request.files.push_back(encode_name(file));
         request.other_decoder = qt_decoder;
         result.total = static_cast<uint32_t>(files.size());
-        const host::Outcome outcome = core_->put_pictures(request);
+        host::Outcome outcome = core_->put_pictures(request);
         result.saved = static_cast<uint32_t>(outcome.done.size());
         return outcome;
     });
@@ -178,7 +178,7 @@ void CardWorker::save_photos(const QList<int>& positions, const QString& target)
             request.output = encode_name(target);
             // The save dialog has asked before replacing the file.
             request.replace = true;
-            const host::Outcome outcome = core_->export_photos(request);
+            host::Outcome outcome = core_->export_photos(request);
             result.saved = static_cast<uint32_t>(outcome.done.size());
             return outcome;
         }
@@ -200,8 +200,7 @@ void CardWorker::save_photos(const QList<int>& positions, const QString& target)
 void CardWorker::delete_photos(const QList<int>& positions) {
     question_count_ = static_cast<uint32_t>(positions.size());
     perform(Operation::kDelete, true, [&](Result& result) {
-        const host::Outcome outcome =
-            core_->delete_photos(std::vector<uint32_t>(positions.begin(), positions.end()), true);
+        host::Outcome outcome = core_->delete_photos(std::vector<uint32_t>(positions.begin(), positions.end()), true);
         result.total = static_cast<uint32_t>(positions.size());
         result.deleted = static_cast<uint32_t>(outcome.done.size());
         return outcome;
@@ -229,7 +228,7 @@ void CardWorker::rescue(const QString& folder) {
         host::RescueRequest request;
         request.folder = encode_name(folder);
         request.repair = true;  // asked before anything on the card changes
-        const host::Outcome outcome = core_->rescue(request, &result.rescue);
+        host::Outcome outcome = core_->rescue(request, &result.rescue);
         result.folder = folder;
         result.saved = result.rescue.saved;
         result.total = result.rescue.found;
@@ -315,7 +314,8 @@ void CardWorker::advance_report() {
     // A step of an operation the worker runs in parts counts within its part.
     const uint32_t items = std::max<uint32_t>(step_.items, 1);
     const uint32_t item = std::clamp<uint32_t>(step_.item, 1, items);
-    const double within = step_.units > 0 ? std::min(1.0, static_cast<double>(units_) / step_.units) : 0.0;
+    const double within =
+        step_.units > 0 ? std::min(1.0, static_cast<double>(units_) / static_cast<double>(step_.units)) : 0.0;
     const double step_done = (item - 1 + within) / items;
     progress.items = outer_.second > 1 ? outer_.second : items;
     progress.item = outer_.second > 1 ? outer_.first : item;

@@ -25,24 +25,26 @@ enum class Operation { kReload, kOpenImage, kImport, kAdd, kSave, kDelete, kBack
 
 // The card as the window shows it.
 struct CardInfo {
-    QString name;          // the card image's file name, or empty for the camera
-    QString image;         // the card image's path, or empty for the camera
-    QString library;       // the library's path
+    QString name;     // the card image's file name, or empty for the camera
+    QString image;    // the card image's path, or empty for the camera
+    QString library;  // the library's path
     bool connected = false;
-    bool loads = false;    // the photo list loads (the card's size is known)
-    bool usable = false;   // and is one the card can hold
+    bool loads = false;     // the photo list loads (the card's size is known)
+    bool usable = false;    // and is one the card can hold
     uint32_t capacity = 0;  // photos the card holds: 26 or 52
     uint32_t card_mib = 0;
     std::vector<uint8_t> slots;  // the slot of each photo position
-    uint32_t free() const { return usable && capacity > slots.size() ? capacity - static_cast<uint32_t>(slots.size()) : 0; }
+    uint32_t free() const {
+        return usable && capacity > slots.size() ? capacity - static_cast<uint32_t>(slots.size()) : 0;
+    }
 };
 
 // How far the running operation has come, over all its steps.
 struct Progress {
     Operation operation = Operation::kReload;
-    uint32_t item = 1;   // the item being worked on, 1-based
+    uint32_t item = 1;  // the item being worked on, 1-based
     uint32_t items = 1;
-    double done = 0;     // 0 to 1 over the whole operation
+    double done = 0;  // 0 to 1 over the whole operation
 };
 
 // What the person chose in the import dialog.
@@ -64,9 +66,9 @@ struct Result {
     host::Outcome::Status status = host::Outcome::Status::kDone;
     bool declined = false;  // a question was answered no: nothing changed
     bool card_changed = false;
-    QString folder;      // where photos went (import, save, rescue)
-    uint32_t saved = 0;  // photos written to the folder
-    uint32_t total = 0;  // photos the operation set out to save
+    QString folder;           // where photos went (import, save, rescue)
+    uint32_t saved = 0;       // photos written to the folder
+    uint32_t total = 0;       // photos the operation set out to save
     uint32_t already = 0;     // imported before
     uint32_t duplicates = 0;  // identical shots on the card, skipped
     uint32_t deleted = 0;

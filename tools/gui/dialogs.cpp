@@ -25,8 +25,8 @@ Message::Reply DesktopDialogs::show(QWidget* parent, const Message& message) {
             button.reply == Message::Reply::kYes ? QMessageBox::AcceptRole : QMessageBox::ActionRole;
         replies.append({box.addButton(button.text, role), button.reply});
     }
-    QPushButton* close = message.kind == Message::Kind::kQuestion ? box.addButton(QMessageBox::Cancel)
-                                                                   : box.addButton(QMessageBox::Ok);
+    QPushButton* close =
+        message.kind == Message::Kind::kQuestion ? box.addButton(QMessageBox::Cancel) : box.addButton(QMessageBox::Ok);
     box.setDefaultButton(close);
     box.setEscapeButton(close);
     box.exec();
@@ -40,9 +40,8 @@ QStringList DesktopDialogs::pictures(QWidget* parent) {
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         patterns << "*." + QString::fromLatin1(format);
-    return QFileDialog::getOpenFileNames(
-        parent, tr("Add pictures"), QString(),
-        tr("Pictures (%1);;All files (*)").arg(patterns.join(' ')));
+    return QFileDialog::getOpenFileNames(parent, tr("Add pictures"), QString(),
+                                         tr("Pictures (%1);;All files (*)").arg(patterns.join(' ')));
 }
 
 QString DesktopDialogs::open_file(QWidget* parent, const QString& title, const QString& filter) {

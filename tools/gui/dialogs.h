@@ -56,8 +56,7 @@ public:
     Message::Reply show(QWidget* parent, const Message& message) override;
     QStringList pictures(QWidget* parent) override;
     QString open_file(QWidget* parent, const QString& title, const QString& filter) override;
-    QString save_file(QWidget* parent, const QString& title, const QString& suggested,
-                      const QString& filter) override;
+    QString save_file(QWidget* parent, const QString& title, const QString& suggested, const QString& filter) override;
     QString folder(QWidget* parent, const QString& title, const QString& start) override;
     std::optional<ImportChoice> import_choice(QWidget* parent, const ImportChoice& proposed,
                                               const QList<int>& selected) override;

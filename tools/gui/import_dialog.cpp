@@ -13,8 +13,7 @@
 
 namespace pixavon::gui {
 
-ImportDialog::ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const QList<int>& selected,
-                           QWidget* parent)
+ImportDialog::ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const QList<int>& selected, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), folder_(proposed.folder), selected_(selected) {
     setWindowTitle(tr("Import photos"));
 

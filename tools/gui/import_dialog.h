@@ -21,8 +21,7 @@ class ImportDialog : public QDialog {
 public:
     // `selected`: the positions selected in the grid, offered as "selected
     // photos only" when there are any.
-    ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const QList<int>& selected,
-                 QWidget* parent = nullptr);
+    ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const QList<int>& selected, QWidget* parent = nullptr);
     ImportChoice choice() const;
 
 private:

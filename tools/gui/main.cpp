@@ -4,10 +4,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,9 +19,9 @@
 #include "card_worker.h"
 #include "core.h"
 #include "dialogs.h"
-#include "window_locale.h"
 #include "main_window.h"
 #include "photo_model.h"
+#include "window_locale.h"
 
 namespace {
 

@@ -25,9 +25,9 @@
 #include <algorithm>
 
 #include "dialogs.h"
-#include "window_locale.h"
 #include "photo_model.h"
 #include "photo_view.h"
+#include "window_locale.h"
 
 #ifndef PIXAVON_VERSION
 #  define PIXAVON_VERSION "unknown"
@@ -37,6 +37,18 @@ namespace pixavon::gui {
 namespace {
 
 const QString kImportFolderKey = QStringLiteral("import/folder");
+
+// A menu text as a toolbar button shows it: without its Alt key, whether
+// marked in the word ("&Delete") or after it ("削除(&D)"), and without "…".
+QString button_text(QString text) {
+    if (const qsizetype at = text.indexOf(QStringLiteral("(&"));
+        at >= 0 && at + 3 < text.size() && text[at + 3] == ')') {
+        text.remove(at, 4);
+    }
+    text.remove(QStringLiteral("…"));
+    text.remove('&');
+    return text.trimmed();
+}
 
 QString card_image_filter() { return MainWindow::tr("Card images (*.bin);;All files (*)"); }
 
@@ -68,6 +80,7 @@ QAction* MainWindow::add_action(const char* name, const QString& text, const QKe
                                 void (MainWindow::*run)()) {
     auto* action = new QAction(text, this);
     action->setObjectName(QString::fromLatin1(name));
+    action->setIconText(button_text(text));
     action->setShortcut(key);
     action->setShortcutContext(Qt::WindowShortcut);
     addAction(action);
@@ -81,8 +94,8 @@ void MainWindow::build_actions() {
     open_image_ = add_action("open-image", tr("&Open card image…"), QKeySequence::Open, &MainWindow::open_image);
     open_image_->setToolTip(tr("Work on a card image (a whole-card backup) instead of the camera"));
     quit_ = add_action("quit", tr("&Quit"), QKeySequence::Quit, &MainWindow::quit);
-    import_ = add_action("import", tr("&Import photos…"), QKeySequence(Qt::CTRL | Qt::Key_I),
-                         &MainWindow::import_photos);
+    import_ =
+        add_action("import", tr("&Import photos…"), QKeySequence(Qt::CTRL | Qt::Key_I), &MainWindow::import_photos);
     import_->setIcon(QIcon::fromTheme(QStringLiteral("document-import")));
     import_->setToolTip(tr("Save the photos this computer does not have yet into your pictures folder"));
     add_ = add_action("add", tr("&Add pictures…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
@@ -214,8 +227,7 @@ QString MainWindow::cannot_start(const QString& image) {
 }
 
 QString MainWindow::cannot_save(const QString& image) {
-    return tr("The card image %1 could not be saved; check that its folder can be written to and has room.")
-        .arg(image);
+    return tr("The card image %1 could not be saved; check that its folder can be written to and has room.").arg(image);
 }
 
 template <typename Call>
@@ -261,9 +273,10 @@ void MainWindow::save_selected() {
     if (positions.isEmpty()) return;
     QString target;
     if (positions.size() == 1) {
-        target = dialogs_.save_file(this, tr("Save photo %1 as").arg(positions[0] + 1),
-                                    QDir(import_folder()).filePath(QStringLiteral("photo-%1.png").arg(positions[0] + 1)),
-                                    tr("PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)"));
+        target =
+            dialogs_.save_file(this, tr("Save photo %1 as").arg(positions[0] + 1),
+                               QDir(import_folder()).filePath(QStringLiteral("photo-%1.png").arg(positions[0] + 1)),
+                               tr("PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)"));
     } else {
         target = dialogs_.folder(this, tr("Save %n photos into", nullptr, static_cast<int>(positions.size())),
                                  import_folder());
@@ -292,9 +305,8 @@ void MainWindow::delete_selected() {
 }
 
 void MainWindow::back_up() {
-    const QString file =
-        dialogs_.save_file(this, tr("Back up card"), QDir(import_folder()).filePath(QStringLiteral("card.bin")),
-                           card_image_filter());
+    const QString file = dialogs_.save_file(
+        this, tr("Back up card"), QDir(import_folder()).filePath(QStringLiteral("card.bin")), card_image_filter());
     if (file.isEmpty()) return;
     start(Operation::kBackup, [worker = &worker_, file] { worker->backup(file); });
 }
@@ -331,7 +343,9 @@ void MainWindow::about() {
     QStringList lines;
     lines << tr("Photos from the Lumetta camera's card, on this computer.");
     lines << (card_.image.isEmpty() ? tr("Card: in the camera") : tr("Card: the card image %1").arg(card_.image));
-    if (card_.loads) lines << tr("Card size: %1 MiB, room for %n photos", nullptr, static_cast<int>(card_.capacity)).arg(card_.card_mib);
+    if (card_.loads)
+        lines << tr("Card size: %1 MiB, room for %n photos", nullptr, static_cast<int>(card_.capacity))
+                     .arg(card_.card_mib);
     if (!card_.library.isEmpty()) lines << tr("Library: %1").arg(card_.library);
     message.details = lines.join('\n');
     tell(message);
@@ -383,7 +397,8 @@ void MainWindow::request_photos() {
     first += later;
     const quint64 generation = model_->generation();
     QMetaObject::invokeMethod(
-        &worker_, [worker = &worker_, generation, first, folder = import_folder()] {
+        &worker_,
+        [worker = &worker_, generation, first, folder = import_folder()] {
             worker->want_photos(generation, first, folder);
         },
         Qt::QueuedConnection);
@@ -428,9 +443,10 @@ void MainWindow::on_progress(const Progress& progress) {
     // Time left, once there is enough behind to judge by.
     const qint64 elapsed = started_.elapsed();
     if (progress.done > 0.02 && elapsed > 1500) {
-        const int seconds = static_cast<int>(elapsed * (1 - progress.done) / progress.done / 1000) + 1;
+        const int seconds =
+            static_cast<int>(static_cast<double>(elapsed) * (1 - progress.done) / progress.done / 1000) + 1;
         doing += QStringLiteral(" — ") + (seconds < 90 ? tr("about %n seconds left", nullptr, seconds)
-                                                      : tr("about %n minutes left", nullptr, (seconds + 30) / 60));
+                                                       : tr("about %n minutes left", nullptr, (seconds + 30) / 60));
     }
     activity_->setText(doing);
 }
@@ -457,8 +473,9 @@ void MainWindow::on_question(const Question& question, bool* yes) {
             break;
         case Operation::kRescue:
             message.headline = tr("Repair the card's photo list?");
-            message.details = tr("The pictures have been saved. Repairing makes the card list every picture it "
-                                 "holds again, so the camera and this window show them.");
+            message.details =
+                tr("The pictures have been saved. Repairing makes the card list every picture it "
+                   "holds again, so the camera and this window show them.");
             verb = tr("Repair");
             break;
         default:
@@ -502,9 +519,7 @@ void MainWindow::show_result(const Result& result) {
         return;
     }
     const bool cancelled = result.status == Status::kCancelled;
-    const auto stopped = [&](const QString& what) {
-        activity_->setText(tr("Stopped. %1").arg(what));
-    };
+    const auto stopped = [&](const QString& what) { activity_->setText(tr("Stopped. %1").arg(what)); };
     Message message;
     message.kind = Message::Kind::kWarning;
     switch (result.operation) {
@@ -518,8 +533,9 @@ void MainWindow::show_result(const Result& result) {
         case Operation::kImport: {
             message.kind = Message::Kind::kInformation;
             if (cancelled) {
-                message.headline = tr("%1 of %n photos saved before you stopped.", nullptr, static_cast<int>(result.total))
-                                       .arg(result.saved);
+                message.headline =
+                    tr("%1 of %n photos saved before you stopped.", nullptr, static_cast<int>(result.total))
+                        .arg(result.saved);
             } else if (result.ok()) {
                 message.headline = result.saved == 0
                                        ? tr("There were no new photos to import.")
@@ -540,8 +556,9 @@ void MainWindow::show_result(const Result& result) {
                 details << tr("%n photos deleted from the card.", nullptr, static_cast<int>(result.deleted));
             }
             if (!result.ok() && !cancelled) {
-                details << tr("Check that the folder can be written to and has room, and that the camera is "
-                              "connected, then import again: photos already saved are skipped.");
+                details << tr(
+                    "Check that the folder can be written to and has room, and that the camera is "
+                    "connected, then import again: photos already saved are skipped.");
             }
             message.details = details.join('\n');
             message.buttons = {{Message::Reply::kOpenFolder, tr("&Open folder")}};
@@ -564,8 +581,9 @@ void MainWindow::show_result(const Result& result) {
             }
             if (cancelled) return stopped(tr("%1 of %2 photos were saved.").arg(result.saved).arg(result.total));
             message.headline = tr("%1 of %2 photos were saved.").arg(result.saved).arg(result.total);
-            message.details = tr("A file of that name may be there already (nothing is replaced), or the folder "
-                                 "cannot be written to.");
+            message.details =
+                tr("A file of that name may be there already (nothing is replaced), or the folder "
+                   "cannot be written to.");
             break;
         case Operation::kDelete:
             if (result.ok()) {
@@ -583,8 +601,9 @@ void MainWindow::show_result(const Result& result) {
             }
             if (cancelled) return stopped(tr("The backup was not finished; its file was not kept."));
             message.headline = tr("The card could not be backed up.");
-            message.details = tr("Check that the folder can be written to and has room, and that the camera is "
-                                 "connected.");
+            message.details =
+                tr("Check that the folder can be written to and has room, and that the camera is "
+                   "connected.");
             break;
         case Operation::kRestore:
             if (result.ok()) {
@@ -592,8 +611,9 @@ void MainWindow::show_result(const Result& result) {
                 return;
             }
             message.headline = tr("The card could not be restored.");
-            message.details = tr("The file may not be a backup of a card of this size. If the restore had begun, "
-                                 "restore the same file again to finish it.");
+            message.details =
+                tr("The file may not be a backup of a card of this size. If the restore had begun, "
+                   "restore the same file again to finish it.");
             break;
         case Operation::kFormat:
             if (result.ok()) {
@@ -619,12 +639,14 @@ void MainWindow::show_result(const Result& result) {
             if (result.rescue.repaired) {
                 next << tr("The card's photo list was repaired: the card is ready to use again.");
             } else if (result.ok() || cancelled) {
-                next << tr("The card was not changed. To use it again, choose Format card… once you have checked "
-                           "the saved photos.");
+                next << tr(
+                    "The card was not changed. To use it again, choose Format card… once you have checked "
+                    "the saved photos.");
             } else {
                 message.kind = Message::Kind::kWarning;
-                next << tr("Some of the card could not be read. Check that the camera is connected and rescue "
-                           "again into the same folder.");
+                next << tr(
+                    "Some of the card could not be read. Check that the camera is connected and rescue "
+                    "again into the same folder.");
             }
             message.details = next.join('\n');
             if (saved > 0) message.buttons = {{Message::Reply::kOpenFolder, tr("&Open folder")}};

@@ -77,8 +77,7 @@ QPixmap PhotoModel::thumbnail(const Photo& photo) const {
     } else {
         // Drawn from the whole photo at the screen's density, not enlarged
         // from a small copy.
-        pixmap = QPixmap::fromImage(
-            photo.picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        pixmap = QPixmap::fromImage(photo.picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     pixmap.setDevicePixelRatio(ratio_);
     return pixmap;

@@ -75,9 +75,10 @@ QString window_language() {
     }
     const QString from_locale = language_of(locale);
     // gettext reads LANGUAGE, a priority list, unless the locale is C.
-    if (from_locale != "en" || !locale.isEmpty()) {
+    const QString base = locale.section('.', 0, 0);
+    if (!locale.isEmpty() && base != "C" && base != "POSIX") {
         for (const QString& entry : environment("LANGUAGE").split(':', Qt::SkipEmptyParts)) {
-            if (const QString language = language_of(entry); !language.isEmpty()) return language;
+            if (QString language = language_of(entry); !language.isEmpty()) return language;
         }
     }
     return from_locale.isEmpty() ? QStringLiteral("en") : from_locale;
@@ -88,7 +89,7 @@ QString install_translations() {
     static QTranslator qt;
     QCoreApplication::removeTranslator(&own);
     QCoreApplication::removeTranslator(&qt);
-    const QString language = window_language();
+    QString language = window_language();
     // The window's texts are built in (English only for its plural forms);
     // Qt's own come with the system's Qt.
     if (own.load(QStringLiteral(":/i18n/pixavon_gui_") + language)) QCoreApplication::installTranslator(&own);
