@@ -285,6 +285,37 @@ private Q_SLOTS:
         QCOMPARE(QDir(card.file("out")).entryList(QDir::Files), QStringList({"photo-2.png", "photo-3.png"}));
     }
 
+    // Closing the window stops an operation under way and then closes; a
+    // restore cannot be stopped, so it finishes first.
+    void closing_stops_an_operation_but_never_a_restore() {
+        Card card(1);
+        Host host(card);
+        host.dialogs.file = card.file("backup.bin");
+        QVERIFY(host.run([&] { host.action("backup")->trigger(); }));
+        QVERIFY(QFile::exists(card.file("backup.bin")));
+
+        bool cancel_offered = true;
+        bool closed_early = false;
+        const QMetaObject::Connection during = QObject::connect(
+            host.thread->worker(), &gui::CardWorker::progressed, host.window.get(), [&](const gui::Progress&) {
+                cancel_offered = cancel_offered && host.action("cancel")->isEnabled();
+                host.window->close();
+                closed_early = closed_early || !host.window->isVisible();
+            });
+        QVERIFY(host.run([&] { host.action("restore")->trigger(); }));
+        QVERIFY(!cancel_offered);
+        QVERIFY(!closed_early);
+        QTRY_VERIFY(!host.window->isVisible());
+        QCOMPARE(host.status("activity"), QString("The card was restored."));
+
+        host.window->show();
+        host.dialogs.file = card.file("second.bin");
+        QVERIFY(host.run([&] { host.action("backup")->trigger(); }));
+        QObject::disconnect(during);
+        QTRY_VERIFY(!host.window->isVisible());
+        QVERIFY(!QFile::exists(card.file("second.bin")));
+    }
+
     // Another card image opens in the same window.
     void open_card_image_shows_that_card() {
         Card first(1);
