@@ -27,6 +27,7 @@
 #include "dialogs.h"
 #include "photo_model.h"
 #include "photo_view.h"
+#include "phrases.h"
 #include "window_locale.h"
 
 #ifndef PIXAVON_VERSION
@@ -407,84 +408,11 @@ void MainWindow::request_photos() {
 void MainWindow::on_progress(const Progress& progress) {
     if (!busy_) return;
     bar_->setValue(static_cast<int>(progress.done * bar_->maximum()));
-    QString doing;
-    const int item = static_cast<int>(progress.item);
-    const int items = static_cast<int>(progress.items);
-    switch (progress.operation) {
-        case Operation::kImport:
-            doing = tr("Importing photo %1 of %2").arg(item).arg(items);
-            break;
-        case Operation::kAdd:
-            doing = tr("Adding picture %1 of %2").arg(item).arg(items);
-            break;
-        case Operation::kSave:
-            doing = tr("Saving photo %1 of %2").arg(item).arg(items);
-            break;
-        case Operation::kDelete:
-            doing = tr("Deleting photos");
-            break;
-        case Operation::kBackup:
-            doing = tr("Backing up the card");
-            break;
-        case Operation::kRestore:
-            doing = tr("Restoring the card; this cannot be stopped");
-            break;
-        case Operation::kFormat:
-            doing = tr("Formatting the card");
-            break;
-        case Operation::kRescue:
-            doing = tr("Rescuing photos");
-            break;
-        case Operation::kReload:
-        case Operation::kOpenImage:
-            doing = tr("Reading the card");
-            break;
-    }
-    // Time left, once there is enough behind to judge by.
-    const qint64 elapsed = started_.elapsed();
-    if (progress.done > 0.02 && elapsed > 1500) {
-        const int seconds =
-            static_cast<int>(static_cast<double>(elapsed) * (1 - progress.done) / progress.done / 1000) + 1;
-        doing += QStringLiteral(" — ") + (seconds < 90 ? tr("about %n seconds left", nullptr, seconds)
-                                                       : tr("about %n minutes left", nullptr, (seconds + 30) / 60));
-    }
-    activity_->setText(doing);
+    activity_->setText(Phrases::progress(progress, started_.elapsed()));
 }
 
 void MainWindow::on_question(const Question& question, bool* yes) {
-    Message message;
-    message.kind = Message::Kind::kQuestion;
-    QString verb;
-    switch (question.operation) {
-        case Operation::kDelete:
-            message.headline = tr("Delete %n photos from the card?", nullptr, static_cast<int>(question.count));
-            message.details = tr("Photos that were not imported are lost.");
-            verb = tr("Delete");
-            break;
-        case Operation::kFormat:
-            message.headline = tr("Format the card?");
-            message.details = tr("Every photo on the card is erased.");
-            verb = tr("Format");
-            break;
-        case Operation::kRestore:
-            message.headline = tr("Restore the card from this backup?");
-            message.details = tr("The photos on the card now are replaced by those in the backup.");
-            verb = tr("Restore");
-            break;
-        case Operation::kRescue:
-            message.headline = tr("Repair the card's photo list?");
-            message.details =
-                tr("The pictures have been saved. Repairing makes the card list every picture it "
-                   "holds again, so the camera and this window show them.");
-            verb = tr("Repair");
-            break;
-        default:
-            message.headline = tr("Go on?");
-            verb = tr("Go on");
-            break;
-    }
-    message.buttons = {{Message::Reply::kYes, verb}};
-    *yes = dialogs_.show(this, message) == Message::Reply::kYes;
+    *yes = dialogs_.show(this, Phrases::question(question)) == Message::Reply::kYes;
 }
 
 void MainWindow::on_finished(const Result& result) {
@@ -513,148 +441,9 @@ void MainWindow::on_finished(const Result& result) {
 }
 
 void MainWindow::show_result(const Result& result) {
-    using Status = host::Outcome::Status;
-    if (result.declined) {
-        activity_->setText(tr("Nothing was changed."));
-        return;
-    }
-    const bool cancelled = result.status == Status::kCancelled;
-    const auto stopped = [&](const QString& what) { activity_->setText(tr("Stopped. %1").arg(what)); };
-    Message message;
-    message.kind = Message::Kind::kWarning;
-    switch (result.operation) {
-        case Operation::kReload:
-            return;
-        case Operation::kOpenImage:
-            if (result.ok()) return;
-            message.headline = tr("The card image %1 could not be opened.").arg(QFileInfo(result.folder).fileName());
-            message.details = tr("It may not be a card image, or it cannot be read or written.");
-            break;
-        case Operation::kImport: {
-            message.kind = Message::Kind::kInformation;
-            if (cancelled) {
-                message.headline =
-                    tr("%1 of %n photos saved before you stopped.", nullptr, static_cast<int>(result.total))
-                        .arg(result.saved);
-            } else if (result.ok()) {
-                message.headline = result.saved == 0
-                                       ? tr("There were no new photos to import.")
-                                       : tr("%n photos imported.", nullptr, static_cast<int>(result.saved));
-            } else {
-                message.kind = Message::Kind::kWarning;
-                message.headline = tr("The import stopped after %n photos.", nullptr, static_cast<int>(result.saved));
-            }
-            QStringList details;
-            details << tr("Folder: %1").arg(QDir::toNativeSeparators(result.folder));
-            if (result.duplicates > 0) {
-                details << tr("%n duplicates on the card skipped.", nullptr, static_cast<int>(result.duplicates));
-            }
-            if (result.already > 0) {
-                details << tr("%n photos were imported before and skipped.", nullptr, static_cast<int>(result.already));
-            }
-            if (result.deleted > 0) {
-                details << tr("%n photos deleted from the card.", nullptr, static_cast<int>(result.deleted));
-            }
-            if (!result.ok() && !cancelled) {
-                details << tr(
-                    "Check that the folder can be written to and has room, and that the camera is "
-                    "connected, then import again: photos already saved are skipped.");
-            }
-            message.details = details.join('\n');
-            message.buttons = {{Message::Reply::kOpenFolder, tr("&Open folder")}};
-            tell(message, result.folder);
-            return;
-        }
-        case Operation::kAdd:
-            if (result.ok()) {
-                activity_->setText(tr("%n pictures added to the card.", nullptr, static_cast<int>(result.saved)));
-                return;
-            }
-            if (cancelled) return stopped(tr("%1 of %2 pictures were added.").arg(result.saved).arg(result.total));
-            message.headline = tr("%1 of %2 pictures were added.").arg(result.saved).arg(result.total);
-            message.details = tr("The card may be full, or a file is not a picture that can be read.");
-            break;
-        case Operation::kSave:
-            if (result.ok()) {
-                activity_->setText(tr("%n photos saved.", nullptr, static_cast<int>(result.saved)));
-                return;
-            }
-            if (cancelled) return stopped(tr("%1 of %2 photos were saved.").arg(result.saved).arg(result.total));
-            message.headline = tr("%1 of %2 photos were saved.").arg(result.saved).arg(result.total);
-            message.details =
-                tr("A file of that name may be there already (nothing is replaced), or the folder "
-                   "cannot be written to.");
-            break;
-        case Operation::kDelete:
-            if (result.ok()) {
-                activity_->setText(tr("%n photos deleted.", nullptr, static_cast<int>(result.deleted)));
-                return;
-            }
-            if (cancelled) return stopped(tr("%1 of %2 photos were deleted.").arg(result.deleted).arg(result.total));
-            message.headline = tr("%1 of %2 photos were deleted.").arg(result.deleted).arg(result.total);
-            message.details = tr("Check that the camera is connected, then choose Reload.");
-            break;
-        case Operation::kBackup:
-            if (result.ok()) {
-                activity_->setText(tr("The card was backed up to %1.").arg(QDir::toNativeSeparators(result.folder)));
-                return;
-            }
-            if (cancelled) return stopped(tr("The backup was not finished; its file was not kept."));
-            message.headline = tr("The card could not be backed up.");
-            message.details =
-                tr("Check that the folder can be written to and has room, and that the camera is "
-                   "connected.");
-            break;
-        case Operation::kRestore:
-            if (result.ok()) {
-                activity_->setText(tr("The card was restored."));
-                return;
-            }
-            message.headline = tr("The card could not be restored.");
-            message.details =
-                tr("The file may not be a backup of a card of this size. If the restore had begun, "
-                   "restore the same file again to finish it.");
-            break;
-        case Operation::kFormat:
-            if (result.ok()) {
-                activity_->setText(tr("The card was formatted."));
-                return;
-            }
-            message.headline = tr("The card could not be formatted.");
-            message.details = tr("Check that the camera is connected, then try again.");
-            break;
-        case Operation::kRescue: {
-            message.kind = Message::Kind::kInformation;
-            const int saved = static_cast<int>(result.rescue.saved);
-            const QString folder = QDir::toNativeSeparators(result.folder);
-            if (cancelled) {
-                message.headline = tr("%1 of %n photos saved to %2 before you stopped.", nullptr,
-                                      static_cast<int>(result.rescue.found))
-                                       .arg(saved)
-                                       .arg(folder);
-            } else {
-                message.headline = tr("%n photos saved to %1.", nullptr, saved).arg(folder);
-            }
-            QStringList next;
-            if (result.rescue.repaired) {
-                next << tr("The card's photo list was repaired: the card is ready to use again.");
-            } else if (result.ok() || cancelled) {
-                next << tr(
-                    "The card was not changed. To use it again, choose Format card… once you have checked "
-                    "the saved photos.");
-            } else {
-                message.kind = Message::Kind::kWarning;
-                next << tr(
-                    "Some of the card could not be read. Check that the camera is connected and rescue "
-                    "again into the same folder.");
-            }
-            message.details = next.join('\n');
-            if (saved > 0) message.buttons = {{Message::Reply::kOpenFolder, tr("&Open folder")}};
-            tell(message, result.folder);
-            return;
-        }
-    }
-    tell(message);
+    const Report report = Phrases::result(result);
+    if (!report.status.isEmpty()) activity_->setText(report.status);
+    if (report.box) tell(*report.box, report.folder);
 }
 
 void MainWindow::tell(const Message& message, const QString& folder) {

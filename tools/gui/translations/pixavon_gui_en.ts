@@ -13,238 +13,7 @@
         </message>
     </context>
     <context>
-        <name>pixavon::gui::ImportDialog</name>
-        <message>
-            <source>Import photos</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Change…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Import photos into</source>
-            <translation type="unfinished" />
-        </message>
-        <message numerus="yes">
-            <source>&amp;Selected photos only (%n)</source>
-            <translation>
-                <numerusform>&amp;Selected photo only (%n)</numerusform>
-                <numerusform>&amp;Selected photos only (%n)</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>&amp;Delete from the card after import</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Each photo leaves the card only once its file reads back as it was saved.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Import</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Save to:</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Photos already imported into this folder are skipped.</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>pixavon::gui::MainWindow</name>
-        <message>
-            <source>Card images (*.bin);;All files (*)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Pixavon</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Open card image…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Work on a card image (a whole-card backup) instead of the camera</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Quit</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Import photos…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Save the photos this computer does not have yet into your pictures folder</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Add pictures…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Save selected as…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;View photo</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Delete</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Reload</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Back up card…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>R&amp;estore card…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Format card…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Res&amp;cue photos…</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Save every picture the card holds, whatever its photo list says</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;About Pixavon</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Cancel</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;File</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Photos</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Card</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>&amp;Help</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Main</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Photos on the card</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Save photo %1 as</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)</source>
-            <translation type="unfinished" />
-        </message>
-        <message numerus="yes">
-            <source>Save %n photos into</source>
-            <translation>
-                <numerusform>Save %n photo into</numerusform>
-                <numerusform>Save %n photos into</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Photo %1 is still being read from the card.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Back up card</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Restore card from</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Save the rescued photos into</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Open card image</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Pixavon %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Photos from the Lumetta camera's card, on this computer.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Card: in the camera</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Card: the card image %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message numerus="yes">
-            <source>Card size: %1 MiB, room for %n photos</source>
-            <translation>
-                <numerusform>Card size: %1 MiB, room for %n photo</numerusform>
-                <numerusform>Card size: %1 MiB, room for %n photos</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Library: %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Camera</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>%1 — Pixavon</source>
-            <translation type="unfinished" />
-        </message>
-        <message numerus="yes">
-            <source>%n photos, %1 free</source>
-            <translation>
-                <numerusform>%n photo, %1 free</numerusform>
-                <numerusform>%n photos, %1 free</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>No camera was found. Connect the camera and choose Reload, or open a card image.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The card's photo list is damaged.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The pictures themselves are most likely still there: Rescue photos saves every one of them into a folder, then repairs the list.</source>
-            <translation type="unfinished" />
-        </message>
+        <name>Phrases</name>
         <message>
             <source>Importing photo %1 of %2</source>
             <translation type="unfinished" />
@@ -537,6 +306,248 @@
         </message>
         <message>
             <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>pixavon::gui::ImportDialog</name>
+        <message>
+            <source>Import photos</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Change…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Import photos into</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>&amp;Selected photos only (%n)</source>
+            <translation>
+                <numerusform>&amp;Selected photo only (%n)</numerusform>
+                <numerusform>&amp;Selected photos only (%n)</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>&amp;Delete from the card after import</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Each photo leaves the card only once its file reads back as it was saved.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Import</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save to:</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photos already imported into this folder are skipped.</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>pixavon::gui::MainWindow</name>
+        <message>
+            <source>Card images (*.bin);;All files (*)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Pixavon</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Open card image…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Work on a card image (a whole-card backup) instead of the camera</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Quit</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Import photos…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save the photos this computer does not have yet into your pictures folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Add pictures…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Save selected as…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;View photo</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Delete</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Reload</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Back up card…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>R&amp;estore card…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Format card…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Res&amp;cue photos…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save every picture the card holds, whatever its photo list says</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;About Pixavon</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;File</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Photos</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Card</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Help</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Main</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photos on the card</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save photo %1 as</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>Save %n photos into</source>
+            <translation>
+                <numerusform>Save %n photo into</numerusform>
+                <numerusform>Save %n photos into</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Photo %1 is still being read from the card.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Back up card</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Restore card from</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save the rescued photos into</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Open card image</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Pixavon %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photos from the Lumetta camera's card, on this computer.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Card: in the camera</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Card: the card image %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>Card size: %1 MiB, room for %n photos</source>
+            <translation>
+                <numerusform>Card size: %1 MiB, room for %n photo</numerusform>
+                <numerusform>Card size: %1 MiB, room for %n photos</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Library: %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Camera</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 — Pixavon</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n photos, %1 free</source>
+            <translation>
+                <numerusform>%n photo, %1 free</numerusform>
+                <numerusform>%n photos, %1 free</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>No camera was found. Connect the camera and choose Reload, or open a card image.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card's photo list is damaged.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The pictures themselves are most likely still there: Rescue photos saves every one of them into a folder, then repairs the list.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card image %1 could not be opened.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>It may not be a card image, or it cannot be read or written.</source>
             <translation type="unfinished" />
         </message>
         <message>

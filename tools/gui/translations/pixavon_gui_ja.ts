@@ -13,6 +13,289 @@
         </message>
     </context>
     <context>
+        <name>Phrases</name>
+        <message>
+            <source>Importing photo %1 of %2</source>
+            <translation>写真を取り込み中 (%1/%2)</translation>
+        </message>
+        <message>
+            <source>Adding picture %1 of %2</source>
+            <translation>画像を追加中 (%1/%2)</translation>
+        </message>
+        <message>
+            <source>Saving photo %1 of %2</source>
+            <translation>写真を保存中 (%1/%2)</translation>
+        </message>
+        <message>
+            <source>Deleting photos</source>
+            <translation>写真を削除中</translation>
+        </message>
+        <message>
+            <source>Backing up the card</source>
+            <translation>カードをバックアップ中</translation>
+        </message>
+        <message>
+            <source>Restoring the card; this cannot be stopped</source>
+            <translation>カードを復元中 (中止できません)</translation>
+        </message>
+        <message>
+            <source>Formatting the card</source>
+            <translation>カードをフォーマット中</translation>
+        </message>
+        <message>
+            <source>Rescuing photos</source>
+            <translation>写真を救出中</translation>
+        </message>
+        <message>
+            <source>Reading the card</source>
+            <translation>カードを読み込み中</translation>
+        </message>
+        <message numerus="yes">
+            <source>about %n seconds left</source>
+            <translation>
+                <numerusform>残り約 %n 秒</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>about %n minutes left</source>
+            <translation>
+                <numerusform>残り約 %n 分</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>Delete %n photos from the card?</source>
+            <translation>
+                <numerusform>カードから写真 %n 枚を削除しますか?</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Photos that were not imported are lost.</source>
+            <translation>取り込んでいない写真は失われます。</translation>
+        </message>
+        <message>
+            <source>Delete</source>
+            <translation>削除</translation>
+        </message>
+        <message>
+            <source>Format the card?</source>
+            <translation>カードをフォーマットしますか?</translation>
+        </message>
+        <message>
+            <source>Every photo on the card is erased.</source>
+            <translation>カードの写真はすべて消去されます。</translation>
+        </message>
+        <message>
+            <source>Format</source>
+            <translation>フォーマット</translation>
+        </message>
+        <message>
+            <source>Restore the card from this backup?</source>
+            <translation>このバックアップからカードを復元しますか?</translation>
+        </message>
+        <message>
+            <source>The photos on the card now are replaced by those in the backup.</source>
+            <translation>カードにある今の写真は、バックアップの写真に置き換わります。</translation>
+        </message>
+        <message>
+            <source>Restore</source>
+            <translation>復元</translation>
+        </message>
+        <message>
+            <source>Repair the card's photo list?</source>
+            <translation>カードの写真リストを修復しますか?</translation>
+        </message>
+        <message>
+            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
+            <translation>画像は保存しました。修復すると、カードにあるすべての画像が再びリストに載り、カメラでもこのウィンドウでも表示されます。</translation>
+        </message>
+        <message>
+            <source>Repair</source>
+            <translation>修復</translation>
+        </message>
+        <message>
+            <source>Go on?</source>
+            <translation>続けますか?</translation>
+        </message>
+        <message>
+            <source>Go on</source>
+            <translation>続ける</translation>
+        </message>
+        <message>
+            <source>Nothing was changed.</source>
+            <translation>何も変更していません。</translation>
+        </message>
+        <message>
+            <source>Stopped. %1</source>
+            <translation>中止しました。%1</translation>
+        </message>
+        <message>
+            <source>The card image %1 could not be opened.</source>
+            <translation>カードイメージ %1 を開けませんでした。</translation>
+        </message>
+        <message>
+            <source>It may not be a card image, or it cannot be read or written.</source>
+            <translation>カードイメージではないか、読み書きできないファイルです。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%1 of %n photos saved before you stopped.</source>
+            <translation>
+                <numerusform>中止するまでに写真 %n 枚のうち %1 枚を保存しました。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>There were no new photos to import.</source>
+            <translation>新しい写真はありませんでした。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos imported.</source>
+            <translation>
+                <numerusform>写真 %n 枚を取り込みました。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The import stopped after %n photos.</source>
+            <translation>
+                <numerusform>写真 %n 枚を取り込んだところで止まりました。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Folder: %1</source>
+            <translation>フォルダー: %1</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n duplicates on the card skipped.</source>
+            <translation>
+                <numerusform>カード上の重複 %n 枚を飛ばしました。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos were imported before and skipped.</source>
+            <translation>
+                <numerusform>取り込み済みの写真 %n 枚を飛ばしました。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos deleted from the card.</source>
+            <translation>
+                <numerusform>カードから写真 %n 枚を削除しました。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
+            <translation>フォルダーに書き込めて空きがあること、カメラがつながっていることを確かめて、もう一度取り込んでください。保存済みの写真は飛ばします。</translation>
+        </message>
+        <message>
+            <source>&amp;Open folder</source>
+            <translation>フォルダーを開く(&amp;O)</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n pictures added to the card.</source>
+            <translation>
+                <numerusform>カードに画像 %n 枚を追加しました。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 pictures were added.</source>
+            <translation>画像 %2 枚のうち %1 枚を追加しました。</translation>
+        </message>
+        <message>
+            <source>The card may be full, or a file is not a picture that can be read.</source>
+            <translation>カードがいっぱいか、読み込めない画像ファイルがあります。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos saved.</source>
+            <translation>
+                <numerusform>写真 %n 枚を保存しました。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 photos were saved.</source>
+            <translation>写真 %2 枚のうち %1 枚を保存しました。</translation>
+        </message>
+        <message>
+            <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
+            <translation>同じ名前のファイルがすでにある (上書きはしません) か、フォルダーに書き込めません。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos deleted.</source>
+            <translation>
+                <numerusform>写真 %n 枚を削除しました。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 photos were deleted.</source>
+            <translation>写真 %2 枚のうち %1 枚を削除しました。</translation>
+        </message>
+        <message>
+            <source>Check that the camera is connected, then choose Reload.</source>
+            <translation>カメラがつながっていることを確かめて、「再読み込み」を選んでください。</translation>
+        </message>
+        <message>
+            <source>The card was backed up to %1.</source>
+            <translation>カードを %1 にバックアップしました。</translation>
+        </message>
+        <message>
+            <source>The backup was not finished; its file was not kept.</source>
+            <translation>バックアップは完了していないため、ファイルは残していません。</translation>
+        </message>
+        <message>
+            <source>The card could not be backed up.</source>
+            <translation>カードをバックアップできませんでした。</translation>
+        </message>
+        <message>
+            <source>Check that the folder can be written to and has room, and that the camera is connected.</source>
+            <translation>フォルダーに書き込めて空きがあること、カメラがつながっていることを確かめてください。</translation>
+        </message>
+        <message>
+            <source>The card was restored.</source>
+            <translation>カードを復元しました。</translation>
+        </message>
+        <message>
+            <source>The card could not be restored.</source>
+            <translation>カードを復元できませんでした。</translation>
+        </message>
+        <message>
+            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
+            <translation>このファイルは、この容量のカードのバックアップではないかもしれません。復元が始まっていた場合は、同じファイルでもう一度復元して完了させてください。</translation>
+        </message>
+        <message>
+            <source>The card was formatted.</source>
+            <translation>カードをフォーマットしました。</translation>
+        </message>
+        <message>
+            <source>The card could not be formatted.</source>
+            <translation>カードをフォーマットできませんでした。</translation>
+        </message>
+        <message>
+            <source>Check that the camera is connected, then try again.</source>
+            <translation>カメラがつながっていることを確かめて、もう一度試してください。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%1 of %n photos saved to %2 before you stopped.</source>
+            <translation>
+                <numerusform>中止するまでに写真 %n 枚のうち %1 枚を %2 に保存しました。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos saved to %1.</source>
+            <translation>
+                <numerusform>写真 %n 枚を %1 に保存しました。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>The card's photo list was repaired: the card is ready to use again.</source>
+            <translation>カードの写真リストを修復しました。カードはまた使えます。</translation>
+        </message>
+        <message>
+            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
+            <translation>カードは変更していません。保存した写真を確かめてから「カードをフォーマット…」を選ぶと、また使えるようになります。</translation>
+        </message>
+        <message>
+            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
+            <translation>カードの一部を読み込めませんでした。カメラがつながっていることを確かめて、同じフォルダーにもう一度救出してください。</translation>
+        </message>
+    </context>
+    <context>
         <name>pixavon::gui::ImportDialog</name>
         <message>
             <source>Import photos</source>
@@ -76,32 +359,8 @@
             <translation>カードイメージ (*.bin);;すべてのファイル (*)</translation>
         </message>
         <message>
-            <source>Format the card?</source>
-            <translation>カードをフォーマットしますか?</translation>
-        </message>
-        <message>
             <source>Cancel</source>
             <translation>キャンセル</translation>
-        </message>
-        <message>
-            <source>Nothing was changed.</source>
-            <translation>何も変更していません。</translation>
-        </message>
-        <message>
-            <source>The card could not be formatted.</source>
-            <translation>カードをフォーマットできませんでした。</translation>
-        </message>
-        <message>
-            <source>The card could not be backed up.</source>
-            <translation>カードをバックアップできませんでした。</translation>
-        </message>
-        <message>
-            <source>The card could not be restored.</source>
-            <translation>カードを復元できませんでした。</translation>
-        </message>
-        <message>
-            <source>There were no new photos to import.</source>
-            <translation>新しい写真はありませんでした。</translation>
         </message>
         <message>
             <source>Pixavon</source>
@@ -266,260 +525,12 @@
             <translation>画像そのものはまだ残っている可能性が高いです。「写真を救出」ですべての画像をフォルダーに保存してから、リストを修復します。</translation>
         </message>
         <message>
-            <source>Importing photo %1 of %2</source>
-            <translation>写真を取り込み中 (%1/%2)</translation>
-        </message>
-        <message>
-            <source>Adding picture %1 of %2</source>
-            <translation>画像を追加中 (%1/%2)</translation>
-        </message>
-        <message>
-            <source>Saving photo %1 of %2</source>
-            <translation>写真を保存中 (%1/%2)</translation>
-        </message>
-        <message>
-            <source>Deleting photos</source>
-            <translation>写真を削除中</translation>
-        </message>
-        <message>
-            <source>Backing up the card</source>
-            <translation>カードをバックアップ中</translation>
-        </message>
-        <message>
-            <source>Restoring the card; this cannot be stopped</source>
-            <translation>カードを復元中 (中止できません)</translation>
-        </message>
-        <message>
-            <source>Formatting the card</source>
-            <translation>カードをフォーマット中</translation>
-        </message>
-        <message>
-            <source>Rescuing photos</source>
-            <translation>写真を救出中</translation>
-        </message>
-        <message>
-            <source>Reading the card</source>
-            <translation>カードを読み込み中</translation>
-        </message>
-        <message numerus="yes">
-            <source>about %n seconds left</source>
-            <translation>
-                <numerusform>残り約 %n 秒</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>about %n minutes left</source>
-            <translation>
-                <numerusform>残り約 %n 分</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>Delete %n photos from the card?</source>
-            <translation>
-                <numerusform>カードから写真 %n 枚を削除しますか?</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Photos that were not imported are lost.</source>
-            <translation>取り込んでいない写真は失われます。</translation>
-        </message>
-        <message>
-            <source>Delete</source>
-            <translation>削除</translation>
-        </message>
-        <message>
-            <source>Every photo on the card is erased.</source>
-            <translation>カードの写真はすべて消去されます。</translation>
-        </message>
-        <message>
-            <source>Format</source>
-            <translation>フォーマット</translation>
-        </message>
-        <message>
-            <source>Restore the card from this backup?</source>
-            <translation>このバックアップからカードを復元しますか?</translation>
-        </message>
-        <message>
-            <source>The photos on the card now are replaced by those in the backup.</source>
-            <translation>カードにある今の写真は、バックアップの写真に置き換わります。</translation>
-        </message>
-        <message>
-            <source>Restore</source>
-            <translation>復元</translation>
-        </message>
-        <message>
-            <source>Repair the card's photo list?</source>
-            <translation>カードの写真リストを修復しますか?</translation>
-        </message>
-        <message>
-            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
-            <translation>画像は保存しました。修復すると、カードにあるすべての画像が再びリストに載り、カメラでもこのウィンドウでも表示されます。</translation>
-        </message>
-        <message>
-            <source>Repair</source>
-            <translation>修復</translation>
-        </message>
-        <message>
-            <source>Go on?</source>
-            <translation>続けますか?</translation>
-        </message>
-        <message>
-            <source>Go on</source>
-            <translation>続ける</translation>
-        </message>
-        <message>
-            <source>Stopped. %1</source>
-            <translation>中止しました。%1</translation>
-        </message>
-        <message>
             <source>The card image %1 could not be opened.</source>
             <translation>カードイメージ %1 を開けませんでした。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
             <translation>カードイメージではないか、読み書きできないファイルです。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%1 of %n photos saved before you stopped.</source>
-            <translation>
-                <numerusform>中止するまでに写真 %n 枚のうち %1 枚を保存しました。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos imported.</source>
-            <translation>
-                <numerusform>写真 %n 枚を取り込みました。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>The import stopped after %n photos.</source>
-            <translation>
-                <numerusform>写真 %n 枚を取り込んだところで止まりました。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Folder: %1</source>
-            <translation>フォルダー: %1</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n duplicates on the card skipped.</source>
-            <translation>
-                <numerusform>カード上の重複 %n 枚を飛ばしました。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos were imported before and skipped.</source>
-            <translation>
-                <numerusform>取り込み済みの写真 %n 枚を飛ばしました。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos deleted from the card.</source>
-            <translation>
-                <numerusform>カードから写真 %n 枚を削除しました。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
-            <translation>フォルダーに書き込めて空きがあること、カメラがつながっていることを確かめて、もう一度取り込んでください。保存済みの写真は飛ばします。</translation>
-        </message>
-        <message>
-            <source>&amp;Open folder</source>
-            <translation>フォルダーを開く(&amp;O)</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n pictures added to the card.</source>
-            <translation>
-                <numerusform>カードに画像 %n 枚を追加しました。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 pictures were added.</source>
-            <translation>画像 %2 枚のうち %1 枚を追加しました。</translation>
-        </message>
-        <message>
-            <source>The card may be full, or a file is not a picture that can be read.</source>
-            <translation>カードがいっぱいか、読み込めない画像ファイルがあります。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos saved.</source>
-            <translation>
-                <numerusform>写真 %n 枚を保存しました。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 photos were saved.</source>
-            <translation>写真 %2 枚のうち %1 枚を保存しました。</translation>
-        </message>
-        <message>
-            <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
-            <translation>同じ名前のファイルがすでにある (上書きはしません) か、フォルダーに書き込めません。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos deleted.</source>
-            <translation>
-                <numerusform>写真 %n 枚を削除しました。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 photos were deleted.</source>
-            <translation>写真 %2 枚のうち %1 枚を削除しました。</translation>
-        </message>
-        <message>
-            <source>Check that the camera is connected, then choose Reload.</source>
-            <translation>カメラがつながっていることを確かめて、「再読み込み」を選んでください。</translation>
-        </message>
-        <message>
-            <source>The card was backed up to %1.</source>
-            <translation>カードを %1 にバックアップしました。</translation>
-        </message>
-        <message>
-            <source>The backup was not finished; its file was not kept.</source>
-            <translation>バックアップは完了していないため、ファイルは残していません。</translation>
-        </message>
-        <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected.</source>
-            <translation>フォルダーに書き込めて空きがあること、カメラがつながっていることを確かめてください。</translation>
-        </message>
-        <message>
-            <source>The card was restored.</source>
-            <translation>カードを復元しました。</translation>
-        </message>
-        <message>
-            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
-            <translation>このファイルは、この容量のカードのバックアップではないかもしれません。復元が始まっていた場合は、同じファイルでもう一度復元して完了させてください。</translation>
-        </message>
-        <message>
-            <source>The card was formatted.</source>
-            <translation>カードをフォーマットしました。</translation>
-        </message>
-        <message>
-            <source>Check that the camera is connected, then try again.</source>
-            <translation>カメラがつながっていることを確かめて、もう一度試してください。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%1 of %n photos saved to %2 before you stopped.</source>
-            <translation>
-                <numerusform>中止するまでに写真 %n 枚のうち %1 枚を %2 に保存しました。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos saved to %1.</source>
-            <translation>
-                <numerusform>写真 %n 枚を %1 に保存しました。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>The card's photo list was repaired: the card is ready to use again.</source>
-            <translation>カードの写真リストを修復しました。カードはまた使えます。</translation>
-        </message>
-        <message>
-            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
-            <translation>カードは変更していません。保存した写真を確かめてから「カードをフォーマット…」を選ぶと、また使えるようになります。</translation>
-        </message>
-        <message>
-            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
-            <translation>カードの一部を読み込めませんでした。カメラがつながっていることを確かめて、同じフォルダーにもう一度救出してください。</translation>
         </message>
         <message>
             <source>No file manager could be started to show the folder.</source>

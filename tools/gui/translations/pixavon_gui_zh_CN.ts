@@ -13,6 +13,289 @@
         </message>
     </context>
     <context>
+        <name>Phrases</name>
+        <message>
+            <source>Importing photo %1 of %2</source>
+            <translation>正在导入照片（第 %1 张，共 %2 张）</translation>
+        </message>
+        <message>
+            <source>Adding picture %1 of %2</source>
+            <translation>正在添加图片（第 %1 张，共 %2 张）</translation>
+        </message>
+        <message>
+            <source>Saving photo %1 of %2</source>
+            <translation>正在保存照片（第 %1 张，共 %2 张）</translation>
+        </message>
+        <message>
+            <source>Deleting photos</source>
+            <translation>正在删除照片</translation>
+        </message>
+        <message>
+            <source>Backing up the card</source>
+            <translation>正在备份存储卡</translation>
+        </message>
+        <message>
+            <source>Restoring the card; this cannot be stopped</source>
+            <translation>正在恢复存储卡（无法中止）</translation>
+        </message>
+        <message>
+            <source>Formatting the card</source>
+            <translation>正在格式化存储卡</translation>
+        </message>
+        <message>
+            <source>Rescuing photos</source>
+            <translation>正在抢救照片</translation>
+        </message>
+        <message>
+            <source>Reading the card</source>
+            <translation>正在读取存储卡</translation>
+        </message>
+        <message numerus="yes">
+            <source>about %n seconds left</source>
+            <translation>
+                <numerusform>剩余约 %n 秒</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>about %n minutes left</source>
+            <translation>
+                <numerusform>剩余约 %n 分钟</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>Delete %n photos from the card?</source>
+            <translation>
+                <numerusform>要从存储卡删除 %n 张照片吗？</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Photos that were not imported are lost.</source>
+            <translation>尚未导入的照片将会丢失。</translation>
+        </message>
+        <message>
+            <source>Delete</source>
+            <translation>删除</translation>
+        </message>
+        <message>
+            <source>Format the card?</source>
+            <translation>要格式化存储卡吗？</translation>
+        </message>
+        <message>
+            <source>Every photo on the card is erased.</source>
+            <translation>存储卡上的所有照片都会被清除。</translation>
+        </message>
+        <message>
+            <source>Format</source>
+            <translation>格式化</translation>
+        </message>
+        <message>
+            <source>Restore the card from this backup?</source>
+            <translation>要用这个备份恢复存储卡吗？</translation>
+        </message>
+        <message>
+            <source>The photos on the card now are replaced by those in the backup.</source>
+            <translation>存储卡上现有的照片会被备份里的照片替换。</translation>
+        </message>
+        <message>
+            <source>Restore</source>
+            <translation>恢复</translation>
+        </message>
+        <message>
+            <source>Repair the card's photo list?</source>
+            <translation>要修复存储卡的照片列表吗？</translation>
+        </message>
+        <message>
+            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
+            <translation>图片已经保存好。修复后，存储卡会重新列出它保存的每张图片，相机和这个窗口就能显示它们。</translation>
+        </message>
+        <message>
+            <source>Repair</source>
+            <translation>修复</translation>
+        </message>
+        <message>
+            <source>Go on?</source>
+            <translation>要继续吗？</translation>
+        </message>
+        <message>
+            <source>Go on</source>
+            <translation>继续</translation>
+        </message>
+        <message>
+            <source>Nothing was changed.</source>
+            <translation>没有做任何更改。</translation>
+        </message>
+        <message>
+            <source>Stopped. %1</source>
+            <translation>已中止。%1</translation>
+        </message>
+        <message>
+            <source>The card image %1 could not be opened.</source>
+            <translation>无法打开存储卡映像 %1。</translation>
+        </message>
+        <message>
+            <source>It may not be a card image, or it cannot be read or written.</source>
+            <translation>它可能不是存储卡映像，或无法读写。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%1 of %n photos saved before you stopped.</source>
+            <translation>
+                <numerusform>中止前已保存 %n 张照片中的 %1 张。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>There were no new photos to import.</source>
+            <translation>没有新的照片可导入。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos imported.</source>
+            <translation>
+                <numerusform>已导入 %n 张照片。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The import stopped after %n photos.</source>
+            <translation>
+                <numerusform>导入 %n 张照片后停止了。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Folder: %1</source>
+            <translation>文件夹：%1</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n duplicates on the card skipped.</source>
+            <translation>
+                <numerusform>已跳过存储卡上重复的 %n 张。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos were imported before and skipped.</source>
+            <translation>
+                <numerusform>已跳过之前导入过的 %n 张照片。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos deleted from the card.</source>
+            <translation>
+                <numerusform>已从存储卡删除 %n 张照片。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
+            <translation>请确认文件夹可写入且有空间、相机已连接，再导入一次：已保存的照片会跳过。</translation>
+        </message>
+        <message>
+            <source>&amp;Open folder</source>
+            <translation>打开文件夹(&amp;O)</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n pictures added to the card.</source>
+            <translation>
+                <numerusform>已将 %n 张图片添加到存储卡。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 pictures were added.</source>
+            <translation>%2 张图片中已添加 %1 张。</translation>
+        </message>
+        <message>
+            <source>The card may be full, or a file is not a picture that can be read.</source>
+            <translation>存储卡可能已满，或有文件不是可读取的图片。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos saved.</source>
+            <translation>
+                <numerusform>已保存 %n 张照片。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 photos were saved.</source>
+            <translation>%2 张照片中已保存 %1 张。</translation>
+        </message>
+        <message>
+            <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
+            <translation>可能已有同名文件（不会覆盖），或文件夹无法写入。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos deleted.</source>
+            <translation>
+                <numerusform>已删除 %n 张照片。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 photos were deleted.</source>
+            <translation>%2 张照片中已删除 %1 张。</translation>
+        </message>
+        <message>
+            <source>Check that the camera is connected, then choose Reload.</source>
+            <translation>请确认相机已连接，再选“重新载入”。</translation>
+        </message>
+        <message>
+            <source>The card was backed up to %1.</source>
+            <translation>存储卡已备份到 %1。</translation>
+        </message>
+        <message>
+            <source>The backup was not finished; its file was not kept.</source>
+            <translation>备份没有完成，未保留备份文件。</translation>
+        </message>
+        <message>
+            <source>The card could not be backed up.</source>
+            <translation>无法备份存储卡。</translation>
+        </message>
+        <message>
+            <source>Check that the folder can be written to and has room, and that the camera is connected.</source>
+            <translation>请确认文件夹可写入且有空间，并且相机已连接。</translation>
+        </message>
+        <message>
+            <source>The card was restored.</source>
+            <translation>存储卡已恢复。</translation>
+        </message>
+        <message>
+            <source>The card could not be restored.</source>
+            <translation>无法恢复存储卡。</translation>
+        </message>
+        <message>
+            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
+            <translation>这个文件可能不是此容量存储卡的备份。如果恢复已经开始，请用同一个文件再恢复一次以完成。</translation>
+        </message>
+        <message>
+            <source>The card was formatted.</source>
+            <translation>存储卡已格式化。</translation>
+        </message>
+        <message>
+            <source>The card could not be formatted.</source>
+            <translation>无法格式化存储卡。</translation>
+        </message>
+        <message>
+            <source>Check that the camera is connected, then try again.</source>
+            <translation>请确认相机已连接，再试一次。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%1 of %n photos saved to %2 before you stopped.</source>
+            <translation>
+                <numerusform>中止前已将 %n 张照片中的 %1 张保存到 %2。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos saved to %1.</source>
+            <translation>
+                <numerusform>已将 %n 张照片保存到 %1。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>The card's photo list was repaired: the card is ready to use again.</source>
+            <translation>存储卡的照片列表已修复，存储卡可以再次使用。</translation>
+        </message>
+        <message>
+            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
+            <translation>存储卡没有更改。确认保存好的照片后，选“格式化存储卡…”即可再次使用。</translation>
+        </message>
+        <message>
+            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
+            <translation>存储卡有部分无法读取。请确认相机已连接，再抢救一次到同一个文件夹。</translation>
+        </message>
+    </context>
+    <context>
         <name>pixavon::gui::ImportDialog</name>
         <message>
             <source>Import photos</source>
@@ -76,32 +359,8 @@
             <translation>存储卡映像 (*.bin);;所有文件 (*)</translation>
         </message>
         <message>
-            <source>Format the card?</source>
-            <translation>要格式化存储卡吗？</translation>
-        </message>
-        <message>
             <source>Cancel</source>
             <translation>取消</translation>
-        </message>
-        <message>
-            <source>Nothing was changed.</source>
-            <translation>没有做任何更改。</translation>
-        </message>
-        <message>
-            <source>The card could not be formatted.</source>
-            <translation>无法格式化存储卡。</translation>
-        </message>
-        <message>
-            <source>The card could not be backed up.</source>
-            <translation>无法备份存储卡。</translation>
-        </message>
-        <message>
-            <source>The card could not be restored.</source>
-            <translation>无法恢复存储卡。</translation>
-        </message>
-        <message>
-            <source>There were no new photos to import.</source>
-            <translation>没有新的照片可导入。</translation>
         </message>
         <message>
             <source>Pixavon</source>
@@ -266,260 +525,12 @@
             <translation>图片本身多半还在：“抢救照片”会把每张图片保存到文件夹，再修复列表。</translation>
         </message>
         <message>
-            <source>Importing photo %1 of %2</source>
-            <translation>正在导入照片（第 %1 张，共 %2 张）</translation>
-        </message>
-        <message>
-            <source>Adding picture %1 of %2</source>
-            <translation>正在添加图片（第 %1 张，共 %2 张）</translation>
-        </message>
-        <message>
-            <source>Saving photo %1 of %2</source>
-            <translation>正在保存照片（第 %1 张，共 %2 张）</translation>
-        </message>
-        <message>
-            <source>Deleting photos</source>
-            <translation>正在删除照片</translation>
-        </message>
-        <message>
-            <source>Backing up the card</source>
-            <translation>正在备份存储卡</translation>
-        </message>
-        <message>
-            <source>Restoring the card; this cannot be stopped</source>
-            <translation>正在恢复存储卡（无法中止）</translation>
-        </message>
-        <message>
-            <source>Formatting the card</source>
-            <translation>正在格式化存储卡</translation>
-        </message>
-        <message>
-            <source>Rescuing photos</source>
-            <translation>正在抢救照片</translation>
-        </message>
-        <message>
-            <source>Reading the card</source>
-            <translation>正在读取存储卡</translation>
-        </message>
-        <message numerus="yes">
-            <source>about %n seconds left</source>
-            <translation>
-                <numerusform>剩余约 %n 秒</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>about %n minutes left</source>
-            <translation>
-                <numerusform>剩余约 %n 分钟</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>Delete %n photos from the card?</source>
-            <translation>
-                <numerusform>要从存储卡删除 %n 张照片吗？</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Photos that were not imported are lost.</source>
-            <translation>尚未导入的照片将会丢失。</translation>
-        </message>
-        <message>
-            <source>Delete</source>
-            <translation>删除</translation>
-        </message>
-        <message>
-            <source>Every photo on the card is erased.</source>
-            <translation>存储卡上的所有照片都会被清除。</translation>
-        </message>
-        <message>
-            <source>Format</source>
-            <translation>格式化</translation>
-        </message>
-        <message>
-            <source>Restore the card from this backup?</source>
-            <translation>要用这个备份恢复存储卡吗？</translation>
-        </message>
-        <message>
-            <source>The photos on the card now are replaced by those in the backup.</source>
-            <translation>存储卡上现有的照片会被备份里的照片替换。</translation>
-        </message>
-        <message>
-            <source>Restore</source>
-            <translation>恢复</translation>
-        </message>
-        <message>
-            <source>Repair the card's photo list?</source>
-            <translation>要修复存储卡的照片列表吗？</translation>
-        </message>
-        <message>
-            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
-            <translation>图片已经保存好。修复后，存储卡会重新列出它保存的每张图片，相机和这个窗口就能显示它们。</translation>
-        </message>
-        <message>
-            <source>Repair</source>
-            <translation>修复</translation>
-        </message>
-        <message>
-            <source>Go on?</source>
-            <translation>要继续吗？</translation>
-        </message>
-        <message>
-            <source>Go on</source>
-            <translation>继续</translation>
-        </message>
-        <message>
-            <source>Stopped. %1</source>
-            <translation>已中止。%1</translation>
-        </message>
-        <message>
             <source>The card image %1 could not be opened.</source>
             <translation>无法打开存储卡映像 %1。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
             <translation>它可能不是存储卡映像，或无法读写。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%1 of %n photos saved before you stopped.</source>
-            <translation>
-                <numerusform>中止前已保存 %n 张照片中的 %1 张。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos imported.</source>
-            <translation>
-                <numerusform>已导入 %n 张照片。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>The import stopped after %n photos.</source>
-            <translation>
-                <numerusform>导入 %n 张照片后停止了。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Folder: %1</source>
-            <translation>文件夹：%1</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n duplicates on the card skipped.</source>
-            <translation>
-                <numerusform>已跳过存储卡上重复的 %n 张。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos were imported before and skipped.</source>
-            <translation>
-                <numerusform>已跳过之前导入过的 %n 张照片。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos deleted from the card.</source>
-            <translation>
-                <numerusform>已从存储卡删除 %n 张照片。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
-            <translation>请确认文件夹可写入且有空间、相机已连接，再导入一次：已保存的照片会跳过。</translation>
-        </message>
-        <message>
-            <source>&amp;Open folder</source>
-            <translation>打开文件夹(&amp;O)</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n pictures added to the card.</source>
-            <translation>
-                <numerusform>已将 %n 张图片添加到存储卡。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 pictures were added.</source>
-            <translation>%2 张图片中已添加 %1 张。</translation>
-        </message>
-        <message>
-            <source>The card may be full, or a file is not a picture that can be read.</source>
-            <translation>存储卡可能已满，或有文件不是可读取的图片。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos saved.</source>
-            <translation>
-                <numerusform>已保存 %n 张照片。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 photos were saved.</source>
-            <translation>%2 张照片中已保存 %1 张。</translation>
-        </message>
-        <message>
-            <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
-            <translation>可能已有同名文件（不会覆盖），或文件夹无法写入。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos deleted.</source>
-            <translation>
-                <numerusform>已删除 %n 张照片。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 photos were deleted.</source>
-            <translation>%2 张照片中已删除 %1 张。</translation>
-        </message>
-        <message>
-            <source>Check that the camera is connected, then choose Reload.</source>
-            <translation>请确认相机已连接，再选“重新载入”。</translation>
-        </message>
-        <message>
-            <source>The card was backed up to %1.</source>
-            <translation>存储卡已备份到 %1。</translation>
-        </message>
-        <message>
-            <source>The backup was not finished; its file was not kept.</source>
-            <translation>备份没有完成，未保留备份文件。</translation>
-        </message>
-        <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected.</source>
-            <translation>请确认文件夹可写入且有空间，并且相机已连接。</translation>
-        </message>
-        <message>
-            <source>The card was restored.</source>
-            <translation>存储卡已恢复。</translation>
-        </message>
-        <message>
-            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
-            <translation>这个文件可能不是此容量存储卡的备份。如果恢复已经开始，请用同一个文件再恢复一次以完成。</translation>
-        </message>
-        <message>
-            <source>The card was formatted.</source>
-            <translation>存储卡已格式化。</translation>
-        </message>
-        <message>
-            <source>Check that the camera is connected, then try again.</source>
-            <translation>请确认相机已连接，再试一次。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%1 of %n photos saved to %2 before you stopped.</source>
-            <translation>
-                <numerusform>中止前已将 %n 张照片中的 %1 张保存到 %2。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos saved to %1.</source>
-            <translation>
-                <numerusform>已将 %n 张照片保存到 %1。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>The card's photo list was repaired: the card is ready to use again.</source>
-            <translation>存储卡的照片列表已修复，存储卡可以再次使用。</translation>
-        </message>
-        <message>
-            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
-            <translation>存储卡没有更改。确认保存好的照片后，选“格式化存储卡…”即可再次使用。</translation>
-        </message>
-        <message>
-            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
-            <translation>存储卡有部分无法读取。请确认相机已连接，再抢救一次到同一个文件夹。</translation>
         </message>
         <message>
             <source>No file manager could be started to show the folder.</source>

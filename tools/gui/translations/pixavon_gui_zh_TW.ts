@@ -13,6 +13,289 @@
         </message>
     </context>
     <context>
+        <name>Phrases</name>
+        <message>
+            <source>Importing photo %1 of %2</source>
+            <translation>正在匯入相片（第 %1 張，共 %2 張）</translation>
+        </message>
+        <message>
+            <source>Adding picture %1 of %2</source>
+            <translation>正在加入圖片（第 %1 張，共 %2 張）</translation>
+        </message>
+        <message>
+            <source>Saving photo %1 of %2</source>
+            <translation>正在儲存相片（第 %1 張，共 %2 張）</translation>
+        </message>
+        <message>
+            <source>Deleting photos</source>
+            <translation>正在刪除相片</translation>
+        </message>
+        <message>
+            <source>Backing up the card</source>
+            <translation>正在備份記憶卡</translation>
+        </message>
+        <message>
+            <source>Restoring the card; this cannot be stopped</source>
+            <translation>正在還原記憶卡（無法中止）</translation>
+        </message>
+        <message>
+            <source>Formatting the card</source>
+            <translation>正在格式化記憶卡</translation>
+        </message>
+        <message>
+            <source>Rescuing photos</source>
+            <translation>正在搶救相片</translation>
+        </message>
+        <message>
+            <source>Reading the card</source>
+            <translation>正在讀取記憶卡</translation>
+        </message>
+        <message numerus="yes">
+            <source>about %n seconds left</source>
+            <translation>
+                <numerusform>剩餘約 %n 秒</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>about %n minutes left</source>
+            <translation>
+                <numerusform>剩餘約 %n 分鐘</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>Delete %n photos from the card?</source>
+            <translation>
+                <numerusform>要從記憶卡刪除 %n 張相片嗎？</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Photos that were not imported are lost.</source>
+            <translation>尚未匯入的相片將會遺失。</translation>
+        </message>
+        <message>
+            <source>Delete</source>
+            <translation>刪除</translation>
+        </message>
+        <message>
+            <source>Format the card?</source>
+            <translation>要格式化記憶卡嗎？</translation>
+        </message>
+        <message>
+            <source>Every photo on the card is erased.</source>
+            <translation>記憶卡上的所有相片都會被清除。</translation>
+        </message>
+        <message>
+            <source>Format</source>
+            <translation>格式化</translation>
+        </message>
+        <message>
+            <source>Restore the card from this backup?</source>
+            <translation>要用這個備份還原記憶卡嗎？</translation>
+        </message>
+        <message>
+            <source>The photos on the card now are replaced by those in the backup.</source>
+            <translation>記憶卡上現有的相片會被備份裡的相片取代。</translation>
+        </message>
+        <message>
+            <source>Restore</source>
+            <translation>還原</translation>
+        </message>
+        <message>
+            <source>Repair the card's photo list?</source>
+            <translation>要修復記憶卡的相片清單嗎？</translation>
+        </message>
+        <message>
+            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
+            <translation>圖片已經存好。修復後，記憶卡會重新列出它保存的每張圖片，相機和這個視窗就能顯示它們。</translation>
+        </message>
+        <message>
+            <source>Repair</source>
+            <translation>修復</translation>
+        </message>
+        <message>
+            <source>Go on?</source>
+            <translation>要繼續嗎？</translation>
+        </message>
+        <message>
+            <source>Go on</source>
+            <translation>繼續</translation>
+        </message>
+        <message>
+            <source>Nothing was changed.</source>
+            <translation>沒有做任何變更。</translation>
+        </message>
+        <message>
+            <source>Stopped. %1</source>
+            <translation>已中止。%1</translation>
+        </message>
+        <message>
+            <source>The card image %1 could not be opened.</source>
+            <translation>無法開啟記憶卡映像檔 %1。</translation>
+        </message>
+        <message>
+            <source>It may not be a card image, or it cannot be read or written.</source>
+            <translation>它可能不是記憶卡映像檔，或無法讀寫。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%1 of %n photos saved before you stopped.</source>
+            <translation>
+                <numerusform>中止前已儲存 %n 張相片中的 %1 張。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>There were no new photos to import.</source>
+            <translation>沒有新的相片可匯入。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos imported.</source>
+            <translation>
+                <numerusform>已匯入 %n 張相片。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The import stopped after %n photos.</source>
+            <translation>
+                <numerusform>匯入 %n 張相片後停止了。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Folder: %1</source>
+            <translation>資料夾：%1</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n duplicates on the card skipped.</source>
+            <translation>
+                <numerusform>已略過記憶卡上重複的 %n 張。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos were imported before and skipped.</source>
+            <translation>
+                <numerusform>已略過先前匯入過的 %n 張相片。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos deleted from the card.</source>
+            <translation>
+                <numerusform>已從記憶卡刪除 %n 張相片。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
+            <translation>請確認資料夾可寫入且有空間、相機已接上，再匯入一次：已存好的相片會略過。</translation>
+        </message>
+        <message>
+            <source>&amp;Open folder</source>
+            <translation>開啟資料夾(&amp;O)</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n pictures added to the card.</source>
+            <translation>
+                <numerusform>已將 %n 張圖片加入記憶卡。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 pictures were added.</source>
+            <translation>%2 張圖片中已加入 %1 張。</translation>
+        </message>
+        <message>
+            <source>The card may be full, or a file is not a picture that can be read.</source>
+            <translation>記憶卡可能已滿，或有檔案不是可讀取的圖片。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos saved.</source>
+            <translation>
+                <numerusform>已儲存 %n 張相片。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 photos were saved.</source>
+            <translation>%2 張相片中已儲存 %1 張。</translation>
+        </message>
+        <message>
+            <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
+            <translation>可能已有同名檔案（不會覆蓋），或資料夾無法寫入。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos deleted.</source>
+            <translation>
+                <numerusform>已刪除 %n 張相片。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1 of %2 photos were deleted.</source>
+            <translation>%2 張相片中已刪除 %1 張。</translation>
+        </message>
+        <message>
+            <source>Check that the camera is connected, then choose Reload.</source>
+            <translation>請確認相機已接上，再選「重新載入」。</translation>
+        </message>
+        <message>
+            <source>The card was backed up to %1.</source>
+            <translation>記憶卡已備份到 %1。</translation>
+        </message>
+        <message>
+            <source>The backup was not finished; its file was not kept.</source>
+            <translation>備份沒有完成，未保留備份檔。</translation>
+        </message>
+        <message>
+            <source>The card could not be backed up.</source>
+            <translation>無法備份記憶卡。</translation>
+        </message>
+        <message>
+            <source>Check that the folder can be written to and has room, and that the camera is connected.</source>
+            <translation>請確認資料夾可寫入且有空間，並且相機已接上。</translation>
+        </message>
+        <message>
+            <source>The card was restored.</source>
+            <translation>記憶卡已還原。</translation>
+        </message>
+        <message>
+            <source>The card could not be restored.</source>
+            <translation>無法還原記憶卡。</translation>
+        </message>
+        <message>
+            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
+            <translation>這個檔案可能不是此容量記憶卡的備份。如果還原已經開始，請用同一個檔案再還原一次以完成。</translation>
+        </message>
+        <message>
+            <source>The card was formatted.</source>
+            <translation>記憶卡已格式化。</translation>
+        </message>
+        <message>
+            <source>The card could not be formatted.</source>
+            <translation>無法格式化記憶卡。</translation>
+        </message>
+        <message>
+            <source>Check that the camera is connected, then try again.</source>
+            <translation>請確認相機已接上，再試一次。</translation>
+        </message>
+        <message numerus="yes">
+            <source>%1 of %n photos saved to %2 before you stopped.</source>
+            <translation>
+                <numerusform>中止前已將 %n 張相片中的 %1 張存到 %2。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos saved to %1.</source>
+            <translation>
+                <numerusform>已將 %n 張相片存到 %1。</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>The card's photo list was repaired: the card is ready to use again.</source>
+            <translation>記憶卡的相片清單已修復，記憶卡可以再次使用。</translation>
+        </message>
+        <message>
+            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
+            <translation>記憶卡沒有變更。確認存好的相片後，選「格式化記憶卡…」即可再次使用。</translation>
+        </message>
+        <message>
+            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
+            <translation>記憶卡有部分無法讀取。請確認相機已接上，再搶救一次到同一個資料夾。</translation>
+        </message>
+    </context>
+    <context>
         <name>pixavon::gui::ImportDialog</name>
         <message>
             <source>Import photos</source>
@@ -76,32 +359,8 @@
             <translation>記憶卡映像檔 (*.bin);;所有檔案 (*)</translation>
         </message>
         <message>
-            <source>Format the card?</source>
-            <translation>要格式化記憶卡嗎？</translation>
-        </message>
-        <message>
             <source>Cancel</source>
             <translation>取消</translation>
-        </message>
-        <message>
-            <source>Nothing was changed.</source>
-            <translation>沒有做任何變更。</translation>
-        </message>
-        <message>
-            <source>The card could not be formatted.</source>
-            <translation>無法格式化記憶卡。</translation>
-        </message>
-        <message>
-            <source>The card could not be backed up.</source>
-            <translation>無法備份記憶卡。</translation>
-        </message>
-        <message>
-            <source>The card could not be restored.</source>
-            <translation>無法還原記憶卡。</translation>
-        </message>
-        <message>
-            <source>There were no new photos to import.</source>
-            <translation>沒有新的相片可匯入。</translation>
         </message>
         <message>
             <source>Pixavon</source>
@@ -266,260 +525,12 @@
             <translation>圖片本身多半還在：「搶救相片」會把每張圖片存到資料夾，再修復清單。</translation>
         </message>
         <message>
-            <source>Importing photo %1 of %2</source>
-            <translation>正在匯入相片（第 %1 張，共 %2 張）</translation>
-        </message>
-        <message>
-            <source>Adding picture %1 of %2</source>
-            <translation>正在加入圖片（第 %1 張，共 %2 張）</translation>
-        </message>
-        <message>
-            <source>Saving photo %1 of %2</source>
-            <translation>正在儲存相片（第 %1 張，共 %2 張）</translation>
-        </message>
-        <message>
-            <source>Deleting photos</source>
-            <translation>正在刪除相片</translation>
-        </message>
-        <message>
-            <source>Backing up the card</source>
-            <translation>正在備份記憶卡</translation>
-        </message>
-        <message>
-            <source>Restoring the card; this cannot be stopped</source>
-            <translation>正在還原記憶卡（無法中止）</translation>
-        </message>
-        <message>
-            <source>Formatting the card</source>
-            <translation>正在格式化記憶卡</translation>
-        </message>
-        <message>
-            <source>Rescuing photos</source>
-            <translation>正在搶救相片</translation>
-        </message>
-        <message>
-            <source>Reading the card</source>
-            <translation>正在讀取記憶卡</translation>
-        </message>
-        <message numerus="yes">
-            <source>about %n seconds left</source>
-            <translation>
-                <numerusform>剩餘約 %n 秒</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>about %n minutes left</source>
-            <translation>
-                <numerusform>剩餘約 %n 分鐘</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>Delete %n photos from the card?</source>
-            <translation>
-                <numerusform>要從記憶卡刪除 %n 張相片嗎？</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Photos that were not imported are lost.</source>
-            <translation>尚未匯入的相片將會遺失。</translation>
-        </message>
-        <message>
-            <source>Delete</source>
-            <translation>刪除</translation>
-        </message>
-        <message>
-            <source>Every photo on the card is erased.</source>
-            <translation>記憶卡上的所有相片都會被清除。</translation>
-        </message>
-        <message>
-            <source>Format</source>
-            <translation>格式化</translation>
-        </message>
-        <message>
-            <source>Restore the card from this backup?</source>
-            <translation>要用這個備份還原記憶卡嗎？</translation>
-        </message>
-        <message>
-            <source>The photos on the card now are replaced by those in the backup.</source>
-            <translation>記憶卡上現有的相片會被備份裡的相片取代。</translation>
-        </message>
-        <message>
-            <source>Restore</source>
-            <translation>還原</translation>
-        </message>
-        <message>
-            <source>Repair the card's photo list?</source>
-            <translation>要修復記憶卡的相片清單嗎？</translation>
-        </message>
-        <message>
-            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
-            <translation>圖片已經存好。修復後，記憶卡會重新列出它保存的每張圖片，相機和這個視窗就能顯示它們。</translation>
-        </message>
-        <message>
-            <source>Repair</source>
-            <translation>修復</translation>
-        </message>
-        <message>
-            <source>Go on?</source>
-            <translation>要繼續嗎？</translation>
-        </message>
-        <message>
-            <source>Go on</source>
-            <translation>繼續</translation>
-        </message>
-        <message>
-            <source>Stopped. %1</source>
-            <translation>已中止。%1</translation>
-        </message>
-        <message>
             <source>The card image %1 could not be opened.</source>
             <translation>無法開啟記憶卡映像檔 %1。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
             <translation>它可能不是記憶卡映像檔，或無法讀寫。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%1 of %n photos saved before you stopped.</source>
-            <translation>
-                <numerusform>中止前已儲存 %n 張相片中的 %1 張。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos imported.</source>
-            <translation>
-                <numerusform>已匯入 %n 張相片。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>The import stopped after %n photos.</source>
-            <translation>
-                <numerusform>匯入 %n 張相片後停止了。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Folder: %1</source>
-            <translation>資料夾：%1</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n duplicates on the card skipped.</source>
-            <translation>
-                <numerusform>已略過記憶卡上重複的 %n 張。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos were imported before and skipped.</source>
-            <translation>
-                <numerusform>已略過先前匯入過的 %n 張相片。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos deleted from the card.</source>
-            <translation>
-                <numerusform>已從記憶卡刪除 %n 張相片。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
-            <translation>請確認資料夾可寫入且有空間、相機已接上，再匯入一次：已存好的相片會略過。</translation>
-        </message>
-        <message>
-            <source>&amp;Open folder</source>
-            <translation>開啟資料夾(&amp;O)</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n pictures added to the card.</source>
-            <translation>
-                <numerusform>已將 %n 張圖片加入記憶卡。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 pictures were added.</source>
-            <translation>%2 張圖片中已加入 %1 張。</translation>
-        </message>
-        <message>
-            <source>The card may be full, or a file is not a picture that can be read.</source>
-            <translation>記憶卡可能已滿，或有檔案不是可讀取的圖片。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos saved.</source>
-            <translation>
-                <numerusform>已儲存 %n 張相片。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 photos were saved.</source>
-            <translation>%2 張相片中已儲存 %1 張。</translation>
-        </message>
-        <message>
-            <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
-            <translation>可能已有同名檔案（不會覆蓋），或資料夾無法寫入。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos deleted.</source>
-            <translation>
-                <numerusform>已刪除 %n 張相片。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>%1 of %2 photos were deleted.</source>
-            <translation>%2 張相片中已刪除 %1 張。</translation>
-        </message>
-        <message>
-            <source>Check that the camera is connected, then choose Reload.</source>
-            <translation>請確認相機已接上，再選「重新載入」。</translation>
-        </message>
-        <message>
-            <source>The card was backed up to %1.</source>
-            <translation>記憶卡已備份到 %1。</translation>
-        </message>
-        <message>
-            <source>The backup was not finished; its file was not kept.</source>
-            <translation>備份沒有完成，未保留備份檔。</translation>
-        </message>
-        <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected.</source>
-            <translation>請確認資料夾可寫入且有空間，並且相機已接上。</translation>
-        </message>
-        <message>
-            <source>The card was restored.</source>
-            <translation>記憶卡已還原。</translation>
-        </message>
-        <message>
-            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
-            <translation>這個檔案可能不是此容量記憶卡的備份。如果還原已經開始，請用同一個檔案再還原一次以完成。</translation>
-        </message>
-        <message>
-            <source>The card was formatted.</source>
-            <translation>記憶卡已格式化。</translation>
-        </message>
-        <message>
-            <source>Check that the camera is connected, then try again.</source>
-            <translation>請確認相機已接上，再試一次。</translation>
-        </message>
-        <message numerus="yes">
-            <source>%1 of %n photos saved to %2 before you stopped.</source>
-            <translation>
-                <numerusform>中止前已將 %n 張相片中的 %1 張存到 %2。</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n photos saved to %1.</source>
-            <translation>
-                <numerusform>已將 %n 張相片存到 %1。</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>The card's photo list was repaired: the card is ready to use again.</source>
-            <translation>記憶卡的相片清單已修復，記憶卡可以再次使用。</translation>
-        </message>
-        <message>
-            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
-            <translation>記憶卡沒有變更。確認存好的相片後，選「格式化記憶卡…」即可再次使用。</translation>
-        </message>
-        <message>
-            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
-            <translation>記憶卡有部分無法讀取。請確認相機已接上，再搶救一次到同一個資料夾。</translation>
         </message>
         <message>
             <source>No file manager could be started to show the folder.</source>
