@@ -40,13 +40,12 @@ namespace {
 const QString kImportFolderKey = QStringLiteral("import/folder");
 
 // A menu text as a toolbar button shows it: without its Alt key, whether
-// marked in the word ("&Delete") or after it ("削除(&D)"), and without "…".
+// marked in the word ("&Delete") or after it ("削除(&D)").
 QString button_text(QString text) {
     if (const qsizetype at = text.indexOf(QStringLiteral("(&"));
         at >= 0 && at + 3 < text.size() && text[at + 3] == ')') {
         text.remove(at, 4);
     }
-    text.remove(QStringLiteral("…"));
     text.remove('&');
     return text.trimmed();
 }
@@ -200,6 +199,7 @@ void MainWindow::build_layout() {
 
     usage_ = new QLabel;
     usage_->setObjectName(QStringLiteral("usage"));
+    usage_->setContentsMargins(16, 0, 0, 0);
     activity_ = new QLabel;
     activity_->setObjectName(QStringLiteral("activity"));
     bar_ = new QProgressBar;
@@ -213,7 +213,11 @@ void MainWindow::build_layout() {
     statusBar()->addWidget(activity_, 1);
     statusBar()->addPermanentWidget(bar_);
     statusBar()->addPermanentWidget(cancel_button_);
+    destination_ = new QLabel;
+    destination_->setObjectName(QStringLiteral("destination"));
+    statusBar()->addPermanentWidget(destination_);
     statusBar()->addPermanentWidget(usage_);
+    show_destination();
 }
 
 QString MainWindow::import_folder() const {
@@ -229,6 +233,12 @@ QString MainWindow::cannot_start(const QString& image) {
 
 QString MainWindow::cannot_save(const QString& image) {
     return tr("The card image %1 could not be saved; check that its folder can be written to and has room.").arg(image);
+}
+
+void MainWindow::show_destination() {
+    const QString folder = QDir::toNativeSeparators(import_folder());
+    destination_->setToolTip(folder);
+    destination_->setText(fontMetrics().elidedText(tr("Imports go to %1").arg(folder), Qt::ElideMiddle, 360));
 }
 
 template <typename Call>
@@ -258,6 +268,7 @@ void MainWindow::import_photos() {
     const std::optional<ImportChoice> choice = dialogs_.import_choice(this, proposed, selected_positions());
     if (!choice || choice->folder.isEmpty()) return;
     QSettings().setValue(kImportFolderKey, choice->folder);
+    show_destination();
     pending_folder_ = choice->folder;
     start(Operation::kImport, [worker = &worker_, choice = *choice] { worker->import_photos(choice); });
 }

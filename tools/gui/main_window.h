@@ -88,6 +88,7 @@ private:
     // Shows a box; when it offers Open folder, opens `folder` on request.
     void tell(const Message& message, const QString& folder = {});
     void update_actions();
+    void show_destination();
     void update_notice();
     // Asks the worker for the missing photos, those in view first.
     void request_photos();
@@ -102,6 +103,7 @@ private:
     QLabel* notice_text_ = nullptr;
     QToolButton* notice_button_ = nullptr;
     QLabel* usage_ = nullptr;
+    QLabel* destination_ = nullptr;
     QLabel* activity_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QToolButton* cancel_button_ = nullptr;

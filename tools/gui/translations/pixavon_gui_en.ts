@@ -570,6 +570,10 @@
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Imports go to %1</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoModel</name>

@@ -552,6 +552,10 @@
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
             <translation>カードイメージ %1 を保存できませんでした。フォルダーに書き込めて空きがあるか確かめてください。</translation>
         </message>
+        <message>
+            <source>Imports go to %1</source>
+            <translation>取り込み先: %1</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoModel</name>

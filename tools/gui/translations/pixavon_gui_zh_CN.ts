@@ -552,6 +552,10 @@
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
             <translation>无法保存存储卡映像 %1；请确认其文件夹可写入且有空间。</translation>
         </message>
+        <message>
+            <source>Imports go to %1</source>
+            <translation>导入到：%1</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoModel</name>

@@ -552,6 +552,10 @@
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
             <translation>無法儲存記憶卡映像檔 %1；請確認其資料夾可寫入且有空間。</translation>
         </message>
+        <message>
+            <source>Imports go to %1</source>
+            <translation>匯入到：%1</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoModel</name>
