@@ -3,14 +3,47 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIdentityProxyModel>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 
 #include "import_dialog.h"
+#include "window_locale.h"
 
 namespace pixavon::gui {
+namespace {
+
+// File names in Qt's own file dialog as the locale writes them (Qt 6 reads
+// them as UTF-8 whatever the codeset: 图片 in GBK would show as "ͼƬ").
+class LocaleNames : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        QVariant value = QIdentityProxyModel::data(index, role);
+        if (role == Qt::DisplayRole && index.column() == 0) return from_qt_path(value.toString());
+        return value;
+    }
+};
+
+// A file dialog: the desktop's own, except in a locale whose codeset is not
+// UTF-8, where only Qt's own can be made to show the names right.
+QString ask_path(QWidget* parent, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept, const QString& title,
+                 const QString& start, const QString& filter) {
+    QFileDialog dialog(parent, title, to_qt_path(start), filter);
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
+    if (mode == QFileDialog::Directory) dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!names_in_utf8()) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setProxyModel(new LocaleNames(&dialog));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return from_qt_path(dialog.selectedFiles().constFirst());
+}
+
+}  // namespace
 
 Message::Reply DesktopDialogs::show(QWidget* parent, const Message& message) {
     QMessageBox::Icon icon = QMessageBox::Information;
@@ -45,21 +78,21 @@ QStringList DesktopDialogs::pictures(QWidget* parent) {
 }
 
 QString DesktopDialogs::open_file(QWidget* parent, const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+    return ask_path(parent, QFileDialog::ExistingFile, QFileDialog::AcceptOpen, title, QString(), filter);
 }
 
 QString DesktopDialogs::save_file(QWidget* parent, const QString& title, const QString& suggested,
                                   const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
+    return ask_path(parent, QFileDialog::AnyFile, QFileDialog::AcceptSave, title, suggested, filter);
 }
 
 QString DesktopDialogs::folder(QWidget* parent, const QString& title, const QString& start) {
     QString existing = start;
     // The dialog opens where the folder is, or would be.
-    for (int up = 0; up < 64 && !existing.isEmpty() && !QFileInfo(existing).isDir(); ++up) {
+    for (int up = 0; up < 64 && !existing.isEmpty() && !QFileInfo(to_qt_path(existing)).isDir(); ++up) {
         existing = QFileInfo(existing).path();
     }
-    return QFileDialog::getExistingDirectory(parent, title, existing);
+    return ask_path(parent, QFileDialog::Directory, QFileDialog::AcceptOpen, title, existing, QString());
 }
 
 std::optional<ImportChoice> DesktopDialogs::import_choice(QWidget* parent, const ImportChoice& proposed,
@@ -70,7 +103,7 @@ std::optional<ImportChoice> DesktopDialogs::import_choice(QWidget* parent, const
 }
 
 bool DesktopDialogs::open_folder(const QString& folder) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(to_qt_path(folder)));
 }
 
 }  // namespace pixavon::gui

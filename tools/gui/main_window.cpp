@@ -522,7 +522,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 void MainWindow::dropEvent(QDropEvent* event) {
     QStringList files;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) files << url.toLocalFile();
+        if (url.isLocalFile()) files << from_qt_path(url.toLocalFile());
     }
     event->acceptProposedAction();
     add_files(files);

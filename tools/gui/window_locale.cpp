@@ -4,6 +4,7 @@
 #include <langinfo.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
@@ -117,6 +118,18 @@ std::string encode_name(const QString& name) {
         if (std::optional<std::string> local = convert(utf8.toStdString(), codeset.c_str(), "UTF-8")) return *local;
     }
     return utf8.toStdString();
+}
+
+bool names_in_utf8() { return locale_codeset().empty(); }
+
+QString from_qt_path(const QString& path) {
+    if (locale_codeset().empty()) return path;
+    return decode_name(QFile::encodeName(path).toStdString());
+}
+
+QString to_qt_path(const QString& path) {
+    if (locale_codeset().empty()) return path;
+    return QFile::decodeName(QByteArray::fromStdString(encode_name(path)));
 }
 
 }  // namespace pixavon::gui

@@ -22,4 +22,13 @@ QString decode_name(const std::string& bytes);
 // A file name as the system wants it: the text in the locale's codeset.
 std::string encode_name(const QString& name);
 
+// True when the locale's codeset is UTF-8 (or plain ASCII), as Qt assumes.
+bool names_in_utf8();
+// A path Qt gave (a file dialog's, a dropped file's): Qt 6 reads every name
+// on Unix as UTF-8, whatever the locale's codeset, so its bytes are taken
+// back and decoded with that codeset.
+QString from_qt_path(const QString& path);
+// A path as Qt takes it, to open a file dialog at.
+QString to_qt_path(const QString& path);
+
 }  // namespace pixavon::gui
