@@ -55,6 +55,7 @@ public:
     QStringList opened;
     std::optional<gui::ImportChoice> import_proposed;
     QList<int> import_selected;
+    bool selected_only = false;
 
     Message::Reply show(QWidget*, const Message& message) override {
         shown.append(message);
@@ -68,7 +69,9 @@ public:
                                                    const QList<int>& selected) override {
         import_proposed = proposed;
         import_selected = selected;
-        return proposed;
+        gui::ImportChoice choice = proposed;
+        if (selected_only) choice.positions = selected;
+        return choice;
     }
     bool open_folder(const QString& folder) override {
         opened << folder;
@@ -76,11 +79,12 @@ public:
     }
 };
 
-// A card image of 8 MiB with `photos` pictures (colours of their own) in a
-// temporary folder; `name` is its file name as bytes.
+// A card image of 8 MiB with `photos` pictures in a temporary folder, in
+// `colours` colours (one each unless fewer are asked); `name` is its file
+// name as bytes.
 class Card {
 public:
-    explicit Card(int photos = 0, const QByteArray& name = "card.bin")
+    explicit Card(int photos = 0, const QByteArray& name = "card.bin", int colours = 0)
         : path_(QFile::encodeName(dir_.path()) + '/' + name) {
         host::CancelToken cancel;
         host::Core core(cancel);
@@ -89,7 +93,7 @@ public:
         host::PutRequest request;
         for (int i = 0; i < photos; ++i) {
             QImage image(322, 242, QImage::Format_RGB888);
-            image.fill(QColor::fromHsv(i * 47 % 360, 200, 220));
+            image.fill(QColor::fromHsv((colours > 0 ? i % colours : i) * 47 % 360, 200, 220));
             const QString file = dir_.filePath(QStringLiteral("p%1.png").arg(i));
             image.save(file);
             request.files.push_back(file.toStdString());
@@ -183,9 +187,10 @@ private Q_SLOTS:
     }
 
     // Import is offered into the pictures folder's Lumetta, says what it saved
-    // where, and tells when no file manager can show the folder.
+    // where and how many identical shots it skipped, and tells when no file
+    // manager can show the folder.
     void import_saves_into_the_pictures_folder_and_says_so() {
-        Card card(3);
+        Card card(5, "card.bin", 3);
         Host host(card);
         host.dialogs.reply = [](const Message& m) {
             return m.buttons.isEmpty() ? Message::Reply::kOk : Message::Reply::kOpenFolder;
@@ -198,6 +203,7 @@ private Q_SLOTS:
         QCOMPARE(host.dialogs.shown.size(), 2);
         QCOMPARE(host.dialogs.shown[0].headline, QString("3 photos imported."));
         QVERIFY(host.dialogs.shown[0].details.contains(folder));
+        QVERIFY(host.dialogs.shown[0].details.contains("2 duplicates on the card skipped."));
         QCOMPARE(host.dialogs.opened, QStringList{folder});
         QCOMPARE(host.dialogs.shown[1].headline, QString("No file manager could be started to show the folder."));
         // Each thumbnail says what it was imported as.
@@ -205,6 +211,18 @@ private Q_SLOTS:
                     ->data(host.window->photos()->index(2), Qt::AccessibleTextRole)
                     .toString()
                     .startsWith("Photo 3, imported as " + folder + "/"));
+    }
+
+    // "Selected photos only" imports those alone.
+    void import_takes_only_the_selected_photos_when_asked() {
+        Card card(3);
+        Host host(card);
+        host.select({1});
+        host.dialogs.selected_only = true;
+        QVERIFY(host.run([&] { host.action("import")->trigger(); }));
+        QCOMPARE(host.dialogs.import_selected, QList<int>{1});
+        QCOMPARE(host.dialogs.shown[0].headline, QString("1 photo imported."));
+        QCOMPARE(QDir(scratch_.filePath("pictures") + "/Lumetta").entryList({"*.png"}).size(), 1);
     }
 
     // Cancel stops after the photo under way, and the summary says how many

@@ -30,12 +30,14 @@ namespace fs = std::filesystem;
 struct Recorder : Frontend {
     Answer answer = Answer::kYes;
     int questions = 0;
-    std::vector<std::string> warnings, notes, boxes;
+    std::vector<Warning> warnings;
+    std::vector<Record> notes;
+    std::vector<std::string> boxes;
     uint64_t advances = 0;
     // Called on every advance with the running count.
     std::function<void(uint64_t)> on_advance;
 
-    Answer confirm(const std::string&) override {
+    Answer confirm(const Question&) override {
         ++questions;
         return answer;
     }
@@ -48,8 +50,8 @@ struct Recorder : Frontend {
     void box(bool, const std::string& caption, const std::string& text) override {
         boxes.push_back(caption + ": " + text);
     }
-    void note(const std::string& line) override { notes.push_back(line); }
-    void warn(const std::string& line) override { warnings.push_back(line); }
+    void note(const Record& record) override { notes.push_back(record); }
+    void warn(const Warning& warning) override { warnings.push_back(warning); }
 };
 
 Image picture(uint8_t seed) {
@@ -96,7 +98,7 @@ protected:
         core_ = std::make_unique<Core>(cancel_);
         core_->set_frontend(ui_);
         const Outcome prepared = core_->prepare({card_, create_mib}, PIXAVON_LIBRARY_PATH);
-        EXPECT_TRUE(prepared.ok()) << prepared.message;
+        EXPECT_TRUE(prepared.ok()) << describe(prepared.problem);
         EXPECT_TRUE(core_->open_camera());
         return *core_;
     }
@@ -110,7 +112,7 @@ protected:
             request.files.push_back(file);
         }
         const Outcome outcome = core.put_pictures(request);
-        ASSERT_TRUE(outcome.ok()) << outcome.message;
+        ASSERT_TRUE(outcome.ok()) << describe(outcome.problem);
     }
 
     // Rewrites the card image's catalog list (count and slots) in place.
@@ -144,7 +146,8 @@ TEST_F(CoreTest, ASecondHostIsRefusedTheCardAndChangesNothing) {
     Core second(cancel);
     const Outcome refused = second.prepare({card_, 0}, PIXAVON_LIBRARY_PATH);
     EXPECT_EQ(refused.exit_code(0), 1);
-    EXPECT_TRUE(contains(refused.message, "is in use by process " + std::to_string(::getpid()))) << refused.message;
+    EXPECT_EQ(refused.problem.kind, ProblemKind::kCardImageInUse) << describe(refused.problem);
+    EXPECT_EQ(refused.problem.facts.count, static_cast<uint32_t>(::getpid()));
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 
     ASSERT_TRUE(first.finish().ok());
@@ -165,12 +168,15 @@ TEST_F(CoreTest, AFullDiskIsSaidBeforeAnythingIsWritten) {
     Core core(cancel);
     const Outcome created = core.prepare({small + "/card.bin", 8}, PIXAVON_LIBRARY_PATH);
     EXPECT_EQ(created.exit_code(0), 1);
-    EXPECT_EQ(created.message, "not enough space for a 8 MiB card in " + small);
+    EXPECT_EQ(created.problem.kind, ProblemKind::kNoSpaceForCard);
+    EXPECT_EQ(created.problem.facts.bytes, 8u << 20);
     EXPECT_TRUE(files_in(small).empty());
 
     Core& card = open();
     const Outcome backup = card.backup(small + "/backup.bin", false);
-    EXPECT_TRUE(contains(backup.message, "not enough space for a 8 MiB backup in " + small)) << backup.message;
+    EXPECT_EQ(backup.problem.kind, ProblemKind::kNoSpace) << describe(backup.problem);
+    EXPECT_EQ(backup.problem.facts.folder, small);
+    EXPECT_EQ(backup.problem.facts.bytes, 8u << 20);
     EXPECT_TRUE(files_in(small).empty());
 }
 
@@ -209,12 +215,18 @@ TEST_F(CoreTest, ACatalogTheCardCannotHoldIsDamagedNotACameraFault) {
     struct Case {
         uint8_t count;
         std::vector<uint8_t> slots;
-        std::string says;
+        ProblemKind kind;
+        Facts facts;
     };
     const Case cases[] = {
-        {255, {0, 1}, "the card's catalog is damaged: it lists 255 photos, but the card holds at most 26"},
-        {2, {0, 30}, "the card's catalog is damaged: photo 1 names slot 30, but the card's slots are 0 to 25"},
-        {3, {4, 2, 4}, "the card's catalog is damaged: photos 0 and 2 both name slot 4"},
+        {255, {0, 1}, ProblemKind::kListTooLong, {.count = 255, .other_count = 26}},
+        {2, {0, 30}, ProblemKind::kListSlotOutOfRange, {.position = 1, .slot = 30, .other_count = 26}},
+        {3, {4, 2, 4}, ProblemKind::kListSlotTwice, {.position = 2, .other_position = 0, .slot = 4}},
+    };
+    const auto same = [](const Problem& problem, const Case& c) {
+        return problem.kind == c.kind && problem.hint == Hint::kTryRescue && problem.facts.count == c.facts.count &&
+               problem.facts.other_count == c.facts.other_count && problem.facts.position == c.facts.position &&
+               problem.facts.other_position == c.facts.other_position && problem.facts.slot == c.facts.slot;
     };
     WriteFileBytes(path("new.png"), encode_png(picture(9)));
     for (const Case& c : cases) {
@@ -225,17 +237,17 @@ TEST_F(CoreTest, ACatalogTheCardCannotHoldIsDamagedNotACameraFault) {
         const CardState state = core.inspect();
         EXPECT_TRUE(state.catalog_loads);
         EXPECT_FALSE(state.catalog_ok);
-        EXPECT_EQ(state.problem, c.says);
+        EXPECT_TRUE(same(state.problem, c)) << describe(state.problem);
 
         const std::vector<uint8_t> before = ReadFileBytes(card_);
         PutRequest put_request;
         put_request.files = {path("new.png")};
         const Outcome put = core.put_pictures(put_request);
-        EXPECT_EQ(put.message, c.says);
+        EXPECT_TRUE(same(put.problem, c)) << describe(put.problem);
         ExportRequest get_request;
         get_request.positions = {0};
         get_request.output = path("x.png");
-        EXPECT_EQ(core.export_photos(get_request).message, c.says);
+        EXPECT_TRUE(same(core.export_photos(get_request).problem, c));
         EXPECT_TRUE(ui_.boxes.empty());
         core_.reset();
         EXPECT_TRUE(ReadFileBytes(card_) == before);
@@ -260,9 +272,10 @@ TEST_F(CoreTest, ADamagedLargeCardIsBackedUpWholeAndNotFormattedBlindly) {
     Core& damaged = open(16);
     const Outcome format = damaged.format_card();
     EXPECT_EQ(format.exit_code(0), 1);
-    EXPECT_TRUE(contains(format.message, "catalog is damaged")) << format.message;
+    EXPECT_EQ(format.problem.kind, ProblemKind::kCatalogDamaged) << describe(format.problem);
+    EXPECT_EQ(format.problem.hint, Hint::kTryRescue);
     EXPECT_EQ(ui_.questions, 0);
-    EXPECT_TRUE(contains(damaged.backup(path("half.bin"), false).message, "cannot be backed up whole"));
+    EXPECT_EQ(damaged.backup(path("half.bin"), false).problem.kind, ProblemKind::kBackupSizeUnknown);
     EXPECT_FALSE(fs::exists(path("half.bin")));
 }
 
@@ -293,9 +306,11 @@ TEST_F(CoreTest, ARestoreCutShortIsToldToTheNextHost) {
     ui_.warnings.clear();
     Core& next = open();
     ASSERT_EQ(ui_.warnings.size(), 1u);
-    EXPECT_TRUE(contains(ui_.warnings[0], "the last restore of " + path("two.bin") + " onto this card"))
-        << ui_.warnings[0];
-    EXPECT_TRUE(contains(ui_.warnings[0], "may not match its list"));
+    EXPECT_EQ(ui_.warnings[0].kind, WarningKind::kRestoreInterrupted);
+    EXPECT_EQ(ui_.warnings[0].hint, Hint::kRestoreAgain);
+    EXPECT_EQ(ui_.warnings[0].facts.name, path("two.bin"));
+    // The hint names the same card the restore was cut short on.
+    EXPECT_EQ(ui_.warnings[0].facts.card_image, card_);
     ASSERT_TRUE(next.restore(path("two.bin")).ok());
     ui_.warnings.clear();
     open();
@@ -325,9 +340,10 @@ TEST_F(CoreTest, PicturesThatAreNotWholeAreRefused) {
         request.files = {path(name)};
         const Outcome outcome = core.put_pictures(request);
         EXPECT_EQ(outcome.exit_code(0), 2) << name;
-        EXPECT_TRUE(contains(outcome.message, "nothing was put on the card")) << name << ": " << outcome.message;
+        EXPECT_EQ(outcome.problem.kind, ProblemKind::kBadPicture) << name << ": " << describe(outcome.problem);
+        EXPECT_EQ(outcome.problem.facts.name, path(name));
     }
-    EXPECT_TRUE(contains(core.put_pictures({{path("huge.jpg")}, Fit::kPad, {}}).message, "too large"));
+    EXPECT_TRUE(contains(core.put_pictures({{path("huge.jpg")}, Fit::kPad, {}}).problem.facts.detail, "too large"));
     core_.reset();
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 }
@@ -349,7 +365,7 @@ TEST_F(CoreTest, SavedPhotosTakeTheFormatTheirNameAsks) {
     EXPECT_EQ(ReadFileBytes(path("c"))[0], 'B');
     const Outcome gif = save("d.gif");
     EXPECT_EQ(gif.exit_code(0), 2);
-    EXPECT_TRUE(contains(gif.message, ".png (PNG), .jpg or .jpeg (JPEG), or .bmp")) << gif.message;
+    EXPECT_EQ(gif.problem.kind, ProblemKind::kUnknownFormat);
     // A name at the file system's limit: the temporary name beside it is short.
     const std::string longest = std::string(251, 'n') + ".png";
     ASSERT_TRUE(save(longest).ok());
@@ -459,14 +475,16 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
             // All but the 100 pixels a slot does not store.
             EXPECT_TRUE(std::equal(saved.rgb.begin(), saved.rgb.end() - 300, original.rgb.begin())) << name;
         }
-        EXPECT_EQ(outcome.ok(), damage.repairable) << outcome.message;
+        EXPECT_EQ(outcome.ok(), damage.repairable) << describe(outcome.problem);
         EXPECT_EQ(summary.repaired, damage.repairable);
         if (damage.repairable) {
             const CardState state = broken.inspect();
-            ASSERT_TRUE(state.catalog_ok) << state.problem;
+            ASSERT_TRUE(state.catalog_ok) << describe(state.problem);
             EXPECT_EQ(state.catalog.count, 3u);
         } else {
-            EXPECT_TRUE(contains(outcome.message, "the camera's own format is the way back")) << outcome.message;
+            EXPECT_EQ(outcome.problem.kind, ProblemKind::kRepairImpossible);
+            EXPECT_EQ(outcome.problem.hint, Hint::kFormatInCamera);
+            EXPECT_EQ(outcome.problem.facts.folder, folder);
         }
         core_.reset();
     }

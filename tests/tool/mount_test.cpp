@@ -228,13 +228,13 @@ TEST_F(MountTest, TheCardAsAFolder) {
     ASSERT_TRUE(core.prepare({card_, 0}).ok());
     ASSERT_TRUE(core.open_camera());
     const pixavon::host::CardState state = core.inspect();
-    ASSERT_TRUE(state.catalog_ok) << state.problem;
+    ASSERT_TRUE(state.catalog_ok) << pixavon::host::describe(state.problem);
     ASSERT_EQ(state.catalog.count, 26u);
     EXPECT_EQ(state.catalog.slots[23], 24);
     EXPECT_EQ(state.catalog.slots[25], 3);
-    std::string why;
+    pixavon::host::Problem why;
     const std::optional<Image> last = core.read_photo(25, &why);
-    ASSERT_TRUE(last) << why;
+    ASSERT_TRUE(last) << pixavon::host::describe(why);
     EXPECT_TRUE(same_on_card(pattern(322, 242, 3), *last));
 }
 

@@ -224,11 +224,11 @@ TEST_F(ToolTest, PicturesGoOnAndComeBackWithinTheScalingTolerance) {
 
     const Result put = card({"put", "exact.png", "large.jpg", "camera.bmp"});
     ASSERT_EQ(put.code, 0) << put.err;
-    EXPECT_NE(put.out.find("large.jpg -> position 1 (slot 1)"), std::string::npos) << put.out;
+    EXPECT_NE(put.out.find("'large.jpg' put on the card as photo 1 (slot 1)."), std::string::npos) << put.out;
     // Not a terminal: plain lines, one per upload, no bar drawing.
     EXPECT_EQ(put.err.find('\r'), std::string::npos);
     EXPECT_EQ(put.err.find('\x1b'), std::string::npos);
-    EXPECT_NE(put.err.find("UPLOAD exact.png (1 of 3): done"), std::string::npos) << put.err;
+    EXPECT_NE(put.err.find("Putting 'exact.png' on the card (1 of 3): done"), std::string::npos) << put.err;
 
     const nlohmann::json list = list_json();
     EXPECT_EQ(list["count"], 3);
@@ -289,7 +289,7 @@ TEST_F(ToolTest, RefusalsLeaveTheCardByteIdentical) {
 
     const Result no_room = card({"put", "ok.png"});
     EXPECT_EQ(no_room.code, 1);
-    EXPECT_NE(no_room.err.find("the card is full (26 of 26 photos)"), std::string::npos) << no_room.err;
+    EXPECT_NE(no_room.err.find("The card is full: 26 of 26 photos."), std::string::npos) << no_room.err;
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 
     make_card({0, 1});
@@ -334,7 +334,7 @@ TEST_F(ToolTest, BackupRestoreAndFormat) {
     const std::vector<uint8_t> original = ReadFileBytes(card_);
     const Result backup = card({"backup", "saved.bin"});
     ASSERT_EQ(backup.code, 0) << backup.err;
-    EXPECT_NE(backup.err.find("BACKUP saved.bin: done"), std::string::npos) << backup.err;
+    EXPECT_NE(backup.err.find("Backing up the card to 'saved.bin': done"), std::string::npos) << backup.err;
     EXPECT_TRUE(ReadFileBytes(path("saved.bin")) == original);
     // Never over an existing file without --force.
     EXPECT_EQ(card({"backup", "saved.bin"}).code, 2);
@@ -346,7 +346,7 @@ TEST_F(ToolTest, BackupRestoreAndFormat) {
 
     const Result restore = card({"restore", "--yes", "saved.bin"});
     ASSERT_EQ(restore.code, 0) << restore.err;
-    EXPECT_NE(restore.out.find("restored 3 photos"), std::string::npos);
+    EXPECT_NE(restore.out.find("3 photos restored from"), std::string::npos);
     EXPECT_TRUE(ReadFileBytes(card_) == original);
 }
 
@@ -395,7 +395,7 @@ TEST_F(ToolTest, DamagedCatalogShowsTheLibrarysBoxAndFails) {
     const Result r = card({"list"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Lumetta: "), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("restore"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("rescue -o"), std::string::npos) << r.err;
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 }
 
@@ -445,7 +445,7 @@ TEST_F(ToolTest, SignalsAndStandardOutputEndTheToolHonestly) {
     EXPECT_EQ(pixavon::host::decode_png(std::vector<uint8_t>(piped.out.begin(), piped.out.end())).width, 322u);
     const Result full = run_tool({"--card", card_, "list", "--json"}, {}, "/dev/full");
     EXPECT_EQ(full.code, 1);
-    EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
+    EXPECT_NE(full.err.find("Standard output cannot be written"), std::string::npos) << full.err;
 }
 
 }  // namespace

@@ -57,7 +57,26 @@ QElapsedTimer& clock() {
     return timer;
 }
 
+QString text_of(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
 }  // namespace
+
+Trouble trouble_of(const host::Problem& problem) {
+    Trouble trouble;
+    trouble.kind = problem.kind;
+    trouble.hint = problem.hint;
+    if (problem.kind != host::ProblemKind::kNone) trouble.text = text_of(host::describe(problem));
+    trouble.name = decode_name(problem.facts.name);
+    return trouble;
+}
+
+Trouble trouble_of(const host::Warning& warning) {
+    Trouble trouble;
+    trouble.hint = warning.hint;
+    trouble.text = text_of(host::describe(warning));
+    trouble.name = decode_name(warning.facts.name);
+    return trouble;
+}
 
 CardWorker::CardWorker(std::unique_ptr<host::Core> core, host::CancelToken& cancel, const QString& image)
     : core_(std::move(core)), cancel_(cancel), image_(image) {
@@ -75,8 +94,12 @@ CardInfo CardWorker::load_card() {
     info.name = image_.isEmpty() ? QString() : decode_name(core_->card_name());
     info.library = decode_name(core_->session().lib().path());
     info.connected = core_->open_camera();
-    if (!info.connected) return info;
+    if (!info.connected) {
+        info.trouble.kind = host::ProblemKind::kNoCamera;
+        return info;
+    }
     const host::CardState state = core_->inspect();
+    if (!state.catalog_ok) info.trouble = trouble_of(state.problem);
     info.loads = state.catalog_loads;
     info.usable = state.catalog_ok;
     if (state.catalog_loads) {
@@ -104,6 +127,7 @@ void CardWorker::perform(Operation operation, bool changes_card, Work&& work) {
         host::Outcome outcome = work(result);
         result.status = outcome.status;
         result.declined = declined_;
+        result.trouble = trouble_of(outcome.problem);
     }
     if (changes_card && !result.declined) {
         result.card_changed = true;
@@ -141,16 +165,19 @@ void CardWorker::import_photos(const ImportChoice& choice) {
         host::ImportRequest request;
         request.folder = encode_name(choice.folder);
         request.delete_after = choice.delete_after;
+        request.positions.assign(choice.positions.begin(), choice.positions.end());
         host::ImportSummary summary;
         host::Outcome outcome = core_->import_photos(request, &summary);
         result.folder = decode_name(summary.folder);
         result.saved = summary.imported;
         result.already = summary.already;
         result.deleted = summary.deleted;
+        result.kept = summary.kept;
+        result.duplicates = summary.duplicates;
+        result.total = summary.photos - summary.already - summary.duplicates;
         for (const auto& [position, name] : summary.files) {
             result.files.append({static_cast<int>(position), decode_name(summary.folder + "/" + name)});
         }
-        result.total = step_.items > 0 ? step_.items - summary.already : summary.imported;
         return outcome;
     });
 }
@@ -198,7 +225,6 @@ void CardWorker::save_photos(const QList<int>& positions, const QString& target)
 }
 
 void CardWorker::delete_photos(const QList<int>& positions) {
-    question_count_ = static_cast<uint32_t>(positions.size());
     perform(Operation::kDelete, true, [&](Result& result) {
         host::Outcome outcome = core_->delete_photos(std::vector<uint32_t>(positions.begin(), positions.end()), true);
         result.total = static_cast<uint32_t>(positions.size());
@@ -223,10 +249,11 @@ void CardWorker::format() {
     perform(Operation::kFormat, true, [&](Result&) { return core_->format_card(); });
 }
 
-void CardWorker::rescue(const QString& folder) {
+void CardWorker::rescue(const QString& folder, int size_mib) {
     perform(Operation::kRescue, true, [&](Result& result) {
         host::RescueRequest request;
         request.folder = encode_name(folder);
+        request.size_mib = size_mib;
         request.repair = true;  // asked before anything on the card changes
         host::Outcome outcome = core_->rescue(request, &result.rescue);
         result.folder = folder;
@@ -263,7 +290,7 @@ void CardWorker::read_next_photo() {
     wanted_.pop_front();
     const quint64 generation = generation_;
     // The one place the grid's photos are read from the card.
-    std::string why;
+    host::Problem why;
     const std::optional<host::Image> photo = core_->read_photo(static_cast<uint32_t>(position), &why);
     if (photo) {
         QString imported_as;
@@ -286,9 +313,11 @@ bool CardWorker::close_card() {
     return closed;
 }
 
-host::Frontend::Answer CardWorker::confirm(const std::string&) {
+host::Frontend::Answer CardWorker::confirm(const host::Question& asked) {
     bool yes = false;
-    Q_EMIT question({operation_, question_count_}, &yes);
+    const Question question{operation_, asked.kind, asked.facts.count, asked.facts.other_count,
+                            decode_name(asked.facts.name)};
+    Q_EMIT this->question(question, &yes);
     declined_ = !yes;
     return yes ? Answer::kYes : Answer::kNo;
 }
@@ -311,12 +340,19 @@ void CardWorker::advance_report() {
     last_report_ms_ = now;
     Progress progress;
     progress.operation = operation_;
-    // A step of an operation the worker runs in parts counts within its part.
+    // A step of an operation the worker runs in parts counts within its part;
+    // a step of a run of steps the core measures as one, within the run.
     const uint32_t items = std::max<uint32_t>(step_.items, 1);
     const uint32_t item = std::clamp<uint32_t>(step_.item, 1, items);
-    const double within =
-        step_.units > 0 ? std::min(1.0, static_cast<double>(units_) / static_cast<double>(step_.units)) : 0.0;
-    const double step_done = (item - 1 + within) / items;
+    const uint64_t units = std::min(units_, step_.units);
+    double step_done = 0;
+    if (step_.run_units > 0) {
+        step_done =
+            std::min(1.0, static_cast<double>(step_.run_units_before + units) / static_cast<double>(step_.run_units));
+    } else {
+        const double within = step_.units > 0 ? static_cast<double>(units) / static_cast<double>(step_.units) : 0.0;
+        step_done = (item - 1 + within) / items;
+    }
     progress.items = outer_.second > 1 ? outer_.second : items;
     progress.item = outer_.second > 1 ? outer_.first : item;
     progress.done = (outer_.first - 1 + step_done) / outer_.second;
@@ -329,9 +365,10 @@ void CardWorker::end(bool) {}
 // what failed, once the operation has ended.
 void CardWorker::box(bool, const std::string&, const std::string&) {}
 
-void CardWorker::note(const std::string&) {}
+// What was done is told by the operation's result.
+void CardWorker::note(const host::Record&) {}
 
-void CardWorker::warn(const std::string&) {}
+void CardWorker::warn(const host::Warning& warning) { Q_EMIT warned(trouble_of(warning)); }
 
 CardThread::CardThread(std::unique_ptr<host::Core> core, host::CancelToken& cancel, const QString& image)
     : worker_(new CardWorker(std::move(core), cancel, image)) {

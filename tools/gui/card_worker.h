@@ -23,6 +23,20 @@ namespace pixavon::gui {
 
 enum class Operation { kReload, kOpenImage, kImport, kAdd, kSave, kDelete, kBackup, kRestore, kFormat, kRescue };
 
+// What stands in the way, as the core says it (one neutral sentence in the
+// person's language), and what the person can do about it.
+struct Trouble {
+    host::ProblemKind kind = host::ProblemKind::kNone;
+    host::Hint hint = host::Hint::kNone;
+    QString text;
+    QString name;  // the file the hint names
+};
+
+// The core's problems and warnings as the window takes them; the core's texts
+// must be in UTF-8 (host::init_translations("UTF-8")).
+Trouble trouble_of(const host::Problem& problem);
+Trouble trouble_of(const host::Warning& warning);
+
 // The card as the window shows it.
 struct CardInfo {
     QString name;     // the card image's file name, or empty for the camera
@@ -34,6 +48,7 @@ struct CardInfo {
     uint32_t capacity = 0;  // photos the card holds: 26 or 52
     uint32_t card_mib = 0;
     std::vector<uint8_t> slots;  // the slot of each photo position
+    Trouble trouble;             // why it cannot be used, when not usable
     uint32_t free() const {
         return usable && capacity > slots.size() ? capacity - static_cast<uint32_t>(slots.size()) : 0;
     }
@@ -57,7 +72,10 @@ struct ImportChoice {
 // A question the core asks before something that cannot be undone.
 struct Question {
     Operation operation = Operation::kReload;
-    uint32_t count = 0;  // photos it concerns
+    host::QuestionKind kind = host::QuestionKind::kDelete;
+    uint32_t count = 0;        // photos it concerns
+    uint32_t other_count = 0;  // photos on the card, or in the backup
+    QString name;              // the backup
 };
 
 // How an operation ended.
@@ -72,8 +90,10 @@ struct Result {
     uint32_t already = 0;     // imported before
     uint32_t duplicates = 0;  // identical shots on the card, skipped
     uint32_t deleted = 0;
+    uint32_t kept = 0;                     // left on the card: their files did not read back as written
     QList<std::pair<int, QString>> files;  // the photo at each position saved as
     host::RescueSummary rescue;
+    Trouble trouble;  // when it did not end as asked
     bool ok() const { return status == host::Outcome::Status::kDone; }
 };
 
@@ -103,7 +123,9 @@ public Q_SLOTS:
     void backup(const QString& file);
     void restore(const QString& file);
     void format();
-    void rescue(const QString& folder);
+    // `size_mib`: 8 or 16 for a card that reads blank, whose size only the
+    // person can say; 0 to find it.
+    void rescue(const QString& folder, int size_mib);
     // The photos to read for the grid, first first; replaces the earlier list.
     void want_photos(quint64 generation, const QList<int>& positions, const QString& import_folder);
     // Closes the card and saves the card image; false if that failed.
@@ -117,6 +139,8 @@ Q_SIGNALS:
     // Connected blocking: the worker waits for `*yes`.
     void question(const pixavon::gui::Question& question, bool* yes);
     void finished(const pixavon::gui::Result& result);
+    // Something to know that is no failure (a restore left unfinished).
+    void warned(const pixavon::gui::Trouble& warning);
 
 private:
     template <typename Work>
@@ -128,13 +152,13 @@ private:
     void advance_report();
 
     // host::Frontend, on the worker's thread.
-    Answer confirm(const std::string& question) override;
+    Answer confirm(const host::Question& question) override;
     void begin(const host::Step& step) override;
     void advance() override;
     void end(bool ok) override;
     void box(bool owned, const std::string& caption, const std::string& text) override;
-    void note(const std::string& line) override;
-    void warn(const std::string& line) override;
+    void note(const host::Record& record) override;
+    void warn(const host::Warning& warning) override;
 
     std::unique_ptr<host::Core> core_;
     host::CancelToken& cancel_;
@@ -146,7 +170,6 @@ private:
     bool reading_scheduled_ = false;
     // The running operation.
     Operation operation_ = Operation::kReload;
-    uint32_t question_count_ = 0;
     bool declined_ = false;
     host::Step step_;
     std::pair<uint32_t, uint32_t> outer_{1, 1};  // the part of the operation running, of how many
@@ -180,3 +203,4 @@ Q_DECLARE_METATYPE(pixavon::gui::Progress)
 Q_DECLARE_METATYPE(pixavon::gui::ImportChoice)
 Q_DECLARE_METATYPE(pixavon::gui::Question)
 Q_DECLARE_METATYPE(pixavon::gui::Result)
+Q_DECLARE_METATYPE(pixavon::gui::Trouble)

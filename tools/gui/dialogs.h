@@ -19,7 +19,7 @@ namespace pixavon::gui {
 struct Message {
     enum class Kind { kInformation, kWarning, kQuestion };
     // What a button does; kOk closes the box (for a question: no).
-    enum class Reply { kOk, kYes, kOpenFolder, kRescue, kOpenImage };
+    enum class Reply { kOk, kYes, kOpenFolder, kEightMiB, kSixteenMiB };
     struct Button {
         Reply reply;
         QString text;

@@ -4,9 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -88,6 +86,24 @@ std::string parse(int& argc, char** argv, Options& options, bool& help) {
     return {};
 }
 
+// Keeps what the core says before the window exists, to be shown by it.
+class EarlyFrontend : public pixavon::host::Frontend {
+public:
+    std::vector<pixavon::host::Warning> warnings;
+    Answer confirm(const pixavon::host::Question&) override { return Answer::kCannotAsk; }
+    void begin(const pixavon::host::Step&) override {}
+    void advance() override {}
+    void end(bool) override {}
+    void box(bool, const std::string&, const std::string&) override {}
+    void note(const pixavon::host::Record&) override {}
+    void warn(const pixavon::host::Warning& warning) override { warnings.push_back(warning); }
+};
+
+// A line on standard error, in the locale's codeset.
+void complain(const QString& text) {
+    std::fprintf(stderr, "pixavon-gui: %s\n", pixavon::gui::encode_name(text).c_str());
+}
+
 // The window's boxes and dialogs when nobody is there to answer (for
 // --screenshot): what they say goes to standard error, questions are
 // answered no and no file is chosen.
@@ -95,8 +111,7 @@ class UnattendedDialogs : public pixavon::gui::Dialogs {
 public:
     using Message = pixavon::gui::Message;
     Message::Reply show(QWidget*, const Message& message) override {
-        std::fprintf(stderr, "pixavon-gui: %s %s\n", message.headline.toLocal8Bit().constData(),
-                     message.details.toLocal8Bit().constData());
+        complain(message.headline + ' ' + message.details);
         return Message::Reply::kOk;
     }
     QStringList pictures(QWidget*) override { return {}; }
@@ -121,7 +136,7 @@ void take_screenshot(pixavon::gui::MainWindow& window, const QString& file, int&
         poll->stop();
         delete waited;
         if (!shown) {
-            std::fprintf(stderr, "pixavon-gui: the card's photos could not all be read\n");
+            complain(QStringLiteral("the card's photos could not all be read"));
             status = 1;
         }
         if (!window.grab().save(file, "PNG")) {
@@ -153,6 +168,8 @@ int main(int argc, char** argv) {
     // that may read the environment.
     pixavon::host::CancelToken cancel;
     auto core = std::make_unique<pixavon::host::Core>(cancel);
+    EarlyFrontend early;
+    core->set_frontend(early);
     const pixavon::host::Outcome prepared = core->prepare({options.card, options.size});
 
     QApplication app(argc, argv);
@@ -160,12 +177,15 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("pixavon-gui"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pixavon.Pixavon"));
     pixavon::gui::install_translations();
+    pixavon::host::init_translations("UTF-8");
     const bool unattended = !options.screenshot.empty();
     const QString image = pixavon::gui::decode_name(options.card);
     if (!prepared.ok()) {
-        std::fprintf(stderr, "pixavon-gui: %s\n", prepared.message.c_str());
+        const pixavon::gui::Trouble trouble = pixavon::gui::trouble_of(prepared.problem);
+        complain(trouble.text);
         if (!unattended) {
-            QMessageBox::critical(nullptr, QStringLiteral("Pixavon"), pixavon::gui::MainWindow::cannot_start(image));
+            QMessageBox::critical(nullptr, QStringLiteral("Pixavon"),
+                                  pixavon::gui::MainWindow::cannot_start(image) + "\n\n" + trouble.text);
         }
         return prepared.exit_code(0);
     }
@@ -178,6 +198,7 @@ int main(int argc, char** argv) {
         pixavon::gui::MainWindow window(*card.worker(), unattended ? static_cast<pixavon::gui::Dialogs&>(nobody)
                                                                    : static_cast<pixavon::gui::Dialogs&>(desktop));
         window.show();
+        for (const pixavon::host::Warning& warning : early.warnings) window.warn(pixavon::gui::trouble_of(warning));
         window.reload();
         if (unattended) take_screenshot(window, QString::fromLocal8Bit(options.screenshot.c_str()), status);
         const int exit_status = QApplication::exec();
@@ -185,7 +206,7 @@ int main(int argc, char** argv) {
     }
     // The card image is saved once the window has closed.
     if (!card.shutdown()) {
-        std::fprintf(stderr, "pixavon-gui: the card image could not be saved\n");
+        complain(pixavon::gui::MainWindow::cannot_save(image));
         if (!unattended) {
             QMessageBox::critical(nullptr, QStringLiteral("Pixavon"), pixavon::gui::MainWindow::cannot_save(image));
         }

@@ -67,6 +67,7 @@ MainWindow::MainWindow(CardWorker& worker, Dialogs& dialogs, QWidget* parent)
     connect(&worker_, &CardWorker::progressed, this, &MainWindow::on_progress);
     connect(&worker_, &CardWorker::question, this, &MainWindow::on_question, Qt::BlockingQueuedConnection);
     connect(&worker_, &CardWorker::finished, this, &MainWindow::on_finished);
+    connect(&worker_, &CardWorker::warned, this, &MainWindow::warn);
 
     // The window opens at a size that fits the screen it is on.
     const QSize available = screen() != nullptr ? screen()->availableGeometry().size() : QSize(1024, 768);
@@ -337,7 +338,7 @@ void MainWindow::rescue() {
     const QString folder = dialogs_.folder(this, tr("Save the rescued photos into"), import_folder());
     if (folder.isEmpty()) return;
     pending_folder_ = folder;
-    start(Operation::kRescue, [worker = &worker_, folder] { worker->rescue(folder); });
+    start(Operation::kRescue, [worker = &worker_, folder] { worker->rescue(folder, 0); });
 }
 
 void MainWindow::open_image() {
@@ -380,15 +381,21 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
 }
 
 void MainWindow::update_notice() {
+    using Kind = host::ProblemKind;
     QAction* offer = nullptr;
+    const Kind kind = card_.trouble.kind;
     if (!card_.connected) {
         notice_text_->setText(tr("No camera was found. Connect the camera and choose Reload, or open a card image."));
         offer = open_image_;
+    } else if (kind == Kind::kCatalogNoAnswer || kind == Kind::kCatalogChanged) {
+        notice_text_->setText(Phrases::explain(card_.trouble, tr("The card could not be read.")));
+        offer = reload_;
     } else if (!card_.usable) {
         notice_text_->setText(
             tr("The card's photo list is damaged.") + ' ' +
             tr("The pictures themselves are most likely still there: Rescue photos saves every one of them "
                "into a folder, then repairs the list."));
+        notice_text_->setToolTip(card_.trouble.text);
         offer = rescue_;
     }
     notice_->setVisible(offer != nullptr);
@@ -446,10 +453,23 @@ void MainWindow::on_finished(const Result& result) {
         for (const auto& [position, file] : result.files) model_->set_imported_as(position, file);
     }
     update_actions();
+    // A blank card's size only the person can say; the rescue starts again
+    // with it.
+    if (result.operation == Operation::kRescue && result.trouble.hint == host::Hint::kNeedsSize && !close_pending_) {
+        const Message::Reply size = dialogs_.show(this, Phrases::card_size_question());
+        if (size == Message::Reply::kEightMiB || size == Message::Reply::kSixteenMiB) {
+            const int mib = size == Message::Reply::kEightMiB ? 8 : 16;
+            start(Operation::kRescue,
+                  [worker = &worker_, folder = pending_folder_, mib] { worker->rescue(folder, mib); });
+            return;
+        }
+    }
     show_result(result);
     Q_EMIT idle();
     if (close_pending_) QTimer::singleShot(0, this, &QWidget::close);
 }
+
+void MainWindow::warn(const Trouble& warning) { dialogs_.show(this, Phrases::warning(warning)); }
 
 void MainWindow::show_result(const Result& result) {
     const Report report = Phrases::result(result);

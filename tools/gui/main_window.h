@@ -35,6 +35,8 @@ public:
 
     // Reads the card; the photos follow as they are read.
     void reload();
+    // A warning of the core's, shown in a box.
+    void warn(const pixavon::gui::Trouble& warning);
     bool busy() const { return busy_; }
     const CardInfo& card() const { return card_; }
     PhotoModel* photos() const { return model_; }

@@ -57,6 +57,7 @@ Message Phrases::question(const Question& question) {
     QString verb;
     switch (question.operation) {
         case Operation::kDelete:
+        case Operation::kImport:
             message.headline = tr("Delete %n photos from the card?", nullptr, static_cast<int>(question.count));
             message.details = tr("Photos that were not imported are lost.");
             verb = tr("Delete");
@@ -68,14 +69,19 @@ Message Phrases::question(const Question& question) {
             break;
         case Operation::kRestore:
             message.headline = tr("Restore the card from this backup?");
-            message.details = tr("The photos on the card now are replaced by those in the backup.");
+            message.details = tr("The photos on the card now are replaced by the %n photos in the backup.", nullptr,
+                                 static_cast<int>(question.other_count));
             verb = tr("Restore");
             break;
         case Operation::kRescue:
             message.headline = tr("Repair the card's photo list?");
             message.details =
-                tr("The pictures have been saved. Repairing makes the card list every picture it "
-                   "holds again, so the camera and this window show them.");
+                question.kind == host::QuestionKind::kRepairRebuild
+                    ? tr("The %n pictures have been saved. Repairing formats the card and puts them back on it.",
+                         nullptr, static_cast<int>(question.count))
+                    : tr("The %n pictures have been saved. Repairing makes the card list them again, so the "
+                         "camera and this window show them.",
+                         nullptr, static_cast<int>(question.count));
             verb = tr("Repair");
             break;
         default:
@@ -90,7 +96,7 @@ Message Phrases::question(const Question& question) {
 Report Phrases::result(const Result& result) {
     Report report;
     using Status = host::Outcome::Status;
-    if (result.declined) {
+    if (result.declined && result.operation != Operation::kRescue) {
         report.status = tr("Nothing was changed.");
         return report;
     }
@@ -107,7 +113,8 @@ Report Phrases::result(const Result& result) {
         case Operation::kOpenImage:
             if (result.ok()) return report;
             message.headline = tr("The card image %1 could not be opened.").arg(QFileInfo(result.folder).fileName());
-            message.details = tr("It may not be a card image, or it cannot be read or written.");
+            message.details =
+                explain(result.trouble, tr("It may not be a card image, or it cannot be read or written."));
             break;
         case Operation::kImport: {
             message.kind = Message::Kind::kInformation;
@@ -134,10 +141,13 @@ Report Phrases::result(const Result& result) {
             if (result.deleted > 0) {
                 details << tr("%n photos deleted from the card.", nullptr, static_cast<int>(result.deleted));
             }
+            if (result.kept > 0) {
+                details << tr("%n photos stay on the card: their files did not read back as they were saved.", nullptr,
+                              static_cast<int>(result.kept));
+            }
             if (!result.ok() && !cancelled) {
-                details << tr(
-                    "Check that the folder can be written to and has room, and that the camera is "
-                    "connected, then import again: photos already saved are skipped.");
+                details << explain(result.trouble, QString())
+                        << tr("Photos already saved are skipped when you import again.");
             }
             message.details = details.join('\n');
             message.buttons = {{Message::Reply::kOpenFolder, tr("&Open folder")}};
@@ -152,7 +162,8 @@ Report Phrases::result(const Result& result) {
             }
             if (cancelled) return stopped(tr("%1 of %2 pictures were added.").arg(result.saved).arg(result.total));
             message.headline = tr("%1 of %2 pictures were added.").arg(result.saved).arg(result.total);
-            message.details = tr("The card may be full, or a file is not a picture that can be read.");
+            message.details =
+                explain(result.trouble, tr("The card may be full, or a file is not a picture that can be read."));
             break;
         case Operation::kSave:
             if (result.ok()) {
@@ -161,9 +172,8 @@ Report Phrases::result(const Result& result) {
             }
             if (cancelled) return stopped(tr("%1 of %2 photos were saved.").arg(result.saved).arg(result.total));
             message.headline = tr("%1 of %2 photos were saved.").arg(result.saved).arg(result.total);
-            message.details =
-                tr("A file of that name may be there already (nothing is replaced), or the folder "
-                   "cannot be written to.");
+            message.details = explain(result.trouble, tr("A file of that name may be there already (nothing is "
+                                                         "replaced), or the folder cannot be written to."));
             break;
         case Operation::kDelete:
             if (result.ok()) {
@@ -172,7 +182,7 @@ Report Phrases::result(const Result& result) {
             }
             if (cancelled) return stopped(tr("%1 of %2 photos were deleted.").arg(result.deleted).arg(result.total));
             message.headline = tr("%1 of %2 photos were deleted.").arg(result.deleted).arg(result.total);
-            message.details = tr("Check that the camera is connected, then choose Reload.");
+            message.details = explain(result.trouble, tr("Check that the camera is connected, then choose Reload."));
             break;
         case Operation::kBackup:
             if (result.ok()) {
@@ -181,9 +191,8 @@ Report Phrases::result(const Result& result) {
             }
             if (cancelled) return stopped(tr("The backup was not finished; its file was not kept."));
             message.headline = tr("The card could not be backed up.");
-            message.details =
-                tr("Check that the folder can be written to and has room, and that the camera is "
-                   "connected.");
+            message.details = explain(result.trouble, tr("Check that the folder can be written to and has room, and "
+                                                         "that the camera is connected."));
             break;
         case Operation::kRestore:
             if (result.ok()) {
@@ -191,9 +200,7 @@ Report Phrases::result(const Result& result) {
                 return report;
             }
             message.headline = tr("The card could not be restored.");
-            message.details =
-                tr("The file may not be a backup of a card of this size. If the restore had begun, "
-                   "restore the same file again to finish it.");
+            message.details = explain(result.trouble, tr("The file may not be a backup of a card of this size."));
             break;
         case Operation::kFormat:
             if (result.ok()) {
@@ -201,7 +208,7 @@ Report Phrases::result(const Result& result) {
                 return report;
             }
             message.headline = tr("The card could not be formatted.");
-            message.details = tr("Check that the camera is connected, then try again.");
+            message.details = explain(result.trouble, tr("Check that the camera is connected, then try again."));
             break;
         case Operation::kRescue: {
             message.kind = Message::Kind::kInformation;
@@ -216,17 +223,19 @@ Report Phrases::result(const Result& result) {
                 message.headline = tr("%n photos saved to %1.", nullptr, saved).arg(folder);
             }
             QStringList next;
+            const host::ProblemKind problem = result.trouble.kind;
             if (result.rescue.repaired) {
                 next << tr("The card's photo list was repaired: the card is ready to use again.");
-            } else if (result.ok() || cancelled) {
+            } else if (result.ok() || cancelled || result.declined) {
                 next << tr(
-                    "The card was not changed. To use it again, choose Format card… once you have checked "
-                    "the saved photos.");
+                    "The card was not changed. Check the saved photos; to use the card again, choose "
+                    "Card ▸ Format card… and add them back with Photos ▸ Add pictures….");
+            } else if (problem == host::ProblemKind::kRepairImpossible || problem == host::ProblemKind::kRepairFailed) {
+                next << tr("The card's photo list could not be repaired.") << hint(result.trouble);
             } else {
                 message.kind = Message::Kind::kWarning;
-                next << tr(
-                    "Some of the card could not be read. Check that the camera is connected and rescue "
-                    "again into the same folder.");
+                if (saved == 0) message.headline = tr("The card's pictures could not be saved.");
+                next << explain(result.trouble, QString());
             }
             message.details = next.join('\n');
             if (saved > 0) message.buttons = {{Message::Reply::kOpenFolder, tr("&Open folder")}};
@@ -237,6 +246,69 @@ Report Phrases::result(const Result& result) {
     }
     report.box = message;
     return report;
+}
+
+QString Phrases::hint(const Trouble& trouble) {
+    using Hint = host::Hint;
+    switch (trouble.hint) {
+        case Hint::kNone:
+        case Hint::kConfirm:
+            return {};
+        case Hint::kNeedsSize:
+            return tr("Say whether the card holds 8 MiB or 16 MiB when asked.");
+        case Hint::kCardImageMissing:
+            return tr("Choose File ▸ Open card image… and pick a card image that exists.");
+        case Hint::kReplace:
+            return tr("Choose another name, or agree to replace the file when the save dialog asks.");
+        case Hint::kOtherName:
+            return tr("Choose another name or folder.");
+        case Hint::kCheckCamera:
+            return tr("Check that the camera is connected, then try again.");
+        case Hint::kTryAgain:
+            return tr("Try again.");
+        case Hint::kCheckDisk:
+            return tr("Check that the folder exists, can be written to and has room.");
+        case Hint::kConnectCamera:
+            return tr("Connect the camera and choose File ▸ Reload, or choose File ▸ Open card image….");
+        case Hint::kRestoreAgain:
+            return tr("Choose Card ▸ Restore card… and restore %1 again to finish it.").arg(trouble.name);
+        case Hint::kTryRescue:
+            return tr("Choose Card ▸ Rescue photos… to save the pictures the card holds.");
+        case Hint::kFormatInCamera:
+            return tr(
+                "The pictures are saved. Format the card with Card ▸ Format card…, then add them back with "
+                "Photos ▸ Add pictures….");
+        case Hint::kDeleteSome:
+            return tr("Delete some photos first, or add fewer pictures.");
+        case Hint::kSaySelection:
+            return tr("Select photos in the grid first.");
+    }
+    return {};
+}
+
+QString Phrases::explain(const Trouble& trouble, const QString& otherwise) {
+    QStringList lines;
+    lines << (trouble.text.isEmpty() ? otherwise : trouble.text);
+    if (const QString what_to_do = hint(trouble); !what_to_do.isEmpty()) lines << what_to_do;
+    lines.removeAll(QString());
+    return lines.join('\n');
+}
+
+Message Phrases::warning(const Trouble& warning) {
+    Message message;
+    message.kind = Message::Kind::kWarning;
+    message.headline = warning.text;
+    message.details = hint(warning);
+    return message;
+}
+
+Message Phrases::card_size_question() {
+    Message message;
+    message.kind = Message::Kind::kQuestion;
+    message.headline = tr("How large is the card?");
+    message.details = tr("The card reads blank, so its size cannot be found. It is written on the card.");
+    message.buttons = {{Message::Reply::kEightMiB, tr("8 MiB")}, {Message::Reply::kSixteenMiB, tr("16 MiB")}};
+    return message;
 }
 
 }  // namespace pixavon::gui

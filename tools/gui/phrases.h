@@ -28,6 +28,14 @@ public:
     static QString progress(const Progress& progress, qint64 elapsed_ms);
     static Message question(const Question& question);
     static Report result(const Result& result);
+    // A warning of the core's (a restore left unfinished), with what to do.
+    static Message warning(const Trouble& warning);
+    // What the person can do about `trouble`, with the window's menus.
+    static QString hint(const Trouble& trouble);
+    // The core's sentence and the hint, one under the other.
+    static QString explain(const Trouble& trouble, const QString& otherwise);
+    // Asks how large a card is that reads blank.
+    static Message card_size_question();
 };
 
 }  // namespace pixavon::gui

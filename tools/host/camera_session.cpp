@@ -35,10 +35,6 @@ std::string printable(const std::string& text) {
     return out;
 }
 
-std::string quoted_name(const std::string& name) { return "'" + printable(name) + "'"; }
-
-std::string photo_count(uint32_t n) { return std::to_string(n) + (n == 1 ? " photo" : " photos"); }
-
 uint64_t content_hash(const uint8_t* data, size_t size) {
     uint64_t hash = 0xcbf29ce484222325ULL;
     for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ULL;

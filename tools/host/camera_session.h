@@ -146,10 +146,6 @@ std::string fill_usage(const std::string& pattern, uint32_t used, uint32_t avail
 // Text from outside the host (the library, file names) made safe to print:
 // control characters become '?'.
 std::string printable(const std::string& text);
-// A file name for a message: printable, in single quotes.
-std::string quoted_name(const std::string& name);
-// "1 photo", "3 photos".
-std::string photo_count(uint32_t n);
 // The 64-bit FNV-1a hash of `size` bytes: what photos (by their pixels) and
 // cards (by their names) are known by between runs.
 uint64_t content_hash(const uint8_t* data, size_t size);

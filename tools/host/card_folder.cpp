@@ -106,11 +106,11 @@ Outcome CardFolder::start() {
         try {
             dir = core_.session().temp_dir() + "/copied-in";
         } catch (const SessionError& error) {
-            return {Outcome::Status::kFailed, error.what(), {}};
+            return {Outcome::Status::kFailed, {ProblemKind::kOther, Hint::kNone, {.detail = error.what()}}, {}};
         }
         if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
             return {Outcome::Status::kFailed,
-                    std::string("cannot make a folder for pictures being copied in: ") + std::strerror(errno),
+                    {ProblemKind::kCannotMakeFolder, Hint::kCheckDisk, {.folder = dir, .error = errno}},
                     {}};
         }
         stage_dir_ = dir;
@@ -123,7 +123,7 @@ bool CardFolder::refresh() {
     changed_ = std::time(nullptr);
     card_ok_ = state.catalog_ok;
     if (!card_ok_) {
-        log(state.problem);
+        log(describe(state.problem));
         return false;
     }
     catalog_ = state.catalog;
@@ -271,11 +271,11 @@ std::shared_ptr<const std::vector<uint8_t>> CardFolder::bitmap(uint32_t slot, in
         *error = -ENOENT;
         return nullptr;
     }
-    std::string why;
+    Problem why;
     std::optional<std::vector<uint8_t>> bytes =
         core_.read_bitmap(static_cast<uint32_t>(at - catalog_.slots.begin()), catalog_, &why);
     if (!bytes) {
-        log(slot_name(slot, "bmp") + ": " + why);
+        log(slot_name(slot, "bmp") + ": " + describe(why));
         *error = -EIO;
         return nullptr;
     }
@@ -471,7 +471,7 @@ int CardFolder::put(NewPicture& picture) {
             break;
     }
     if (picture.result != 0) {
-        log(plain(outcome.message));
+        log(plain(describe(outcome.problem)));
         return picture.result;
     }
     if (listed && catalog_.count == before + 1) {
@@ -532,7 +532,7 @@ int CardFolder::unlink(const std::string& path) {
     forget_slot(r.slot);
     const bool listed = refresh();
     if (!outcome.ok()) {
-        log("cannot delete " + slot_name(r.slot, "bmp") + ": " + outcome.message);
+        log(slot_name(r.slot, "bmp") + ": " + describe(outcome.problem));
         return outcome.status == Outcome::Status::kCancelled ? -EINTR : -EIO;
     }
     return listed ? 0 : -EIO;

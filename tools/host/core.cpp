@@ -17,6 +17,7 @@
 #include "card.h"
 #include "core_internal.h"
 #include "embedded_camera.h"
+#include "i18n.h"
 #include "restore_record.h"
 
 namespace pixavon::host {
@@ -56,21 +57,21 @@ bool write_all(int fd, const uint8_t* bytes, size_t size) {
     return true;
 }
 
-std::string list_problem(const Catalog& catalog) {
+Problem list_problem(const Catalog& catalog) {
     const CatalogCheck& check = catalog.check;
-    const std::string damaged = "the card's catalog is damaged: ";
     switch (check.fault) {
         case CatalogFault::None:
             return {};
         case CatalogFault::TooManyPhotos:
-            return damaged + "it lists " + photo_count(check.count) + ", but the card holds at most " +
-                   std::to_string(check.capacity);
+            return {ProblemKind::kListTooLong, Hint::kTryRescue, {.count = check.count, .other_count = check.capacity}};
         case CatalogFault::SlotOutOfRange:
-            return damaged + "photo " + std::to_string(check.position) + " names slot " + std::to_string(check.slot) +
-                   ", but the card's slots are 0 to " + std::to_string(check.capacity - 1);
+            return {ProblemKind::kListSlotOutOfRange,
+                    Hint::kTryRescue,
+                    {.position = check.position, .slot = check.slot, .other_count = check.capacity}};
         case CatalogFault::SlotTwice:
-            return damaged + "photos " + std::to_string(check.other_position) + " and " +
-                   std::to_string(check.position) + " both name slot " + std::to_string(check.slot);
+            return {ProblemKind::kListSlotTwice,
+                    Hint::kTryRescue,
+                    {.position = check.position, .other_position = check.other_position, .slot = check.slot}};
     }
     return {};
 }
@@ -126,7 +127,7 @@ public:
     explicit Window(Core& core) : core_(core) {}
     void on_progress() override { core_.frontend_->advance(); }
     void on_box(bool owned, const std::string& caption, const std::string& text) override {
-        core_.frontend_->box(owned, caption, text);
+        if (!core_.boxes_held_) core_.frontend_->box(owned, caption, text);
     }
 
 private:
@@ -138,13 +139,13 @@ namespace {
 // Stands in until a front end is set: says yes to nothing, shows nothing.
 class QuietFrontend : public Frontend {
 public:
-    Answer confirm(const std::string&) override { return Answer::kCannotAsk; }
+    Answer confirm(const Question&) override { return Answer::kCannotAsk; }
     void begin(const Step&) override {}
     void advance() override {}
     void end(bool) override {}
     void box(bool, const std::string&, const std::string&) override {}
-    void note(const std::string&) override {}
-    void warn(const std::string&) override {}
+    void note(const Record&) override {}
+    void warn(const Warning&) override {}
 };
 QuietFrontend g_quiet;
 
@@ -154,58 +155,77 @@ Core::Core(CancelToken& cancel) : cancel_(cancel), frontend_(&g_quiet), window_(
 
 Core::~Core() { finish(); }
 
-void Core::refuse(const std::string& message) { throw Stop{Outcome::Status::kRefused, message}; }
-void Core::fail(const std::string& message) { throw Stop{Outcome::Status::kFailed, message}; }
+void Core::refuse(ProblemKind kind, Facts facts, Hint hint) {
+    throw Stop{Outcome::Status::kRefused, {kind, hint, std::move(facts)}};
+}
+void Core::fail(ProblemKind kind, Facts facts, Hint hint) {
+    throw Stop{Outcome::Status::kFailed, {kind, hint, std::move(facts)}};
+}
+void Core::fail(const Problem& problem) { throw Stop{Outcome::Status::kFailed, problem}; }
 
 void Core::stop_if_cancelled() {
-    if (cancel_.requested()) {
-        throw Stop{Outcome::Status::kCancelled,
-                   "stopped; every step that finished is complete on the card and on disk"};
-    }
+    if (cancel_.requested()) throw Stop{Outcome::Status::kCancelled, {ProblemKind::kCancelled, Hint::kNone, {}}};
 }
 
-void Core::ask(const std::string& question) {
+void Core::ask(const Question& question) {
     switch (frontend_->confirm(question)) {
         case Frontend::Answer::kYes:
             return;
         case Frontend::Answer::kNo:
-            fail("not confirmed; nothing was changed");
+            fail(ProblemKind::kNotConfirmed);
         case Frontend::Answer::kCannotAsk:
-            refuse(question + "; add --yes to confirm when not asked on a terminal");
+            throw Stop{Outcome::Status::kRefused,
+                       {ProblemKind::kNotConfirmed, Hint::kConfirm, question.facts, question}};
     }
 }
 
-void Core::say(Outcome& outcome, const std::string& line) {
-    outcome.done.push_back(line);
-    frontend_->note(line);
+void Core::say(Outcome& outcome, RecordKind kind, Facts facts) {
+    outcome.done.push_back({kind, std::move(facts)});
+    frontend_->note(outcome.done.back());
 }
 
 Outcome Core::prepare(const Target& target, const std::string& library_path) {
     return run([&](Outcome&) {
         if (!target.card_image.empty()) {
             if (target.create_mib == 0 && !exists(target.card_image)) {
-                refuse(quoted_name(target.card_image) +
-                       " does not exist (add --size 8 or --size 16 to create a fresh card)");
+                refuse(ProblemKind::kCardImageMissing, {.name = target.card_image}, Hint::kCardImageMissing);
             }
             try {
                 camera_ = std::make_unique<EmbeddedCamera>(target.card_image, target.create_mib);
             } catch (const CameraError& error) {
-                if (error.kind() == CameraError::Kind::kBadImage) refuse(error.what());
-                fail(error.what());
+                switch (error.kind()) {
+                    case CameraError::Kind::kBadImage:
+                        refuse(ProblemKind::kCardImageUnusable, {.name = target.card_image, .detail = error.what()});
+                    case CameraError::Kind::kBusy: {
+                        const int fd = ::open(target.card_image.c_str(), O_RDONLY | O_CLOEXEC);
+                        const long holder = fd >= 0 ? emu::flock_holder(fd) : 0;
+                        if (fd >= 0) ::close(fd);
+                        fail(ProblemKind::kCardImageInUse,
+                             {.count = holder > 0 ? static_cast<uint32_t>(holder) : 0, .name = target.card_image});
+                    }
+                    case CameraError::Kind::kNoSpace:
+                        fail(ProblemKind::kNoSpaceForCard,
+                             {.bytes = static_cast<uint64_t>(target.create_mib) << 20, .name = target.card_image},
+                             Hint::kCheckDisk);
+                    case CameraError::Kind::kUnavailable:
+                        break;
+                }
+                fail(ProblemKind::kCameraNotStarted, {.name = target.card_image, .detail = error.what()});
             }
             if (camera_->created()) {
-                frontend_->warn("created a fresh " + std::to_string(camera_->card_size() >> 20) + " MiB card in " +
-                                printable(target.card_image));
+                frontend_->warn({WarningKind::kCardCreated,
+                                 Hint::kNone,
+                                 {.bytes = camera_->card_size(), .name = target.card_image}});
             } else if (target.create_mib != 0 &&
                        camera_->card_size() != (static_cast<uint64_t>(target.create_mib) << 20)) {
-                frontend_->warn(printable(target.card_image) + " holds a " +
-                                std::to_string(camera_->card_size() >> 20) +
-                                " MiB card; --size only applies to a new card");
+                frontend_->warn({WarningKind::kSizeIgnored,
+                                 Hint::kNone,
+                                 {.bytes = camera_->card_size(), .name = target.card_image}});
             }
             // Before the library looks for a camera, and before other threads start.
             ::setenv("PIXAVON_DEVICE_DIR", camera_->device_dir().c_str(), 1);
-            description_ = "embedded camera, card image " + target.card_image;
             card_name_ = base_name(target.card_image);
+            card_image_ = target.card_image;
             std::error_code ignored;
             card_key_ = "image " + std::filesystem::canonical(target.card_image, ignored).string();
         } else {
@@ -217,17 +237,17 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
                 const long holder = emu::flock_holder(device_dir_lock_);
                 ::close(device_dir_lock_);
                 device_dir_lock_ = -1;
-                fail("the camera in " + printable(dir) + " is in use by " +
-                     (holder > 0 ? "process " + std::to_string(holder) : std::string("another process")));
+                fail(ProblemKind::kCameraInUse,
+                     {.count = holder > 0 ? static_cast<uint32_t>(holder) : 0, .folder = dir});
             }
-            description_ = "camera in " + dir;
+            device_dir_ = dir;
             card_name_ = "camera";
             card_key_ = "camera " + dir;
         }
         try {
             library_ = library_path.empty() ? std::make_unique<Library>() : std::make_unique<Library>(library_path);
         } catch (const LibraryError& error) {
-            fail(error.what());
+            fail(ProblemKind::kLibraryMissing, {.detail = error.what()});
         }
         session_ = std::make_unique<Session>(*library_, *window_);
         warn_if_restore_interrupted();
@@ -237,10 +257,14 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
 void Core::warn_if_restore_interrupted() {
     const std::optional<RestoreRecord> record = interrupted_restore(card_key_);
     if (!record) return;
-    frontend_->warn("the last restore of " + printable(record->image) + " onto this card (started " + record->started +
-                    ") was interrupted: the card's pictures may not match its list. Run the restore of that file "
-                    "again to finish it ('pixavon restore " +
-                    printable(record->image) + "').");
+    frontend_->warn({WarningKind::kRestoreInterrupted,
+                     Hint::kRestoreAgain,
+                     {.name = record->image, .card_image = card_image_, .when = record->started}});
+}
+
+std::string Core::description() const {
+    if (!card_image_.empty()) return fill(tr("embedded camera, card image '{1}'"), {display_name(card_image_)});
+    return fill(tr("camera in {1}"), {display_name(device_dir_)});
 }
 
 bool Core::open_camera() { return session_ != nullptr && (session_->is_open() || session_->open()); }
@@ -255,7 +279,7 @@ Outcome Core::finish() {
         camera_.reset();  // unlocks the card image
         if (device_dir_lock_ >= 0) ::close(device_dir_lock_);
         device_dir_lock_ = -1;
-        if (!saved) fail("the card image could not be saved to disk; check the disk and its free space");
+        if (!saved) fail(ProblemKind::kCardImageNotSaved, {.name = card_image_}, Hint::kCheckDisk);
     });
 }
 
@@ -264,8 +288,7 @@ CardState Core::inspect() {
     CardState state;
     state.connected = camera_open();
     if (!state.connected) {
-        state.problem = "no camera found in " + printable(device_dir_in_use()) +
-                        "; connect the camera, or work on a card image with --card IMAGE";
+        state.problem = {ProblemKind::kNoCamera, Hint::kConnectCamera, {.folder = device_dir_in_use()}};
         return state;
     }
     try {
@@ -273,23 +296,20 @@ CardState Core::inspect() {
     } catch (const CatalogError& error) {
         switch (error.kind()) {
             case CatalogError::Kind::kNoAnswer:
-                state.problem =
-                    "the camera did not answer while its catalog was read; check the connection and try again";
+                state.problem = {ProblemKind::kCatalogNoAnswer, Hint::kCheckCamera, {}};
                 break;
             case CatalogError::Kind::kChanged:
-                state.problem = "the catalog changed while it was read; try again";
+                state.problem = {ProblemKind::kCatalogChanged, Hint::kTryAgain, {}};
                 break;
             case CatalogError::Kind::kDamaged:
-                state.problem =
-                    "the card's catalog is damaged, so its photos and its size cannot be known and the library can "
-                    "neither format nor restore it; for an emulated card, copy a backup file over the card image";
+                state.problem = {ProblemKind::kCatalogDamaged, Hint::kTryRescue, {}};
                 break;
         }
         return state;
     }
     state.catalog_loads = true;
     state.problem = list_problem(state.catalog);
-    state.catalog_ok = state.problem.empty();
+    state.catalog_ok = state.problem.kind == ProblemKind::kNone;
     if (state.catalog_ok) loaded_ = state.catalog;
     return state;
 }
@@ -300,24 +320,27 @@ Catalog Core::usable_catalog() {
     return std::move(state.catalog);
 }
 
-std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, uint32_t item, uint32_t items) {
+std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, Step step_shown) {
     std::vector<uint8_t> bitmap;
-    internal::StepScope step(*frontend_, {kTextReadCard, text(kTextReadCard), "photo " + std::to_string(position), item,
-                                          items, kDownloadSteps, kSlotBytes});
+    step_shown.position = position;
+    step_shown.units = kDownloadSteps;
+    step_shown.bytes = kSlotBytes;
+    internal::StepScope step(*frontend_, step_shown);
     try {
         bitmap = session_->download(static_cast<int32_t>(position));
     } catch (const SessionError& error) {
-        fail(error.what());
+        fail(ProblemKind::kPhotoUnreadable,
+             {.position = position, .slot = catalog.slots[position], .detail = error.what()}, Hint::kCheckCamera);
     }
     if (bitmap.empty()) {
-        fail("photo " + std::to_string(position) + " (slot " + std::to_string(catalog.slots[position]) +
-             ") could not be read from the card; check the camera and try again");
+        fail(ProblemKind::kPhotoUnreadable, {.position = position, .slot = catalog.slots[position]},
+             Hint::kCheckCamera);
     }
     step.succeeded();
     return bitmap;
 }
 
-std::optional<Image> Core::read_photo(uint32_t position, std::string* why) {
+std::optional<Image> Core::read_photo(uint32_t position, Problem* why) {
     // Every change to the card goes through this core, which reloads the
     // catalog after it: the last one loaded is the card's.
     if (!loaded_) {
@@ -337,31 +360,28 @@ Outcome Core::export_photos(const ExportRequest& request) {
         const Catalog catalog = usable_catalog();
         std::vector<uint32_t> positions = request.positions;
         if (request.all) {
-            if (!positions.empty()) refuse("give positions or --all, not both");
+            if (!positions.empty()) refuse(ProblemKind::kPositionsAndAll);
             for (uint32_t i = 0; i < catalog.count; ++i) positions.push_back(i);
             if (positions.empty()) {
-                say(outcome, "the card holds no photos; nothing to save");
+                say(outcome, RecordKind::kNothingToSave, {});
                 return;
             }
         }
-        if (positions.empty()) refuse("say which photos to save");
+        if (positions.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
         std::set<uint32_t> seen;
         for (const uint32_t position : positions) {
             if (position >= catalog.count) {
-                refuse("position " + std::to_string(position) + " is out of range: " +
-                       (catalog.count == 0 ? std::string("the card holds no photos")
-                                           : "the card holds " + photo_count(catalog.count) + ", positions 0 to " +
-                                                 std::to_string(catalog.count - 1)));
+                refuse(ProblemKind::kPositionOutOfRange, {.position = position, .count = catalog.count});
             }
-            if (!seen.insert(position).second) refuse("position " + std::to_string(position) + " is given twice");
+            if (!seen.insert(position).second) refuse(ProblemKind::kPositionTwice, {.position = position});
         }
 
         // Every name is settled, and known to be free, before any photo is read.
         const bool to_stdout = request.output == "-";
         const bool into_dir = !to_stdout && (request.all || (!request.output.empty() && is_directory(request.output)));
-        if (to_stdout && positions.size() > 1) refuse("standard output takes one photo; give a folder for several");
+        if (to_stdout && positions.size() > 1) refuse(ProblemKind::kOutputTakesOne);
         if (!to_stdout && !into_dir && positions.size() > 1 && !request.output.empty()) {
-            refuse("-o names one file; to save several photos, give a folder that exists");
+            refuse(ProblemKind::kOutputNamesOneFile, {.name = request.output});
         }
         struct Plan {
             uint32_t position;
@@ -377,12 +397,9 @@ Outcome Core::export_photos(const ExportRequest& request) {
             } else if (!request.output.empty() && !into_dir) {
                 plan.name = request.output;
                 const std::optional<OutputFormat> by_name = format_of_name(plan.name);
-                if (!by_name) {
-                    refuse("cannot tell the format of " + quoted_name(plan.name) +
-                           " from its name: end it in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the camera's bitmap)");
-                }
+                if (!by_name) refuse(ProblemKind::kUnknownFormat, {.name = plan.name});
                 if (plan.format != OutputFormat::kByName && plan.format != *by_name) {
-                    refuse("the name " + quoted_name(plan.name) + " and --format ask for different formats");
+                    refuse(ProblemKind::kFormatMismatch, {.name = plan.name});
                 }
                 plan.format = *by_name;
             } else {
@@ -391,45 +408,50 @@ Outcome Core::export_photos(const ExportRequest& request) {
                 if (!request.output.empty()) plan.name = request.output + "/" + plan.name;
             }
             if (!to_stdout && !request.replace && exists(plan.name)) {
-                refuse(quoted_name(plan.name) + " already exists; choose another name or add --force to replace it");
+                refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);
             }
             plans.push_back(plan);
         }
         if (request.all && !request.output.empty() && !is_directory(request.output)) {
             std::error_code error;
             std::filesystem::create_directories(request.output, error);
-            if (error) fail("cannot make the folder " + quoted_name(request.output) + ": " + error.message());
+            if (error) {
+                fail(ProblemKind::kCannotMakeFolder, {.folder = request.output, .error = error.value()},
+                     Hint::kCheckDisk);
+            }
         }
 
         for (size_t i = 0; i < plans.size(); ++i) {
             stop_if_cancelled();
             const Plan& plan = plans[i];
-            const std::vector<uint8_t> bytes = encode_as(
-                plan.format,
-                download(plan.position, catalog, static_cast<uint32_t>(i + 1), static_cast<uint32_t>(plans.size())));
+            const Step step{.kind = StepKind::kSavePhoto,
+                            .name = to_stdout ? std::string() : plan.name,
+                            .item = static_cast<uint32_t>(i + 1),
+                            .items = static_cast<uint32_t>(plans.size())};
+            const std::vector<uint8_t> bytes = encode_as(plan.format, download(plan.position, catalog, step));
             if (to_stdout) {
                 if (!write_all(STDOUT_FILENO, bytes.data(), bytes.size())) {
-                    fail(std::string("cannot write to standard output: ") + std::strerror(errno));
+                    fail(ProblemKind::kCannotWriteOutput, {.error = errno});
                 }
-                outcome.done.push_back(std::to_string(plan.position) + " -> standard output");
+                // Standard output carries the photo: nothing else is said there.
+                outcome.done.push_back({RecordKind::kSavedToOutput, {.position = plan.position}});
                 continue;
             }
             try {
                 if (!write_file_atomically(plan.name, bytes, request.replace)) {
-                    refuse(quoted_name(plan.name) +
-                           " appeared meanwhile; choose another name or add --force to replace it");
+                    refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);
                 }
             } catch (const ImageError& error) {
-                fail(std::string(error.what()) + "; check the folder exists and can be written");
+                fail(ProblemKind::kCannotWrite, {.name = plan.name, .detail = error.what()}, Hint::kCheckDisk);
             }
-            say(outcome, std::to_string(plan.position) + " -> " + printable(plan.name));
+            say(outcome, RecordKind::kSaved, {.position = plan.position, .name = plan.name});
         }
     });
 }
 
 Outcome Core::put_pictures(const PutRequest& request) {
     return run([&](Outcome& outcome) {
-        if (request.files.empty()) refuse("say which pictures to put");
+        if (request.files.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
         // Every file is read and converted before the card is touched, so a bad
         // file stops the whole batch with the card as it was.
         std::vector<std::vector<uint8_t>> bitmaps;
@@ -444,44 +466,45 @@ Outcome Core::put_pictures(const PutRequest& request) {
                     bitmaps.push_back(encode_camera_bitmap(fit_to(*other, kPhotoWidth, kPhotoHeight, request.fit)));
                 }
             } catch (const ImageError& error) {
-                refuse("cannot put " + quoted_name(file) + ": " + error.what() + "; nothing was put on the card");
+                refuse(ProblemKind::kBadPicture, {.name = file, .detail = error.what()});
             }
         }
 
         Catalog catalog = usable_catalog();
         if (catalog.count >= catalog.capacity_code) {
-            fail("the card is full (" + std::to_string(catalog.count) + " of " + std::to_string(catalog.capacity_code) +
-                 " photos); delete some first");
+            fail(ProblemKind::kCardFull, {.count = catalog.count, .other_count = catalog.capacity_code},
+                 Hint::kDeleteSome);
         }
         if (bitmaps.size() > catalog.free_slots()) {
-            fail(std::to_string(bitmaps.size()) + " pictures do not fit: the card has " +
-                 std::to_string(catalog.free_slots()) + " free slots (" + std::to_string(catalog.count) + " of " +
-                 std::to_string(catalog.capacity_code) + " photos); put fewer or delete some first");
+            fail(ProblemKind::kTooManyPictures,
+                 {.count = static_cast<uint32_t>(bitmaps.size()), .other_count = catalog.free_slots()},
+                 Hint::kDeleteSome);
         }
 
         for (size_t i = 0; i < bitmaps.size(); ++i) {
             stop_if_cancelled();
             const std::string& file = request.files[i];
             internal::TempFile staged(session_->temp_dir() + "/put.bmp");
-            if (!write_file_atomically(staged.path(), bitmaps[i], true)) fail("cannot stage " + quoted_name(file));
+            if (!write_file_atomically(staged.path(), bitmaps[i], true)) {
+                fail(ProblemKind::kCannotWrite, {.name = staged.path()}, Hint::kCheckDisk);
+            }
             const uint32_t before = catalog.count;
             bool ok = false;
             {
-                internal::StepScope step(
-                    *frontend_,
-                    {kTextUpload, text(kTextUpload), printable(base_name(file)), static_cast<uint32_t>(i + 1),
-                     static_cast<uint32_t>(bitmaps.size()), kUploadSteps, kSlotBytes + kCatalogSize});
+                const Step shown{.kind = StepKind::kPut,
+                                 .name = file,
+                                 .item = static_cast<uint32_t>(i + 1),
+                                 .items = static_cast<uint32_t>(bitmaps.size()),
+                                 .units = kUploadSteps,
+                                 .bytes = kSlotBytes + kCatalogSize};
+                internal::StepScope step(*frontend_, shown);
                 ok = session_->call([&] { return session_->lib().WriteFileToGBA(staged.path().c_str()); });
                 if (ok) step.succeeded();
             }
             // The library needs the catalog reloaded after every change, failed ones too.
             catalog = usable_catalog();
-            if (!ok || catalog.count != before + 1) {
-                fail("the camera did not take " + quoted_name(file) +
-                     "; check the camera; the card's list shows what is on it");
-            }
-            say(outcome, printable(file) + " -> position " + std::to_string(before) + " (slot " +
-                             std::to_string(catalog.slots[before]) + ")");
+            if (!ok || catalog.count != before + 1) fail(ProblemKind::kNotTaken, {.name = file}, Hint::kCheckCamera);
+            say(outcome, RecordKind::kPut, {.position = before, .slot = catalog.slots[before], .name = file});
         }
     });
 }
@@ -489,20 +512,18 @@ Outcome Core::put_pictures(const PutRequest& request) {
 Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
     return run([&](Outcome& outcome) {
         Catalog catalog = usable_catalog();
-        if (positions.empty()) refuse("say which photos to delete");
+        if (positions.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
         for (const uint32_t position : positions) {
             if (position >= catalog.count) {
-                refuse("position " + std::to_string(position) + " is out of range: the card holds " +
-                       photo_count(catalog.count));
+                refuse(ProblemKind::kPositionOutOfRange, {.position = position, .count = catalog.count});
             }
         }
         // Highest first: deleting a photo moves every later one down a position.
         std::sort(positions.begin(), positions.end(), std::greater<>());
         positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
         if (ask_first) {
-            const std::string question = "Deleting " + std::to_string(positions.size()) + " of the " +
-                                         photo_count(catalog.count) + " on the card cannot be undone";
-            ask(question);
+            ask({QuestionKind::kDelete,
+                 {.count = static_cast<uint32_t>(positions.size()), .other_count = catalog.count}});
         }
         for (size_t i = 0; i < positions.size(); ++i) {
             stop_if_cancelled();
@@ -510,19 +531,21 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
             const uint32_t before = catalog.count;
             bool ok = false;
             {
-                internal::StepScope step(
-                    *frontend_,
-                    {kTextDelete, text(kTextDelete), "photo " + std::to_string(position), static_cast<uint32_t>(i + 1),
-                     static_cast<uint32_t>(positions.size()), kDeleteSteps, kCatalogSize});
+                const Step shown{.kind = StepKind::kDelete,
+                                 .position = position,
+                                 .item = static_cast<uint32_t>(i + 1),
+                                 .items = static_cast<uint32_t>(positions.size()),
+                                 .units = kDeleteSteps,
+                                 .bytes = kCatalogSize};
+                internal::StepScope step(*frontend_, shown);
                 ok = session_->call([&] { return session_->lib().DeletePhoto(static_cast<int32_t>(position)); });
                 if (ok) step.succeeded();
             }
             catalog = usable_catalog();
             if (!ok || catalog.count + 1 != before) {
-                fail("photo " + std::to_string(position) +
-                     " could not be deleted; the card's list shows what is on it");
+                fail(ProblemKind::kDeleteFailed, {.position = position}, Hint::kCheckCamera);
             }
-            say(outcome, "deleted " + std::to_string(position));
+            say(outcome, RecordKind::kDeleted, {.position = position});
         }
     });
 }
@@ -531,48 +554,44 @@ Outcome Core::format_card() {
     return run([&](Outcome& outcome) {
         const CardState state = inspect();
         if (!state.catalog_loads) fail(state.problem);
-        const std::string question =
-            "Formatting erases the catalog, and so all " + photo_count(state.catalog.count) + " on the card";
-        ask(question);
+        ask({QuestionKind::kFormat, {.count = state.catalog.count}});
         const bool ok = session_->call([&] { return session_->lib().FormatGBA(); });
         const CardState after = inspect();
         if (!ok || !after.catalog_ok || after.catalog.count != 0) {
-            fail("the card could not be formatted; check the camera and try again");
+            fail(ProblemKind::kFormatFailed, {}, Hint::kCheckCamera);
         }
         // An empty list matches whatever pictures the slots hold.
         clear_restore_note(card_key_);
-        say(outcome, "formatted: " + session_->usage_line(0, after.catalog.free_slots()));
+        say(outcome, RecordKind::kFormatted, {.other_count = after.catalog.free_slots()});
     });
 }
 
 Outcome Core::backup(const std::string& file, bool replace) {
     return run([&](Outcome& outcome) {
-        if (file.empty()) refuse("say which file to write the backup to");
-        if (!replace && exists(file))
-            refuse(quoted_name(file) + " already exists; choose another name or add --force to replace it");
+        if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
+        if (!replace && exists(file)) refuse(ProblemKind::kFileExists, {.name = file}, Hint::kReplace);
         const CardState state = inspect();
         // A list the card cannot hold is no reason not to save the card: that is
         // the moment to save it. Only its size must be known.
-        if (!state.catalog_loads) fail(state.problem + "; its size is unknown, so it cannot be backed up whole");
+        if (!state.catalog_loads) {
+            if (state.problem.kind != ProblemKind::kCatalogDamaged) fail(state.problem);
+            fail(ProblemKind::kBackupSizeUnknown, {}, Hint::kTryRescue);
+        }
         const uint64_t card_bytes = state.card_bytes();
 
         std::string dir = std::filesystem::path(file).parent_path().string();
         if (dir.empty()) dir = ".";
         struct statvfs fs {};
-        if (::statvfs(dir.c_str(), &fs) != 0) {
-            fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno) +
-                 "; check the folder exists and can be written");
-        }
+        if (::statvfs(dir.c_str(), &fs) != 0)
+            fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
         const uint64_t free_bytes = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
         if (free_bytes < card_bytes) {
-            fail("not enough space for a " + std::to_string(card_bytes >> 20) + " MiB backup in " + printable(dir) +
-                 " (" + std::to_string(free_bytes >> 20) + " MiB free)");
+            fail(ProblemKind::kNoSpace, {.bytes = card_bytes, .other_bytes = free_bytes, .folder = dir},
+                 Hint::kCheckDisk);
         }
         std::string temp_name = temporary_name_in(dir);
         const int fd = ::mkstemp(temp_name.data());
-        if (fd < 0)
-            fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno) +
-                 "; check the folder exists and can be written");
+        if (fd < 0) fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
         internal::TempFile temp(temp_name);
         struct Closer {
             int fd;
@@ -581,19 +600,18 @@ Outcome Core::backup(const std::string& file, bool replace) {
 
         {
             const uint32_t chunks = static_cast<uint32_t>(card_bytes / kBackupChunk);
-            internal::StepScope step(
-                *frontend_, {kTextBackup, text(kTextBackup), printable(base_name(file)), 1, 1, chunks, card_bytes});
+            const Step shown{.kind = StepKind::kBackup, .name = file, .units = chunks, .bytes = card_bytes};
+            internal::StepScope step(*frontend_, shown);
             std::vector<uint8_t> chunk(kBackupChunk);
             for (uint32_t k = 0; k < chunks; ++k) {
                 stop_if_cancelled();
                 frontend_->advance();
                 const auto address = static_cast<uint16_t>(k * (kBackupChunk / 256));
                 if (!session_->call([&] { return session_->lib().ReadGBA(address, chunk.data(), kBackupChunk); })) {
-                    fail("the card could not be read at byte " + std::to_string(uint64_t{k} * kBackupChunk) +
-                         "; check the camera and try again");
+                    fail(ProblemKind::kCardReadFailed, {.bytes = uint64_t{k} * kBackupChunk}, Hint::kCheckCamera);
                 }
                 if (!write_all(fd, chunk.data(), chunk.size())) {
-                    fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno));
+                    fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
                 }
             }
             step.succeeded();
@@ -601,25 +619,23 @@ Outcome Core::backup(const std::string& file, bool replace) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
-        if (::fsync(fd) != 0) fail("cannot write " + quoted_name(file) + ": " + std::strerror(errno));
+        if (::fsync(fd) != 0) fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
         bool placed = false;
         try {
             placed = move_into_place(temp.path(), file, replace);
         } catch (const ImageError& error) {
             temp.release();  // move_into_place removed it
-            fail(error.what());
+            fail(ProblemKind::kCannotWrite, {.name = file, .detail = error.what()}, Hint::kCheckDisk);
         }
         temp.release();
-        if (!placed)
-            refuse(quoted_name(file) + " appeared meanwhile; choose another name or add --force to replace it");
-        say(outcome, "backed up " + photo_count(state.catalog.count) + " (" + std::to_string(card_bytes >> 20) +
-                         " MiB) to " + printable(file));
+        if (!placed) refuse(ProblemKind::kFileExists, {.name = file}, Hint::kReplace);
+        say(outcome, RecordKind::kBackedUp, {.count = state.catalog.count, .bytes = card_bytes, .name = file});
     });
 }
 
 Outcome Core::restore(const std::string& file) {
     return run([&](Outcome& outcome) {
-        if (file.empty()) refuse("say which backup to restore");
+        if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
         const CardState state = inspect();
         if (!state.catalog_loads) fail(state.problem);
         const uint32_t capacity = state.catalog.capacity_code;
@@ -629,22 +645,17 @@ Outcome Core::restore(const std::string& file) {
             case BackupCheck::Verdict::kOk:
                 break;
             case BackupCheck::Verdict::kCannotOpen:
-                refuse("cannot restore " + quoted_name(file) + ": " + std::strerror(check.error));
+                refuse(ProblemKind::kCannotRead, {.name = file, .error = check.error});
             case BackupCheck::Verdict::kNotFile:
-                refuse(quoted_name(file) + " is not a file");
+                refuse(ProblemKind::kNotAFile, {.name = file});
             case BackupCheck::Verdict::kWrongSize:
-                refuse(quoted_name(file) + " holds " + std::to_string(check.size) +
-                       " bytes, but a backup of this card holds " + std::to_string(card_bytes) + " (" +
-                       std::to_string(card_bytes >> 20) + " MiB); nothing was changed");
+                refuse(ProblemKind::kBackupWrongSize, {.bytes = check.size, .other_bytes = card_bytes, .name = file});
             case BackupCheck::Verdict::kUnreadable:
-                refuse("cannot read " + quoted_name(file));
+                refuse(ProblemKind::kCannotRead, {.name = file});
             case BackupCheck::Verdict::kNoCatalog:
-                refuse(quoted_name(file) +
-                       " is not a backup of a card of this size (it holds no matching catalog); nothing was changed");
+                refuse(ProblemKind::kNotABackup, {.name = file});
         }
-        const std::string question = "Restoring replaces all " + photo_count(state.catalog.count) +
-                                     " on the card with the " + photo_count(check.photos) + " of " + printable(file);
-        ask(question);
+        ask({QuestionKind::kRestore, {.count = state.catalog.count, .other_count = check.photos, .name = file}});
         stop_if_cancelled();
         // A restore cannot stop half-way without leaving the old list over new
         // pictures; if this process is ended anyway, the note tells the next one.
@@ -653,31 +664,31 @@ Outcome Core::restore(const std::string& file) {
         try {
             note_restore_started(card_key_, absolute.empty() ? file : absolute);
         } catch (const std::exception& error) {
-            fail(std::string(error.what()) + "; nothing was changed");
+            fail(ProblemKind::kRestoreNotNoted, {.detail = error.what()}, Hint::kCheckDisk);
         }
         bool ok = false;
         {
-            internal::StepScope step(*frontend_, {kTextWriteCard, text(kTextWriteCard), printable(base_name(file)), 1,
-                                                  1, card_bytes / kRestoreBlock, card_bytes});
+            const Step shown{
+                .kind = StepKind::kRestore, .name = file, .units = card_bytes / kRestoreBlock, .bytes = card_bytes};
+            internal::StepScope step(*frontend_, shown);
             ok = session_->call([&] { return session_->lib().WriteAll(file.c_str()); });
             if (ok) step.succeeded();
         }
-        if (!ok) {
-            fail("the card could not be restored and is now incomplete; check the camera and run the restore again");
-        }
+        if (!ok) fail(ProblemKind::kRestoreFailed, {.name = file, .card_image = card_image_}, Hint::kRestoreAgain);
         clear_restore_note(card_key_);
         const CardState after = inspect();
-        say(outcome, "restored " + photo_count(after.catalog.count) + " from " + printable(file));
+        say(outcome, RecordKind::kRestored, {.count = after.catalog.count, .name = file});
     });
 }
 
-std::optional<std::vector<uint8_t>> Core::read_bitmap(uint32_t position, const Catalog& catalog, std::string* why) {
+std::optional<std::vector<uint8_t>> Core::read_bitmap(uint32_t position, const Catalog& catalog, Problem* why) {
     std::optional<std::vector<uint8_t>> bitmap;
     const Outcome outcome = run([&](Outcome&) {
-        if (position >= catalog.count) fail("photo " + std::to_string(position) + " is not on the card");
-        bitmap = download(position, catalog, 1, 1);
+        if (position >= catalog.count) fail(ProblemKind::kPhotoNotOnCard, {.position = position});
+        const Step step{.kind = StepKind::kReadPhoto};
+        bitmap = download(position, catalog, step);
     });
-    if (!outcome.ok() && why != nullptr) *why = outcome.message;
+    if (!outcome.ok() && why != nullptr) *why = outcome.problem;
     return outcome.ok() ? bitmap : std::nullopt;
 }
 

@@ -19,6 +19,7 @@
 
 #include "camera_session.h"
 #include "cancel.h"
+#include "i18n.h"
 #include "image.h"
 #include "library.h"
 
@@ -26,15 +27,211 @@ namespace pixavon::host {
 
 class EmbeddedCamera;
 
+// What the core tells a front end is data, never finished sentences:
+//
+// - Every workflow ends in an Outcome: a Status, and when it did not end as
+//   asked, a Problem (what stands in the way, a ProblemKind) with its Facts
+//   (positions, counts, sizes, file and folder names as the file system has
+//   them) and a Hint (what the person can do about it). What was done is a
+//   list of Records (saved position -> file, put file -> position, ...).
+// - Questions (Frontend::confirm), warnings and notes are structured the same
+//   way: a kind and its Facts.
+// - describe() turns each of them into one neutral sentence in the person's
+//   language (gettext domain "pixavon"), saying what happened and never how
+//   to act on it: no command-line flag or button name ever comes from the
+//   core. Each front end phrases the Hint itself: the tool with its flags
+//   (--yes, --force, --size, --card IMAGE), the window with its buttons.
+// - Names in Facts are raw bytes; describe() shows them decoded from the
+//   locale's codeset in the codeset init_translations() was given.
+// - A Step is one unit of progress: a StepKind, its subject (a position
+//   and/or a file name), item of items, and the units the library reports.
+//   Where a workflow runs many steps as one (an import), `run_units` and
+//   `run_units_before` give one overall measure for a single bar.
+
+// The numbers and names of a problem, a record, a warning or a question.
+// Each kind says which fields it fills; the others stay zero or empty.
+struct Facts {
+    uint32_t position = 0;
+    uint32_t other_position = 0;
+    uint32_t slot = 0;
+    uint32_t count = 0;        // photos or pictures
+    uint32_t other_count = 0;  // a second count: a limit, photos in a backup
+    uint64_t bytes = 0;
+    uint64_t other_bytes = 0;
+    std::string name;        // a file or folder, raw bytes
+    std::string folder;      // a folder, raw bytes
+    std::string card_image;  // the card image in use, raw bytes; empty: the attached camera
+    std::string when;        // a local time, "YYYY-MM-DD HH:MM"
+    std::string detail;      // a decoder's or the system's own words, already in the person's language
+    int error = 0;           // errno, when the system said why
+};
+
+// What a person can do about a problem; each front end phrases it its own way.
+enum class Hint : uint8_t {
+    kNone,
+    kConfirm,           // it needs a yes, which nobody could give
+    kNeedsSize,         // the card's size must be said: 8 or 16 MiB
+    kCardImageMissing,  // the card image does not exist: a size creates a fresh one
+    kReplace,           // the file exists: another name, or replacing it
+    kOtherName,         // another name or folder
+    kCheckCamera,       // check the camera (connection) and try again
+    kTryAgain,          // try again
+    kCheckDisk,         // check the folder exists, can be written and has room
+    kConnectCamera,     // connect the camera, or open a card image
+    kRestoreAgain,      // restore `name` again onto the same card (`card_image`)
+    kTryRescue,         // rescue the card's photos
+    kFormatInCamera,    // the pictures are saved: format in the camera, put them back
+    kDeleteSome,        // delete photos first, or put fewer
+    kSaySelection,      // say which photos or files
+};
+
+enum class QuestionKind : uint16_t {
+    kDelete,         // count to delete, other_count: photos on the card
+    kFormat,         // count: photos on the card
+    kRestore,        // count: photos on the card, other_count: in the backup, name
+    kRepairCatalog,  // count: pictures found
+    kRepairRebuild,  // count: pictures found, folder where they are saved
+    kRawWrite,       // bytes, position: the block
+};
+
+struct Question {
+    QuestionKind kind;
+    Facts facts;
+};
+
+enum class ProblemKind : uint16_t {
+    kNone,
+    // Reaching the card.
+    kNoCamera,            // folder: the device folder
+    kCameraInUse,         // folder; count: the holder's process id, 0 unknown
+    kCardImageMissing,    // name
+    kCardImageUnusable,   // name, detail
+    kCardImageInUse,      // name; count: the holder's process id, 0 unknown
+    kNoSpaceForCard,      // name, bytes: no room on the disk for the card image
+    kCameraNotStarted,    // detail
+    kLibraryMissing,      // detail
+    kCardImageNotSaved,   // name
+    kCatalogNoAnswer,     //
+    kCatalogChanged,      //
+    kCatalogDamaged,      // the list does not load: photos and size unknown
+    kListTooLong,         // count, other_count: capacity
+    kListSlotOutOfRange,  // position, slot, other_count: slots on the card
+    kListSlotTwice,       // other_position, position, slot
+    kCardBlank,           // the card reads blank, so its size is unknown
+    kWrongCardSize,       // the size asked is not 8 or 16
+    // What was asked.
+    kNothingSelected,     // no photos or files were given
+    kPositionsAndAll,     //
+    kPositionOutOfRange,  // position, count: photos on the card
+    kPositionTwice,       // position
+    kOutputTakesOne,      // standard output takes one photo
+    kOutputNamesOneFile,  // name: one file given for several photos
+    kUnknownFormat,       // name: an extension that names no format
+    kFormatMismatch,      // name: its extension and the format asked differ
+    kNamePatternBad,      // name: the pattern; detail: what is wrong
+    kNamePatternFormat,   // name: the pattern's extension names no format
+    kFileExists,          // name
+    kNotAFile,            // name
+    // Files and folders.
+    kCannotMakeFolder,   // folder, detail
+    kCannotRead,         // name, detail
+    kCannotWrite,        // name, detail
+    kCannotWriteOutput,  // detail: standard output
+    kNoSpace,            // folder, bytes needed, other_bytes free
+    kBadPicture,         // name, detail: a picture that cannot be put
+    // The card's work.
+    kCardFull,           // count, other_count: capacity
+    kTooManyPictures,    // count, other_count: free slots
+    kNotTaken,           // name: the camera did not take the picture
+    kPhotoUnreadable,    // position, slot
+    kPhotoNotOnCard,     // position
+    kDeleteFailed,       // position
+    kFormatFailed,       //
+    kCardReadFailed,     // bytes: where
+    kBackupSizeUnknown,  // the list does not load, so its size is unknown
+    kBackupWrongSize,    // name, bytes: the file's, other_bytes: the card's
+    kNotABackup,         // name: no catalog for a card of this size
+    kRestoreFailed,      // name, card_image: the card is incomplete now
+    kRestoreNotNoted,    // detail
+    kRepairImpossible,   // folder: the pictures are saved there
+    kRepairFailed,       // folder, detail
+    kNotConfirmed,       // the person said no
+    kCancelled,          // stopped between steps; each finished step is whole
+    kOutOfMemory,        //
+    kOther,              // detail
+};
+
+struct Problem {
+    ProblemKind kind = ProblemKind::kNone;
+    Hint hint = Hint::kNone;
+    Facts facts;
+    // kNotConfirmed with Hint::kConfirm: the question nobody could answer.
+    std::optional<Question> question;
+};
+
+// One thing a workflow did, told as it is done.
+enum class RecordKind : uint16_t {
+    kSaved,          // position -> name
+    kSavedToOutput,  // position -> standard output
+    kPut,            // name -> position, slot
+    kDeleted,        // position
+    kFormatted,      // other_count: free slots
+    kBackedUp,       // count photos, bytes, name
+    kRestored,       // count photos, name
+    kImported,       // position -> name (in folder)
+    kRescued,        // slot -> name (in folder); count 1 when the catalog listed it
+    kNothingToSave,  // the card holds no photos
+    kCardBlank,      // rescue: the card reads blank, no pictures to save
+    kCatalogSound,   // rescue: nothing to repair
+    kRescueSaved,    // rescue: count pictures saved of other_count found, in folder
+    kRepaired,       // rescue: the catalog lists the count pictures found again
+};
+
+struct Record {
+    RecordKind kind;
+    Facts facts;
+};
+
+enum class WarningKind : uint16_t {
+    kCardCreated,         // name, bytes: card size
+    kSizeIgnored,         // name, bytes: the card's size (a size applies to a new card only)
+    kRescueSizeIgnored,   // bytes: the size found, other_bytes: the size given
+    kRestoreInterrupted,  // name: the backup, when, card_image; hint kRestoreAgain
+    kPhotoStaysOnCard,    // position: its file does not read back as written
+};
+
+struct Warning {
+    WarningKind kind;
+    Hint hint = Hint::kNone;
+    Facts facts;
+};
+
+enum class StepKind : uint8_t {
+    kReadPhoto,    // position: a photo read to be shown
+    kSavePhoto,    // position
+    kImportPhoto,  // position
+    kPut,          // name
+    kDelete,       // position
+    kBackup,       // name
+    kRestore,      // name
+    kRescueRead,   // the whole card
+    kRescuePut,    // slot: a picture put back
+};
+
 // One unit of a workflow as the front end shows it: "photo 3 of 12".
 struct Step {
-    uint32_t label_id = 0;  // string table id naming the operation
-    std::string label;      // its text
-    std::string subject;    // what it works on: a file name, "photo 4"
-    uint32_t item = 1;      // 1-based, of `items`
+    StepKind kind = StepKind::kReadPhoto;
+    std::optional<uint32_t> position;
+    std::optional<uint32_t> slot;
+    std::string name;   // a file, raw bytes
+    uint32_t item = 1;  // 1-based, of `items`
     uint32_t items = 1;
     uint64_t units = 0;  // progress advances expected
     uint64_t bytes = 0;  // bytes moved, for rates
+    // For one bar over a whole run of steps: the units of the run, and those
+    // done before this step. 0: this step is the run.
+    uint64_t run_units = 0;
+    uint64_t run_units_before = 0;
 };
 
 // What the core asks of the program in front of it.
@@ -43,16 +240,17 @@ public:
     enum class Answer { kYes, kNo, kCannotAsk };
     // Asks before something that cannot be undone. kCannotAsk: there is nobody
     // to ask (no terminal) and nothing said yes beforehand.
-    virtual Answer confirm(const std::string& question) = 0;
+    virtual Answer confirm(const Question& question) = 0;
     virtual void begin(const Step& step) = 0;
     // One unit of the current step is about to be done.
     virtual void advance() = 0;
     virtual void end(bool ok) = 0;
-    // A box the library showed: `owned` for card errors, false for the file box.
+    // A box the library showed: `owned` for card errors, false for the file
+    // box. Its texts are the library's, in the locale's codeset.
     virtual void box(bool owned, const std::string& caption, const std::string& text) = 0;
-    // Something done, as it is done ("3 -> photo-3.png"), or a warning to show.
-    virtual void note(const std::string& line) = 0;
-    virtual void warn(const std::string& line) = 0;
+    // Something done, as it is done, or a warning to show.
+    virtual void note(const Record& record) = 0;
+    virtual void warn(const Warning& warning) = 0;
 
 protected:
     ~Frontend() = default;
@@ -61,8 +259,8 @@ protected:
 struct Outcome {
     enum class Status { kDone, kRefused, kFailed, kCancelled };
     Status status = Status::kDone;
-    std::string message;            // why it did not end as asked; empty when done
-    std::vector<std::string> done;  // what was done, in order
+    Problem problem;           // why it did not end as asked; kNone when done
+    std::vector<Record> done;  // what was done, in order
 
     bool ok() const { return status == Status::kDone; }
     // 0 done, 1 failed, 2 refused (bad input), 128 + signal when cancelled by
@@ -70,13 +268,21 @@ struct Outcome {
     int exit_code(int signal) const;
 };
 
+// One neutral sentence, in the person's language, without hints.
+std::string describe(const Problem& problem);
+std::string describe(const Record& record);
+std::string describe(const Warning& warning);
+std::string describe(const Question& question);
+// "Saving photo 3", "Putting beach.png on the card".
+std::string describe(const Step& step);
+
 // The card as the host sees it now.
 struct CardState {
     bool connected = false;
     bool catalog_loads = false;  // signature and capacity code are right
     bool catalog_ok = false;     // and the list is one the card can hold
     Catalog catalog;             // when it loads
-    std::string problem;         // why it cannot be used, when !catalog_ok
+    Problem problem;             // why it cannot be used, when !catalog_ok
     uint64_t card_bytes() const { return catalog_loads ? catalog.card_bytes() : 0; }
 };
 
@@ -116,17 +322,26 @@ struct ImportRequest {
     std::string name_pattern = "{date}-{n:03}.png";
     bool again = false;         // import photos whose files were removed from the folder
     bool delete_after = false;  // delete the imported, verified photos from the card
+    // Only the photos at these positions; empty: every photo on the card.
+    std::vector<uint32_t> positions;
 };
 
+// Filled as the import goes, so that it tells also after a Cancel or a
+// failure how far it came ("6 of 30 saved before you stopped").
 struct ImportSummary {
     std::string folder;
+    uint32_t photos = 0;                                  // photos to look at: the card's, or those selected
+    uint32_t looked_at = 0;                               // of those, read before the import ended
     uint32_t imported = 0;                                // saved now
-    uint32_t already = 0;                                 // in the folder's index before
+    uint32_t already = 0;                                 // in the folder before this run
+    uint32_t duplicates = 0;                              // further copies of a shot on the card: the folder takes one
     uint32_t deleted = 0;                                 // deleted from the card afterwards
+    uint32_t kept = 0;                                    // left on the card: their file does not read back as written
     std::vector<std::pair<uint32_t, std::string>> files;  // position and file of each saved now
 };
 
-// $XDG_PICTURES_DIR (or ~/Pictures) / Lumetta.
+// The desktop's pictures folder (XDG_PICTURES_DIR in the environment, else in
+// $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures), then Lumetta.
 std::string default_import_folder();
 // The file in `folder` into which `photo` was imported, if it was.
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo);
@@ -139,12 +354,16 @@ struct RescueRequest {
     bool repair = false;
 };
 
+// Filled as the rescue goes. The library's boxes are kept from the front end
+// during a rescue: its reads of a damaged card are expected to fail.
 struct RescueSummary {
+    std::string folder;
     uint32_t card_mib = 0;
     uint32_t found = 0;     // slots holding a picture
     uint32_t saved = 0;     // written to the folder
     uint32_t listed = 0;    // of those, named by the catalog
     bool repaired = false;  // the catalog was rewritten and lists them
+    bool all_saved() const { return saved == found; }
 };
 
 class Core {
@@ -167,7 +386,9 @@ public:
 
     bool prepared() const { return session_ != nullptr; }
     bool camera_open() const { return session_ != nullptr && session_->is_open(); }
-    const std::string& description() const { return description_; }
+    // "embedded camera, card image card.bin" or "camera in /run/...", in the
+    // person's language.
+    std::string description() const;
     // "card.bin" or "camera", for titles.
     const std::string& card_name() const { return card_name_; }
     Session& session() { return *session_; }
@@ -194,7 +415,7 @@ public:
 
     // The photo at `position` of the last loaded catalog, decoded; nullopt with
     // `why` set if it cannot be read.
-    std::optional<Image> read_photo(uint32_t position, std::string* why);
+    std::optional<Image> read_photo(uint32_t position, Problem* why);
 
     // A text of the library's string table.
     std::string text(uint32_t id) { return session_->text(id); }
@@ -202,7 +423,7 @@ public:
     // The camera's bitmap of the photo at `position` of `catalog` (the card's
     // list as inspect() last read it), as the library saves it, not decoded;
     // nullopt with `why` set if it cannot be read.
-    std::optional<std::vector<uint8_t>> read_bitmap(uint32_t position, const Catalog& catalog, std::string* why);
+    std::optional<std::vector<uint8_t>> read_bitmap(uint32_t position, const Catalog& catalog, Problem* why);
 
 private:
     class Window;
@@ -210,15 +431,16 @@ private:
 
     template <typename Body>
     Outcome run(Body&& body);
-    [[noreturn]] void refuse(const std::string& message);
-    [[noreturn]] void fail(const std::string& message);
+    [[noreturn]] static void refuse(ProblemKind kind, Facts facts = {}, Hint hint = Hint::kNone);
+    [[noreturn]] static void fail(ProblemKind kind, Facts facts = {}, Hint hint = Hint::kNone);
+    [[noreturn]] static void fail(const Problem& problem);
     void stop_if_cancelled();
     // Asks the front end; ends the workflow unless the answer is yes.
-    void ask(const std::string& question);
+    void ask(const Question& question);
     // The catalog, which must be one the card can hold; refuses otherwise.
     Catalog usable_catalog();
-    std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, uint32_t item, uint32_t items);
-    void say(Outcome& outcome, const std::string& line);
+    std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, Step step);
+    void say(Outcome& outcome, RecordKind kind, Facts facts);
     void warn_if_restore_interrupted();
 
     CancelToken& cancel_;
@@ -228,9 +450,11 @@ private:
     int device_dir_lock_ = -1;
     std::unique_ptr<Library> library_;
     std::unique_ptr<Session> session_;
-    std::string description_;
+    std::string device_dir_;  // the attached camera's folder
     std::string card_name_;
+    std::string card_image_;         // the card image in use; empty: the attached camera
     std::string card_key_;           // identity of the card for the restore record
+    bool boxes_held_ = false;        // the library's boxes are not shown (during a rescue)
     std::optional<Catalog> loaded_;  // the catalog inspect() last found usable
     bool finished_ = false;
 };

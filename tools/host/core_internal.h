@@ -15,7 +15,7 @@ namespace pixavon::host {
 
 struct Core::Stop {
     Outcome::Status status;
-    std::string message;
+    Problem problem;
 };
 
 template <typename Body>
@@ -25,16 +25,16 @@ Outcome Core::run(Body&& body) {
         body(outcome);
     } catch (const Stop& stop) {
         outcome.status = stop.status;
-        outcome.message = stop.message;
+        outcome.problem = stop.problem;
     } catch (const ImageError& error) {
         outcome.status = Outcome::Status::kFailed;
-        outcome.message = error.what();
+        outcome.problem = {ProblemKind::kOther, Hint::kNone, {.detail = error.what()}};
     } catch (const SessionError& error) {
         outcome.status = Outcome::Status::kFailed;
-        outcome.message = error.what();
+        outcome.problem = {ProblemKind::kOther, Hint::kNone, {.detail = error.what()}};
     } catch (const std::bad_alloc&) {
         outcome.status = Outcome::Status::kFailed;
-        outcome.message = "out of memory";
+        outcome.problem = {ProblemKind::kOutOfMemory, Hint::kNone, {}};
     }
     return outcome;
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "card.h"
+#include "i18n.h"
 #include "server.h"
 
 namespace pixavon::host {
@@ -18,7 +19,7 @@ std::string make_private_dir() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/pixavon-camera-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-        throw CameraError(std::string("cannot make a private directory for the camera: ") + std::strerror(errno));
+        throw CameraError(fill(tr("no private folder can be made for the camera ({1})"), {system_error(errno)}));
     }
     return pattern;  // mkdtemp makes it 0700
 }
@@ -27,18 +28,24 @@ std::string make_private_dir() {
 
 EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
     if (create_mib != 0 && create_mib != 8 && create_mib != 16)
-        throw CameraError("a card holds 8 or 16 MiB", CameraError::Kind::kBadImage);
+        throw CameraError(tr("a card holds 8 or 16 MiB"), CameraError::Kind::kBadImage);
     std::error_code ignored;
     created_ = !std::filesystem::exists(card_path, ignored);
     if (created_ && create_mib == 0) {
-        throw CameraError(card_path + " does not exist (add --size 8 or --size 16 to create a fresh card)",
-                          CameraError::Kind::kBadImage);
+        throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
     }
     try {
         card_ = std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib));
     } catch (const emu::CardError& error) {
-        if (error.reason() != emu::CardError::Reason::kUnusable) throw CameraError(error.what());
-        throw CameraError(std::string("cannot use the card image: ") + error.what(), CameraError::Kind::kBadImage);
+        switch (error.reason()) {
+            case emu::CardError::Reason::kBusy:
+                throw CameraError(error.what(), CameraError::Kind::kBusy);
+            case emu::CardError::Reason::kNoSpace:
+                throw CameraError(error.what(), CameraError::Kind::kNoSpace);
+            case emu::CardError::Reason::kUnusable:
+                break;
+        }
+        throw CameraError(error.what(), CameraError::Kind::kBadImage);
     }
     temp_dir_ = make_private_dir();
     device_dir_ = temp_dir_ + "/dev";
@@ -49,7 +56,7 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
         server_ = std::make_unique<emu::Server>(*card_, options);
     } catch (const std::exception& error) {
         std::filesystem::remove_all(temp_dir_, ignored);
-        throw CameraError(std::string("the embedded camera did not start: ") + error.what());
+        throw CameraError(error.what());
     }
     thread_ = std::thread([this] {
         try {

@@ -24,9 +24,10 @@ namespace pixavon::host {
 // The card image cannot be opened or created, or the camera cannot start.
 class CameraError : public std::runtime_error {
 public:
-    // kBadImage: the file is no card image; kUnavailable: it is in use, the
-    // disk has no room for it, or the camera cannot start.
-    enum class Kind { kBadImage, kUnavailable };
+    // kBadImage: the file is no card image; kBusy: another process holds it;
+    // kNoSpace: the disk has no room for it; kUnavailable: the camera cannot
+    // start.
+    enum class Kind { kBadImage, kBusy, kNoSpace, kUnavailable };
     explicit CameraError(const std::string& what, Kind kind = Kind::kUnavailable)
         : std::runtime_error(what), kind_(kind) {}
     Kind kind() const { return kind_; }

@@ -26,6 +26,8 @@
 #include <stb/stb_image_resize.h>
 #pragma GCC diagnostic pop
 
+#include "i18n.h"
+
 namespace pixavon::host {
 namespace {
 
@@ -43,10 +45,10 @@ void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 }
 
 void check_dimensions(uint64_t width, uint64_t height, const char* what) {
-    if (width == 0 || height == 0) throw ImageError(std::string("the ") + what + " picture is empty");
+    if (width == 0 || height == 0) throw ImageError(fill(tr("the {1} picture is empty"), {what}));
     if (width > (1u << 20) || height > (1u << 20) || width * height > kMaxPixels) {
-        throw ImageError(std::string("the ") + what + " picture is too large (" + std::to_string(width) + " x " +
-                         std::to_string(height) + " pixels)");
+        throw ImageError(fill(tr("the {1} picture is too large ({2} x {3} pixels)"),
+                              {what, std::to_string(width), std::to_string(height)}));
     }
 }
 
@@ -180,11 +182,11 @@ FileKind sniff_kind(const std::vector<uint8_t>& head) {
 
 std::vector<uint8_t> read_file(const std::string& path, size_t limit) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw ImageError("cannot open " + path + ": " + std::strerror(errno));
+    if (fd < 0) throw ImageError(system_error(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw ImageError(path + " is not a regular file");
+        throw ImageError(tr("it is not a regular file"));
     }
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
@@ -193,9 +195,9 @@ std::vector<uint8_t> read_file(const std::string& path, size_t limit) {
         const ssize_t got = ::read(fd, chunk, want);
         if (got < 0) {
             if (errno == EINTR) continue;
-            const std::string reason = std::strerror(errno);
+            const std::string reason = system_error(errno);
             ::close(fd);
-            throw ImageError("cannot read " + path + ": " + reason);
+            throw ImageError(reason);
         }
         if (got == 0) break;
         bytes.insert(bytes.end(), chunk, chunk + got);
@@ -210,7 +212,7 @@ Image decode_png(const std::vector<uint8_t>& bytes) {
     if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
         const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError("damaged PNG (" + why + ")");
+        throw ImageError(fill(tr("damaged PNG ({1})"), {why}));
     }
     try {
         check_dimensions(png.width, png.height, "PNG");
@@ -226,7 +228,7 @@ Image decode_png(const std::vector<uint8_t>& bytes) {
     if (!png_image_finish_read(&png, &black, image.rgb.data(), 0, nullptr) || png.warning_or_error != 0) {
         const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError("damaged PNG (" + why + ")");
+        throw ImageError(fill(tr("damaged PNG ({1})"), {why}));
     }
     png_image_free(&png);
     return image;
@@ -236,17 +238,18 @@ Image decode_jpeg(const std::vector<uint8_t>& bytes) {
     Image image;
     char message[JMSG_LENGTH_MAX + 64];
     if (bytes.empty() || !jpeg_decode_into(bytes.data(), bytes.size(), &image, message, sizeof message)) {
-        throw ImageError(std::string("damaged or unsupported JPEG (") + (bytes.empty() ? "empty" : message) + ")");
+        throw ImageError(bytes.empty() ? tr("the JPEG is empty")
+                                       : fill(tr("damaged or unsupported JPEG ({1})"), {message}));
     }
     return image;
 }
 
 Image decode_bmp(const std::vector<uint8_t>& b) {
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') throw ImageError("damaged BMP (header too short)");
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') throw ImageError(tr("damaged BMP (header too short)"));
     const uint32_t data_offset = le32(b, 10);
     const uint32_t header_size = le32(b, 14);
     if (header_size < 40 || header_size > 4096 || 14ull + header_size > b.size()) {
-        throw ImageError("unsupported BMP header (size " + std::to_string(header_size) + ")");
+        throw ImageError(fill(tr("unsupported BMP header (size {1})"), {std::to_string(header_size)}));
     }
     const int32_t raw_width = static_cast<int32_t>(le32(b, 18));
     const int32_t raw_height = static_cast<int32_t>(le32(b, 22));
@@ -255,7 +258,7 @@ Image decode_bmp(const std::vector<uint8_t>& b) {
     const uint32_t compression = le32(b, 30);
     const uint32_t colours_used = le32(b, 46);
     if (raw_width <= 0 || raw_height == 0 || raw_height == INT32_MIN || planes != 1) {
-        throw ImageError("damaged BMP (bad dimensions)");
+        throw ImageError(tr("damaged BMP (bad dimensions)"));
     }
     const bool top_down = raw_height < 0;
     const uint32_t width = static_cast<uint32_t>(raw_width);
@@ -264,15 +267,15 @@ Image decode_bmp(const std::vector<uint8_t>& b) {
 
     const bool bitfields = compression == 3;
     if (!(compression == 0 || (bitfields && (bpp == 16 || bpp == 32)))) {
-        throw ImageError("unsupported BMP (compressed)");
+        throw ImageError(tr("unsupported BMP (compressed)"));
     }
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
-        throw ImageError("unsupported BMP (" + std::to_string(bpp) + " bits per pixel)");
+        throw ImageError(fill(tr("unsupported BMP ({1} bits per pixel)"), {std::to_string(bpp)}));
     }
     const uint64_t stride = (static_cast<uint64_t>(width) * bpp + 31) / 32 * 4;
     if (data_offset < 14ull + header_size || data_offset > b.size() ||
         stride * height > b.size() - static_cast<uint64_t>(data_offset)) {
-        throw ImageError("damaged BMP (pixel data missing or cut short)");
+        throw ImageError(tr("damaged BMP (pixel data missing or cut short)"));
     }
 
     // Palette, for 1, 4 and 8 bits per pixel.
@@ -290,7 +293,7 @@ Image decode_bmp(const std::vector<uint8_t>& b) {
     Mask red(bpp == 16 ? 0x7C00u : 0xFF0000u), green(bpp == 16 ? 0x03E0u : 0xFF00u), blue(bpp == 16 ? 0x001Fu : 0xFFu);
     if (bitfields) {
         const size_t at = header_size >= 52 ? 54 : 14 + header_size;
-        if (at + 12 > b.size() || at + 12 > data_offset) throw ImageError("damaged BMP (colour masks missing)");
+        if (at + 12 > b.size() || at + 12 > data_offset) throw ImageError(tr("damaged BMP (colour masks missing)"));
         red = Mask(le32(b, at));
         green = Mask(le32(b, at + 4));
         blue = Mask(le32(b, at + 8));
@@ -347,7 +350,7 @@ Image decode_file(const std::string& path) {
         case FileKind::kUnknown:
             break;
     }
-    throw ImageError("not a PNG, JPEG or BMP picture");
+    throw ImageError(tr("not a PNG, JPEG or BMP picture"));
 }
 
 bool is_camera_bitmap(const std::vector<uint8_t>& b) {
@@ -363,7 +366,7 @@ Image resize(const Image& source, uint32_t width, uint32_t height) {
     if (!stbir_resize_uint8_srgb(source.rgb.data(), static_cast<int>(source.width), static_cast<int>(source.height), 0,
                                  out.rgb.data(), static_cast<int>(width), static_cast<int>(height), 0, 3,
                                  STBIR_ALPHA_CHANNEL_NONE, 0)) {
-        throw ImageError("the picture could not be scaled");
+        throw ImageError(tr("the picture could not be scaled"));
     }
     return out;
 }
@@ -385,7 +388,7 @@ Image fit_to(const Image& source, uint32_t width, uint32_t height, Fit fit) {
                                      static_cast<int>(cw), static_cast<int>(ch), static_cast<int>(sw * 3),
                                      out.rgb.data(), static_cast<int>(width), static_cast<int>(height), 0, 3,
                                      STBIR_ALPHA_CHANNEL_NONE, 0)) {
-            throw ImageError("the picture could not be scaled");
+            throw ImageError(tr("the picture could not be scaled"));
         }
         return out;
     }
@@ -419,7 +422,7 @@ std::vector<uint8_t> camera_bitmap_for(const std::vector<uint8_t>& bytes, Fit fi
             image = decode_bmp(bytes);
             break;
         case FileKind::kUnknown:
-            throw ImageError("not a PNG, JPEG or BMP picture");
+            throw ImageError(tr("not a PNG, JPEG or BMP picture"));
     }
     return encode_camera_bitmap(fit_to(image, kPhotoWidth, kPhotoHeight, fit));
 }
@@ -465,13 +468,13 @@ std::vector<uint8_t> encode_png(const Image& image) {
     if (!png_image_write_get_memory_size(png, size, 0, image.rgb.data(), 0, nullptr)) {
         const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError("cannot encode PNG (" + why + ")");
+        throw ImageError(fill(tr("cannot encode PNG ({1})"), {why}));
     }
     std::vector<uint8_t> bytes(size);
     if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.rgb.data(), 0, nullptr)) {
         const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError("cannot encode PNG (" + why + ")");
+        throw ImageError(fill(tr("cannot encode PNG ({1})"), {why}));
     }
     bytes.resize(size);
     return bytes;
@@ -485,16 +488,16 @@ std::vector<uint8_t> encode_jpeg(const Image& image, int quality) {
     std::vector<uint8_t> bytes;
     if (ok && buffer != nullptr) bytes.assign(buffer, buffer + size);
     std::free(buffer);
-    if (!ok) throw ImageError(std::string("cannot encode JPEG (") + message + ")");
+    if (!ok) throw ImageError(fill(tr("cannot encode JPEG ({1})"), {message}));
     return bytes;
 }
 
 bool move_into_place(const std::string& temp, const std::string& path, bool replace) {
     if (replace) {
         if (::rename(temp.c_str(), path.c_str()) != 0) {
-            const std::string why = std::strerror(errno);
+            const std::string why = system_error(errno);
             ::unlink(temp.c_str());
-            throw ImageError("cannot write " + path + ": " + why);
+            throw ImageError(why);
         }
         return true;
     }
@@ -505,7 +508,7 @@ bool move_into_place(const std::string& temp, const std::string& path, bool repl
     ::unlink(temp.c_str());
     if (linked == 0) return true;
     if (link_errno == EEXIST) return false;
-    throw ImageError("cannot write " + path + ": " + std::strerror(link_errno));
+    throw ImageError(system_error(link_errno));
 }
 
 std::string temporary_name_in(const std::string& dir) {
@@ -517,20 +520,19 @@ std::string temporary_name_in(const std::string& dir) {
 bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes, bool replace) {
     if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
     const std::filesystem::path target(path);
-    std::string dir = target.parent_path().string();
-    if (dir.empty()) dir = ".";
-    std::string temp = temporary_name_in(dir);
+    // An empty folder is the current one (temporary_name_in says so).
+    std::string temp = temporary_name_in(target.parent_path().string());
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw ImageError("cannot write " + path + ": " + std::strerror(errno));
+    if (fd < 0) throw ImageError(system_error(errno));
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            const std::string why = std::strerror(errno);
+            const std::string why = system_error(errno);
             ::close(fd);
             ::unlink(temp.c_str());
-            throw ImageError("cannot write " + path + ": " + why);
+            throw ImageError(why);
         }
         done += static_cast<size_t>(n);
     }
@@ -541,9 +543,9 @@ bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& 
     const bool synced = ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!synced || !closed) {
-        const std::string why = std::strerror(errno);
+        const std::string why = system_error(errno);
         ::unlink(temp.c_str());
-        throw ImageError("cannot write " + path + ": " + why);
+        throw ImageError(why);
     }
     return move_into_place(temp, path, replace);
 }

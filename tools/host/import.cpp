@@ -24,6 +24,7 @@
 
 #include "core.h"
 #include "core_internal.h"
+#include "i18n.h"
 
 namespace pixavon::host {
 namespace {
@@ -91,7 +92,7 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
         const char c = pattern[i];
         if (c != '{') {
             if (c == '}' || c == '/' || static_cast<unsigned char>(c) < 0x20) {
-                *error = "the name pattern may not hold '/', '}' on its own or control characters";
+                *error = tr("it may not hold '/', a '}' on its own or control characters");
                 return {};
             }
             out += c;
@@ -99,7 +100,7 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
         }
         const size_t close = pattern.find('}', i);
         if (close == std::string::npos) {
-            *error = "the name pattern has a '{' without its '}'";
+            *error = tr("it has a '{' without its '}'");
             return {};
         }
         std::string field = pattern.substr(i + 1, close - i - 1);
@@ -109,7 +110,7 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
             field = field.substr(0, colon);
             if (spec.size() < 2 || spec.size() > 3 || spec[0] != '0' ||
                 !std::all_of(spec.begin(), spec.end(), [](char d) { return d >= '0' && d <= '9'; })) {
-                *error = "a field's width is written :03 (a zero and up to two digits)";
+                *error = tr("a field's width is written :03 (a zero and up to two digits)");
                 return {};
             }
             width = std::atoi(spec.c_str() + 1);
@@ -131,15 +132,14 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
         else if (field == "hash")
             out += hex(fields.hash, 8);
         else {
-            *error = "the name pattern's field {" + field +
-                     "} is unknown; the fields are {date}, {n}, {slot}, {position} "
-                     "and {hash}";
+            *error = fill(tr("its field {1} is unknown; the fields are {date}, {n}, {slot}, {position} and {hash}"),
+                          {"{" + field + "}"});
             return {};
         }
         i = close;
     }
     if (out.empty() || out == "." || out == ".." || out[0] == '.') {
-        *error = "the name pattern must give a visible file name";
+        *error = tr("it must give a visible file name");
         return {};
     }
     return out;
@@ -169,13 +169,53 @@ bool verified(const std::string& path, uint64_t photo_hash, uint64_t file_hash) 
 
 }  // namespace
 
+namespace {
+
+// XDG_PICTURES_DIR from the desktop's user-dirs.dirs: "$HOME/..." or an
+// absolute path, in double quotes; empty when it is not set there, or is the
+// home folder itself (which is how a desktop says it has none).
+std::string pictures_from_user_dirs(const std::string& home) {
+    std::string config;
+    if (const char* dir = std::getenv("XDG_CONFIG_HOME"); dir != nullptr && dir[0] == '/') {
+        config = dir;
+    } else {
+        config = home + "/.config";
+    }
+    std::ifstream in(config + "/user-dirs.dirs");
+    std::string line, found;
+    while (std::getline(in, line)) {
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line.compare(start, 17, "XDG_PICTURES_DIR=") != 0) continue;
+        std::string value = line.substr(start + 17);
+        if (value.size() < 2 || value.front() != '"') continue;
+        const size_t close = value.find('"', 1);
+        if (close == std::string::npos) continue;
+        value = value.substr(1, close - 1);
+        std::string path;
+        if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
+            path = home + value.substr(5);
+        } else if (!value.empty() && value[0] == '/') {
+            path = value;
+        } else {
+            continue;
+        }
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        found = path;  // the last line that sets it counts, as in a shell
+    }
+    return found == home ? std::string() : found;
+}
+
+}  // namespace
+
 std::string default_import_folder() {
+    const char* home_env = std::getenv("HOME");
+    const std::string home = home_env != nullptr && home_env[0] == '/' ? home_env : ".";
     std::string pictures;
     if (const char* dir = std::getenv("XDG_PICTURES_DIR"); dir != nullptr && dir[0] == '/') {
         pictures = dir;
     } else {
-        const char* home = std::getenv("HOME");
-        pictures = std::string(home != nullptr && home[0] == '/' ? home : ".") + "/Pictures";
+        pictures = pictures_from_user_dirs(home);
+        if (pictures.empty()) pictures = home + "/Pictures";
     }
     return pictures + "/Lumetta";
 }
@@ -196,21 +236,34 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         result.folder = folder;
         std::string pattern_error;
         const std::string sample = fill_pattern(request.name_pattern, {today(), 1, 0, 0, 0}, &pattern_error);
-        if (sample.empty()) refuse(pattern_error);
+        if (sample.empty())
+            refuse(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
         const std::optional<OutputFormat> format =
             std::filesystem::path(sample).has_extension() ? format_of_name(sample) : std::nullopt;
-        if (!format) {
-            refuse("the name pattern must end in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the camera's bitmap)");
-        }
+        if (!format) refuse(ProblemKind::kNamePatternFormat, {.name = request.name_pattern});
         const Catalog catalog = usable_catalog();
+
+        std::vector<uint32_t> positions = request.positions;
+        std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+        for (const uint32_t position : positions) {
+            if (position >= catalog.count) {
+                refuse(ProblemKind::kPositionOutOfRange, {.position = position, .count = catalog.count});
+            }
+        }
+        if (request.positions.empty()) {
+            for (uint32_t position = 0; position < catalog.count; ++position) positions.push_back(position);
+        }
+        result.photos = static_cast<uint32_t>(positions.size());
+
         std::error_code error;
         std::filesystem::create_directories(folder, error);
-        if (error) fail("cannot make the folder " + printable(folder) + ": " + error.message());
+        if (error) fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error.value()}, Hint::kCheckDisk);
 
         std::map<uint64_t, IndexEntry> index = load_index(folder);
         const std::string index_path = folder + "/" + kIndexName;
         const int index_fd = ::open(index_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (index_fd < 0) fail("cannot write the import index " + printable(index_path) + ": " + std::strerror(errno));
+        if (index_fd < 0) fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
         struct Closer {
             int fd;
             ~Closer() { ::close(fd); }
@@ -220,14 +273,22 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         uint32_t next_number = static_cast<uint32_t>(index.size()) + 1;
         std::set<uint64_t> seen_now;
         std::vector<std::pair<uint32_t, uint64_t>> on_disk;  // position and pixel hash of each photo the folder holds
-        for (uint32_t position = 0; position < catalog.count; ++position) {
+        for (size_t i = 0; i < positions.size(); ++i) {
             stop_if_cancelled();
-            const std::vector<uint8_t> bitmap = download(position, catalog, position + 1, catalog.count);
+            const uint32_t position = positions[i];
+            // One bar for the whole import: each photo is a part of the run.
+            const Step step{.kind = StepKind::kImportPhoto,
+                            .item = static_cast<uint32_t>(i + 1),
+                            .items = static_cast<uint32_t>(positions.size()),
+                            .run_units = uint64_t{kDownloadSteps} * positions.size(),
+                            .run_units_before = uint64_t{kDownloadSteps} * i};
+            const std::vector<uint8_t> bitmap = download(position, catalog, step);
+            ++result.looked_at;
             const Image photo = decode_bmp(bitmap);
             const uint64_t hash = pixel_hash(photo);
             if (!seen_now.insert(hash).second) {
-                // A second copy of a photo on the card: the folder has it once.
-                ++result.already;
+                // A further copy of a shot met in this run: the folder takes it once.
+                ++result.duplicates;
                 if (const auto known = index.find(hash);
                     known != index.end() && exists(folder + "/" + known->second.name)) {
                     on_disk.emplace_back(position, hash);
@@ -251,7 +312,8 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 try {
                     if (write_file_atomically(folder + "/" + name, bytes, false)) break;
                 } catch (const ImageError& write_error) {
-                    fail(std::string(write_error.what()) + "; check the folder can be written and has room");
+                    fail(ProblemKind::kCannotWrite, {.name = folder + "/" + name, .detail = write_error.what()},
+                         Hint::kCheckDisk);
                 }
             }
             ++next_number;
@@ -259,13 +321,13 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             const std::string line = hex(hash) + " " + hex(file_hash) + " " + name + "\n";
             if (::write(index_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
                 ::fsync(index_fd) != 0) {
-                fail("cannot write the import index " + printable(index_path) + ": " + std::strerror(errno));
+                fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
             }
             index[hash] = IndexEntry{file_hash, name};
             on_disk.emplace_back(position, hash);
             ++result.imported;
             result.files.emplace_back(position, name);
-            say(outcome, std::to_string(position) + " -> " + printable(folder + "/" + name));
+            say(outcome, RecordKind::kImported, {.position = position, .name = name, .folder = folder});
         }
 
         if (request.delete_after && !on_disk.empty()) {
@@ -277,20 +339,19 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                     verified(folder + "/" + entry->second.name, entry->first, entry->second.file_hash)) {
                     verified_positions.push_back(position);
                 } else {
-                    frontend_->warn("photo " + std::to_string(position) +
-                                    " stays on the card: its file in the folder does not "
-                                    "read back as it was written");
+                    ++result.kept;
+                    frontend_->warn({WarningKind::kPhotoStaysOnCard, Hint::kNone, {.position = position}});
                 }
             }
             stop_if_cancelled();
-            // Each delete is checked against the card's list, highest position first.
-            const Outcome deleted = delete_photos(verified_positions, false);
-            result.deleted = static_cast<uint32_t>(deleted.done.size());
-            if (!deleted.ok()) throw Stop{deleted.status, deleted.message};
+            if (!verified_positions.empty()) {
+                // Each delete is checked against the card's list, highest position first.
+                const Outcome deleted = delete_photos(verified_positions, false);
+                result.deleted = static_cast<uint32_t>(deleted.done.size());
+                outcome.done.insert(outcome.done.end(), deleted.done.begin(), deleted.done.end());
+                if (!deleted.ok()) throw Stop{deleted.status, deleted.problem};
+            }
         }
-        say(outcome, "imported " + std::to_string(result.imported) + ", already there " +
-                         std::to_string(result.already) + ", deleted " + std::to_string(result.deleted) + " (" +
-                         printable(folder) + ")");
     });
 }
 

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "i18n.h"
+
 namespace pixavon::host {
 namespace {
 
@@ -24,7 +26,10 @@ std::string executable_dir() {
 template <typename Fn>
 void bind(void* handle, Fn*& slot, const char* name, const std::string& path) {
     void* symbol = ::dlsym(handle, name);
-    if (symbol == nullptr) throw LibraryError(path + " does not export " + name + "; it is not a Pixavon library");
+    if (symbol == nullptr) {
+        throw LibraryError(
+            fill(tr("{1} does not export {2}: it is not a Pixavon library"), {display_name(path), name}));
+    }
     slot = reinterpret_cast<Fn*>(symbol);
 }
 
@@ -51,8 +56,7 @@ Library::Library() {
             const char* why = ::dlerror();
             if (!tried.empty()) tried += "; ";
             tried += why != nullptr ? why : kSoname;
-            throw LibraryError("cannot load the Pixavon library (" + tried +
-                               "); install libpixavon or run the program from its build directory");
+            throw LibraryError(fill(tr("{1}; install libpixavon, or run the program from its build folder"), {tried}));
         }
     }
     BindAll();
@@ -62,7 +66,7 @@ Library::Library(const std::string& path) : path_(path) {
     handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* why = ::dlerror();
-        throw LibraryError("cannot load " + path + ": " + (why != nullptr ? why : "unknown error"));
+        throw LibraryError(why != nullptr ? std::string(why) : display_name(path));
     }
     BindAll();
 }

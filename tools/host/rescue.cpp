@@ -9,6 +9,7 @@
 #include "catalog/card_layout.h"
 #include "core.h"
 #include "core_internal.h"
+#include "i18n.h"
 #include "photo/image_format.h"
 
 namespace pixavon::host {
@@ -43,7 +44,7 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
     CardScan scan;
     const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
     if (!catalog) {
-        *error = "the card's catalog could not be read; check the camera and try again";
+        *error = tr("the card's list could not be read");
         return std::nullopt;
     }
     scan.catalog_loads = IsValidCatalog(catalog->data());
@@ -57,8 +58,7 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
         }
         const auto address = static_cast<uint16_t>(k * (kChunk / 256));
         if (!access.read(address, scan.card.data() + uint64_t{k} * kChunk, kChunk)) {
-            *error = "the card could not be read at byte " + std::to_string(uint64_t{k} * kChunk) +
-                     "; check the camera and try again";
+            *error = fill(tr("the card could not be read at byte {1}"), {std::to_string(uint64_t{k} * kChunk)});
             return std::nullopt;
         }
     }
@@ -139,19 +139,19 @@ bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
             const uint8_t* block = scan.new_catalog.data() + k * 512;
             if (std::memcmp(block, current + k * 512, 512) == 0) continue;
             if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
-                *error = "the new catalog could not be written";
+                *error = tr("the new list could not be written");
                 return false;
             }
         }
     } else if (plan == RepairPlan::kRebuild) {
         if (!access.format()) {
-            *error = "the card could not be formatted";
+            *error = tr("the card could not be formatted");
             return false;
         }
         for (size_t i = 0; i < scan.found.size(); ++i) {
             before_put(static_cast<uint32_t>(i + 1), static_cast<uint32_t>(scan.found.size()), scan.found[i]);
             if (!access.put(bitmap_of_slot(scan, scan.found[i]))) {
-                *error = "the picture of slot " + std::to_string(scan.found[i]) + " could not be put back";
+                *error = fill(tr("the picture of slot {1} could not be put back"), {std::to_string(scan.found[i])});
                 return false;
             }
         }
@@ -161,7 +161,7 @@ bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
     const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
     if (!catalog || !IsValidCatalog(catalog->data()) || CheckCatalogList(catalog->data()).fault != CatalogFault::None ||
         (*catalog)[kCountOffset] != scan.found.size()) {
-        *error = "the repaired catalog does not list the pictures found";
+        *error = tr("the repaired list does not name the pictures found");
         return false;
     }
     return true;
@@ -203,10 +203,19 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
     RescueSummary local;
     RescueSummary& result = summary != nullptr ? *summary : local;
     result = RescueSummary{};
+    result.folder = request.folder;
+    // A damaged card makes the library show its boxes; the rescue reads past
+    // them and says what it found itself.
+    struct HoldBoxes {
+        bool& held;
+        explicit HoldBoxes(bool& flag) : held(flag) { held = true; }
+        ~HoldBoxes() { held = false; }
+    } hold(boxes_held_);
     return run([&](Outcome& outcome) {
-        if (request.folder.empty()) refuse("say which folder the pictures go to");
-        if (request.size_mib != 0 && request.size_mib != 8 && request.size_mib != 16)
-            refuse("a card holds 8 or 16 MiB");
+        if (request.folder.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
+        if (request.size_mib != 0 && request.size_mib != 8 && request.size_mib != 16) {
+            refuse(ProblemKind::kWrongCardSize, {.bytes = static_cast<uint64_t>(request.size_mib) << 20});
+        }
         if (!camera_open()) fail(inspect().problem);
 
         SessionAccess access(*session_);
@@ -218,8 +227,9 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                 access, request.size_mib,
                 [&](uint32_t, uint32_t chunks) {
                     if (!step) {
-                        step.emplace(*frontend_, Step{kTextReadCard, text(kTextReadCard), "card", 1, 1, chunks,
-                                                      uint64_t{chunks} * kChunk});
+                        const Step shown{
+                            .kind = StepKind::kRescueRead, .units = chunks, .bytes = uint64_t{chunks} * kChunk};
+                        step.emplace(*frontend_, shown);
                     }
                     frontend_->advance();
                     return !cancel_.requested();
@@ -229,26 +239,30 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         }
         if (!scan) {
             stop_if_cancelled();
-            fail(error);
+            fail(ProblemKind::kOther, {.detail = error}, Hint::kCheckCamera);
         }
         if (scan->card_bytes == 0) {
-            say(outcome, "the card reads as blank: no pictures to save");
-            if (request.repair)
-                refuse("the card reads as blank, so its size cannot be told: say it with --size 8 or 16");
+            say(outcome, RecordKind::kCardBlank, {});
+            if (request.repair) refuse(ProblemKind::kCardBlank, {}, Hint::kNeedsSize);
             return;
         }
         if (request.size_mib != 0 && scan->card_bytes != (static_cast<uint64_t>(request.size_mib) << 20)) {
-            frontend_->warn("the card reads as a " + std::to_string(scan->card_bytes >> 20) + " MiB card; --size " +
-                            std::to_string(request.size_mib) + " is not used");
+            frontend_->warn(
+                {WarningKind::kRescueSizeIgnored,
+                 Hint::kNone,
+                 {.bytes = scan->card_bytes, .other_bytes = static_cast<uint64_t>(request.size_mib) << 20}});
         }
         result.card_mib = static_cast<uint32_t>(scan->card_bytes >> 20);
 
         // Every picture is saved before anything on the card is changed.
         std::error_code dir_error;
         std::filesystem::create_directories(request.folder, dir_error);
-        if (dir_error) fail("cannot make the folder " + printable(request.folder) + ": " + dir_error.message());
+        if (dir_error) {
+            fail(ProblemKind::kCannotMakeFolder, {.folder = request.folder, .error = dir_error.value()},
+                 Hint::kCheckDisk);
+        }
+        result.found = static_cast<uint32_t>(scan->found.size());
         for (const uint8_t slot : scan->found) {
-            ++result.found;
             const std::vector<uint8_t> png = encode_png(decode_bmp(bitmap_of_slot(*scan, slot)));
             const bool listed = scan->listed[slot];
             std::string name;
@@ -257,37 +271,33 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                 try {
                     if (write_file_atomically(request.folder + "/" + name, png, false)) break;
                 } catch (const ImageError& write_error) {
-                    fail(std::string(write_error.what()) + "; check the folder can be written and has room");
+                    fail(ProblemKind::kCannotWrite, {.name = request.folder + "/" + name, .detail = write_error.what()},
+                         Hint::kCheckDisk);
                 }
             }
             ++result.saved;
             if (listed) ++result.listed;
-            say(outcome, "slot " + std::to_string(slot) + " -> " + printable(request.folder + "/" + name) +
-                             (listed ? "" : " (not in the catalog)"));
+            say(outcome, RecordKind::kRescued,
+                {.slot = slot, .count = listed ? 1u : 0u, .name = name, .folder = request.folder});
         }
+        say(outcome, RecordKind::kRescueSaved,
+            {.count = result.saved, .other_count = result.found, .folder = request.folder});
 
         if (request.repair) {
             const RepairPlan plan = plan_repair(*scan);
-            const std::string saved_in = "; every picture is saved in " + printable(request.folder);
+            const auto found = static_cast<uint32_t>(scan->found.size());
             switch (plan) {
                 case RepairPlan::kNone:
-                    say(outcome, "the catalog is sound: nothing to repair");
+                    say(outcome, RecordKind::kCatalogSound, {});
                     break;
                 case RepairPlan::kCannot:
-                    fail(
-                        "the catalog's blocks hold what a new catalog cannot be written over, and the library cannot "
-                        "erase "
-                        "them before a catalog loads" +
-                        saved_in +
-                        ", so the camera's own format is the way back, then "
-                        "'pixavon put' them again");
+                    fail(ProblemKind::kRepairImpossible, {.count = found, .folder = request.folder},
+                         Hint::kFormatInCamera);
                 case RepairPlan::kWriteCatalog:
-                    ask("Repairing writes a catalog listing the " + std::to_string(scan->found.size()) +
-                        " pictures found, in slot order");
+                    ask({QuestionKind::kRepairCatalog, {.count = found}});
                     break;
                 case RepairPlan::kRebuild:
-                    ask("Repairing formats the card and puts back the " + std::to_string(scan->found.size()) +
-                        " pictures found, in slot order (all are saved in " + printable(request.folder) + ")");
+                    ask({QuestionKind::kRepairRebuild, {.count = found, .folder = request.folder}});
                     break;
             }
             if (plan == RepairPlan::kWriteCatalog || plan == RepairPlan::kRebuild) {
@@ -295,17 +305,24 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                 const auto before_put = [&](uint32_t item, uint32_t items, uint8_t slot) {
                     if (step) step->succeeded();
                     step.reset();
-                    step.emplace(*frontend_, Step{kTextUpload, text(kTextUpload), "slot " + std::to_string(slot), item,
-                                                  items, kUploadSteps, kSlotBytes + kCatalogSize});
+                    const Step shown{.kind = StepKind::kRescuePut,
+                                     .slot = slot,
+                                     .item = item,
+                                     .items = items,
+                                     .units = kUploadSteps,
+                                     .bytes = kSlotBytes + kCatalogSize};
+                    step.emplace(*frontend_, shown);
                 };
                 loaded_.reset();  // the repair changes the list behind the core's back
-                if (!repair_card(access, *scan, plan, before_put, &error)) fail(error + saved_in);
+                if (!repair_card(access, *scan, plan, before_put, &error)) {
+                    fail(ProblemKind::kRepairFailed, {.count = found, .folder = request.folder, .detail = error},
+                         Hint::kFormatInCamera);
+                }
                 if (step) step->succeeded();
                 result.repaired = true;
+                say(outcome, RecordKind::kRepaired, {.count = found});
             }
         }
-        say(outcome, "found " + std::to_string(result.found) + ", saved " + std::to_string(result.saved) + ", listed " +
-                         std::to_string(result.listed) + ", repaired " + (result.repaired ? "yes" : "no"));
     });
 }
 

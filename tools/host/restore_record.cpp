@@ -1,6 +1,7 @@
 #include "restore_record.h"
 
 #include "camera_session.h"
+#include "i18n.h"
 
 #include <unistd.h>
 
@@ -38,7 +39,10 @@ std::string state_dir() {
 void note_restore_started(const std::string& card_key, const std::string& image) {
     std::error_code error;
     std::filesystem::create_directories(state_dir(), error);
-    if (error) throw std::runtime_error("cannot make " + state_dir() + ": " + error.message());
+    if (error) {
+        throw std::runtime_error(
+            fill(tr("the folder '{1}' cannot be made: {2}"), {display_name(state_dir()), system_error(error.value())}));
+    }
     const std::time_t now = std::time(nullptr);
     char when[32] = "";
     std::tm local{};
@@ -49,12 +53,15 @@ void note_restore_started(const std::string& card_key, const std::string& image)
         std::ofstream out(temp, std::ios::trunc);
         out << "card " << card_key << "\nimage " << image << "\nstarted " << when << "\n";
         out.flush();
-        if (!out) throw std::runtime_error("cannot write " + temp + ": " + std::strerror(errno));
+        if (!out) {
+            throw std::runtime_error(
+                fill(tr("'{1}' cannot be written: {2}"), {display_name(temp), system_error(errno)}));
+        }
     }
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
+        const std::string why = system_error(errno);
         std::remove(temp.c_str());
-        throw std::runtime_error("cannot write " + path + ": " + why);
+        throw std::runtime_error(fill(tr("'{1}' cannot be written: {2}"), {display_name(path), why}));
     }
 }
 

@@ -7,19 +7,25 @@
 #include <cstring>
 
 #include "contact_sheet.h"
+#include "i18n.h"
 
 namespace pixavon::tool {
 namespace {
 
-using host::photo_count;
+using host::display_name;
+using host::fill;
+using host::ntr;
 using host::printable;
-using host::quoted_name;
+using host::tr;
+
+std::string quoted(const std::string& raw) { return "'" + display_name(raw) + "'"; }
 
 // A number written by the user: decimal, or hexadecimal with 0x.
 uint64_t parse_number(const std::string& text, uint64_t max, const std::string& what) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const std::string digits = hex ? text.substr(2) : text;
-    if (digits.empty() || digits.size() > 16) bad_input(what + " must be a number, not " + quoted_name(text));
+    if (digits.empty() || digits.size() > 16)
+        bad_input(fill(tr("{1} must be a number, not {2}."), {what, quoted(text)}));
     uint64_t value = 0;
     for (const char c : digits) {
         int d;
@@ -30,10 +36,10 @@ uint64_t parse_number(const std::string& text, uint64_t max, const std::string& 
         else if (hex && c >= 'A' && c <= 'F')
             d = c - 'A' + 10;
         else
-            bad_input(what + " must be a number, not " + quoted_name(text));
+            bad_input(fill(tr("{1} must be a number, not {2}."), {what, quoted(text)}));
         value = value * (hex ? 16 : 10) + static_cast<uint64_t>(d);
         if (value > max)
-            bad_input(what + " " + printable(text) + " is too large (at most " + std::to_string(max) + ")");
+            bad_input(fill(tr("{1} {2} is too large: at most {3}."), {what, display_name(text), std::to_string(max)}));
     }
     return value;
 }
@@ -41,8 +47,8 @@ uint64_t parse_number(const std::string& text, uint64_t max, const std::string& 
 std::vector<uint32_t> parse_positions(const std::vector<std::string>& texts) {
     std::vector<uint32_t> out;
     for (const std::string& text : texts) {
-        if (!text.empty() && text[0] == '-') bad_input("position " + quoted_name(text) + " is out of range");
-        out.push_back(static_cast<uint32_t>(parse_number(text, 255, "a position")));
+        if (!text.empty() && text[0] == '-') bad_input(fill(tr("There is no photo {1}."), {display_name(text)}));
+        out.push_back(static_cast<uint32_t>(parse_number(text, 255, tr("A position"))));
     }
     return out;
 }
@@ -51,7 +57,7 @@ int finish(const host::Outcome& outcome, host::Core& core) { return report(outco
 
 // The catalog, or the command fails saying why it cannot be used.
 host::Catalog usable(const host::CardState& state) {
-    if (!state.catalog_ok) fail(state.problem);
+    if (!state.catalog_ok) fail(explain(state.problem));
     return state.catalog;
 }
 
@@ -60,17 +66,19 @@ host::Catalog usable(const host::CardState& state) {
 int cmd_info(host::Core& core) {
     const host::CardState state = core.inspect();
     if (!state.connected) {
-        std::printf("camera:      not connected\n");
-        fail(state.problem);
+        std::printf("%s\n", tr("camera:      not connected"));
+        fail(explain(state.problem));
     }
-    std::printf("camera:      connected (%s)\n", printable(core.description()).c_str());
-    if (!state.catalog_loads) fail(state.problem);
+    std::printf("%s\n", fill(tr("camera:      connected ({1})"), {core.description()}).c_str());
+    if (!state.catalog_loads) fail(explain(state.problem));
     const host::Catalog& catalog = state.catalog;
-    std::printf("card:        %llu MiB, capacity code %u\n",
-                static_cast<unsigned long long>(catalog.card_bytes() >> 20), catalog.capacity_code);
-    if (!state.catalog_ok) fail(state.problem);
-    std::printf("photos:      %u\n", catalog.count);
-    std::printf("free slots:  %u\n", catalog.free_slots());
+    std::printf("%s\n", fill(tr("card:        {1} MiB, capacity code {2}"),
+                             {std::to_string(catalog.card_bytes() >> 20), std::to_string(catalog.capacity_code)})
+                            .c_str());
+    if (!state.catalog_ok) fail(explain(state.problem));
+    std::printf("%s\n", fill(tr("photos:      {1}"), {std::to_string(catalog.count)}).c_str());
+    std::printf("%s\n", fill(tr("free slots:  {1}"), {std::to_string(catalog.free_slots())}).c_str());
+    // The library's own line, in its own words.
     std::printf("%s\n", core.session().usage_line(catalog.count, catalog.free_slots()).c_str());
     return 0;
 }
@@ -88,10 +96,15 @@ int cmd_list(host::Core& core, bool json) {
         std::printf("]}\n");
         return 0;
     }
-    std::printf("%-8s %-6s %s\n", "POSITION", "SLOT", "SIZE ON CARD");
-    for (uint32_t i = 0; i < catalog.count; ++i) std::printf("%8u %6u %u bytes\n", i, catalog.slots[i], kSlotBytes);
-    std::printf("%s; %s\n", photo_count(catalog.count).c_str(),
-                core.session().usage_line(catalog.count, catalog.free_slots()).c_str());
+    // TRANSLATORS: the heading of the list's three columns; the numbers below are 8 and 6 wide.
+    std::printf("%s\n", tr("POSITION SLOT   SIZE ON CARD"));
+    for (uint32_t i = 0; i < catalog.count; ++i) {
+        std::printf("%8u %6u %s\n", i, catalog.slots[i],
+                    fill(ntr("{1} byte", "{1} bytes", kSlotBytes), {std::to_string(kSlotBytes)}).c_str());
+    }
+    std::printf("%s\n", fill(ntr("{1} photo, {2} free", "{1} photos, {2} free", catalog.count),
+                             {std::to_string(catalog.count), std::to_string(catalog.free_slots())})
+                            .c_str());
     return 0;
 }
 
@@ -107,7 +120,7 @@ int cmd_get(host::Core& core, const GetOptions& options) {
         request.format = host::OutputFormat::kPng;
     else if (options.format == "jpeg" || options.format == "jpg")
         request.format = host::OutputFormat::kJpeg;
-    if (!options.all && request.positions.empty()) bad_input("say which photos to save: POSITION... or --all");
+    if (!options.all && request.positions.empty()) bad_input(tr("Say which photos to save: POSITION... or --all."));
     return finish(core.export_photos(request), core);
 }
 
@@ -119,7 +132,35 @@ int cmd_put(host::Core& core, const std::vector<std::string>& files, host::Fit f
 }
 
 int cmd_import(host::Core& core, const host::ImportRequest& request) {
-    return finish(core.import_photos(request, nullptr), core);
+    host::ImportSummary summary;
+    const host::Outcome outcome = core.import_photos(request, &summary);
+    // Also after a Cancel or a failure: how far the import came.
+    if (outcome.ok() || summary.looked_at > 0) {
+        std::string line =
+            outcome.ok() ? fill(ntr("{1} new photo imported into '{2}'.", "{1} new photos imported into '{2}'.",
+                                    summary.imported),
+                                {std::to_string(summary.imported), display_name(summary.folder)})
+                         : fill(ntr("{1} of {2} photo imported into '{3}' before the import ended.",
+                                    "{1} of {2} photos imported into '{3}' before the import ended.", summary.photos),
+                                {std::to_string(summary.imported), std::to_string(summary.photos),
+                                 display_name(summary.folder)});
+        if (summary.already > 0) {
+            line +=
+                " " + fill(ntr("{1} was in the folder already.", "{1} were in the folder already.", summary.already),
+                           {std::to_string(summary.already)});
+        }
+        if (summary.duplicates > 0) {
+            line += " " + fill(ntr("{1} duplicate on the card skipped.", "{1} duplicates on the card skipped.",
+                                   summary.duplicates),
+                               {std::to_string(summary.duplicates)});
+        }
+        if (summary.deleted > 0) {
+            line += " " + fill(ntr("{1} deleted from the card.", "{1} deleted from the card.", summary.deleted),
+                               {std::to_string(summary.deleted)});
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    return finish(outcome, core);
 }
 
 int cmd_rescue(host::Core& core, const host::RescueRequest& request) {
@@ -137,46 +178,53 @@ int cmd_backup(host::Core& core, const std::string& file, bool force) { return f
 int cmd_restore(host::Core& core, const std::string& file) { return finish(core.restore(file), core); }
 
 int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
-    if (!force && ::access(file.c_str(), F_OK) == 0) {
-        bad_input(quoted_name(file) + " already exists; choose another name or add --force to replace it");
-    }
+    const host::Problem exists{host::ProblemKind::kFileExists, host::Hint::kReplace, {.name = file}, {}};
+    if (!force && ::access(file.c_str(), F_OK) == 0) bad_input(explain(exists));
     if (file.size() < 4 || strcasecmp(file.c_str() + file.size() - 4, ".png") != 0) {
-        bad_input("the contact sheet is a PNG: give a name ending in .png");
+        bad_input(tr("The contact sheet is a PNG: give a name ending in .png."));
     }
     const host::Catalog catalog = usable(core.inspect());
     std::vector<SheetEntry> entries;
     for (uint32_t i = 0; i < catalog.count; ++i) {
-        if (core.cancel().requested())
-            return finish({host::Outcome::Status::kCancelled, "stopped; nothing was written", {}}, core);
-        std::string why;
+        if (core.cancel().requested()) {
+            return finish(
+                {host::Outcome::Status::kCancelled, {host::ProblemKind::kCancelled, host::Hint::kNone, {}, {}}, {}},
+                core);
+        }
+        host::Problem why;
         std::optional<host::Image> photo = core.read_photo(i, &why);
-        if (!photo) fail(why);
+        if (!photo) fail(explain(why));
         entries.push_back({std::move(*photo), "#" + std::to_string(i) + "  slot " + std::to_string(catalog.slots[i])});
     }
-    const std::string title = "Lumetta card, " + std::to_string(catalog.card_bytes() >> 20) +
-                              " MiB: " + photo_count(catalog.count) + ", " + std::to_string(catalog.free_slots()) +
-                              " free";
+    // The sheet's own lettering is ASCII: its font has no other characters.
+    const std::string title =
+        "Lumetta card, " + std::to_string(catalog.card_bytes() >> 20) + " MiB: " + std::to_string(catalog.count) +
+        (catalog.count == 1 ? " photo, " : " photos, ") + std::to_string(catalog.free_slots()) + " free";
     try {
         if (!host::write_file_atomically(file, host::encode_png(make_contact_sheet(title, entries)), force)) {
-            bad_input(quoted_name(file) + " appeared meanwhile; choose another name or add --force to replace it");
+            bad_input(explain(exists));
         }
     } catch (const host::ImageError& error) {
-        fail(std::string(error.what()) + "; check the folder exists and can be written");
+        fail(explain(
+            {host::ProblemKind::kCannotWrite, host::Hint::kCheckDisk, {.name = file, .detail = error.what()}, {}}));
     }
-    std::printf("%s -> %s\n", photo_count(catalog.count).c_str(), printable(file).c_str());
+    std::printf("%s\n", fill(ntr("{1} photo on the contact sheet '{2}'.", "{1} photos on the contact sheet '{2}'.",
+                                 catalog.count),
+                             {std::to_string(catalog.count), display_name(file)})
+                            .c_str());
     return 0;
 }
 
 int cmd_raw_read(host::Core& core, const std::string& address_text, const std::string& length_text) {
-    const uint16_t address = static_cast<uint16_t>(parse_number(address_text, 0xFFFF, "the address"));
-    const uint32_t length = static_cast<uint32_t>(parse_number(length_text, 16u << 20, "the length"));
-    if (length == 0) bad_input("the length must be at least 1");
+    const uint16_t address = static_cast<uint16_t>(parse_number(address_text, 0xFFFF, tr("The address")));
+    const uint32_t length = static_cast<uint32_t>(parse_number(length_text, 16u << 20, tr("The length")));
+    if (length == 0) bad_input(tr("The length must be at least 1."));
     // The library reads whole 512-byte pieces only; read enough of them.
     const uint32_t whole = (length + 511) / 512 * 512;
     std::vector<uint8_t> data(whole);
     host::Session& session = core.session();
     if (!session.call([&] { return session.lib().ReadGBA(address, data.data(), whole); })) {
-        fail("the raw read failed; check the camera and the address");
+        fail(tr("The raw read failed. Check the camera and the address."));
     }
     const uint64_t base = static_cast<uint64_t>(address) * 256;
     for (uint32_t at = 0; at < length; at += 16) {
@@ -199,37 +247,39 @@ int cmd_raw_read(host::Core& core, const std::string& address_text, const std::s
 }
 
 int cmd_raw_write(host::Core& core, Terminal& terminal, const std::string& block_text, const std::string& file) {
-    const uint16_t block = static_cast<uint16_t>(parse_number(block_text, 0xFFFF, "the block"));
+    const uint16_t block = static_cast<uint16_t>(parse_number(block_text, 0xFFFF, tr("The block")));
     std::vector<uint8_t> data;
     try {
         data = host::read_file(file, (16u << 20) + 1);
     } catch (const host::ImageError& error) {
-        bad_input(error.what());
+        bad_input(
+            explain({host::ProblemKind::kCannotRead, host::Hint::kNone, {.name = file, .detail = error.what()}, {}}));
     }
-    if (data.empty()) bad_input(quoted_name(file) + " is empty; nothing to write");
+    if (data.empty()) bad_input(fill(tr("{1} is empty: there is nothing to write."), {quoted(file)}));
     // The card's size comes from its catalog; a card whose catalog does not
     // load may be either size, so the larger one bounds the write.
     const host::CardState state = core.inspect();
     const uint64_t card_bytes = state.catalog_loads ? state.card_bytes() : 16ull << 20;
     if (static_cast<uint64_t>(block) * 512 + data.size() > card_bytes) {
-        bad_input("writing " + std::to_string(data.size()) + " bytes at block " + std::to_string(block) +
-                  " runs past the end of the card (" + std::to_string(card_bytes / 512) + " blocks)");
+        bad_input(fill(tr("Writing {1} bytes at block {2} runs past the end of the card ({3} blocks)."),
+                       {std::to_string(data.size()), std::to_string(block), std::to_string(card_bytes / 512)}));
     }
-    const std::string question = "Writing " + std::to_string(data.size()) + " bytes at block " + std::to_string(block) +
-                                 " programs the card directly and can damage photos and the catalog";
+    const host::Question question{host::QuestionKind::kRawWrite, {.position = block, .bytes = data.size()}};
     switch (terminal.confirm(question)) {
         case host::Frontend::Answer::kYes:
             break;
         case host::Frontend::Answer::kNo:
-            fail("not confirmed; nothing was changed");
+            fail(host::describe(host::Problem{host::ProblemKind::kNotConfirmed, host::Hint::kNone, {}, {}}));
         case host::Frontend::Answer::kCannotAsk:
-            bad_input(question + "; add --yes to confirm when not asked on a terminal");
+            bad_input(explain({host::ProblemKind::kNotConfirmed, host::Hint::kConfirm, question.facts, question}));
     }
     host::Session& session = core.session();
     if (!session.call([&] { return session.lib().WriteGBA(block, data.data(), static_cast<uint32_t>(data.size())); })) {
-        fail("the raw write failed; check the camera and the block number");
+        fail(tr("The raw write failed. Check the camera and the block number."));
     }
-    std::printf("wrote %zu bytes at block %u\n", data.size(), block);
+    std::printf(
+        "%s\n",
+        fill(tr("{1} bytes written at block {2}."), {std::to_string(data.size()), std::to_string(block)}).c_str());
     return 0;
 }
 

@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "cancel.h"
 #include "commands.h"
 #include "core.h"
+#include "i18n.h"
 #include "library.h"
 #include "mount.h"
 #include "progress.h"
@@ -28,9 +30,10 @@
 namespace pixavon::tool {
 namespace {
 
+using host::fill;
 using host::Library;
 using host::LibraryError;
-using host::printable;
+using host::tr;
 
 int cmd_strings();
 
@@ -40,6 +43,10 @@ int cmd_strings();
 // embedded camera that would be a power cut, and a catalog rewrite cut short
 // loses the card's list.
 void start_signal_thread(host::CancelToken& cancel) {
+    // Translated before the thread starts: it only writes.
+    static const std::string first_text = std::string("\npixavon: ") + tr("stopping after the current step") + "\n";
+    static const std::string again_text =
+        std::string("\npixavon: ") + tr("still finishing the current step; the card is never left half-written") + "\n";
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
@@ -52,11 +59,8 @@ void start_signal_thread(host::CancelToken& cancel) {
             if (sigwait(&set, &signal) != 0) continue;
             const bool first = !cancel.requested();
             cancel.request(signal);
-            static const char kFirst[] = "\npixavon: stopping after the current step\n";
-            static const char kAgain[] =
-                "\npixavon: still finishing the current step; the card is never left half-written\n";
-            [[maybe_unused]] const ssize_t n = first ? ::write(STDERR_FILENO, kFirst, sizeof kFirst - 1)
-                                                     : ::write(STDERR_FILENO, kAgain, sizeof kAgain - 1);
+            const std::string& text = first ? first_text : again_text;
+            [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
         }
     }).detach();
 }
@@ -81,101 +85,103 @@ struct Options {
 
 int run(int argc, char** argv) {
     CLI::App app{
-        "pixavon: the photos on a Lumetta camera's card, from the command line.\n"
-        "Positions count from 0, as 'pixavon list' shows them."};
+        tr("pixavon: the photos on a Lumetta camera's card, from the command line.\n"
+           "Positions count from 0, as 'pixavon list' shows them.")};
     app.require_subcommand(1);
-    app.set_version_flag("--version", "pixavon " PIXAVON_VERSION, "Show the version and exit");
+    app.set_version_flag("--version", "pixavon " PIXAVON_VERSION, tr("Show the version and exit"));
     Options o;
     auto* card = app.add_option("--card", o.card,
-                                "Work on a camera emulated inside the tool on this card image (the same format as a "
-                                "backup) instead of the attached camera")
+                                tr("Work on a camera emulated inside the tool on this card image (the same format as a "
+                                   "backup) instead of the attached camera"))
                      ->type_name("IMAGE");
-    app.add_option("--size", o.size, "With --card: create a fresh card of 8 or 16 MiB if IMAGE does not exist")
+    app.add_option("--size", o.size, tr("With --card: create a fresh card of 8 or 16 MiB if IMAGE does not exist"))
         ->check(CLI::IsMember({8, 16}))
         ->type_name("8|16")
         ->needs(card);
 
-    auto* info = app.add_subcommand("info", "Whether a camera is connected, its card, photo count and free slots");
-    auto* list = app.add_subcommand("list", "The photos on the card: position, slot and size on the card");
-    list->add_flag("--json", o.json, "Print one JSON object instead of a table");
+    auto* info = app.add_subcommand("info", tr("Whether a camera is connected, its card, photo count and free slots"));
+    auto* list = app.add_subcommand("list", tr("The photos on the card: position, slot and size on the card"));
+    list->add_flag("--json", o.json, tr("Print one JSON object instead of a table"));
 
-    auto* get = app.add_subcommand(
-        "get",
-        "Save photos from the card: .png as PNG, .jpg or .jpeg as JPEG, .bmp or no extension as the camera's bitmap");
-    get->add_option("POSITION", o.get.positions, "Positions of the photos to save");
-    get->add_flag("--all", o.get.all, "Save every photo");
+    auto* get = app.add_subcommand("get", tr("Save photos from the card: .png as PNG, .jpg or .jpeg as JPEG, .bmp or "
+                                             "no extension as the camera's bitmap"));
+    get->add_option("POSITION", o.get.positions, tr("Positions of the photos to save"));
+    get->add_flag("--all", o.get.all, tr("Save every photo"));
     get->add_option(
         "-o,--output", o.get.output,
-        "File name for one photo, - for standard output, or folder for several (default: photo-POS.FORMAT)");
-    get->add_option("--format", o.get.format, "bmp, png or jpeg: for made-up names and standard output (PNG there)")
+        tr("File name for one photo, - for standard output, or folder for several (default: photo-POS.FORMAT)"));
+    get->add_option("--format", o.get.format, tr("bmp, png or jpeg: for made-up names and standard output (PNG there)"))
         ->check(CLI::IsMember({"bmp", "png", "jpeg", "jpg"}));
-    get->add_flag("--force", o.get.force, "Replace files that exist");
+    get->add_flag("--force", o.get.force, tr("Replace files that exist"));
 
-    auto* put = app.add_subcommand("put", "Put pictures (PNG, JPEG or BMP) on the card, converted to 322 x 242");
-    put->add_option("FILE", o.put_files, "Pictures to put")->required();
-    put->add_option("--fit", o.fit, "pad: whole picture on black; crop: fill the frame")
+    auto* put = app.add_subcommand("put", tr("Put pictures (PNG, JPEG or BMP) on the card, converted to 322 x 242"));
+    put->add_option("FILE", o.put_files, tr("Pictures to put"))->required();
+    put->add_option("--fit", o.fit, tr("pad: whole picture on black; crop: fill the frame"))
         ->check(CLI::IsMember({"pad", "crop"}))
         ->capture_default_str();
 
     auto* import =
-        app.add_subcommand("import", "Save the photos this folder has not imported before (by their pixels)");
-    import->add_option("DIR", o.import.folder, "Folder (default: $XDG_PICTURES_DIR or ~/Pictures, then Lumetta)");
+        app.add_subcommand("import", tr("Save the photos this folder has not imported before (by their pixels)"));
+    import->add_option("DIR", o.import.folder, tr("Folder (default: the desktop's pictures folder, then Lumetta)"));
     import
         ->add_option("--name", o.import.name_pattern,
-                     "File names: {date}, {n} or {n:03}, {slot}, {position}, {hash}; the extension picks PNG, JPEG "
-                     "or BMP")
+                     tr("File names: {date}, {n} or {n:03}, {slot}, {position}, {hash}; the extension picks PNG, JPEG "
+                        "or BMP"))
         ->capture_default_str();
-    import->add_flag("--again", o.import.again, "Also import photos whose files were removed from the folder");
+    import->add_flag("--again", o.import.again, tr("Also import photos whose files were removed from the folder"));
     import->add_flag("--delete-after", o.import.delete_after,
-                     "Then delete from the card every photo whose file in the folder reads back as written");
+                     tr("Then delete from the card every photo whose file in the folder reads back as written"));
 
-    auto* rescue = app.add_subcommand("rescue", "Save every picture the card's slots hold, whatever its catalog says");
-    rescue->add_option("-o,--output", o.rescue.folder, "Folder for the pictures (slot-NN.png)")->required();
-    rescue->add_option("--size", o.rescue.size_mib, "8 or 16: the card's size, when it cannot be found (a blank card)")
+    auto* rescue =
+        app.add_subcommand("rescue", tr("Save every picture the card's slots hold, whatever its photo list says"));
+    rescue->add_option("-o,--output", o.rescue.folder, tr("Folder for the pictures (slot-NN.png)"))->required();
+    rescue
+        ->add_option("--size", o.rescue.size_mib,
+                     tr("8 or 16: the card's size, when it cannot be found (a blank card)"))
         ->check(CLI::IsMember({8, 16}));
-    rescue->add_flag("--repair", o.rescue.repair, "Then make the catalog list the pictures found");
-    rescue->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
+    rescue->add_flag("--repair", o.rescue.repair, tr("Then make the photo list name the pictures found"));
+    rescue->add_flag("-y,--yes", o.yes, tr("Do not ask for confirmation"));
 
-    auto* rm = app.add_subcommand("rm", "Delete photos");
-    rm->add_option("POSITION", o.rm_positions, "Positions of the photos to delete")->required();
+    auto* rm = app.add_subcommand("rm", tr("Delete photos"));
+    rm->add_option("POSITION", o.rm_positions, tr("Positions of the photos to delete"))->required();
 
-    auto* format = app.add_subcommand("format", "Erase the catalog and so every photo on the card");
-    format->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
+    auto* format = app.add_subcommand("format", tr("Erase the photo list and so every photo on the card"));
+    format->add_flag("-y,--yes", o.yes, tr("Do not ask for confirmation"));
 
-    auto* backup = app.add_subcommand("backup", "Save the whole card into one file");
-    backup->add_option("FILE", o.file, "Backup file to write")->required();
-    backup->add_flag("--force", o.force, "Replace FILE if it exists");
+    auto* backup = app.add_subcommand("backup", tr("Save the whole card into one file"));
+    backup->add_option("FILE", o.file, tr("Backup file to write"))->required();
+    backup->add_flag("--force", o.force, tr("Replace FILE if it exists"));
 
-    auto* restore = app.add_subcommand("restore", "Write a backup back onto the card, replacing everything on it");
-    restore->add_option("FILE", o.file, "Backup file to restore")->required();
-    restore->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
+    auto* restore = app.add_subcommand("restore", tr("Write a backup back onto the card, replacing everything on it"));
+    restore->add_option("FILE", o.file, tr("Backup file to restore"))->required();
+    restore->add_flag("-y,--yes", o.yes, tr("Do not ask for confirmation"));
 
     auto* sheet =
-        app.add_subcommand("contact-sheet", "Every photo on the card as a labelled thumbnail grid in one PNG");
-    sheet->add_option("OUT", o.file, "PNG file to write")->required();
-    sheet->add_flag("--force", o.force, "Replace OUT if it exists");
+        app.add_subcommand("contact-sheet", tr("Every photo on the card as a labelled thumbnail grid in one PNG"));
+    sheet->add_option("OUT", o.file, tr("PNG file to write"))->required();
+    sheet->add_flag("--force", o.force, tr("Replace OUT if it exists"));
 
-    auto* strings = app.add_subcommand("strings", "The 14 texts of the library's string table");
-    strings->add_option("--lang", o.lang, "Language tag, e.g. ja, zh_TW, zh_CN, en (default: from the environment)");
+    auto* strings = app.add_subcommand("strings", tr("The 14 texts of the library's string table"));
+    strings->add_option("--lang", o.lang,
+                        tr("Language tag, e.g. ja, zh_TW, zh_CN, en (default: from the environment)"));
 
-    auto* mount = app.add_subcommand(
-        "mount",
-        "Show the card as a folder: a file per photo, pictures copied in go on the card, removed files are deleted");
-    mount->add_option("MOUNTPOINT", o.mount.mountpoint, "An empty folder to show the card in")->required();
-    mount->add_flag("--read-only", o.mount.read_only, "Only read photos; change nothing on the card");
+    auto* mount = app.add_subcommand("mount", tr("Show the card as a folder: a file per photo, pictures copied in go "
+                                                 "on the card, removed files are deleted"));
+    mount->add_option("MOUNTPOINT", o.mount.mountpoint, tr("An empty folder to show the card in"))->required();
+    mount->add_flag("--read-only", o.mount.read_only, tr("Only read photos; change nothing on the card"));
     mount->add_flag("-f,--foreground", o.mount.foreground,
-                    "Stay in the foreground, telling what is done, until unmounted or stopped with Ctrl-C");
+                    tr("Stay in the foreground, telling what is done, until unmounted or stopped with Ctrl-C"));
 
-    auto* raw = app.add_subcommand("raw", "Raw card commands, for diagnostics");
+    auto* raw = app.add_subcommand("raw", tr("Raw card commands, for diagnostics"));
     raw->require_subcommand(1);
     auto* raw_read =
-        raw->add_subcommand("read", "Read LEN bytes from ADDR (in 256-byte units); hex dump on standard output");
-    raw_read->add_option("ADDR", o.raw_address, "Address in 256-byte units (0x prefix for hex)")->required();
-    raw_read->add_option("LEN", o.raw_length, "Number of bytes")->required();
-    auto* raw_write = raw->add_subcommand("write", "Write the bytes of FILE at BLOCK (in 512-byte blocks)");
-    raw_write->add_option("BLOCK", o.raw_block, "Block number (0x prefix for hex)")->required();
-    raw_write->add_option("FILE", o.file, "Data to write")->required();
-    raw_write->add_flag("-y,--yes", o.yes, "Do not ask for confirmation");
+        raw->add_subcommand("read", tr("Read LEN bytes from ADDR (in 256-byte units); hex dump on standard output"));
+    raw_read->add_option("ADDR", o.raw_address, tr("Address in 256-byte units (0x prefix for hex)"))->required();
+    raw_read->add_option("LEN", o.raw_length, tr("Number of bytes"))->required();
+    auto* raw_write = raw->add_subcommand("write", tr("Write the bytes of FILE at BLOCK (in 512-byte blocks)"));
+    raw_write->add_option("BLOCK", o.raw_block, tr("Block number (0x prefix for hex)"))->required();
+    raw_write->add_option("FILE", o.file, tr("Data to write"))->required();
+    raw_write->add_flag("-y,--yes", o.yes, tr("Do not ask for confirmation"));
 
     try {
         app.parse(argc, argv);
@@ -196,11 +202,13 @@ int run(int argc, char** argv) {
     Progress progress(stderr, ::isatty(STDERR_FILENO) != 0);
     Terminal terminal(progress, cancel);
     terminal.set_yes(o.yes);
+    set_card_image(o.card);
 
     if (strings->parsed()) {
         if (!o.lang.empty()) {
             // The library picks its language from the environment, LANGUAGE first.
-            if (o.lang.find_first_of("/:") != std::string::npos) bad_input("--lang takes a tag such as ja or zh_TW");
+            if (o.lang.find_first_of("/:") != std::string::npos)
+                bad_input(tr("--lang takes a tag such as ja or zh_TW."));
             ::setenv("LANGUAGE", o.lang.c_str(), 1);
         }
         return cmd_strings();
@@ -211,8 +219,8 @@ int run(int argc, char** argv) {
     core.set_frontend(terminal);
     if (const int prepared = report(core.prepare({o.card, o.size}), cancel); prepared != 0) return prepared;
     if (!core.open_camera() && !info->parsed()) {
-        fail("no camera found in " + printable(host::device_dir_in_use()) +
-             "; connect the camera, or work on a card image with --card IMAGE");
+        fail(explain(
+            {host::ProblemKind::kNoCamera, host::Hint::kConnectCamera, {.folder = host::device_dir_in_use()}, {}}));
     }
     try {
         if (info->parsed())
@@ -251,13 +259,14 @@ int run(int argc, char** argv) {
     if (const int finished = report(core.finish(), cancel); finished != 0 && status == 0) status = finished;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         const int error = errno;
-        fail(std::string("cannot write to standard output: ") + std::strerror(error != 0 ? error : EIO));
+        fail(host::describe(host::Problem{
+            host::ProblemKind::kCannotWriteOutput, host::Hint::kNone, {.error = error != 0 ? error : EIO}, {}}));
     }
     // A signal that came during a step that could not stop (a restore) still
     // ends the tool as the signal asks, once the step is done. A signal is how
     // a mount in the foreground is meant to end.
     if (status == 0 && cancel.signal() != 0 && !mount->parsed()) {
-        std::fprintf(stderr, "pixavon: stopped after the current step had finished\n");
+        std::fprintf(stderr, "pixavon: %s\n", tr("stopped after the current step had finished"));
         status = 128 + cancel.signal();
     }
     return status;
@@ -268,7 +277,8 @@ int cmd_strings() {
     try {
         library.emplace();
     } catch (const LibraryError& error) {
-        fail(error.what());
+        fail(host::describe(
+            host::Problem{host::ProblemKind::kLibraryMissing, host::Hint::kNone, {.detail = error.what()}, {}}));
     }
     struct Quiet : host::HostWindow {
         void on_progress() override {}
@@ -283,6 +293,9 @@ int cmd_strings() {
 }  // namespace pixavon::tool
 
 int main(int argc, char** argv) {
+    // Messages in the person's language and the locale's codeset.
+    std::setlocale(LC_ALL, "");
+    pixavon::host::init_translations();
     std::fflush(stdout);
     try {
         return pixavon::tool::run(argc, argv);

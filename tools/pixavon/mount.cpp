@@ -55,18 +55,19 @@ public:
             ::syslog(LOG_NOTICE, "%s", text.c_str());
         }
     }
-    Answer confirm(const std::string&) override { return Answer::kCannotAsk; }
+    Answer confirm(const host::Question&) override { return Answer::kCannotAsk; }
     void begin(const host::Step&) override {}
     void advance() override {}
     void end(bool) override {}
     void box(bool, const std::string& caption, const std::string& text) override {
         line(printable(caption) + ": " + printable(text));
     }
-    void note(const std::string& text) override { line(folder_ != nullptr ? folder_->plain(text) : text); }
-    void warn(const std::string& text) override { note(text); }
+    void note(const host::Record& record) override { say(host::describe(record)); }
+    void warn(const host::Warning& warning) override { say(host::describe(warning)); }
     void set_folder(const CardFolder& folder) { folder_ = &folder; }
 
 private:
+    void say(const std::string& text) { line(folder_ != nullptr ? folder_->plain(text) : text); }
     bool foreground_;
     const CardFolder* folder_ = nullptr;
 };
@@ -377,7 +378,7 @@ int cmd_mount(host::Core& core, host::Frontend& terminal, const MountOptions& op
         fail("cannot mount the card on " + printable(mountpoint) +
              "; check that the folder exists, is empty and is not mounted already, and that /dev/fuse is there");
     }
-    log.line("the card (" + printable(core.description()) + ") is mounted on " + printable(mountpoint) +
+    log.line("the card (" + core.description() + ") is mounted on " + printable(mountpoint) +
              "; unmount it with fusermount3 -u " + printable(mountpoint) + (options.foreground ? " or Ctrl-C" : ""));
     detach();
 
@@ -392,7 +393,7 @@ int cmd_mount(host::Core& core, host::Frontend& terminal, const MountOptions& op
     // Saved here, while what goes wrong can still be told (in the background,
     // standard error is gone).
     const host::Outcome saved = core.finish();
-    if (!saved.ok()) log.line(saved.message);
+    if (!saved.ok()) log.line(host::describe(saved.problem));
     if (served != 0 || !saved.ok()) return kExitFailed;
     log.line("unmounted " + printable(mountpoint) + "; the card is saved");
     return 0;

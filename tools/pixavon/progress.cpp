@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
+
+#include "i18n.h"
 
 namespace pixavon::tool {
 namespace {
@@ -27,24 +30,31 @@ std::string duration(double seconds) {
     return text;
 }
 
+// The length of the character at the start of `text` in the locale's
+// codeset (1 for a byte that starts none), and its display columns.
+size_t next_char(const char* text, size_t size, size_t* columns) {
+    std::mbstate_t state{};
+    wchar_t wide = 0;
+    const size_t len = std::mbrtowc(&wide, text, size, &state);
+    if (len == 0 || len > size) {  // a stray byte, or cut short: one column
+        *columns = 1;
+        return 1;
+    }
+    const int w = ::wcwidth(wide);
+    *columns = w < 0 ? 1 : static_cast<size_t>(w);
+    return len;
+}
+
 // Cuts `text` to at most `columns` display columns, on a character boundary.
 std::string fit_width(const std::string& text, size_t columns) {
     if (display_width(text) <= columns) return text;
     std::string out;
     size_t used = 0;
     for (size_t i = 0; i < text.size();) {
-        size_t len = 1;
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0xF0)
-            len = 4;
-        else if (c >= 0xE0)
-            len = 3;
-        else if (c >= 0xC0)
-            len = 2;
-        const std::string ch = text.substr(i, len);
-        const size_t w = display_width(ch);
+        size_t w = 0;
+        const size_t len = next_char(text.data() + i, text.size() - i, &w);
         if (used + w + 1 > columns) break;
-        out += ch;
+        out.append(text, i, len);
         used += w;
         i += len;
     }
@@ -56,26 +66,9 @@ std::string fit_width(const std::string& text, size_t columns) {
 size_t display_width(const std::string& text) {
     size_t width = 0;
     for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        uint32_t cp = c;
-        size_t len = 1;
-        if (c >= 0xF0 && i + 3 < text.size()) {
-            cp = ((c & 0x07u) << 18) | ((text[i + 1] & 0x3Fu) << 12) | ((text[i + 2] & 0x3Fu) << 6) |
-                 (text[i + 3] & 0x3Fu);
-            len = 4;
-        } else if (c >= 0xE0 && i + 2 < text.size()) {
-            cp = ((c & 0x0Fu) << 12) | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
-            len = 3;
-        } else if (c >= 0xC0 && i + 1 < text.size()) {
-            cp = ((c & 0x1Fu) << 6) | (text[i + 1] & 0x3Fu);
-            len = 2;
-        }
-        // East Asian wide ranges: Hangul Jamo, CJK, Hangul, compatibility, full-width forms.
-        const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
-                          (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                          (cp >= 0xFF00 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6) || cp >= 0x20000;
-        width += wide ? 2 : 1;
-        i += len;
+        size_t w = 0;
+        i += next_char(text.data() + i, text.size() - i, &w);
+        width += w;
     }
     return width;
 }
@@ -124,14 +117,13 @@ void Progress::finish(bool ok) {
     }
     std::string line = label_;
     if (!subject_.empty()) line += " " + subject_;
-    char tail[128];
-    if (ok) {
-        std::snprintf(tail, sizeof tail, ": done, %s in %.1f s", human_bytes(static_cast<double>(bytes_)).c_str(),
-                      seconds);
-    } else {
-        std::snprintf(tail, sizeof tail, ": stopped after %u of %u steps", done_, total_);
-    }
-    std::fprintf(out_, "%s%s\n", line.c_str(), tail);
+    char time[32];
+    std::snprintf(time, sizeof time, "%.1f", seconds);
+    const std::string tail =
+        ok ? host::fill(host::tr("{1}: done, {2} in {3} s"), {line, human_bytes(static_cast<double>(bytes_)), time})
+           : host::fill(host::ntr("{1}: stopped after {2} of {3} step", "{1}: stopped after {2} of {3} steps", total_),
+                        {line, std::to_string(done_), std::to_string(total_)});
+    std::fprintf(out_, "%s\n", tail.c_str());
     std::fflush(out_);
     active_ = false;
 }
@@ -154,13 +146,14 @@ void Progress::draw(bool) {
         rate = human_bytes(moved / seconds) + "/s";
         left = duration(seconds / fraction - seconds);
     }
-    char numbers[96];
-    std::snprintf(numbers, sizeof numbers, " %3.0f%%  %s  %s left", fraction * 100.0, rate.c_str(), left.c_str());
+    char percent[16];
+    std::snprintf(percent, sizeof percent, " %3.0f%%  ", fraction * 100.0);
+    const std::string numbers = percent + host::fill(host::tr("{1}  {2} left"), {rate, left});
 
     const size_t columns = static_cast<size_t>(terminal_columns(out_)) - 1;
     std::string head = label_;
     if (!subject_.empty()) head += " " + subject_;
-    const size_t numbers_width = std::char_traits<char>::length(numbers);
+    const size_t numbers_width = display_width(numbers);
     // Room for the head, at least 10 columns of bar, and the numbers.
     size_t head_room = columns > numbers_width + 14 ? columns - numbers_width - 14 : 8;
     head = fit_width(head, std::min<size_t>(head_room, 40));
@@ -170,7 +163,7 @@ void Progress::draw(bool) {
     std::string bar(filled, '#');
     bar.append(bar_width - filled, '.');
 
-    std::fprintf(out_, "\r\033[K%s [%s]%s", head.c_str(), bar.c_str(), numbers);
+    std::fprintf(out_, "\r\033[K%s [%s]%s", head.c_str(), bar.c_str(), numbers.c_str());
     std::fflush(out_);
     drawn_ = true;
 }

@@ -41,8 +41,7 @@ private:
     Clock::time_point start_{}, last_draw_{};
 };
 
-// Columns that `text` (UTF-8) takes on a terminal, counting wide characters
-// as two.
+// Columns that `text`, in the locale's codeset, takes on a terminal.
 size_t display_width(const std::string& text);
 // "12.3 MiB", "640 KiB", "512 B".
 std::string human_bytes(double bytes);

@@ -6,15 +6,86 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "i18n.h"
+
 namespace pixavon::tool {
+namespace {
+
+using host::display_name;
+using host::fill;
+using host::Hint;
+using host::tr;
+
+std::string g_card_image;
+
+// "pixavon --card 'card.bin' " when a card image is in use, else "pixavon ".
+std::string command_prefix() {
+    if (g_card_image.empty()) return "pixavon ";
+    return "pixavon --card '" + display_name(g_card_image) + "' ";
+}
+
+}  // namespace
 
 void fail(const std::string& message) { throw Failure(kExitFailed, message); }
 void bad_input(const std::string& message) { throw Failure(kExitUsage, message); }
 
-host::Frontend::Answer Terminal::confirm(const std::string& question) {
+void set_card_image(const std::string& card_image) { g_card_image = card_image; }
+
+std::string hint_for(const host::Problem& problem) {
+    const host::Facts& f = problem.facts;
+    switch (problem.hint) {
+        case Hint::kNone:
+        case Hint::kSaySelection:
+            return {};
+        case Hint::kConfirm:
+            return tr("Add --yes to confirm when not asked on a terminal.");
+        case Hint::kNeedsSize:
+            return tr("Say the card's size with --size 8 or --size 16.");
+        case Hint::kCardImageMissing:
+            return tr("Add --size 8 or --size 16 to make a fresh card.");
+        case Hint::kReplace:
+            return tr("Choose another name, or add --force to replace it.");
+        case Hint::kOtherName:
+            return tr("Choose another name.");
+        case Hint::kCheckCamera:
+            return tr("Check the camera and its connection, and try again.");
+        case Hint::kTryAgain:
+            return tr("Try again.");
+        case Hint::kCheckDisk:
+            return tr("Check that the folder exists, can be written and has room.");
+        case Hint::kConnectCamera:
+            return tr("Connect the camera, or work on a card image with --card IMAGE.");
+        case Hint::kRestoreAgain: {
+            // The same card: a restore finished on another card leaves this one as it is.
+            const std::string card = f.card_image.empty() ? g_card_image : f.card_image;
+            const std::string command =
+                (card.empty() ? std::string("pixavon ") : "pixavon --card '" + display_name(card) + "' ") +
+                "restore '" + display_name(f.name) + "'";
+            return fill(tr("Restore the same backup onto this card again to finish it: {1}"), {command});
+        }
+        case Hint::kTryRescue:
+            return fill(tr("Its pictures can still be saved: {1}"), {command_prefix() + "rescue -o FOLDER"});
+        case Hint::kFormatInCamera:
+            return fill(tr("Format the card in the camera, then put the pictures back: {1}"),
+                        {command_prefix() + "put '" + display_name(f.folder) + "'/slot-*.png"});
+        case Hint::kDeleteSome:
+            return tr("Delete some photos first, or put fewer.");
+    }
+    return {};
+}
+
+std::string explain(const host::Problem& problem) {
+    std::string text = host::describe(problem);
+    const std::string hint = hint_for(problem);
+    if (!hint.empty()) text += " " + hint;
+    return text;
+}
+
+host::Frontend::Answer Terminal::confirm(const host::Question& question) {
     if (yes_) return Answer::kYes;
     if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) return Answer::kCannotAsk;
-    std::fprintf(stderr, "%s. Continue? [y/N] ", question.c_str());
+    // TRANSLATORS: the answer that means yes is "y" or "yes", whatever the language.
+    std::fprintf(stderr, "%s %s ", host::describe(question).c_str(), tr("Continue? [y/N]"));
     std::fflush(stderr);
     std::string answer;
     for (;;) {
@@ -33,9 +104,10 @@ host::Frontend::Answer Terminal::confirm(const std::string& question) {
 }
 
 void Terminal::begin(const host::Step& step) {
-    std::string subject = step.subject;
-    if (step.items > 1) subject += " (" + std::to_string(step.item) + " of " + std::to_string(step.items) + ")";
-    progress_.begin(step.label, subject, static_cast<uint32_t>(step.units), step.bytes);
+    std::string label = host::describe(step);
+    if (step.items > 1)
+        label = fill(tr("{1} ({2} of {3})"), {label, std::to_string(step.item), std::to_string(step.items)});
+    progress_.begin(label, {}, static_cast<uint32_t>(step.units), step.bytes);
 }
 
 void Terminal::box(bool, const std::string& caption, const std::string& text) {
@@ -44,21 +116,24 @@ void Terminal::box(bool, const std::string& caption, const std::string& text) {
     std::fflush(stderr);
 }
 
-void Terminal::note(const std::string& line) {
-    std::printf("%s\n", line.c_str());
+void Terminal::note(const host::Record& record) {
+    std::printf("%s\n", host::describe(record).c_str());
     std::fflush(stdout);
 }
 
-void Terminal::warn(const std::string& line) {
+void Terminal::warn(const host::Warning& warning) {
     progress_.clear_line();
-    std::fprintf(stderr, "pixavon: %s\n", line.c_str());
+    std::string text = host::describe(warning);
+    const std::string hint = hint_for({host::ProblemKind::kNone, warning.hint, warning.facts, {}});
+    if (!hint.empty()) text += " " + hint;
+    std::fprintf(stderr, "pixavon: %s\n", text.c_str());
     std::fflush(stderr);
 }
 
 int report(const host::Outcome& outcome, const host::CancelToken& cancel) {
     if (outcome.ok()) return 0;
     std::fflush(stdout);
-    std::fprintf(stderr, "pixavon: %s\n", outcome.message.c_str());
+    std::fprintf(stderr, "pixavon: %s\n", explain(outcome.problem).c_str());
     return outcome.exit_code(cancel.signal());
 }
 

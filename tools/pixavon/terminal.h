@@ -34,19 +34,29 @@ public:
     // --yes: every question is answered yes without asking.
     void set_yes(bool yes) { yes_ = yes; }
 
-    Answer confirm(const std::string& question) override;
+    Answer confirm(const host::Question& question) override;
     void begin(const host::Step& step) override;
     void advance() override { progress_.step(); }
     void end(bool ok) override { progress_.finish(ok); }
     void box(bool owned, const std::string& caption, const std::string& text) override;
-    void note(const std::string& line) override;
-    void warn(const std::string& line) override;
+    void note(const host::Record& record) override;
+    void warn(const host::Warning& warning) override;
 
 private:
     Progress& progress_;
     host::CancelToken& cancel_;
     bool yes_ = false;
 };
+
+// The card image given with --card, which the hints name; empty for the
+// attached camera.
+void set_card_image(const std::string& card_image);
+
+// What the person can do about `problem`, in the tool's own terms (its
+// commands and flags); empty when there is nothing to add.
+std::string hint_for(const host::Problem& problem);
+// The problem and its hint, as one message.
+std::string explain(const host::Problem& problem);
 
 // The exit status for `outcome`, printing its message when it did not end as
 // asked.

@@ -96,19 +96,11 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The photos on the card now are replaced by those in the backup.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>Restore</source>
             <translation type="unfinished" />
         </message>
         <message>
             <source>Repair the card's photo list?</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -190,10 +182,6 @@
             </translation>
         </message>
         <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>&amp;Open folder</source>
             <translation type="unfinished" />
         </message>
@@ -267,10 +255,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>The card was formatted.</source>
             <translation type="unfinished" />
         </message>
@@ -300,12 +284,116 @@
             <source>The card's photo list was repaired: the card is ready to use again.</source>
             <translation type="unfinished" />
         </message>
+        <message numerus="yes">
+            <source>The photos on the card now are replaced by the %n photos in the backup.</source>
+            <translation>
+                <numerusform>The photos on the card now are replaced by the %n photo in the backup.</numerusform>
+                <numerusform>The photos on the card now are replaced by the %n photos in the backup.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The %n pictures have been saved. Repairing formats the card and puts them back on it.</source>
+            <translation>
+                <numerusform>The picture has been saved. Repairing formats the card and puts it back on it.</numerusform>
+                <numerusform>The %n pictures have been saved. Repairing formats the card and puts them back on it.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The %n pictures have been saved. Repairing makes the card list them again, so the camera and this window show them.</source>
+            <translation>
+                <numerusform>The picture has been saved. Repairing makes the card list it again, so the camera and this window show it.</numerusform>
+                <numerusform>The %n pictures have been saved. Repairing makes the card list them again, so the camera and this window show them.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos stay on the card: their files did not read back as they were saved.</source>
+            <translation>
+                <numerusform>%n photo stays on the card: its file did not read back as it was saved.</numerusform>
+                <numerusform>%n photos stay on the card: their files did not read back as they were saved.</numerusform>
+            </translation>
+        </message>
         <message>
-            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
+            <source>Photos already saved are skipped when you import again.</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
+            <source>The file may not be a backup of a card of this size.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card's photo list could not be repaired.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card's pictures could not be saved.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Say whether the card holds 8 MiB or 16 MiB when asked.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Choose File ▸ Open card image… and pick a card image that exists.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Choose another name, or agree to replace the file when the save dialog asks.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Choose another name or folder.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Try again.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Check that the folder exists, can be written to and has room.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Connect the camera and choose File ▸ Reload, or choose File ▸ Open card image….</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Choose Card ▸ Restore card… and restore %1 again to finish it.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Choose Card ▸ Rescue photos… to save the pictures the card holds.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Delete some photos first, or add fewer pictures.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Select photos in the grid first.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>How large is the card?</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card reads blank, so its size cannot be found. It is written on the card.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>8 MiB</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>16 MiB</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -572,6 +660,10 @@
         </message>
         <message>
             <source>Imports go to %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The card could not be read.</source>
             <translation type="unfinished" />
         </message>
     </context>

@@ -93,20 +93,12 @@
             <translation>このバックアップからカードを復元しますか?</translation>
         </message>
         <message>
-            <source>The photos on the card now are replaced by those in the backup.</source>
-            <translation>カードにある今の写真は、バックアップの写真に置き換わります。</translation>
-        </message>
-        <message>
             <source>Restore</source>
             <translation>復元</translation>
         </message>
         <message>
             <source>Repair the card's photo list?</source>
             <translation>カードの写真リストを修復しますか?</translation>
-        </message>
-        <message>
-            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
-            <translation>画像は保存しました。修復すると、カードにあるすべての画像が再びリストに載り、カメラでもこのウィンドウでも表示されます。</translation>
         </message>
         <message>
             <source>Repair</source>
@@ -181,10 +173,6 @@
             </translation>
         </message>
         <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
-            <translation>フォルダーに書き込めて空きがあること、カメラがつながっていることを確かめて、もう一度取り込んでください。保存済みの写真は飛ばします。</translation>
-        </message>
-        <message>
             <source>&amp;Open folder</source>
             <translation>フォルダーを開く(&amp;O)</translation>
         </message>
@@ -255,10 +243,6 @@
             <translation>カードを復元できませんでした。</translation>
         </message>
         <message>
-            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
-            <translation>このファイルは、この容量のカードのバックアップではないかもしれません。復元が始まっていた場合は、同じファイルでもう一度復元して完了させてください。</translation>
-        </message>
-        <message>
             <source>The card was formatted.</source>
             <translation>カードをフォーマットしました。</translation>
         </message>
@@ -286,13 +270,113 @@
             <source>The card's photo list was repaired: the card is ready to use again.</source>
             <translation>カードの写真リストを修復しました。カードはまた使えます。</translation>
         </message>
-        <message>
-            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
-            <translation>カードは変更していません。保存した写真を確かめてから「カードをフォーマット…」を選ぶと、また使えるようになります。</translation>
+        <message numerus="yes">
+            <source>The photos on the card now are replaced by the %n photos in the backup.</source>
+            <translation>
+                <numerusform>カードにある今の写真は、バックアップの写真 %n 枚に置き換わります。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The %n pictures have been saved. Repairing formats the card and puts them back on it.</source>
+            <translation>
+                <numerusform>画像 %n 枚は保存しました。修復するとカードをフォーマットし、画像を書き戻します。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The %n pictures have been saved. Repairing makes the card list them again, so the camera and this window show them.</source>
+            <translation>
+                <numerusform>画像 %n 枚は保存しました。修復すると再びリストに載り、カメラでもこのウィンドウでも表示されます。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos stay on the card: their files did not read back as they were saved.</source>
+            <translation>
+                <numerusform>写真 %n 枚はカードに残しました。保存したファイルを読み直すと内容が違っていました。</numerusform>
+            </translation>
         </message>
         <message>
-            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
-            <translation>カードの一部を読み込めませんでした。カメラがつながっていることを確かめて、同じフォルダーにもう一度救出してください。</translation>
+            <source>Photos already saved are skipped when you import again.</source>
+            <translation>もう一度取り込むと、保存済みの写真は飛ばします。</translation>
+        </message>
+        <message>
+            <source>The file may not be a backup of a card of this size.</source>
+            <translation>このファイルは、この容量のカードのバックアップではないかもしれません。</translation>
+        </message>
+        <message>
+            <source>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</source>
+            <translation>カードは変更していません。保存した写真を確かめてください。カードをまた使うには「カード ▸ カードをフォーマット…」を選び、「写真 ▸ 画像を追加…」で写真を戻してください。</translation>
+        </message>
+        <message>
+            <source>The card's photo list could not be repaired.</source>
+            <translation>カードの写真リストを修復できませんでした。</translation>
+        </message>
+        <message>
+            <source>The card's pictures could not be saved.</source>
+            <translation>カードの画像を保存できませんでした。</translation>
+        </message>
+        <message>
+            <source>Say whether the card holds 8 MiB or 16 MiB when asked.</source>
+            <translation>確認されたら、カードが 8 MiB か 16 MiB かを選んでください。</translation>
+        </message>
+        <message>
+            <source>Choose File ▸ Open card image… and pick a card image that exists.</source>
+            <translation>「ファイル ▸ カードイメージを開く…」で、存在するカードイメージを選んでください。</translation>
+        </message>
+        <message>
+            <source>Choose another name, or agree to replace the file when the save dialog asks.</source>
+            <translation>別の名前を選ぶか、保存ダイアログで上書きを確認してください。</translation>
+        </message>
+        <message>
+            <source>Choose another name or folder.</source>
+            <translation>別の名前かフォルダーを選んでください。</translation>
+        </message>
+        <message>
+            <source>Try again.</source>
+            <translation>もう一度試してください。</translation>
+        </message>
+        <message>
+            <source>Check that the folder exists, can be written to and has room.</source>
+            <translation>フォルダーがあり、書き込めて、空きがあることを確かめてください。</translation>
+        </message>
+        <message>
+            <source>Connect the camera and choose File ▸ Reload, or choose File ▸ Open card image….</source>
+            <translation>カメラをつないで「ファイル ▸ 再読み込み」を選ぶか、「ファイル ▸ カードイメージを開く…」を選んでください。</translation>
+        </message>
+        <message>
+            <source>Choose Card ▸ Restore card… and restore %1 again to finish it.</source>
+            <translation>「カード ▸ カードを復元…」で %1 をもう一度復元して完了させてください。</translation>
+        </message>
+        <message>
+            <source>Choose Card ▸ Rescue photos… to save the pictures the card holds.</source>
+            <translation>「カード ▸ 写真を救出…」でカードにある画像を保存してください。</translation>
+        </message>
+        <message>
+            <source>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</source>
+            <translation>画像は保存してあります。「カード ▸ カードをフォーマット…」でフォーマットしてから、「写真 ▸ 画像を追加…」で戻してください。</translation>
+        </message>
+        <message>
+            <source>Delete some photos first, or add fewer pictures.</source>
+            <translation>先に写真をいくつか削除するか、追加する画像を減らしてください。</translation>
+        </message>
+        <message>
+            <source>Select photos in the grid first.</source>
+            <translation>先に一覧で写真を選んでください。</translation>
+        </message>
+        <message>
+            <source>How large is the card?</source>
+            <translation>カードの容量はどれですか?</translation>
+        </message>
+        <message>
+            <source>The card reads blank, so its size cannot be found. It is written on the card.</source>
+            <translation>カードが空のため、容量を調べられません。容量はカードに書いてあります。</translation>
+        </message>
+        <message>
+            <source>8 MiB</source>
+            <translation>8 MiB</translation>
+        </message>
+        <message>
+            <source>16 MiB</source>
+            <translation>16 MiB</translation>
         </message>
     </context>
     <context>
@@ -555,6 +639,10 @@
         <message>
             <source>Imports go to %1</source>
             <translation>取り込み先: %1</translation>
+        </message>
+        <message>
+            <source>The card could not be read.</source>
+            <translation>カードを読み込めませんでした。</translation>
         </message>
     </context>
     <context>

@@ -93,20 +93,12 @@
             <translation>要用这个备份恢复存储卡吗？</translation>
         </message>
         <message>
-            <source>The photos on the card now are replaced by those in the backup.</source>
-            <translation>存储卡上现有的照片会被备份里的照片替换。</translation>
-        </message>
-        <message>
             <source>Restore</source>
             <translation>恢复</translation>
         </message>
         <message>
             <source>Repair the card's photo list?</source>
             <translation>要修复存储卡的照片列表吗？</translation>
-        </message>
-        <message>
-            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
-            <translation>图片已经保存好。修复后，存储卡会重新列出它保存的每张图片，相机和这个窗口就能显示它们。</translation>
         </message>
         <message>
             <source>Repair</source>
@@ -181,10 +173,6 @@
             </translation>
         </message>
         <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
-            <translation>请确认文件夹可写入且有空间、相机已连接，再导入一次：已保存的照片会跳过。</translation>
-        </message>
-        <message>
             <source>&amp;Open folder</source>
             <translation>打开文件夹(&amp;O)</translation>
         </message>
@@ -255,10 +243,6 @@
             <translation>无法恢复存储卡。</translation>
         </message>
         <message>
-            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
-            <translation>这个文件可能不是此容量存储卡的备份。如果恢复已经开始，请用同一个文件再恢复一次以完成。</translation>
-        </message>
-        <message>
             <source>The card was formatted.</source>
             <translation>存储卡已格式化。</translation>
         </message>
@@ -286,13 +270,113 @@
             <source>The card's photo list was repaired: the card is ready to use again.</source>
             <translation>存储卡的照片列表已修复，存储卡可以再次使用。</translation>
         </message>
-        <message>
-            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
-            <translation>存储卡没有更改。确认保存好的照片后，选“格式化存储卡…”即可再次使用。</translation>
+        <message numerus="yes">
+            <source>The photos on the card now are replaced by the %n photos in the backup.</source>
+            <translation>
+                <numerusform>存储卡上现有的照片会被备份里的 %n 张照片替换。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The %n pictures have been saved. Repairing formats the card and puts them back on it.</source>
+            <translation>
+                <numerusform>%n 张图片已经保存好。修复会格式化存储卡，再把图片放回去。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The %n pictures have been saved. Repairing makes the card list them again, so the camera and this window show them.</source>
+            <translation>
+                <numerusform>%n 张图片已经保存好。修复后存储卡会重新列出它们，相机和这个窗口就能显示。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos stay on the card: their files did not read back as they were saved.</source>
+            <translation>
+                <numerusform>%n 张照片留在存储卡上：保存的文件读回时与原来不符。</numerusform>
+            </translation>
         </message>
         <message>
-            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
-            <translation>存储卡有部分无法读取。请确认相机已连接，再抢救一次到同一个文件夹。</translation>
+            <source>Photos already saved are skipped when you import again.</source>
+            <translation>再导入一次时，已保存的照片会跳过。</translation>
+        </message>
+        <message>
+            <source>The file may not be a backup of a card of this size.</source>
+            <translation>这个文件可能不是此容量存储卡的备份。</translation>
+        </message>
+        <message>
+            <source>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</source>
+            <translation>存储卡没有更改。请检查保存好的照片；若要再使用存储卡，请选“存储卡 ▸ 格式化存储卡…”，再用“照片 ▸ 添加图片…”把照片放回去。</translation>
+        </message>
+        <message>
+            <source>The card's photo list could not be repaired.</source>
+            <translation>无法修复存储卡的照片列表。</translation>
+        </message>
+        <message>
+            <source>The card's pictures could not be saved.</source>
+            <translation>无法保存存储卡上的图片。</translation>
+        </message>
+        <message>
+            <source>Say whether the card holds 8 MiB or 16 MiB when asked.</source>
+            <translation>询问时请选择存储卡是 8 MiB 还是 16 MiB。</translation>
+        </message>
+        <message>
+            <source>Choose File ▸ Open card image… and pick a card image that exists.</source>
+            <translation>请选“文件 ▸ 打开存储卡映像…”并选择一个存在的存储卡映像。</translation>
+        </message>
+        <message>
+            <source>Choose another name, or agree to replace the file when the save dialog asks.</source>
+            <translation>请选择其他名称，或在保存对话框询问时同意替换文件。</translation>
+        </message>
+        <message>
+            <source>Choose another name or folder.</source>
+            <translation>请选择其他名称或文件夹。</translation>
+        </message>
+        <message>
+            <source>Try again.</source>
+            <translation>请再试一次。</translation>
+        </message>
+        <message>
+            <source>Check that the folder exists, can be written to and has room.</source>
+            <translation>请确认文件夹存在、可写入且有空间。</translation>
+        </message>
+        <message>
+            <source>Connect the camera and choose File ▸ Reload, or choose File ▸ Open card image….</source>
+            <translation>请连接相机后选“文件 ▸ 重新载入”，或选“文件 ▸ 打开存储卡映像…”。</translation>
+        </message>
+        <message>
+            <source>Choose Card ▸ Restore card… and restore %1 again to finish it.</source>
+            <translation>请选“存储卡 ▸ 恢复存储卡…”再恢复一次 %1 以完成。</translation>
+        </message>
+        <message>
+            <source>Choose Card ▸ Rescue photos… to save the pictures the card holds.</source>
+            <translation>请选“存储卡 ▸ 抢救照片…”把存储卡上的图片保存下来。</translation>
+        </message>
+        <message>
+            <source>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</source>
+            <translation>图片已经保存好。请用“存储卡 ▸ 格式化存储卡…”格式化，再用“照片 ▸ 添加图片…”把图片放回去。</translation>
+        </message>
+        <message>
+            <source>Delete some photos first, or add fewer pictures.</source>
+            <translation>请先删除一些照片，或少添加几张图片。</translation>
+        </message>
+        <message>
+            <source>Select photos in the grid first.</source>
+            <translation>请先在列表中选择照片。</translation>
+        </message>
+        <message>
+            <source>How large is the card?</source>
+            <translation>存储卡容量是多少？</translation>
+        </message>
+        <message>
+            <source>The card reads blank, so its size cannot be found. It is written on the card.</source>
+            <translation>存储卡读起来是空白的，无法得知容量。容量印在存储卡上。</translation>
+        </message>
+        <message>
+            <source>8 MiB</source>
+            <translation>8 MiB</translation>
+        </message>
+        <message>
+            <source>16 MiB</source>
+            <translation>16 MiB</translation>
         </message>
     </context>
     <context>
@@ -555,6 +639,10 @@
         <message>
             <source>Imports go to %1</source>
             <translation>导入到：%1</translation>
+        </message>
+        <message>
+            <source>The card could not be read.</source>
+            <translation>无法读取存储卡。</translation>
         </message>
     </context>
     <context>

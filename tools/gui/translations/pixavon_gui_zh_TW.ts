@@ -93,20 +93,12 @@
             <translation>要用這個備份還原記憶卡嗎？</translation>
         </message>
         <message>
-            <source>The photos on the card now are replaced by those in the backup.</source>
-            <translation>記憶卡上現有的相片會被備份裡的相片取代。</translation>
-        </message>
-        <message>
             <source>Restore</source>
             <translation>還原</translation>
         </message>
         <message>
             <source>Repair the card's photo list?</source>
             <translation>要修復記憶卡的相片清單嗎？</translation>
-        </message>
-        <message>
-            <source>The pictures have been saved. Repairing makes the card list every picture it holds again, so the camera and this window show them.</source>
-            <translation>圖片已經存好。修復後，記憶卡會重新列出它保存的每張圖片，相機和這個視窗就能顯示它們。</translation>
         </message>
         <message>
             <source>Repair</source>
@@ -181,10 +173,6 @@
             </translation>
         </message>
         <message>
-            <source>Check that the folder can be written to and has room, and that the camera is connected, then import again: photos already saved are skipped.</source>
-            <translation>請確認資料夾可寫入且有空間、相機已接上，再匯入一次：已存好的相片會略過。</translation>
-        </message>
-        <message>
             <source>&amp;Open folder</source>
             <translation>開啟資料夾(&amp;O)</translation>
         </message>
@@ -255,10 +243,6 @@
             <translation>無法還原記憶卡。</translation>
         </message>
         <message>
-            <source>The file may not be a backup of a card of this size. If the restore had begun, restore the same file again to finish it.</source>
-            <translation>這個檔案可能不是此容量記憶卡的備份。如果還原已經開始，請用同一個檔案再還原一次以完成。</translation>
-        </message>
-        <message>
             <source>The card was formatted.</source>
             <translation>記憶卡已格式化。</translation>
         </message>
@@ -286,13 +270,113 @@
             <source>The card's photo list was repaired: the card is ready to use again.</source>
             <translation>記憶卡的相片清單已修復，記憶卡可以再次使用。</translation>
         </message>
-        <message>
-            <source>The card was not changed. To use it again, choose Format card… once you have checked the saved photos.</source>
-            <translation>記憶卡沒有變更。確認存好的相片後，選「格式化記憶卡…」即可再次使用。</translation>
+        <message numerus="yes">
+            <source>The photos on the card now are replaced by the %n photos in the backup.</source>
+            <translation>
+                <numerusform>記憶卡上現有的相片會被備份裡的 %n 張相片取代。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The %n pictures have been saved. Repairing formats the card and puts them back on it.</source>
+            <translation>
+                <numerusform>%n 張圖片已經存好。修復會格式化記憶卡，再把圖片放回去。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The %n pictures have been saved. Repairing makes the card list them again, so the camera and this window show them.</source>
+            <translation>
+                <numerusform>%n 張圖片已經存好。修復後記憶卡會重新列出它們，相機和這個視窗就能顯示。</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n photos stay on the card: their files did not read back as they were saved.</source>
+            <translation>
+                <numerusform>%n 張相片留在記憶卡上：存好的檔案讀回時與原本不符。</numerusform>
+            </translation>
         </message>
         <message>
-            <source>Some of the card could not be read. Check that the camera is connected and rescue again into the same folder.</source>
-            <translation>記憶卡有部分無法讀取。請確認相機已接上，再搶救一次到同一個資料夾。</translation>
+            <source>Photos already saved are skipped when you import again.</source>
+            <translation>再匯入一次時，已存好的相片會略過。</translation>
+        </message>
+        <message>
+            <source>The file may not be a backup of a card of this size.</source>
+            <translation>這個檔案可能不是此容量記憶卡的備份。</translation>
+        </message>
+        <message>
+            <source>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</source>
+            <translation>記憶卡沒有變更。請檢查存好的相片；若要再使用記憶卡，請選「記憶卡 ▸ 格式化記憶卡…」，再用「相片 ▸ 加入圖片…」把相片放回去。</translation>
+        </message>
+        <message>
+            <source>The card's photo list could not be repaired.</source>
+            <translation>無法修復記憶卡的相片清單。</translation>
+        </message>
+        <message>
+            <source>The card's pictures could not be saved.</source>
+            <translation>無法儲存記憶卡上的圖片。</translation>
+        </message>
+        <message>
+            <source>Say whether the card holds 8 MiB or 16 MiB when asked.</source>
+            <translation>詢問時請選擇記憶卡是 8 MiB 還是 16 MiB。</translation>
+        </message>
+        <message>
+            <source>Choose File ▸ Open card image… and pick a card image that exists.</source>
+            <translation>請選「檔案 ▸ 開啟記憶卡映像檔…」並挑選一個存在的記憶卡映像檔。</translation>
+        </message>
+        <message>
+            <source>Choose another name, or agree to replace the file when the save dialog asks.</source>
+            <translation>請選擇其他名稱，或在儲存對話框詢問時同意取代檔案。</translation>
+        </message>
+        <message>
+            <source>Choose another name or folder.</source>
+            <translation>請選擇其他名稱或資料夾。</translation>
+        </message>
+        <message>
+            <source>Try again.</source>
+            <translation>請再試一次。</translation>
+        </message>
+        <message>
+            <source>Check that the folder exists, can be written to and has room.</source>
+            <translation>請確認資料夾存在、可寫入且有空間。</translation>
+        </message>
+        <message>
+            <source>Connect the camera and choose File ▸ Reload, or choose File ▸ Open card image….</source>
+            <translation>請接上相機後選「檔案 ▸ 重新載入」，或選「檔案 ▸ 開啟記憶卡映像檔…」。</translation>
+        </message>
+        <message>
+            <source>Choose Card ▸ Restore card… and restore %1 again to finish it.</source>
+            <translation>請選「記憶卡 ▸ 還原記憶卡…」再還原一次 %1 以完成。</translation>
+        </message>
+        <message>
+            <source>Choose Card ▸ Rescue photos… to save the pictures the card holds.</source>
+            <translation>請選「記憶卡 ▸ 搶救相片…」把記憶卡上的圖片存下來。</translation>
+        </message>
+        <message>
+            <source>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</source>
+            <translation>圖片已經存好。請用「記憶卡 ▸ 格式化記憶卡…」格式化，再用「相片 ▸ 加入圖片…」把圖片放回去。</translation>
+        </message>
+        <message>
+            <source>Delete some photos first, or add fewer pictures.</source>
+            <translation>請先刪除一些相片，或少加入幾張圖片。</translation>
+        </message>
+        <message>
+            <source>Select photos in the grid first.</source>
+            <translation>請先在清單中選取相片。</translation>
+        </message>
+        <message>
+            <source>How large is the card?</source>
+            <translation>記憶卡容量是多少？</translation>
+        </message>
+        <message>
+            <source>The card reads blank, so its size cannot be found. It is written on the card.</source>
+            <translation>記憶卡讀起來是空白的，無法得知容量。容量印在記憶卡上。</translation>
+        </message>
+        <message>
+            <source>8 MiB</source>
+            <translation>8 MiB</translation>
+        </message>
+        <message>
+            <source>16 MiB</source>
+            <translation>16 MiB</translation>
         </message>
     </context>
     <context>
@@ -555,6 +639,10 @@
         <message>
             <source>Imports go to %1</source>
             <translation>匯入到：%1</translation>
+        </message>
+        <message>
+            <source>The card could not be read.</source>
+            <translation>無法讀取記憶卡。</translation>
         </message>
     </context>
     <context>

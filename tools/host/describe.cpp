@@ -1,0 +1,333 @@
+// The core's structured outcomes in words: one neutral sentence each, in the
+// person's language, saying what happened and never how to act on it; each
+// front end adds its own hint.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "core.h"
+#include "i18n.h"
+
+namespace pixavon::host {
+namespace {
+
+std::string num(uint64_t n) { return std::to_string(n); }
+std::string mib(uint64_t bytes) { return std::to_string(bytes >> 20); }
+std::string name_of(const std::string& raw) { return display_name(raw); }
+std::string base_of(const std::string& raw) {
+    const std::string base = std::filesystem::path(raw).filename().string();
+    return display_name(base.empty() ? raw : base);
+}
+std::string in_folder(const std::string& folder, const std::string& name) {
+    return display_name(folder.empty() ? name : folder + "/" + name);
+}
+
+// ": why" from the system's errno or a decoder's words, or nothing.
+std::string why(const Facts& facts) {
+    if (!facts.detail.empty()) return fill(tr(": {1}"), {facts.detail});
+    if (facts.error != 0) return fill(tr(": {1}"), {system_error(facts.error)});
+    return {};
+}
+
+}  // namespace
+
+std::string describe(const Problem& problem) {
+    const Facts& f = problem.facts;
+    switch (problem.kind) {
+        case ProblemKind::kNone:
+            return {};
+        case ProblemKind::kNoCamera:
+            return fill(tr("No camera was found in {1}."), {name_of(f.folder)});
+        case ProblemKind::kCameraInUse:
+            if (f.count > 0) {
+                return fill(tr("The camera in {1} is in use by another program (process {2})."),
+                            {name_of(f.folder), num(f.count)});
+            }
+            return fill(tr("The camera in {1} is in use by another program."), {name_of(f.folder)});
+        case ProblemKind::kCardImageMissing:
+            return fill(tr("The card image '{1}' does not exist."), {name_of(f.name)});
+        case ProblemKind::kCardImageUnusable:
+            return fill(tr("The card image '{1}' cannot be used{2}."), {name_of(f.name), why(f)});
+        case ProblemKind::kCardImageInUse:
+            if (f.count > 0) {
+                return fill(tr("The card image '{1}' is in use by another program (process {2})."),
+                            {name_of(f.name), num(f.count)});
+            }
+            return fill(tr("The card image '{1}' is in use by another program."), {name_of(f.name)});
+        case ProblemKind::kNoSpaceForCard:
+            if (f.bytes == 0)
+                return fill(tr("There is not enough space on the disk for the card image '{1}'."), {name_of(f.name)});
+            return fill(tr("There is not enough space on the disk for a {1} MiB card image '{2}'."),
+                        {mib(f.bytes), name_of(f.name)});
+        case ProblemKind::kCameraNotStarted:
+            return fill(tr("The camera for the card image could not be started{1}."), {why(f)});
+        case ProblemKind::kLibraryMissing:
+            return fill(tr("The Pixavon library could not be loaded{1}."), {why(f)});
+        case ProblemKind::kCardImageNotSaved:
+            return fill(tr("The card image '{1}' could not be saved to disk."), {name_of(f.name)});
+        case ProblemKind::kCatalogNoAnswer:
+            return tr("The camera did not answer while the card's photo list was read.");
+        case ProblemKind::kCatalogChanged:
+            return tr("The card's photo list changed while it was read.");
+        case ProblemKind::kCatalogDamaged:
+            return tr("The card's photo list is damaged, so its photos and its size cannot be known.");
+        case ProblemKind::kListTooLong:
+            return fill(
+                ntr("The card's photo list is damaged: it lists {1} photo, but the card holds at most {2}.",
+                    "The card's photo list is damaged: it lists {1} photos, but the card holds at most {2}.", f.count),
+                {num(f.count), num(f.other_count)});
+        case ProblemKind::kListSlotOutOfRange:
+            return fill(tr("The card's photo list is damaged: photo {1} names slot {2}, but the card's slots are 0 to "
+                           "{3}."),
+                        {num(f.position), num(f.slot), num(f.other_count > 0 ? f.other_count - 1 : 0)});
+        case ProblemKind::kListSlotTwice:
+            return fill(tr("The card's photo list is damaged: photos {1} and {2} both name slot {3}."),
+                        {num(f.other_position), num(f.position), num(f.slot)});
+        case ProblemKind::kCardBlank:
+            return tr("The card reads as blank, so its size cannot be told.");
+        case ProblemKind::kWrongCardSize:
+            return tr("A card holds 8 or 16 MiB.");
+        case ProblemKind::kNothingSelected:
+            return tr("Nothing was chosen to work on.");
+        case ProblemKind::kPositionsAndAll:
+            return tr("Give either the photos' positions or all photos, not both.");
+        case ProblemKind::kPositionOutOfRange:
+            if (f.count == 0) return fill(tr("There is no photo {1}: the card holds no photos."), {num(f.position)});
+            return fill(ntr("There is no photo {1}: the card holds {2} photo, numbered 0.",
+                            "There is no photo {1}: the card holds {2} photos, numbered 0 to {3}.", f.count),
+                        {num(f.position), num(f.count), num(f.count - 1)});
+        case ProblemKind::kPositionTwice:
+            return fill(tr("Photo {1} is given twice."), {num(f.position)});
+        case ProblemKind::kOutputTakesOne:
+            return tr("Standard output takes one photo; several need a folder.");
+        case ProblemKind::kOutputNamesOneFile:
+            return fill(tr("'{1}' names one file; several photos need a folder that exists."), {name_of(f.name)});
+        case ProblemKind::kUnknownFormat:
+            return fill(tr("The format of '{1}' cannot be told from its name: it must end in .png (PNG), .jpg or "
+                           ".jpeg (JPEG), or .bmp (the camera's bitmap)."),
+                        {name_of(f.name)});
+        case ProblemKind::kFormatMismatch:
+            return fill(tr("The name '{1}' and the format asked for differ."), {name_of(f.name)});
+        case ProblemKind::kNamePatternBad:
+            // TRANSLATORS: {2} says what is wrong with the pattern, e.g. "it has a '{' without its '}'".
+            return fill(tr("The file name pattern '{1}' cannot name files: {2}."), {name_of(f.name), f.detail});
+        case ProblemKind::kNamePatternFormat:
+            return fill(tr("The file name pattern '{1}' must end in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the "
+                           "camera's bitmap)."),
+                        {name_of(f.name)});
+        case ProblemKind::kFileExists:
+            return fill(tr("'{1}' already exists."), {name_of(f.name)});
+        case ProblemKind::kNotAFile:
+            return fill(tr("'{1}' is not a file."), {name_of(f.name)});
+        case ProblemKind::kCannotMakeFolder:
+            return fill(tr("The folder '{1}' cannot be made{2}."), {name_of(f.folder), why(f)});
+        case ProblemKind::kCannotRead:
+            return fill(tr("'{1}' cannot be read{2}."), {name_of(f.name), why(f)});
+        case ProblemKind::kCannotWrite:
+            return fill(tr("'{1}' cannot be written{2}."), {name_of(f.name), why(f)});
+        case ProblemKind::kCannotWriteOutput:
+            return fill(tr("Standard output cannot be written{1}."), {why(f)});
+        case ProblemKind::kNoSpace:
+            return fill(tr("There is not enough space in '{1}': {2} MiB are needed, {3} MiB are free."),
+                        {name_of(f.folder), mib(f.bytes), mib(f.other_bytes)});
+        case ProblemKind::kBadPicture:
+            return fill(tr("'{1}' cannot be put on the card{2}. Nothing was put on the card."),
+                        {name_of(f.name), why(f)});
+        case ProblemKind::kCardFull:
+            return fill(tr("The card is full: {1} of {2} photos."), {num(f.count), num(f.other_count)});
+        case ProblemKind::kTooManyPictures:
+            return fill(ntr("{1} picture does not fit: the card has room for {2} more.",
+                            "{1} pictures do not fit: the card has room for {2} more.", f.count),
+                        {num(f.count), num(f.other_count)});
+        case ProblemKind::kNotTaken:
+            return fill(tr("The camera did not take '{1}'; the card's photo list shows what is on it."),
+                        {name_of(f.name)});
+        case ProblemKind::kPhotoUnreadable:
+            return fill(tr("Photo {1} (slot {2}) could not be read from the card{3}."),
+                        {num(f.position), num(f.slot), why(f)});
+        case ProblemKind::kPhotoNotOnCard:
+            return fill(tr("Photo {1} is not on the card."), {num(f.position)});
+        case ProblemKind::kDeleteFailed:
+            return fill(tr("Photo {1} could not be deleted; the card's photo list shows what is on it."),
+                        {num(f.position)});
+        case ProblemKind::kFormatFailed:
+            return tr("The card could not be formatted.");
+        case ProblemKind::kCardReadFailed:
+            return fill(tr("The card could not be read at byte {1}."), {num(f.bytes)});
+        case ProblemKind::kBackupSizeUnknown:
+            return tr(
+                "The card's photo list is damaged, so the card's size is unknown and it cannot be backed up "
+                "whole.");
+        case ProblemKind::kBackupWrongSize:
+            return fill(tr("'{1}' holds {2} bytes, but a backup of this card holds {3} ({4} MiB). Nothing was "
+                           "changed."),
+                        {name_of(f.name), num(f.bytes), num(f.other_bytes), mib(f.other_bytes)});
+        case ProblemKind::kNotABackup:
+            return fill(tr("'{1}' is not a backup of a card of this size. Nothing was changed."), {name_of(f.name)});
+        case ProblemKind::kRestoreFailed:
+            return tr("The card could not be restored and is now incomplete.");
+        case ProblemKind::kRestoreNotNoted:
+            return fill(tr("The restore could not be noted before it began{1}. Nothing was changed."), {why(f)});
+        case ProblemKind::kRepairImpossible:
+            return fill(ntr("The picture found is saved in '{2}', but the card's photo list cannot be repaired: its "
+                            "blocks hold what a new list cannot be written over.",
+                            "All {1} pictures found are saved in '{2}', but the card's photo list cannot be "
+                            "repaired: its blocks hold what a new list cannot be written over.",
+                            f.count),
+                        {num(f.count), name_of(f.folder)});
+        case ProblemKind::kRepairFailed:
+            return fill(ntr("The picture found is saved in '{2}', but the card's photo list could not be repaired{3}.",
+                            "All {1} pictures found are saved in '{2}', but the card's photo list could not be "
+                            "repaired{3}.",
+                            f.count),
+                        {num(f.count), name_of(f.folder), why(f)});
+        case ProblemKind::kNotConfirmed:
+            if (problem.question) return describe(*problem.question);
+            return tr("Not confirmed; nothing was changed.");
+        case ProblemKind::kCancelled:
+            return tr("Stopped; every step that finished is complete on the card and on disk.");
+        case ProblemKind::kOutOfMemory:
+            return tr("There is not enough memory.");
+        case ProblemKind::kOther:
+            return fill(tr("{1}."), {f.detail});
+    }
+    return {};
+}
+
+std::string describe(const Record& record) {
+    const Facts& f = record.facts;
+    switch (record.kind) {
+        case RecordKind::kSaved:
+            return fill(tr("Photo {1} saved as '{2}'."), {num(f.position), name_of(f.name)});
+        case RecordKind::kSavedToOutput:
+            return fill(tr("Photo {1} written to standard output."), {num(f.position)});
+        case RecordKind::kPut:
+            return fill(tr("'{1}' put on the card as photo {2} (slot {3})."),
+                        {base_of(f.name), num(f.position), num(f.slot)});
+        case RecordKind::kDeleted:
+            return fill(tr("Photo {1} deleted."), {num(f.position)});
+        case RecordKind::kFormatted:
+            return fill(
+                ntr("The card is formatted: {1} slot free.", "The card is formatted: {1} slots free.", f.other_count),
+                {num(f.other_count)});
+        case RecordKind::kBackedUp:
+            return fill(
+                ntr("{1} photo ({2} MiB) backed up to '{3}'.", "{1} photos ({2} MiB) backed up to '{3}'.", f.count),
+                {num(f.count), mib(f.bytes), name_of(f.name)});
+        case RecordKind::kRestored:
+            return fill(ntr("{1} photo restored from '{2}'.", "{1} photos restored from '{2}'.", f.count),
+                        {num(f.count), name_of(f.name)});
+        case RecordKind::kImported:
+            return fill(tr("Photo {1} imported as '{2}'."), {num(f.position), in_folder(f.folder, f.name)});
+        case RecordKind::kRescued:
+            if (f.count == 0) {
+                return fill(tr("The picture in slot {1}, not named by the photo list, saved as '{2}'."),
+                            {num(f.slot), in_folder(f.folder, f.name)});
+            }
+            return fill(tr("The picture in slot {1} saved as '{2}'."), {num(f.slot), in_folder(f.folder, f.name)});
+        case RecordKind::kNothingToSave:
+            return tr("The card holds no photos; there is nothing to save.");
+        case RecordKind::kCardBlank:
+            return tr("The card reads as blank: there are no pictures to save.");
+        case RecordKind::kCatalogSound:
+            return tr("The card's photo list is sound: there is nothing to repair.");
+        case RecordKind::kRescueSaved:
+            if (f.other_count == 0) return tr("No pictures were found on the card.");
+            if (f.count == f.other_count) {
+                return fill(ntr("The {1} picture found was saved in '{2}'.",
+                                "All {1} pictures found were saved in '{2}'.", f.count),
+                            {num(f.count), name_of(f.folder)});
+            }
+            return fill(ntr("{1} of the {2} picture found was saved in '{3}'.",
+                            "{1} of the {2} pictures found were saved in '{3}'.", f.other_count),
+                        {num(f.count), num(f.other_count), name_of(f.folder)});
+        case RecordKind::kRepaired:
+            return fill(ntr("The card's photo list names the {1} picture found again.",
+                            "The card's photo list names the {1} pictures found again.", f.count),
+                        {num(f.count)});
+    }
+    return {};
+}
+
+std::string describe(const Warning& warning) {
+    const Facts& f = warning.facts;
+    switch (warning.kind) {
+        case WarningKind::kCardCreated:
+            return fill(tr("A fresh {1} MiB card was made in '{2}'."), {mib(f.bytes), name_of(f.name)});
+        case WarningKind::kSizeIgnored:
+            return fill(tr("'{1}' holds a {2} MiB card; the size given applies only to a new card."),
+                        {name_of(f.name), mib(f.bytes)});
+        case WarningKind::kRescueSizeIgnored:
+            return fill(tr("The card reads as a {1} MiB card; the size given ({2} MiB) is not used."),
+                        {mib(f.bytes), mib(f.other_bytes)});
+        case WarningKind::kRestoreInterrupted:
+            return fill(tr("The last restore of '{1}' onto this card (started {2}) was interrupted: the card's "
+                           "pictures may not match its photo list."),
+                        {name_of(f.name), f.when});
+        case WarningKind::kPhotoStaysOnCard:
+            return fill(tr("Photo {1} stays on the card: its file in the folder does not read back as it was "
+                           "written."),
+                        {num(f.position)});
+    }
+    return {};
+}
+
+std::string describe(const Question& question) {
+    const Facts& f = question.facts;
+    switch (question.kind) {
+        case QuestionKind::kDelete:
+            return fill(ntr("Deleting the photo on the card cannot be undone.",
+                            "Deleting {1} of the {2} photos on the card cannot be undone.", f.other_count),
+                        {num(f.count), num(f.other_count)});
+        case QuestionKind::kFormat:
+            return fill(ntr("Formatting erases the card's photo list, and so the {1} photo on the card.",
+                            "Formatting erases the card's photo list, and so all {1} photos on the card.", f.count),
+                        {num(f.count)});
+        case QuestionKind::kRestore:
+            return fill(ntr("Restoring replaces the {1} photo on the card with the photos of '{3}' ({2}).",
+                            "Restoring replaces all {1} photos on the card with the photos of '{3}' ({2}).", f.count),
+                        {num(f.count), num(f.other_count), name_of(f.name)});
+        case QuestionKind::kRepairCatalog:
+            return fill(ntr("Repairing writes a photo list naming the {1} picture found.",
+                            "Repairing writes a photo list naming the {1} pictures found, in slot order.", f.count),
+                        {num(f.count)});
+        case QuestionKind::kRepairRebuild:
+            return fill(ntr("Repairing formats the card and puts back the {1} picture found (it is saved in '{2}').",
+                            "Repairing formats the card and puts back the {1} pictures found, in slot order (all "
+                            "are saved in '{2}').",
+                            f.count),
+                        {num(f.count), name_of(f.folder)});
+        case QuestionKind::kRawWrite:
+            return fill(tr("Writing {1} bytes at block {2} programs the card directly and can damage photos and the "
+                           "photo list."),
+                        {num(f.bytes), num(f.position)});
+    }
+    return {};
+}
+
+std::string describe(const Step& step) {
+    const std::string position = num(step.position.value_or(0));
+    switch (step.kind) {
+        case StepKind::kReadPhoto:
+            return fill(tr("Reading photo {1}"), {position});
+        case StepKind::kSavePhoto:
+            return fill(tr("Saving photo {1}"), {position});
+        case StepKind::kImportPhoto:
+            return fill(tr("Importing photo {1}"), {position});
+        case StepKind::kPut:
+            return fill(tr("Putting '{1}' on the card"), {base_of(step.name)});
+        case StepKind::kDelete:
+            return fill(tr("Deleting photo {1}"), {position});
+        case StepKind::kBackup:
+            return fill(tr("Backing up the card to '{1}'"), {base_of(step.name)});
+        case StepKind::kRestore:
+            return fill(tr("Restoring the card from '{1}'"), {base_of(step.name)});
+        case StepKind::kRescueRead:
+            return tr("Reading the whole card");
+        case StepKind::kRescuePut:
+            return fill(tr("Putting back the picture of slot {1}"), {num(step.slot.value_or(0))});
+    }
+    return {};
+}
+
+}  // namespace pixavon::host

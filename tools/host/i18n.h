@@ -1,0 +1,36 @@
+// The host core's and the tool's texts in the person's language: gettext's
+// domain "pixavon". Texts take their numbers and names through {1}, {2}, ...
+// (never through printf, so a translation cannot misuse an argument), and
+// xgettext finds them as the first argument of tr() and the first two of
+// ntr().
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+namespace pixavon::host {
+
+// Binds the "pixavon" domain to the catalogues installed beside the
+// executable (../share/locale), else to those of the build tree, and sets the
+// codeset of every text the core gives: empty for the locale's own (the
+// tool), "UTF-8" for the window. Call once, after setlocale(LC_ALL, "").
+void init_translations(const std::string& codeset = "");
+
+// A name (a file, a folder) as text to show: control characters as '?',
+// decoded from the locale's codeset into the codeset of the core's texts.
+std::string display_name(const std::string& raw);
+
+// `text` in the person's language.
+const char* tr(const char* text);
+// `singular` or `plural` as `n` asks, in the person's language.
+const char* ntr(const char* singular, const char* plural, uint64_t n);
+// `pattern` with {1}, {2}, ... replaced by `args`; a brace that names no
+// argument stays as it is.
+std::string fill(const std::string& pattern, std::initializer_list<std::string> args);
+// The system's words for `errnum`, in the codeset of the core's texts.
+std::string system_error(int errnum);
+// The codeset the core's texts are in.
+const std::string& text_codeset();
+
+}  // namespace pixavon::host
