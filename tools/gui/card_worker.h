@@ -152,7 +152,7 @@ private:
     void advance_report();
 
     // host::Frontend, on the worker's thread.
-    Answer confirm(const host::Question& question) override;
+    Answer confirm(const host::Question& asked) override;
     void begin(const host::Step& step) override;
     void advance() override;
     void end(bool ok) override;
