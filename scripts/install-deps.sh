@@ -13,6 +13,8 @@ packages=(
   # and AppStream entry, Xvfb for its screenshots, and the locales its tests use.
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-noto-cjk
   desktop-file-utils appstream xvfb locales
+  # The translations of the host core and the tool: msgfmt, xgettext, msgcmp.
+  gettext
   # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
   clang libclang-rt-14-dev
   # The 32-bit Windows build: cross compiler, GoogleTest sources, wine.

@@ -2,6 +2,8 @@
 // embedded card, with standard input and output that are not terminals.
 
 #include <fcntl.h>
+#include <iconv.h>
+#include <locale.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -115,9 +118,29 @@ protected:
     Result run_tool(std::vector<std::string> args, const std::vector<std::string>& env_overrides = {},
                     const std::string& stdout_path = "", int signal_after_ms = -1) {
         const std::string out = stdout_path.empty() ? path(".stdout") : stdout_path, err = path(".stderr");
+        // English unless a test asks for another locale; an override replaces
+        // the variable of the same name.
+        std::vector<std::string> overrides = {"LANGUAGE=", "LANG=C.UTF-8", "LC_ALL=C.UTF-8", "LC_MESSAGES="};
+        overrides.insert(overrides.end(), env_overrides.begin(), env_overrides.end());
+        const auto name_of = [](const std::string& entry) { return entry.substr(0, entry.find('=') + 1); };
         std::vector<std::string> env_strings;
-        for (char** e = environ; *e != nullptr; ++e) env_strings.emplace_back(*e);
-        for (const std::string& o : env_overrides) env_strings.push_back(o);
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string entry = *e;
+            if (std::none_of(overrides.begin(), overrides.end(),
+                             [&](const std::string& o) { return name_of(o) == name_of(entry); })) {
+                env_strings.push_back(entry);
+            }
+        }
+        for (const std::string& o : overrides) {
+            if (std::none_of(env_strings.begin(), env_strings.end(),
+                             [&](const std::string& e) { return name_of(e) == name_of(o); })) {
+                env_strings.push_back(o);
+            } else {
+                std::replace_if(
+                    env_strings.begin(), env_strings.end(),
+                    [&](const std::string& e) { return name_of(e) == name_of(o); }, o);
+            }
+        }
         std::vector<char*> envp;
         for (std::string& e : env_strings) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -446,6 +469,50 @@ TEST_F(ToolTest, SignalsAndStandardOutputEndTheToolHonestly) {
     const Result full = run_tool({"--card", card_, "list", "--json"}, {}, "/dev/full");
     EXPECT_EQ(full.code, 1);
     EXPECT_NE(full.err.find("Standard output cannot be written"), std::string::npos) << full.err;
+}
+
+}  // namespace
+
+namespace {
+
+// `text` (UTF-8) in GBK.
+std::string gbk(const std::string& text) {
+    iconv_t cd = ::iconv_open("GBK", "UTF-8");
+    std::string out(text.size() * 2, '\0');
+    char* in = const_cast<char*>(text.data());
+    char* to = out.data();
+    size_t in_left = text.size(), out_left = out.size();
+    const size_t converted = ::iconv(cd, &in, &in_left, &to, &out_left);
+    ::iconv_close(cd);
+    EXPECT_NE(converted, static_cast<size_t>(-1)) << text;
+    out.resize(out.size() - out_left);
+    return out;
+}
+
+bool have_locale(const char* name) {
+    const locale_t locale = ::newlocale(LC_ALL_MASK, name, nullptr);
+    if (locale == nullptr) return false;
+    ::freelocale(locale);
+    return true;
+}
+
+// The tool speaks the locale's language in the locale's codeset, the file
+// names it shows included, and phrases the hint with its own flags.
+TEST_F(ToolTest, MessagesComeInTheLocalesLanguageAndCodeset) {
+    if (!have_locale("ja_JP.UTF-8") || !have_locale("zh_CN.GBK")) {
+        GTEST_SKIP() << "needs the locales ja_JP.UTF-8 and zh_CN.GBK (scripts/install-deps.sh makes them)";
+    }
+    const Result ja = run_tool({"--card", "missing.bin", "info"}, {"LC_ALL=ja_JP.UTF-8"});
+    EXPECT_EQ(ja.code, 2);
+    EXPECT_NE(ja.err.find("pixavon: カードイメージ「missing.bin」がありません。新しいカードを作るには --size 8 または "
+                          "--size 16 を付けてください。"),
+              std::string::npos)
+        << ja.err;
+
+    const std::string name = gbk("相机卡.bin");
+    const Result zh = run_tool({"--card", name, "info"}, {"LC_ALL=zh_CN.GBK"});
+    EXPECT_EQ(zh.code, 2);
+    EXPECT_NE(zh.err.find(gbk("存储卡镜像“相机卡.bin”不存在。")), std::string::npos) << zh.err;
 }
 
 }  // namespace

@@ -18,6 +18,12 @@ using host::tr;
 
 std::string g_card_image;
 
+// Two sentences, one after the other.
+std::string and_then(const std::string& first, const std::string& second) {
+    // TRANSLATORS: one sentence after another, e.g. a problem and what to do about it.
+    return fill(tr("{1} {2}"), {first, second});
+}
+
 // "pixavon --card 'card.bin' " when a card image is in use, else "pixavon ".
 std::string command_prefix() {
     if (g_card_image.empty()) return "pixavon ";
@@ -75,10 +81,8 @@ std::string hint_for(const host::Problem& problem) {
 }
 
 std::string explain(const host::Problem& problem) {
-    std::string text = host::describe(problem);
     const std::string hint = hint_for(problem);
-    if (!hint.empty()) text += " " + hint;
-    return text;
+    return hint.empty() ? host::describe(problem) : and_then(host::describe(problem), hint);
 }
 
 host::Frontend::Answer Terminal::confirm(const host::Question& question) {
@@ -123,9 +127,8 @@ void Terminal::note(const host::Record& record) {
 
 void Terminal::warn(const host::Warning& warning) {
     progress_.clear_line();
-    std::string text = host::describe(warning);
     const std::string hint = hint_for({host::ProblemKind::kNone, warning.hint, warning.facts, {}});
-    if (!hint.empty()) text += " " + hint;
+    const std::string text = hint.empty() ? host::describe(warning) : and_then(host::describe(warning), hint);
     std::fprintf(stderr, "pixavon: %s\n", text.c_str());
     std::fflush(stderr);
 }
