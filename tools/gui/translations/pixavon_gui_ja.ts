@@ -5,7 +5,7 @@
         <name>DesktopDialogs</name>
         <message>
             <source>Add pictures</source>
-            <translation>画像を追加</translation>
+            <translation>カードに入れる画像</translation>
         </message>
         <message>
             <source>Pictures (%1);;All files (*)</source>
@@ -16,15 +16,15 @@
         <name>Phrases</name>
         <message>
             <source>Importing photo %1 of %2</source>
-            <translation>写真を取り込み中 (%1/%2)</translation>
+            <translation>写真を取り込み中（%1/%2）</translation>
         </message>
         <message>
             <source>Adding picture %1 of %2</source>
-            <translation>画像を追加中 (%1/%2)</translation>
+            <translation>画像をカードに入れています（%1/%2）</translation>
         </message>
         <message>
             <source>Saving photo %1 of %2</source>
-            <translation>写真を保存中 (%1/%2)</translation>
+            <translation>写真を保存中（%1/%2）</translation>
         </message>
         <message>
             <source>Deleting photos</source>
@@ -36,7 +36,7 @@
         </message>
         <message>
             <source>Restoring the card; this cannot be stopped</source>
-            <translation>カードを復元中 (中止できません)</translation>
+            <translation>カードを復元しています（止められません）</translation>
         </message>
         <message>
             <source>Formatting the card</source>
@@ -65,7 +65,7 @@
         <message numerus="yes">
             <source>Delete %n photos from the card?</source>
             <translation>
-                <numerusform>カードから写真 %n 枚を削除しますか?</numerusform>
+                <numerusform>カードから写真 %n 枚を削除しますか？</numerusform>
             </translation>
         </message>
         <message>
@@ -78,7 +78,7 @@
         </message>
         <message>
             <source>Format the card?</source>
-            <translation>カードをフォーマットしますか?</translation>
+            <translation>カードをフォーマットしますか？</translation>
         </message>
         <message>
             <source>Every photo on the card is erased.</source>
@@ -90,7 +90,7 @@
         </message>
         <message>
             <source>Restore the card from this backup?</source>
-            <translation>このバックアップからカードを復元しますか?</translation>
+            <translation>このバックアップからカードを復元しますか？</translation>
         </message>
         <message>
             <source>Restore</source>
@@ -98,7 +98,7 @@
         </message>
         <message>
             <source>Repair the card's photo list?</source>
-            <translation>カードの写真リストを修復しますか?</translation>
+            <translation>カードの写真リストを修復しますか？</translation>
         </message>
         <message>
             <source>Repair</source>
@@ -106,7 +106,7 @@
         </message>
         <message>
             <source>Go on?</source>
-            <translation>続けますか?</translation>
+            <translation>続けますか？</translation>
         </message>
         <message>
             <source>Go on</source>
@@ -118,11 +118,11 @@
         </message>
         <message>
             <source>Stopped. %1</source>
-            <translation>中止しました。%1</translation>
+            <translation>止めました。%1</translation>
         </message>
         <message>
             <source>The card image %1 could not be opened.</source>
-            <translation>カードイメージ %1 を開けませんでした。</translation>
+            <translation>カードイメージ「%1」を開けませんでした。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
@@ -131,7 +131,7 @@
         <message numerus="yes">
             <source>%1 of %n photos saved before you stopped.</source>
             <translation>
-                <numerusform>中止するまでに写真 %n 枚のうち %1 枚を保存しました。</numerusform>
+                <numerusform>止めるまでに写真 %n 枚のうち %1 枚を保存しました。</numerusform>
             </translation>
         </message>
         <message>
@@ -152,7 +152,7 @@
         </message>
         <message>
             <source>Folder: %1</source>
-            <translation>フォルダー: %1</translation>
+            <translation>フォルダー：%1</translation>
         </message>
         <message numerus="yes">
             <source>%n duplicates on the card skipped.</source>
@@ -179,12 +179,12 @@
         <message numerus="yes">
             <source>%n pictures added to the card.</source>
             <translation>
-                <numerusform>カードに画像 %n 枚を追加しました。</numerusform>
+                <numerusform>画像 %n 枚をカードに入れました。</numerusform>
             </translation>
         </message>
         <message>
             <source>%1 of %2 pictures were added.</source>
-            <translation>画像 %2 枚のうち %1 枚を追加しました。</translation>
+            <translation>画像 %2 枚のうち %1 枚をカードに入れました。</translation>
         </message>
         <message>
             <source>The card may be full, or a file is not a picture that can be read.</source>
@@ -202,7 +202,7 @@
         </message>
         <message>
             <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
-            <translation>同じ名前のファイルがすでにある (上書きはしません) か、フォルダーに書き込めません。</translation>
+            <translation>同じ名前のファイルがすでにある（上書きはしません） か、フォルダーに書き込めません。</translation>
         </message>
         <message numerus="yes">
             <source>%n photos deleted.</source>
@@ -220,7 +220,7 @@
         </message>
         <message>
             <source>The card was backed up to %1.</source>
-            <translation>カードを %1 にバックアップしました。</translation>
+            <translation>カードを「%1」にバックアップしました。</translation>
         </message>
         <message>
             <source>The backup was not finished; its file was not kept.</source>
@@ -257,13 +257,13 @@
         <message numerus="yes">
             <source>%1 of %n photos saved to %2 before you stopped.</source>
             <translation>
-                <numerusform>中止するまでに写真 %n 枚のうち %1 枚を %2 に保存しました。</numerusform>
+                <numerusform>止めるまでに画像 %n 枚のうち %1 枚を「%2」に保存しました。</numerusform>
             </translation>
         </message>
         <message numerus="yes">
             <source>%n photos saved to %1.</source>
             <translation>
-                <numerusform>写真 %n 枚を %1 に保存しました。</numerusform>
+                <numerusform>画像 %n 枚を「%1」に保存しました。</numerusform>
             </translation>
         </message>
         <message>
@@ -304,7 +304,7 @@
         </message>
         <message>
             <source>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</source>
-            <translation>カードは変更していません。保存した写真を確かめてください。カードをまた使うには「カード ▸ カードをフォーマット…」を選び、「写真 ▸ 画像を追加…」で写真を戻してください。</translation>
+            <translation>カードは変更していません。保存した写真を確かめてください。カードをまた使うには「カード ▸ カードをフォーマット…」を選び、「写真 ▸ 画像をカードに入れる…」で写真を戻してください。</translation>
         </message>
         <message>
             <source>The card's photo list could not be repaired.</source>
@@ -344,7 +344,7 @@
         </message>
         <message>
             <source>Choose Card ▸ Restore card… and restore %1 again to finish it.</source>
-            <translation>「カード ▸ カードを復元…」で %1 をもう一度復元して完了させてください。</translation>
+            <translation>「カード ▸ カードを復元…」で「%1」をもう一度復元して完了させてください。</translation>
         </message>
         <message>
             <source>Choose Card ▸ Rescue photos… to save the pictures the card holds.</source>
@@ -352,11 +352,11 @@
         </message>
         <message>
             <source>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</source>
-            <translation>画像は保存してあります。「カード ▸ カードをフォーマット…」でフォーマットしてから、「写真 ▸ 画像を追加…」で戻してください。</translation>
+            <translation>画像は保存してあります。「カード ▸ カードをフォーマット…」でフォーマットしてから、「写真 ▸ 画像をカードに入れる…」で戻してください。</translation>
         </message>
         <message>
             <source>Delete some photos first, or add fewer pictures.</source>
-            <translation>先に写真をいくつか削除するか、追加する画像を減らしてください。</translation>
+            <translation>先に写真をいくつか削除するか、カードに入れる画像を減らしてください。</translation>
         </message>
         <message>
             <source>Select photos in the grid first.</source>
@@ -364,7 +364,7 @@
         </message>
         <message>
             <source>How large is the card?</source>
-            <translation>カードの容量はどれですか?</translation>
+            <translation>カードの容量はどれですか？</translation>
         </message>
         <message>
             <source>The card reads blank, so its size cannot be found. It is written on the card.</source>
@@ -396,7 +396,7 @@
         <message numerus="yes">
             <source>&amp;Selected photos only (%n)</source>
             <translation>
-                <numerusform>選択した写真だけ(&amp;S) (%n 枚)</numerusform>
+                <numerusform>選択した写真だけ(&amp;S)（%n 枚）</numerusform>
             </translation>
         </message>
         <message>
@@ -456,7 +456,7 @@
         </message>
         <message>
             <source>Work on a card image (a whole-card backup) instead of the camera</source>
-            <translation>カメラの代わりにカードイメージ(カード全体のバックアップ)を使います</translation>
+            <translation>カメラの代わりにカードイメージ（カード全体のバックアップ）を使います</translation>
         </message>
         <message>
             <source>&amp;Import photos…</source>
@@ -468,7 +468,7 @@
         </message>
         <message>
             <source>&amp;Add pictures…</source>
-            <translation>画像を追加(&amp;A)…</translation>
+            <translation>画像をカードに入れる(&amp;A)…</translation>
         </message>
         <message>
             <source>&amp;View photo</source>
@@ -566,21 +566,21 @@
         </message>
         <message>
             <source>Card: in the camera</source>
-            <translation>カード: カメラの中</translation>
+            <translation>カード：カメラの中</translation>
         </message>
         <message>
             <source>Card: the card image %1</source>
-            <translation>カード: カードイメージ %1</translation>
+            <translation>カード：カードイメージ「%1」</translation>
         </message>
         <message numerus="yes">
             <source>Card size: %1 MiB, room for %n photos</source>
             <translation>
-                <numerusform>カードの容量: %1 MiB、写真 %n 枚分</numerusform>
+                <numerusform>カードの容量：%1 MiB、写真 %n 枚分</numerusform>
             </translation>
         </message>
         <message>
             <source>Library: %1</source>
-            <translation>ライブラリ: %1</translation>
+            <translation>ライブラリ：%1</translation>
         </message>
         <message>
             <source>Camera</source>
@@ -610,7 +610,7 @@
         </message>
         <message>
             <source>The card image %1 could not be opened.</source>
-            <translation>カードイメージ %1 を開けませんでした。</translation>
+            <translation>カードイメージ「%1」を開けませんでした。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
@@ -622,7 +622,7 @@
         </message>
         <message>
             <source>The photos are in %1.</source>
-            <translation>写真は %1 にあります。</translation>
+            <translation>写真は「%1」にあります。</translation>
         </message>
         <message>
             <source>The card is being restored; the window closes once it has finished.</source>
@@ -634,11 +634,11 @@
         </message>
         <message>
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
-            <translation>カードイメージ %1 を保存できませんでした。フォルダーに書き込めて空きがあるか確かめてください。</translation>
+            <translation>カードイメージ「%1」を保存できませんでした。フォルダーに書き込めて空きがあるか確かめてください。</translation>
         </message>
         <message>
             <source>Imports go to %1</source>
-            <translation>取り込み先: %1</translation>
+            <translation>取り込み先：%1</translation>
         </message>
         <message>
             <source>The card could not be read.</source>
@@ -649,7 +649,7 @@
         <name>pixavon::gui::PhotoModel</name>
         <message>
             <source>Photo %1, imported as %2</source>
-            <translation>写真 %1、%2 として取り込み済み</translation>
+            <translation>写真 %1、「%2」として取り込み済み</translation>
         </message>
         <message>
             <source>Photo %1, not yet shown</source>
@@ -672,15 +672,15 @@
         </message>
         <message>
             <source>As taken, %1 × %2</source>
-            <translation>撮影したまま (%1 × %2)</translation>
+            <translation>撮影したまま（%1 × %2）</translation>
         </message>
         <message>
             <source>Twice the size, sharp</source>
-            <translation>2 倍 (くっきり)</translation>
+            <translation>2 倍（くっきり）</translation>
         </message>
         <message>
             <source>Twice the size, smooth</source>
-            <translation>2 倍 (なめらか)</translation>
+            <translation>2 倍（なめらか）</translation>
         </message>
     </context>
 </TS>

@@ -5,7 +5,7 @@
         <name>DesktopDialogs</name>
         <message>
             <source>Add pictures</source>
-            <translation>添加图片</translation>
+            <translation>要写入存储卡的图片</translation>
         </message>
         <message>
             <source>Pictures (%1);;All files (*)</source>
@@ -20,7 +20,7 @@
         </message>
         <message>
             <source>Adding picture %1 of %2</source>
-            <translation>正在添加图片（第 %1 张，共 %2 张）</translation>
+            <translation>正在将图片写入存储卡（第 %1 张，共 %2 张）</translation>
         </message>
         <message>
             <source>Saving photo %1 of %2</source>
@@ -36,7 +36,7 @@
         </message>
         <message>
             <source>Restoring the card; this cannot be stopped</source>
-            <translation>正在恢复存储卡（无法中止）</translation>
+            <translation>正在恢复存储卡（无法停止）</translation>
         </message>
         <message>
             <source>Formatting the card</source>
@@ -118,20 +118,20 @@
         </message>
         <message>
             <source>Stopped. %1</source>
-            <translation>已中止。%1</translation>
+            <translation>已停止。%1</translation>
         </message>
         <message>
             <source>The card image %1 could not be opened.</source>
-            <translation>无法打开存储卡映像 %1。</translation>
+            <translation>无法打开存储卡镜像“%1”。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
-            <translation>它可能不是存储卡映像，或无法读写。</translation>
+            <translation>它可能不是存储卡镜像，或无法读写。</translation>
         </message>
         <message numerus="yes">
             <source>%1 of %n photos saved before you stopped.</source>
             <translation>
-                <numerusform>中止前已保存 %n 张照片中的 %1 张。</numerusform>
+                <numerusform>停止前已保存 %n 张照片中的 %1 张。</numerusform>
             </translation>
         </message>
         <message>
@@ -179,12 +179,12 @@
         <message numerus="yes">
             <source>%n pictures added to the card.</source>
             <translation>
-                <numerusform>已将 %n 张图片添加到存储卡。</numerusform>
+                <numerusform>已将 %n 张图片写入存储卡。</numerusform>
             </translation>
         </message>
         <message>
             <source>%1 of %2 pictures were added.</source>
-            <translation>%2 张图片中已添加 %1 张。</translation>
+            <translation>%2 张图片中已写入 %1 张。</translation>
         </message>
         <message>
             <source>The card may be full, or a file is not a picture that can be read.</source>
@@ -216,11 +216,11 @@
         </message>
         <message>
             <source>Check that the camera is connected, then choose Reload.</source>
-            <translation>请确认相机已连接，再选“重新载入”。</translation>
+            <translation>请确认相机已连接，再选“重新加载”。</translation>
         </message>
         <message>
             <source>The card was backed up to %1.</source>
-            <translation>存储卡已备份到 %1。</translation>
+            <translation>存储卡已备份到“%1”。</translation>
         </message>
         <message>
             <source>The backup was not finished; its file was not kept.</source>
@@ -257,13 +257,13 @@
         <message numerus="yes">
             <source>%1 of %n photos saved to %2 before you stopped.</source>
             <translation>
-                <numerusform>中止前已将 %n 张照片中的 %1 张保存到 %2。</numerusform>
+                <numerusform>停止前已将 %n 张图片中的 %1 张保存到“%2”。</numerusform>
             </translation>
         </message>
         <message numerus="yes">
             <source>%n photos saved to %1.</source>
             <translation>
-                <numerusform>已将 %n 张照片保存到 %1。</numerusform>
+                <numerusform>已将 %n 张图片保存到“%1”。</numerusform>
             </translation>
         </message>
         <message>
@@ -304,7 +304,7 @@
         </message>
         <message>
             <source>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</source>
-            <translation>存储卡没有更改。请检查保存好的照片；若要再使用存储卡，请选“存储卡 ▸ 格式化存储卡…”，再用“照片 ▸ 添加图片…”把照片放回去。</translation>
+            <translation>存储卡没有更改。请检查保存好的照片；若要再使用存储卡，请选“存储卡 ▸ 格式化存储卡…”，再用“照片 ▸ 将图片写入存储卡…”把照片放回去。</translation>
         </message>
         <message>
             <source>The card's photo list could not be repaired.</source>
@@ -320,7 +320,7 @@
         </message>
         <message>
             <source>Choose File ▸ Open card image… and pick a card image that exists.</source>
-            <translation>请选“文件 ▸ 打开存储卡映像…”并选择一个存在的存储卡映像。</translation>
+            <translation>请选“文件 ▸ 打开存储卡镜像…”并选择一个存在的存储卡镜像。</translation>
         </message>
         <message>
             <source>Choose another name, or agree to replace the file when the save dialog asks.</source>
@@ -340,11 +340,11 @@
         </message>
         <message>
             <source>Connect the camera and choose File ▸ Reload, or choose File ▸ Open card image….</source>
-            <translation>请连接相机后选“文件 ▸ 重新载入”，或选“文件 ▸ 打开存储卡映像…”。</translation>
+            <translation>请连接相机后选“文件 ▸ 重新加载”，或选“文件 ▸ 打开存储卡镜像…”。</translation>
         </message>
         <message>
             <source>Choose Card ▸ Restore card… and restore %1 again to finish it.</source>
-            <translation>请选“存储卡 ▸ 恢复存储卡…”再恢复一次 %1 以完成。</translation>
+            <translation>请选“存储卡 ▸ 恢复存储卡…”再恢复一次“%1”以完成。</translation>
         </message>
         <message>
             <source>Choose Card ▸ Rescue photos… to save the pictures the card holds.</source>
@@ -352,11 +352,11 @@
         </message>
         <message>
             <source>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</source>
-            <translation>图片已经保存好。请用“存储卡 ▸ 格式化存储卡…”格式化，再用“照片 ▸ 添加图片…”把图片放回去。</translation>
+            <translation>图片已经保存好。请用“存储卡 ▸ 格式化存储卡…”格式化，再用“照片 ▸ 将图片写入存储卡…”把图片放回去。</translation>
         </message>
         <message>
             <source>Delete some photos first, or add fewer pictures.</source>
-            <translation>请先删除一些照片，或少添加几张图片。</translation>
+            <translation>请先删除一些照片，或少写入几张图片。</translation>
         </message>
         <message>
             <source>Select photos in the grid first.</source>
@@ -428,7 +428,7 @@
         </message>
         <message>
             <source>&amp;Reload</source>
-            <translation>重新载入(&amp;R)</translation>
+            <translation>重新加载(&amp;R)</translation>
         </message>
         <message>
             <source>&amp;Quit</source>
@@ -440,7 +440,7 @@
         </message>
         <message>
             <source>Card images (*.bin);;All files (*)</source>
-            <translation>存储卡映像 (*.bin);;所有文件 (*)</translation>
+            <translation>存储卡镜像 (*.bin);;所有文件 (*)</translation>
         </message>
         <message>
             <source>Cancel</source>
@@ -452,11 +452,11 @@
         </message>
         <message>
             <source>&amp;Open card image…</source>
-            <translation>打开存储卡映像(&amp;O)…</translation>
+            <translation>打开存储卡镜像(&amp;O)…</translation>
         </message>
         <message>
             <source>Work on a card image (a whole-card backup) instead of the camera</source>
-            <translation>改用存储卡映像（整张存储卡的备份），而不是相机</translation>
+            <translation>改用存储卡镜像（整张存储卡的备份），而不是相机</translation>
         </message>
         <message>
             <source>&amp;Import photos…</source>
@@ -468,11 +468,11 @@
         </message>
         <message>
             <source>&amp;Add pictures…</source>
-            <translation>添加图片(&amp;A)…</translation>
+            <translation>将图片写入存储卡(&amp;A)…</translation>
         </message>
         <message>
             <source>&amp;View photo</source>
-            <translation>查看照片(&amp;V)</translation>
+            <translation>显示照片(&amp;V)</translation>
         </message>
         <message>
             <source>&amp;Delete</source>
@@ -554,7 +554,7 @@
         </message>
         <message>
             <source>Open card image</source>
-            <translation>打开存储卡映像</translation>
+            <translation>打开存储卡镜像</translation>
         </message>
         <message>
             <source>Pixavon %1</source>
@@ -570,7 +570,7 @@
         </message>
         <message>
             <source>Card: the card image %1</source>
-            <translation>存储卡：存储卡映像 %1</translation>
+            <translation>存储卡：存储卡镜像“%1”</translation>
         </message>
         <message numerus="yes">
             <source>Card size: %1 MiB, room for %n photos</source>
@@ -598,7 +598,7 @@
         </message>
         <message>
             <source>No camera was found. Connect the camera and choose Reload, or open a card image.</source>
-            <translation>找不到相机。请连接相机后选“重新载入”，或打开存储卡映像。</translation>
+            <translation>找不到相机。请连接相机后选“重新加载”，或打开存储卡镜像。</translation>
         </message>
         <message>
             <source>The card's photo list is damaged.</source>
@@ -610,11 +610,11 @@
         </message>
         <message>
             <source>The card image %1 could not be opened.</source>
-            <translation>无法打开存储卡映像 %1。</translation>
+            <translation>无法打开存储卡镜像“%1”。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
-            <translation>它可能不是存储卡映像，或无法读写。</translation>
+            <translation>它可能不是存储卡镜像，或无法读写。</translation>
         </message>
         <message>
             <source>No file manager could be started to show the folder.</source>
@@ -622,7 +622,7 @@
         </message>
         <message>
             <source>The photos are in %1.</source>
-            <translation>照片在 %1。</translation>
+            <translation>照片在“%1”。</translation>
         </message>
         <message>
             <source>The card is being restored; the window closes once it has finished.</source>
@@ -634,7 +634,7 @@
         </message>
         <message>
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
-            <translation>无法保存存储卡映像 %1；请确认其文件夹可写入且有空间。</translation>
+            <translation>无法保存存储卡镜像“%1”；请确认其文件夹可写入且有空间。</translation>
         </message>
         <message>
             <source>Imports go to %1</source>
@@ -649,7 +649,7 @@
         <name>pixavon::gui::PhotoModel</name>
         <message>
             <source>Photo %1, imported as %2</source>
-            <translation>照片 %1，已导入为 %2</translation>
+            <translation>照片 %1，已导入为“%2”</translation>
         </message>
         <message>
             <source>Photo %1, not yet shown</source>

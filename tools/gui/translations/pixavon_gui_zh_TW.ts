@@ -5,7 +5,7 @@
         <name>DesktopDialogs</name>
         <message>
             <source>Add pictures</source>
-            <translation>加入圖片</translation>
+            <translation>要放入記憶卡的圖片</translation>
         </message>
         <message>
             <source>Pictures (%1);;All files (*)</source>
@@ -20,7 +20,7 @@
         </message>
         <message>
             <source>Adding picture %1 of %2</source>
-            <translation>正在加入圖片（第 %1 張，共 %2 張）</translation>
+            <translation>正在將圖片放入記憶卡（第 %1 張，共 %2 張）</translation>
         </message>
         <message>
             <source>Saving photo %1 of %2</source>
@@ -36,7 +36,7 @@
         </message>
         <message>
             <source>Restoring the card; this cannot be stopped</source>
-            <translation>正在還原記憶卡（無法中止）</translation>
+            <translation>正在還原記憶卡（無法停止）</translation>
         </message>
         <message>
             <source>Formatting the card</source>
@@ -118,11 +118,11 @@
         </message>
         <message>
             <source>Stopped. %1</source>
-            <translation>已中止。%1</translation>
+            <translation>已停止。%1</translation>
         </message>
         <message>
             <source>The card image %1 could not be opened.</source>
-            <translation>無法開啟記憶卡映像檔 %1。</translation>
+            <translation>無法開啟記憶卡映像檔「%1」。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
@@ -131,7 +131,7 @@
         <message numerus="yes">
             <source>%1 of %n photos saved before you stopped.</source>
             <translation>
-                <numerusform>中止前已儲存 %n 張相片中的 %1 張。</numerusform>
+                <numerusform>停止前已儲存 %n 張相片中的 %1 張。</numerusform>
             </translation>
         </message>
         <message>
@@ -179,12 +179,12 @@
         <message numerus="yes">
             <source>%n pictures added to the card.</source>
             <translation>
-                <numerusform>已將 %n 張圖片加入記憶卡。</numerusform>
+                <numerusform>已將 %n 張圖片放入記憶卡。</numerusform>
             </translation>
         </message>
         <message>
             <source>%1 of %2 pictures were added.</source>
-            <translation>%2 張圖片中已加入 %1 張。</translation>
+            <translation>%2 張圖片中已放入 %1 張。</translation>
         </message>
         <message>
             <source>The card may be full, or a file is not a picture that can be read.</source>
@@ -220,7 +220,7 @@
         </message>
         <message>
             <source>The card was backed up to %1.</source>
-            <translation>記憶卡已備份到 %1。</translation>
+            <translation>記憶卡已備份到「%1」。</translation>
         </message>
         <message>
             <source>The backup was not finished; its file was not kept.</source>
@@ -257,13 +257,13 @@
         <message numerus="yes">
             <source>%1 of %n photos saved to %2 before you stopped.</source>
             <translation>
-                <numerusform>中止前已將 %n 張相片中的 %1 張存到 %2。</numerusform>
+                <numerusform>停止前已將 %n 張圖片中的 %1 張存到「%2」。</numerusform>
             </translation>
         </message>
         <message numerus="yes">
             <source>%n photos saved to %1.</source>
             <translation>
-                <numerusform>已將 %n 張相片存到 %1。</numerusform>
+                <numerusform>已將 %n 張圖片存到「%1」。</numerusform>
             </translation>
         </message>
         <message>
@@ -304,7 +304,7 @@
         </message>
         <message>
             <source>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</source>
-            <translation>記憶卡沒有變更。請檢查存好的相片；若要再使用記憶卡，請選「記憶卡 ▸ 格式化記憶卡…」，再用「相片 ▸ 加入圖片…」把相片放回去。</translation>
+            <translation>記憶卡沒有變更。請檢查存好的相片；若要再使用記憶卡，請選「記憶卡 ▸ 格式化記憶卡…」，再用「相片 ▸ 將圖片放入記憶卡…」把相片放回去。</translation>
         </message>
         <message>
             <source>The card's photo list could not be repaired.</source>
@@ -344,7 +344,7 @@
         </message>
         <message>
             <source>Choose Card ▸ Restore card… and restore %1 again to finish it.</source>
-            <translation>請選「記憶卡 ▸ 還原記憶卡…」再還原一次 %1 以完成。</translation>
+            <translation>請選「記憶卡 ▸ 還原記憶卡…」再還原一次「%1」以完成。</translation>
         </message>
         <message>
             <source>Choose Card ▸ Rescue photos… to save the pictures the card holds.</source>
@@ -352,11 +352,11 @@
         </message>
         <message>
             <source>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</source>
-            <translation>圖片已經存好。請用「記憶卡 ▸ 格式化記憶卡…」格式化，再用「相片 ▸ 加入圖片…」把圖片放回去。</translation>
+            <translation>圖片已經存好。請用「記憶卡 ▸ 格式化記憶卡…」格式化，再用「相片 ▸ 將圖片放入記憶卡…」把圖片放回去。</translation>
         </message>
         <message>
             <source>Delete some photos first, or add fewer pictures.</source>
-            <translation>請先刪除一些相片，或少加入幾張圖片。</translation>
+            <translation>請先刪除一些相片，或少放入幾張圖片。</translation>
         </message>
         <message>
             <source>Select photos in the grid first.</source>
@@ -468,11 +468,11 @@
         </message>
         <message>
             <source>&amp;Add pictures…</source>
-            <translation>加入圖片(&amp;A)…</translation>
+            <translation>將圖片放入記憶卡(&amp;A)…</translation>
         </message>
         <message>
             <source>&amp;View photo</source>
-            <translation>檢視相片(&amp;V)</translation>
+            <translation>顯示相片(&amp;V)</translation>
         </message>
         <message>
             <source>&amp;Delete</source>
@@ -570,7 +570,7 @@
         </message>
         <message>
             <source>Card: the card image %1</source>
-            <translation>記憶卡：記憶卡映像檔 %1</translation>
+            <translation>記憶卡：記憶卡映像檔「%1」</translation>
         </message>
         <message numerus="yes">
             <source>Card size: %1 MiB, room for %n photos</source>
@@ -610,7 +610,7 @@
         </message>
         <message>
             <source>The card image %1 could not be opened.</source>
-            <translation>無法開啟記憶卡映像檔 %1。</translation>
+            <translation>無法開啟記憶卡映像檔「%1」。</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
@@ -622,7 +622,7 @@
         </message>
         <message>
             <source>The photos are in %1.</source>
-            <translation>相片在 %1。</translation>
+            <translation>相片在「%1」。</translation>
         </message>
         <message>
             <source>The card is being restored; the window closes once it has finished.</source>
@@ -634,7 +634,7 @@
         </message>
         <message>
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
-            <translation>無法儲存記憶卡映像檔 %1；請確認其資料夾可寫入且有空間。</translation>
+            <translation>無法儲存記憶卡映像檔「%1」；請確認其資料夾可寫入且有空間。</translation>
         </message>
         <message>
             <source>Imports go to %1</source>
@@ -649,7 +649,7 @@
         <name>pixavon::gui::PhotoModel</name>
         <message>
             <source>Photo %1, imported as %2</source>
-            <translation>相片 %1，已匯入為 %2</translation>
+            <translation>相片 %1，已匯入為「%2」</translation>
         </message>
         <message>
             <source>Photo %1, not yet shown</source>
