@@ -182,6 +182,7 @@ void MainWindow::build_layout() {
     notice_->setAutoFillBackground(true);
     notice_->setBackgroundRole(QPalette::ToolTipBase);
     notice_text_ = new QLabel;
+    notice_text_->setObjectName(QStringLiteral("notice-text"));
     notice_text_->setWordWrap(true);
     notice_text_->setForegroundRole(QPalette::ToolTipText);
     notice_button_ = new QToolButton;
@@ -384,6 +385,8 @@ void MainWindow::update_notice() {
     using Kind = host::ProblemKind;
     QAction* offer = nullptr;
     const Kind kind = card_.trouble.kind;
+    notice_text_->setTextFormat(Qt::PlainText);
+    notice_text_->setToolTip(QString());
     if (!card_.connected) {
         notice_text_->setText(tr("No camera was found. Connect the camera and choose Reload, or open a card image."));
         offer = open_image_;
@@ -391,10 +394,13 @@ void MainWindow::update_notice() {
         notice_text_->setText(Phrases::explain(card_.trouble, tr("The card could not be read.")));
         offer = reload_;
     } else if (!card_.usable) {
+        notice_text_->setTextFormat(Qt::RichText);
         notice_text_->setText(
-            tr("The card's photo list is damaged.") + ' ' +
-            tr("The pictures themselves are most likely still there: Rescue photos saves every one of them "
-               "into a folder, then repairs the list."));
+            QStringLiteral("<b>%1</b><br>%2")
+                .arg(tr("The card's photo list is damaged.").toHtmlEscaped(),
+                     tr("The pictures themselves are most likely still there: Rescue photos saves every one of "
+                        "them into a folder, then repairs the list.")
+                         .toHtmlEscaped()));
         notice_text_->setToolTip(card_.trouble.text);
         offer = rescue_;
     }
