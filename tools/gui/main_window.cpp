@@ -64,6 +64,7 @@ MainWindow::MainWindow(CardWorker& worker, Dialogs& dialogs, QWidget* parent)
 
     connect(&worker_, &CardWorker::card_loaded, this, &MainWindow::on_card_loaded);
     connect(&worker_, &CardWorker::photo_loaded, model_, &PhotoModel::set_photo);
+    connect(&worker_, &CardWorker::photo_failed, model_, &PhotoModel::set_unreadable);
     connect(&worker_, &CardWorker::progressed, this, &MainWindow::on_progress);
     connect(&worker_, &CardWorker::question, this, &MainWindow::on_question, Qt::BlockingQueuedConnection);
     connect(&worker_, &CardWorker::finished, this, &MainWindow::on_finished);

@@ -24,7 +24,7 @@ void PhotoModel::reset(quint64 generation, const CardInfo& card) {
 }
 
 void PhotoModel::forget_pictures() {
-    for (Photo& photo : photos_) photo.picture = QImage();
+    for (Photo& photo : photos_) photo = Photo{photo.slot, {}, {}, false};
     thumbnails_.clear();
     if (!photos_.empty()) Q_EMIT dataChanged(index(0), index(rowCount() - 1));
 }
@@ -35,6 +35,12 @@ void PhotoModel::set_photo(quint64 generation, int position, const QImage& photo
     entry.picture = photo;
     entry.imported_as = imported_as;
     thumbnails_.remove(position);
+    Q_EMIT dataChanged(index(position), index(position));
+}
+
+void PhotoModel::set_unreadable(quint64 generation, int position) {
+    if (generation != generation_ || position < 0 || position >= rowCount()) return;
+    photos_[static_cast<size_t>(position)].unreadable = true;
     Q_EMIT dataChanged(index(position), index(position));
 }
 
@@ -59,7 +65,7 @@ QImage PhotoModel::photo(int position) const {
 QList<int> PhotoModel::missing() const {
     QList<int> positions;
     for (size_t i = 0; i < photos_.size(); ++i) {
-        if (photos_[i].picture.isNull()) positions << static_cast<int>(i);
+        if (photos_[i].picture.isNull() && !photos_[i].unreadable) positions << static_cast<int>(i);
     }
     return positions;
 }
@@ -86,6 +92,7 @@ QPixmap PhotoModel::thumbnail(const Photo& photo) const {
 QString PhotoModel::describe(int position, const Photo& photo) const {
     // People count photos from 1.
     if (!photo.imported_as.isEmpty()) return tr("Photo %1, imported as %2").arg(position + 1).arg(photo.imported_as);
+    if (photo.unreadable) return tr("Photo %1, could not be read from the card").arg(position + 1);
     if (photo.picture.isNull()) return tr("Photo %1, not yet shown").arg(position + 1);
     return tr("Photo %1, not imported").arg(position + 1);
 }

@@ -31,13 +31,16 @@ public:
     // hold other pictures.
     void forget_pictures();
     void set_photo(quint64 generation, int position, const QImage& photo, const QString& imported_as);
+    // The photo at `position` could not be read: it is not asked for again
+    // until the card is read afresh.
+    void set_unreadable(quint64 generation, int position);
     void set_imported_as(int position, const QString& file);
     // For thumbnails at the screen's pixel density.
     void set_device_pixel_ratio(qreal ratio);
 
     quint64 generation() const { return generation_; }
     QImage photo(int position) const;
-    // Positions whose pictures are still to be read.
+    // Positions whose pictures are still to be read (and may be).
     QList<int> missing() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -48,6 +51,7 @@ private:
         int slot = 0;
         QImage picture;
         QString imported_as;
+        bool unreadable = false;
     };
     QPixmap thumbnail(const Photo& photo) const;
     QString describe(int position, const Photo& photo) const;

@@ -685,6 +685,10 @@
             <source>Slot %1 on the card</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Photo %1, could not be read from the card</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoView</name>

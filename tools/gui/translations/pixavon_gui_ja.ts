@@ -663,6 +663,10 @@
             <source>Slot %1 on the card</source>
             <translation>カードのスロット %1</translation>
         </message>
+        <message>
+            <source>Photo %1, could not be read from the card</source>
+            <translation>写真 %1、カードから読み込めませんでした</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoView</name>

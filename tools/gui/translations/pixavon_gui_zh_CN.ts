@@ -663,6 +663,10 @@
             <source>Slot %1 on the card</source>
             <translation>存储卡的槽位 %1</translation>
         </message>
+        <message>
+            <source>Photo %1, could not be read from the card</source>
+            <translation>照片 %1，无法从存储卡读取</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoView</name>

@@ -663,6 +663,10 @@
             <source>Slot %1 on the card</source>
             <translation>記憶卡的槽位 %1</translation>
         </message>
+        <message>
+            <source>Photo %1, could not be read from the card</source>
+            <translation>相片 %1，無法從記憶卡讀取</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoView</name>
