@@ -41,7 +41,8 @@ struct Recorder : Frontend {
         ++questions;
         return answer;
     }
-    void begin(const Step&) override {}
+    std::vector<Step> steps;
+    void begin(const Step& step) override { steps.push_back(step); }
     void advance() override {
         ++advances;
         if (on_advance) on_advance(advances);
@@ -389,6 +390,7 @@ TEST_F(CoreTest, ImportTakesExactlyWhatTheFolderLacks) {
     };
     EXPECT_EQ(core.import_photos(request, &summary).status, Outcome::Status::kCancelled);
     EXPECT_EQ(summary.imported, 2u);
+    EXPECT_EQ(summary.photos, 3u);
     cancel_.reset();
     ui_.on_advance = nullptr;
     ASSERT_TRUE(core.import_photos(request, &summary).ok());
@@ -422,6 +424,71 @@ TEST_F(CoreTest, ImportTakesExactlyWhatTheFolderLacks) {
     const CardState left = core.inspect();
     ASSERT_EQ(left.catalog.count, 1u);
     EXPECT_EQ(left.catalog.slots[0], 0);
+}
+
+// Identical shots on the card are duplicates, not photos the folder had
+// before; a selection imports only its photos; the whole run is one measure
+// of progress.
+TEST_F(CoreTest, ImportSkipsDuplicatesOnTheCardAndTakesOnlyTheSelection) {
+    Core& core = open();
+    put(core, 1);
+    put(core, 1);  // the same shot again
+    put(core, 1, 5);
+    put(core, 1);
+    ImportRequest request;
+    request.folder = path("empty");
+    ImportSummary summary;
+    ui_.steps.clear();
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.photos, 4u);
+    EXPECT_EQ(summary.imported, 2u);
+    EXPECT_EQ(summary.duplicates, 2u);
+    EXPECT_EQ(summary.already, 0u);
+    ASSERT_EQ(ui_.steps.size(), 4u);
+    for (size_t i = 0; i < ui_.steps.size(); ++i) {
+        EXPECT_EQ(ui_.steps[i].kind, StepKind::kImportPhoto);
+        EXPECT_EQ(ui_.steps[i].run_units, 4u * ui_.steps[i].units);
+        EXPECT_EQ(ui_.steps[i].run_units_before, i * ui_.steps[i].units);
+    }
+
+    request.folder = path("selected");
+    request.positions = {2};
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.photos, 1u);
+    ASSERT_EQ(summary.files.size(), 1u);
+    EXPECT_EQ(summary.files[0].first, 2u);
+    request.positions = {9};
+    EXPECT_EQ(core.import_photos(request, &summary).problem.kind, ProblemKind::kPositionOutOfRange);
+}
+
+// The default folder is the desktop's pictures folder, as its user-dirs.dirs
+// names it, then Lumetta.
+TEST_F(CoreTest, TheDefaultImportFolderFollowsTheDesktopsPicturesFolder) {
+    struct Restore {
+        std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+        Restore() {
+            for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_PICTURES_DIR"}) {
+                const char* value = std::getenv(name);
+                saved.emplace_back(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+            }
+        }
+        ~Restore() {
+            for (const auto& [name, value] : saved) {
+                if (value)
+                    ::setenv(name, value->c_str(), 1);
+                else
+                    ::unsetenv(name);
+            }
+        }
+    } restore;
+    ::setenv("HOME", dir_.c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_PICTURES_DIR");
+    EXPECT_EQ(default_import_folder(), dir_ + "/Pictures/Lumetta");
+    fs::create_directories(dir_ + "/.config");
+    const std::string text = "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/ピクチャ\"\n";
+    WriteFileBytes(dir_ + "/.config/user-dirs.dirs", std::vector<uint8_t>(text.begin(), text.end()));
+    EXPECT_EQ(default_import_folder(), dir_ + "/ピクチャ/Lumetta");
 }
 
 }  // namespace
@@ -463,7 +530,16 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
         Core& broken = open(damage.mib);
         const std::string folder = path(std::string("rescued-") + std::to_string(damage.mib) + damage.what);
         RescueSummary summary;
+        ui_.boxes.clear();
         const Outcome outcome = broken.rescue({folder, 0, true}, &summary);
+        // The library's boxes about the damage stay inside the rescue, which
+        // says plainly that every picture found was saved.
+        EXPECT_TRUE(ui_.boxes.empty());
+        const auto saved = std::find_if(outcome.done.begin(), outcome.done.end(),
+                                        [](const Record& r) { return r.kind == RecordKind::kRescueSaved; });
+        ASSERT_NE(saved, outcome.done.end());
+        EXPECT_EQ(saved->facts.count, 3u);
+        EXPECT_EQ(saved->facts.other_count, 3u);
         EXPECT_EQ(summary.card_mib, static_cast<uint32_t>(damage.mib));
         EXPECT_EQ(summary.found, 3u);
         EXPECT_EQ(summary.saved, 3u);

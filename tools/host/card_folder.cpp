@@ -375,7 +375,7 @@ int CardFolder::create(const std::string& path, OpenedFile* opened) {
         const int error = errno;
         picture->staged.clear();
         ::rmdir(folder.c_str());
-        log("cannot stage " + printable(picture->name) + ": " + std::strerror(error));
+        log(describe(Problem{ProblemKind::kCannotWrite, Hint::kNone, {.name = picture->name, .error = error}, {}}));
         return -error;
     }
     picture->mtime = std::time(nullptr);
@@ -448,7 +448,10 @@ int CardFolder::put(NewPicture& picture) {
     pictures_.erase(picture.name);
     if (!card_ok_) return picture.result = -EIO;
     if (catalog_.free_slots() == 0) {
-        log("cannot put " + printable(picture.name) + ": the card is full");
+        log(describe(Problem{ProblemKind::kCardFull,
+                             Hint::kNone,
+                             {.count = catalog_.count, .other_count = catalog_.capacity_code},
+                             {}}));
         return picture.result = -ENOSPC;
     }
     PutRequest request;

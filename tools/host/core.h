@@ -4,10 +4,10 @@
 // A Core opens one card (a card image served by an embedded camera, or the
 // attached camera), holds it exclusively until it is closed, and runs each
 // workflow to an Outcome: what was done, or what was refused, failed or was
-// cancelled, and why, in words a person understands. Progress, questions and
-// the library's boxes go to the front end through Frontend; a CancelToken
-// stops a workflow between units of work, never inside a library call, so a
-// catalog rewrite is never cut by the host.
+// cancelled, and why, as data each front end words its own way (see below).
+// Progress, questions and the library's boxes go to the front end through
+// Frontend; a CancelToken stops a workflow between units of work, never
+// inside a library call, so a catalog rewrite is never cut by the host.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +47,11 @@ class EmbeddedCamera;
 //   and/or a file name), item of items, and the units the library reports.
 //   Where a workflow runs many steps as one (an import), `run_units` and
 //   `run_units_before` give one overall measure for a single bar.
+// - A front end calls init_translations() (i18n.h) once at start, with its
+//   codeset. Positions count from 0 here; a front end may show them from 1.
+// - ImportSummary and RescueSummary are filled as the workflow goes, so they
+//   tell how far it came also when it was cancelled or failed. During a
+//   rescue the library's boxes do not reach the front end.
 
 // The numbers and names of a problem, a record, a warning or a question.
 // Each kind says which fields it fills; the others stay zero or empty.

@@ -19,7 +19,9 @@ namespace {
 
 constexpr char kDomain[] = "pixavon";
 
-std::string g_codeset;  // of the texts given; empty until init_translations
+// The codeset init_translations() was given; empty: the locale's. Set once,
+// before other threads start.
+std::string g_codeset;
 
 bool is_directory(const std::string& path) {
     struct stat st {};
@@ -51,7 +53,7 @@ bool is_ascii_codeset(const std::string& codeset) {
 }
 
 bool same_codeset(const std::string& a, const std::string& b) {
-    auto canonical = [](std::string s) {
+    auto canonical = [](const std::string& s) {
         std::string out;
         for (const char c : s) {
             if (c != '-' && c != '_') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -103,12 +105,7 @@ void init_translations(const std::string& codeset) {
     g_codeset = codeset;
 }
 
-const std::string& text_codeset() {
-    static std::string locale;
-    if (!g_codeset.empty()) return g_codeset;
-    locale = locale_codeset();
-    return locale;
-}
+std::string text_codeset() { return g_codeset.empty() ? locale_codeset() : g_codeset; }
 
 const char* tr(const char* text) { return ::dgettext(kDomain, text); }
 

@@ -31,6 +31,6 @@ std::string fill(const std::string& pattern, std::initializer_list<std::string> 
 // The system's words for `errnum`, in the codeset of the core's texts.
 std::string system_error(int errnum);
 // The codeset the core's texts are in.
-const std::string& text_codeset();
+std::string text_codeset();
 
 }  // namespace pixavon::host

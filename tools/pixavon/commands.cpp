@@ -15,7 +15,6 @@ namespace {
 using host::display_name;
 using host::fill;
 using host::ntr;
-using host::printable;
 using host::tr;
 
 std::string quoted(const std::string& raw) { return "'" + display_name(raw) + "'"; }
@@ -144,19 +143,24 @@ int cmd_import(host::Core& core, const host::ImportRequest& request) {
                                     "{1} of {2} photos imported into '{3}' before the import ended.", summary.photos),
                                 {std::to_string(summary.imported), std::to_string(summary.photos),
                                  display_name(summary.folder)});
+        const auto count = [](uint32_t n) { return std::to_string(n); };
         if (summary.already > 0) {
-            line +=
-                " " + fill(ntr("{1} was in the folder already.", "{1} were in the folder already.", summary.already),
-                           {std::to_string(summary.already)});
+            line = and_then(
+                line, fill(ntr("{1} was in the folder already.", "{1} were in the folder already.", summary.already),
+                           {count(summary.already)}));
         }
         if (summary.duplicates > 0) {
-            line += " " + fill(ntr("{1} duplicate on the card skipped.", "{1} duplicates on the card skipped.",
-                                   summary.duplicates),
-                               {std::to_string(summary.duplicates)});
+            line = and_then(line, fill(ntr("{1} duplicate on the card skipped.", "{1} duplicates on the card skipped.",
+                                           summary.duplicates),
+                                       {count(summary.duplicates)}));
         }
         if (summary.deleted > 0) {
-            line += " " + fill(ntr("{1} deleted from the card.", "{1} deleted from the card.", summary.deleted),
-                               {std::to_string(summary.deleted)});
+            line = and_then(line, fill(ntr("{1} deleted from the card.", "{1} deleted from the card.", summary.deleted),
+                                       {count(summary.deleted)}));
+        }
+        if (summary.kept > 0) {
+            line = and_then(line, fill(ntr("{1} stays on the card.", "{1} stay on the card.", summary.kept),
+                                       {count(summary.kept)}));
         }
         std::printf("%s\n", line.c_str());
     }

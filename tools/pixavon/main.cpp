@@ -83,10 +83,53 @@ struct Options {
     MountOptions mount;
 };
 
+// What is wrong with the command line, in the person's language; CLI11's own
+// English words follow in parentheses.
+std::string usage_failure(const CLI::App*, const CLI::Error& error) {
+    const char* what = tr("The command line is not complete or not right");
+    if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+        what = tr("Something the command needs is missing");
+    } else if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+        what = tr("The command line holds more than the command takes");
+    } else if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr ||
+               dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
+        what = tr("A value is not one that its option takes");
+    } else if (dynamic_cast<const CLI::RequiresError*>(&error) != nullptr ||
+               dynamic_cast<const CLI::ExcludesError*>(&error) != nullptr) {
+        what = tr("These options do not go together");
+    }
+    return fill(tr("{1} ({2}).\nRun with --help for more information.\n"), {what, error.what()});
+}
+
+// The words of CLI11's help in the person's language.
+void translate_help(CLI::App& app) {
+    const auto& formatter = app.get_formatter();
+    formatter->label("Usage", tr("Usage"));
+    formatter->label("OPTIONS", tr("OPTIONS"));
+    formatter->label("SUBCOMMAND", tr("SUBCOMMAND"));
+    formatter->label("REQUIRED", tr("REQUIRED"));
+    formatter->label("Needs", tr("Needs"));
+    formatter->label("Excludes", tr("Excludes"));
+    formatter->label("Positionals", tr("Positionals"));
+    app.failure_message(usage_failure);
+    app.option_defaults()->group(tr("Options"));
+    app.set_help_flag("-h,--help", tr("Print this help message and exit"));
+}
+
+// Subcommands are listed under a translated heading, at every level.
+void translate_subcommand_group(CLI::App& app) {
+    for (CLI::App* sub : app.get_subcommands({})) {
+        sub->group(tr("Subcommands"));
+        if (CLI::Option* help = sub->get_help_ptr()) help->group(tr("Options"));
+        translate_subcommand_group(*sub);
+    }
+}
+
 int run(int argc, char** argv) {
     CLI::App app{
         tr("pixavon: the photos on a Lumetta camera's card, from the command line.\n"
            "Positions count from 0, as 'pixavon list' shows them.")};
+    translate_help(app);
     app.require_subcommand(1);
     app.set_version_flag("--version", "pixavon " PIXAVON_VERSION, tr("Show the version and exit"));
     Options o;
@@ -183,6 +226,7 @@ int run(int argc, char** argv) {
     raw_write->add_option("FILE", o.file, tr("Data to write"))->required();
     raw_write->add_flag("-y,--yes", o.yes, tr("Do not ask for confirmation"));
 
+    translate_subcommand_group(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

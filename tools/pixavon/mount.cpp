@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "card_folder.h"
+#include "i18n.h"
 #include "terminal.h"
 
 namespace pixavon::tool {
@@ -320,11 +321,15 @@ int serve(fuse* fs, host::CancelToken& cancel) {
 
 void mount_in_background() {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) fail(std::string("cannot start in the background: ") + std::strerror(errno));
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        fail(host::fill(host::tr("The tool cannot start in the background: {1}."), {host::system_error(errno)}));
+    }
     std::fflush(stdout);
     std::fflush(stderr);
     const pid_t child = ::fork();
-    if (child < 0) fail(std::string("cannot start in the background: ") + std::strerror(errno));
+    if (child < 0) {
+        fail(host::fill(host::tr("The tool cannot start in the background: {1}."), {host::system_error(errno)}));
+    }
     if (child == 0) {
         ::close(fds[0]);
         g_started_pipe = fds[1];
@@ -349,9 +354,13 @@ int cmd_mount(host::Core& core, host::Frontend& terminal, const MountOptions& op
     const std::string mountpoint = std::filesystem::absolute(options.mountpoint, error_code).string();
     struct stat st {};
     if (::stat(mountpoint.c_str(), &st) != 0) {
-        bad_input("cannot mount on " + printable(options.mountpoint) + ": " + std::strerror(errno));
+        bad_input(host::fill(host::tr("The card cannot be shown in '{1}': {2}."),
+                             {host::display_name(options.mountpoint), host::system_error(errno)}));
     }
-    if (!S_ISDIR(st.st_mode)) bad_input("cannot mount on " + printable(options.mountpoint) + ": it is not a folder");
+    if (!S_ISDIR(st.st_mode)) {
+        bad_input(host::fill(host::tr("The card cannot be shown in '{1}': it is not a folder."),
+                             {host::display_name(options.mountpoint)}));
+    }
 
     MountLog log(options.foreground);
     core.set_frontend(log);
@@ -372,30 +381,41 @@ int cmd_mount(host::Core& core, host::Frontend& terminal, const MountOptions& op
     fuse_args fuse_arguments = FUSE_ARGS_INIT(static_cast<int>(argv.size()), argv.data());
     fuse* fs = fuse_new(&fuse_arguments, &ops, sizeof ops, &card_folder);
     fuse_opt_free_args(&fuse_arguments);
-    if (fs == nullptr) fail("cannot start the file system");
+    if (fs == nullptr) fail(host::tr("The card's folder cannot be started."));
     if (fuse_mount(fs, mountpoint.c_str()) != 0) {
         fuse_destroy(fs);
-        fail("cannot mount the card on " + printable(mountpoint) +
-             "; check that the folder exists, is empty and is not mounted already, and that /dev/fuse is there");
+        fail(host::fill(host::tr("The card cannot be shown in '{1}'. Check that the folder exists, is empty and is "
+                                 "not mounted already, and that /dev/fuse is there."),
+                        {host::display_name(mountpoint)}));
     }
-    log.line("the card (" + core.description() + ") is mounted on " + printable(mountpoint) +
-             "; unmount it with fusermount3 -u " + printable(mountpoint) + (options.foreground ? " or Ctrl-C" : ""));
+    const std::string unmount = "fusermount3 -u '" + host::display_name(mountpoint) + "'";
+    log.line(options.foreground ? host::fill(host::tr("The card ({1}) is shown in '{2}'; end with {3} or Ctrl-C."),
+                                             {core.description(), host::display_name(mountpoint), unmount})
+                                : host::fill(host::tr("The card ({1}) is shown in '{2}'; end with {3}."),
+                                             {core.description(), host::display_name(mountpoint), unmount}));
     detach();
 
     const int served = serve(fs, core.cancel());
     fuse_unmount(fs);
     fuse_destroy(fs);
     if (card_folder.unfinished() > 0) {
-        log.line(std::to_string(card_folder.unfinished()) +
-                 " picture(s) still being copied in when the folder was unmounted were not put on the card");
+        log.line(host::fill(host::ntr("{1} picture still being copied in when the folder was unmounted was not put on "
+                                      "the card.",
+                                      "{1} pictures still being copied in when the folder was unmounted were not put "
+                                      "on the card.",
+                                      card_folder.unfinished()),
+                            {std::to_string(card_folder.unfinished())}));
     }
-    if (served != 0) log.line(std::string("the folder stopped answering: ") + std::strerror(served));
+    if (served != 0) {
+        log.line(host::fill(host::tr("The card's folder stopped answering: {1}."), {host::system_error(served)}));
+    }
     // Saved here, while what goes wrong can still be told (in the background,
     // standard error is gone).
     const host::Outcome saved = core.finish();
     if (!saved.ok()) log.line(host::describe(saved.problem));
     if (served != 0 || !saved.ok()) return kExitFailed;
-    log.line("unmounted " + printable(mountpoint) + "; the card is saved");
+    log.line(
+        host::fill(host::tr("'{1}' no longer shows the card; the card is saved."), {host::display_name(mountpoint)}));
     return 0;
 }
 

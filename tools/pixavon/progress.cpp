@@ -85,7 +85,8 @@ std::string human_bytes(double bytes) {
     return text;
 }
 
-void Progress::begin(const std::string& label, const std::string& subject, uint32_t total_steps, uint64_t total_bytes) {
+void Progress::begin(const std::string& label, const std::string& subject, uint32_t total_steps, uint64_t total_bytes,
+                     uint64_t run_steps, uint64_t run_steps_before) {
     label_ = label;
     subject_ = subject;
     total_ = total_steps;
@@ -95,6 +96,9 @@ void Progress::begin(const std::string& label, const std::string& subject, uint3
     drawn_ = false;
     start_ = Clock::now();
     last_draw_ = start_;
+    if (run_steps == 0 || run_steps_before == 0) run_start_ = start_;
+    run_total_ = run_steps;
+    run_before_ = run_steps_before;
     if (terminal_) draw(false);
 }
 
@@ -137,17 +141,21 @@ void Progress::clear_line() {
 }
 
 void Progress::draw(bool) {
-    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    const auto now = Clock::now();
     const uint32_t done = std::min(done_, total_);
+    const double seconds = std::chrono::duration<double>(now - start_).count();
     const double fraction = total_ == 0 ? 1.0 : static_cast<double>(done) / total_;
-    const double moved = fraction * static_cast<double>(bytes_);
-    std::string rate = "     --", left = "--:--";
-    if (seconds > 0.2 && done > 0) {
-        rate = human_bytes(moved / seconds) + "/s";
-        left = duration(seconds / fraction - seconds);
+    // The bar and the time left: the operation's, or the whole run's.
+    double shown = fraction, run_seconds = seconds;
+    if (run_total_ > 0) {
+        shown = std::min(1.0, static_cast<double>(run_before_ + done) / static_cast<double>(run_total_));
+        run_seconds = std::chrono::duration<double>(now - run_start_).count();
     }
+    std::string rate = "     --", left = "--:--";
+    if (seconds > 0.2 && done > 0) rate = human_bytes(fraction * static_cast<double>(bytes_) / seconds) + "/s";
+    if (run_seconds > 0.2 && shown > 0) left = duration(run_seconds / shown - run_seconds);
     char percent[16];
-    std::snprintf(percent, sizeof percent, " %3.0f%%  ", fraction * 100.0);
+    std::snprintf(percent, sizeof percent, " %3.0f%%  ", shown * 100.0);
     const std::string numbers = percent + host::fill(host::tr("{1}  {2} left"), {rate, left});
 
     const size_t columns = static_cast<size_t>(terminal_columns(out_)) - 1;
@@ -159,7 +167,7 @@ void Progress::draw(bool) {
     head = fit_width(head, std::min<size_t>(head_room, 40));
     const size_t used = display_width(head) + numbers_width + 3;
     const size_t bar_width = columns > used ? std::max<size_t>(columns - used, 10) : 10;
-    const size_t filled = static_cast<size_t>(fraction * static_cast<double>(bar_width));
+    const size_t filled = static_cast<size_t>(shown * static_cast<double>(bar_width));
     std::string bar(filled, '#');
     bar.append(bar_width - filled, '.');
 

@@ -15,7 +15,11 @@ public:
     Progress(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
 
     // `total_steps` progress messages are expected, moving `total_bytes`.
-    void begin(const std::string& label, const std::string& subject, uint32_t total_steps, uint64_t total_bytes);
+    // With `run_steps`, the operation is part of a run of that many steps, of
+    // which `run_steps_before` are done: the bar and the time left are the
+    // run's, from the start of its first operation.
+    void begin(const std::string& label, const std::string& subject, uint32_t total_steps, uint64_t total_bytes,
+               uint64_t run_steps = 0, uint64_t run_steps_before = 0);
     // One progress message from the library.
     void step();
     // Ends the operation's display.
@@ -38,7 +42,9 @@ private:
     uint32_t total_ = 0;
     uint32_t done_ = 0;
     uint64_t bytes_ = 0;
-    Clock::time_point start_{}, last_draw_{};
+    uint64_t run_total_ = 0;
+    uint64_t run_before_ = 0;
+    Clock::time_point start_{}, run_start_{}, last_draw_{};
 };
 
 // Columns that `text`, in the locale's codeset, takes on a terminal.

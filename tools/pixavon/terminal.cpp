@@ -18,12 +18,6 @@ using host::tr;
 
 std::string g_card_image;
 
-// Two sentences, one after the other.
-std::string and_then(const std::string& first, const std::string& second) {
-    // TRANSLATORS: one sentence after another, e.g. a problem and what to do about it.
-    return fill(tr("{1} {2}"), {first, second});
-}
-
 // "pixavon --card 'card.bin' " when a card image is in use, else "pixavon ".
 std::string command_prefix() {
     if (g_card_image.empty()) return "pixavon ";
@@ -36,6 +30,11 @@ void fail(const std::string& message) { throw Failure(kExitFailed, message); }
 void bad_input(const std::string& message) { throw Failure(kExitUsage, message); }
 
 void set_card_image(const std::string& card_image) { g_card_image = card_image; }
+
+std::string and_then(const std::string& first, const std::string& second) {
+    // TRANSLATORS: one sentence after another, e.g. a problem and what to do about it.
+    return fill(tr("{1} {2}"), {first, second});
+}
 
 std::string hint_for(const host::Problem& problem) {
     const host::Facts& f = problem.facts;
@@ -111,7 +110,7 @@ void Terminal::begin(const host::Step& step) {
     std::string label = host::describe(step);
     if (step.items > 1)
         label = fill(tr("{1} ({2} of {3})"), {label, std::to_string(step.item), std::to_string(step.items)});
-    progress_.begin(label, {}, static_cast<uint32_t>(step.units), step.bytes);
+    progress_.begin(label, {}, static_cast<uint32_t>(step.units), step.bytes, step.run_units, step.run_units_before);
 }
 
 void Terminal::box(bool, const std::string& caption, const std::string& text) {

@@ -55,6 +55,8 @@ void set_card_image(const std::string& card_image);
 // What the person can do about `problem`, in the tool's own terms (its
 // commands and flags); empty when there is nothing to add.
 std::string hint_for(const host::Problem& problem);
+// Two sentences, one after the other, as the language writes them.
+std::string and_then(const std::string& first, const std::string& second);
 // The problem and its hint, as one message.
 std::string explain(const host::Problem& problem);
 
