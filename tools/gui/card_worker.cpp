@@ -67,6 +67,7 @@ Trouble trouble_of(const host::Problem& problem) {
     trouble.hint = problem.hint;
     if (problem.kind != host::ProblemKind::kNone) trouble.text = text_of(host::describe(problem));
     trouble.name = decode_name(problem.facts.name);
+    trouble.position = problem.facts.position;
     return trouble;
 }
 

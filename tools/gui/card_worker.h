@@ -29,7 +29,8 @@ struct Trouble {
     host::ProblemKind kind = host::ProblemKind::kNone;
     host::Hint hint = host::Hint::kNone;
     QString text;
-    QString name;  // the file the hint names
+    QString name;           // the file the hint names
+    uint32_t position = 0;  // the photo it concerns, counted from 0
 };
 
 // The core's problems and warnings as the window takes them; the core's texts

@@ -288,7 +288,22 @@ QString Phrases::hint(const Trouble& trouble) {
 
 QString Phrases::explain(const Trouble& trouble, const QString& otherwise) {
     QStringList lines;
-    lines << (trouble.text.isEmpty() ? otherwise : trouble.text);
+    // The core counts photos from 0; the window, as people do, from 1.
+    const int photo = static_cast<int>(trouble.position) + 1;
+    switch (trouble.kind) {
+        case host::ProblemKind::kPhotoUnreadable:
+            lines << tr("Photo %1 could not be read from the card.").arg(photo);
+            break;
+        case host::ProblemKind::kPhotoNotOnCard:
+            lines << tr("Photo %1 is no longer on the card.").arg(photo);
+            break;
+        case host::ProblemKind::kDeleteFailed:
+            lines << tr("Photo %1 could not be deleted.").arg(photo);
+            break;
+        default:
+            lines << (trouble.text.isEmpty() ? otherwise : trouble.text);
+            break;
+    }
     if (const QString what_to_do = hint(trouble); !what_to_do.isEmpty()) lines << what_to_do;
     lines.removeAll(QString());
     return lines.join('\n');

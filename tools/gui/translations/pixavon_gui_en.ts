@@ -396,6 +396,18 @@
             <source>16 MiB</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Photo %1 could not be read from the card.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photo %1 is no longer on the card.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Photo %1 could not be deleted.</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>

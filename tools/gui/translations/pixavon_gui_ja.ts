@@ -378,6 +378,18 @@
             <source>16 MiB</source>
             <translation>16 MiB</translation>
         </message>
+        <message>
+            <source>Photo %1 could not be read from the card.</source>
+            <translation>写真 %1 をカードから読み込めませんでした。</translation>
+        </message>
+        <message>
+            <source>Photo %1 is no longer on the card.</source>
+            <translation>写真 %1 はもうカードにありません。</translation>
+        </message>
+        <message>
+            <source>Photo %1 could not be deleted.</source>
+            <translation>写真 %1 を削除できませんでした。</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>

@@ -378,6 +378,18 @@
             <source>16 MiB</source>
             <translation>16 MiB</translation>
         </message>
+        <message>
+            <source>Photo %1 could not be read from the card.</source>
+            <translation>无法从存储卡读取照片 %1。</translation>
+        </message>
+        <message>
+            <source>Photo %1 is no longer on the card.</source>
+            <translation>照片 %1 已不在存储卡上。</translation>
+        </message>
+        <message>
+            <source>Photo %1 could not be deleted.</source>
+            <translation>无法删除照片 %1。</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>

@@ -378,6 +378,18 @@
             <source>16 MiB</source>
             <translation>16 MiB</translation>
         </message>
+        <message>
+            <source>Photo %1 could not be read from the card.</source>
+            <translation>無法從記憶卡讀取相片 %1。</translation>
+        </message>
+        <message>
+            <source>Photo %1 is no longer on the card.</source>
+            <translation>相片 %1 已不在記憶卡上。</translation>
+        </message>
+        <message>
+            <source>Photo %1 could not be deleted.</source>
+            <translation>無法刪除相片 %1。</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>
