@@ -177,6 +177,8 @@ private Q_SLOTS:
         ::setenv("XDG_PICTURES_DIR", qPrintable(scratch_.filePath("pictures")), 1);
         ::setenv("LC_ALL", "C.UTF-8", 1);
         ::unsetenv("LANGUAGE");
+        gui::install_translations();
+        pixavon::host::init_translations("UTF-8");
     }
     void cleanup() {
         ::setenv("LC_ALL", "C.UTF-8", 1);
@@ -289,6 +291,36 @@ private Q_SLOTS:
         QVERIFY(host.run([&] { host.action("delete")->trigger(); }));
         QCOMPARE(host.photos(), 1);
         QCOMPARE(host.status("usage"), QString("1 photo, 25 free"));
+    }
+
+    // Pictures added go on the card and into the grid; a card that reads
+    // blank has its size asked before a rescue.
+    void added_pictures_show_and_a_blank_card_is_asked_its_size() {
+        Card card(1);
+        Host host(card);
+        QImage picture(640, 480, QImage::Format_RGB888);
+        picture.fill(Qt::red);
+        picture.save(card.file("red.png"));
+        host.dialogs.files = {card.file("red.png")};
+        QVERIFY(host.run([&] { host.action("add")->trigger(); }));
+        QCOMPARE(host.status("activity"), QString("1 picture added to the card."));
+        QVERIFY(QTest::qWaitFor([&] { return host.window->photos()->missing().isEmpty(); }, 20000));
+        QCOMPARE(host.photos(), 2);
+        const QImage added = host.window->photos()->photo(1);
+        QCOMPARE(added.pixelColor(added.width() / 2, added.height() / 2).red() > 200, true);
+
+        // Every byte of the card erased, as flash is.
+        host.window.reset();
+        host.thread->shutdown();
+        card.patch_from_end(8 << 20, QByteArray(8 << 20, char(0xff)));
+        Host blank(card);
+        blank.dialogs.folder_answer = card.file("rescued");
+        blank.dialogs.reply = [](const Message& m) {
+            return m.buttons.size() == 2 ? Message::Reply::kEightMiB : Message::Reply::kYes;
+        };
+        QVERIFY(blank.run([&] { blank.action("rescue")->trigger(); }));
+        QCOMPARE(blank.dialogs.shown[0].headline, QString("How large is the card?"));
+        QCOMPARE(blank.dialogs.shown.last().headline, QString("No pictures were found on the card."));
     }
 
     // Photos saved into a folder are named for their positions as people

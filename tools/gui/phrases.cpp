@@ -219,6 +219,8 @@ Report Phrases::result(const Result& result) {
                                       static_cast<int>(result.rescue.found))
                                        .arg(saved)
                                        .arg(folder);
+            } else if (result.ok() && result.rescue.found == 0) {
+                message.headline = tr("No pictures were found on the card.");
             } else {
                 message.headline = tr("%n photos saved to %1.", nullptr, saved).arg(folder);
             }

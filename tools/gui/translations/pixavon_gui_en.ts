@@ -408,6 +408,10 @@
             <source>Photo %1 could not be deleted.</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>No pictures were found on the card.</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>

@@ -390,6 +390,10 @@
             <source>Photo %1 could not be deleted.</source>
             <translation>写真 %1 を削除できませんでした。</translation>
         </message>
+        <message>
+            <source>No pictures were found on the card.</source>
+            <translation>カードに画像は見つかりませんでした。</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>

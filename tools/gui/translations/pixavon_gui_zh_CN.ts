@@ -390,6 +390,10 @@
             <source>Photo %1 could not be deleted.</source>
             <translation>无法删除照片 %1。</translation>
         </message>
+        <message>
+            <source>No pictures were found on the card.</source>
+            <translation>存储卡上找不到任何图片。</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>

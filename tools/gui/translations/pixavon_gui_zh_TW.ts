@@ -390,6 +390,10 @@
             <source>Photo %1 could not be deleted.</source>
             <translation>無法刪除相片 %1。</translation>
         </message>
+        <message>
+            <source>No pictures were found on the card.</source>
+            <translation>記憶卡上找不到任何圖片。</translation>
+        </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>
