@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "i18n.h"
 #include "image.h"
 
 namespace pixavon::host {
@@ -194,11 +195,11 @@ std::vector<uint8_t> Session::download(int32_t position) {
     try {
         bytes = read_file(temp, kPhotoFileSize + 1);
     } catch (const ImageError& error) {
-        throw SessionError(std::string("photo ") + std::to_string(position) + " was not saved: " + error.what());
+        throw SessionError(fill(tr("the library's file of the photo cannot be read back: {1}"), {error.what()}));
     }
     ::unlink(temp.c_str());
     if (bytes.size() != kPhotoFileSize || !is_camera_bitmap(bytes)) {
-        throw SessionError("photo " + std::to_string(position) + " came back from the library in an unexpected form");
+        throw SessionError(tr("the library gave the photo back in an unexpected form"));
     }
     return bytes;
 }
@@ -208,7 +209,7 @@ const std::string& Session::temp_dir() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/pixavon-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
-            throw SessionError(std::string("cannot make a temporary directory: ") + std::strerror(errno));
+            throw SessionError(fill(tr("no temporary folder can be made: {1}"), {system_error(errno)}));
         }
         temp_dir_ = pattern;
     }
