@@ -229,9 +229,8 @@ QString MainWindow::import_folder() const {
 }
 
 QString MainWindow::cannot_start(const QString& image) {
-    if (image.isEmpty()) return tr("The camera cannot be used: another program is using it.");
-    return tr("The card image %1 could not be opened.").arg(image) + '\n' +
-           tr("It may not be a card image, or it cannot be read or written.");
+    if (image.isEmpty()) return tr("The camera cannot be used.");
+    return tr("The card image %1 could not be opened.").arg(image);
 }
 
 QString MainWindow::cannot_save(const QString& image) {

@@ -651,10 +651,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>It may not be a card image, or it cannot be read or written.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>No file manager could be started to show the folder.</source>
             <translation type="unfinished" />
         </message>
@@ -667,10 +663,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The camera cannot be used: another program is using it.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
             <translation type="unfinished" />
         </message>
@@ -680,6 +672,10 @@
         </message>
         <message>
             <source>The card could not be read.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The camera cannot be used.</source>
             <translation type="unfinished" />
         </message>
     </context>

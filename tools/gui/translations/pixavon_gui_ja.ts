@@ -629,10 +629,6 @@
             <translation>カードイメージ「%1」を開けませんでした。</translation>
         </message>
         <message>
-            <source>It may not be a card image, or it cannot be read or written.</source>
-            <translation>カードイメージではないか、読み書きできないファイルです。</translation>
-        </message>
-        <message>
             <source>No file manager could be started to show the folder.</source>
             <translation>フォルダーを表示するファイルマネージャーを起動できませんでした。</translation>
         </message>
@@ -645,10 +641,6 @@
             <translation>カードを復元中です。完了したらウィンドウを閉じます。</translation>
         </message>
         <message>
-            <source>The camera cannot be used: another program is using it.</source>
-            <translation>カメラを使えません。ほかのプログラムが使っています。</translation>
-        </message>
-        <message>
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
             <translation>カードイメージ「%1」を保存できませんでした。フォルダーに書き込めて空きがあるか確かめてください。</translation>
         </message>
@@ -659,6 +651,10 @@
         <message>
             <source>The card could not be read.</source>
             <translation>カードを読み込めませんでした。</translation>
+        </message>
+        <message>
+            <source>The camera cannot be used.</source>
+            <translation>カメラを使えません。</translation>
         </message>
     </context>
     <context>

@@ -629,10 +629,6 @@
             <translation>无法打开存储卡镜像“%1”。</translation>
         </message>
         <message>
-            <source>It may not be a card image, or it cannot be read or written.</source>
-            <translation>它可能不是存储卡镜像，或无法读写。</translation>
-        </message>
-        <message>
             <source>No file manager could be started to show the folder.</source>
             <translation>无法启动文件管理器来显示文件夹。</translation>
         </message>
@@ -645,10 +641,6 @@
             <translation>正在恢复存储卡，完成后窗口会关闭。</translation>
         </message>
         <message>
-            <source>The camera cannot be used: another program is using it.</source>
-            <translation>无法使用相机：另一个程序正在使用。</translation>
-        </message>
-        <message>
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
             <translation>无法保存存储卡镜像“%1”；请确认其文件夹可写入且有空间。</translation>
         </message>
@@ -659,6 +651,10 @@
         <message>
             <source>The card could not be read.</source>
             <translation>无法读取存储卡。</translation>
+        </message>
+        <message>
+            <source>The camera cannot be used.</source>
+            <translation>无法使用相机。</translation>
         </message>
     </context>
     <context>

@@ -629,10 +629,6 @@
             <translation>無法開啟記憶卡映像檔「%1」。</translation>
         </message>
         <message>
-            <source>It may not be a card image, or it cannot be read or written.</source>
-            <translation>它可能不是記憶卡映像檔，或無法讀寫。</translation>
-        </message>
-        <message>
             <source>No file manager could be started to show the folder.</source>
             <translation>無法啟動檔案管理員來顯示資料夾。</translation>
         </message>
@@ -645,10 +641,6 @@
             <translation>正在還原記憶卡，完成後視窗會關閉。</translation>
         </message>
         <message>
-            <source>The camera cannot be used: another program is using it.</source>
-            <translation>無法使用相機：另一個程式正在使用。</translation>
-        </message>
-        <message>
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
             <translation>無法儲存記憶卡映像檔「%1」；請確認其資料夾可寫入且有空間。</translation>
         </message>
@@ -659,6 +651,10 @@
         <message>
             <source>The card could not be read.</source>
             <translation>無法讀取記憶卡。</translation>
+        </message>
+        <message>
+            <source>The camera cannot be used.</source>
+            <translation>無法使用相機。</translation>
         </message>
     </context>
     <context>
