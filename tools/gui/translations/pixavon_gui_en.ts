@@ -5,50 +5,50 @@
         <name>DesktopDialogs</name>
         <message>
             <source>Add pictures</source>
-            <translation type="unfinished" />
+            <translation>Add pictures</translation>
         </message>
         <message>
             <source>Pictures (%1);;All files (*)</source>
-            <translation type="unfinished" />
+            <translation>Pictures (%1);;All files (*)</translation>
         </message>
     </context>
     <context>
         <name>Phrases</name>
         <message>
             <source>Importing photo %1 of %2</source>
-            <translation type="unfinished" />
+            <translation>Importing photo %1 of %2</translation>
         </message>
         <message>
             <source>Adding picture %1 of %2</source>
-            <translation type="unfinished" />
+            <translation>Adding picture %1 of %2</translation>
         </message>
         <message>
             <source>Saving photo %1 of %2</source>
-            <translation type="unfinished" />
+            <translation>Saving photo %1 of %2</translation>
         </message>
         <message>
             <source>Deleting photos</source>
-            <translation type="unfinished" />
+            <translation>Deleting photos</translation>
         </message>
         <message>
             <source>Backing up the card</source>
-            <translation type="unfinished" />
+            <translation>Backing up the card</translation>
         </message>
         <message>
             <source>Restoring the card; this cannot be stopped</source>
-            <translation type="unfinished" />
+            <translation>Restoring the card; this cannot be stopped</translation>
         </message>
         <message>
             <source>Formatting the card</source>
-            <translation type="unfinished" />
+            <translation>Formatting the card</translation>
         </message>
         <message>
             <source>Rescuing photos</source>
-            <translation type="unfinished" />
+            <translation>Rescuing photos</translation>
         </message>
         <message>
             <source>Reading the card</source>
-            <translation type="unfinished" />
+            <translation>Reading the card</translation>
         </message>
         <message numerus="yes">
             <source>about %n seconds left</source>
@@ -73,63 +73,63 @@
         </message>
         <message>
             <source>Photos that were not imported are lost.</source>
-            <translation type="unfinished" />
+            <translation>Photos that were not imported are lost.</translation>
         </message>
         <message>
             <source>Delete</source>
-            <translation type="unfinished" />
+            <translation>Delete</translation>
         </message>
         <message>
             <source>Format the card?</source>
-            <translation type="unfinished" />
+            <translation>Format the card?</translation>
         </message>
         <message>
             <source>Every photo on the card is erased.</source>
-            <translation type="unfinished" />
+            <translation>Every photo on the card is erased.</translation>
         </message>
         <message>
             <source>Format</source>
-            <translation type="unfinished" />
+            <translation>Format</translation>
         </message>
         <message>
             <source>Restore the card from this backup?</source>
-            <translation type="unfinished" />
+            <translation>Restore the card from this backup?</translation>
         </message>
         <message>
             <source>Restore</source>
-            <translation type="unfinished" />
+            <translation>Restore</translation>
         </message>
         <message>
             <source>Repair the card's photo list?</source>
-            <translation type="unfinished" />
+            <translation>Repair the card's photo list?</translation>
         </message>
         <message>
             <source>Repair</source>
-            <translation type="unfinished" />
+            <translation>Repair</translation>
         </message>
         <message>
             <source>Go on?</source>
-            <translation type="unfinished" />
+            <translation>Go on?</translation>
         </message>
         <message>
             <source>Go on</source>
-            <translation type="unfinished" />
+            <translation>Go on</translation>
         </message>
         <message>
             <source>Nothing was changed.</source>
-            <translation type="unfinished" />
+            <translation>Nothing was changed.</translation>
         </message>
         <message>
             <source>Stopped. %1</source>
-            <translation type="unfinished" />
+            <translation>Stopped. %1</translation>
         </message>
         <message>
             <source>The card image %1 could not be opened.</source>
-            <translation type="unfinished" />
+            <translation>The card image %1 could not be opened.</translation>
         </message>
         <message>
             <source>It may not be a card image, or it cannot be read or written.</source>
-            <translation type="unfinished" />
+            <translation>It may not be a card image, or it cannot be read or written.</translation>
         </message>
         <message numerus="yes">
             <source>%1 of %n photos saved before you stopped.</source>
@@ -140,7 +140,7 @@
         </message>
         <message>
             <source>There were no new photos to import.</source>
-            <translation type="unfinished" />
+            <translation>There were no new photos to import.</translation>
         </message>
         <message numerus="yes">
             <source>%n photos imported.</source>
@@ -158,7 +158,7 @@
         </message>
         <message>
             <source>Folder: %1</source>
-            <translation type="unfinished" />
+            <translation>Folder: %1</translation>
         </message>
         <message numerus="yes">
             <source>%n duplicates on the card skipped.</source>
@@ -183,7 +183,7 @@
         </message>
         <message>
             <source>&amp;Open folder</source>
-            <translation type="unfinished" />
+            <translation>&amp;Open folder</translation>
         </message>
         <message numerus="yes">
             <source>%n pictures added to the card.</source>
@@ -194,11 +194,11 @@
         </message>
         <message>
             <source>%1 of %2 pictures were added.</source>
-            <translation type="unfinished" />
+            <translation>%1 of %2 pictures were added.</translation>
         </message>
         <message>
             <source>The card may be full, or a file is not a picture that can be read.</source>
-            <translation type="unfinished" />
+            <translation>The card may be full, or a file is not a picture that can be read.</translation>
         </message>
         <message numerus="yes">
             <source>%n photos saved.</source>
@@ -209,11 +209,11 @@
         </message>
         <message>
             <source>%1 of %2 photos were saved.</source>
-            <translation type="unfinished" />
+            <translation>%1 of %2 photos were saved.</translation>
         </message>
         <message>
             <source>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</source>
-            <translation type="unfinished" />
+            <translation>A file of that name may be there already (nothing is replaced), or the folder cannot be written to.</translation>
         </message>
         <message numerus="yes">
             <source>%n photos deleted.</source>
@@ -224,47 +224,47 @@
         </message>
         <message>
             <source>%1 of %2 photos were deleted.</source>
-            <translation type="unfinished" />
+            <translation>%1 of %2 photos were deleted.</translation>
         </message>
         <message>
             <source>Check that the camera is connected, then choose Reload.</source>
-            <translation type="unfinished" />
+            <translation>Check that the camera is connected, then choose Reload.</translation>
         </message>
         <message>
             <source>The card was backed up to %1.</source>
-            <translation type="unfinished" />
+            <translation>The card was backed up to %1.</translation>
         </message>
         <message>
             <source>The backup was not finished; its file was not kept.</source>
-            <translation type="unfinished" />
+            <translation>The backup was not finished; its file was not kept.</translation>
         </message>
         <message>
             <source>The card could not be backed up.</source>
-            <translation type="unfinished" />
+            <translation>The card could not be backed up.</translation>
         </message>
         <message>
             <source>Check that the folder can be written to and has room, and that the camera is connected.</source>
-            <translation type="unfinished" />
+            <translation>Check that the folder can be written to and has room, and that the camera is connected.</translation>
         </message>
         <message>
             <source>The card was restored.</source>
-            <translation type="unfinished" />
+            <translation>The card was restored.</translation>
         </message>
         <message>
             <source>The card could not be restored.</source>
-            <translation type="unfinished" />
+            <translation>The card could not be restored.</translation>
         </message>
         <message>
             <source>The card was formatted.</source>
-            <translation type="unfinished" />
+            <translation>The card was formatted.</translation>
         </message>
         <message>
             <source>The card could not be formatted.</source>
-            <translation type="unfinished" />
+            <translation>The card could not be formatted.</translation>
         </message>
         <message>
             <source>Check that the camera is connected, then try again.</source>
-            <translation type="unfinished" />
+            <translation>Check that the camera is connected, then try again.</translation>
         </message>
         <message numerus="yes">
             <source>%1 of %n photos saved to %2 before you stopped.</source>
@@ -282,7 +282,7 @@
         </message>
         <message>
             <source>The card's photo list was repaired: the card is ready to use again.</source>
-            <translation type="unfinished" />
+            <translation>The card's photo list was repaired: the card is ready to use again.</translation>
         </message>
         <message numerus="yes">
             <source>The photos on the card now are replaced by the %n photos in the backup.</source>
@@ -314,118 +314,118 @@
         </message>
         <message>
             <source>Photos already saved are skipped when you import again.</source>
-            <translation type="unfinished" />
+            <translation>Photos already saved are skipped when you import again.</translation>
         </message>
         <message>
             <source>The file may not be a backup of a card of this size.</source>
-            <translation type="unfinished" />
+            <translation>The file may not be a backup of a card of this size.</translation>
         </message>
         <message>
             <source>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</source>
-            <translation type="unfinished" />
+            <translation>The card was not changed. Check the saved photos; to use the card again, choose Card ▸ Format card… and add them back with Photos ▸ Add pictures….</translation>
         </message>
         <message>
             <source>The card's photo list could not be repaired.</source>
-            <translation type="unfinished" />
+            <translation>The card's photo list could not be repaired.</translation>
         </message>
         <message>
             <source>The card's pictures could not be saved.</source>
-            <translation type="unfinished" />
+            <translation>The card's pictures could not be saved.</translation>
         </message>
         <message>
             <source>Say whether the card holds 8 MiB or 16 MiB when asked.</source>
-            <translation type="unfinished" />
+            <translation>Say whether the card holds 8 MiB or 16 MiB when asked.</translation>
         </message>
         <message>
             <source>Choose File ▸ Open card image… and pick a card image that exists.</source>
-            <translation type="unfinished" />
+            <translation>Choose File ▸ Open card image… and pick a card image that exists.</translation>
         </message>
         <message>
             <source>Choose another name, or agree to replace the file when the save dialog asks.</source>
-            <translation type="unfinished" />
+            <translation>Choose another name, or agree to replace the file when the save dialog asks.</translation>
         </message>
         <message>
             <source>Choose another name or folder.</source>
-            <translation type="unfinished" />
+            <translation>Choose another name or folder.</translation>
         </message>
         <message>
             <source>Try again.</source>
-            <translation type="unfinished" />
+            <translation>Try again.</translation>
         </message>
         <message>
             <source>Check that the folder exists, can be written to and has room.</source>
-            <translation type="unfinished" />
+            <translation>Check that the folder exists, can be written to and has room.</translation>
         </message>
         <message>
             <source>Connect the camera and choose File ▸ Reload, or choose File ▸ Open card image….</source>
-            <translation type="unfinished" />
+            <translation>Connect the camera and choose File ▸ Reload, or choose File ▸ Open card image….</translation>
         </message>
         <message>
             <source>Choose Card ▸ Restore card… and restore %1 again to finish it.</source>
-            <translation type="unfinished" />
+            <translation>Choose Card ▸ Restore card… and restore %1 again to finish it.</translation>
         </message>
         <message>
             <source>Choose Card ▸ Rescue photos… to save the pictures the card holds.</source>
-            <translation type="unfinished" />
+            <translation>Choose Card ▸ Rescue photos… to save the pictures the card holds.</translation>
         </message>
         <message>
             <source>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</source>
-            <translation type="unfinished" />
+            <translation>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</translation>
         </message>
         <message>
             <source>Delete some photos first, or add fewer pictures.</source>
-            <translation type="unfinished" />
+            <translation>Delete some photos first, or add fewer pictures.</translation>
         </message>
         <message>
             <source>Select photos in the grid first.</source>
-            <translation type="unfinished" />
+            <translation>Select photos in the grid first.</translation>
         </message>
         <message>
             <source>How large is the card?</source>
-            <translation type="unfinished" />
+            <translation>How large is the card?</translation>
         </message>
         <message>
             <source>The card reads blank, so its size cannot be found. It is written on the card.</source>
-            <translation type="unfinished" />
+            <translation>The card reads blank, so its size cannot be found. It is written on the card.</translation>
         </message>
         <message>
             <source>8 MiB</source>
-            <translation type="unfinished" />
+            <translation>8 MiB</translation>
         </message>
         <message>
             <source>16 MiB</source>
-            <translation type="unfinished" />
+            <translation>16 MiB</translation>
         </message>
         <message>
             <source>Photo %1 could not be read from the card.</source>
-            <translation type="unfinished" />
+            <translation>Photo %1 could not be read from the card.</translation>
         </message>
         <message>
             <source>Photo %1 is no longer on the card.</source>
-            <translation type="unfinished" />
+            <translation>Photo %1 is no longer on the card.</translation>
         </message>
         <message>
             <source>Photo %1 could not be deleted.</source>
-            <translation type="unfinished" />
+            <translation>Photo %1 could not be deleted.</translation>
         </message>
         <message>
             <source>No pictures were found on the card.</source>
-            <translation type="unfinished" />
+            <translation>No pictures were found on the card.</translation>
         </message>
     </context>
     <context>
         <name>pixavon::gui::ImportDialog</name>
         <message>
             <source>Import photos</source>
-            <translation type="unfinished" />
+            <translation>Import photos</translation>
         </message>
         <message>
             <source>&amp;Change…</source>
-            <translation type="unfinished" />
+            <translation>&amp;Change…</translation>
         </message>
         <message>
             <source>Import photos into</source>
-            <translation type="unfinished" />
+            <translation>Import photos into</translation>
         </message>
         <message numerus="yes">
             <source>&amp;Selected photos only (%n)</source>
@@ -436,134 +436,134 @@
         </message>
         <message>
             <source>&amp;Delete from the card after import</source>
-            <translation type="unfinished" />
+            <translation>&amp;Delete from the card after import</translation>
         </message>
         <message>
             <source>Each photo leaves the card only once its file reads back as it was saved.</source>
-            <translation type="unfinished" />
+            <translation>Each photo leaves the card only once its file reads back as it was saved.</translation>
         </message>
         <message>
             <source>&amp;Import</source>
-            <translation type="unfinished" />
+            <translation>&amp;Import</translation>
         </message>
         <message>
             <source>Save to:</source>
-            <translation type="unfinished" />
+            <translation>Save to:</translation>
         </message>
         <message>
             <source>Photos already imported into this folder are skipped.</source>
-            <translation type="unfinished" />
+            <translation>Photos already imported into this folder are skipped.</translation>
         </message>
     </context>
     <context>
         <name>pixavon::gui::MainWindow</name>
         <message>
             <source>Card images (*.bin);;All files (*)</source>
-            <translation type="unfinished" />
+            <translation>Card images (*.bin);;All files (*)</translation>
         </message>
         <message>
             <source>Pixavon</source>
-            <translation type="unfinished" />
+            <translation>Pixavon</translation>
         </message>
         <message>
             <source>&amp;Open card image…</source>
-            <translation type="unfinished" />
+            <translation>&amp;Open card image…</translation>
         </message>
         <message>
             <source>Work on a card image (a whole-card backup) instead of the camera</source>
-            <translation type="unfinished" />
+            <translation>Work on a card image (a whole-card backup) instead of the camera</translation>
         </message>
         <message>
             <source>&amp;Quit</source>
-            <translation type="unfinished" />
+            <translation>&amp;Quit</translation>
         </message>
         <message>
             <source>&amp;Import photos…</source>
-            <translation type="unfinished" />
+            <translation>&amp;Import photos…</translation>
         </message>
         <message>
             <source>Save the photos this computer does not have yet into your pictures folder</source>
-            <translation type="unfinished" />
+            <translation>Save the photos this computer does not have yet into your pictures folder</translation>
         </message>
         <message>
             <source>&amp;Add pictures…</source>
-            <translation type="unfinished" />
+            <translation>&amp;Add pictures…</translation>
         </message>
         <message>
             <source>&amp;Save selected as…</source>
-            <translation type="unfinished" />
+            <translation>&amp;Save selected as…</translation>
         </message>
         <message>
             <source>&amp;View photo</source>
-            <translation type="unfinished" />
+            <translation>&amp;View photo</translation>
         </message>
         <message>
             <source>&amp;Delete</source>
-            <translation type="unfinished" />
+            <translation>&amp;Delete</translation>
         </message>
         <message>
             <source>&amp;Reload</source>
-            <translation type="unfinished" />
+            <translation>&amp;Reload</translation>
         </message>
         <message>
             <source>&amp;Back up card…</source>
-            <translation type="unfinished" />
+            <translation>&amp;Back up card…</translation>
         </message>
         <message>
             <source>R&amp;estore card…</source>
-            <translation type="unfinished" />
+            <translation>R&amp;estore card…</translation>
         </message>
         <message>
             <source>&amp;Format card…</source>
-            <translation type="unfinished" />
+            <translation>&amp;Format card…</translation>
         </message>
         <message>
             <source>Res&amp;cue photos…</source>
-            <translation type="unfinished" />
+            <translation>Res&amp;cue photos…</translation>
         </message>
         <message>
             <source>Save every picture the card holds, whatever its photo list says</source>
-            <translation type="unfinished" />
+            <translation>Save every picture the card holds, whatever its photo list says</translation>
         </message>
         <message>
             <source>&amp;About Pixavon</source>
-            <translation type="unfinished" />
+            <translation>&amp;About Pixavon</translation>
         </message>
         <message>
             <source>Cancel</source>
-            <translation type="unfinished" />
+            <translation>Cancel</translation>
         </message>
         <message>
             <source>&amp;File</source>
-            <translation type="unfinished" />
+            <translation>&amp;File</translation>
         </message>
         <message>
             <source>&amp;Photos</source>
-            <translation type="unfinished" />
+            <translation>&amp;Photos</translation>
         </message>
         <message>
             <source>&amp;Card</source>
-            <translation type="unfinished" />
+            <translation>&amp;Card</translation>
         </message>
         <message>
             <source>&amp;Help</source>
-            <translation type="unfinished" />
+            <translation>&amp;Help</translation>
         </message>
         <message>
             <source>Main</source>
-            <translation type="unfinished" />
+            <translation>Main</translation>
         </message>
         <message>
             <source>Photos on the card</source>
-            <translation type="unfinished" />
+            <translation>Photos on the card</translation>
         </message>
         <message>
             <source>Save photo %1 as</source>
-            <translation type="unfinished" />
+            <translation>Save photo %1 as</translation>
         </message>
         <message>
             <source>PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)</source>
-            <translation type="unfinished" />
+            <translation>PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)</translation>
         </message>
         <message numerus="yes">
             <source>Save %n photos into</source>
@@ -574,39 +574,39 @@
         </message>
         <message>
             <source>Photo %1 is still being read from the card.</source>
-            <translation type="unfinished" />
+            <translation>Photo %1 is still being read from the card.</translation>
         </message>
         <message>
             <source>Back up card</source>
-            <translation type="unfinished" />
+            <translation>Back up card</translation>
         </message>
         <message>
             <source>Restore card from</source>
-            <translation type="unfinished" />
+            <translation>Restore card from</translation>
         </message>
         <message>
             <source>Save the rescued photos into</source>
-            <translation type="unfinished" />
+            <translation>Save the rescued photos into</translation>
         </message>
         <message>
             <source>Open card image</source>
-            <translation type="unfinished" />
+            <translation>Open card image</translation>
         </message>
         <message>
             <source>Pixavon %1</source>
-            <translation type="unfinished" />
+            <translation>Pixavon %1</translation>
         </message>
         <message>
             <source>Photos from the Lumetta camera's card, on this computer.</source>
-            <translation type="unfinished" />
+            <translation>Photos from the Lumetta camera's card, on this computer.</translation>
         </message>
         <message>
             <source>Card: in the camera</source>
-            <translation type="unfinished" />
+            <translation>Card: in the camera</translation>
         </message>
         <message>
             <source>Card: the card image %1</source>
-            <translation type="unfinished" />
+            <translation>Card: the card image %1</translation>
         </message>
         <message numerus="yes">
             <source>Card size: %1 MiB, room for %n photos</source>
@@ -617,15 +617,15 @@
         </message>
         <message>
             <source>Library: %1</source>
-            <translation type="unfinished" />
+            <translation>Library: %1</translation>
         </message>
         <message>
             <source>Camera</source>
-            <translation type="unfinished" />
+            <translation>Camera</translation>
         </message>
         <message>
             <source>%1 — Pixavon</source>
-            <translation type="unfinished" />
+            <translation>%1 — Pixavon</translation>
         </message>
         <message numerus="yes">
             <source>%n photos, %1 free</source>
@@ -636,89 +636,89 @@
         </message>
         <message>
             <source>No camera was found. Connect the camera and choose Reload, or open a card image.</source>
-            <translation type="unfinished" />
+            <translation>No camera was found. Connect the camera and choose Reload, or open a card image.</translation>
         </message>
         <message>
             <source>The card's photo list is damaged.</source>
-            <translation type="unfinished" />
+            <translation>The card's photo list is damaged.</translation>
         </message>
         <message>
             <source>The pictures themselves are most likely still there: Rescue photos saves every one of them into a folder, then repairs the list.</source>
-            <translation type="unfinished" />
+            <translation>The pictures themselves are most likely still there: Rescue photos saves every one of them into a folder, then repairs the list.</translation>
         </message>
         <message>
             <source>The card image %1 could not be opened.</source>
-            <translation type="unfinished" />
+            <translation>The card image %1 could not be opened.</translation>
         </message>
         <message>
             <source>No file manager could be started to show the folder.</source>
-            <translation type="unfinished" />
+            <translation>No file manager could be started to show the folder.</translation>
         </message>
         <message>
             <source>The photos are in %1.</source>
-            <translation type="unfinished" />
+            <translation>The photos are in %1.</translation>
         </message>
         <message>
             <source>The card is being restored; the window closes once it has finished.</source>
-            <translation type="unfinished" />
+            <translation>The card is being restored; the window closes once it has finished.</translation>
         </message>
         <message>
             <source>The card image %1 could not be saved; check that its folder can be written to and has room.</source>
-            <translation type="unfinished" />
+            <translation>The card image %1 could not be saved; check that its folder can be written to and has room.</translation>
         </message>
         <message>
             <source>Imports go to %1</source>
-            <translation type="unfinished" />
+            <translation>Imports go to %1</translation>
         </message>
         <message>
             <source>The card could not be read.</source>
-            <translation type="unfinished" />
+            <translation>The card could not be read.</translation>
         </message>
         <message>
             <source>The camera cannot be used.</source>
-            <translation type="unfinished" />
+            <translation>The camera cannot be used.</translation>
         </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoModel</name>
         <message>
             <source>Photo %1, imported as %2</source>
-            <translation type="unfinished" />
+            <translation>Photo %1, imported as %2</translation>
         </message>
         <message>
             <source>Photo %1, not yet shown</source>
-            <translation type="unfinished" />
+            <translation>Photo %1, not yet shown</translation>
         </message>
         <message>
             <source>Photo %1, not imported</source>
-            <translation type="unfinished" />
+            <translation>Photo %1, not imported</translation>
         </message>
         <message>
             <source>Slot %1 on the card</source>
-            <translation type="unfinished" />
+            <translation>Slot %1 on the card</translation>
         </message>
         <message>
             <source>Photo %1, could not be read from the card</source>
-            <translation type="unfinished" />
+            <translation>Photo %1, could not be read from the card</translation>
         </message>
     </context>
     <context>
         <name>pixavon::gui::PhotoView</name>
         <message>
             <source>Photo %1</source>
-            <translation type="unfinished" />
+            <translation>Photo %1</translation>
         </message>
         <message>
             <source>As taken, %1 × %2</source>
-            <translation type="unfinished" />
+            <translation>As taken, %1 × %2</translation>
         </message>
         <message>
             <source>Twice the size, sharp</source>
-            <translation type="unfinished" />
+            <translation>Twice the size, sharp</translation>
         </message>
         <message>
             <source>Twice the size, smooth</source>
-            <translation type="unfinished" />
+            <translation>Twice the size, smooth</translation>
         </message>
     </context>
 </TS>
