@@ -79,6 +79,11 @@ find_path(STB_INCLUDE_DIR stb/stb_image_resize.h)
 if(NOT STB_INCLUDE_DIR)
   list(APPEND pixavon_host_missing "stb (libstb-dev)")
 endif()
+# The core's translations are compiled with msgfmt.
+find_program(PIXAVON_MSGFMT msgfmt)
+if(NOT PIXAVON_MSGFMT)
+  list(APPEND pixavon_host_missing "msgfmt (gettext)")
+endif()
 
 set(pixavon_tools_missing ${pixavon_host_missing})
 find_package(CLI11 QUIET CONFIG)

@@ -113,7 +113,7 @@ enum class ProblemKind : uint16_t {
     kCardImageUnusable,   // name, detail
     kCardImageInUse,      // name; count: the holder's process id, 0 unknown
     kNoSpaceForCard,      // name, bytes: no room on the disk for the card image
-    kCameraNotStarted,    // detail
+    kCameraNotStarted,    // name, detail
     kLibraryMissing,      // detail
     kCardImageNotSaved,   // name
     kCatalogNoAnswer,     //
@@ -122,7 +122,7 @@ enum class ProblemKind : uint16_t {
     kListTooLong,         // count, other_count: capacity
     kListSlotOutOfRange,  // position, slot, other_count: slots on the card
     kListSlotTwice,       // other_position, position, slot
-    kCardBlank,           // the card reads blank, so its size is unknown
+    kCardBlank,           // the card reads blank, so its size is unknown (a repair needs it)
     kWrongCardSize,       // the size asked is not 8 or 16
     // What was asked.
     kNothingSelected,     // no photos or files were given
@@ -138,17 +138,17 @@ enum class ProblemKind : uint16_t {
     kFileExists,          // name
     kNotAFile,            // name
     // Files and folders.
-    kCannotMakeFolder,   // folder, detail
-    kCannotRead,         // name, detail
-    kCannotWrite,        // name, detail
-    kCannotWriteOutput,  // detail: standard output
+    kCannotMakeFolder,   // folder; error or detail
+    kCannotRead,         // name; error or detail
+    kCannotWrite,        // name; error or detail
+    kCannotWriteOutput,  // error: standard output
     kNoSpace,            // folder, bytes needed, other_bytes free
     kBadPicture,         // name, detail: a picture that cannot be put
     // The card's work.
     kCardFull,           // count, other_count: capacity
     kTooManyPictures,    // count, other_count: free slots
     kNotTaken,           // name: the camera did not take the picture
-    kPhotoUnreadable,    // position, slot
+    kPhotoUnreadable,    // position, slot; detail
     kPhotoNotOnCard,     // position
     kDeleteFailed,       // position
     kFormatFailed,       //
@@ -158,9 +158,9 @@ enum class ProblemKind : uint16_t {
     kNotABackup,         // name: no catalog for a card of this size
     kRestoreFailed,      // name, card_image: the card is incomplete now
     kRestoreNotNoted,    // detail
-    kRepairImpossible,   // folder: the pictures are saved there
-    kRepairFailed,       // folder, detail
-    kNotConfirmed,       // the person said no
+    kRepairImpossible,   // count found, folder: all of them are saved there
+    kRepairFailed,       // count found, folder (all saved there), detail
+    kNotConfirmed,       // the person said no; with Hint::kConfirm nobody could be asked
     kCancelled,          // stopped between steps; each finished step is whole
     kOutOfMemory,        //
     kOther,              // detail

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -98,6 +100,24 @@ std::string names_codeset() {
 }
 
 }  // namespace
+
+void use_environment_locale() {
+    if (std::setlocale(LC_ALL, "") != nullptr) return;
+    std::string name;
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && value[0] != '\0') {
+            name = value;
+            break;
+        }
+    }
+    if (std::setlocale(LC_ALL, "C.UTF-8") == nullptr) std::setlocale(LC_ALL, "C");
+    const char* language = std::getenv("LANGUAGE");
+    const std::string tag = name.substr(0, name.find_first_of(".@"));
+    if ((language == nullptr || language[0] == '\0') && !tag.empty() && tag != "C" && tag != "POSIX") {
+        ::setenv("LANGUAGE", tag.c_str(), 1);
+    }
+}
 
 void init_translations(const std::string& codeset) {
     ::bindtextdomain(kDomain, locale_dir().c_str());

@@ -11,6 +11,11 @@
 
 namespace pixavon::host {
 
+// setlocale(LC_ALL, "") for a front end, before other threads start. Where
+// the locale the environment names is not installed, texts still follow its
+// language (through LANGUAGE, over C.UTF-8), as the library's own texts do.
+void use_environment_locale();
+
 // Binds the "pixavon" domain to the catalogues installed beside the
 // executable (../share/locale), else to those of the build tree, and sets the
 // codeset of every text the core gives: empty for the locale's own (the

@@ -8,7 +8,6 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
-#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -338,7 +337,7 @@ int cmd_strings() {
 
 int main(int argc, char** argv) {
     // Messages in the person's language and the locale's codeset.
-    std::setlocale(LC_ALL, "");
+    pixavon::host::use_environment_locale();
     pixavon::host::init_translations();
     std::fflush(stdout);
     try {
