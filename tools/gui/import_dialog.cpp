@@ -19,7 +19,6 @@ ImportDialog::ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const
 
     folder_label_ = new QLabel(this);
     folder_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    folder_label_->setWordWrap(true);
     auto* change = new QPushButton(tr("&Change…"), this);
     connect(change, &QPushButton::clicked, this, [this] {
         const QString chosen = dialogs_.folder(this, tr("Import photos into"), folder_);
@@ -59,7 +58,12 @@ ImportDialog::ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const
     show_folder();
 }
 
-void ImportDialog::show_folder() { folder_label_->setText(QDir::toNativeSeparators(folder_)); }
+void ImportDialog::show_folder() {
+    // A long path is shortened in the middle; its tooltip holds all of it.
+    const QString path = QDir::toNativeSeparators(folder_);
+    folder_label_->setText(folder_label_->fontMetrics().elidedText(path, Qt::ElideMiddle, 520));
+    folder_label_->setToolTip(path);
+}
 
 ImportChoice ImportDialog::choice() const {
     ImportChoice choice;
