@@ -1,144 +1,166 @@
-// pixavon-gui's main window on embedded cards, with the library's boxes and
-// the window's questions answered by the test instead of a person.
+// pixavon-gui's main window on embedded cards, on Qt's offscreen platform,
+// with the boxes and file dialogs answered by the test instead of a person.
 
+#include <unistd.h>
+#include <QAccessible>
+#include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QProcess>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QSet>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
+
+#include <clocale>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 
 #include "cancel.h"
+#include "card_worker.h"
 #include "core.h"
-#include "image.h"
+#include "dialogs.h"
 #include "main_window.h"
+#include "photo_model.h"
+#include "photo_view.h"
+#include "window_locale.h"
 
 namespace {
 
-using pixavon::gui::MainWindow;
+namespace gui = pixavon::gui;
 namespace host = pixavon::host;
+using gui::Message;
 
-struct Box {
-    QMessageBox::Icon icon;
-    QString caption;
-    QString text;
-    QString detail;  // the informative text
-    QWidget* parent;
-};
-
-// The window with every box recorded and answered with `answer`.
-class TestWindow : public MainWindow {
+// Every box recorded and answered as the test says.
+class ScriptedDialogs : public gui::Dialogs {
 public:
-    explicit TestWindow(host::Core& core) : MainWindow(core) {}
-    QList<Box> boxes;
-    int answer = QMessageBox::Yes;
-    int open_answer = QMessageBox::Ok;  // for a box that offers to open a folder
+    QList<Message> shown;
+    std::function<Message::Reply(const Message&)> reply = [](const Message& m) {
+        return m.kind == Message::Kind::kQuestion ? Message::Reply::kYes : Message::Reply::kOk;
+    };
+    QStringList files;  // the pictures to add
+    QString file;       // the file to open or save to
     QString folder_answer;
+    bool file_manager = true;
     QStringList opened;
+    std::optional<gui::ImportChoice> import_proposed;
+    QList<int> import_selected;
+    bool selected_only = false;
 
-    int runs_of(uint32_t label) const {
-        int n = 0;
-        for (const Run& run : runs()) n += run.label_id == label ? 1 : 0;
-        return n;
+    Message::Reply show(QWidget*, const Message& message) override {
+        shown.append(message);
+        return reply(message);
     }
-    // Every run of `label` expected `total` steps and received them all.
-    bool runs_complete(uint32_t label, uint64_t total) const {
-        for (const Run& run : runs()) {
-            if (run.label_id == label && (run.total != total || run.steps != total)) return false;
-        }
-        return runs_of(label) > 0;
+    QStringList pictures(QWidget*) override { return files; }
+    QString open_file(QWidget*, const QString&, const QString&) override { return file; }
+    QString save_file(QWidget*, const QString&, const QString&, const QString&) override { return file; }
+    QString folder(QWidget*, const QString&, const QString&) override { return folder_answer; }
+    std::optional<gui::ImportChoice> import_choice(QWidget*, const gui::ImportChoice& proposed,
+                                                   const QList<int>& selected) override {
+        import_proposed = proposed;
+        import_selected = selected;
+        gui::ImportChoice choice = proposed;
+        if (selected_only) choice.positions = selected;
+        return choice;
     }
-
-protected:
-    int present(QMessageBox& box) override {
-        boxes.append({box.icon(), box.windowTitle(), box.text(), box.informativeText(), box.parentWidget()});
-        if (box.icon() == QMessageBox::Question) return answer;
-        return box.button(QMessageBox::Open) != nullptr ? open_answer : QMessageBox::Ok;
+    bool open_folder(const QString& folder) override {
+        opened << folder;
+        return file_manager;
     }
-    QString ask_import_folder() override { return folder_answer; }
-    QString ask_rescue_folder() override { return folder_answer; }
-    void open_folder(const QString& folder) override { opened << folder; }
 };
 
-// A card image in a temporary directory.
+// A card image of 8 MiB with `photos` pictures in a temporary folder, in
+// `colours` colours (one each unless fewer are asked); `name` is its file
+// name as bytes.
 class Card {
 public:
-    Card() : path_(dir_.filePath("card.bin")) {}
-    QByteArray bytes() const {
-        QFile file(path_);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    explicit Card(int photos = 0, const QByteArray& name = "card.bin", int colours = 0)
+        : path_(QFile::encodeName(dir_.path()) + '/' + name) {
+        host::CancelToken cancel;
+        host::Core core(cancel);
+        if (!core.prepare({path_.toStdString(), 8}).ok() || !core.open_camera()) qFatal("no card");
+        core.inspect();
+        host::PutRequest request;
+        for (int i = 0; i < photos; ++i) {
+            QImage image(322, 242, QImage::Format_RGB888);
+            image.fill(QColor::fromHsv((colours > 0 ? i % colours : i) * 47 % 360, 200, 220));
+            const QString file = dir_.filePath(QStringLiteral("p%1.png").arg(i));
+            image.save(file);
+            request.files.push_back(file.toStdString());
+        }
+        if (!core.put_pictures(request).ok() || !core.finish().ok()) qFatal("cannot fill the card");
     }
+    // The image's name may not be UTF-8, which QTemporaryDir cannot remove.
+    ~Card() { ::unlink(path_.constData()); }
+    Card(const Card&) = delete;
+    Card& operator=(const Card&) = delete;
+    const QByteArray& path() const { return path_; }
+    QString file(const QString& name) const { return dir_.filePath(name); }
     // Writes `bytes` at `offset` from the end of the image.
     void patch_from_end(qint64 offset, const QByteArray& bytes) const {
-        QFile file(path_);
-        if (!file.open(QIODevice::ReadWrite) || !file.seek(file.size() - offset) || file.write(bytes) != bytes.size()) {
-            qFatal("cannot patch %s", qPrintable(path_));
+        QFile image(QFile::decodeName(path_));
+        if (!image.open(QIODevice::ReadWrite) || !image.seek(image.size() - offset) ||
+            image.write(bytes) != bytes.size()) {
+            qFatal("cannot patch the card");
         }
     }
-    const QString& path() const { return path_; }
-    QString file(const QString& name) const { return dir_.filePath(name); }
 
 private:
     QTemporaryDir dir_;
-    QString path_;
+    QByteArray path_;
 };
 
-// The window in front of a host core that holds `card` (a fresh 8 MiB card
-// if it does not exist yet), as pixavon-gui starts it.
+// The window in front of a card, as pixavon-gui starts it, once the card and
+// its photos are shown.
 class Host {
 public:
     explicit Host(const Card& card) {
-        const host::Outcome prepared = core.prepare({card.path().toStdString(), 8});
-        if (!prepared.ok()) qFatal("%s", host::describe(prepared.problem).c_str());
-        window = std::make_unique<TestWindow>(core);
-        core.set_frontend(*window);
-        core.open_camera();
+        auto core = std::make_unique<host::Core>(cancel);
+        if (!core->prepare({card.path().toStdString(), 0}).ok()) qFatal("cannot prepare");
+        thread =
+            std::make_unique<gui::CardThread>(std::move(core), cancel, gui::decode_name(card.path().toStdString()));
+        window = std::make_unique<gui::MainWindow>(*thread->worker(), dialogs);
+        window->show();
+        run([&] { window->reload(); });
+        if (!QTest::qWaitFor([&] { return window->photos()->missing().isEmpty(); }, 20000)) qFatal("no photos");
     }
-    ~Host() { core.finish(); }
-    TestWindow& operator*() { return *window; }
-    TestWindow* operator->() { return window.get(); }
+    ~Host() {
+        window.reset();
+        thread->shutdown();
+    }
+    // Runs `start` and waits for the operation it starts to end.
+    bool run(const std::function<void()>& start) const {
+        QSignalSpy idle(window.get(), &gui::MainWindow::idle);
+        start();
+        return idle.count() > 0 || idle.wait(30000);
+    }
+    QAction* action(const char* name) const { return window->findChild<QAction*>(QString::fromLatin1(name)); }
+    int photos() const { return window->photos()->rowCount(); }
+    void select(std::initializer_list<int> positions) const {
+        window->grid()->clearSelection();
+        for (const int position : positions) {
+            window->grid()->selectionModel()->select(window->photos()->index(position), QItemSelectionModel::Select);
+        }
+    }
+    QString status(const char* name) const {
+        return window->statusBar()->findChild<QLabel*>(QString::fromLatin1(name))->text();
+    }
 
+    ScriptedDialogs dialogs;
     host::CancelToken cancel;
-    host::Core core{cancel};
-    std::unique_ptr<TestWindow> window;
+    std::unique_ptr<gui::CardThread> thread;
+    std::unique_ptr<gui::MainWindow> window;
 };
-
-QString picture(const Card& card, const QString& name, QColor colour, QSize size = {640, 480}) {
-    QImage image(size, QImage::Format_RGB888);
-    image.fill(colour);
-    QString path = card.file(name);
-    if (!image.save(path)) qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-QColor centre_of(const QListWidgetItem* item) {
-    const QImage thumb = item->icon().pixmap(QSize(161, 121)).toImage();
-    return thumb.pixelColor(thumb.width() / 2, thumb.height() / 2);
-}
-
-bool near(QColor a, QColor b) {
-    return std::abs(a.red() - b.red()) <= 16 && std::abs(a.green() - b.green()) <= 16 &&
-           std::abs(a.blue() - b.blue()) <= 16;
-}
-
-int colours_in(const QImage& image) {
-    QSet<QRgb> seen;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) seen.insert(image.pixel(x, y));
-    }
-    return static_cast<int>(seen.size());
-}
 
 }  // namespace
 
@@ -155,406 +177,280 @@ private Q_SLOTS:
         ::setenv("XDG_PICTURES_DIR", qPrintable(scratch_.filePath("pictures")), 1);
         ::setenv("LC_ALL", "C.UTF-8", 1);
         ::unsetenv("LANGUAGE");
+        gui::install_translations();
+        pixavon::host::init_translations("UTF-8");
     }
     void cleanup() {
         ::setenv("LC_ALL", "C.UTF-8", 1);
-        pixavon::gui::install_translations();
+        std::setlocale(LC_ALL, "C.UTF-8");
+        gui::install_translations();
         QSettings().clear();
+        QDir(scratch_.filePath("pictures")).removeRecursively();
     }
 
-    // The library's texts come from the table of the user's locale and are
-    // decoded with its codeset (GBK bytes are not UTF-8), the window's own
-    // texts and Qt's from the translations of the same language.
-    void labels_follow_the_locale_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("buttons");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("import");
-        QTest::addColumn<QString>("yes");
-        QTest::newRow("English") << "C.UTF-8"
-                                 << QStringList{"&DELETE", "&UPLOAD",    "&BACKUP",     "DI&SPLAY", "&FORMAT",
-                                                "&ABOUT",  "&READ CARD", "&WRITE CARD", "&CATALOG", "E&XIT"}
-                                 << "0 is used up 26 is available"
-                                 << "&Import new photos…"
-                                 << "&Yes";
-        QTest::newRow("Japanese") << "ja_JP.UTF-8" << QStringList{"削除(&D)",           "アップロード(&U)",
-                                                                  "バックアップ(&B)",   "ディスプレイ(&S)",
-                                                                  "フォーマット(&F)",   "アバウト(&A)",
-                                                                  "読み取りカード(&R)", "書き取りカード(&W)",
-                                                                  "メニュー(&C)",       "終了(&X)"}
-                                  << QString::fromUtf8("0は使い果たされました\u300026は利用可能です")
-                                  << "新しい写真を取り込む(&I)…"
-                                  << "はい(&Y)";
-        QTest::newRow("Simplified Chinese, GBK")
-            << "zh_CN.GBK" << QStringList{"删除(&D)", "上载(&U)",   "备份(&B)",   "显示(&S)", "格式化(&F)",
-                                          "关于(&A)", "读整卡(&R)", "写整卡(&W)", "目录(&C)", "退出(&X)"}
-            << "0张已使用 26张剩余空间"
-            << "导入新照片(&I)…"
-            << "是(&Y)";
-    }
-
-    void labels_follow_the_locale() {
-        QFETCH(QString, locale);
-        QFETCH(QStringList, buttons);
-        QFETCH(QString, status);
-        QFETCH(QString, import);
-        QFETCH(QString, yes);
-        ::setenv("LC_ALL", qPrintable(locale), 1);
-        pixavon::gui::install_translations();
-        Card card;
+    // Import is offered into the pictures folder's Lumetta, says what it saved
+    // where and how many identical shots it skipped, and tells when no file
+    // manager can show the folder.
+    void import_saves_into_the_pictures_folder_and_says_so() {
+        Card card(5, "card.bin", 3);
         Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(window.load_catalog());
-        QCOMPARE(window.windowTitle(), QString("card.bin — Lumetta"));
-        for (uint32_t id = 3; id <= 12; ++id) QCOMPARE(window.button(id)->text(), buttons[static_cast<int>(id - 3)]);
-        QCOMPARE(window.status_line()->text(), status);
-        QCOMPARE(window.import_action()->text(), import);
-        QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(box.button(QMessageBox::Yes)->text(), yes);
+        host.dialogs.reply = [](const Message& m) {
+            return m.buttons.isEmpty() ? Message::Reply::kOk : Message::Reply::kOpenFolder;
+        };
+        host.dialogs.file_manager = false;
+        QVERIFY(host.run([&] { host.action("import")->trigger(); }));
+        const QString folder = scratch_.filePath("pictures") + "/Lumetta";
+        QCOMPARE(host.dialogs.import_proposed->folder, folder);
+        QCOMPARE(QDir(folder).entryList({"*.png"}).size(), 3);
+        QCOMPARE(host.dialogs.shown.size(), 2);
+        QCOMPARE(host.dialogs.shown[0].headline, QString("3 photos imported."));
+        QVERIFY(host.dialogs.shown[0].details.contains(folder));
+        QVERIFY(host.dialogs.shown[0].details.contains("2 duplicates on the card skipped."));
+        QCOMPARE(host.dialogs.opened, QStringList{folder});
+        QCOMPARE(host.dialogs.shown[1].headline, QString("No file manager could be started to show the folder."));
+        // Each thumbnail says what it was imported as.
+        QVERIFY(host.window->photos()
+                    ->data(host.window->photos()->index(2), Qt::AccessibleTextRole)
+                    .toString()
+                    .startsWith("Photo 3, imported as " + folder + "/"));
     }
 
-    void thumbnails_follow_uploads_and_deletes() {
-        Card card;
+    // "Selected photos only" imports those alone.
+    void import_takes_only_the_selected_photos_when_asked() {
+        Card card(3);
         Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(window.load_catalog());
-        const QColor red(220, 30, 30), green(30, 200, 40), blue(20, 40, 210), yellow(230, 220, 20);
-        QImage own(322, 242, QImage::Format_RGB888);
-        own.fill(blue);
-        QFile bitmap(card.file("blue.bmp"));
-        QVERIFY(bitmap.open(QIODevice::WriteOnly));
-        const std::vector<uint8_t> bytes = host::encode_camera_bitmap(pixavon::gui::from_qimage(own));
-        bitmap.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        bitmap.close();
-        // PNG and JPEG go through the host's decoders, PPM through Qt's, and the
-        // camera's own bitmap unchanged.
-        QVERIFY(window.upload({picture(card, "red.png", red), picture(card, "green.ppm", green, {90, 120}),
-                               bitmap.fileName(), picture(card, "yellow.jpg", yellow, {2000, 1000})}));
-        QCOMPARE(window.photos()->count(), 4);
-        QVERIFY(window.finish_thumbnails());
-        const QColor order[] = {red, green, blue, yellow};
-        for (int i = 0; i < 4; ++i) {
-            QVERIFY2(near(centre_of(window.photos()->item(i)), order[i]), qPrintable(QString::number(i)));
-        }
-        QCOMPARE(window.runs_of(host::kTextUpload), 4);
-        QVERIFY(window.runs_complete(host::kTextUpload, 624));
-        QCOMPARE(window.status_line()->text(), QString("4 is used up 22 is available"));
-
-        // Given in any order, deleted highest first, so the right two go.
-        QVERIFY(window.delete_photos({0, 2}));
-        QCOMPARE(window.photos()->count(), 2);
-        QVERIFY(window.finish_thumbnails());
-        QVERIFY(near(centre_of(window.photos()->item(0)), green));
-        QVERIFY(near(centre_of(window.photos()->item(1)), yellow));
-        QCOMPARE(window.runs_of(host::kTextDelete), 2);
-        QVERIFY(window.runs_complete(host::kTextDelete, 16));
-        QCOMPARE(window.boxes.size(), qsizetype{1});  // the question only
-        QCOMPARE(window.boxes[0].icon, QMessageBox::Question);
+        host.select({1});
+        host.dialogs.selected_only = true;
+        QVERIFY(host.run([&] { host.action("import")->trigger(); }));
+        QCOMPARE(host.dialogs.import_selected, QList<int>{1});
+        QCOMPARE(host.dialogs.shown[0].headline, QString("1 photo imported."));
+        QCOMPARE(QDir(scratch_.filePath("pictures") + "/Lumetta").entryList({"*.png"}).size(), 1);
     }
 
-    void declined_questions_leave_the_card_as_it_was() {
-        Card card;
+    // Cancel stops after the photo under way, and the summary says how many
+    // were saved before.
+    void a_cancelled_import_says_what_was_saved_before() {
+        Card card(4);
         Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(window.load_catalog());
-        QVERIFY(window.upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::blue)}));
-        const QString backup = card.file("backup.bin");
-        QVERIFY(window.backup_to(backup));
-        QVERIFY(window.runs_complete(host::kTextBackup, 256));
-        const QByteArray before = card.bytes();
-        QFile saved(backup);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), before);
-
-        window.answer = QMessageBox::No;
-        QVERIFY(!window.delete_photos({0}));
-        QVERIFY(!window.format_card());
-        QVERIFY(!window.restore_from(backup));
-        QCOMPARE(window.boxes.size(), qsizetype{3});
-        QCOMPARE(card.bytes(), before);
-        QCOMPARE(window.photos()->count(), 2);
-
-        window.answer = QMessageBox::Yes;
-        QVERIFY(window.format_card());
-        QCOMPARE(window.photos()->count(), 0);
-        QVERIFY(window.restore_from(backup));
-        QVERIFY(window.runs_complete(host::kTextWriteCard, 16384));
-        QCOMPARE(window.photos()->count(), 2);
-        QCOMPARE(card.bytes(), before);
+        QObject::connect(host.thread->worker(), &gui::CardWorker::progressed, host.window.get(),
+                         [&](const gui::Progress& progress) {
+                             if (progress.item == 2) host.action("cancel")->trigger();
+                         });
+        QVERIFY(host.run([&] { host.action("import")->trigger(); }));
+        QCOMPARE(host.dialogs.shown.size(), 1);
+        const int saved =
+            static_cast<int>(QDir(scratch_.filePath("pictures") + "/Lumetta").entryList({"*.png"}).size());
+        QVERIFY(saved >= 1 && saved < 4);
+        QCOMPARE(host.dialogs.shown[0].headline, QString("%1 of 4 photos saved before you stopped.").arg(saved));
     }
 
-    void an_outcome_not_done_is_shown_in_a_box() {
-        Card card;
-        Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(window.load_catalog());
-        QFile junk(card.file("notes.txt"));
-        QVERIFY(junk.open(QIODevice::WriteOnly));
-        junk.write("not a picture");
-        junk.close();
-        QVERIFY(!window.upload({picture(card, "fine.png", Qt::red), junk.fileName()}));
-        QCOMPARE(window.boxes.size(), qsizetype{1});
-        QCOMPARE(window.boxes[0].icon, QMessageBox::Warning);
-        QCOMPARE(window.boxes[0].text, QString("The pictures could not be uploaded."));
-        QVERIFY(window.boxes[0].detail.contains("notes.txt"));
-        QCOMPARE(window.photos()->count(), 0);
-    }
-
-    void a_damaged_catalog_is_explained_and_only_whole_card_buttons_stay() {
-        Card card;
-        { Host fresh(card); }
+    // A damaged list is one plain message with Rescue photos…; the rescue
+    // runs with no library box and says where the photos went.
+    void a_damaged_card_is_rescued_without_library_boxes() {
+        Card card(3);
         // The catalog lies in the card's last 8 KiB; its photo count at byte 256.
         card.patch_from_end(8192 - 256, QByteArray(1, char(255)));
-        {
-            Host host(card);
-            TestWindow& window = *host;
-            QVERIFY(!window.load_catalog());
-            QCOMPARE(window.status_line()->text(),
-                     QString("The card's photo list is damaged: it lists 255 photos, but the card holds at most 26."));
-            for (const uint32_t id : {host::kTextUpload, host::kTextDelete, host::kTextBackup, host::kTextDisplay}) {
-                QVERIFY(!window.button(id)->isEnabled());
-            }
-            // The card's size is known, so it can be saved, formatted or restored.
-            for (const uint32_t id : {host::kTextFormat, host::kTextReadCard, host::kTextWriteCard}) {
-                QVERIFY(window.button(id)->isEnabled());
-            }
-            QVERIFY(window.boxes.isEmpty());
-            // RESCUE… saves what the slots hold and, once asked, repairs the list.
-            QVERIFY(window.rescue_action()->isEnabled());
-            window.folder_answer = card.file("rescued");
-            QVERIFY(window.rescue_card());
-            QCOMPARE(window.boxes.size(), 1);
-            QCOMPARE(window.boxes[0].icon, QMessageBox::Question);
-            QVERIFY(window.button(host::kTextUpload)->isEnabled());
-            QVERIFY(!window.rescue_action()->isEnabled());
-        }
-        card.patch_from_end(8192 - 256, QByteArray(1, char(255)));
-
-        // A catalog that does not load at all: the card's size is unknown.
-        card.patch_from_end(8192, QByteArray(8192, '\0'));
         Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(!window.load_catalog());
-        QVERIFY(!window.boxes.isEmpty());
-        QCOMPARE(window.boxes[0].caption, QString("Lumetta"));
-        QCOMPARE(window.boxes[0].text, QString("read card error,work incomplete"));
-        QCOMPARE(window.boxes[0].icon, QMessageBox::Critical);
-        QCOMPARE(window.boxes[0].parent, static_cast<QWidget*>(&window));
-        QVERIFY(window.status_line()->text().startsWith("The card's photo list is damaged"));
-        QVERIFY(!window.button(host::kTextReadCard)->isEnabled());
-        QVERIFY(!window.button(host::kTextWriteCard)->isEnabled());
+        QCOMPARE(host.photos(), 0);
+        auto* notice = host.window->findChild<QWidget*>("notice");
+        QVERIFY(notice->isVisible());
+        QVERIFY(notice->findChild<QLabel*>("notice-text")->text().contains("The card's photo list is damaged."));
+        QToolButton* offer = notice->findChild<QToolButton*>();
+        QCOMPARE(offer->defaultAction(), host.action("rescue"));
+        QVERIFY(host.dialogs.shown.isEmpty());
 
-        // The library's file box belongs to no window.
-        const PixavonWindow* record = host.core.session().window();
-        record->message_box(record->context, 0, "Open(Create) File Failed...", "Error", PIXAVON_BOX_STYLE);
-        QCOMPARE(window.boxes.last().caption, QString("Error"));
-        QCOMPARE(window.boxes.last().text, QString("Open(Create) File Failed..."));
-        QVERIFY(window.boxes.last().parent == nullptr);
+        host.dialogs.folder_answer = card.file("rescued");
+        QVERIFY(host.run([&] { offer->click(); }));
+        // The question to repair, then the result: nothing else.
+        QCOMPARE(host.dialogs.shown.size(), 2);
+        QCOMPARE(host.dialogs.shown[0].kind, Message::Kind::kQuestion);
+        const Message& result = host.dialogs.shown[1];
+        QCOMPARE(result.headline, QString("3 photos saved to %1.").arg(card.file("rescued")));
+        QCOMPARE(result.kind, Message::Kind::kInformation);
+        QCOMPARE(result.buttons.size(), 1);
+        QCOMPARE(result.buttons[0].reply, Message::Reply::kOpenFolder);
+        QCOMPARE(QDir(card.file("rescued")).entryList({"*.png"}).size(), 3);
+        QCOMPARE(host.photos(), 3);
+        QVERIFY(!notice->isVisible());
     }
 
-    void cancel_and_closing_stop_an_operation_but_never_a_restore() {
-        Card card;
+    // Deleting asks first; no keeps the card as it was. The status line counts
+    // photos and free room.
+    void delete_asks_first() {
+        Card card(3);
         Host host(card);
-        TestWindow& window = *host;
-        window.show();
-        QVERIFY(window.load_catalog());
-        QVERIFY(window.upload({picture(card, "a.png", Qt::red)}));
-        const QString backup = card.file("backup.bin");
-        QVERIFY(window.backup_to(backup));
+        QCOMPARE(host.status("usage"), QString("3 photos, 23 free"));
+        host.select({0, 2});
+        host.dialogs.reply = [](const Message&) { return Message::Reply::kOk; };
+        QVERIFY(host.run([&] { host.action("delete")->trigger(); }));
+        QCOMPARE(host.dialogs.shown[0].headline, QString("Delete 2 photos from the card?"));
+        QCOMPARE(host.photos(), 3);
+        QCOMPARE(host.status("activity"), QString("Nothing was changed."));
+        host.dialogs.reply = [](const Message&) { return Message::Reply::kYes; };
+        host.select({0, 2});
+        QVERIFY(host.run([&] { host.action("delete")->trigger(); }));
+        QCOMPARE(host.photos(), 1);
+        QCOMPARE(host.status("usage"), QString("1 photo, 25 free"));
+    }
 
-        // Acts once, as soon as the operation's progress dialog shows.
-        const auto once_busy = [&](const std::function<void(QProgressDialog*)>& act) {
-            auto* timer = new QTimer(&window);
-            timer->setInterval(1);
-            QObject::connect(timer, &QTimer::timeout, [timer, act, &window] {
-                auto* dialog = window.findChild<QProgressDialog*>();
-                if (dialog == nullptr || !dialog->isVisible() || dialog->value() < 1) return;
-                timer->deleteLater();
-                timer->stop();
-                act(dialog);
+    // Pictures added go on the card and into the grid; a card that reads
+    // blank has its size asked before a rescue.
+    void added_pictures_show_and_a_blank_card_is_asked_its_size() {
+        Card card(1);
+        Host host(card);
+        QImage picture(640, 480, QImage::Format_RGB888);
+        picture.fill(Qt::red);
+        picture.save(card.file("red.png"));
+        host.dialogs.files = {card.file("red.png")};
+        QVERIFY(host.run([&] { host.action("add")->trigger(); }));
+        QCOMPARE(host.status("activity"), QString("1 picture added to the card."));
+        QVERIFY(QTest::qWaitFor([&] { return host.window->photos()->missing().isEmpty(); }, 20000));
+        QCOMPARE(host.photos(), 2);
+        const QImage added = host.window->photos()->photo(1);
+        QCOMPARE(added.pixelColor(added.width() / 2, added.height() / 2).red() > 200, true);
+
+        // Every byte of the card erased, as flash is.
+        host.window.reset();
+        host.thread->shutdown();
+        card.patch_from_end(8 << 20, QByteArray(8 << 20, char(0xff)));
+        Host blank(card);
+        blank.dialogs.folder_answer = card.file("rescued");
+        blank.dialogs.reply = [](const Message& m) {
+            return m.buttons.size() == 2 ? Message::Reply::kEightMiB : Message::Reply::kYes;
+        };
+        QVERIFY(blank.run([&] { blank.action("rescue")->trigger(); }));
+        QCOMPARE(blank.dialogs.shown[0].headline, QString("How large is the card?"));
+        QCOMPARE(blank.dialogs.shown.last().headline, QString("No pictures were found on the card."));
+    }
+
+    // Photos saved into a folder are named for their positions as people
+    // count them.
+    void saved_photos_are_named_for_their_positions() {
+        Card card(3);
+        Host host(card);
+        host.select({1, 2});
+        host.dialogs.folder_answer = card.file("out");
+        QDir().mkpath(card.file("out"));
+        QVERIFY(host.run([&] { host.action("save")->trigger(); }));
+        QCOMPARE(QDir(card.file("out")).entryList(QDir::Files), QStringList({"photo-2.png", "photo-3.png"}));
+    }
+
+    // Closing the window stops an operation under way and then closes; a
+    // restore cannot be stopped, so it finishes first.
+    void closing_stops_an_operation_but_never_a_restore() {
+        Card card(1);
+        Host host(card);
+        host.dialogs.file = card.file("backup.bin");
+        QVERIFY(host.run([&] { host.action("backup")->trigger(); }));
+        QVERIFY(QFile::exists(card.file("backup.bin")));
+
+        bool cancel_offered = true;
+        bool closed_early = false;
+        const QMetaObject::Connection during = QObject::connect(
+            host.thread->worker(), &gui::CardWorker::progressed, host.window.get(), [&](const gui::Progress&) {
+                cancel_offered = cancel_offered && host.action("cancel")->isEnabled();
+                host.window->close();
+                closed_early = closed_early || !host.window->isVisible();
             });
-            timer->start();
+        QVERIFY(host.run([&] { host.action("restore")->trigger(); }));
+        QVERIFY(!cancel_offered);
+        QVERIFY(!closed_early);
+        QTRY_VERIFY(!host.window->isVisible());
+        QCOMPARE(host.status("activity"), QString("The card was restored."));
+
+        host.window->show();
+        host.dialogs.file = card.file("second.bin");
+        QVERIFY(host.run([&] { host.action("backup")->trigger(); }));
+        QObject::disconnect(during);
+        QTRY_VERIFY(!host.window->isVisible());
+        QVERIFY(!QFile::exists(card.file("second.bin")));
+    }
+
+    // Another card image opens in the same window.
+    void open_card_image_shows_that_card() {
+        Card first(1);
+        Card second(2, "second.bin");
+        Host host(first);
+        host.dialogs.file = QFile::decodeName(second.path());
+        QVERIFY(host.run([&] { host.action("open-image")->trigger(); }));
+        QVERIFY(QTest::qWaitFor([&] { return host.window->photos()->missing().isEmpty(); }, 20000));
+        QCOMPARE(host.photos(), 2);
+        QCOMPARE(host.window->windowTitle(), QString("second.bin — Pixavon"));
+    }
+
+    // At 800 × 600 every action is in a menu and the menus and toolbar fit;
+    // no two entries of a menu share an Alt key; the photo view fits the
+    // screen with its Close in view.
+    void the_window_fits_small_screens_and_every_action_is_reachable() {
+        Card card(2);
+        Host host(card);
+        const QRect available = host.window->screen()->availableGeometry();
+        QVERIFY(host.window->width() <= available.width() && host.window->height() <= available.height());
+        host.window->resize(800, 600);
+        QVERIFY(host.window->minimumSizeHint().width() <= 800 && host.window->minimumSizeHint().height() <= 600);
+        QSet<QAction*> in_menus;
+        const auto mnemonic = [](const QString& text) {
+            const qsizetype at = text.indexOf('&');
+            return at >= 0 && at + 1 < text.size() ? text[at + 1].toUpper() : QChar();
         };
-
-        const QString second = card.file("second.bin");
-        once_busy([](QProgressDialog* dialog) { dialog->findChild<QPushButton*>()->click(); });
-        QVERIFY(!window.backup_to(second));
-        QVERIFY(!QFile::exists(second));
-        QVERIFY(window.status_line()->text().startsWith("Stopped."));
-        QVERIFY(window.isVisible());
-
-        // A restore has no Cancel, and closing the window is refused with why.
-        bool had_cancel = true;
-        once_busy([&](QProgressDialog* dialog) {
-            had_cancel = dialog->findChild<QPushButton*>() != nullptr && dialog->findChild<QPushButton*>()->isVisible();
-            window.close();
-        });
-        QVERIFY(window.restore_from(backup));
-        QVERIFY(!had_cancel);
-        QVERIFY(window.isVisible());
-        const auto* refused = window.findChild<QMessageBox*>("close-refused");
-        QVERIFY(refused != nullptr);
-        QVERIFY(refused->text().contains("cannot be stopped half-way"));
-
-        // Closing during another operation stops it, then closes the window.
-        once_busy([&](QProgressDialog*) { window.close(); });
-        QVERIFY(!window.backup_to(second));
-        QVERIFY(!QFile::exists(second));
-        QTRY_VERIFY(!window.isVisible());
-    }
-
-    void thumbnails_arrive_one_by_one_while_the_grid_is_usable() {
-        Card card;
-        {
-            Host first(card);
-            QVERIFY(first->upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::green),
-                                   picture(card, "c.png", Qt::blue)}));
+        QSet<QChar> menu_keys;
+        for (QAction* top : host.window->menuBar()->actions()) {
+            QVERIFY(!menu_keys.contains(mnemonic(top->text())));
+            menu_keys.insert(mnemonic(top->text()));
+            QSet<QChar> keys;
+            for (QAction* entry : top->menu()->actions()) {
+                if (entry->isSeparator()) continue;
+                in_menus.insert(entry);
+                QVERIFY2(!keys.contains(mnemonic(entry->text())), qPrintable(entry->text()));
+                keys.insert(mnemonic(entry->text()));
+            }
         }
-        Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(window.load_catalog());
-        // Every photo is listed at once, numbered from 1, before any is read.
-        QCOMPARE(window.photos()->count(), 3);
-        QCOMPARE(window.thumbnails_pending(), 3);
-        QCOMPARE(window.photos()->item(0)->text(), QString("1"));
-        QCOMPARE(window.photos()->item(2)->toolTip(), QString("Photo 3, slot 2"));
-        QVERIFY(window.button(host::kTextUpload)->isEnabled());
-        // Another operation goes first; the thumbnails follow afterwards.
-        QVERIFY(window.backup_to(card.file("backup.bin")));
-        QCOMPARE(window.thumbnails_pending(), 3);
-        QTRY_VERIFY(window.thumbnails_pending() < 3);
-        const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
-        const int arrived = 3 - window.thumbnails_pending();
-        for (int i = 0; i < 3; ++i) QCOMPARE(near(centre_of(window.photos()->item(i)), colours[i]), i < arrived);
-        QTRY_COMPARE(window.thumbnails_pending(), 0);
-        QVERIFY(near(centre_of(window.photos()->item(2)), Qt::blue));
-    }
-
-    void import_saves_new_photos_once_into_the_remembered_folder() {
-        Card card;
-        Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(window.load_catalog());
-        QVERIFY(window.upload({picture(card, "a.png", Qt::red), picture(card, "b.png", Qt::blue)}));
-        QVERIFY(window.finish_thumbnails());
-        const QString folder = card.file("imported");
-        window.folder_answer = folder;
-        window.button(host::kTextBackup)->click();
-        QCOMPARE(window.import_folder(), folder);  // asked once, then remembered
-        QCOMPARE(QDir(folder).entryList({"*.png"}).size(), qsizetype{2});
-        QCOMPARE(window.boxes.last().text, "New photos saved: 2, in " + folder);
-        QVERIFY(window.photos()->item(1)->toolTip().startsWith("Photo 2, slot 1\nImported as " + folder + "/"));
-
-        // Again, by its shortcut: nothing new; the box opens the folder.
-        window.folder_answer.clear();
-        window.open_answer = QMessageBox::Open;
-        QCOMPARE(window.import_action()->shortcut(), QKeySequence("Ctrl+I"));
-        window.import_action()->trigger();
-        QCOMPARE(window.boxes.last().text, QString("There were no new photos to import."));
-        QCOMPARE(window.opened, QStringList{folder});
-        QCOMPARE(QDir(folder).entryList({"*.png"}).size(), qsizetype{2});
-    }
-
-    void shortcuts_reach_the_window_wherever_the_focus_is() {
-        Card card;
-        Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(window.load_catalog());
-        QVERIFY(window.upload({picture(card, "a.png", Qt::red)}));
-        window.show();
-        QApplication::setActiveWindow(&window);
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        window.photos()->setFocus();
-        window.photos()->item(0)->setSelected(true);
-        window.answer = QMessageBox::No;
-        QTest::keyClick(window.photos(), Qt::Key_Delete);
-        QCOMPARE(window.boxes.size(), qsizetype{1});
-        QCOMPARE(window.boxes[0].icon, QMessageBox::Question);
-        window.status_line()->clear();
-        QTest::keyClick(window.button(host::kTextUpload), Qt::Key_F5);
-        QCOMPARE(window.status_line()->text(), QString("1 is used up 25 is available"));
-        QCOMPARE(window.save_action()->shortcut(), QKeySequence("Ctrl+S"));
-        QTest::keyClick(window.photos(), Qt::Key_Q, Qt::ControlModifier);
-        QTRY_VERIFY(!window.isVisible());
-    }
-
-    void the_window_repaints_with_buttons_off_while_the_library_works() {
-        Card card;
-        Host host(card);
-        TestWindow& window = *host;
-        window.show();
-        QVERIFY(window.load_catalog());
-        int ticks = 0, enabled_seen = 0, dialog_seen = 0;
-        QTimer timer;
-        timer.setInterval(0);
-        connect(&timer, &QTimer::timeout, [&] {
-            ++ticks;
-            enabled_seen += window.button(host::kTextUpload)->isEnabled() ? 1 : 0;
-            const auto* dialog = window.findChild<QProgressDialog*>();
-            dialog_seen += dialog != nullptr && dialog->isVisible() && dialog->maximum() == 624 ? 1 : 0;
-        });
-        timer.start();
-        QVERIFY(window.upload({picture(card, "one.png", Qt::green)}));
-        timer.stop();
-        QVERIFY(ticks > 0);
-        QVERIFY(dialog_seen > 0);
-        QCOMPARE(enabled_seen, 0);
-        QVERIFY(window.button(host::kTextUpload)->isEnabled());
-        QVERIFY(window.findChild<QProgressDialog*>() == nullptr);
-    }
-
-    void display_scales_up_sharp_and_smooth() {
-        Card card;
-        Host host(card);
-        TestWindow& window = *host;
-        QVERIFY(window.load_catalog());
-        QImage halves(322, 242, QImage::Format_RGB888);
-        halves.fill(Qt::black);
-        for (int y = 0; y < 242; ++y) {
-            for (int x = 0; x < 161; ++x) halves.setPixelColor(x, y, Qt::white);
+        for (QAction* action : host.window->actions()) {
+            if (action->objectName() != "cancel") QVERIFY2(in_menus.contains(action), qPrintable(action->text()));
         }
-        const QString path = card.file("halves.png");
-        QVERIFY(halves.save(path));
-        QVERIFY(window.upload({path}));
-        std::unique_ptr<QDialog> view(window.photo_view(0));
+        QVERIFY(host.window->menuBar()->sizeHint().width() <= 800);
+
+        host.select({1});
+        host.action("view")->trigger();
+        auto* view = host.window->findChild<gui::PhotoView*>();
         QVERIFY(view != nullptr);
-        const auto image = [&](int n) {
-            return view->findChild<QLabel*>(QString("view-%1").arg(n))->pixmap().toImage();
-        };
-        QCOMPARE(image(0).size(), QSize(322, 242));
-        QCOMPARE(image(1).size(), QSize(644, 484));
-        QCOMPARE(image(2).size(), QSize(644, 484));
-        QCOMPARE(colours_in(image(1)), colours_in(image(0)));  // nearest neighbour makes no new colours
-        QVERIFY(colours_in(image(2)) > colours_in(image(0)));
-        QVERIFY(window.photo_view(1) == nullptr);
+        QVERIFY(view->width() <= available.width() && view->height() <= available.height());
+        QVERIFY(view->findChild<QDialogButtonBox*>()->isVisible());
+        view->close();
     }
 
-    void screenshot_shows_the_card_in_a_gbk_locale() {
-        Card card;
-        {
-            Host host(card);
-            TestWindow& window = *host;
-            QVERIFY(window.load_catalog());
-            QVERIFY(window.upload({picture(card, "red.png", QColor(230, 20, 20))}));
+    // Screen readers hear what the grid is and what each photo is; the
+    // thumbnails are drawn at the screen's pixel density.
+    void photos_have_accessible_names_and_sharp_thumbnails() {
+        Card card(2);
+        Host host(card);
+        QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(host.window->grid());
+        QCOMPARE(grid->text(QAccessible::Name), QString("Photos on the card"));
+        bool found = false;
+        for (int i = 0; i < grid->childCount(); ++i) {
+            found = found || grid->child(i)->text(QAccessible::Name) == "Photo 2, not imported";
         }
-        const QString out = card.file("shot.png");
-        // In a locale whose codeset is not UTF-8, as the program is started.
-        QProcess gui;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("LC_ALL", "zh_CN.GBK");
-        gui.setProcessEnvironment(environment);
-        gui.start(PIXAVON_GUI_PATH, {"--card", card.path(), "--screenshot", out});
-        QVERIFY(gui.waitForFinished(30000));
-        QCOMPARE(gui.exitCode(), 0);
-        QImage shot(out);
-        QVERIFY(!shot.isNull());
-        QVERIFY(shot.width() > 300 && shot.height() > 200);
-        QVERIFY(colours_in(shot) > 20);
-        bool red = false;
-        for (int y = 0; y < shot.height() && !red; y += 2) {
-            for (int x = 0; x < shot.width() && !red; x += 2) red = near(shot.pixelColor(x, y), QColor(230, 20, 20));
-        }
-        QVERIFY(red);
+        QVERIFY(found);
+        host.window->photos()->set_device_pixel_ratio(2);
+        const QPixmap thumb =
+            host.window->photos()->data(host.window->photos()->index(0), Qt::DecorationRole).value<QPixmap>();
+        QCOMPARE(thumb.size(), QSize(322, 242));
+        QCOMPARE(thumb.devicePixelRatio(), 2.0);
+    }
+
+    // In a Chinese locale whose codeset is GBK the window speaks Chinese and
+    // shows a card image's GBK-encoded name right.
+    void a_gbk_locale_shows_chinese_and_the_file_name() {
+        if (std::setlocale(LC_ALL, "zh_CN.GBK") == nullptr) QSKIP("no zh_CN.GBK locale");
+        ::setenv("LC_ALL", "zh_CN.GBK", 1);
+        QCOMPARE(gui::install_translations(), QString("zh_CN"));
+        const QString name = QString::fromUtf8("相机卡.bin");
+        Card card(1, QByteArray::fromStdString(gui::encode_name(name)));
+        QVERIFY(QByteArray::fromStdString(gui::encode_name(name)) != name.toUtf8());
+        Host host(card);
+        QCOMPARE(host.window->windowTitle(), name + QString::fromUtf8(" — Pixavon"));
+        QCOMPARE(host.action("import")->text(), QString::fromUtf8("导入照片(&I)…"));
+        QCOMPARE(host.status("usage"), QString::fromUtf8("1 张照片，剩余 25 张"));
     }
 };
 

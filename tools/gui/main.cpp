@@ -3,18 +3,23 @@
 // application on a card image.
 
 #include <QApplication>
-#include <QLabel>
+#include <QElapsedTimer>
 #include <QMessageBox>
-#include <QPixmap>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cancel.h"
+#include "card_worker.h"
 #include "core.h"
+#include "dialogs.h"
 #include "main_window.h"
+#include "photo_model.h"
+#include "window_locale.h"
 
 namespace {
 
@@ -81,12 +86,7 @@ std::string parse(int& argc, char** argv, Options& options, bool& help) {
     return {};
 }
 
-void complain(const std::string& message, bool boxes) {
-    std::fprintf(stderr, "pixavon-gui: %s\n", message.c_str());
-    if (boxes) QMessageBox::critical(nullptr, QStringLiteral("pixavon-gui"), QString::fromUtf8(message.c_str()));
-}
-
-// Holds what the core says before the window exists, to be shown by it.
+// Keeps what the core says before the window exists, to be shown by it.
 class EarlyFrontend : public pixavon::host::Frontend {
 public:
     std::vector<pixavon::host::Warning> warnings;
@@ -98,6 +98,57 @@ public:
     void note(const pixavon::host::Record&) override {}
     void warn(const pixavon::host::Warning& warning) override { warnings.push_back(warning); }
 };
+
+// A line on standard error, in the locale's codeset.
+void complain(const QString& text) {
+    std::fprintf(stderr, "pixavon-gui: %s\n", pixavon::gui::encode_name(text).c_str());
+}
+
+// The window's boxes and dialogs when nobody is there to answer (for
+// --screenshot): what they say goes to standard error, questions are
+// answered no and no file is chosen.
+class UnattendedDialogs : public pixavon::gui::Dialogs {
+public:
+    using Message = pixavon::gui::Message;
+    Message::Reply show(QWidget*, const Message& message) override {
+        complain(message.headline + ' ' + message.details);
+        return Message::Reply::kOk;
+    }
+    QStringList pictures(QWidget*) override { return {}; }
+    QString open_file(QWidget*, const QString&, const QString&) override { return {}; }
+    QString save_file(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString folder(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<pixavon::gui::ImportChoice> import_choice(QWidget*, const pixavon::gui::ImportChoice&,
+                                                            const QList<int>&) override {
+        return std::nullopt;
+    }
+    bool open_folder(const QString&) override { return false; }
+};
+
+// Saves the window as a picture once the card and all its photos are shown.
+void take_screenshot(pixavon::gui::MainWindow& window, const QString& file, int& status) {
+    auto* poll = new QTimer(&window);
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, &status, file, poll, waited] {
+        const bool shown = !window.busy() && window.photos()->missing().isEmpty();
+        if (!shown && waited->elapsed() < 60000) return;
+        poll->stop();
+        delete waited;
+        if (!shown) {
+            complain(QStringLiteral("the card's photos could not all be read"));
+            status = 1;
+        }
+        if (!window.grab().save(file, "PNG")) {
+            std::fprintf(stderr, "pixavon-gui: cannot save the screenshot to %s\n", file.toLocal8Bit().constData());
+            status = 1;
+        } else if (!window.card().usable) {
+            status = 1;
+        }
+        QCoreApplication::quit();
+    });
+    poll->start(50);
+}
 
 }  // namespace
 
@@ -116,10 +167,10 @@ int main(int argc, char** argv) {
     // The card is taken and the library pointed at it before Qt starts threads
     // that may read the environment.
     pixavon::host::CancelToken cancel;
-    pixavon::host::Core core(cancel);
+    auto core = std::make_unique<pixavon::host::Core>(cancel);
     EarlyFrontend early;
-    core.set_frontend(early);
-    const pixavon::host::Outcome prepared = core.prepare({options.card, options.size});
+    core->set_frontend(early);
+    const pixavon::host::Outcome prepared = core->prepare({options.card, options.size});
 
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("pixavon"));
@@ -127,41 +178,38 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pixavon.Pixavon"));
     pixavon::gui::install_translations();
     pixavon::host::init_translations("UTF-8");
-    const bool boxes = options.screenshot.empty();
+    const bool unattended = !options.screenshot.empty();
+    const QString image = pixavon::gui::decode_name(options.card);
     if (!prepared.ok()) {
-        complain(pixavon::host::describe(prepared.problem), boxes);
+        const pixavon::gui::Trouble trouble = pixavon::gui::trouble_of(prepared.problem);
+        complain(trouble.text);
+        if (!unattended) {
+            QMessageBox::critical(nullptr, QStringLiteral("Pixavon"),
+                                  pixavon::gui::MainWindow::cannot_start(image) + "\n\n" + trouble.text);
+        }
         return prepared.exit_code(0);
     }
 
     int status = 0;
-    pixavon::host::Outcome finished;
+    pixavon::gui::CardThread card(std::move(core), cancel, image);
+    pixavon::gui::DesktopDialogs desktop;
+    UnattendedDialogs nobody;
     {
-        pixavon::gui::MainWindow window(core);
-        window.set_unattended(!boxes);
-        core.set_frontend(window);
+        pixavon::gui::MainWindow window(*card.worker(), unattended ? static_cast<pixavon::gui::Dialogs&>(nobody)
+                                                                   : static_cast<pixavon::gui::Dialogs&>(desktop));
         window.show();
-        for (const pixavon::host::Warning& warning : early.warnings) window.warn(warning);
-        core.open_camera();
-        bool loaded = window.load_catalog();
-        if (!options.screenshot.empty()) {
-            loaded = window.finish_thumbnails() && loaded;
-            QApplication::processEvents();
-            if (!window.grab().save(QString::fromLocal8Bit(options.screenshot.c_str()), "PNG")) {
-                std::fprintf(stderr, "pixavon-gui: cannot save the screenshot to %s\n", options.screenshot.c_str());
-                status = 1;
-            } else if (!loaded) {
-                std::fprintf(stderr, "pixavon-gui: %s\n", window.status_line()->text().toLocal8Bit().constData());
-                status = 1;
-            }
-        } else {
-            status = QApplication::exec();
-        }
-        // The card image is saved while the window can still show why it was not.
-        finished = core.finish();
-        core.set_frontend(early);
+        for (const pixavon::host::Warning& warning : early.warnings) window.warn(pixavon::gui::trouble_of(warning));
+        window.reload();
+        if (unattended) take_screenshot(window, QString::fromLocal8Bit(options.screenshot.c_str()), status);
+        const int exit_status = QApplication::exec();
+        if (status == 0) status = exit_status;
     }
-    if (!finished.ok()) {
-        complain(pixavon::host::describe(finished.problem), boxes);
+    // The card image is saved once the window has closed.
+    if (!card.shutdown()) {
+        complain(pixavon::gui::MainWindow::cannot_save(image));
+        if (!unattended) {
+            QMessageBox::critical(nullptr, QStringLiteral("Pixavon"), pixavon::gui::MainWindow::cannot_save(image));
+        }
         return 1;
     }
     return status;

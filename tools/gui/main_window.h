@@ -1,194 +1,136 @@
-// The main window of pixavon-gui: the photos on the card as a thumbnail grid
-// that fills in photo by photo, the library's ten buttons, a menu of the
-// window's own actions with their shortcuts, and the status line. Every workflow is the host
-// core's; the window is its front end: it asks the core's questions, shows
-// its progress with a Cancel button, and shows each outcome that is not done.
-// Every library call runs on the GUI thread; while one runs, the window keeps
-// repainting, the buttons are off and only the progress dialog takes input.
+// The main window of pixavon-gui: the card's photos in a grid, the actions a
+// person takes on them (importing first) in the menus and the toolbar, and a
+// status bar with the card's use, the progress of an operation and its
+// Cancel. The card's work is the CardWorker's, on its own thread; the window
+// lays out, offers the actions and says in its own words how each ended.
 #pragma once
 
 #include <QElapsedTimer>
-#include <QHash>
-#include <QImage>
 #include <QList>
-#include <QPointer>
+#include <QMainWindow>
 #include <QString>
-#include <QStringList>
-#include <QWidget>
-#include <functional>
-#include <string>
-#include <vector>
 
-#include "core.h"
+#include "card_worker.h"
 
 class QAction;
-class QDialog;
 class QLabel;
-class QListWidget;
-class QMessageBox;
-class QProgressDialog;
-class QPushButton;
+class QListView;
+class QProgressBar;
 class QTimer;
+class QToolButton;
+class QWidget;
 
 namespace pixavon::gui {
 
-// A library text as Qt text, decoded with the codeset that the locale
-// variables name (UTF-8 when they name none), as the library encodes it.
-QString from_library(const std::string& text);
-// The language of the window's texts, chosen from the locale variables as the
-// library chooses its string table: "ja", "zh_TW" (also for Hong Kong and
-// Macau), "zh_CN" (also for Singapore) or "en".
-QString window_language();
-// Loads the window's translation and Qt's own for window_language(),
-// replacing those loaded before; returns the language.
-QString install_translations();
-// Pixels for Qt, and back for the camera.
-QImage to_qimage(const host::Image& image);
-host::Image from_qimage(const QImage& image);
+class Dialogs;
+class PhotoModel;
+struct Message;
 
-class MainWindow : public QWidget, public host::Frontend {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(host::Core& core, QWidget* parent = nullptr);
+    MainWindow(CardWorker& worker, Dialogs& dialogs, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Opens the camera if need be and shows what its card holds at once; the
-    // thumbnails follow one by one as the event loop turns. False if there is
-    // no camera or its catalog cannot be used.
-    bool load_catalog();
-    // Reads the thumbnails still missing now; false if one cannot be read.
-    bool finish_thumbnails();
-    int thumbnails_pending() const { return static_cast<int>(pending_.size()); }
-
-    // The operations, as the buttons run them once they know the files; true
-    // when the core's outcome is done.
-    bool upload(const QStringList& files);
-    bool delete_photos(const QList<int>& positions);  // asks first
-    bool save_photos(const QList<int>& positions, const QString& target);
-    // Saves the photos the import folder has not had before, asking for the
-    // folder the first time; then says what was saved where.
-    bool import_new_photos();
-    // Saves every picture the card's slots hold into a folder the user picks
-    // and offers to repair the catalog; for a card whose catalog does not load
-    // or is damaged.
-    bool rescue_card();
-    bool format_card();  // asks first
-    bool backup_to(const QString& path);
-    bool restore_from(const QString& path);  // asks first
-    // A window with the photo at full size and at twice its size, nearest
-    // neighbour and smooth; nullptr if it cannot be read.
-    QDialog* photo_view(int position);
-    QString about_text();
-
-    // The folder photos are imported into, remembered across runs; empty until
-    // one was chosen.
-    QString import_folder() const;
-    void set_import_folder(const QString& folder);
-
-    // No modal boxes (for --screenshot): their texts go to standard error and
-    // questions are answered no.
-    void set_unattended(bool unattended) { unattended_ = unattended; }
-
-    // What the window shows, for checks.
-    QListWidget* photos() const { return list_; }
-    QLabel* status_line() const { return status_; }
-    QPushButton* button(uint32_t text_id) const;
-    // The window's own actions (menu, context menu and shortcuts).
-    QAction* import_action() const { return import_; }
-    QAction* rescue_action() const { return rescue_; }
-    QAction* save_action() const { return save_; }
-    QAction* delete_action() const { return delete_; }
-    QAction* reload_action() const { return reload_; }
-    QAction* quit_action() const { return quit_; }
-    const host::CardState& card() const { return card_; }
+    // Reads the card; the photos follow as they are read.
+    void reload();
+    // A warning of the core's, shown in a box.
+    void warn(const pixavon::gui::Trouble& warning);
     bool busy() const { return busy_; }
+    const CardInfo& card() const { return card_; }
+    PhotoModel* photos() const { return model_; }
+    QListView* grid() const { return grid_; }
+    // The folder photos are imported into: the one chosen last, or the
+    // desktop's pictures folder's Lumetta.
+    QString import_folder() const;
+    // Why the program cannot start on the card image `image` (empty: the
+    // camera), and why the card image could not be saved at the end.
+    static QString cannot_start(const QString& image);
+    static QString cannot_save(const QString& image);
 
-    // One step with a progress dialog: its label, the units expected and the
-    // progress messages that came.
-    struct Run {
-        uint32_t label_id = 0;
-        uint64_t total = 0;
-        uint64_t steps = 0;
-    };
-    const std::vector<Run>& runs() const { return runs_; }
-
-    // host::Frontend
-    Answer confirm(const host::Question& question) override;
-    void begin(const host::Step& step) override;
-    void advance() override;
-    void end(bool ok) override;
-    void box(bool owned, const std::string& caption, const std::string& text) override;
-    void note(const host::Record& record) override;
-    void warn(const host::Warning& warning) override;
+Q_SIGNALS:
+    // An operation has ended and its outcome has been shown.
+    void idle();
 
 protected:
-    // Shows a modal box and returns the button pressed; replaced in tests.
-    virtual int present(QMessageBox& box);
-    virtual QStringList ask_pictures();
-    virtual QString ask_save_target(const QList<int>& positions);
-    virtual QString ask_backup_file();
-    virtual QString ask_restore_file();
-    virtual QString ask_import_folder();
-    virtual QString ask_rescue_folder();
-    virtual void open_folder(const QString& folder);
-
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* target, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
-    enum class Operation { kCatalog, kUpload, kDelete, kSave, kImport, kFormat, kBackup, kRestore, kRescue };
-    // Runs one workflow of the core with the window busy and a progress
-    // dialog whose Cancel (none for a restore) stops it between units of
-    // work; reloads the card afterwards if asked, then shows the outcome.
-    bool perform(Operation operation, bool reload_after, const std::function<host::Outcome()>& work);
-    void show_outcome(const host::Outcome& outcome);
-    // Reads the catalog and shows it, the thumbnails to follow.
-    bool reload_view();
-    // Reads one missing thumbnail; false if it cannot be read.
-    bool load_next_thumbnail();
-    void show_thumbnail(uint32_t position, const QImage& photo);
-    QString tooltip(uint32_t position, const QImage& photo) const;
-    QAction* add_action(const QString& label, const QKeySequence& key, std::function<void()> run);
-    void set_busy(bool busy);
-    void update_buttons();
-    // A box of the window's own; returns the button pressed.
-    int tell(const QString& message, int icon);
-    QList<int> selected_positions() const;
-    QString text(uint32_t id) { return from_library(core_.text(id)); }
+    QAction* add_action(const char* name, const QString& text, const QKeySequence& key, void (MainWindow::*run)());
+    void build_actions();
+    void build_layout();
 
-    void on_button(uint32_t text_id);
+    // Starts an operation on the worker, the window busy until it ends.
+    template <typename Call>
+    void start(Operation operation, Call&& call);
+
+    void import_photos();
+    void add_pictures();
+    void add_files(const QStringList& files);
     void save_selected();
+    void view_selected();
     void delete_selected();
+    void back_up();
+    void restore();
+    void format();
+    void rescue();
+    void open_image();
+    void about();
+    void quit();
 
-    host::Core& core_;
-    host::CardState card_;
-    // Photos by slot; a slot's photo changes only when it is written, which
-    // needs it free (so not cached) or a restore (which clears all).
-    QHash<int, QImage> cache_;
-    QListWidget* list_ = nullptr;
-    QLabel* status_ = nullptr;
-    std::vector<std::pair<uint32_t, QPushButton*>> buttons_;
+    void on_card_loaded(quint64 generation, const CardInfo& card);
+    void on_progress(const Progress& progress);
+    void on_question(const Question& question, bool* yes);
+    void on_finished(const Result& result);
+    void show_result(const Result& result);
+    // Shows a box; when it offers Open folder, opens `folder` on request.
+    void tell(const Message& message, const QString& folder = {});
+    void update_actions();
+    void show_destination();
+    void update_notice();
+    // Asks the worker for the missing photos, those in view first.
+    void request_photos();
+    QList<int> selected_positions() const;
+
+    CardWorker& worker_;
+    Dialogs& dialogs_;
+    CardInfo card_;
+    PhotoModel* model_ = nullptr;
+    QListView* grid_ = nullptr;
+    QWidget* notice_ = nullptr;
+    QLabel* notice_text_ = nullptr;
+    QToolButton* notice_button_ = nullptr;
+    QLabel* usage_ = nullptr;
+    QLabel* destination_ = nullptr;
+    QLabel* activity_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QToolButton* cancel_button_ = nullptr;
+    QTimer* photo_order_ = nullptr;
+
+    QAction* open_image_ = nullptr;
+    QAction* quit_ = nullptr;
     QAction* import_ = nullptr;
-    QAction* rescue_ = nullptr;
+    QAction* add_ = nullptr;
     QAction* save_ = nullptr;
+    QAction* view_ = nullptr;
     QAction* delete_ = nullptr;
     QAction* reload_ = nullptr;
-    QAction* quit_ = nullptr;
-    // Positions whose thumbnails are still to be read, first first.
-    std::vector<uint32_t> pending_;
-    QTimer* loader_ = nullptr;
-    bool loading_ = false;
-    QPointer<QProgressDialog> progress_;
-    QElapsedTimer repainted_;
+    QAction* backup_ = nullptr;
+    QAction* restore_ = nullptr;
+    QAction* format_ = nullptr;
+    QAction* rescue_ = nullptr;
+    QAction* about_ = nullptr;
+    QAction* cancel_ = nullptr;
+
     bool busy_ = false;
-    Operation operation_ = Operation::kCatalog;
-    bool declined_ = false;       // the last question was answered no
-    bool close_pending_ = false;  // closing waits for the operation to stop
-    bool unattended_ = false;
-    std::vector<Run> runs_;
+    bool close_pending_ = false;
+    Operation operation_ = Operation::kReload;
+    QElapsedTimer started_;
+    QString pending_folder_;  // the folder the running import or rescue writes to
 };
 
 }  // namespace pixavon::gui

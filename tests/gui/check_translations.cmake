@@ -1,0 +1,26 @@
+# Every text of the window is translated: the catalogues, brought up to date
+# with the sources in a scratch copy, hold nothing unfinished.
+#   cmake -DLUPDATE=... -DSOURCES=tools/gui -DWORK=DIR -P check_translations.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(GLOB catalogues "${SOURCES}/translations/*.ts")
+file(COPY ${catalogues} DESTINATION "${WORK}")
+file(GLOB copies "${WORK}/*.ts")
+file(GLOB code "${SOURCES}/*.cpp" "${SOURCES}/*.h")
+execute_process(COMMAND "${LUPDATE}" -silent -no-obsolete -locations none ${code} -ts ${copies}
+                RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "lupdate failed")
+endif()
+set(status 0)
+foreach(copy IN LISTS copies)
+  file(STRINGS "${copy}" lines)
+  set(source "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "<source>(.*)</source>")
+      set(source "${CMAKE_MATCH_1}")
+    elseif(line MATCHES "type=\"unfinished\"")
+      get_filename_component(name "${copy}" NAME)
+      message(SEND_ERROR "${name}: not translated: ${source}")
+    endif()
+  endforeach()
+endforeach()

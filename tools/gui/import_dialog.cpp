@@ -1,0 +1,76 @@
+#include "import_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "dialogs.h"
+
+namespace pixavon::gui {
+
+ImportDialog::ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const QList<int>& selected, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), folder_(proposed.folder), selected_(selected) {
+    setWindowTitle(tr("Import photos"));
+
+    folder_label_ = new QLabel(this);
+    folder_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* change = new QPushButton(tr("&Change…"), this);
+    connect(change, &QPushButton::clicked, this, [this] {
+        const QString chosen = dialogs_.folder(this, tr("Import photos into"), folder_);
+        if (!chosen.isEmpty()) {
+            folder_ = chosen;
+            show_folder();
+        }
+    });
+    auto* folder_row = new QHBoxLayout;
+    folder_row->addWidget(folder_label_, 1);
+    folder_row->addWidget(change);
+
+    selected_only_ = new QCheckBox(tr("&Selected photos only (%n)", nullptr, static_cast<int>(selected.size())), this);
+    selected_only_->setEnabled(!selected.isEmpty());
+    selected_only_->setChecked(!selected.isEmpty() && !proposed.positions.isEmpty());
+    delete_after_ = new QCheckBox(tr("&Delete from the card after import"), this);
+    delete_after_->setToolTip(tr("Each photo leaves the card only once its file reads back as it was saved."));
+    delete_after_->setChecked(proposed.delete_after);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    QPushButton* start = buttons->addButton(tr("&Import"), QDialogButtonBox::AcceptRole);
+    start->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* form = new QFormLayout;
+    auto* to = new QLabel(tr("Save to:"), this);
+    to->setBuddy(change);
+    form->addRow(to, folder_row);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(new QLabel(tr("Photos already imported into this folder are skipped."), this));
+    layout->addWidget(selected_only_);
+    layout->addWidget(delete_after_);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+    show_folder();
+}
+
+void ImportDialog::show_folder() {
+    // A long path is shortened in the middle; its tooltip holds all of it.
+    const QString path = QDir::toNativeSeparators(folder_);
+    folder_label_->setText(folder_label_->fontMetrics().elidedText(path, Qt::ElideMiddle, 520));
+    folder_label_->setToolTip(path);
+}
+
+ImportChoice ImportDialog::choice() const {
+    ImportChoice choice;
+    choice.folder = folder_;
+    if (selected_only_->isChecked()) choice.positions = selected_;
+    choice.delete_after = delete_after_->isChecked();
+    return choice;
+}
+
+}  // namespace pixavon::gui

@@ -1,0 +1,129 @@
+#include "photo_model.h"
+
+#include <QPixmap>
+
+namespace pixavon::gui {
+
+PhotoModel::PhotoModel(QObject* parent) : QAbstractListModel(parent) {}
+
+void PhotoModel::reset(quint64 generation, const CardInfo& card) {
+    beginResetModel();
+    QHash<int, Photo> by_slot;
+    for (const Photo& photo : photos_) {
+        if (!photo.picture.isNull()) by_slot.insert(photo.slot, photo);
+    }
+    generation_ = generation;
+    photos_.clear();
+    thumbnails_.clear();
+    for (const uint8_t slot : card.slots) {
+        Photo photo = by_slot.value(slot);
+        photo.slot = slot;
+        photos_.push_back(photo);
+    }
+    endResetModel();
+}
+
+void PhotoModel::forget_pictures() {
+    for (Photo& photo : photos_) photo = Photo{photo.slot, {}, {}, false};
+    thumbnails_.clear();
+    if (!photos_.empty()) Q_EMIT dataChanged(index(0), index(rowCount() - 1));
+}
+
+void PhotoModel::set_photo(quint64 generation, int position, const QImage& photo, const QString& imported_as) {
+    if (generation != generation_ || position < 0 || position >= rowCount()) return;
+    Photo& entry = photos_[static_cast<size_t>(position)];
+    entry.picture = photo;
+    entry.imported_as = imported_as;
+    thumbnails_.remove(position);
+    Q_EMIT dataChanged(index(position), index(position));
+}
+
+void PhotoModel::set_unreadable(quint64 generation, int position) {
+    if (generation != generation_ || position < 0 || position >= rowCount()) return;
+    photos_[static_cast<size_t>(position)].unreadable = true;
+    Q_EMIT dataChanged(index(position), index(position));
+}
+
+void PhotoModel::set_imported_as(int position, const QString& file) {
+    if (position < 0 || position >= rowCount()) return;
+    photos_[static_cast<size_t>(position)].imported_as = file;
+    Q_EMIT dataChanged(index(position), index(position));
+}
+
+void PhotoModel::set_device_pixel_ratio(qreal ratio) {
+    if (qFuzzyCompare(ratio, ratio_)) return;
+    ratio_ = ratio;
+    thumbnails_.clear();
+    if (!photos_.empty()) Q_EMIT dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole});
+}
+
+QImage PhotoModel::photo(int position) const {
+    if (position < 0 || position >= rowCount()) return {};
+    return photos_[static_cast<size_t>(position)].picture;
+}
+
+QList<int> PhotoModel::missing() const {
+    QList<int> positions;
+    for (size_t i = 0; i < photos_.size(); ++i) {
+        if (photos_[i].picture.isNull() && !photos_[i].unreadable) positions << static_cast<int>(i);
+    }
+    return positions;
+}
+
+int PhotoModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(photos_.size());
+}
+
+QPixmap PhotoModel::thumbnail(const Photo& photo) const {
+    const QSize pixels = (QSizeF(kThumbSize) * ratio_).toSize();
+    QPixmap pixmap;
+    if (photo.picture.isNull()) {
+        pixmap = QPixmap(pixels);
+        pixmap.fill(Qt::darkGray);
+    } else {
+        // Drawn from the whole photo at the screen's density, not enlarged
+        // from a small copy.
+        pixmap = QPixmap::fromImage(photo.picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    pixmap.setDevicePixelRatio(ratio_);
+    return pixmap;
+}
+
+QString PhotoModel::describe(int position, const Photo& photo) const {
+    // People count photos from 1.
+    if (!photo.imported_as.isEmpty()) return tr("Photo %1, imported as %2").arg(position + 1).arg(photo.imported_as);
+    if (photo.unreadable) return tr("Photo %1, could not be read from the card").arg(position + 1);
+    if (photo.picture.isNull()) return tr("Photo %1, not yet shown").arg(position + 1);
+    return tr("Photo %1, not imported").arg(position + 1);
+}
+
+QVariant PhotoModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const int position = index.row();
+    const Photo& photo = photos_[static_cast<size_t>(position)];
+    switch (role) {
+        case Qt::DisplayRole:
+            return QString::number(position + 1);
+        case Qt::DecorationRole: {
+            auto it = thumbnails_.find(position);
+            if (it == thumbnails_.end()) it = thumbnails_.insert(position, thumbnail(photo));
+            return *it;
+        }
+        case Qt::AccessibleTextRole:
+            return describe(position, photo);
+        case Qt::ToolTipRole:
+            return describe(position, photo) + '\n' + tr("Slot %1 on the card").arg(photo.slot);
+        case kPositionRole:
+            return position;
+        case kSlotRole:
+            return photo.slot;
+        case kPhotoRole:
+            return photo.picture;
+        case kImportedAsRole:
+            return photo.imported_as;
+        default:
+            return {};
+    }
+}
+
+}  // namespace pixavon::gui
