@@ -8,18 +8,14 @@ PhotoModel::PhotoModel(QObject* parent) : QAbstractListModel(parent) {}
 
 void PhotoModel::reset(quint64 generation, const CardInfo& card) {
     beginResetModel();
-    QHash<int, Photo> by_slot;
-    for (const Photo& photo : photos_) {
-        if (!photo.picture.isNull()) by_slot.insert(photo.slot, photo);
-    }
+    // Nothing is carried over by slot: a slot emptied and written again
+    // between two reloads holds another picture. The core keeps the photos
+    // it read for as long as their catalog entries stay, so those come back
+    // without reading the card again.
     generation_ = generation;
     photos_.clear();
     thumbnails_.clear();
-    for (const uint8_t slot : card.slots) {
-        Photo photo = by_slot.value(slot);
-        photo.slot = slot;
-        photos_.push_back(photo);
-    }
+    for (const uint8_t slot : card.slots) photos_.push_back(Photo{slot, {}, {}, false});
     endResetModel();
 }
 
