@@ -124,8 +124,8 @@ tsan() {
 }
 fuzz_seconds=${PIXAVON_FUZZ_SECONDS:-30}
 fuzz_log=build-fuzz/run.log
-# The fuzzers run one after another on one core, beside the thread-sanitizer
-# and Windows steps; each still has its full time.
+# The fuzzers run one after another on one core, beside the sanitizer and
+# Windows steps; each still has its full time.
 fuzz_start() {
   ./scripts/fuzz.sh --build-only
   echo "== fuzzing, $fuzz_seconds s per target, beside the next steps (log: $fuzz_log) =="
@@ -164,8 +164,8 @@ step "normal tests" normal_tests
 step "style: format and clang-tidy" style
 step "Debian packages from the normal build" ./scripts/package.sh --check --from build
 step "32-bit Windows' start" windows_start
-step "address + undefined sanitizers (Windows beside)" asan
 step "fuzz targets' build" fuzz_start
+step "address + undefined sanitizers (fuzzers, Windows beside)" asan
 step "thread sanitizer (fuzzers, Windows beside)" tsan
 step "32-bit Windows' remaining time" windows_wait
 step "fuzzing's remaining time" fuzz_wait
