@@ -482,7 +482,11 @@ Outcome Core::export_photos(const ExportRequest& request) {
                             .name = to_stdout ? std::string() : plan.name,
                             .item = static_cast<uint32_t>(i + 1),
                             .items = static_cast<uint32_t>(plans.size())};
-            const std::vector<uint8_t> bytes = encode_as(plan.format, download(plan.position, catalog, step));
+            const std::vector<uint8_t> bitmap = download(plan.position, catalog, step);
+            // A photo read ahead may be whole before a Cancel made while it
+            // was read is seen: nothing more is written after one.
+            stop_if_cancelled();
+            const std::vector<uint8_t> bytes = encode_as(plan.format, bitmap);
             if (to_stdout) {
                 if (!write_all(STDOUT_FILENO, bytes.data(), bytes.size())) {
                     fail(ProblemKind::kCannotWriteOutput, {.error = errno});

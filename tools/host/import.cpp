@@ -413,6 +413,9 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                             .run_units_before = packets_before};
             packets_before += packets[i];
             const std::vector<uint8_t> bitmap = download(position, catalog, step);
+            // A Cancel made while this photo was read (or read ahead) stops
+            // before anything more is written.
+            stop_if_cancelled();
             ++result.looked_at;
             const Image photo = decode_bmp(bitmap);
             const Digest digest = pixel_digest(photo);
