@@ -90,12 +90,12 @@ struct CardFolder::NewPicture {
     uint64_t size = 0;
     std::time_t mtime = 0;
     uint32_t opens = 0;
-    int photo = -1;       // the slot whose photo had this name when it was opened, else -1
-    bool shown = false;   // listed: made new, or written into a photo's name
+    int photo = -1;      // the slot whose photo had this name when it was opened, else -1
+    bool shown = false;  // listed: made new, or written into a photo's name
     bool written = false;
-    bool done = false;    // put on the card, refused, or dropped
-    int result = 0;       // of the put, told again to later closes
-    int slot = -1;        // the photo it became (or already was), once put
+    bool done = false;  // put on the card, refused, or dropped
+    int result = 0;     // of the put, told again to later closes
+    int slot = -1;      // the photo it became (or already was), once put
     ~NewPicture() {
         if (fd >= 0) ::close(fd);
         if (!staged.empty()) {
@@ -159,6 +159,12 @@ bool CardFolder::on_card(uint32_t slot) const {
     return card_ok_ && std::find(catalog_.slots.begin(), end, slot) != end;
 }
 
+bool CardFolder::visible(const NewPicture& picture) const {
+    // A slot's name is its photo's while the slot holds one.
+    uint32_t slot = 0;
+    return picture.shown && !(parse_slot_name(picture.name, "bmp", &slot) && on_card(slot));
+}
+
 bool CardFolder::refresh() {
     const CardState state = core_.inspect();
     changed_ = std::time(nullptr);
@@ -212,7 +218,7 @@ CardFolder::Resolved CardFolder::resolve(const std::string& path) const {
     if (slash == std::string::npos) {
         const auto picture = pictures_.find(rest);
         const auto given = names_.find(rest);
-        if (picture != pictures_.end() && picture->second->shown) {
+        if (picture != pictures_.end() && visible(*picture->second)) {
             r.node = Node::kNew;
             r.picture = picture->second;
         } else if (given != names_.end()) {
@@ -321,7 +327,7 @@ int CardFolder::list(const std::string& path, std::vector<std::pair<std::string,
     }
     if (root) {
         for (const auto& [name, picture] : pictures_) {
-            if (picture->shown) entries->emplace_back(name, info_of({Node::kNew, 0, picture}));
+            if (visible(*picture)) entries->emplace_back(name, info_of({Node::kNew, 0, picture}));
         }
     }
     return 0;
@@ -332,7 +338,7 @@ std::string CardFolder::name_of(uint32_t slot) const {
     const auto given = given_.find(slot);
     if (given != given_.end()) {
         const auto picture = pictures_.find(given->second);
-        if (picture == pictures_.end() || !picture->second->shown) return given->second;
+        if (picture == pictures_.end() || !visible(*picture->second)) return given->second;
     }
     return slot_name(slot, "bmp");
 }
@@ -784,8 +790,8 @@ FolderSpace CardFolder::space() const {
 }
 
 size_t CardFolder::unfinished() const {
-    return static_cast<size_t>(std::count_if(pictures_.begin(), pictures_.end(),
-                                             [](const auto& entry) { return entry.second->written; }));
+    return static_cast<size_t>(
+        std::count_if(pictures_.begin(), pictures_.end(), [](const auto& entry) { return entry.second->written; }));
 }
 
 void CardFolder::note(const Record& record) {
@@ -801,8 +807,8 @@ void CardFolder::settle(const std::string& path) {
         Record record = it->second;
         const int slot = it->first->slot;
         // Under the name the photo has now; a photo gone since under the name it was put with.
-        record.facts.name = slot >= 0 && on_card(static_cast<uint32_t>(slot)) ? name_of(static_cast<uint32_t>(slot))
-                                                                              : it->first->name;
+        record.facts.name =
+            slot >= 0 && on_card(static_cast<uint32_t>(slot)) ? name_of(static_cast<uint32_t>(slot)) : it->first->name;
         if (!path.empty() && path == "/" + record.facts.name) {
             ++it;
             continue;

@@ -143,6 +143,8 @@ private:
 
     Resolved resolve(const std::string& path) const;
     bool on_card(uint32_t slot) const;
+    // Listed: made new, or written into a photo's given name.
+    bool visible(const NewPicture& picture) const;
     // Reads the card's list again after a change; false if it cannot be used.
     bool refresh();
     NodeInfo info_of(const Resolved& resolved) const;
