@@ -191,33 +191,51 @@ TEST_F(MountTest, TheCardAsAFolder) {
     EXPECT_EQ(space.f_blocks, 26u);
     EXPECT_EQ(space.f_bavail, 2u);
 
-    // Two pictures copied in go on the card and show under their slots' names.
+    // Two pictures of the photo size go on the card, each listed once, under
+    // the name given, reading as the card holds it; a larger one is refused,
+    // so that `mv` keeps the original.
     const Image exact = pattern(322, 242, 1);
     ASSERT_EQ(copy_in(at("holiday.png"), pixavon::host::encode_png(exact)), 0) << log();
-    ASSERT_EQ(copy_in(at("beach.jpg"), pixavon::host::encode_jpeg(pattern(640, 480, 2), 90)), 0) << log();
-    EXPECT_TRUE(fs::exists(at("holiday.png")));  // its name stays, an alias of its photo
-    EXPECT_TRUE(same_on_card(exact, pixavon::host::decode_bmp(ReadFileBytes(at("slot-24.bmp")))));
-    EXPECT_TRUE(fs::exists(at("slot-25.bmp")));
+    EXPECT_EQ(copy_in(at("big.png"), pixavon::host::encode_png(pattern(1600, 1200, 4))), EINVAL);
+    ASSERT_EQ(copy_in(at("beach.jpg"), pixavon::host::encode_jpeg(pattern(322, 242, 2), 90)), 0) << log();
+    names = names_in(mnt_);
+    EXPECT_EQ(names.size(), 28u);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "slot-24.bmp"), 0);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "big.png"), 0);
+    EXPECT_EQ(ReadFileBytes(at("holiday.png")), ReadFileBytes(at("slot-24.bmp")));
+    EXPECT_TRUE(same_on_card(exact, pixavon::host::decode_bmp(ReadFileBytes(at("holiday.png")))));
+    EXPECT_EQ(fs::file_size(at("beach.jpg")), pixavon::kPhotoFileSize);
     const std::vector<uint8_t> info = ReadFileBytes(at("info.txt"));
     const std::string info_text(info.begin(), info.end());
     EXPECT_NE(info_text.find("photos:      26"), std::string::npos) << info_text;
 
-    // Photos are neither renamed, linked nor written into.
+    // Photos are neither renamed, linked nor written over; a photo copied out
+    // and back in puts nothing new; a new file closed empty (touch) fails.
     EXPECT_NE(::rename(at("slot-03.bmp").c_str(), at("x.bmp").c_str()), 0);
     EXPECT_EQ(errno, EPERM);
     EXPECT_NE(::link(at("slot-03.bmp").c_str(), at("x.bmp").c_str()), 0);
     EXPECT_EQ(errno, EPERM);
-    EXPECT_EQ(::open(at("slot-03.bmp").c_str(), O_WRONLY), -1);
+    EXPECT_EQ(copy_in(at("slot-03.bmp"), ReadFileBytes(at("holiday.png"))), EEXIST);
+    EXPECT_NE(::truncate(at("slot-03.bmp").c_str(), 0), 0);
     EXPECT_EQ(errno, EPERM);
+    const std::vector<uint8_t> out = ReadFileBytes(at("slot-05.bmp"));
+    EXPECT_EQ(copy_in(at("slot-05.bmp"), out), 0);
+    EXPECT_EQ(copy_in(at("copy.bmp"), out), 0);  // a photo with its pixels is listed as copy.bmp now
+    EXPECT_EQ(copy_in(at("empty.png"), {}), ENODATA);
+    EXPECT_EQ(names_in(mnt_).size(), 28u);
+    EXPECT_FALSE(fs::exists(at("empty.png")));
 
     // Removing a file deletes its photo; a file that is no picture is refused
-    // when closed, a picture on a full card when created.
+    // when closed, a new picture on a full card too; one the card has puts nothing.
     ASSERT_EQ(::unlink(at("slot-03.bmp").c_str()), 0);
     EXPECT_FALSE(fs::exists(at("png/slot-03.png")));
     EXPECT_EQ(copy_in(at("notes.png"), std::vector<uint8_t>(5000, 'x')), EINVAL);
-    EXPECT_EQ(names_in(mnt_).size(), 29u);  // 25 photos, and the two names given
+    EXPECT_EQ(names_in(mnt_).size(), 27u);
     ASSERT_EQ(copy_in(at("again.png"), pixavon::host::encode_png(pattern(322, 242, 3))), 0);
-    EXPECT_EQ(copy_in(at("more.png"), pixavon::host::encode_png(exact)), ENOSPC);
+    EXPECT_EQ(copy_in(at("more.png"), pixavon::host::encode_png(pattern(322, 242, 5))), ENOSPC);
+    EXPECT_EQ(copy_in(at("more.png"), pixavon::host::encode_png(exact)), 0);
+    EXPECT_FALSE(fs::exists(at("holiday.png")));  // the photo has the name given last
+    EXPECT_EQ(names_in(mnt_).size(), 28u);
 
     unmount();
     EXPECT_EQ(wait_for_end(), 0) << log();
@@ -238,21 +256,28 @@ TEST_F(MountTest, TheCardAsAFolder) {
     EXPECT_TRUE(same_on_card(pattern(322, 242, 3), *last));
 }
 
-// The common ways of copying files in: each tool ends well, every name given
-// stays, a second rsync and a second cp of the same files put nothing new.
+// The common ways of copying files in: each tool ends well and each photo is
+// listed once, under the name given, reading as the card holds it; a second
+// rsync and cp put nothing new, an rsync --delete-after keeps what it put, and
+// the mv of a picture larger than a photo keeps the original.
 TEST_F(MountTest, CommonCopyToolsWork) {
     if (std::system("command -v python3 rsync tar >/dev/null") != 0) GTEST_SKIP() << "python3, rsync or tar missing";
     make_card(0);
     const std::string src = dir_ + "/src";
-    for (const char* sub : {"", "/synced", "/tarred"}) fs::create_directory(src + sub);
-    const char* names[] = {"a.png", "b.png", "c.png", "d.png", "synced/e.png", "synced/f.png", "tarred/g.png"};
-    uint8_t seed = 1;
-    for (const char* name : names)
-        WriteFileBytes(src + "/" + name, pixavon::host::encode_png(pattern(322, 242, seed++)));
+    for (const char* sub : {"", "/synced", "/tarred", "/all"}) fs::create_directory(src + sub);
+    const std::vector<std::string> names = {"a.png", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png", "h.png"};
+    const char* places[] = {"", "", "", "", "synced/", "synced/", "tarred/", ""};
+    for (uint8_t i = 0; i < names.size(); ++i) {
+        const std::vector<uint8_t> png = pixavon::host::encode_png(pattern(322, 242, static_cast<uint8_t>(i + 1)));
+        WriteFileBytes(src + "/" + places[i] + names[i], png);
+        WriteFileBytes(src + "/all/" + names[i], png);
+    }
+    WriteFileBytes(src + "/big.png", pixavon::host::encode_png(pattern(1600, 1200, 9)));
     mount();
-    const auto photos = [&] {
-        const std::vector<std::string> all = names_in(mnt_);
-        return std::count_if(all.begin(), all.end(), [](const std::string& n) { return n.rfind("slot-", 0) == 0; });
+    const auto listed = [&] {
+        std::vector<std::string> all = names_in(mnt_);
+        std::erase_if(all, [](const std::string& n) { return n == "info.txt" || n == "png"; });
+        return all;
     };
     const auto run = [&](const std::string& command) {
         const int status = std::system((command + " 2>>" + dir_ + "/tools.log").c_str());
@@ -265,28 +290,39 @@ TEST_F(MountTest, CommonCopyToolsWork) {
     EXPECT_EQ(run("rsync -r " + src + "/synced/ " + mnt_), 0);
     EXPECT_EQ(run("tar -C " + src + "/tarred -cf " + dir_ + "/t.tar . && tar -C " + mnt_ + " -xf " + dir_ + "/t.tar"),
               0);
-    EXPECT_EQ(photos(), 7);
-    for (const std::string name : {"a.png", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png"})
-        EXPECT_TRUE(fs::exists(at(name))) << name;
-    EXPECT_EQ(ReadFileBytes(at("c.png")), ReadFileBytes(src + "/c.png"));
+    EXPECT_EQ(run("mv " + src + "/h.png " + mnt_), 0);
+    EXPECT_NE(std::system(("mv " + src + "/big.png " + mnt_ + "/holiday.png 2>/dev/null").c_str()), 0);
+    EXPECT_TRUE(fs::exists(src + "/big.png"));
+    EXPECT_EQ(listed(), names);
+    for (uint8_t i = 0; i < names.size(); ++i) {
+        EXPECT_TRUE(same_on_card(pattern(322, 242, static_cast<uint8_t>(i + 1)),
+                                 pixavon::host::decode_bmp(ReadFileBytes(at(names[i])))))
+            << names[i];
+    }
 
-    // Again: nothing new.
+    // Again: nothing new, and a sync that deletes what the source lacks keeps
+    // every photo it put.
     EXPECT_EQ(run("rsync -r " + src + "/synced/ " + mnt_), 0);
-    EXPECT_EQ(run("cp " + src + "/c.png " + mnt_), 0);
-    EXPECT_EQ(photos(), 7);
+    EXPECT_EQ(run("cp " + src + "/all/c.png " + mnt_), 0);
+    EXPECT_EQ(run("rsync -a --delete-after --exclude /info.txt --exclude /png " + src + "/all/ " + mnt_), 0);
+    EXPECT_EQ(listed(), names);
 
     // A given name may be renamed; attributes may be set on everything, changing nothing.
     EXPECT_EQ(::rename(at("a.png").c_str(), at("first.png").c_str()), 0);
     EXPECT_TRUE(fs::exists(at("first.png")));
-    EXPECT_EQ(::chmod(at("slot-00.bmp").c_str(), 0600), 0);
+    EXPECT_FALSE(fs::exists(at("a.png")));
+    EXPECT_EQ(::chmod(at("first.png").c_str(), 0600), 0);
     EXPECT_EQ(::chmod(mnt_.c_str(), 0700), 0);
-    EXPECT_EQ(fs::status(at("slot-00.bmp")).permissions(), fs::perms(0444));
+    EXPECT_EQ(fs::status(at("first.png")).permissions(), fs::perms(0444));
     std::ifstream tools_log(dir_ + "/tools.log");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(tools_log), {}), "");
     // Right after the unmount the card is there for the next program.
     unmount();
     EXPECT_EQ(run(std::string(PIXAVON_TOOL_PATH) + " --card " + card_ + " list >/dev/null"), 0);
     EXPECT_EQ(wait_for_end(), 0) << log();
+    // The log names the pictures as the person gave them, never a tool's temporary file.
+    EXPECT_NE(log().find("'e.png' put on the card"), std::string::npos) << log();
+    EXPECT_EQ(log().find("'.e.png."), std::string::npos) << log();
 }
 
 }  // namespace

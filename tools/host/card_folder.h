@@ -3,17 +3,30 @@
 // against the host core and free of any file-system framework.
 //
 //   info.txt           the card's size, photos and free slots
-//   slot-07.bmp        the photo in slot 7, the camera's own bitmap
+//   slot-07.bmp        the photo in slot 7, the camera's own bitmap as the
+//                      card holds it
 //   png/slot-07.png    the same photo as PNG, encoded when first opened
+//   holiday.png        a photo given this name in this mount: listed under it
+//                      instead of its slot's name, and read as that bitmap
 //   any other new file a picture being copied in, put on the card when it is
-//                      closed; it then shows under its slot's name, and its
-//                      own name stays, for the life of the mount, as an alias
-//                      of that photo which reads as what was copied in
+//                      closed
 //
-// Copying in again what a photo put in this mount was made from puts nothing
-// new: the name becomes an alias of that photo. Aliases may be renamed, and
-// removing one drops the name only. chmod, chown and utimens succeed on every
-// name and change nothing, as copying tools expect.
+// Each photo is listed once, and every file listed reads back as what the
+// card holds. The folder takes a picture only if the card holds its pixels as
+// they are: one of the photos' size (322 x 242; PNG, JPEG or BMP); anything
+// else is refused when it is closed, so that a tool moving a file in keeps
+// the original. The card holds every photo without the right-most 100 pixels
+// of its bottom row, which no slot stores; pictures are compared without them.
+//
+// A picture whose pixels a photo on the card has already puts nothing new (in
+// any mount): the photo takes the picture's name. A photo has one name: its
+// slot's (which always finds it), or the last name given to it in this mount.
+// Given names may be renamed; removing either name deletes the photo. Writing
+// into a photo's name puts a new picture under that name once something is
+// written; the photo stays, under its slot's name. A slot's name that no photo
+// has may be given to a picture; a slot's name another photo has is refused.
+// chmod, chown and utimens succeed on every name and change nothing, as
+// copying tools expect.
 //
 // A photo's bitmap always has the same size, so a listing reads only the
 // card's list, never a photo. A PNG's size is known only once it has been
@@ -63,7 +76,8 @@ struct OpenedFile {
 class CardFolder {
 public:
     // `log` receives why an operation failed, for the person running the mount
-    // (the core's front end hears what the workflows did).
+    // (the core's front end hears what the workflows did, and hands the
+    // records of a put to note()).
     CardFolder(Core& core, bool read_only, std::function<void(const std::string&)> log = {});
     ~CardFolder();
     CardFolder(const CardFolder&) = delete;
@@ -77,31 +91,42 @@ public:
     // The names in the folder `path` with what stat() would say of each.
     int list(const std::string& path, std::vector<std::pair<std::string, NodeInfo>>* entries);
 
-    // Opens `path` with open(2)'s `flags`; a photo opens for reading only.
+    // Opens `path` with open(2)'s `flags`. Writing into a photo's name makes
+    // a new picture (EBUSY: another writer has the name open).
     int open(const std::string& path, int flags, OpenedFile* opened);
-    // Makes a new file for a picture to put on the card.
+    // Makes a new file for a picture to put on the card (EBUSY as open()).
     int create(const std::string& path, OpenedFile* opened);
     long read(uint64_t handle, char* buffer, size_t size, uint64_t offset);
     long write(uint64_t handle, const char* buffer, size_t size, uint64_t offset);
-    // `handle` is null when the file is named by `path` only.
+    // `handle` is null when the file is named by `path` only. A photo is never
+    // cut (EPERM).
     int truncate(const std::string& path, const uint64_t* handle, uint64_t size);
     // The file is closed: a picture written through `handle` goes on the card
-    // now, and what became of it is the result (EINVAL: not a picture that can
-    // be converted; ENOSPC: the card is full; EIO: the card failed).
+    // now, and what became of it is the result (EINVAL: not a picture the card
+    // holds as it is; EEXIST: it was written into the slot name of another
+    // photo; ENOSPC: the card is full; EIO: the card failed or does not give
+    // the picture back; ENODATA: a new file closed with nothing written).
     int flush(uint64_t handle);
     void release(uint64_t handle);
-    // Deletes the photo from the card (either of its names), or drops a new
+    // Deletes the photo from the card (by any of its names), or drops a new
     // picture not yet put.
     int unlink(const std::string& path);
     // Setting times, mode or owner is allowed on every name and changes
     // nothing.
     int change_attributes(const std::string& path);
-    // Renames a picture being copied in or an alias (rename(2)'s `flags`);
-    // photos keep their slots' names.
+    // Renames a picture being copied in or a photo's given name (rename(2)'s
+    // `flags`); a photo under its slot's name keeps it. A photo named by the
+    // target loses that name, never its place on the card.
     int rename(const std::string& from, const std::string& to, unsigned int flags);
     FolderSpace space() const;
     // New pictures written but not put on the card (yet).
     size_t unfinished() const;
+    // A record of the core's workflows: a put's is kept until the picture's
+    // name has settled (a copying tool renaming its temporary file), then
+    // logged under that name; any other is logged at once.
+    void note(const Record& record);
+    // Logs the records still kept (the mount is ending).
+    void say_pending();
     // `line` with the places where new pictures are staged left out, so that
     // it names them as the person copying them in does.
     std::string plain(std::string line) const;
@@ -109,7 +134,7 @@ public:
 private:
     struct NewPicture;
     struct OpenFile;
-    enum class Node { kNone, kRoot, kPngDir, kInfo, kBitmap, kPng, kNew, kAlias };
+    enum class Node { kNone, kRoot, kPngDir, kInfo, kBitmap, kPng, kNew };
     struct Resolved {
         Node node = Node::kNone;
         uint32_t slot = 0;
@@ -117,6 +142,9 @@ private:
     };
 
     Resolved resolve(const std::string& path) const;
+    bool on_card(uint32_t slot) const;
+    // Listed: made new, or written into a photo's given name.
+    bool visible(const NewPicture& picture) const;
     // Reads the card's list again after a change; false if it cannot be used.
     bool refresh();
     NodeInfo info_of(const Resolved& resolved) const;
@@ -124,18 +152,30 @@ private:
     // The photo in `slot` as the camera's bitmap, read once and kept.
     std::shared_ptr<const std::vector<uint8_t>> bitmap(uint32_t slot, int* error);
     std::shared_ptr<const std::vector<uint8_t>> png(uint32_t slot, int* error);
+    // What the card holds of the photo in `slot`, for comparing pictures.
+    const Digest* held(uint32_t slot);
     void forget_slot(uint32_t slot);
+    // Gives the photo in `slot` the name `name`, taking it from any other.
+    void give_name(uint32_t slot, const std::string& name);
+    void drop_name(uint32_t slot);
+    std::string name_of(uint32_t slot) const;
     int put(const std::shared_ptr<NewPicture>& self);
-    // A new picture named `name` (in the root), staged in a file of its own.
-    int start_picture(const std::string& name, OpenedFile* opened);
+    int refuse(NewPicture& picture, int error, const Problem& why);
+    // A new picture named `name` (in the root), staged in a file of its own;
+    // `photo`: the slot whose photo has that name, else -1.
+    int start_picture(const std::string& name, int photo, OpenedFile* opened);
     uint64_t add_handle(std::unique_ptr<OpenFile> file);
     OpenFile* find(uint64_t handle);
+    // Logs the kept records of every picture but the one named `path`: once
+    // anything but a look at that name comes, the name has settled.
+    void settle(const std::string& path);
     void log(const std::string& line);
 
     Core& core_;
     const bool read_only_;
     std::function<void(const std::string&)> log_;
     std::string stage_dir_;
+    std::string temp_dir_;  // the session's private folder
     bool card_ok_ = false;
     Catalog catalog_;
     std::string info_;
@@ -144,10 +184,13 @@ private:
     std::map<uint32_t, std::time_t> put_at_;  // slot: when it was put during this mount
     std::map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> bitmaps_;  // by slot
     std::map<uint32_t, Digest> hashes_;                                        // slot: SHA-256 of its pixels
+    std::map<uint32_t, Digest> held_;                                          // slot: what held() says
     std::map<Digest, std::shared_ptr<const std::vector<uint8_t>>> pngs_;       // by SHA-256 of the pixels
-    std::map<std::string, std::shared_ptr<NewPicture>> pictures_;              // by name, until put
-    std::map<std::string, std::shared_ptr<NewPicture>> aliases_;               // by name, once put
-    std::map<Digest, std::shared_ptr<NewPicture>> put_from_;                   // by SHA-256 of what was copied in
+    std::map<std::string, std::shared_ptr<NewPicture>> pictures_;              // being written, by name
+    std::map<std::string, uint32_t> names_;                                    // given name: slot
+    std::map<uint32_t, std::string> given_;                                    // slot: given name
+    std::vector<std::pair<std::shared_ptr<NewPicture>, Record>> pending_;      // records of puts, kept
+    std::shared_ptr<NewPicture> putting_;                                      // during a put
     std::map<uint64_t, std::unique_ptr<OpenFile>> open_;
     uint64_t next_handle_ = 1;
     uint64_t next_picture_ = 1;

@@ -61,16 +61,24 @@ public:
     void advance() override {}
     void end(bool) override {}
     void box(bool, const std::string& caption, const std::string& text) override {
-        line(printable(caption) + ": " + printable(text));
+        say(printable(caption) + ": " + printable(text));
     }
-    void note(const host::Record& record) override { say(host::describe(record)); }
+    // A put's record waits with the folder until the picture has its final
+    // name (a copying tool renames its temporary file).
+    void note(const host::Record& record) override {
+        if (folder_ != nullptr) {
+            folder_->note(record);
+        } else {
+            say(host::describe(record));
+        }
+    }
     void warn(const host::Warning& warning) override { say(host::describe(warning)); }
-    void set_folder(const CardFolder& folder) { folder_ = &folder; }
+    void set_folder(CardFolder& folder) { folder_ = &folder; }
 
 private:
     void say(const std::string& text) { line(folder_ != nullptr ? folder_->plain(text) : text); }
     bool foreground_;
-    const CardFolder* folder_ = nullptr;
+    CardFolder* folder_ = nullptr;
 };
 
 CardFolder& folder() { return *static_cast<CardFolder*>(fuse_get_context()->private_data); }
@@ -399,6 +407,7 @@ int cmd_mount(host::Core& core, host::Frontend& terminal, const MountOptions& op
     const int served = serve(fs, core.cancel());
     fuse_unmount(fs);
     fuse_destroy(fs);
+    card_folder.say_pending();
     if (card_folder.unfinished() > 0) {
         log.line(host::fill(host::ntr("{1} picture still being copied in when the folder was unmounted was not put on "
                                       "the card.",
