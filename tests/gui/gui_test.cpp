@@ -279,7 +279,7 @@ private Q_SLOTS:
     void delete_asks_first() {
         Card card(3);
         Host host(card);
-        QCOMPARE(host.status("usage"), QString("3 photos, 23 free"));
+        QCOMPARE(host.status("usage"), QString("3 photos, 23 free (8 MiB card)"));
         host.select({0, 2});
         host.dialogs.reply = [](const Message&) { return Message::Reply::kOk; };
         QVERIFY(host.run([&] { host.action("delete")->trigger(); }));
@@ -290,7 +290,7 @@ private Q_SLOTS:
         host.select({0, 2});
         QVERIFY(host.run([&] { host.action("delete")->trigger(); }));
         QCOMPARE(host.photos(), 1);
-        QCOMPARE(host.status("usage"), QString("1 photo, 25 free"));
+        QCOMPARE(host.status("usage"), QString("1 photo, 25 free (8 MiB card)"));
     }
 
     // Pictures added go on the card and into the grid; a card that reads

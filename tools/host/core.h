@@ -403,8 +403,15 @@ public:
     // environment.
     Outcome prepare(const Target& target, const std::string& library_path = "");
     void set_frontend(Frontend& frontend) { frontend_ = &frontend; }
-    // Opens the camera; false (with nothing shown) when there is none.
+    // Opens the camera; false (with nothing shown) when there is none, or
+    // when another program has taken the attached camera meanwhile.
     bool open_camera();
+    // Closes the camera after it failed, so that open_camera() opens it
+    // afresh (it may have been unplugged and plugged in again), and lets
+    // other programs take the attached camera until then.
+    void close_camera();
+    // The folder the attached camera appears in; empty for a card image.
+    const std::string& device_folder() const { return device_dir_; }
     // Closes the camera and saves the card image. Safe to call more than once.
     Outcome finish();
 
