@@ -363,7 +363,7 @@ std::optional<std::string> imported_file(const std::string& folder, const Image&
 // Saving every picture a card holds, straight from its slots, whatever its
 // catalog says; and with `repair`, making the catalog list them again.
 struct RescueRequest {
-    std::string folder;  // where the pictures go, as slot-NN.png
+    std::string folder;  // where the pictures go, as picture-NN.png (NN counts the slots from 01)
     int size_mib = 0;    // 8 or 16 when the card's size cannot be found (a blank card)
     bool repair = false;
 };
