@@ -585,7 +585,7 @@ private Q_SLOTS:
         Host host(card);
         QCOMPARE(host.window->windowTitle(), name + QString::fromUtf8(" — Pixavon"));
         QCOMPARE(host.action("import")->text(), QString::fromUtf8("导入照片(&I)…"));
-        QCOMPARE(host.status("usage"), QString::fromUtf8("1 张照片，剩余 25 张"));
+        QCOMPARE(host.status("usage"), QString::fromUtf8("1 张照片，还能存 25 张（8 MiB 存储卡）"));
     }
 };
 
