@@ -1,9 +1,9 @@
 // pixavon-gui's main window on embedded cards, on Qt's offscreen platform,
 // with the boxes and file dialogs answered by the test instead of a person.
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <unistd.h>
 #include <QAccessible>
 #include <QAction>
@@ -408,8 +408,8 @@ private Q_SLOTS:
         QVERIFY(host.run([&] { offer->click(); }));
         QCOMPARE(host.dialogs.shown[0].headline, QString("Format the card?"));
         QCOMPARE(host.dialogs.shown[1].headline, QString("Put the 3 rescued pictures back on the card?"));
-        QVERIFY(QTest::qWaitFor([&] { return host.photos() == 3 && host.window->photos()->missing().isEmpty(); },
-                                20000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return host.photos() == 3 && host.window->photos()->missing().isEmpty(); }, 20000));
         QVERIFY(!host.window->findChild<QWidget*>("notice")->isVisible());
         QCOMPARE(QDir(card.file("rescued")).entryList({"picture-*.png"}).size(), 3);
     }
@@ -459,10 +459,8 @@ private Q_SLOTS:
         QVERIFY(host.run([&] { host.action("import-new")->trigger(); }));
         QVERIFY(!host.dialogs.import_proposed);
         QCOMPARE(host.dialogs.shown[0].headline, QString("2 photos imported."));
-        const QImage marked = host.window->photos()
-                                  ->data(host.window->photos()->index(1), Qt::DecorationRole)
-                                  .value<QPixmap>()
-                                  .toImage();
+        const QImage marked =
+            host.window->photos()->data(host.window->photos()->index(1), Qt::DecorationRole).value<QPixmap>().toImage();
         const QColor corner = marked.pixelColor(marked.width() - 17, marked.height() - 24);
         QVERIFY(corner.green() > 100 && corner.red() < 100);
 

@@ -41,9 +41,9 @@ Trouble trouble_of(const host::Warning& warning);
 
 // The card as the window shows it.
 struct CardInfo {
-    QString name;     // the card image's file name, or empty for the camera
-    QString image;    // the card image's path, or empty for the camera
-    QString library;  // the library's path
+    QString name;           // the card image's file name, or empty for the camera
+    QString image;          // the card image's path, or empty for the camera
+    QString library;        // the library's path
     QString device_folder;  // where the attached camera appears; empty for a card image
     bool connected = false;
     bool loads = false;     // the photo list loads (the card's size is known)

@@ -18,8 +18,8 @@ namespace {
 
 // Paths chosen in a file dialog: the desktop's own, except in a locale whose
 // codeset is not UTF-8, whose names only a dialog of our own shows right.
-QStringList ask_paths(QWidget* parent, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept,
-                      const QString& title, const QString& start, const QString& filter) {
+QStringList ask_paths(QWidget* parent, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept, const QString& title,
+                      const QString& start, const QString& filter) {
     if (!names_in_utf8()) {
         using Mode = LocaleFileDialog::Mode;
         Mode own = Mode::kOpen;

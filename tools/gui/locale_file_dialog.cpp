@@ -161,8 +161,8 @@ bool LocaleFileDialog::show_folder(const QString& folder) {
                                 });
             if (!wanted) continue;
         }
-        auto* item = new QListWidgetItem(
-            style()->standardIcon(entry.folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon), entry.name, list_);
+        auto* item = new QListWidgetItem(style()->standardIcon(entry.folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon),
+                                         entry.name, list_);
         item->setData(kIsFolderRole, entry.folder);
     }
     return true;
@@ -236,9 +236,10 @@ void LocaleFileDialog::accept() {
                 return;
             }
             if (kind != Kind::kMissing &&
-                QMessageBox::question(this, windowTitle(),
-                                      tr("%1 already exists. Replace it?").arg(QFileInfo(paths.constFirst()).fileName()),
-                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+                QMessageBox::question(
+                    this, windowTitle(),
+                    tr("%1 already exists. Replace it?").arg(QFileInfo(paths.constFirst()).fileName()),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
                 return;
             }
             break;

@@ -123,8 +123,8 @@ void MainWindow::build_actions() {
                           &MainWindow::restore);
     format_ =
         add_action("format", tr("&Format card…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &MainWindow::format);
-    rescue_ =
-        add_action("rescue", tr("Res&cue photos…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), &MainWindow::rescue);
+    rescue_ = add_action("rescue", tr("Res&cue photos…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                         &MainWindow::rescue);
     rescue_->setToolTip(tr("Save every picture the card holds, whatever its photo list says"));
     about_ = add_action("about", tr("&About Pixavon"), QKeySequence(), &MainWindow::about);
     cancel_ = new QAction(tr("Cancel"), this);
@@ -459,8 +459,9 @@ void MainWindow::about() {
     Message message;
     message.title = tr("About Pixavon");
     message.headline = tr("Pixavon %1").arg(QStringLiteral(PIXAVON_VERSION));
-    message.details = tr("Imports the photos on the Lumetta camera's card to this computer, puts pictures on the "
-                         "card, and backs up, restores and rescues the card.");
+    message.details =
+        tr("Imports the photos on the Lumetta camera's card to this computer, puts pictures on the "
+           "card, and backs up, restores and rescues the card.");
     tell(message);
 }
 
@@ -541,7 +542,11 @@ void MainWindow::update_notice() {
         offer = rescue_;
     }
     notice_->setVisible(offer != nullptr);
-    if (offer != nullptr) notice_button_->setDefaultAction(offer);
+    if (offer != nullptr && notice_button_->defaultAction() != offer) {
+        // The one action it offers, without a menu of those offered before.
+        for (QAction* before : notice_button_->actions()) notice_button_->removeAction(before);
+        notice_button_->setDefaultAction(offer);
+    }
 }
 
 void MainWindow::request_photos() {

@@ -270,8 +270,9 @@ QString Phrases::hint(const Trouble& trouble) {
         case Hint::kCardImageMissing:
             return tr("Choose File ▸ Open card image… and pick a card image that exists.");
         case Hint::kReplace:
-            return tr("A file of that name is there already, and nothing is replaced. Choose another folder, or "
-                      "move that file away first.");
+            return tr(
+                "A file of that name is there already, and nothing is replaced. Choose another folder, or "
+                "move that file away first.");
         case Hint::kOtherName:
             return tr("Choose another name or folder.");
         case Hint::kCheckCamera:
@@ -316,12 +317,14 @@ QString Phrases::explain(const Trouble& trouble, const QString& otherwise) {
             // A card image holds the card's bytes: 8 or 16 MiB exactly.
             const qint64 size = file_size(trouble.name);
             if (size != (qint64{8} << 20) && size != (qint64{16} << 20)) {
-                lines << tr("This file is not a card image (%n bytes).", nullptr, static_cast<int>(std::min<qint64>(size, INT32_MAX)));
+                lines << tr("This file is not a card image (%n bytes).", nullptr,
+                            static_cast<int>(std::min<qint64>(size, INT32_MAX)));
             } else {
                 lines << tr("This file cannot be used as a card image.");
             }
-            lines << tr("Choose File ▸ Open card image… and pick a card image: a whole-card backup of 8 MiB or "
-                        "16 MiB.");
+            lines << tr(
+                "Choose File ▸ Open card image… and pick a card image: a whole-card backup of 8 MiB or "
+                "16 MiB.");
             lines.removeAll(QString());
             return lines.join('\n');
         }

@@ -2,17 +2,17 @@
 
 #include <dirent.h>
 #include <iconv.h>
-#include <sys/stat.h>
 #include <langinfo.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <algorithm>
 #include <optional>
 
 namespace pixavon::gui {
