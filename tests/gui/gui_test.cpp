@@ -1,6 +1,9 @@
 // pixavon-gui's main window on embedded cards, on Qt's offscreen platform,
 // with the boxes and file dialogs answered by the test instead of a person.
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QAccessible>
 #include <QAction>
@@ -30,9 +33,12 @@
 #include "card_worker.h"
 #include "core.h"
 #include "dialogs.h"
+#include "import_dialog.h"
+#include "locale_file_dialog.h"
 #include "main_window.h"
 #include "photo_model.h"
 #include "photo_view.h"
+#include "support/emulator_process.h"
 #include "window_locale.h"
 
 namespace {
@@ -56,6 +62,7 @@ public:
     std::optional<gui::ImportChoice> import_proposed;
     QList<int> import_selected;
     bool selected_only = false;
+    bool delete_after = false;
 
     Message::Reply show(QWidget*, const Message& message) override {
         shown.append(message);
@@ -71,6 +78,7 @@ public:
         import_selected = selected;
         gui::ImportChoice choice = proposed;
         if (selected_only) choice.positions = selected;
+        choice.delete_after = delete_after;
         return choice;
     }
     bool open_folder(const QString& folder) override {
@@ -124,11 +132,12 @@ private:
 // its photos are shown.
 class Host {
 public:
-    explicit Host(const Card& card) {
+    explicit Host(const Card& card) : Host(card.path()) {}
+    // `image` empty: the camera in $PIXAVON_DEVICE_DIR.
+    explicit Host(const QByteArray& image) {
         auto core = std::make_unique<host::Core>(cancel);
-        if (!core->prepare({card.path().toStdString(), 0}).ok()) qFatal("cannot prepare");
-        thread =
-            std::make_unique<gui::CardThread>(std::move(core), cancel, gui::decode_name(card.path().toStdString()));
+        if (!core->prepare({image.toStdString(), 0}).ok()) qFatal("cannot prepare");
+        thread = std::make_unique<gui::CardThread>(std::move(core), cancel, gui::decode_name(image.toStdString()));
         window = std::make_unique<gui::MainWindow>(*thread->worker(), dialogs);
         window->show();
         run([&] { window->reload(); });
@@ -279,7 +288,7 @@ private Q_SLOTS:
     void delete_asks_first() {
         Card card(3);
         Host host(card);
-        QCOMPARE(host.status("usage"), QString("3 photos, 23 free"));
+        QCOMPARE(host.status("usage"), QString("3 photos, 23 free (8 MiB card)"));
         host.select({0, 2});
         host.dialogs.reply = [](const Message&) { return Message::Reply::kOk; };
         QVERIFY(host.run([&] { host.action("delete")->trigger(); }));
@@ -290,7 +299,7 @@ private Q_SLOTS:
         host.select({0, 2});
         QVERIFY(host.run([&] { host.action("delete")->trigger(); }));
         QCOMPARE(host.photos(), 1);
-        QCOMPARE(host.status("usage"), QString("1 photo, 25 free"));
+        QCOMPARE(host.status("usage"), QString("1 photo, 25 free (8 MiB card)"));
     }
 
     // Pictures added go on the card and into the grid; a card that reads
@@ -378,6 +387,109 @@ private Q_SLOTS:
         QCOMPARE(host.window->windowTitle(), QString("second.bin — Pixavon"));
     }
 
+    // A card whose list cannot be repaired is never a dead end: after the
+    // rescue the notice offers Format card…, and after the format the window
+    // offers to put the rescued pictures back.
+    void a_rescued_card_is_formatted_and_its_pictures_put_back() {
+        Card card(3);
+        card.patch_from_end(8192 - 256, QByteArray(1, char(255)));
+        Host host(card);
+        host.dialogs.folder_answer = card.file("rescued");
+        // No repair: the pictures are saved and the card left as it is.
+        host.dialogs.reply = [](const Message& m) {
+            return m.headline.startsWith("Repair") ? Message::Reply::kOk : Message::Reply::kYes;
+        };
+        QVERIFY(host.run([&] { host.action("rescue")->trigger(); }));
+        QVERIFY(host.action("format")->isEnabled());
+        QVERIFY(host.action("restore")->isEnabled());
+        QToolButton* offer = host.window->findChild<QWidget*>("notice")->findChild<QToolButton*>();
+        QCOMPARE(offer->defaultAction(), host.action("format"));
+        host.dialogs.shown.clear();
+        QVERIFY(host.run([&] { offer->click(); }));
+        QCOMPARE(host.dialogs.shown[0].headline, QString("Format the card?"));
+        QCOMPARE(host.dialogs.shown[1].headline, QString("Put the 3 rescued pictures back on the card?"));
+        QVERIFY(
+            QTest::qWaitFor([&] { return host.photos() == 3 && host.window->photos()->missing().isEmpty(); }, 20000));
+        QVERIFY(!host.window->findChild<QWidget*>("notice")->isVisible());
+        QCOMPARE(QDir(card.file("rescued")).entryList({"picture-*.png"}).size(), 3);
+    }
+
+    // Unplugged, the camera is let go (another program may take it) and
+    // shown as gone; plugged in again, it is found without a Reload.
+    void an_unplugged_camera_comes_back_when_plugged_in() {
+        pixavon::test::EmulatorProcess camera;
+        {
+            Card card(2);
+            QFile::remove(QString::fromStdString(camera.card_path()));
+            QFile::copy(QFile::decodeName(card.path()), QString::fromStdString(camera.card_path()));
+        }
+        camera.start();
+        ::setenv("PIXAVON_DEVICE_DIR", camera.device_dir().c_str(), 1);
+        Host host{QByteArray()};
+        QCOMPARE(host.photos(), 2);
+        camera.stop();
+        QVERIFY(QTest::qWaitFor([&] { return !host.window->card().connected; }, 20000));
+        QVERIFY(host.window->findChild<QWidget*>("notice")->isVisible());
+        const int folder = ::open(camera.device_dir().c_str(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(::flock(folder, LOCK_EX | LOCK_NB) == 0);
+        ::close(folder);
+        camera.start();
+        QVERIFY(QTest::qWaitFor([&] { return host.window->card().connected && host.photos() == 2; }, 20000));
+        QVERIFY(!host.window->findChild<QWidget*>("notice")->isVisible());
+    }
+
+    // Enter in the import dialog imports; it does not open the folder chooser.
+    void enter_in_the_import_dialog_imports() {
+        ScriptedDialogs dialogs;
+        gui::ImportChoice proposed;
+        proposed.folder = scratch_.filePath("pictures");
+        gui::ImportDialog dialog(dialogs, proposed, {}, nullptr);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    // Import new takes no questions, and each photo imported is marked in the
+    // grid; importing with deletion says what was saved and what deleted, and
+    // an empty card says so instead of a blank grid.
+    void imported_photos_are_marked_and_deletion_is_told() {
+        Card card(2);
+        Host host(card);
+        QVERIFY(host.run([&] { host.action("import-new")->trigger(); }));
+        QVERIFY(!host.dialogs.import_proposed);
+        QCOMPARE(host.dialogs.shown[0].headline, QString("2 photos imported."));
+        const QImage marked =
+            host.window->photos()->data(host.window->photos()->index(1), Qt::DecorationRole).value<QPixmap>().toImage();
+        const QColor corner = marked.pixelColor(marked.width() - 17, marked.height() - 24);
+        QVERIFY(corner.green() > 100 && corner.red() < 100);
+
+        host.dialogs.delete_after = true;
+        host.dialogs.shown.clear();
+        QVERIFY(host.run([&] { host.action("import")->trigger(); }));
+        QCOMPARE(host.dialogs.shown.last().headline,
+                 QString("No new photos; 2 photos imported before were deleted from the card."));
+        QCOMPARE(host.photos(), 0);
+        QVERIFY(host.window->findChild<QLabel*>("empty")->isVisible());
+        QVERIFY(!host.window->grid()->isVisible());
+    }
+
+    // A file that is not a card image is said to be one in words people use,
+    // with what to do instead.
+    void a_file_that_is_no_card_image_is_told_plainly() {
+        Card card(1);
+        Host host(card);
+        QFile tiny(card.file("tiny.bin"));
+        QVERIFY(tiny.open(QIODevice::WriteOnly) && tiny.write("sixby!") == 6);
+        tiny.close();
+        host.dialogs.file = card.file("tiny.bin");
+        QVERIFY(host.run([&] { host.action("open-image")->trigger(); }));
+        QCOMPARE(host.dialogs.shown.last().details,
+                 QString("This file is not a card image (6 bytes).\n"
+                         "Choose File ▸ Open card image… and pick a card image: a whole-card backup of 8 MiB or "
+                         "16 MiB."));
+    }
+
     // At 800 × 600 every action is in a menu and the menus and toolbar fit;
     // no two entries of a menu share an Alt key; the photo view fits the
     // screen with its Close in view.
@@ -438,6 +550,27 @@ private Q_SLOTS:
         QCOMPARE(thumb.devicePixelRatio(), 2.0);
     }
 
+    // Under GBK every file dialog lists the names that are not UTF-8 and
+    // gives them back as they are.
+    void gbk_names_show_in_the_file_dialog() {
+        if (std::setlocale(LC_ALL, "zh_CN.GBK") == nullptr) QSKIP("no zh_CN.GBK locale");
+        ::setenv("LC_ALL", "zh_CN.GBK", 1);
+        QTemporaryDir dir;
+        const QString folder = QString::fromUtf8("导入"), image = QString::fromUtf8("相机卡.bin");
+        const QByteArray base = QFile::encodeName(dir.path()) + '/';
+        QVERIFY(::mkdir((base + QByteArray::fromStdString(gui::encode_name(folder))).constData(), 0700) == 0);
+        const QByteArray file = base + QByteArray::fromStdString(gui::encode_name(image));
+        QVERIFY(::close(::open(file.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
+        gui::LocaleFileDialog dialog(nullptr, gui::LocaleFileDialog::Mode::kOpen, "Open", dir.path(),
+                                     "Card images (*.bin);;All files (*)");
+        QCOMPARE(dialog.names(), QStringList({folder, image}));
+        dialog.set_name(image);
+        dialog.accept();
+        QCOMPARE(dialog.chosen(), QStringList{dir.path() + '/' + image});
+        ::unlink(file.constData());
+        ::rmdir((base + QByteArray::fromStdString(gui::encode_name(folder))).constData());
+    }
+
     // In a Chinese locale whose codeset is GBK the window speaks Chinese and
     // shows a card image's GBK-encoded name right.
     void a_gbk_locale_shows_chinese_and_the_file_name() {
@@ -450,7 +583,7 @@ private Q_SLOTS:
         Host host(card);
         QCOMPARE(host.window->windowTitle(), name + QString::fromUtf8(" — Pixavon"));
         QCOMPARE(host.action("import")->text(), QString::fromUtf8("导入照片(&I)…"));
-        QCOMPARE(host.status("usage"), QString::fromUtf8("1 张照片，剩余 25 张"));
+        QCOMPARE(host.status("usage"), QString::fromUtf8("1 张照片，还能存 25 张（8 MiB 存储卡）"));
     }
 };
 

@@ -666,8 +666,8 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
         EXPECT_EQ(summary.found, 3u);
         EXPECT_EQ(summary.saved, 3u);
         for (uint8_t slot = 0; slot < 3; ++slot) {
-            std::string name = folder + "/slot-0" + std::to_string(slot) + ".png";
-            if (!fs::exists(name)) name = folder + "/slot-0" + std::to_string(slot) + "-unlisted.png";
+            std::string name = folder + "/picture-0" + std::to_string(slot + 1) + ".png";
+            if (!fs::exists(name)) name = folder + "/picture-0" + std::to_string(slot + 1) + "-unlisted.png";
             const Image saved = decode_png(ReadFileBytes(name));
             const Image original = picture(static_cast<uint8_t>(slot + 1));
             // All but the 100 pixels a slot does not store.
@@ -741,7 +741,7 @@ TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
         EXPECT_EQ(outcome.problem.kind, ProblemKind::kRepairWrongSize) << describe(outcome.problem);
         EXPECT_EQ(outcome.problem.hint, Hint::kFormatInCamera);
         char last[32];
-        std::snprintf(last, sizeof last, "/slot-%02u.png", c.photos - 1);
+        std::snprintf(last, sizeof last, "/picture-%02u.png", c.photos);
         EXPECT_TRUE(fs::exists(folder + last));
         EXPECT_EQ(files_in(folder).size(), c.photos);
         core_.reset();

@@ -65,7 +65,15 @@ Trouble trouble_of(const host::Problem& problem) {
     Trouble trouble;
     trouble.kind = problem.kind;
     trouble.hint = problem.hint;
-    if (problem.kind != host::ProblemKind::kNone) trouble.text = text_of(host::describe(problem));
+    if (problem.kind != host::ProblemKind::kNone) {
+        // The library's and the system's own words on what went wrong are
+        // technical and in English: the window says it without them, and
+        // keeps them for a tooltip.
+        host::Problem plain = problem;
+        plain.facts.detail.clear();
+        trouble.text = text_of(host::describe(plain));
+        if (!problem.facts.detail.empty()) trouble.detail = text_of(host::describe(problem));
+    }
     trouble.name = decode_name(problem.facts.name);
     trouble.position = problem.facts.position;
     return trouble;
@@ -94,12 +102,25 @@ CardInfo CardWorker::load_card() {
     if (!core_ || !core_->prepared()) return info;
     info.name = image_.isEmpty() ? QString() : decode_name(core_->card_name());
     info.library = decode_name(core_->session().lib().path());
+    info.device_folder = decode_name(core_->device_folder());
     info.connected = core_->open_camera();
     if (!info.connected) {
         info.trouble.kind = host::ProblemKind::kNoCamera;
         return info;
     }
-    const host::CardState state = core_->inspect();
+    host::CardState state = core_->inspect();
+    if (state.problem.kind == host::ProblemKind::kCatalogNoAnswer) {
+        // A camera that stopped answering may have been unplugged and plugged
+        // in again: it is opened afresh, and if that fails it is left to
+        // whichever program wants it until it is there again.
+        core_->close_camera();
+        info.connected = core_->open_camera();
+        if (!info.connected) {
+            info.trouble.kind = host::ProblemKind::kNoCamera;
+            return info;
+        }
+        state = core_->inspect();
+    }
     if (!state.catalog_ok) info.trouble = trouble_of(state.problem);
     info.loads = state.catalog_loads;
     info.usable = state.catalog_ok;
@@ -126,11 +147,14 @@ void CardWorker::perform(Operation operation, bool changes_card, Work&& work) {
         result.status = host::Outcome::Status::kFailed;
     } else {
         host::Outcome outcome = work(result);
+        // After a failure the camera is opened afresh: it may have gone and
+        // come back, which a camera that still counts as open never notices.
+        if (outcome.status == host::Outcome::Status::kFailed) core_->close_camera();
         result.status = outcome.status;
         result.declined = declined_;
         result.trouble = trouble_of(outcome.problem);
     }
-    if (changes_card && !result.declined) {
+    if ((changes_card && !result.declined) || result.status == host::Outcome::Status::kFailed) {
         result.card_changed = true;
         const CardInfo card = load_card();
         Q_EMIT card_loaded(generation_, card);

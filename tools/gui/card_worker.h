@@ -29,6 +29,7 @@ struct Trouble {
     host::ProblemKind kind = host::ProblemKind::kNone;
     host::Hint hint = host::Hint::kNone;
     QString text;
+    QString detail;         // the same with the technical reason, when there is one
     QString name;           // the file the hint names
     uint32_t position = 0;  // the photo it concerns, counted from 0
 };
@@ -40,9 +41,10 @@ Trouble trouble_of(const host::Warning& warning);
 
 // The card as the window shows it.
 struct CardInfo {
-    QString name;     // the card image's file name, or empty for the camera
-    QString image;    // the card image's path, or empty for the camera
-    QString library;  // the library's path
+    QString name;           // the card image's file name, or empty for the camera
+    QString image;          // the card image's path, or empty for the camera
+    QString library;        // the library's path
+    QString device_folder;  // where the attached camera appears; empty for a card image
     bool connected = false;
     bool loads = false;     // the photo list loads (the card's size is known)
     bool usable = false;    // and is one the card can hold

@@ -1,46 +1,47 @@
 #include "dialogs.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QIdentityProxyModel>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 
 #include "import_dialog.h"
+#include "locale_file_dialog.h"
 #include "window_locale.h"
 
 namespace pixavon::gui {
 namespace {
 
-// File names in Qt's own file dialog as the locale writes them (Qt 6 reads
-// them as UTF-8 whatever the codeset: 图片 in GBK would show as "ͼƬ").
-class LocaleNames : public QIdentityProxyModel {
-public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-    QVariant data(const QModelIndex& index, int role) const override {
-        QVariant value = QIdentityProxyModel::data(index, role);
-        if (role == Qt::DisplayRole && index.column() == 0) return from_qt_path(value.toString());
-        return value;
+// Paths chosen in a file dialog: the desktop's own, except in a locale whose
+// codeset is not UTF-8, whose names only a dialog of our own shows right.
+QStringList ask_paths(QWidget* parent, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept, const QString& title,
+                      const QString& start, const QString& filter) {
+    if (!names_in_utf8()) {
+        using Mode = LocaleFileDialog::Mode;
+        Mode own = Mode::kOpen;
+        if (mode == QFileDialog::ExistingFiles) own = Mode::kOpenMany;
+        if (mode == QFileDialog::Directory) own = Mode::kFolder;
+        if (accept == QFileDialog::AcceptSave) own = Mode::kSave;
+        LocaleFileDialog dialog(parent, own, title, start, filter);
+        if (dialog.exec() != QDialog::Accepted) return {};
+        return dialog.chosen();
     }
-};
-
-// A file dialog: the desktop's own, except in a locale whose codeset is not
-// UTF-8, where only Qt's own can be made to show the names right.
-QString ask_path(QWidget* parent, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept, const QString& title,
-                 const QString& start, const QString& filter) {
-    QFileDialog dialog(parent, title, to_qt_path(start), filter);
+    QFileDialog dialog(parent, title, start, filter);
     dialog.setFileMode(mode);
     dialog.setAcceptMode(accept);
     if (mode == QFileDialog::Directory) dialog.setOption(QFileDialog::ShowDirsOnly);
-    if (!names_in_utf8()) {
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setProxyModel(new LocaleNames(&dialog));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return from_qt_path(dialog.selectedFiles().constFirst());
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+QString ask_path(QWidget* parent, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept, const QString& title,
+                 const QString& start, const QString& filter) {
+    const QStringList paths = ask_paths(parent, mode, accept, title, start, filter);
+    return paths.isEmpty() ? QString() : paths.constFirst();
 }
 
 }  // namespace
@@ -49,8 +50,12 @@ Message::Reply DesktopDialogs::show(QWidget* parent, const Message& message) {
     QMessageBox::Icon icon = QMessageBox::Information;
     if (message.kind == Message::Kind::kWarning) icon = QMessageBox::Warning;
     if (message.kind == Message::Kind::kQuestion) icon = QMessageBox::Question;
-    QMessageBox box(icon, parent != nullptr ? parent->window()->windowTitle() : QString(), message.headline,
-                    QMessageBox::NoButton, parent);
+    QString title = message.title;
+    if (title.isEmpty() && parent != nullptr) title = parent->window()->windowTitle();
+    QMessageBox box(icon, title, message.headline, QMessageBox::NoButton, parent);
+    if (!message.title.isEmpty() && !QApplication::windowIcon().isNull()) {
+        box.setIconPixmap(QApplication::windowIcon().pixmap(64));
+    }
     box.setInformativeText(message.details);
     QList<std::pair<QAbstractButton*, Message::Reply>> replies;
     for (const Message::Button& button : message.buttons) {
@@ -73,8 +78,8 @@ QStringList DesktopDialogs::pictures(QWidget* parent) {
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         patterns << "*." + QString::fromLatin1(format);
-    return QFileDialog::getOpenFileNames(parent, tr("Add pictures"), QString(),
-                                         tr("Pictures (%1);;All files (*)").arg(patterns.join(' ')));
+    return ask_paths(parent, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen, tr("Add pictures"), QString(),
+                     tr("Pictures (%1);;All files (*)").arg(patterns.join(' ')));
 }
 
 QString DesktopDialogs::open_file(QWidget* parent, const QString& title, const QString& filter) {
@@ -89,7 +94,7 @@ QString DesktopDialogs::save_file(QWidget* parent, const QString& title, const Q
 QString DesktopDialogs::folder(QWidget* parent, const QString& title, const QString& start) {
     QString existing = start;
     // The dialog opens where the folder is, or would be.
-    for (int up = 0; up < 64 && !existing.isEmpty() && !QFileInfo(to_qt_path(existing)).isDir(); ++up) {
+    for (int up = 0; up < 64 && !existing.isEmpty() && !is_folder(existing); ++up) {
         existing = QFileInfo(existing).path();
     }
     return ask_path(parent, QFileDialog::Directory, QFileDialog::AcceptOpen, title, existing, QString());

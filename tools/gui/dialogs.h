@@ -25,6 +25,7 @@ struct Message {
         QString text;
     };
     Kind kind = Kind::kInformation;
+    QString title;  // the box's own title; empty: the window's
     QString headline;
     QString details;
     QList<Button> buttons;  // besides OK (Cancel for a question)

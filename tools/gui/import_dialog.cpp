@@ -20,6 +20,8 @@ ImportDialog::ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const
     folder_label_ = new QLabel(this);
     folder_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* change = new QPushButton(tr("&Change…"), this);
+    // Enter imports; only a click or Alt+C changes the folder.
+    change->setAutoDefault(false);
     connect(change, &QPushButton::clicked, this, [this] {
         const QString chosen = dialogs_.folder(this, tr("Import photos into"), folder_);
         if (!chosen.isEmpty()) {
@@ -40,6 +42,7 @@ ImportDialog::ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     QPushButton* start = buttons->addButton(tr("&Import"), QDialogButtonBox::AcceptRole);
+    start->setAutoDefault(true);
     start->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -56,6 +59,7 @@ ImportDialog::ImportDialog(Dialogs& dialogs, const ImportChoice& proposed, const
     layout->addStretch(1);
     layout->addWidget(buttons);
     show_folder();
+    start->setFocus();
 }
 
 void ImportDialog::show_folder() {

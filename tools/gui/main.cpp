@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "dialogs.h"
 #include "main_window.h"
 #include "photo_model.h"
+#include "phrases.h"
 #include "window_locale.h"
 
 namespace {
@@ -176,6 +178,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("pixavon"));
     QCoreApplication::setApplicationName(QStringLiteral("pixavon-gui"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pixavon.Pixavon"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.pixavon.Pixavon")));
     pixavon::gui::install_translations();
     pixavon::host::init_translations("UTF-8");
     const bool unattended = !options.screenshot.empty();
@@ -185,7 +188,8 @@ int main(int argc, char** argv) {
         complain(trouble.text);
         if (!unattended) {
             QMessageBox::critical(nullptr, QStringLiteral("Pixavon"),
-                                  pixavon::gui::MainWindow::cannot_start(image) + "\n\n" + trouble.text);
+                                  pixavon::gui::MainWindow::cannot_start(image) + "\n\n" +
+                                      pixavon::gui::Phrases::explain(trouble, trouble.text));
         }
         return prepared.exit_code(0);
     }

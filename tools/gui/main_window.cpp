@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -99,7 +101,13 @@ void MainWindow::build_actions() {
     import_ =
         add_action("import", tr("&Import photos…"), QKeySequence(Qt::CTRL | Qt::Key_I), &MainWindow::import_photos);
     import_->setIcon(QIcon::fromTheme(QStringLiteral("document-import")));
-    import_->setToolTip(tr("Save the photos this computer does not have yet into your pictures folder"));
+    import_->setToolTip(tr("Choose where the photos go and whether they leave the card"));
+    import_new_ = add_action("import-new", tr("Import &new photos"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
+                             &MainWindow::import_new);
+    import_new_->setToolTip(tr("Save the photos this computer does not have yet into the import folder"));
+    import_selected_ =
+        add_action("import-selected", tr("Import selec&ted photos"), QKeySequence(), &MainWindow::import_selected);
+    import_selected_->setToolTip(tr("Save the selected photos into the import folder"));
     add_ = add_action("add", tr("&Add pictures…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
                       &MainWindow::add_pictures);
     add_->setIcon(QIcon::fromTheme(QStringLiteral("list-add")));
@@ -110,10 +118,13 @@ void MainWindow::build_actions() {
     delete_->setIcon(QIcon::fromTheme(QStringLiteral("edit-delete")));
     reload_ = add_action("reload", tr("&Reload"), QKeySequence::Refresh, &MainWindow::reload);
     reload_->setIcon(QIcon::fromTheme(QStringLiteral("view-refresh")));
-    backup_ = add_action("backup", tr("&Back up card…"), QKeySequence(), &MainWindow::back_up);
-    restore_ = add_action("restore", tr("R&estore card…"), QKeySequence(), &MainWindow::restore);
-    format_ = add_action("format", tr("&Format card…"), QKeySequence(), &MainWindow::format);
-    rescue_ = add_action("rescue", tr("Res&cue photos…"), QKeySequence(), &MainWindow::rescue);
+    backup_ = add_action("backup", tr("&Back up card…"), QKeySequence(Qt::CTRL | Qt::Key_B), &MainWindow::back_up);
+    restore_ = add_action("restore", tr("R&estore card…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B),
+                          &MainWindow::restore);
+    format_ =
+        add_action("format", tr("&Format card…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &MainWindow::format);
+    rescue_ = add_action("rescue", tr("Res&cue photos…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                         &MainWindow::rescue);
     rescue_->setToolTip(tr("Save every picture the card holds, whatever its photo list says"));
     about_ = add_action("about", tr("&About Pixavon"), QKeySequence(), &MainWindow::about);
     cancel_ = new QAction(tr("Cancel"), this);
@@ -131,7 +142,9 @@ void MainWindow::build_layout() {
     file->addSeparator();
     file->addAction(quit_);
     QMenu* photos = menuBar()->addMenu(tr("&Photos"));
-    photos->addActions({import_, add_, save_, view_, delete_});
+    photos->addActions({import_, import_new_, import_selected_});
+    photos->addSeparator();
+    photos->addActions({add_, save_, view_, delete_});
     QMenu* card = menuBar()->addMenu(tr("&Card"));
     card->addActions({backup_, restore_, format_});
     card->addSeparator();
@@ -193,12 +206,68 @@ void MainWindow::build_layout() {
     notice_layout->addWidget(notice_button_);
     notice_->hide();
 
+    // Right above the grid: where imports go, and the two imports that need
+    // no questions.
+    import_bar_ = new QWidget;
+    import_bar_->setObjectName(QStringLiteral("import-bar"));
+    destination_ = new QLabel;
+    destination_->setObjectName(QStringLiteral("destination"));
+    destination_->setMinimumWidth(0);
+    destination_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto* import_selected_button = new QPushButton;
+    import_selected_button->setAutoDefault(false);
+    import_selected_button->setText(button_text(import_selected_->text()));
+    connect(import_selected_button, &QPushButton::clicked, import_selected_, &QAction::trigger);
+    connect(import_selected_, &QAction::changed, import_selected_button,
+            [this, import_selected_button] { import_selected_button->setEnabled(import_selected_->isEnabled()); });
+    auto* import_new_button = new QPushButton;
+    import_new_button->setAutoDefault(false);
+    import_new_button->setText(button_text(import_new_->text()));
+    import_new_button->setIcon(import_->icon());
+    connect(import_new_button, &QPushButton::clicked, import_new_, &QAction::trigger);
+    connect(import_new_, &QAction::changed, import_new_button,
+            [this, import_new_button] { import_new_button->setEnabled(import_new_->isEnabled()); });
+    auto* bar_layout = new QHBoxLayout(import_bar_);
+    bar_layout->setContentsMargins(8, 4, 8, 4);
+    bar_layout->addWidget(destination_, 1);
+    bar_layout->addWidget(import_selected_button);
+    bar_layout->addWidget(import_new_button);
+
+    // Said in place of the grid when the card holds no photos.
+    empty_ = new QLabel;
+    empty_->setObjectName(QStringLiteral("empty"));
+    empty_->setAlignment(Qt::AlignCenter);
+    empty_->setWordWrap(true);
+    empty_->setMargin(24);
+    empty_->setText(tr("There are no photos on this card.") + "\n\n" +
+                    tr("Take some with the camera, or choose Photos ▸ Add pictures… to put pictures from this "
+                       "computer on the card."));
+    empty_->setForegroundRole(QPalette::PlaceholderText);
+    empty_->hide();
+
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     layout->addWidget(notice_);
+    layout->addWidget(import_bar_);
     layout->addWidget(grid_, 1);
+    layout->addWidget(empty_, 1);
     setCentralWidget(central);
+
+    watcher_ = new QFileSystemWatcher(this);
+    replug_ = new QTimer(this);
+    replug_->setSingleShot(true);
+    replug_->setInterval(300);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, replug_, qOverload<>(&QTimer::start));
+    connect(replug_, &QTimer::timeout, this, [this] {
+        // Once the operation under way has ended.
+        if (busy_) {
+            replug_->start();
+            return;
+        }
+        reload();
+    });
 
     usage_ = new QLabel;
     usage_->setObjectName(QStringLiteral("usage"));
@@ -208,7 +277,7 @@ void MainWindow::build_layout() {
     bar_ = new QProgressBar;
     bar_->setRange(0, 1000);
     bar_->setTextVisible(false);
-    bar_->setMaximumWidth(200);
+    bar_->setMaximumWidth(160);
     bar_->hide();
     cancel_button_ = new QToolButton;
     cancel_button_->setDefaultAction(cancel_);
@@ -216,9 +285,6 @@ void MainWindow::build_layout() {
     statusBar()->addWidget(activity_, 1);
     statusBar()->addPermanentWidget(bar_);
     statusBar()->addPermanentWidget(cancel_button_);
-    destination_ = new QLabel;
-    destination_->setObjectName(QStringLiteral("destination"));
-    statusBar()->addPermanentWidget(destination_);
     statusBar()->addPermanentWidget(usage_);
     show_destination();
 }
@@ -240,7 +306,27 @@ QString MainWindow::cannot_save(const QString& image) {
 void MainWindow::show_destination() {
     const QString folder = QDir::toNativeSeparators(import_folder());
     destination_->setToolTip(folder);
-    destination_->setText(fontMetrics().elidedText(tr("Imports go to %1").arg(folder), Qt::ElideMiddle, 360));
+    // As much of the folder as the bar has room for, shortened in the middle.
+    const int room = std::max(destination_->width(), 120);
+    destination_->setText(
+        destination_->fontMetrics().elidedText(tr("Imports go to %1").arg(folder), Qt::ElideMiddle, room));
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // Once the bar has its new width.
+    QTimer::singleShot(0, this, &MainWindow::show_destination);
+}
+
+void MainWindow::watch_device_folder() {
+    const QString folder = card_.device_folder;
+    const QStringList watched = watcher_->directories();
+    if (!watched.isEmpty()) watcher_->removePaths(watched);
+    if (folder.isEmpty()) return;
+    // The folder itself, and the one it appears in, for when it is made only
+    // once a camera is plugged in.
+    const QString qt_folder = to_qt_path(folder);
+    watcher_->addPath(QFileInfo(qt_folder).isDir() ? qt_folder : QFileInfo(qt_folder).path());
 }
 
 template <typename Call>
@@ -271,8 +357,26 @@ void MainWindow::import_photos() {
     if (!choice || choice->folder.isEmpty()) return;
     QSettings().setValue(kImportFolderKey, choice->folder);
     show_destination();
-    pending_folder_ = choice->folder;
-    start(Operation::kImport, [worker = &worker_, choice = *choice] { worker->import_photos(choice); });
+    start_import(*choice);
+}
+
+void MainWindow::import_new() {
+    ImportChoice choice;
+    choice.folder = import_folder();
+    start_import(choice);
+}
+
+void MainWindow::import_selected() {
+    ImportChoice choice;
+    choice.folder = import_folder();
+    choice.positions = selected_positions();
+    if (choice.positions.isEmpty()) return;
+    start_import(choice);
+}
+
+void MainWindow::start_import(const ImportChoice& choice) {
+    pending_folder_ = choice.folder;
+    start(Operation::kImport, [worker = &worker_, choice] { worker->import_photos(choice); });
 }
 
 void MainWindow::add_pictures() { add_files(dialogs_.pictures(this)); }
@@ -353,16 +457,26 @@ void MainWindow::quit() { close(); }
 
 void MainWindow::about() {
     Message message;
+    message.title = tr("About Pixavon");
     message.headline = tr("Pixavon %1").arg(QStringLiteral(PIXAVON_VERSION));
-    QStringList lines;
-    lines << tr("Photos from the Lumetta camera's card, on this computer.");
-    lines << (card_.image.isEmpty() ? tr("Card: in the camera") : tr("Card: the card image %1").arg(card_.image));
-    if (card_.loads)
-        lines << tr("Card size: %1 MiB, room for %n photos", nullptr, static_cast<int>(card_.capacity))
-                     .arg(card_.card_mib);
-    if (!card_.library.isEmpty()) lines << tr("Library: %1").arg(card_.library);
-    message.details = lines.join('\n');
+    message.details =
+        tr("Imports the photos on the Lumetta camera's card to this computer, puts pictures on the "
+           "card, and backs up, restores and rescues the card.");
     tell(message);
+}
+
+void MainWindow::offer_put_back() {
+    const QString folder = rescued_folder_;
+    rescued_folder_.clear();
+    QStringList files;
+    for (const QString& name : files_in(folder, QStringLiteral(".png"))) files << folder + '/' + name;
+    if (files.isEmpty()) return;
+    Message message;
+    message.kind = Message::Kind::kQuestion;
+    message.headline = tr("Put the %n rescued pictures back on the card?", nullptr, static_cast<int>(files.size()));
+    message.details = tr("They are in %1.").arg(QDir::toNativeSeparators(folder));
+    message.buttons = {{Message::Reply::kYes, tr("Put back")}};
+    if (dialogs_.show(this, message) == Message::Reply::kYes) add_files(files);
 }
 
 void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
@@ -372,10 +486,24 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
     const QString name = card.image.isEmpty() ? tr("Camera") : card.name;
     setWindowTitle(tr("%1 — Pixavon").arg(name));
     if (card.usable) {
-        usage_->setText(tr("%n photos, %1 free", nullptr, static_cast<int>(card.slots.size())).arg(card.free()));
+        usage_->setText(tr("%n photos, %1 free (%2 MiB card)", nullptr, static_cast<int>(card.slots.size()))
+                            .arg(card.free())
+                            .arg(card.card_mib));
+    } else if (card.loads) {
+        usage_->setText(tr("Photo list damaged (%1 MiB card)").arg(card.card_mib));
+    } else if (card.connected && card.trouble.kind != host::ProblemKind::kCatalogNoAnswer &&
+               card.trouble.kind != host::ProblemKind::kCatalogChanged) {
+        usage_->setText(tr("Photo list damaged"));
     } else {
-        usage_->clear();
+        usage_->setText(card.connected ? QString() : tr("No camera"));
     }
+    // What the card holds now, not the rescued pictures, once it is usable.
+    if (card.usable && !card.slots.empty()) rescued_folder_.clear();
+    const bool empty = card.usable && card.slots.empty();
+    empty_->setVisible(empty);
+    grid_->setVisible(!empty);
+    import_bar_->setVisible(card.usable);
+    watch_device_folder();
     update_notice();
     update_actions();
     request_photos();
@@ -393,6 +521,15 @@ void MainWindow::update_notice() {
     } else if (kind == Kind::kCatalogNoAnswer || kind == Kind::kCatalogChanged) {
         notice_text_->setText(Phrases::explain(card_.trouble, tr("The card could not be read.")));
         offer = reload_;
+    } else if (!card_.usable && !rescued_folder_.isEmpty()) {
+        notice_text_->setTextFormat(Qt::RichText);
+        notice_text_->setText(
+            QStringLiteral("<b>%1</b><br>%2")
+                .arg(tr("The pictures are saved in %1.").arg(QDir::toNativeSeparators(rescued_folder_)).toHtmlEscaped(),
+                     tr("To use the card again, format it: the window then offers to put the pictures back.")
+                         .toHtmlEscaped()));
+        notice_text_->setToolTip(card_.trouble.text);
+        offer = format_;
     } else if (!card_.usable) {
         notice_text_->setTextFormat(Qt::RichText);
         notice_text_->setText(
@@ -405,7 +542,11 @@ void MainWindow::update_notice() {
         offer = rescue_;
     }
     notice_->setVisible(offer != nullptr);
-    if (offer != nullptr) notice_button_->setDefaultAction(offer);
+    if (offer != nullptr && notice_button_->defaultAction() != offer) {
+        // The one action it offers, without a menu of those offered before.
+        for (QAction* before : notice_button_->actions()) notice_button_->removeAction(before);
+        notice_button_->setDefaultAction(offer);
+    }
 }
 
 void MainWindow::request_photos() {
@@ -470,7 +611,16 @@ void MainWindow::on_finished(const Result& result) {
             return;
         }
     }
+    if (result.operation == Operation::kRescue && !result.rescue.repaired && result.rescue.saved > 0 &&
+        result.rescue.all_saved() && !card_.usable) {
+        rescued_folder_ = result.folder;
+        update_notice();
+    }
     show_result(result);
+    if (result.operation == Operation::kFormat && result.ok() && !rescued_folder_.isEmpty() && !close_pending_) {
+        offer_put_back();
+        if (busy_) return;
+    }
     Q_EMIT idle();
     if (close_pending_) QTimer::singleShot(0, this, &QWidget::close);
 }
@@ -506,14 +656,17 @@ void MainWindow::update_actions() {
     const bool usable = idle && card_.usable;
     const bool loads = idle && card_.loads;
     import_->setEnabled(usable && !card_.slots.empty());
+    import_new_->setEnabled(usable && !card_.slots.empty());
+    import_selected_->setEnabled(usable && selected > 0);
     add_->setEnabled(usable && card_.free() > 0);
     save_->setEnabled(usable && selected > 0);
     view_->setEnabled(usable && selected == 1);
     delete_->setEnabled(usable && selected > 0);
-    // These work on the whole card, whose size only a list that loads gives.
+    // A backup needs the card's size, which only a list that loads gives; a
+    // restore or a format is what makes a damaged card usable again.
     backup_->setEnabled(loads);
-    restore_->setEnabled(loads);
-    format_->setEnabled(loads);
+    restore_->setEnabled(idle && card_.connected);
+    format_->setEnabled(idle && card_.connected);
     rescue_->setEnabled(idle && card_.connected);
     reload_->setEnabled(idle);
     open_image_->setEnabled(idle);

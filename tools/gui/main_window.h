@@ -13,6 +13,7 @@
 #include "card_worker.h"
 
 class QAction;
+class QFileSystemWatcher;
 class QLabel;
 class QListView;
 class QProgressBar;
@@ -58,6 +59,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QAction* add_action(const char* name, const QString& text, const QKeySequence& key, void (MainWindow::*run)());
@@ -69,6 +71,11 @@ private:
     void start(Operation operation, Call&& call);
 
     void import_photos();
+    // Imports straight into the import folder: the photos not imported yet,
+    // or the selected ones.
+    void import_new();
+    void import_selected();
+    void start_import(const ImportChoice& choice);
     void add_pictures();
     void add_files(const QStringList& files);
     void save_selected();
@@ -92,6 +99,12 @@ private:
     void update_actions();
     void show_destination();
     void update_notice();
+    // Watches the folder the attached camera appears in, to read the card
+    // again when a camera is plugged in or unplugged.
+    void watch_device_folder();
+    // After a format that followed a rescue, offers to put the rescued
+    // pictures back on the card.
+    void offer_put_back();
     // Asks the worker for the missing photos, those in view first.
     void request_photos();
     QList<int> selected_positions() const;
@@ -106,6 +119,10 @@ private:
     QToolButton* notice_button_ = nullptr;
     QLabel* usage_ = nullptr;
     QLabel* destination_ = nullptr;
+    QLabel* empty_ = nullptr;
+    QWidget* import_bar_ = nullptr;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* replug_ = nullptr;
     QLabel* activity_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QToolButton* cancel_button_ = nullptr;
@@ -114,6 +131,8 @@ private:
     QAction* open_image_ = nullptr;
     QAction* quit_ = nullptr;
     QAction* import_ = nullptr;
+    QAction* import_new_ = nullptr;
+    QAction* import_selected_ = nullptr;
     QAction* add_ = nullptr;
     QAction* save_ = nullptr;
     QAction* view_ = nullptr;
@@ -131,6 +150,9 @@ private:
     Operation operation_ = Operation::kReload;
     QElapsedTimer started_;
     QString pending_folder_;  // the folder the running import or rescue writes to
+    // The folder a rescue saved the pictures of a card it could not repair
+    // into, until they are put back.
+    QString rescued_folder_;
 };
 
 }  // namespace pixavon::gui

@@ -1,5 +1,6 @@
 #include "photo_model.h"
 
+#include <QPainter>
 #include <QPixmap>
 
 namespace pixavon::gui {
@@ -43,6 +44,7 @@ void PhotoModel::set_unreadable(quint64 generation, int position) {
 void PhotoModel::set_imported_as(int position, const QString& file) {
     if (position < 0 || position >= rowCount()) return;
     photos_[static_cast<size_t>(position)].imported_as = file;
+    thumbnails_.remove(position);
     Q_EMIT dataChanged(index(position), index(position));
 }
 
@@ -82,6 +84,26 @@ QPixmap PhotoModel::thumbnail(const Photo& photo) const {
         pixmap = QPixmap::fromImage(photo.picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     pixmap.setDevicePixelRatio(ratio_);
+    if (!photo.imported_as.isEmpty()) {
+        // A photo this computer has is marked as photo managers mark it: a
+        // white tick on a green disc in the corner.
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal size = 24;
+        const QRectF disc(kThumbSize.width() - size - 5, kThumbSize.height() - size - 5, size, size);
+        painter.setPen(QPen(Qt::white, 2));
+        painter.setBrush(QColor(0x2e, 0x7d, 0x32));
+        painter.drawEllipse(disc);
+        QPen tick(Qt::white, 3);
+        tick.setCapStyle(Qt::RoundCap);
+        tick.setJoinStyle(Qt::RoundJoin);
+        painter.setPen(tick);
+        painter.setBrush(Qt::NoBrush);
+        const QPointF points[] = {disc.topLeft() + QPointF(size * 0.27, size * 0.52),
+                                  disc.topLeft() + QPointF(size * 0.44, size * 0.69),
+                                  disc.topLeft() + QPointF(size * 0.74, size * 0.34)};
+        painter.drawPolyline(points, 3);
+    }
     return pixmap;
 }
 
@@ -108,7 +130,7 @@ QVariant PhotoModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return describe(position, photo);
         case Qt::ToolTipRole:
-            return describe(position, photo) + '\n' + tr("Slot %1 on the card").arg(photo.slot);
+            return describe(position, photo);
         case kPositionRole:
             return position;
         case kSlotRole:

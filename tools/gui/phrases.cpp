@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
+#include <cstdint>
+
+#include "window_locale.h"
 
 namespace pixavon::gui {
 
@@ -57,7 +61,6 @@ Message Phrases::question(const Question& question) {
     QString verb;
     switch (question.operation) {
         case Operation::kDelete:
-        case Operation::kImport:
             message.headline = tr("Delete %n photos from the card?", nullptr, static_cast<int>(question.count));
             message.details = tr("Photos that were not imported are lost.");
             verb = tr("Delete");
@@ -122,6 +125,9 @@ Report Phrases::result(const Result& result) {
                 message.headline =
                     tr("%1 of %n photos saved before you stopped.", nullptr, static_cast<int>(result.total))
                         .arg(result.saved);
+            } else if (result.ok() && result.saved == 0 && result.deleted > 0) {
+                message.headline = tr("No new photos; %n photos imported before were deleted from the card.", nullptr,
+                                      static_cast<int>(result.deleted));
             } else if (result.ok()) {
                 message.headline = result.saved == 0
                                        ? tr("There were no new photos to import.")
@@ -138,8 +144,9 @@ Report Phrases::result(const Result& result) {
             if (result.already > 0) {
                 details << tr("%n photos were imported before and skipped.", nullptr, static_cast<int>(result.already));
             }
-            if (result.deleted > 0) {
-                details << tr("%n photos deleted from the card.", nullptr, static_cast<int>(result.deleted));
+            if (result.deleted > 0 && (result.saved > 0 || !result.ok())) {
+                details << tr("%n photos deleted from the card; each one is in the folder.", nullptr,
+                              static_cast<int>(result.deleted));
             }
             if (result.kept > 0) {
                 details << tr("%n photos stay on the card: their files did not read back as they were saved.", nullptr,
@@ -228,10 +235,12 @@ Report Phrases::result(const Result& result) {
             const host::ProblemKind problem = result.trouble.kind;
             if (result.rescue.repaired) {
                 next << tr("The card's photo list was repaired: the card is ready to use again.");
-            } else if (result.ok() || cancelled || result.declined) {
+            } else if (result.ok() && !result.declined) {
+                next << tr("The card's photo list is sound; nothing on the card was changed.");
+            } else if (cancelled || result.declined) {
                 next << tr(
-                    "The card was not changed. Check the saved photos; to use the card again, choose "
-                    "Card ▸ Format card… and add them back with Photos ▸ Add pictures….");
+                    "The card was not changed. To use it again, choose Card ▸ Format card…: the window then "
+                    "offers to put the saved pictures back.");
             } else if (problem == host::ProblemKind::kRepairImpossible || problem == host::ProblemKind::kRepairFailed) {
                 next << tr("The card's photo list could not be repaired.") << hint(result.trouble);
             } else {
@@ -261,7 +270,9 @@ QString Phrases::hint(const Trouble& trouble) {
         case Hint::kCardImageMissing:
             return tr("Choose File ▸ Open card image… and pick a card image that exists.");
         case Hint::kReplace:
-            return tr("Choose another name, or agree to replace the file when the save dialog asks.");
+            return tr(
+                "A file of that name is there already, and nothing is replaced. Choose another folder, or "
+                "move that file away first.");
         case Hint::kOtherName:
             return tr("Choose another name or folder.");
         case Hint::kCheckCamera:
@@ -278,8 +289,8 @@ QString Phrases::hint(const Trouble& trouble) {
             return tr("Choose Card ▸ Rescue photos… to save the pictures the card holds.");
         case Hint::kFormatInCamera:
             return tr(
-                "The pictures are saved. Format the card with Card ▸ Format card…, then add them back with "
-                "Photos ▸ Add pictures….");
+                "The pictures are saved. Choose Card ▸ Format card…: the window then offers to put them back on "
+                "the card.");
         case Hint::kDeleteSome:
             return tr("Delete some photos first, or add fewer pictures.");
         case Hint::kSaySelection:
@@ -302,6 +313,21 @@ QString Phrases::explain(const Trouble& trouble, const QString& otherwise) {
         case host::ProblemKind::kDeleteFailed:
             lines << tr("Photo %1 could not be deleted.").arg(photo);
             break;
+        case host::ProblemKind::kCardImageUnusable: {
+            // A card image holds the card's bytes: 8 or 16 MiB exactly.
+            const qint64 size = file_size(trouble.name);
+            if (size != (qint64{8} << 20) && size != (qint64{16} << 20)) {
+                lines << tr("This file is not a card image (%n bytes).", nullptr,
+                            static_cast<int>(std::min<qint64>(size, INT32_MAX)));
+            } else {
+                lines << tr("This file cannot be used as a card image.");
+            }
+            lines << tr(
+                "Choose File ▸ Open card image… and pick a card image: a whole-card backup of 8 MiB or "
+                "16 MiB.");
+            lines.removeAll(QString());
+            return lines.join('\n');
+        }
         default:
             lines << (trouble.text.isEmpty() ? otherwise : trouble.text);
             break;

@@ -1,13 +1,16 @@
 #include "window_locale.h"
 
+#include <dirent.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
@@ -130,6 +133,34 @@ QString from_qt_path(const QString& path) {
 QString to_qt_path(const QString& path) {
     if (locale_codeset().empty()) return path;
     return QFile::decodeName(QByteArray::fromStdString(encode_name(path)));
+}
+
+bool is_folder(const QString& path) {
+    struct stat st {};
+    return ::stat(encode_name(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+qint64 file_size(const QString& path) {
+    struct stat st {};
+    if (::stat(encode_name(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<qint64>(st.st_size);
+}
+
+QStringList files_in(const QString& folder, const QString& suffix) {
+    QStringList names;
+    DIR* dir = ::opendir(encode_name(folder).c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = decode_name(entry->d_name);
+        struct stat st {};
+        if (name.endsWith(suffix, Qt::CaseInsensitive) && ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 &&
+            S_ISREG(st.st_mode)) {
+            names << name;
+        }
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace pixavon::gui

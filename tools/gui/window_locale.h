@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <string>
 
 namespace pixavon::gui {
@@ -30,5 +31,14 @@ bool names_in_utf8();
 QString from_qt_path(const QString& path);
 // A path as Qt takes it, to open a file dialog at.
 QString to_qt_path(const QString& path);
+
+// What is at `path`, found with the name in the locale's codeset (Qt's own
+// classes would look for it under its UTF-8 bytes): whether it is a folder,
+// and a file's size (-1 for no file).
+bool is_folder(const QString& path);
+qint64 file_size(const QString& path);
+// The names of the files in `folder` ending in `suffix`, in order of their
+// names; empty if it cannot be read.
+QStringList files_in(const QString& folder, const QString& suffix);
 
 }  // namespace pixavon::gui

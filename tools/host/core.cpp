@@ -330,7 +330,32 @@ bool Core::open_camera() {
     if (session_->is_open()) return true;
     // Another card may be in the camera now.
     forget_photos();
-    return session_->open();
+    if (!device_dir_.empty() && device_dir_lock_ < 0) {
+        // Taken again after close_camera(), unless another program has it now.
+        device_dir_lock_ = ::open(device_dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (device_dir_lock_ >= 0 && ::flock(device_dir_lock_, LOCK_EX | LOCK_NB) != 0) {
+            ::close(device_dir_lock_);
+            device_dir_lock_ = -1;
+            return false;
+        }
+    }
+    if (session_->open()) return true;
+    close_camera();
+    return false;
+}
+
+void Core::close_camera() {
+    if (session_ == nullptr) return;
+    stop_read_ahead();
+    loaded_.reset();
+    queue_.clear();
+    reader_.forget();
+    forget_photos();
+    session_->close();
+    if (!device_dir_.empty() && device_dir_lock_ >= 0) {
+        ::close(device_dir_lock_);
+        device_dir_lock_ = -1;
+    }
 }
 
 Outcome Core::finish() {

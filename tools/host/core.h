@@ -363,7 +363,7 @@ std::optional<std::string> imported_file(const std::string& folder, const Image&
 // Saving every picture a card holds, straight from its slots, whatever its
 // catalog says; and with `repair`, making the catalog list them again.
 struct RescueRequest {
-    std::string folder;  // where the pictures go, as slot-NN.png
+    std::string folder;  // where the pictures go, as picture-NN.png (NN counts the slots from 01)
     int size_mib = 0;    // 8 or 16 when the card's size cannot be found (a blank card)
     bool repair = false;
 };
@@ -403,8 +403,15 @@ public:
     // environment.
     Outcome prepare(const Target& target, const std::string& library_path = "");
     void set_frontend(Frontend& frontend) { frontend_ = &frontend; }
-    // Opens the camera; false (with nothing shown) when there is none.
+    // Opens the camera; false (with nothing shown) when there is none, or
+    // when another program has taken the attached camera meanwhile.
     bool open_camera();
+    // Closes the camera after it failed, so that open_camera() opens it
+    // afresh (it may have been unplugged and plugged in again), and lets
+    // other programs take the attached camera until then.
+    void close_camera();
+    // The folder the attached camera appears in; empty for a card image.
+    const std::string& device_folder() const { return device_dir_; }
     // Closes the camera and saves the card image. Safe to call more than once.
     Outcome finish();
 

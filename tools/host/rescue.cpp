@@ -22,10 +22,11 @@ bool erased(const uint8_t* bytes, size_t size) {
     return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0xFF; });
 }
 
-// "-unlisted" only where a catalog that fits the card says so.
+// "picture-01.png" for the first slot, counted as people count; "-unlisted"
+// only where a catalog that fits the card says so.
 std::string slot_name(uint32_t slot, bool unlisted, int attempt) {
     char name[48];
-    std::snprintf(name, sizeof name, "slot-%02u%s%s.png", slot, unlisted ? "-unlisted" : "",
+    std::snprintf(name, sizeof name, "picture-%02u%s%s.png", slot + 1, unlisted ? "-unlisted" : "",
                   attempt > 1 ? ("-" + std::to_string(attempt)).c_str() : "");
     return name;
 }

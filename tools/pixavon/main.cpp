@@ -176,7 +176,7 @@ int run(int argc, char** argv) {
 
     auto* rescue =
         app.add_subcommand("rescue", tr("Save every picture the card's slots hold, whatever its photo list says"));
-    rescue->add_option("-o,--output", o.rescue.folder, tr("Folder for the pictures (slot-NN.png)"))->required();
+    rescue->add_option("-o,--output", o.rescue.folder, tr("Folder for the pictures (picture-NN.png)"))->required();
     rescue
         ->add_option("--size", o.rescue.size_mib,
                      tr("8 or 16: the card's size, when it cannot be found (a blank card)"))
