@@ -282,8 +282,8 @@ void remove_leftovers(const std::string& dir) {
     }
 }
 
-namespace testing {
+namespace seam {
 void force_plain_rename(bool on) { g_force_plain_rename.store(on); }
-}  // namespace testing
+}  // namespace seam
 
 }  // namespace pixavon::host

@@ -100,10 +100,10 @@ void sync_folder(const std::string& dir);
 // process holds locked. Nothing else is looked into.
 void remove_leftovers(const std::string& dir);
 
-namespace testing {
+namespace seam {
 // Makes no-replace renames take the path of a file system that cannot do them
 // (FAT over FUSE, older kernels), as if the kernel had refused the flag.
 void force_plain_rename(bool on);
-}  // namespace testing
+}  // namespace seam
 
 }  // namespace pixavon::host
