@@ -1,7 +1,7 @@
 // Any picture file the host is given to put on the card: its PNG, JPEG and
 // BMP decoders must be memory-safe on every input, give a picture whose size
-// matches its pixels or refuse with ImageError, and what they give must scale
-// to the camera's photo.
+// matches its pixels or refuse with ImageError, and what they give must fit
+// any frame.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const ImageError&) {
         }
     }
-    // Scaling is slow for large pictures: only small ones go on to the
-    // camera's bitmap, in both fits.
+    // Fitting to a frame, the step before the camera's bitmap, into a small
+    // frame the input picks: full-size scaling would make each run slow.
     try {
         Image image;
         switch (sniff_kind(bytes)) {
@@ -48,11 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case FileKind::kUnknown:
                 return 0;
         }
-        if (static_cast<std::uint64_t>(image.width) * image.height > 1024 * 1024) return 0;
+        if (static_cast<std::uint64_t>(image.width) * image.height > 256 * 256) return 0;
+        const std::uint32_t width = 1 + data[size - 1] % 48;
+        const std::uint32_t height = 1 + data[size / 2] % 48;
         for (const Fit fit : {Fit::kPad, Fit::kCrop}) {
-            const std::vector<std::uint8_t> bitmap = camera_bitmap_for(bytes, fit);
-            if (!is_camera_bitmap(bitmap)) std::abort();
+            const Image fitted = fit_to(image, width, height, fit);
+            check(fitted);
+            if (fitted.width != width || fitted.height != height) std::abort();
         }
+        if (is_camera_bitmap(bytes) && !is_camera_bitmap(camera_bitmap_for(bytes, Fit::kPad))) std::abort();
     } catch (const ImageError&) {
     }
     return 0;

@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Digest file{};
     for (std::size_t i = 0; i < pixels.size() && i < size; ++i) pixels[i] = data[i];
     file[0] = 1;
-    const std::string added = std::string(text) + (index.ends_open ? "\n" : "") +
-                              import_index_line(pixels, file, "photo.png");
+    const std::string added =
+        std::string(text) + (index.ends_open ? "\n" : "") + import_index_line(pixels, file, "photo.png");
     const ImportIndex after = parse_import_index(added);
     const auto found = after.by_digest.find(pixels);
     if (found == after.by_digest.end() || found->second.name != "photo.png" || found->second.file_bytes != file) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #ifdef PIXAVON_FUZZ_HOST_SEEDS
-#include "image.h"
+#  include "image.h"
 #endif
 
 namespace {

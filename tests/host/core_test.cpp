@@ -903,9 +903,10 @@ TEST_F(CoreTest, OnlyLeftoversOfKilledRunsAreRemoved) {
     ASSERT_EQ(files_in(tmp).size(), 2u);
     ASSERT_EQ(files_in(target).size(), 1u);
     const std::string dead = std::to_string(child);
-    const std::vector<std::string> theirs = {"pixavon-20240101-rescue", "pixavon-2024-photos",
-                                             "pixavon-" + dead + "-abcdef", ".pixavon-" + dead + "-abcdef",
-                                             "pixavon~" + dead + "~abcdef", "pixavon~" + std::to_string(::getppid()) + "~abcdef"};
+    const std::vector<std::string> theirs = {
+        "pixavon-20240101-rescue",     "pixavon-2024-photos",
+        "pixavon-" + dead + "-abcdef", ".pixavon-" + dead + "-abcdef",
+        "pixavon~" + dead + "~abcdef", "pixavon~" + std::to_string(::getppid()) + "~abcdef"};
     for (const std::string& dir : {tmp, target}) {
         for (const std::string& name : theirs) {
             fs::create_directories(dir + "/" + name);

@@ -345,15 +345,17 @@ struct ImportRequest {
 // failure how far it came ("6 of 30 saved before you stopped").
 struct ImportSummary {
     std::string folder;
-    uint32_t photos = 0;                                  // photos to look at: the card's, or those selected
-    uint32_t looked_at = 0;                               // of those, read before the import ended
-    uint32_t imported = 0;                                // saved now
-    uint32_t already = 0;                                 // imported before this run, so not again
-    uint32_t removed = 0;                                 // of those, whose file has since been removed
-    uint32_t changed = 0;  // of those imported, again: the file they were saved to had been changed
-    uint32_t duplicates = 0;                              // further copies of a shot on the card: the folder takes one
-    uint32_t deleted = 0;                                 // deleted from the card afterwards
-    uint32_t kept = 0;                                    // left on the card: their file does not read back as written
+    uint32_t photos = 0;      // photos to look at: the card's, or those selected
+    uint32_t looked_at = 0;   // of those, read before the import ended
+    uint32_t imported = 0;    // saved now
+    uint32_t already = 0;     // imported before this run, so not again
+    uint32_t removed = 0;     // of those, whose file has since been removed
+    uint32_t duplicates = 0;  // further copies of a shot on the card: the folder takes one
+    uint32_t deleted = 0;     // deleted from the card afterwards
+    uint32_t kept = 0;        // left on the card: their file does not read back as written
+    // Of those imported, the photos imported again: the file they had been
+    // saved to was changed since, and is left as it is.
+    uint32_t changed = 0;
     std::vector<std::pair<uint32_t, std::string>> files;  // position and file of each saved now
 };
 

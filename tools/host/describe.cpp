@@ -205,8 +205,9 @@ std::string describe(const Problem& problem) {
                         {name_of(f.name), mib(f.bytes + (1u << 20) - 1), mib(f.other_bytes)});
         case ProblemKind::kRepairImpossible:
             if (f.count == 0) {
-                return tr("No pictures were found, and the card's photo list cannot be repaired: its blocks hold "
-                          "what a new list cannot be written over.");
+                return tr(
+                    "No pictures were found, and the card's photo list cannot be repaired: its blocks hold "
+                    "what a new list cannot be written over.");
             }
             return fill(ntr("The picture found is saved in '{2}', but the card's photo list cannot be repaired: its "
                             "blocks hold what a new list cannot be written over.",

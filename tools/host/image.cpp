@@ -14,7 +14,6 @@
 #include <jpeglib.h>
 #include <png.h>
 
-
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #pragma GCC diagnostic ignored "-Wunused-function"

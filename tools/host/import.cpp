@@ -418,8 +418,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             const Digest bytes_digest = sha256(file_bytes.data(), file_bytes.size());
             // A last line without its newline (written by hand, or cut short)
             // is ended first, so that the two lines stay apart.
-            const std::string line =
-                (index.ends_open ? "\n" : "") + import_index_line(digest, bytes_digest, name);
+            const std::string line = (index.ends_open ? "\n" : "") + import_index_line(digest, bytes_digest, name);
             append_durably(index_fd, index_path, line);
             index.ends_open = false;
             return IndexEntry{name, bytes_digest};

@@ -22,7 +22,7 @@ namespace pixavon::host {
 inline constexpr uint64_t kMaxImportIndexBytes = 64u << 20;
 
 struct ImportIndexEntry {
-    std::string name;                 // the file, in the index's folder
+    std::string name;                  // the file, in the index's folder
     std::optional<Digest> file_bytes;  // the SHA-256 of its bytes as written, if the line gives it
 };
 

@@ -153,8 +153,9 @@ int cmd_import(host::Core& core, const host::ImportRequest& request) {
                                        {count(summary.changed)}));
         }
         if (const uint32_t present = summary.already - summary.removed; present > 0) {
-            line = and_then(line, fill(ntr("{1} was in the folder already.", "{1} were in the folder already.", present),
-                                       {count(present)}));
+            line =
+                and_then(line, fill(ntr("{1} was in the folder already.", "{1} were in the folder already.", present),
+                                    {count(present)}));
         }
         if (summary.removed > 0) {
             line = and_then(line, fill(ntr("{1} imported before was not imported again, as its file was removed "
