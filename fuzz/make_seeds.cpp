@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#ifdef PIXAVON_FUZZ_HOST_SEEDS
+#  include "image.h"
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -77,6 +81,34 @@ void AppendRead(Bytes& stream, std::uint32_t count) {
     Put32(stream, at, count);
 }
 
+// A BMP of `width` x `height` at `bpp` bits per pixel, with a palette of
+// `colours` entries or, for `bitfields`, 5-6-5 masks.
+Bytes SmallBmp(std::uint32_t width, std::int32_t height, std::uint16_t bpp, std::uint32_t colours, bool bitfields) {
+    const std::uint32_t rows = static_cast<std::uint32_t>(height < 0 ? -height : height);
+    const std::uint32_t stride = (width * bpp + 31) / 32 * 4;
+    const std::uint32_t offset = 54 + colours * 4 + (bitfields ? 12 : 0);
+    Bytes b(offset + stride * rows, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32(b, 2, static_cast<std::uint32_t>(b.size()));
+    Put32(b, 10, offset);
+    Put32(b, 14, 40);
+    Put32(b, 18, width);
+    Put32(b, 22, static_cast<std::uint32_t>(height));
+    b[26] = 1;
+    b[28] = static_cast<std::uint8_t>(bpp);
+    Put32(b, 30, bitfields ? 3 : 0);
+    Put32(b, 46, colours);
+    if (bitfields) {
+        Put32(b, 54, 0xF800);
+        Put32(b, 58, 0x07E0);
+        Put32(b, 62, 0x001F);
+    }
+    for (std::uint32_t i = 0; i < colours * 4; ++i) b[54 + i] = static_cast<std::uint8_t>(i * 37);
+    for (std::size_t i = offset; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 13);
+    return b;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,6 +136,29 @@ int main(int argc, char** argv) {
     Bytes cut = Bitmap(242, 40);
     cut.resize(1000);
     Save(out / "bitmap", "truncated", cut);
+
+    Save(out / "host_image", "palette1", SmallBmp(13, 5, 1, 2, false));
+    Save(out / "host_image", "palette4", SmallBmp(7, -3, 4, 16, false));
+    Save(out / "host_image", "palette8", SmallBmp(5, 4, 8, 256, false));
+    Save(out / "host_image", "rgb565", SmallBmp(6, 3, 16, 0, true));
+    Save(out / "host_image", "rgb24", SmallBmp(9, 2, 24, 0, false));
+    Save(out / "host_image", "rgb32", SmallBmp(3, -2, 32, 0, false));
+#ifdef PIXAVON_FUZZ_HOST_SEEDS
+    {
+        pixavon::host::Image picture(12, 7);
+        for (std::size_t i = 0; i < picture.rgb.size(); ++i) picture.rgb[i] = static_cast<std::uint8_t>(i * 29);
+        Save(out / "host_image", "small.png", pixavon::host::encode_png(picture));
+        Save(out / "host_image", "small.jpg", pixavon::host::encode_jpeg(picture, 75));
+    }
+#endif
+
+    const std::string pattern = "{date}-{n:03}-slot{slot}.png\n";
+    const std::string line = std::string(64, 'a') + " " + std::string(64, '0') + " 2024-01-31-001-slot0.png\n";
+    const std::string old_line = std::string(16, 'b') + " " + std::string(16, '1') + " photo-1.bmp\n";
+    const auto text = [](const std::string& t) { return Bytes(t.begin(), t.end()); };
+    Save(out / "import_index", "two-lines", text(pattern + line + old_line));
+    Save(out / "import_index", "open-end", text("{hash}.jpg\n" + line + line.substr(0, line.size() - 1)));
+    Save(out / "import_index", "bad-pattern", text("{n:3}/{nope}\n" + old_line));
 
     Bytes read_stream = {'H'};
     AppendWrite(read_stream, Packet(0x71, 0xFFE0));

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "durable_file.h"
 #include "image.h"
 
 using pixavon::host::Image;
@@ -72,10 +73,9 @@ int main(int argc, char** argv) {
     }
     const std::string dir = argv[1];
     try {
-        pixavon::host::write_file_atomically(dir + "/sunset.png", pixavon::host::encode_png(sunset(960, 540)), true);
-        pixavon::host::write_file_atomically(dir + "/tiles.jpg", pixavon::host::encode_jpeg(tiles(800, 600), 90), true);
-        pixavon::host::write_file_atomically(dir + "/portrait.png", pixavon::host::encode_png(portrait(300, 450)),
-                                             true);
+        pixavon::host::write_file_durably(dir + "/sunset.png", pixavon::host::encode_png(sunset(960, 540)), true);
+        pixavon::host::write_file_durably(dir + "/tiles.jpg", pixavon::host::encode_jpeg(tiles(800, 600), 90), true);
+        pixavon::host::write_file_durably(dir + "/portrait.png", pixavon::host::encode_png(portrait(300, 450)), true);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pixavon-demo-pictures: %s\n", error.what());
         return 1;

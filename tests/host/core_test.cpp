@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "core.h"
+#include "durable_file.h"
+#include "import_index.h"
 #include "support/emulator_process.h"
 #include "support/test_data.h"
 
@@ -484,7 +486,7 @@ TEST_F(CoreTest, SavedPhotosTakeTheFormatTheirNameAsks) {
     const std::string longest = std::string(251, 'n') + ".png";
     ASSERT_TRUE(save(longest).ok());
     EXPECT_TRUE(fs::exists(path(longest)));
-    for (const std::string& name : files_in(dir_)) EXPECT_FALSE(contains(name, ".pixavon-")) << name;
+    for (const std::string& name : files_in(dir_)) EXPECT_FALSE(contains(name, "pixavon~")) << name;
 }
 
 TEST_F(CoreTest, ImportTakesExactlyWhatTheFolderLacks) {
@@ -526,17 +528,51 @@ TEST_F(CoreTest, ImportTakesExactlyWhatTheFolderLacks) {
     ASSERT_TRUE(core.import_photos(request, &summary).ok());
     EXPECT_EQ(summary.imported, 1u);
 
-    // Only photos whose file reads back as written leave the card.
+    // A file changed or emptied since no longer holds its photo: the photo is
+    // imported again beside it, the file left as it is. Photos leave the card
+    // only once a file reads back as written.
     std::vector<uint8_t> spoiled = ReadFileBytes(path("Pictures/004-slot0.png"));
     spoiled[spoiled.size() / 2] ^= 0xFF;
     WriteFileBytes(path("Pictures/004-slot0.png"), spoiled);
+    WriteFileBytes(path("Pictures/005-slot3.png"), {});
     request.again = false;
     request.delete_after = true;
     ASSERT_TRUE(core.import_photos(request, &summary).ok());
-    EXPECT_EQ(summary.deleted, 3u);
-    const CardState left = core.inspect();
-    ASSERT_EQ(left.catalog.count, 1u);
-    EXPECT_EQ(left.catalog.slots[0], 0);
+    EXPECT_EQ(summary.imported, 2u);
+    EXPECT_EQ(summary.changed, 2u);
+    EXPECT_EQ(summary.already, 2u);
+    EXPECT_EQ(summary.removed, 0u);
+    EXPECT_EQ(summary.deleted, 4u);
+    EXPECT_EQ(ReadFileBytes(path("Pictures/004-slot0.png")), spoiled);
+    EXPECT_EQ(fs::file_size(path("Pictures/005-slot3.png")), 0u);
+    EXPECT_EQ(core.inspect().catalog.count, 0u);
+}
+
+// A last index line without its newline does not swallow the next one; an
+// index far larger than any folder needs is refused before the card is read.
+TEST_F(CoreTest, ImportIndexLinesStayApartAndAHugeIndexIsRefused) {
+    Core& core = open();
+    put(core, 2);
+    ImportRequest request;
+    request.folder = path("Pictures");
+    request.positions = {0};
+    ImportSummary summary;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    const std::string index = request.folder + "/.pixavon-import";
+    fs::resize_file(index, fs::file_size(index) - 1);
+    request.positions.clear();
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 1u);
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 0u);
+    EXPECT_EQ(summary.already, 2u);
+    EXPECT_EQ(summary.removed, 0u);
+
+    fs::resize_file(index, kMaxImportIndexBytes + 1);
+    const Outcome outcome = core.import_photos(request, &summary);
+    EXPECT_EQ(outcome.status, Outcome::Status::kRefused);
+    EXPECT_EQ(outcome.problem.kind, ProblemKind::kIndexTooLarge) << describe(outcome.problem);
+    EXPECT_EQ(summary.looked_at, 0u);
 }
 
 // Identical shots on the card are duplicates, not photos the folder had
@@ -844,33 +880,99 @@ TEST_F(CoreTest, RescueReadsAShortImageAsFarAsItGoes) {
     EXPECT_EQ(fs::file_size(card_), 4u << 20);
 }
 
-// What a killed run of ours left in the temporary folder goes at the next
-// run; what a live process holds stays.
-TEST_F(CoreTest, LeftoversOfKilledRunsAreRemoved) {
+// What a killed run of ours left goes at the next run: in the temporary
+// folder at the start, in a backup's folder with the backup. Nothing else
+// goes, whatever its name: not a folder or file that only looks like ours,
+// nor one a live process holds.
+TEST_F(CoreTest, OnlyLeftoversOfKilledRunsAreRemoved) {
     const std::string tmp = path("tmp");
+    const std::string target = path("backups");
     fs::create_directories(tmp);
+    fs::create_directories(target);
     const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
+    if (child == 0) {
+        // Killed while writing: nothing is cleaned up.
+        PrivateDir session(tmp, "pixavon");
+        PrivateDir camera(tmp, "pixavon-camera");
+        DurableFile backup(target + "/card.bin");
+        backup.write(reinterpret_cast<const uint8_t*>("half"), 4);
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
     ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(files_in(tmp).size(), 2u);
+    ASSERT_EQ(files_in(target).size(), 1u);
     const std::string dead = std::to_string(child);
-    const std::string live = std::to_string(::getppid());
-    fs::create_directories(tmp + "/pixavon-" + dead + "-abcdef/copied-in");
-    fs::create_directories(tmp + "/pixavon-camera-" + dead + "-abcdef");
-    WriteFileBytes(tmp + "/.pixavon-" + dead + "-abcdef", {1, 2, 3});
-    fs::create_directories(tmp + "/pixavon-" + live + "-abcdef");
-    WriteFileBytes(tmp + "/notes-" + dead + "-abcdef", {1});
+    const std::vector<std::string> theirs = {
+        "pixavon-20240101-rescue",     "pixavon-2024-photos",
+        "pixavon-" + dead + "-abcdef", ".pixavon-" + dead + "-abcdef",
+        "pixavon~" + dead + "~abcdef", "pixavon~" + std::to_string(::getppid()) + "~abcdef"};
+    for (const std::string& dir : {tmp, target}) {
+        for (const std::string& name : theirs) {
+            fs::create_directories(dir + "/" + name);
+            WriteFileBytes(dir + "/" + name + "/photo.png", {1, 2, 3});
+        }
+        WriteFileBytes(dir + "/.pixavon~" + dead + "~abcdef", {1});
+    }
     const char* saved = std::getenv("TMPDIR");
     const std::string saved_tmp = saved != nullptr ? saved : "";
     ::setenv("TMPDIR", tmp.c_str(), 1);
-    open();
+    Core& core = open();
+    const Outcome backup = core.backup(target + "/card.bin", false);
     core_.reset();
     if (saved != nullptr)
         ::setenv("TMPDIR", saved_tmp.c_str(), 1);
     else
         ::unsetenv("TMPDIR");
+    ASSERT_TRUE(backup.ok()) << describe(backup.problem);
+    std::vector<std::string> expected = theirs;
+    expected.push_back(".pixavon~" + dead + "~abcdef");
+    std::sort(expected.begin(), expected.end());
     std::vector<std::string> left = files_in(tmp);
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"notes-" + dead + "-abcdef", "pixavon-" + live + "-abcdef"}));
+    EXPECT_EQ(left, expected);
+    expected.push_back("card.bin");
+    std::sort(expected.begin(), expected.end());
+    left = files_in(target);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, expected);
+    for (const std::string& name : theirs) EXPECT_TRUE(fs::exists(target + "/" + name + "/photo.png")) << name;
+}
+
+// Where the file system cannot rename without replacing (FAT over FUSE), a
+// file is still never written over unasked, and a write that is not finished
+// leaves nothing.
+TEST_F(CoreTest, FilesAreWrittenWithoutHardLinksAndNeverOverUnasked) {
+    const std::string file = path("photo.png");
+    const auto text = [](const std::string& name) {
+        const std::vector<uint8_t> bytes = ReadFileBytes(name);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    for (const bool plain : {false, true}) {
+        seam::force_plain_rename(plain);
+        fs::remove(file);
+        EXPECT_TRUE(write_file_durably(file, std::string_view("first"), false));
+        EXPECT_FALSE(write_file_durably(file, std::string_view("second"), false));
+        {
+            // Made by someone else while this one was written.
+            fs::remove(file);
+            DurableFile late(file);
+            late.write(reinterpret_cast<const uint8_t*>("late"), 4);
+            WriteFileBytes(file, {'m', 'i', 'n', 'e'});
+            EXPECT_FALSE(late.commit(false));
+        }
+        EXPECT_EQ(text(file), "mine");
+        EXPECT_TRUE(write_file_durably(file, std::string_view("replaced"), true));
+        EXPECT_EQ(text(file), "replaced");
+        {
+            DurableFile dropped(path("dropped"));
+            dropped.write(reinterpret_cast<const uint8_t*>("x"), 1);
+        }
+        EXPECT_FALSE(fs::exists(path("dropped")));
+        EXPECT_THROW(write_file_durably(path("no-such-folder/photo.png"), std::string_view("x"), false), DiskError);
+    }
+    seam::force_plain_rename(false);
+    for (const std::string& name : files_in(dir_)) EXPECT_EQ(name.find("pixavon~"), std::string::npos) << name;
 }
 
 }  // namespace

@@ -457,8 +457,8 @@ TEST_F(ToolTest, SignalsAndStandardOutputEndTheToolHonestly) {
     for (const auto& entry : fs::directory_iterator(dir_)) {
         const std::string name = entry.path().filename().string();
         EXPECT_TRUE(name == "card.bin" || name == "exact.png" || name[0] == '.') << name;
-        EXPECT_EQ(name.find(".pixavon-"), std::string::npos) << name;
-        EXPECT_EQ(name.find("pixavon-camera-"), std::string::npos) << name;
+        EXPECT_EQ(name.find("pixavon~"), std::string::npos) << name;
+        EXPECT_EQ(name.find("pixavon-camera~"), std::string::npos) << name;
     }
     EXPECT_EQ(card({"info"}).code, 0);
 

@@ -3,8 +3,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <openssl/evp.h>
-#include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -219,87 +217,6 @@ const std::string& Session::temp_dir() {
 std::string temp_base() {
     const char* base = std::getenv("TMPDIR");
     return base != nullptr && *base == '/' ? base : "/tmp";
-}
-
-std::string name_of_ours(const std::string& dir, const std::string& prefix) {
-    return dir + "/" + prefix + "-" + std::to_string(::getpid()) + "-XXXXXX";
-}
-
-PrivateDir::PrivateDir(const std::string& base, const std::string& prefix) {
-    std::string pattern = name_of_ours(base, prefix);
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error(system_error(errno));
-    path_ = pattern;
-    lock_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock_ >= 0) ::flock(lock_, LOCK_EX | LOCK_NB);
-}
-
-PrivateDir::~PrivateDir() {
-    if (!path_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    if (lock_ >= 0) ::close(lock_);
-}
-
-PrivateDir::PrivateDir(PrivateDir&& other) noexcept
-    : path_(std::exchange(other.path_, {})), lock_(std::exchange(other.lock_, -1)) {}
-
-PrivateDir& PrivateDir::operator=(PrivateDir&& other) noexcept {
-    if (this != &other) {
-        PrivateDir old(std::move(*this));
-        path_ = std::exchange(other.path_, {});
-        lock_ = std::exchange(other.lock_, -1);
-    }
-    return *this;
-}
-
-namespace {
-
-// The process in a name made by name_of_ours() with `prefix`; 0 if it is not
-// one.
-long maker_of(const std::string& name, const std::string& prefix) {
-    if (name.compare(0, prefix.size(), prefix) != 0) return 0;
-    const std::string rest = name.substr(prefix.size());
-    // -PID-XXXXXX
-    if (rest.size() < 9 || rest[0] != '-' || rest[rest.size() - 7] != '-') return 0;
-    const std::string digits = rest.substr(1, rest.size() - 8);
-    if (digits.empty() || digits.size() > 9 ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return 0;
-    return std::stol(digits);
-}
-
-}  // namespace
-
-void remove_leftovers(const std::string& dir) {
-    DIR* d = ::opendir(dir.c_str());
-    if (d == nullptr) return;
-    std::vector<std::string> gone;
-    while (const dirent* entry = ::readdir(d)) {
-        const std::string name = entry->d_name;
-        long pid = 0;
-        for (const char* prefix : {"pixavon-camera", "pixavon", ".pixavon"}) {
-            if ((pid = maker_of(name, prefix)) != 0) break;
-        }
-        if (pid <= 0 || pid == ::getpid()) continue;
-        const std::string path = dir + "/" + name;
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || st.st_uid != ::getuid() ||
-            (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)))
-            continue;
-        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // still running
-        // Not held by a live process either (one in another pid namespace).
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
-        const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        ::close(fd);
-        if (free) gone.push_back(path);
-    }
-    ::closedir(d);
-    for (const std::string& path : gone) {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
 }
 
 }  // namespace pixavon::host

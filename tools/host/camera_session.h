@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "catalog/card_layout.h"
+#include "durable_file.h"
 #include "library.h"
 
 namespace pixavon::host {
@@ -65,27 +66,6 @@ public:
 
 private:
     Kind kind_;
-};
-
-// A private directory (0700) `base`/`prefix`-PID-XXXXXX, locked (flock) by
-// this process while it lives and removed with it. A process killed leaves
-// it behind, for remove_leftovers() to take away.
-class PrivateDir {
-public:
-    PrivateDir() = default;
-    // Throws std::runtime_error when it cannot be made.
-    PrivateDir(const std::string& base, const std::string& prefix);
-    ~PrivateDir();
-    PrivateDir(PrivateDir&& other) noexcept;
-    PrivateDir& operator=(PrivateDir&& other) noexcept;
-    PrivateDir(const PrivateDir&) = delete;
-    PrivateDir& operator=(const PrivateDir&) = delete;
-    const std::string& path() const { return path_; }
-    bool empty() const { return path_.empty(); }
-
-private:
-    std::string path_;
-    int lock_ = -1;
 };
 
 // A host-side step around a library call failed (temporary files, a photo
@@ -178,13 +158,6 @@ std::string device_dir_in_use();
 
 // $TMPDIR, or /tmp.
 std::string temp_base();
-// `dir`/`prefix`-PID-XXXXXX: a name for mkstemp or mkdtemp that says which
-// process made it.
-std::string name_of_ours(const std::string& dir, const std::string& prefix);
-// Removes from `dir` what processes of this user, now dead, left of ours:
-// names made by name_of_ours() with the prefixes "pixavon", "pixavon-camera"
-// and ".pixavon", whose process is gone and which no process holds locked.
-void remove_leftovers(const std::string& dir);
 // The camera the library opens in `dir`: the first entry in byte order of
 // names, or "" if there is none.
 std::string first_device_in(const std::string& dir);

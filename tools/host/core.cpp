@@ -307,7 +307,7 @@ std::string Core::padded_if_short(const std::string& image, int create_mib) {
         fail(ProblemKind::kCannotMakeFolder, {.folder = temp_base(), .detail = error.what()}, Hint::kCheckDisk);
     }
     std::string copy = padded_dir_.path() + "/card.bin";
-    write_file_atomically(copy, bytes, true);
+    write_file_durably(copy, bytes, true);
     frontend_->warn({WarningKind::kShortImage, Hint::kNone, {.bytes = size, .name = image}});
     return copy;
 }
@@ -520,12 +520,8 @@ Outcome Core::export_photos(const ExportRequest& request) {
                 outcome.done.push_back({RecordKind::kSavedToOutput, {.position = plan.position}});
                 continue;
             }
-            try {
-                if (!write_file_atomically(plan.name, bytes, request.replace)) {
-                    refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);
-                }
-            } catch (const ImageError& error) {
-                fail(ProblemKind::kCannotWrite, {.name = plan.name, .detail = error.what()}, Hint::kCheckDisk);
+            if (!write_file_durably(plan.name, bytes, request.replace)) {
+                refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);
             }
             say(outcome, RecordKind::kSaved, {.position = plan.position, .name = plan.name});
         }
@@ -568,7 +564,7 @@ Outcome Core::put_pictures(const PutRequest& request) {
             stop_if_cancelled();
             const std::string& file = request.files[i];
             internal::TempFile staged(session_->temp_dir() + "/put.bmp");
-            if (!write_file_atomically(staged.path(), bitmaps[i], true)) {
+            if (!write_file_durably(staged.path(), bitmaps[i], true)) {
                 fail(ProblemKind::kCannotWrite, {.name = staged.path()}, Hint::kCheckDisk);
             }
             const uint32_t before = catalog.count;
@@ -673,16 +669,8 @@ Outcome Core::backup(const std::string& file, bool replace) {
                  Hint::kCheckDisk);
         }
         remove_leftovers(dir);  // a backup a killed run of ours left
-        std::string temp_name = temporary_name_in(dir);
-        const int fd = ::mkstemp(temp_name.data());
-        if (fd < 0) fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
-        ::flock(fd, LOCK_EX | LOCK_NB);  // in use while it is written
-        internal::TempFile temp(temp_name);
-        struct Closer {
-            int fd;
-            ~Closer() { ::close(fd); }
-        } closer{fd};
-
+        // A failed write, a Cancel or a failure of the card leaves nothing.
+        DurableFile copy(file);
         {
             const uint32_t chunks = static_cast<uint32_t>(card_bytes / kBackupChunk);
             const Step shown{.kind = StepKind::kBackup, .name = file, .units = chunks, .bytes = card_bytes};
@@ -695,25 +683,11 @@ Outcome Core::backup(const std::string& file, bool replace) {
                 if (!session_->call([&] { return session_->lib().ReadGBA(address, chunk.data(), kBackupChunk); })) {
                     fail(ProblemKind::kCardReadFailed, {.bytes = uint64_t{k} * kBackupChunk}, Hint::kCheckCamera);
                 }
-                if (!write_all(fd, chunk.data(), chunk.size())) {
-                    fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
-                }
+                copy.write(chunk.data(), chunk.size());
             }
             step.succeeded();
         }
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-        if (::fsync(fd) != 0) fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
-        bool placed = false;
-        try {
-            placed = move_into_place(temp.path(), file, replace);
-        } catch (const ImageError& error) {
-            temp.release();  // move_into_place removed it
-            fail(ProblemKind::kCannotWrite, {.name = file, .detail = error.what()}, Hint::kCheckDisk);
-        }
-        temp.release();
-        if (!placed) refuse(ProblemKind::kFileExists, {.name = file}, Hint::kReplace);
+        if (!copy.commit(replace)) refuse(ProblemKind::kFileExists, {.name = file}, Hint::kReplace);
         say(outcome, RecordKind::kBackedUp, {.count = state.catalog.count, .bytes = card_bytes, .name = file});
     });
 }

@@ -164,6 +164,7 @@ enum class ProblemKind : uint16_t {
     kRepairWrongSize,    // count found, folder (all saved there); bytes: the card's size, which its list gives wrongly
     kShortImageNotRepaired,  // count found, folder (all saved there); name: the card image, cut short
     kIndexNotAFile,          // name: the import index is a link, a pipe, a device or a folder
+    kIndexTooLarge,          // name: the import index, bytes: its size, other_bytes: the most read; folder
     kRepairFailed,           // count found, folder (all saved there), detail
     kNotConfirmed,           // the person said no; with Hint::kConfirm nobody could be asked
     kCancelled,              // stopped between steps; each finished step is whole
@@ -344,13 +345,17 @@ struct ImportRequest {
 // failure how far it came ("6 of 30 saved before you stopped").
 struct ImportSummary {
     std::string folder;
-    uint32_t photos = 0;                                  // photos to look at: the card's, or those selected
-    uint32_t looked_at = 0;                               // of those, read before the import ended
-    uint32_t imported = 0;                                // saved now
-    uint32_t already = 0;                                 // in the folder before this run
-    uint32_t duplicates = 0;                              // further copies of a shot on the card: the folder takes one
-    uint32_t deleted = 0;                                 // deleted from the card afterwards
-    uint32_t kept = 0;                                    // left on the card: their file does not read back as written
+    uint32_t photos = 0;      // photos to look at: the card's, or those selected
+    uint32_t looked_at = 0;   // of those, read before the import ended
+    uint32_t imported = 0;    // saved now
+    uint32_t already = 0;     // imported before this run, so not again
+    uint32_t removed = 0;     // of those, whose file has since been removed
+    uint32_t duplicates = 0;  // further copies of a shot on the card: the folder takes one
+    uint32_t deleted = 0;     // deleted from the card afterwards
+    uint32_t kept = 0;        // left on the card: their file does not read back as written
+    // Of those imported, the photos imported again: the file they had been
+    // saved to was changed since, and is left as it is.
+    uint32_t changed = 0;
     std::vector<std::pair<uint32_t, std::string>> files;  // position and file of each saved now
 };
 

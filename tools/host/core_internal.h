@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core.h"
+#include "durable_file.h"
 
 namespace pixavon::host {
 
@@ -26,6 +27,9 @@ Outcome Core::run(Body&& body) {
     } catch (const Stop& stop) {
         outcome.status = stop.status;
         outcome.problem = stop.problem;
+    } catch (const DiskError& error) {
+        outcome.status = Outcome::Status::kFailed;
+        outcome.problem = {ProblemKind::kCannotWrite, Hint::kCheckDisk, {.name = error.path(), .error = error.error()}};
     } catch (const ImageError& error) {
         outcome.status = Outcome::Status::kFailed;
         outcome.problem = {ProblemKind::kOther, Hint::kNone, {.detail = error.what()}};

@@ -169,6 +169,12 @@ std::string describe(const Problem& problem) {
         case ProblemKind::kRestoreNotNoted:
             return fill(tr("The restore could not be noted before it began{1}. Nothing was changed."), {why(f)});
         case ProblemKind::kRepairWrongSize:
+            if (f.count == 0) {
+                return fill(tr("No pictures were found, and the card's photo list cannot be repaired: it does not "
+                               "give the card's size ({1} MiB), and the library would write with the other size's "
+                               "layout."),
+                            {mib(f.bytes)});
+            }
             return fill(ntr("The picture found is saved in '{2}', but the card's photo list cannot be repaired: it "
                             "does not give the card's size ({3} MiB), and the library would write with the other "
                             "size's layout.",
@@ -178,6 +184,10 @@ std::string describe(const Problem& problem) {
                             f.count),
                         {num(f.count), name_of(f.folder), mib(f.bytes)});
         case ProblemKind::kShortImageNotRepaired:
+            if (f.count == 0) {
+                return fill(tr("No pictures were found; the card image '{1}' is cut short, so it is not repaired."),
+                            {name_of(f.name)});
+            }
             return fill(ntr("The picture found is saved in '{2}'; the card image '{3}' is cut short, so it is not "
                             "repaired.",
                             "All {1} pictures found are saved in '{2}'; the card image '{3}' is cut short, so it "
@@ -185,10 +195,20 @@ std::string describe(const Problem& problem) {
                             f.count),
                         {num(f.count), name_of(f.folder), name_of(f.name)});
         case ProblemKind::kIndexNotAFile:
-            return fill(tr("The import index '{1}' is not a regular file (a link, a pipe or a device); it is not "
-                           "used."),
+            return fill(tr("The import index '{1}' is not a regular file (a link, a pipe or a device), so nothing "
+                           "was imported. Move it out of the folder, or import into another folder."),
                         {name_of(f.name)});
+        case ProblemKind::kIndexTooLarge:
+            return fill(tr("The import index '{1}' holds {2} MiB, more than an index of photos can need ({3} MiB), "
+                           "so it is not read and nothing was imported. Move it out of the folder, or import into "
+                           "another folder."),
+                        {name_of(f.name), mib(f.bytes + (1u << 20) - 1), mib(f.other_bytes)});
         case ProblemKind::kRepairImpossible:
+            if (f.count == 0) {
+                return tr(
+                    "No pictures were found, and the card's photo list cannot be repaired: its blocks hold "
+                    "what a new list cannot be written over.");
+            }
             return fill(ntr("The picture found is saved in '{2}', but the card's photo list cannot be repaired: its "
                             "blocks hold what a new list cannot be written over.",
                             "All {1} pictures found are saved in '{2}', but the card's photo list cannot be "
@@ -196,6 +216,10 @@ std::string describe(const Problem& problem) {
                             f.count),
                         {num(f.count), name_of(f.folder)});
         case ProblemKind::kRepairFailed:
+            if (f.count == 0) {
+                return fill(tr("No pictures were found, and the card's photo list could not be repaired{1}."),
+                            {why(f)});
+            }
             return fill(ntr("The picture found is saved in '{2}', but the card's photo list could not be repaired{3}.",
                             "All {1} pictures found are saved in '{2}', but the card's photo list could not be "
                             "repaired{3}.",

@@ -1,7 +1,6 @@
 #include "image.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,12 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include <jpeglib.h>
 #include <png.h>
-
-#include "camera_session.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wsign-compare"
@@ -493,66 +489,6 @@ std::vector<uint8_t> encode_jpeg(const Image& image, int quality) {
     std::free(buffer);
     if (!ok) throw ImageError(fill(tr("cannot encode JPEG ({1})"), {message}));
     return bytes;
-}
-
-bool move_into_place(const std::string& temp, const std::string& path, bool replace) {
-    if (replace) {
-        if (::rename(temp.c_str(), path.c_str()) != 0) {
-            const std::string why = system_error(errno);
-            ::unlink(temp.c_str());
-            throw ImageError(why);
-        }
-        return true;
-    }
-    // link() never replaces an existing name, so a file that appears meanwhile
-    // is safe too.
-    const int linked = ::link(temp.c_str(), path.c_str());
-    const int link_errno = errno;
-    ::unlink(temp.c_str());
-    if (linked == 0) return true;
-    if (link_errno == EEXIST) return false;
-    throw ImageError(system_error(link_errno));
-}
-
-std::string temporary_name_in(const std::string& dir) {
-    // Short, so that it fits every file system's name limit whatever the
-    // final name's length.
-    // The process's id in it lets the next run tell a leftover of a killed one.
-    return name_of_ours(dir.empty() ? std::string(".") : dir, ".pixavon");
-}
-
-bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes, bool replace) {
-    if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
-    const std::filesystem::path target(path);
-    // An empty folder is the current one (temporary_name_in says so).
-    std::string temp = temporary_name_in(target.parent_path().string());
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw ImageError(system_error(errno));
-    ::flock(fd, LOCK_EX | LOCK_NB);  // in use while it is written
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const std::string why = system_error(errno);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            throw ImageError(why);
-        }
-        done += static_cast<size_t>(n);
-    }
-    // mkstemp makes the file 0600; give it the usual mode for a new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    const bool synced = ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!synced || !closed) {
-        const std::string why = system_error(errno);
-        ::unlink(temp.c_str());
-        throw ImageError(why);
-    }
-    return move_into_place(temp, path, replace);
 }
 
 }  // namespace pixavon::host

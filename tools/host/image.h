@@ -74,16 +74,4 @@ std::vector<uint8_t> camera_bitmap_for(const std::vector<uint8_t>& bytes, Fit fi
 std::vector<uint8_t> encode_png(const Image& image);
 std::vector<uint8_t> encode_jpeg(const Image& image, int quality);
 
-// A pattern for mkstemp() naming a hidden temporary file in `dir`.
-std::string temporary_name_in(const std::string& dir);
-// Writes `bytes` to `path` through a temporary file in the same directory, so
-// that `path` is either left as it was or holds all of `bytes`. Without
-// `replace`, an existing `path` is never touched: returns false. Throws
-// ImageError on I/O failure.
-bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes, bool replace);
-// Gives the finished file `temp` the name `path` (both in one file system).
-// Without `replace`, an existing `path` is left alone and false returned (and
-// `temp` removed). Throws ImageError on other failures, removing `temp`.
-bool move_into_place(const std::string& temp, const std::string& path, bool replace);
-
 }  // namespace pixavon::host

@@ -13,6 +13,10 @@
 // photo only once the file it names is found to hold exactly that photo's
 // pixels; the line is then written again with SHA-256. A photo leaves the card
 // only when the file it was saved to is read back and holds its pixels.
+//
+// A photo counts as in the folder only while its file holds it: a file
+// changed or emptied since is left as it is, and the photo imported again
+// under a new name.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,7 +36,9 @@
 
 #include "core.h"
 #include "core_internal.h"
+#include "durable_file.h"
 #include "i18n.h"
+#include "import_index.h"
 
 namespace pixavon::host {
 namespace {
@@ -49,26 +55,10 @@ Digest pixel_digest(const Image& photo) { return sha256(photo.rgb.data(), photo.
 
 namespace {
 
-struct IndexEntry {
-    std::string name;
-};
+using Index = ImportIndex;
+using IndexEntry = ImportIndexEntry;
 
-// The folder's index: lines by SHA-256 of the pixels, and lines of the older
-// 64-bit hash, which count only once verified. A later line of a photo
-// (imported again) replaces an earlier one.
-struct Index {
-    std::map<Digest, IndexEntry> by_digest;
-    std::map<uint64_t, IndexEntry> by_old_hash;
-    // Files named, for the running number of new ones.
-    size_t files() const {
-        std::set<std::string> names;
-        for (const auto& [digest, entry] : by_digest) names.insert(entry.name);
-        for (const auto& [hash, entry] : by_old_hash) names.insert(entry.name);
-        return names.size();
-    }
-};
-
-bool parse_hex(const std::string& text, uint8_t* out, size_t bytes) {
+bool parse_hex(std::string_view text, uint8_t* out, size_t bytes) {
     if (text.size() != bytes * 2) return false;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -86,6 +76,49 @@ bool parse_hex(const std::string& text, uint8_t* out, size_t bytes) {
     }
     return true;
 }
+
+}  // namespace
+
+size_t ImportIndex::files() const {
+    std::set<std::string> names;
+    for (const auto& [digest, entry] : by_digest) names.insert(entry.name);
+    for (const auto& [hash, entry] : by_old_hash) names.insert(entry.name);
+    return names.size();
+}
+
+ImportIndex parse_import_index(std::string_view text) {
+    ImportIndex index;
+    index.ends_open = !text.empty() && text.back() != '\n';
+    constexpr size_t kDigestHex = 64;
+    constexpr size_t kOldHex = 16;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        Digest digest{};
+        uint8_t old[8] = {};
+        if (line.size() > 2 * kDigestHex + 2 && line[kDigestHex] == ' ' && line[2 * kDigestHex + 1] == ' ' &&
+            parse_hex(line.substr(0, kDigestHex), digest.data(), digest.size())) {
+            ImportIndexEntry entry{std::string(line.substr(2 * kDigestHex + 2)), std::nullopt};
+            if (Digest bytes{}; parse_hex(line.substr(kDigestHex + 1, kDigestHex), bytes.data(), bytes.size())) {
+                entry.file_bytes = bytes;
+            }
+            index.by_digest[digest] = std::move(entry);
+        } else if (line.size() > 2 * kOldHex + 2 && line[kOldHex] == ' ' && line[2 * kOldHex + 1] == ' ' &&
+                   parse_hex(line.substr(0, kOldHex), old, sizeof old)) {
+            uint64_t hash = 0;
+            for (const uint8_t byte : old) hash = (hash << 8) | byte;
+            index.by_old_hash[hash] = ImportIndexEntry{std::string(line.substr(2 * kOldHex + 2)), std::nullopt};
+        }
+    }
+    return index;
+}
+
+std::string import_index_line(const Digest& pixels, const Digest& file_bytes, const std::string& name) {
+    return hex_of(pixels) + " " + hex_of(file_bytes) + " " + name + "\n";
+}
+
+namespace {
 
 // Opens the folder's index without following a link or waiting on a pipe,
 // for reading (`flags` O_RDONLY) or also for appending (O_RDWR | O_CREAT |
@@ -110,36 +143,26 @@ int open_index(const std::string& path, int flags, bool* not_regular) {
     return fd;
 }
 
-// The index's lines, read from `fd` (-1: no index).
+// The index's size, from `fd` (-1: no index, size 0).
+uint64_t index_size(int fd) {
+    struct stat st {};
+    return fd >= 0 && ::fstat(fd, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+// The index's lines, read from `fd` (-1: no index); at most
+// kMaxImportIndexBytes are read.
 Index load_index(int fd) {
-    Index index;
     std::string text;
     char buffer[65536];
-    for (off_t offset = 0; fd >= 0;) {
+    for (off_t offset = 0; fd >= 0 && text.size() < kMaxImportIndexBytes;) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         text.append(buffer, static_cast<size_t>(n));
         offset += n;
     }
-    std::istringstream in(text);
-    std::string line;
-    constexpr size_t kDigestHex = 64;
-    constexpr size_t kOldHex = 16;
-    while (std::getline(in, line)) {
-        Digest digest{};
-        uint8_t old[8] = {};
-        if (line.size() > 2 * kDigestHex + 2 && line[kDigestHex] == ' ' && line[2 * kDigestHex + 1] == ' ' &&
-            parse_hex(line.substr(0, kDigestHex), digest.data(), digest.size())) {
-            index.by_digest[digest] = IndexEntry{line.substr(2 * kDigestHex + 2)};
-        } else if (line.size() > 2 * kOldHex + 2 && line[kOldHex] == ' ' && line[2 * kOldHex + 1] == ' ' &&
-                   parse_hex(line.substr(0, kOldHex), old, sizeof old)) {
-            uint64_t hash = 0;
-            for (const uint8_t byte : old) hash = (hash << 8) | byte;
-            index.by_old_hash[hash] = IndexEntry{line.substr(2 * kOldHex + 2)};
-        }
-    }
-    return index;
+    if (text.size() > kMaxImportIndexBytes) text.resize(kMaxImportIndexBytes);
+    return parse_import_index(text);
 }
 
 // True if the file at `path` holds exactly `photo`: the same pixels once
@@ -175,6 +198,22 @@ const IndexEntry* look_up(Index& index, const std::string& folder, const Image& 
     return &(index.by_digest[digest] = old->second);
 }
 
+// True if the file `entry` names still holds what was saved: the same bytes,
+// or, for a line without their digest or a file saved again by another
+// program, the same photo.
+bool file_intact(const std::string& folder, const IndexEntry& entry, const Image& photo) {
+    const std::string path = folder + "/" + entry.name;
+    if (entry.file_bytes) {
+        try {
+            const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
+            if (!bytes.empty() && sha256(bytes.data(), bytes.size()) == *entry.file_bytes) return true;
+        } catch (const ImageError&) {
+            return false;
+        }
+    }
+    return file_holds(path, photo);
+}
+
 std::string today() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -183,17 +222,9 @@ std::string today() {
     return text;
 }
 
-struct NameFields {
-    std::string date;
-    uint32_t n = 0;
-    uint32_t slot = 0;
-    uint32_t position = 0;
-    Digest digest{};
-};
+}  // namespace
 
-// The pattern with its fields filled in; an empty string and `error` set for
-// a pattern that cannot name files.
-std::string fill_pattern(const std::string& pattern, const NameFields& fields, std::string* error) {
+std::string fill_name_pattern(const std::string& pattern, const NameFields& fields, std::string* error) {
     std::string out;
     for (size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
@@ -251,6 +282,8 @@ std::string fill_pattern(const std::string& pattern, const NameFields& fields, s
     }
     return out;
 }
+
+namespace {
 
 // `name` with "-2", "-3", ... before its extension.
 std::string with_suffix(const std::string& name, int k) {
@@ -315,7 +348,8 @@ std::string default_import_folder() {
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo) {
     bool not_regular = false;
     const int fd = open_index(folder + "/" + kIndexName, O_RDONLY, &not_regular);
-    Index index = load_index(fd);
+    const bool too_large = index_size(fd) > kMaxImportIndexBytes;
+    Index index = too_large ? Index{} : load_index(fd);
     if (fd >= 0) ::close(fd);
     bool upgraded = false;
     const IndexEntry* entry = look_up(index, folder, photo, pixel_digest(photo), &upgraded);
@@ -331,7 +365,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         const std::string folder = request.folder.empty() ? default_import_folder() : request.folder;
         result.folder = folder;
         std::string pattern_error;
-        const std::string sample = fill_pattern(request.name_pattern, {today(), 1, 0, 0, 0}, &pattern_error);
+        const std::string sample = fill_name_pattern(request.name_pattern, {today(), 1, 0, 0, 0}, &pattern_error);
         if (sample.empty())
             refuse(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
         const std::optional<OutputFormat> format =
@@ -355,6 +389,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         std::error_code error;
         std::filesystem::create_directories(folder, error);
         if (error) fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error.value()}, Hint::kCheckDisk);
+        remove_leftovers(folder);  // a photo half-written by a killed import of ours
 
         // A link, a pipe or a device in the index's place is refused: lines
         // must not go outside the folder, nor the import wait on a reader.
@@ -367,7 +402,12 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             int fd;
             ~Closer() { ::close(fd); }
         } closer{index_fd};
+        if (const uint64_t size = index_size(index_fd); size > kMaxImportIndexBytes) {
+            refuse(ProblemKind::kIndexTooLarge,
+                   {.bytes = size, .other_bytes = kMaxImportIndexBytes, .name = index_path, .folder = folder});
+        }
         Index index = load_index(index_fd);
+        // Records that `digest` is saved as `name`, and gives the index's entry.
         const auto add_line = [&](const Digest& digest, const std::string& name) {
             std::vector<uint8_t> file_bytes;
             try {
@@ -375,12 +415,13 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             } catch (const ImageError&) {
                 // The line still names the file; its bytes' digest is only told.
             }
-            const std::string line =
-                hex_of(digest) + " " + hex_of(sha256(file_bytes.data(), file_bytes.size())) + " " + name + "\n";
-            if (::write(index_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
-                ::fsync(index_fd) != 0) {
-                fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
-            }
+            const Digest bytes_digest = sha256(file_bytes.data(), file_bytes.size());
+            // A last line without its newline (written by hand, or cut short)
+            // is ended first, so that the two lines stay apart.
+            const std::string line = (index.ends_open ? "\n" : "") + import_index_line(digest, bytes_digest, name);
+            append_durably(index_fd, index_path, line);
+            index.ends_open = false;
+            return IndexEntry{name, bytes_digest};
         };
 
         const std::string date = today();
@@ -422,37 +463,40 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             const bool again_on_card = !seen_now.insert(digest).second;
             bool upgraded = false;
             if (const IndexEntry* known = look_up(index, folder, photo, digest, &upgraded)) {
-                const std::string name = known->name;
+                const IndexEntry entry = *known;
+                const std::string& name = entry.name;
                 if (upgraded) add_line(digest, name);
-                const bool present = exists(folder + "/" + name);
+                const bool there = exists(folder + "/" + name);
+                // A file changed or emptied since does not hold the photo: the
+                // photo is imported again beside it.
+                const bool present = there && file_intact(folder, entry, photo);
                 if (again_on_card) {
                     // A further copy of a shot met in this run: the folder takes it once.
                     ++result.duplicates;
                     if (present) keep_for_delete(position, photo, name);
                     continue;
                 }
-                if (present || !request.again) {
+                if (present || (!there && !request.again)) {
                     ++result.already;
-                    if (present) keep_for_delete(position, photo, name);
+                    if (present) {
+                        keep_for_delete(position, photo, name);
+                    } else {
+                        ++result.removed;
+                    }
                     continue;
                 }
+                if (there) ++result.changed;
             }
             const std::vector<uint8_t> bytes = encode_as(*format, bitmap);
-            const std::string base = fill_pattern(
+            const std::string base = fill_name_pattern(
                 request.name_pattern, {date, next_number, catalog.slots[position], position, digest}, &pattern_error);
             std::string name;
             for (int k = 1;; ++k) {
                 name = with_suffix(base, k);
-                try {
-                    if (write_file_atomically(folder + "/" + name, bytes, false)) break;
-                } catch (const ImageError& write_error) {
-                    fail(ProblemKind::kCannotWrite, {.name = folder + "/" + name, .detail = write_error.what()},
-                         Hint::kCheckDisk);
-                }
+                if (write_file_durably(folder + "/" + name, bytes, false)) break;
             }
             ++next_number;
-            add_line(digest, name);
-            index.by_digest[digest] = IndexEntry{name};
+            index.by_digest[digest] = add_line(digest, name);
             ++result.imported;
             result.files.emplace_back(position, name);
             say(outcome, RecordKind::kImported, {.position = position, .name = name, .folder = folder});
@@ -462,11 +506,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         if (request.delete_after && !verified_positions.empty()) {
             stop_if_cancelled();
             // The files' names are on the disk before their photos leave the card.
-            const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            const bool synced = dir_fd >= 0 && ::fsync(dir_fd) == 0;
-            const int sync_error = errno;
-            if (dir_fd >= 0) ::close(dir_fd);
-            if (!synced) fail(ProblemKind::kCannotWrite, {.name = folder, .error = sync_error}, Hint::kCheckDisk);
+            sync_folder(folder);
             // Each delete is checked against the card's list, highest position first.
             const Outcome deleted = delete_photos(verified_positions, false);
             result.deleted = static_cast<uint32_t>(deleted.done.size());

@@ -212,7 +212,7 @@ public:
     }
     bool put(const std::vector<uint8_t>& bitmap) override {
         internal::TempFile staged(session_.temp_dir() + "/rescue.bmp");
-        if (!write_file_atomically(staged.path(), bitmap, true)) return false;
+        if (!write_file_durably(staged.path(), bitmap, true)) return false;
         const bool ok = session_.call([&] { return session_.lib().WriteFileToGBA(staged.path().c_str()); });
         session_.lib().GetPhotoCount();
         return ok;
@@ -295,12 +295,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
             std::string name;
             for (int attempt = 1;; ++attempt) {
                 name = slot_name(slot, unlisted, attempt);
-                try {
-                    if (write_file_atomically(request.folder + "/" + name, png, false)) break;
-                } catch (const ImageError& write_error) {
-                    fail(ProblemKind::kCannotWrite, {.name = request.folder + "/" + name, .detail = write_error.what()},
-                         Hint::kCheckDisk);
-                }
+                if (write_file_durably(request.folder + "/" + name, png, false)) break;
             }
             ++result.saved;
             if (listed) ++result.listed;

@@ -1,11 +1,9 @@
 #include "restore_record.h"
 
 #include "camera_session.h"
+#include "durable_file.h"
 #include "i18n.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -48,20 +46,11 @@ void note_restore_started(const std::string& card_key, const std::string& image)
     std::tm local{};
     if (::localtime_r(&now, &local) != nullptr) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
     const std::string path = note_path(card_key);
-    const std::string temp = path + ".new";
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        out << "card " << card_key << "\nimage " << image << "\nstarted " << when << "\n";
-        out.flush();
-        if (!out) {
-            throw std::runtime_error(
-                fill(tr("'{1}' cannot be written: {2}"), {display_name(temp), system_error(errno)}));
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = system_error(errno);
-        std::remove(temp.c_str());
-        throw std::runtime_error(fill(tr("'{1}' cannot be written: {2}"), {display_name(path), why}));
+    const std::string text = "card " + card_key + "\nimage " + image + "\nstarted " + when + "\n";
+    try {
+        write_file_durably(path, text, true);
+    } catch (const DiskError& error) {
+        throw std::runtime_error(fill(tr("'{1}' cannot be written: {2}"), {display_name(path), error.what()}));
     }
 }
 

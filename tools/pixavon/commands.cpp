@@ -144,10 +144,26 @@ int cmd_import(host::Core& core, const host::ImportRequest& request) {
                                 {std::to_string(summary.imported), std::to_string(summary.photos),
                                  display_name(summary.folder)});
         const auto count = [](uint32_t n) { return std::to_string(n); };
-        if (summary.already > 0) {
-            line = and_then(
-                line, fill(ntr("{1} was in the folder already.", "{1} were in the folder already.", summary.already),
-                           {count(summary.already)}));
+        if (summary.changed > 0) {
+            line = and_then(line, fill(ntr("{1} of them was imported again: the file it had been saved to was "
+                                           "changed, and is left as it is.",
+                                           "{1} of them were imported again: the files they had been saved to were "
+                                           "changed, and are left as they are.",
+                                           summary.changed),
+                                       {count(summary.changed)}));
+        }
+        if (const uint32_t present = summary.already - summary.removed; present > 0) {
+            line =
+                and_then(line, fill(ntr("{1} was in the folder already.", "{1} were in the folder already.", present),
+                                    {count(present)}));
+        }
+        if (summary.removed > 0) {
+            line = and_then(line, fill(ntr("{1} imported before was not imported again, as its file was removed "
+                                           "from the folder (--again brings it back).",
+                                           "{1} imported before were not imported again, as their files were "
+                                           "removed from the folder (--again brings them back).",
+                                           summary.removed),
+                                       {count(summary.removed)}));
         }
         if (summary.duplicates > 0) {
             line = and_then(line, fill(ntr("{1} duplicate on the card skipped.", "{1} duplicates on the card skipped.",
@@ -205,9 +221,12 @@ int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
         "Lumetta card, " + std::to_string(catalog.card_bytes() >> 20) + " MiB: " + std::to_string(catalog.count) +
         (catalog.count == 1 ? " photo, " : " photos, ") + std::to_string(catalog.free_slots()) + " free";
     try {
-        if (!host::write_file_atomically(file, host::encode_png(make_contact_sheet(title, entries)), force)) {
+        if (!host::write_file_durably(file, host::encode_png(make_contact_sheet(title, entries)), force)) {
             bad_input(explain(exists));
         }
+    } catch (const host::DiskError& error) {
+        fail(explain(
+            {host::ProblemKind::kCannotWrite, host::Hint::kCheckDisk, {.name = file, .error = error.error()}, {}}));
     } catch (const host::ImageError& error) {
         fail(explain(
             {host::ProblemKind::kCannotWrite, host::Hint::kCheckDisk, {.name = file, .detail = error.what()}, {}}));

@@ -1,0 +1,62 @@
+// The import folder's index, `.pixavon-import`, and the names imported photos
+// are given: what import.cpp reads and writes, apart from the card.
+//
+// The index holds one line per photo imported: the SHA-256 of the photo's
+// pixels, the SHA-256 of the file's bytes as written and the file's name,
+// separated by single spaces. Lines of older versions carry a 64-bit hash of
+// the pixels instead of the first SHA-256, which two photos can share.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "camera_session.h"  // Digest
+
+namespace pixavon::host {
+
+// The largest index read: far beyond what a folder of photos needs (some
+// 400 000 lines); a larger file is not an index of ours.
+inline constexpr uint64_t kMaxImportIndexBytes = 64u << 20;
+
+struct ImportIndexEntry {
+    std::string name;                  // the file, in the index's folder
+    std::optional<Digest> file_bytes;  // the SHA-256 of its bytes as written, if the line gives it
+};
+
+// The index's lines by SHA-256 of the pixels, and lines of the older 64-bit
+// hash, which count only once verified. A later line of a photo (imported
+// again) replaces an earlier one.
+struct ImportIndex {
+    std::map<Digest, ImportIndexEntry> by_digest;
+    std::map<uint64_t, ImportIndexEntry> by_old_hash;
+    // True if the text's last line has no newline: what is appended must
+    // begin with one, or it would join that line.
+    bool ends_open = false;
+    // Files named, for the running number of new ones.
+    size_t files() const;
+};
+
+// The index in `text`; lines it cannot read are passed over.
+ImportIndex parse_import_index(std::string_view text);
+// The line recording that `pixels` was saved as `name`, whose bytes have the
+// digest `file_bytes`.
+std::string import_index_line(const Digest& pixels, const Digest& file_bytes, const std::string& name);
+
+// What an import names a photo by.
+struct NameFields {
+    std::string date;  // YYYY-MM-DD
+    uint32_t n = 0;    // running number of the files in the folder
+    uint32_t slot = 0;
+    uint32_t position = 0;
+    Digest digest{};  // of the pixels
+};
+
+// `pattern` ({date}, {n}, {slot}, {position}, {hash}, numbers widened as
+// {n:03}) with its fields filled in; an empty string and `error` set for a
+// pattern that cannot name files.
+std::string fill_name_pattern(const std::string& pattern, const NameFields& fields, std::string* error);
+
+}  // namespace pixavon::host
