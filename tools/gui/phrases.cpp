@@ -277,9 +277,13 @@ QString Phrases::hint(const Trouble& trouble) {
         case Hint::kTryRescue:
             return tr("Choose Card ▸ Rescue photos… to save the pictures the card holds.");
         case Hint::kFormatInCamera:
+        case Hint::kFormatThenPut:
             return tr(
                 "The pictures are saved. Format the card with Card ▸ Format card…, then add them back with "
                 "Photos ▸ Add pictures….");
+        case Hint::kPutBack:
+            return tr("Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were "
+                      "saved in.");
         case Hint::kDeleteSome:
             return tr("Delete some photos first, or add fewer pictures.");
         case Hint::kSaySelection:

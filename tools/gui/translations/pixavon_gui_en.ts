@@ -373,6 +373,10 @@
             <translation>The pictures are saved. Format the card with Card ▸ Format card…, then add them back with Photos ▸ Add pictures….</translation>
         </message>
         <message>
+            <source>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</source>
+            <translation>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</translation>
+        </message>
+        <message>
             <source>Delete some photos first, or add fewer pictures.</source>
             <translation>Delete some photos first, or add fewer pictures.</translation>
         </message>

@@ -355,6 +355,10 @@
             <translation>画像は保存してあります。「カード ▸ カードをフォーマット…」でフォーマットしてから、「写真 ▸ 画像をカードに入れる…」で戻してください。</translation>
         </message>
         <message>
+            <source>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</source>
+            <translation>一覧に載っていない画像は、保存先のフォルダーから「写真 ▸ 画像をカードに入れる…」で戻してください。</translation>
+        </message>
+        <message>
             <source>Delete some photos first, or add fewer pictures.</source>
             <translation>先に写真をいくつか削除するか、カードに入れる画像を減らしてください。</translation>
         </message>

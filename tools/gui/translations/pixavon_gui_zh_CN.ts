@@ -355,6 +355,10 @@
             <translation>图片已经保存好。请用“存储卡 ▸ 格式化存储卡…”格式化，再用“照片 ▸ 将图片写入存储卡…”把图片放回去。</translation>
         </message>
         <message>
+            <source>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</source>
+            <translation>照片列表未列出的图片，请从保存它们的文件夹用“照片 ▸ 将图片写入存储卡…”放回去。</translation>
+        </message>
+        <message>
             <source>Delete some photos first, or add fewer pictures.</source>
             <translation>请先删除一些照片，或少写入几张图片。</translation>
         </message>

@@ -355,6 +355,10 @@
             <translation>圖片已經存好。請用「記憶卡 ▸ 格式化記憶卡…」格式化，再用「相片 ▸ 將圖片放入記憶卡…」把圖片放回去。</translation>
         </message>
         <message>
+            <source>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</source>
+            <translation>相片清單未列出的圖片，請從儲存它們的資料夾用「相片 ▸ 將圖片放入記憶卡…」放回去。</translation>
+        </message>
+        <message>
             <source>Delete some photos first, or add fewer pictures.</source>
             <translation>請先刪除一些相片，或少放入幾張圖片。</translation>
         </message>
