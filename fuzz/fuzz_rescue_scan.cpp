@@ -24,7 +24,8 @@ class MemoryCard : public pixavon::host::CardAccess {
 public:
     explicit MemoryCard(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
     bool read(std::uint16_t address, std::uint8_t* buffer, std::uint32_t length) override {
-        for (std::uint32_t i = 0; i < length; ++i) buffer[i] = bytes_[(std::uint64_t{address} * 256 + i) % bytes_.size()];
+        for (std::uint32_t i = 0; i < length; ++i)
+            buffer[i] = bytes_[(std::uint64_t{address} * 256 + i) % bytes_.size()];
         return true;
     }
     bool write_block(std::uint16_t block, const std::uint8_t* data) override {

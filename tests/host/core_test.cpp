@@ -622,8 +622,7 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
         int listed;  // pictures the repaired list names; -1: no list can be written in place
     };
     const Damage damages[] = {
-        {"catalog unit erased", 8,
-         [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192, card.end(), 0xFF); },
+        {"catalog unit erased", 8, [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192, card.end(), 0xFF); },
          3},
         {"cut after the catalog's first block", 16,
          [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, 2},

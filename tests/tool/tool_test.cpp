@@ -444,8 +444,9 @@ TEST_F(ToolTest, TheCardsOwnSizeRulesOverItsListAndWhatIsGiven) {
 
     bytes.resize(kSmallCard + 1, 0xFF);
     WriteFileBytes(card_, bytes);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"info"}, {"rescue", "-o", path("out")}, {"rescue", "-o", path("out"), "--size", "8"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"info"},
+                                                 {"rescue", "-o", path("out")},
+                                                 {"rescue", "-o", path("out"), "--size", "8"}}) {
         std::vector<std::string> all = {"--card", card_};
         all.insert(all.end(), args.begin(), args.end());
         const Result odd = run_tool(all);

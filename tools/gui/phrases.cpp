@@ -282,8 +282,9 @@ QString Phrases::hint(const Trouble& trouble) {
                 "The pictures are saved. Format the card with Card ▸ Format card…, then add them back with "
                 "Photos ▸ Add pictures….");
         case Hint::kPutBack:
-            return tr("Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were "
-                      "saved in.");
+            return tr(
+                "Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were "
+                "saved in.");
         case Hint::kDeleteSome:
             return tr("Delete some photos first, or add fewer pictures.");
         case Hint::kSaySelection:

@@ -229,8 +229,8 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
             std::string image = target.card_image;
             if (target.read_short_image) {
                 image = padded_if_short(target.card_image, target.create_mib);
-            } else if (struct stat st {}; ::stat(image.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                                          st.st_size != (8 << 20) && st.st_size != (16 << 20)) {
+            } else if (struct stat st{}; ::stat(image.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                                         st.st_size != (8 << 20) && st.st_size != (16 << 20)) {
                 refuse(ProblemKind::kCardImageWrongLength,
                        {.bytes = static_cast<uint64_t>(st.st_size), .name = target.card_image},
                        st.st_size < (16 << 20) ? Hint::kTryRescue : Hint::kNone);

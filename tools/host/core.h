@@ -111,25 +111,25 @@ struct Question {
 enum class ProblemKind : uint16_t {
     kNone,
     // Reaching the card.
-    kNoCamera,            // folder: the device folder
-    kCameraInUse,         // folder; count: the holder's process id, 0 unknown
-    kCardImageMissing,    // name
-    kCardImageUnusable,   // name, detail
-    kCardImageInUse,      // name; count: the holder's process id, 0 unknown
-    kNoSpaceForCard,      // name, bytes: no room on the disk for the card image
-    kCameraNotStarted,    // name, detail
-    kLibraryMissing,      // detail
-    kCardImageNotSaved,   // name
-    kCatalogNoAnswer,     //
-    kCatalogChanged,      //
-    kCatalogDamaged,      // the list does not load: photos and size unknown
-    kListTooLong,         // count, other_count: capacity
-    kListSlotOutOfRange,  // position, slot, other_count: slots on the card
-    kListSlotTwice,       // other_position, position, slot
-    kCardBlank,           // the card reads blank, so its size is unknown (a repair needs it)
-    kWrongCardSize,       // the size asked is not 8 or 16
-    kListWrongSize,       // bytes: the card's measured size, other_bytes: the size its list gives
-    kSizeContradicts,     // bytes: the card's size, proven by the card; other_bytes: the size given
+    kNoCamera,              // folder: the device folder
+    kCameraInUse,           // folder; count: the holder's process id, 0 unknown
+    kCardImageMissing,      // name
+    kCardImageUnusable,     // name, detail
+    kCardImageInUse,        // name; count: the holder's process id, 0 unknown
+    kNoSpaceForCard,        // name, bytes: no room on the disk for the card image
+    kCameraNotStarted,      // name, detail
+    kLibraryMissing,        // detail
+    kCardImageNotSaved,     // name
+    kCatalogNoAnswer,       //
+    kCatalogChanged,        //
+    kCatalogDamaged,        // the list does not load: photos and size unknown
+    kListTooLong,           // count, other_count: capacity
+    kListSlotOutOfRange,    // position, slot, other_count: slots on the card
+    kListSlotTwice,         // other_position, position, slot
+    kCardBlank,             // the card reads blank, so its size is unknown (a repair needs it)
+    kWrongCardSize,         // the size asked is not 8 or 16
+    kListWrongSize,         // bytes: the card's measured size, other_bytes: the size its list gives
+    kSizeContradicts,       // bytes: the card's size, proven by the card; other_bytes: the size given
     kCardImageWrongLength,  // name, bytes: its length, neither 8 nor 16 MiB
     // What was asked.
     kNothingSelected,     // no photos or files were given
@@ -214,7 +214,7 @@ enum class WarningKind : uint16_t {
     kRestoreInterrupted,  // name: the backup, when, card_image; hint kRestoreAgain
     kPhotoStaysOnCard,    // position: its file does not read back as written
     kShortImage,          // name, bytes: a card image cut short, read with the rest erased
-    kPicturesUnlisted,    // count pictures found that the list does not name, of other_count; folder; detail: their slots
+    kPicturesUnlisted,  // count pictures found that the list does not name, of other_count; folder; detail: their slots
 };
 
 struct Warning {
@@ -303,7 +303,7 @@ struct CardState {
     // camera's read off the card), 0 when it cannot be told. A list that
     // gives another size is not used.
     uint64_t measured_bytes = 0;
-    Problem problem;             // why it cannot be used, when !catalog_ok
+    Problem problem;  // why it cannot be used, when !catalog_ok
     uint64_t card_bytes() const { return catalog_loads ? catalog.card_bytes() : 0; }
 };
 

@@ -120,7 +120,7 @@ std::optional<CardScan> judge_card(std::vector<uint8_t> bytes, uint64_t known_by
         }
     }
     scan.all_listed = scan.catalog_fits && std::all_of(scan.found.begin(), scan.found.end(),
-                                                        [&](uint8_t slot) { return scan.listed[slot]; });
+                                                       [&](uint8_t slot) { return scan.listed[slot]; });
     // The catalog's bytes as they are, with the fields a catalog needs set over
     // them: where a rewrite was cut short, what it wrote is mostly what a new
     // catalog needs anyway, and bytes not interpreted stay as they are.

@@ -47,7 +47,7 @@ struct CardScan {
     bool catalog_fits = false;   // loads, and its capacity code is the card's
     bool catalog_ok = false;     // fits, and lists only slots the card has, each once
     bool list_names_empty_slot = false;
-    bool all_listed = false;     // fits, and names every slot holding a picture
+    bool all_listed = false;  // fits, and names every slot holding a picture
     // A catalog listing every picture found, laid over the catalog's blocks
     // as they are, and whether flash, which only clears bits, can take it.
     std::vector<uint8_t> new_catalog;
