@@ -129,6 +129,14 @@ int main(int argc, char** argv) {
     for (std::uint8_t i = 0; i < 26; ++i) full[i] = i;
     Save(out / "catalog", "full26", Catalog(26, full));
     Save(out / "catalog", "erased", Bytes(8192, 0xFF));
+    // rescue_scan: a mode byte (1: 16 MiB, 2: a card image's length), then the catalog.
+    for (const std::uint8_t mode : {0, 1, 2, 3}) {
+        Bytes input{mode};
+        const Bytes catalog = Catalog(mode & 1 ? 52 : 26, {0, 2});
+        input.insert(input.end(), catalog.begin(), catalog.end());
+        input.insert(input.end(), 256, 0x5A);
+        Save(out / "rescue_scan", "two-" + std::to_string(mode), input);
+    }
 
     Save(out / "bitmap", "bottom-up", Bitmap(242, 40));
     Save(out / "bitmap", "top-down", Bitmap(-242, 40));

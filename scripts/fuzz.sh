@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build_only=0
 [[ ${1:-} == --build-only ]] && build_only=1
 seconds="${1:-60}"
-targets=(catalog bitmap emulator_stream host_image import_index card_folder)
+targets=(catalog bitmap emulator_stream host_image import_index card_folder rescue_scan)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPIXAVON_FUZZ=ON -DPIXAVON_TESTS=OFF -DPIXAVON_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -455,19 +455,6 @@ public:
         return ReadGBA(address, buffer, length) != 0;
     }
     bool write_block(std::uint16_t block, const std::uint8_t* data) override { return WriteGBA(block, data, 512) != 0; }
-    bool format() override {
-        GetPhotoCount();
-        const bool ok = FormatGBA() != 0;
-        GetPhotoCount();
-        return ok;
-    }
-    bool put(const std::vector<std::uint8_t>& bitmap) override {
-        const std::string path = dir_ + "/rescued.bmp";
-        WriteFileBytes(path, bitmap);
-        const bool ok = WriteFileToGBA(path.c_str()) != 0;
-        GetPhotoCount();
-        return ok;
-    }
 
 private:
     std::string dir_;
@@ -544,7 +531,7 @@ TEST_P(PowerCutSweep, RescueKeepsEveryPicture) {
             LibraryAccess access(rig.dir());
             std::string error;
             const std::optional<host::CardScan> scan = host::scan_card(
-                access, 0, [](std::uint32_t, std::uint32_t) { return true; }, &error);
+                access, 0, 0, [](std::uint32_t, std::uint32_t) { return true; }, &error);
             ASSERT_TRUE(scan) << label << ": " << error;
             ASSERT_EQ(scan->card_bytes, card_bytes) << label;
 
@@ -567,25 +554,24 @@ TEST_P(PowerCutSweep, RescueKeepsEveryPicture) {
                 }
             }
 
-            // Repair lists every picture found.
+            // Repair writes a catalog that loads and names only pictures found:
+            // all of them, unless the count byte the cut left cannot take so many.
             const host::RepairPlan repair = host::plan_repair(*scan);
             ++Repairs()[repair];
-            if (repair != host::RepairPlan::kNone) {
-                EXPECT_NE(repair, host::RepairPlan::kCannot) << label << ": the catalog cannot be repaired";
-                if (repair != host::RepairPlan::kCannot) {
-                    EXPECT_TRUE(host::repair_card(
-                        access, *scan, repair, [](std::uint32_t, std::uint32_t, std::uint8_t) {}, &error))
-                        << label << ": " << error;
-                }
+            EXPECT_NE(repair, host::RepairPlan::kCannot) << label << ": the catalog cannot be repaired";
+            if (repair == host::RepairPlan::kWriteCatalog || repair == host::RepairPlan::kPartial) {
+                EXPECT_TRUE(host::repair_card(access, *scan, repair, &error)) << label << ": " << error;
             }
             if (repair != host::RepairPlan::kCannot) {
                 const std::int32_t count = GetPhotoCount();
-                if (repair == host::RepairPlan::kNone) {
-                    EXPECT_EQ(count, after[card_bytes - 8192 + 256]) << label;
-                } else {
-                    EXPECT_EQ(count, static_cast<std::int32_t>(scan->found.size())) << label;
-                }
+                const std::int32_t expected = repair == host::RepairPlan::kPartial ? scan->partial_count
+                                              : repair == host::RepairPlan::kPutBack
+                                                  ? after[card_bytes - 8192 + 256]
+                                                  : static_cast<std::int32_t>(scan->found.size());
+                EXPECT_EQ(count, expected) << label;
                 EXPECT_TRUE(host.boxes.empty()) << label;
+                // Only the catalog's blocks were written.
+                EXPECT_TRUE(std::equal(after.begin(), after.end() - 8192, rig.card().begin())) << label;
             }
             CloseDevice();
             if (::testing::Test::HasFailure()) return;
@@ -614,13 +600,13 @@ public:
         if (cuts != 0) {
             std::printf(
                 "power-cut sweep: %llu cut points in all, %llu pictures lost; repairs: %llu none needed, %llu "
-                "catalogs written over the cut one, %llu completed and rebuilt, %llu rebuilt through the library, %llu "
-                "impossible\n",
+                "catalogs naming every picture written over the cut one, %llu naming as many as the cut count allows, "
+                "%llu lists left naming fewer, %llu impossible\n",
                 static_cast<unsigned long long>(cuts), static_cast<unsigned long long>(PhotosLost()),
                 static_cast<unsigned long long>(Repairs()[host::RepairPlan::kNone]),
                 static_cast<unsigned long long>(Repairs()[host::RepairPlan::kWriteCatalog]),
-                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kCompleteCatalog]),
-                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kRebuild]),
+                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kPartial]),
+                static_cast<unsigned long long>(Repairs()[host::RepairPlan::kPutBack]),
                 static_cast<unsigned long long>(Repairs()[host::RepairPlan::kCannot]));
         }
     }

@@ -379,20 +379,21 @@ TEST_F(CoreTest, ADamagedLargeCardIsBackedUpWholeAndNotFormattedBlindly) {
     ASSERT_TRUE(core.backup(path("whole.bin"), false).ok());
     EXPECT_EQ(fs::file_size(path("whole.bin")), 16u << 20);
 
-    // A catalog that does not load: neither its size nor a format is possible,
-    // and nobody is asked first.
+    // A catalog that does not load: the card's size is still its image's, so
+    // the whole card is backed up and a format writes the list for it.
     core_.reset();
     std::vector<uint8_t> bytes = ReadFileBytes(card_);
-    std::fill(bytes.end() - 8192, bytes.end(), 0xFF);
+    std::fill(bytes.end() - 8192, bytes.end(), 0x00);
     WriteFileBytes(card_, bytes);
     Core& damaged = open(16);
+    ASSERT_TRUE(damaged.backup(path("damaged.bin"), false).ok());
+    EXPECT_EQ(fs::file_size(path("damaged.bin")), 16u << 20);
     const Outcome format = damaged.format_card();
-    EXPECT_EQ(format.exit_code(0), 1);
-    EXPECT_EQ(format.problem.kind, ProblemKind::kCatalogDamaged) << describe(format.problem);
-    EXPECT_EQ(format.problem.hint, Hint::kTryRescue);
-    EXPECT_EQ(ui_.questions, 0);
-    EXPECT_EQ(damaged.backup(path("half.bin"), false).problem.kind, ProblemKind::kBackupSizeUnknown);
-    EXPECT_FALSE(fs::exists(path("half.bin")));
+    ASSERT_TRUE(format.ok()) << describe(format.problem);
+    const CardState state = damaged.inspect();
+    EXPECT_TRUE(state.catalog_ok);
+    EXPECT_EQ(state.catalog.capacity_code, 52u);
+    EXPECT_EQ(state.catalog.count, 0u);
 }
 
 TEST_F(CoreTest, ARestoreCutShortIsToldToTheNextHost) {
@@ -654,25 +655,25 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
         const char* what;
         int mib;
         std::function<void(std::vector<uint8_t>&)> apply;
-        bool repairable;
+        int listed;  // pictures the repaired list names; -1: no list can be written in place
     };
     const Damage damages[] = {
         {"catalog unit erased", 8, [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192, card.end(), 0xFF); },
-         true},
+         3},
         {"cut after the catalog's first block", 16,
-         [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, true},
+         [](std::vector<uint8_t>& card) { std::fill(card.end() - 8192 + 512, card.end(), 0xFF); }, 2},
         {"format cut between the count byte and the capacity byte", 16,
          [](std::vector<uint8_t>& card) {
              std::fill(card.end() - 8192 + 257, card.end(), 0xFF);
              card[card.size() - 8192 + 256] = 0;
          },
-         true},
+         0},
         {"catalog block zeroed where its count and capacity lie", 16,
          [](std::vector<uint8_t>& card) {
              std::fill(card.end() - 16384, card.end(), 0xFF);
              std::fill(card.end() - 8192 + 256, card.end() - 8192 + 512, 0x00);
          },
-         false},
+         -1},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.what);
@@ -713,18 +714,28 @@ TEST_F(CoreTest, RescueSavesEveryPictureAndRepairsWhatCanBeRepaired) {
         if (!pixavon::IsValidCatalog(bytes.data() + bytes.size() - 8192)) {
             for (const std::string& name : files_in(folder)) EXPECT_EQ(name.find("unlisted"), std::string::npos);
         }
-        EXPECT_EQ(outcome.ok(), damage.repairable) << describe(outcome.problem);
-        EXPECT_EQ(summary.repaired, damage.repairable);
-        if (damage.repairable) {
+        EXPECT_EQ(outcome.ok(), damage.listed >= 0) << describe(outcome.problem);
+        EXPECT_EQ(summary.repaired, damage.listed >= 0);
+        if (damage.listed >= 0) {
             const CardState state = broken.inspect();
             ASSERT_TRUE(state.catalog_ok) << describe(state.problem);
-            EXPECT_EQ(state.catalog.count, 3u);
+            EXPECT_EQ(state.catalog.count, static_cast<uint32_t>(damage.listed));
+            // The pictures the count written before the cut leaves out are named.
+            const bool warned = std::any_of(ui_.warnings.begin(), ui_.warnings.end(), [&](const Warning& w) {
+                return w.kind == WarningKind::kPicturesUnlisted && w.hint == Hint::kPutBack &&
+                       w.facts.count == 3u - static_cast<uint32_t>(damage.listed);
+            });
+            EXPECT_EQ(warned, damage.listed < 3);
         } else {
             EXPECT_EQ(outcome.problem.kind, ProblemKind::kRepairImpossible);
-            EXPECT_EQ(outcome.problem.hint, Hint::kFormatInCamera);
+            EXPECT_EQ(outcome.problem.hint, Hint::kFormatThenPut);
             EXPECT_EQ(outcome.problem.facts.folder, folder);
         }
         core_.reset();
+        // A repair writes the catalog's blocks and nothing else.
+        const std::vector<uint8_t> repaired = ReadFileBytes(card_);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end() - 8192, repaired.begin()));
+        ui_.warnings.clear();
     }
 }
 
@@ -751,9 +762,10 @@ std::vector<uint8_t> card_with(int mib, uint8_t capacity_code, uint32_t slots) {
 }
 
 // The card's size comes from the card: a capacity byte of the other size
-// neither hides pictures nor makes ghosts of the mirrored half, and a repair
-// that would have the library write with the wrong layout is refused with the
-// card untouched.
+// neither hides pictures nor makes ghosts of the mirrored half. Nothing writes
+// while the list gives the wrong size; the repair, which cannot rewrite the
+// byte in place, says so, and our own format then writes an empty list of the
+// card's size at its end with every slot left as it was.
 TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
     struct Case {
         int mib;
@@ -775,13 +787,37 @@ TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
         EXPECT_FALSE(summary.repaired);
         EXPECT_EQ(outcome.status, Outcome::Status::kFailed);
         EXPECT_EQ(outcome.problem.kind, ProblemKind::kRepairWrongSize) << describe(outcome.problem);
-        EXPECT_EQ(outcome.problem.hint, Hint::kFormatInCamera);
+        EXPECT_EQ(outcome.problem.hint, Hint::kFormatThenPut);
         char last[32];
         std::snprintf(last, sizeof last, "/picture-%02u.png", c.photos);
         EXPECT_TRUE(fs::exists(folder + last));
         EXPECT_EQ(files_in(folder).size(), c.photos);
+
+        // Nothing that writes with the list's layout is done.
+        const CardState state = core.inspect();
+        EXPECT_EQ(state.measured_bytes, static_cast<uint64_t>(c.mib) << 20);
+        EXPECT_EQ(state.problem.kind, ProblemKind::kListWrongSize) << describe(state.problem);
+        WriteFileBytes(path("new.png"), encode_png(picture(9)));
+        PutRequest put_request;
+        put_request.files = {path("new.png")};
+        EXPECT_EQ(core.put_pictures(put_request).problem.kind, ProblemKind::kListWrongSize);
+        EXPECT_EQ(core.delete_photos({0}, false).problem.kind, ProblemKind::kListWrongSize);
+        WriteFileBytes(path("other.bin"), card_with(c.capacity_code == 26 ? 8 : 16, c.capacity_code, 1));
+        EXPECT_EQ(core.restore(path("other.bin")).problem.kind, ProblemKind::kListWrongSize);
         core_.reset();
         EXPECT_TRUE(ReadFileBytes(card_) == before);
+
+        Core& again = open(0);
+        const Outcome format = again.format_card();
+        ASSERT_TRUE(format.ok()) << describe(format.problem);
+        const CardState formatted = again.inspect();
+        EXPECT_TRUE(formatted.catalog_ok) << describe(formatted.problem);
+        EXPECT_EQ(formatted.catalog.card_bytes(), static_cast<uint64_t>(c.mib) << 20);
+        EXPECT_EQ(formatted.catalog.count, 0u);
+        core_.reset();
+        const std::vector<uint8_t> after = ReadFileBytes(card_);
+        const size_t slots = (c.mib == 16 ? 52u : 26u) * 0x4C000u;
+        EXPECT_TRUE(std::equal(before.begin(), before.begin() + slots, after.begin()));
     }
 }
 
@@ -869,7 +905,11 @@ TEST_F(CoreTest, RescueReadsAShortImageAsFarAsItGoes) {
     WriteFileBytes(card_, bytes);
     core_ = std::make_unique<Core>(cancel_);
     core_->set_frontend(ui_);
-    ASSERT_TRUE(core_->prepare({card_, 0, true}, PIXAVON_LIBRARY_PATH).ok());
+    // Its length proves no size: the person names it.
+    EXPECT_EQ(core_->prepare({card_, 0, true}, PIXAVON_LIBRARY_PATH).problem.kind, ProblemKind::kCardImageWrongLength);
+    core_ = std::make_unique<Core>(cancel_);
+    core_->set_frontend(ui_);
+    ASSERT_TRUE(core_->prepare({card_, 8, true}, PIXAVON_LIBRARY_PATH).ok());
     ASSERT_TRUE(core_->open_camera());
     RescueSummary summary;
     const Outcome outcome = core_->rescue({path("rescued"), 0, true}, &summary);

@@ -422,6 +422,40 @@ TEST_F(ToolTest, DamagedCatalogShowsTheLibrarysBoxAndFails) {
     EXPECT_TRUE(ReadFileBytes(card_) == before);
 }
 
+// The card's size is the card's: info says so beside a list that gives
+// another, a size given that the card disproves is refused, and an image of
+// neither card's length is refused, each with the card image left as it was.
+TEST_F(ToolTest, TheCardsOwnSizeRulesOverItsListAndWhatIsGiven) {
+    make_card({0, 1}, 52);
+    std::vector<uint8_t> bytes = ReadFileBytes(card_);
+    bytes[bytes.size() - 8192 + 258] = 26;  // a 16 MiB card whose list says 8 MiB
+    WriteFileBytes(card_, bytes);
+    const Result info = run_tool({"--card", card_, "info"});
+    EXPECT_EQ(info.code, 1);
+    EXPECT_NE(info.out.find("16 MiB, capacity code 26"), std::string::npos) << info.out;
+    EXPECT_NE(info.err.find("its photo list gives 8 MiB"), std::string::npos) << info.err;
+
+    std::fill(bytes.begin(), bytes.end(), 0xFF);  // blank: only its length tells its size
+    WriteFileBytes(card_, bytes);
+    const Result blank = run_tool({"--card", card_, "rescue", "-o", path("out"), "--size", "8", "--repair", "--yes"});
+    EXPECT_EQ(blank.code, 2);
+    EXPECT_NE(blank.err.find("not the 8 MiB given"), std::string::npos) << blank.err;
+    EXPECT_TRUE(ReadFileBytes(card_) == bytes);
+
+    bytes.resize(kSmallCard + 1, 0xFF);
+    WriteFileBytes(card_, bytes);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"info"},
+                                                 {"rescue", "-o", path("out")},
+                                                 {"rescue", "-o", path("out"), "--size", "8"}}) {
+        std::vector<std::string> all = {"--card", card_};
+        all.insert(all.end(), args.begin(), args.end());
+        const Result odd = run_tool(all);
+        EXPECT_EQ(odd.code, 2) << odd.err;
+        EXPECT_NE(odd.err.find("holds 8388609 bytes"), std::string::npos) << odd.err;
+    }
+    EXPECT_EQ(fs::file_size(card_), kSmallCard + 1);
+}
+
 TEST_F(ToolTest, StringsRawReadAndUsage) {
     const Result ja = run_tool({"strings", "--lang", "ja"});
     ASSERT_EQ(ja.code, 0) << ja.err;

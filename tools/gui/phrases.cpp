@@ -288,9 +288,14 @@ QString Phrases::hint(const Trouble& trouble) {
         case Hint::kTryRescue:
             return tr("Choose Card ▸ Rescue photos… to save the pictures the card holds.");
         case Hint::kFormatInCamera:
+        case Hint::kFormatThenPut:
             return tr(
                 "The pictures are saved. Choose Card ▸ Format card…: the window then offers to put them back on "
                 "the card.");
+        case Hint::kPutBack:
+            return tr(
+                "Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were "
+                "saved in.");
         case Hint::kDeleteSome:
             return tr("Delete some photos first, or add fewer pictures.");
         case Hint::kSaySelection:

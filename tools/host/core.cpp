@@ -227,7 +227,14 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
                 refuse(ProblemKind::kCardImageMissing, {.name = target.card_image}, Hint::kCardImageMissing);
             }
             std::string image = target.card_image;
-            if (target.read_short_image) image = padded_if_short(target.card_image, target.create_mib);
+            if (target.read_short_image) {
+                image = padded_if_short(target.card_image, target.create_mib);
+            } else if (struct stat st{}; ::stat(image.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                                         st.st_size != (8 << 20) && st.st_size != (16 << 20)) {
+                refuse(ProblemKind::kCardImageWrongLength,
+                       {.bytes = static_cast<uint64_t>(st.st_size), .name = target.card_image},
+                       st.st_size < (16 << 20) ? Hint::kTryRescue : Hint::kNone);
+            }
             try {
                 camera_ = std::make_unique<EmbeddedCamera>(image, target.create_mib);
             } catch (const CameraError& error) {
@@ -298,9 +305,17 @@ std::string Core::padded_if_short(const std::string& image, int create_mib) {
     const auto size = static_cast<uint64_t>(st.st_size);
     constexpr uint64_t kSmall = 8u << 20;
     constexpr uint64_t kLarge = 16u << 20;
-    if (size == kSmall || size >= kLarge) return image;
+    if (size == kSmall || size == kLarge) return image;
+    // A length that is not a card's proves no size: an image cut short is
+    // read only as the card the person names, and one longer than an 8 MiB
+    // card is no 8 MiB card.
+    const uint64_t named = static_cast<uint64_t>(create_mib) << 20;
+    if (size > kLarge || named == 0 || named < size) {
+        refuse(ProblemKind::kCardImageWrongLength, {.bytes = size, .name = image},
+               size > kLarge ? Hint::kNone : Hint::kNeedsSize);
+    }
     std::vector<uint8_t> bytes = read_file(image, kLarge);
-    bytes.resize(size > kSmall || create_mib == 16 ? kLarge : kSmall, 0xFF);
+    bytes.resize(named, 0xFF);
     try {
         padded_dir_ = PrivateDir(temp_base(), "pixavon");
     } catch (const std::runtime_error& error) {
@@ -386,6 +401,7 @@ CardState Core::inspect() {
         forget_photos();
         return state;
     }
+    state.measured_bytes = measure_card();
     try {
         state.catalog = session_->reload();
     } catch (const CatalogError& error) {
@@ -405,10 +421,52 @@ CardState Core::inspect() {
     }
     state.catalog_loads = true;
     state.problem = list_problem(state.catalog);
+    // The library would write with the layout of the size its list gives.
+    if (state.measured_bytes != 0 && state.catalog.card_bytes() != state.measured_bytes) {
+        state.problem = {ProblemKind::kListWrongSize,
+                         Hint::kTryRescue,
+                         {.bytes = state.measured_bytes, .other_bytes = state.catalog.card_bytes()}};
+    }
     state.catalog_ok = state.problem.kind == ProblemKind::kNone;
     if (state.catalog_ok) loaded_ = state.catalog;
     keep_only_listed(state);
     return state;
+}
+
+uint64_t Core::measure_card() {
+    if (camera_) return camera_->card_size();
+    constexpr uint64_t kSmall = 8u << 20;
+    std::vector<uint8_t> small_end(kCatalogSize);
+    std::vector<uint8_t> large_end(kCatalogSize);
+    const auto read = [&](uint64_t card_bytes, std::vector<uint8_t>& into) {
+        const auto address = static_cast<uint16_t>((card_bytes - kCatalogSize) / 256);
+        return session_->call([&] { return session_->lib().ReadGBA(address, into.data(), kCatalogSize); });
+    };
+    if (!read(kSmall, small_end) || !read(2 * kSmall, large_end)) return 0;
+    if (small_end != large_end) return 2 * kSmall;
+    const bool alike = std::all_of(small_end.begin(), small_end.end(), [&](uint8_t b) { return b == small_end[0]; });
+    return alike ? 0 : kSmall;
+}
+
+bool Core::teach_library_size(uint64_t card_bytes) {
+    if (!camera_) return false;
+    const uint16_t code = card_bytes == (16u << 20) ? kLargeCardCode : kSmallCardCode;
+    session_->close();
+    bool taught = false;
+    try {
+        camera_->begin_primer(card_bytes);
+        if (session_->open()) {
+            session_->lib().GetPhotoCount();
+            taught = session_->lib().GetCardMemory() == code;
+        }
+        session_->close();
+        camera_->end_primer();
+    } catch (const CameraError&) {
+        taught = false;
+    }
+    // The layout stays until the next catalog that passes the library's
+    // checks is loaded: nothing loads the card's own before the change.
+    return session_->open() && taught && session_->lib().GetCardMemory() == code;
 }
 
 Catalog Core::usable_catalog() {
@@ -632,9 +690,35 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
 Outcome Core::format_card() {
     return run([&](Outcome& outcome) {
         const CardState state = inspect();
-        if (!state.catalog_loads) fail(state.problem);
-        ask({QuestionKind::kFormat, {.count = state.catalog.count}});
-        const bool ok = session_->call([&] { return session_->lib().FormatGBA(); });
+        if (!state.connected || state.problem.kind == ProblemKind::kCatalogNoAnswer ||
+            state.problem.kind == ProblemKind::kCatalogChanged) {
+            fail(state.problem);
+        }
+        // Formatting writes an empty list at the card's end, with the layout
+        // of the card's size: it must be known.
+        uint64_t card_bytes = state.measured_bytes;
+        if (card_bytes == 0 && state.catalog_loads) card_bytes = state.catalog.card_bytes();
+        if (card_bytes == 0) fail(ProblemKind::kCardBlank, {}, Hint::kFormatInCamera);
+        ask({QuestionKind::kFormat, {.count = state.catalog_loads ? state.catalog.count : 0}});
+        const bool fits = state.catalog_loads && state.catalog.card_bytes() == card_bytes;
+        bool ok = false;
+        if (fits || teach_library_size(card_bytes)) {
+            // The library's layout is the card's: from the list just loaded,
+            // or taught, with nothing loaded since.
+            ok = session_->call([&] { return session_->lib().FormatGBA(); });
+        } else {
+            // No camera of ours to teach the library: an empty list written
+            // over the catalog's blocks, where flash can take it.
+            internal::SessionCardAccess access(*session_);
+            const std::optional<std::vector<uint8_t>> current = read_catalog_at_end(access, card_bytes);
+            if (!current) fail(ProblemKind::kFormatFailed, {}, Hint::kCheckCamera);
+            std::vector<uint8_t> empty = *current;
+            const auto code = static_cast<uint8_t>(card_bytes == (16u << 20) ? kLargeCardCode : kSmallCardCode);
+            BuildCatalog(code, nullptr, 0, empty.data());
+            std::string error;
+            ok = write_catalog_in_place(access, card_bytes, *current, empty, &error);
+            if (!ok && error.empty()) fail(ProblemKind::kFormatFailed, {}, Hint::kFormatInCamera);
+        }
         const CardState after = inspect();
         if (!ok || !after.catalog_ok || after.catalog.count != 0) {
             fail(ProblemKind::kFormatFailed, {}, Hint::kCheckCamera);
@@ -652,11 +736,10 @@ Outcome Core::backup(const std::string& file, bool replace) {
         const CardState state = inspect();
         // A list the card cannot hold is no reason not to save the card: that is
         // the moment to save it. Only its size must be known.
-        if (!state.catalog_loads) {
-            if (state.problem.kind != ProblemKind::kCatalogDamaged) fail(state.problem);
-            fail(ProblemKind::kBackupSizeUnknown, {}, Hint::kTryRescue);
-        }
-        const uint64_t card_bytes = state.card_bytes();
+        if (!state.catalog_loads && state.problem.kind != ProblemKind::kCatalogDamaged) fail(state.problem);
+        // The card's own size, whatever its list says.
+        const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : state.card_bytes();
+        if (card_bytes == 0) fail(ProblemKind::kBackupSizeUnknown, {}, Hint::kTryRescue);
 
         std::string dir = std::filesystem::path(file).parent_path().string();
         if (dir.empty()) dir = ".";
@@ -688,7 +771,8 @@ Outcome Core::backup(const std::string& file, bool replace) {
             step.succeeded();
         }
         if (!copy.commit(replace)) refuse(ProblemKind::kFileExists, {.name = file}, Hint::kReplace);
-        say(outcome, RecordKind::kBackedUp, {.count = state.catalog.count, .bytes = card_bytes, .name = file});
+        say(outcome, RecordKind::kBackedUp,
+            {.count = state.catalog_loads ? state.catalog.count : 0, .bytes = card_bytes, .name = file});
     });
 }
 
@@ -696,7 +780,8 @@ Outcome Core::restore(const std::string& file) {
     return run([&](Outcome& outcome) {
         if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
         const CardState state = inspect();
-        if (!state.catalog_loads) fail(state.problem);
+        // The library restores with the layout of the list it loaded.
+        if (!state.catalog_loads || state.problem.kind == ProblemKind::kListWrongSize) fail(state.problem);
         const uint32_t capacity = state.catalog.capacity_code;
         const uint64_t card_bytes = state.card_bytes();
         const BackupCheck check = check_backup(file, capacity);

@@ -88,6 +88,8 @@ enum class Hint : uint8_t {
     kRestoreAgain,      // restore `name` again onto the same card (`card_image`)
     kTryRescue,         // rescue the card's photos
     kFormatInCamera,    // the pictures are saved: format in the camera, put them back
+    kFormatThenPut,     // the pictures are saved in `folder`: format the card (our own format), put them back
+    kPutBack,           // pictures the list does not name are saved in `folder`: put them back to list them
     kDeleteSome,        // delete photos first, or put fewer
     kSaySelection,      // say which photos or files
 };
@@ -109,23 +111,26 @@ struct Question {
 enum class ProblemKind : uint16_t {
     kNone,
     // Reaching the card.
-    kNoCamera,            // folder: the device folder
-    kCameraInUse,         // folder; count: the holder's process id, 0 unknown
-    kCardImageMissing,    // name
-    kCardImageUnusable,   // name, detail
-    kCardImageInUse,      // name; count: the holder's process id, 0 unknown
-    kNoSpaceForCard,      // name, bytes: no room on the disk for the card image
-    kCameraNotStarted,    // name, detail
-    kLibraryMissing,      // detail
-    kCardImageNotSaved,   // name
-    kCatalogNoAnswer,     //
-    kCatalogChanged,      //
-    kCatalogDamaged,      // the list does not load: photos and size unknown
-    kListTooLong,         // count, other_count: capacity
-    kListSlotOutOfRange,  // position, slot, other_count: slots on the card
-    kListSlotTwice,       // other_position, position, slot
-    kCardBlank,           // the card reads blank, so its size is unknown (a repair needs it)
-    kWrongCardSize,       // the size asked is not 8 or 16
+    kNoCamera,              // folder: the device folder
+    kCameraInUse,           // folder; count: the holder's process id, 0 unknown
+    kCardImageMissing,      // name
+    kCardImageUnusable,     // name, detail
+    kCardImageInUse,        // name; count: the holder's process id, 0 unknown
+    kNoSpaceForCard,        // name, bytes: no room on the disk for the card image
+    kCameraNotStarted,      // name, detail
+    kLibraryMissing,        // detail
+    kCardImageNotSaved,     // name
+    kCatalogNoAnswer,       //
+    kCatalogChanged,        //
+    kCatalogDamaged,        // the list does not load: photos and size unknown
+    kListTooLong,           // count, other_count: capacity
+    kListSlotOutOfRange,    // position, slot, other_count: slots on the card
+    kListSlotTwice,         // other_position, position, slot
+    kCardBlank,             // the card reads blank, so its size is unknown (a repair needs it)
+    kWrongCardSize,         // the size asked is not 8 or 16
+    kListWrongSize,         // bytes: the card's measured size, other_bytes: the size its list gives
+    kSizeContradicts,       // bytes: the card's size, proven by the card; other_bytes: the size given
+    kCardImageWrongLength,  // name, bytes: its length, neither 8 nor 16 MiB
     // What was asked.
     kNothingSelected,     // no photos or files were given
     kPositionsAndAll,     //
@@ -210,6 +215,7 @@ enum class WarningKind : uint16_t {
     kRestoreInterrupted,  // name: the backup, when, card_image; hint kRestoreAgain
     kPhotoStaysOnCard,    // position: its file does not read back as written
     kShortImage,          // name, bytes: a card image cut short, read with the rest erased
+    kPicturesUnlisted,  // count pictures found that the list does not name, of other_count; folder; detail: their slots
 };
 
 struct Warning {
@@ -294,7 +300,11 @@ struct CardState {
     bool catalog_loads = false;  // signature and capacity code are right
     bool catalog_ok = false;     // and the list is one the card can hold
     Catalog catalog;             // when it loads
-    Problem problem;             // why it cannot be used, when !catalog_ok
+    // The card's size as measured on the card (a card image's length; a
+    // camera's read off the card), 0 when it cannot be told. A list that
+    // gives another size is not used.
+    uint64_t measured_bytes = 0;
+    Problem problem;  // why it cannot be used, when !catalog_ok
     uint64_t card_bytes() const { return catalog_loads ? catalog.card_bytes() : 0; }
 };
 
@@ -558,6 +568,16 @@ private:
     void forget_photos();
     void say(Outcome& outcome, RecordKind kind, Facts facts);
     void warn_if_restore_interrupted();
+    // The card's size, measured on the card: a card image's length, or for a
+    // camera whether the 8 KiB before each of the two possible ends read
+    // alike (an 8 MiB card answers both from the same bytes). 0 when that
+    // cannot be told (both alike and every byte the same).
+    uint64_t measure_card();
+    // Has the library take `card_bytes` as the card's size for its next
+    // change (its layout comes from the last catalog it loaded that passed
+    // its checks): a card image's camera shows it a fresh card of that size
+    // first. False when that cannot be done (the attached camera).
+    bool teach_library_size(uint64_t card_bytes);
     // `image`, or a copy of it made whole with erased bytes when it is short.
     std::string padded_if_short(const std::string& image, int create_mib);
 

@@ -11,6 +11,7 @@
 
 #include "core.h"
 #include "durable_file.h"
+#include "rescue.h"
 
 namespace pixavon::host {
 
@@ -82,6 +83,22 @@ public:
 
 private:
     std::string path_;
+};
+
+// The card's raw ways through the loaded library, each call counted by the
+// session (a box shown during a call fails it).
+class SessionCardAccess : public CardAccess {
+public:
+    explicit SessionCardAccess(Session& session) : session_(session) {}
+    bool read(uint16_t address, uint8_t* buffer, uint32_t length) override {
+        return session_.call([&] { return session_.lib().ReadGBA(address, buffer, length); });
+    }
+    bool write_block(uint16_t block, const uint8_t* data) override {
+        return session_.call([&] { return session_.lib().WriteGBA(block, data, 512); });
+    }
+
+private:
+    Session& session_;
 };
 
 }  // namespace internal

@@ -87,6 +87,17 @@ std::string describe(const Problem& problem) {
             return tr("The card reads as blank, so its size cannot be told.");
         case ProblemKind::kWrongCardSize:
             return tr("A card holds 8 or 16 MiB.");
+        case ProblemKind::kListWrongSize:
+            return fill(tr("The card holds {1} MiB, but its photo list gives {2} MiB: nothing is written on the card "
+                           "while they disagree."),
+                        {mib(f.bytes), mib(f.other_bytes)});
+        case ProblemKind::kSizeContradicts:
+            return fill(tr("The card holds {1} MiB, not the {2} MiB given. Nothing was changed."),
+                        {mib(f.bytes), mib(f.other_bytes)});
+        case ProblemKind::kCardImageWrongLength:
+            return fill(tr("The card image '{1}' holds {2} bytes, but a card holds exactly 8 MiB (8388608 bytes) or "
+                           "16 MiB (16777216 bytes)."),
+                        {name_of(f.name), num(f.bytes)});
         case ProblemKind::kNothingSelected:
             return tr("Nothing was chosen to work on.");
         case ProblemKind::kPositionsAndAll:
@@ -311,6 +322,13 @@ std::string describe(const Warning& warning) {
         case WarningKind::kShortImage:
             return fill(tr("The card image '{1}' holds only {2} bytes: the rest of the card is read as erased."),
                         {name_of(f.name), num(f.bytes)});
+        case WarningKind::kPicturesUnlisted:
+            return fill(ntr("The photo list does not name {1} of the {2} pictures found (slot {3}); it is saved in "
+                            "'{4}'.",
+                            "The photo list does not name {1} of the {2} pictures found (slots {3}); they are saved "
+                            "in '{4}'.",
+                            f.count),
+                        {num(f.count), num(f.other_count), f.detail, name_of(f.folder)});
         case WarningKind::kPhotoStaysOnCard:
             return fill(tr("Photo {1} stays on the card: its file in the folder does not read back as it was "
                            "written."),

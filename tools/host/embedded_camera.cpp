@@ -81,11 +81,49 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
 
 EmbeddedCamera::~EmbeddedCamera() { stop(); }
 
+void EmbeddedCamera::begin_primer(uint64_t card_bytes) {
+    end_primer();
+    const std::string path = temp_dir_.path() + "/primer.bin";
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    try {
+        primer_card_ = std::make_unique<emu::Card>(emu::Card::open(path, card_bytes == (16u << 20) ? 16 : 8));
+        emu::ServerOptions options;
+        // Before "lumetta0" in byte order: the library opens it first.
+        options.socket_path = device_dir_ + "/lumetta-primer";
+        primer_server_ = std::make_unique<emu::Server>(*primer_card_, options);
+    } catch (const std::exception& error) {
+        primer_server_.reset();
+        primer_card_.reset();
+        std::filesystem::remove(path, ignored);
+        throw CameraError(error.what());
+    }
+    primer_thread_ = std::thread([this] {
+        try {
+            primer_server_->run();
+        } catch (...) {
+            // A primer that stops answering leaves the library's layout as it was.
+        }
+    });
+}
+
+void EmbeddedCamera::end_primer() {
+    if (!primer_server_) return;
+    primer_server_->request_stop();
+    if (primer_thread_.joinable()) primer_thread_.join();
+    primer_server_.reset();  // its socket entry goes with it
+    primer_card_.reset();
+    std::error_code ignored;
+    std::filesystem::remove(temp_dir_.path() + "/primer.bin", ignored);
+    std::filesystem::remove(device_dir_ + "/lumetta-primer", ignored);
+}
+
 uint64_t EmbeddedCamera::card_size() const { return card_size_; }
 
 bool EmbeddedCamera::stop() {
     if (stopped_) return synced_;
     stopped_ = true;
+    end_primer();
     server_->request_stop();
     if (thread_.joinable()) thread_.join();
     server_.reset();

@@ -53,6 +53,13 @@ public:
     uint64_t card_size() const;
     bool created() const { return created_; }
 
+    // Serves, beside the card and found by the library before it, a fresh
+    // card of `card_bytes` (a library that opens the camera now and loads its
+    // catalog takes that size's layout), until end_primer(). Throws
+    // CameraError.
+    void begin_primer(uint64_t card_bytes);
+    void end_primer();
+
     // Stops serving, flushes the card and removes the device directory. Safe to
     // call more than once. Returns false if the card could not be flushed.
     bool stop();
@@ -67,6 +74,9 @@ private:
     std::unique_ptr<emu::Card> card_;
     std::unique_ptr<emu::Server> server_;
     std::thread thread_;
+    std::unique_ptr<emu::Card> primer_card_;
+    std::unique_ptr<emu::Server> primer_server_;
+    std::thread primer_thread_;
 };
 
 }  // namespace pixavon::host

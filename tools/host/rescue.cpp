@@ -9,6 +9,7 @@
 #include "catalog/card_layout.h"
 #include "core.h"
 #include "core_internal.h"
+#include "embedded_camera.h"
 #include "i18n.h"
 #include "photo/image_format.h"
 
@@ -31,14 +32,6 @@ std::string slot_name(uint32_t slot, bool unlisted, int attempt) {
     return name;
 }
 
-// The catalog as the library reads it: at read address 0xFFE0, which an
-// 8 MiB card answers from its own end.
-std::optional<std::vector<uint8_t>> read_catalog(CardAccess& access) {
-    std::vector<uint8_t> catalog(kCatalogSize);
-    if (!access.read(kCatalogReadAddress, catalog.data(), kCatalogSize)) return std::nullopt;
-    return catalog;
-}
-
 // Flash, which only clears bits, can take `wanted` over `current` without an
 // erase.
 bool flash_takes(const uint8_t* current, const std::vector<uint8_t>& wanted) {
@@ -48,15 +41,32 @@ bool flash_takes(const uint8_t* current, const std::vector<uint8_t>& wanted) {
     return true;
 }
 
-// Writes the blocks of `catalog` that differ from the card's catalog, at the
-// card's own end, outside every slot.
-bool write_over_catalog(CardAccess& access, const CardScan& scan, const std::vector<uint8_t>& catalog,
-                        std::string* error) {
-    const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
-    const auto first_block = static_cast<uint16_t>(scan.card_bytes / 512 - kCatalogBlocks);
-    for (uint32_t k = 0; k < kCatalogBlocks; ++k) {
-        const uint8_t* block = catalog.data() + k * 512;
-        if (std::memcmp(block, current + k * 512, 512) == 0) continue;
+// Every byte alike: a card that proves no size.
+bool uniform(const uint8_t* bytes, size_t size) {
+    return std::all_of(bytes, bytes + size, [first = bytes[0]](uint8_t b) { return b == first; });
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> read_catalog_at_end(CardAccess& access, uint64_t card_bytes) {
+    std::vector<uint8_t> catalog(kCatalogSize);
+    const auto address = static_cast<uint16_t>((card_bytes - kCatalogSize) / 256);
+    if (!access.read(address, catalog.data(), kCatalogSize)) return std::nullopt;
+    return catalog;
+}
+
+bool write_catalog_in_place(CardAccess& access, uint64_t card_bytes, const std::vector<uint8_t>& current,
+                            const std::vector<uint8_t>& wanted, std::string* error) {
+    error->clear();
+    if (current.size() != kCatalogSize || wanted.size() != kCatalogSize || !flash_takes(current.data(), wanted)) {
+        return false;
+    }
+    const auto first_block = static_cast<uint16_t>(card_bytes / 512 - kCatalogBlocks);
+    // The first block last: until it is written the catalog does not load.
+    for (uint32_t n = 1; n <= kCatalogBlocks; ++n) {
+        const uint32_t k = n % kCatalogBlocks;
+        const uint8_t* block = wanted.data() + k * 512;
+        if (std::memcmp(block, current.data() + k * 512, 512) == 0) continue;
         if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
             *error = tr("the new list could not be written");
             return false;
@@ -65,36 +75,27 @@ bool write_over_catalog(CardAccess& access, const CardScan& scan, const std::vec
     return true;
 }
 
-}  // namespace
-
-std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
-                                  const std::function<bool(uint32_t, uint32_t)>& before_chunk, std::string* error) {
+std::optional<CardScan> judge_card(std::vector<uint8_t> bytes, uint64_t known_bytes, int size_mib) {
     CardScan scan;
-    scan.card.resize(kAddressSpace);
-    const auto chunks = static_cast<uint32_t>(kAddressSpace / kChunk);
-    for (uint32_t k = 0; k < chunks; ++k) {
-        if (!before_chunk(k, chunks)) {
-            error->clear();
-            return std::nullopt;
-        }
-        const auto address = static_cast<uint16_t>(k * (kChunk / 256));
-        if (!access.read(address, scan.card.data() + uint64_t{k} * kChunk, kChunk)) {
-            *error = fill(tr("the card could not be read at byte {1}"), {std::to_string(uint64_t{k} * kChunk)});
-            return std::nullopt;
-        }
-    }
-
     const uint64_t half = kAddressSpace / 2;
-    if (std::memcmp(scan.card.data(), scan.card.data() + half, half) != 0) {
-        scan.card_bytes = kAddressSpace;
-    } else if (!erased(scan.card.data(), half)) {
-        scan.card_bytes = half;
-    } else if (size_mib == 8 || size_mib == 16) {
-        scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
+    if (known_bytes != 0) {
+        if ((known_bytes != half && known_bytes != kAddressSpace) || bytes.size() != known_bytes) return std::nullopt;
+        scan.card_bytes = known_bytes;
+        scan.size_proven = true;
     } else {
-        scan.card_bytes = 0;
-        return scan;
+        if (bytes.size() != kAddressSpace) return std::nullopt;
+        if (std::memcmp(bytes.data(), bytes.data() + half, half) != 0) {
+            scan.card_bytes = kAddressSpace;
+            scan.size_proven = true;
+        } else if (!uniform(bytes.data(), half)) {
+            scan.card_bytes = half;
+            scan.size_proven = true;
+        } else if (size_mib == 8 || size_mib == 16) {
+            scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
+        }
     }
+    scan.card = std::move(bytes);
+    if (scan.card_bytes == 0) return scan;
     scan.card.resize(scan.card_bytes);
     scan.capacity = static_cast<uint8_t>(scan.card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
 
@@ -106,7 +107,7 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
     scan.listed.assign(scan.capacity, false);
     if (scan.catalog_fits) {
         scan.catalog_ok = CheckCatalogList(list).fault == CatalogFault::None;
-        const uint32_t count = std::min<uint32_t>(list[kCountOffset], 255);
+        const uint32_t count = list[kCountOffset];  // at most 255 entries: they end inside the 8 KiB
         for (uint32_t i = 0; i < count; ++i) {
             const uint8_t slot = list[kEntriesOffset + kEntrySize * i + kEntrySlotOffset];
             if (slot >= scan.capacity) continue;
@@ -119,25 +120,50 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
             scan.found.push_back(static_cast<uint8_t>(slot));
         }
     }
+    scan.all_listed = scan.catalog_fits && std::all_of(scan.found.begin(), scan.found.end(),
+                                                       [&](uint8_t slot) { return scan.listed[slot]; });
     // The catalog's bytes as they are, with the fields a catalog needs set over
     // them: where a rewrite was cut short, what it wrote is mostly what a new
     // catalog needs anyway, and bytes not interpreted stay as they are.
-    const uint8_t* current = scan.card.data() + scan.card_bytes - kCatalogSize;
-    scan.new_catalog.assign(current, current + kCatalogSize);
-    BuildCatalog(scan.capacity, scan.found.data(), static_cast<uint32_t>(scan.found.size()), scan.new_catalog.data());
-    scan.new_catalog_fits = flash_takes(current, scan.new_catalog);
-    // A rewrite cut between the count byte and the capacity byte: the count
-    // stays as written, and the capacity code and the entries, still erased,
-    // are written for it, so that the catalog loads and the library can
-    // rebuild it.
-    const uint32_t written_count = std::min<uint32_t>(current[kCountOffset], scan.capacity);
-    std::vector<uint8_t> slots(written_count);
-    for (uint32_t i = 0; i < written_count; ++i)
-        slots[i] = i < scan.found.size() ? scan.found[i] : static_cast<uint8_t>(i);
-    scan.completed_catalog.assign(current, current + kCatalogSize);
-    BuildCatalog(scan.capacity, slots.data(), written_count, scan.completed_catalog.data());
-    scan.completed_catalog[kCountOffset] = current[kCountOffset];
-    scan.completed_catalog_fits = flash_takes(current, scan.completed_catalog);
+    const auto build = [&](uint32_t count) {
+        std::vector<uint8_t> catalog(list, list + kCatalogSize);
+        BuildCatalog(scan.capacity, scan.found.data(), count, catalog.data());
+        return catalog;
+    };
+    const auto found = static_cast<uint32_t>(scan.found.size());
+    scan.new_catalog = build(found);
+    scan.new_catalog_fits = flash_takes(list, scan.new_catalog);
+    // A count byte written before a cut (or a list cut short) may hold fewer
+    // bits than the whole count needs: the most pictures it can still name.
+    for (uint32_t count = found; !scan.new_catalog_fits && count-- > 0;) {
+        std::vector<uint8_t> catalog = build(count);
+        if (flash_takes(list, catalog)) {
+            scan.partial_catalog = std::move(catalog);
+            scan.partial_count = static_cast<int>(count);
+            break;
+        }
+    }
+    return scan;
+}
+
+std::optional<CardScan> scan_card(CardAccess& access, uint64_t known_bytes, int size_mib,
+                                  const std::function<bool(uint32_t, uint32_t)>& before_chunk, std::string* error) {
+    const uint64_t span = known_bytes != 0 ? known_bytes : kAddressSpace;
+    std::vector<uint8_t> bytes(span);
+    const auto chunks = static_cast<uint32_t>(span / kChunk);
+    for (uint32_t k = 0; k < chunks; ++k) {
+        if (!before_chunk(k, chunks)) {
+            error->clear();
+            return std::nullopt;
+        }
+        const auto address = static_cast<uint16_t>(k * (kChunk / 256));
+        if (!access.read(address, bytes.data() + uint64_t{k} * kChunk, kChunk)) {
+            *error = fill(tr("the card could not be read at byte {1}"), {std::to_string(uint64_t{k} * kChunk)});
+            return std::nullopt;
+        }
+    }
+    std::optional<CardScan> scan = judge_card(std::move(bytes), known_bytes, size_mib);
+    if (!scan) *error = tr("the card is neither 8 nor 16 MiB");
     return scan;
 }
 
@@ -150,79 +176,33 @@ std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot) {
 }
 
 RepairPlan plan_repair(const CardScan& scan) {
-    // A capacity code of the other size would have the library erase and
-    // write its catalog inside a slot, or outside the card.
-    if (scan.catalog_loads && !scan.catalog_fits) return RepairPlan::kCannot;
-    if (scan.catalog_loads)
-        return scan.catalog_ok && !scan.list_names_empty_slot ? RepairPlan::kNone : RepairPlan::kRebuild;
+    const bool usable = scan.catalog_ok && !scan.list_names_empty_slot;
+    if (usable && scan.all_listed) return RepairPlan::kNone;
     if (scan.new_catalog_fits) return RepairPlan::kWriteCatalog;
-    return scan.completed_catalog_fits ? RepairPlan::kCompleteCatalog : RepairPlan::kCannot;
+    // A usable list is not traded for a shorter one.
+    if (usable) return RepairPlan::kPutBack;
+    return scan.partial_count >= 0 ? RepairPlan::kPartial : RepairPlan::kCannot;
 }
 
-bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
-                 const std::function<void(uint32_t, uint32_t, uint8_t)>& before_put, std::string* error) {
-    if (plan == RepairPlan::kWriteCatalog) {
-        // Flash takes the new catalog's blocks without an erase: every bit it
-        // needs set is still set. A block that already holds its bytes is left.
-        if (!write_over_catalog(access, scan, scan.new_catalog, error)) return false;
-    } else if (plan == RepairPlan::kCompleteCatalog) {
-        if (!write_over_catalog(access, scan, scan.completed_catalog, error)) return false;
-        return repair_card(access, scan, RepairPlan::kRebuild, before_put, error);
-    } else if (plan == RepairPlan::kRebuild) {
-        if (!access.format()) {
-            *error = tr("the card could not be formatted");
-            return false;
-        }
-        for (size_t i = 0; i < scan.found.size(); ++i) {
-            before_put(static_cast<uint32_t>(i + 1), static_cast<uint32_t>(scan.found.size()), scan.found[i]);
-            if (!access.put(bitmap_of_slot(scan, scan.found[i]))) {
-                *error = fill(tr("the picture of slot {1} could not be put back"), {std::to_string(scan.found[i])});
-                return false;
-            }
-        }
-    } else {
-        return plan == RepairPlan::kNone;
+bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan, std::string* error) {
+    if (plan != RepairPlan::kWriteCatalog && plan != RepairPlan::kPartial) return plan == RepairPlan::kNone;
+    const std::vector<uint8_t>& wanted = plan == RepairPlan::kWriteCatalog ? scan.new_catalog : scan.partial_catalog;
+    const uint32_t count = plan == RepairPlan::kWriteCatalog ? static_cast<uint32_t>(scan.found.size())
+                                                             : static_cast<uint32_t>(scan.partial_count);
+    const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    const std::vector<uint8_t> current(list, list + kCatalogSize);
+    if (!write_catalog_in_place(access, scan.card_bytes, current, wanted, error)) {
+        if (error->empty()) *error = tr("the new list could not be written");
+        return false;
     }
-    const std::optional<std::vector<uint8_t>> catalog = read_catalog(access);
-    if (!catalog || !IsValidCatalog(catalog->data()) || CheckCatalogList(catalog->data()).fault != CatalogFault::None ||
-        (*catalog)[kCountOffset] != scan.found.size()) {
+    const std::optional<std::vector<uint8_t>> catalog = read_catalog_at_end(access, scan.card_bytes);
+    if (!catalog || *catalog != wanted || CheckCatalogList(catalog->data()).fault != CatalogFault::None ||
+        (*catalog)[kCountOffset] != count) {
         *error = tr("the repaired list does not name the pictures found");
         return false;
     }
     return true;
 }
-
-namespace {
-
-// The card through the loaded library, each call counted by the session.
-class SessionAccess : public CardAccess {
-public:
-    explicit SessionAccess(Session& session) : session_(session) {}
-    bool read(uint16_t address, uint8_t* buffer, uint32_t length) override {
-        return session_.call([&] { return session_.lib().ReadGBA(address, buffer, length); });
-    }
-    bool write_block(uint16_t block, const uint8_t* data) override {
-        return session_.call([&] { return session_.lib().WriteGBA(block, data, 512); });
-    }
-    bool format() override {
-        session_.lib().GetPhotoCount();  // the library formats only a card whose catalog it has loaded
-        const bool ok = session_.call([&] { return session_.lib().FormatGBA(); });
-        session_.lib().GetPhotoCount();  // uploads pick their slot from the list loaded last
-        return ok;
-    }
-    bool put(const std::vector<uint8_t>& bitmap) override {
-        internal::TempFile staged(session_.temp_dir() + "/rescue.bmp");
-        if (!write_file_durably(staged.path(), bitmap, true)) return false;
-        const bool ok = session_.call([&] { return session_.lib().WriteFileToGBA(staged.path().c_str()); });
-        session_.lib().GetPhotoCount();
-        return ok;
-    }
-
-private:
-    Session& session_;
-};
-
-}  // namespace
 
 Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
     RescueSummary local;
@@ -243,13 +223,19 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         }
         if (!camera_open()) fail(inspect().problem);
 
-        SessionAccess access(*session_);
+        internal::SessionCardAccess access(*session_);
+        // A card image's size is its length; a camera's is read off the card.
+        const uint64_t known = camera_ ? camera_->card_size() : 0;
+        const uint64_t given = static_cast<uint64_t>(request.size_mib) << 20;
+        if (known != 0 && request.size_mib != 0 && known != given) {
+            refuse(ProblemKind::kSizeContradicts, {.bytes = known, .other_bytes = given});
+        }
         std::string error;
         std::optional<CardScan> scan;
         {
             std::optional<internal::StepScope> step;  // begun once the card's size says how many chunks
             scan = scan_card(
-                access, request.size_mib,
+                access, known, request.size_mib,
                 [&](uint32_t, uint32_t chunks) {
                     if (!step) {
                         const Step shown{
@@ -271,11 +257,10 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
             if (request.repair) refuse(ProblemKind::kCardBlank, {}, Hint::kNeedsSize);
             return;
         }
-        if (request.size_mib != 0 && scan->card_bytes != (static_cast<uint64_t>(request.size_mib) << 20)) {
-            frontend_->warn(
-                {WarningKind::kRescueSizeIgnored,
-                 Hint::kNone,
-                 {.bytes = scan->card_bytes, .other_bytes = static_cast<uint64_t>(request.size_mib) << 20}});
+        // A size given that the card itself disproves is not used, nor is
+        // anything done on its word.
+        if (scan->size_proven && request.size_mib != 0 && scan->card_bytes != given) {
+            refuse(ProblemKind::kSizeContradicts, {.bytes = scan->card_bytes, .other_bytes = given});
         }
         result.card_mib = static_cast<uint32_t>(scan->card_bytes >> 20);
         result.listing_known = scan->catalog_fits;
@@ -304,59 +289,65 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         }
         say(outcome, RecordKind::kRescueSaved,
             {.count = result.saved, .other_count = result.found, .folder = request.folder});
+        if (!request.repair) return;
 
-        if (request.repair) {
-            const RepairPlan plan = plan_repair(*scan);
-            const auto found = static_cast<uint32_t>(scan->found.size());
-            if (!padded_dir_.empty()) {
-                fail(ProblemKind::kShortImageNotRepaired,
-                     {.count = found, .name = card_image_, .folder = request.folder});
+        const RepairPlan plan = plan_repair(*scan);
+        const auto found = static_cast<uint32_t>(scan->found.size());
+        if (!padded_dir_.empty()) {
+            fail(ProblemKind::kShortImageNotRepaired, {.count = found, .name = card_image_, .folder = request.folder});
+        }
+        // The pictures a list leaves out, by slot: "3, 7, 12".
+        const auto left_out = [&](uint32_t listed_count) {
+            std::string slots;
+            for (size_t i = 0; i < scan->found.size(); ++i) {
+                const uint8_t slot = scan->found[i];
+                const bool named = plan == RepairPlan::kPutBack ? scan->listed[slot] : i < listed_count;
+                if (!named) slots += (slots.empty() ? "" : ", ") + std::to_string(slot);
             }
-            switch (plan) {
-                case RepairPlan::kNone:
-                    say(outcome, RecordKind::kCatalogSound, {});
-                    break;
-                case RepairPlan::kCannot:
-                    // A list giving the other card size: the library would erase and
-                    // write with that size's layout, inside a slot or off the card.
-                    if (scan->catalog_loads && !scan->catalog_fits) {
-                        fail(ProblemKind::kRepairWrongSize,
-                             {.count = found, .bytes = scan->card_bytes, .folder = request.folder},
-                             Hint::kFormatInCamera);
-                    }
-                    fail(ProblemKind::kRepairImpossible, {.count = found, .folder = request.folder},
-                         Hint::kFormatInCamera);
-                case RepairPlan::kWriteCatalog:
-                    ask({QuestionKind::kRepairCatalog, {.count = found}});
-                    break;
-                case RepairPlan::kCompleteCatalog:
-                case RepairPlan::kRebuild:
-                    ask({QuestionKind::kRepairRebuild, {.count = found, .folder = request.folder}});
-                    break;
-            }
-            if (plan != RepairPlan::kNone) {
-                std::optional<internal::StepScope> step;
-                const auto before_put = [&](uint32_t item, uint32_t items, uint8_t slot) {
-                    if (step) step->succeeded();
-                    step.reset();
-                    const Step shown{.kind = StepKind::kRescuePut,
-                                     .slot = slot,
-                                     .item = item,
-                                     .items = items,
-                                     .units = kUploadSteps,
-                                     .bytes = kSlotBytes + kCatalogSize};
-                    step.emplace(*frontend_, shown);
-                };
-                loaded_.reset();  // the repair changes the list behind the core's back
-                forget_photos();
-                if (!repair_card(access, *scan, plan, before_put, &error)) {
-                    fail(ProblemKind::kRepairFailed, {.count = found, .folder = request.folder, .detail = error},
-                         Hint::kFormatInCamera);
+            return slots;
+        };
+        switch (plan) {
+            case RepairPlan::kNone:
+                say(outcome, RecordKind::kCatalogSound, {});
+                return;
+            case RepairPlan::kCannot:
+                // The library could erase the catalog's unit only with a list of
+                // the card's size loaded, and a format leaves the list empty:
+                // our own format, then the pictures put back.
+                if (scan->catalog_loads && !scan->catalog_fits) {
+                    fail(ProblemKind::kRepairWrongSize,
+                         {.count = found, .bytes = scan->card_bytes, .folder = request.folder}, Hint::kFormatThenPut);
                 }
-                if (step) step->succeeded();
-                result.repaired = true;
-                say(outcome, RecordKind::kRepaired, {.count = found});
-            }
+                fail(ProblemKind::kRepairImpossible, {.count = found, .folder = request.folder}, Hint::kFormatThenPut);
+            case RepairPlan::kPutBack:
+                frontend_->warn({WarningKind::kPicturesUnlisted,
+                                 Hint::kPutBack,
+                                 {.count = found - result.listed,
+                                  .other_count = found,
+                                  .folder = request.folder,
+                                  .detail = left_out(0)}});
+                return;
+            case RepairPlan::kWriteCatalog:
+            case RepairPlan::kPartial:
+                break;
+        }
+        const uint32_t listing = plan == RepairPlan::kWriteCatalog ? found : static_cast<uint32_t>(scan->partial_count);
+        ask({QuestionKind::kRepairCatalog, {.count = listing}});
+        loaded_.reset();  // the repair changes the list behind the core's back
+        forget_photos();
+        if (!repair_card(access, *scan, plan, &error)) {
+            fail(ProblemKind::kRepairFailed, {.count = found, .folder = request.folder, .detail = error},
+                 Hint::kTryAgain);
+        }
+        result.repaired = true;
+        say(outcome, RecordKind::kRepaired, {.count = listing});
+        if (listing < found) {
+            frontend_->warn({WarningKind::kPicturesUnlisted,
+                             Hint::kPutBack,
+                             {.count = found - listing,
+                              .other_count = found,
+                              .folder = request.folder,
+                              .detail = left_out(listing)}});
         }
     });
 }

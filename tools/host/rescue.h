@@ -3,10 +3,20 @@
 // an emulated card in process.
 //
 // The card's size comes from the card itself, never from its catalog's
-// capacity byte, which may be damaged: the card is read across the whole
-// 16 MiB address range, and an 8 MiB card answers the upper half's addresses
-// from its first half, so its two halves read alike, while a 16 MiB card's
-// differ (unless it is blank, when only the person can say which card it is).
+// capacity byte, which may be damaged. A card image's size is its length. A
+// camera's card is read across the whole 16 MiB address range: an 8 MiB card
+// answers the upper half's addresses from its first half, so two halves that
+// differ prove a 16 MiB card, and two equal halves that hold more than one
+// byte value prove an 8 MiB card (a 16 MiB card's upper half starts inside
+// slot 26 and ends with its own catalog). A card whose every byte is the same
+// proves neither: only the person can say which card it is.
+//
+// A repair writes only the catalog's blocks, with plain block writes and no
+// erase (the library erases only at the places its loaded catalog gives,
+// which for a catalog of the wrong size lie inside a slot). Flash only clears
+// bits, so a new catalog can be written over the catalog's blocks only where
+// every bit it needs is still set: an erased unit, a rewrite cut short, a
+// repair cut short. What cannot be written so is left as it is.
 #pragma once
 
 #include <cstdint>
@@ -24,42 +34,45 @@ public:
     virtual bool read(uint16_t address, uint8_t* buffer, uint32_t length) = 0;
     // WriteGBA of one 512-byte block.
     virtual bool write_block(uint16_t block, const uint8_t* data) = 0;
-    // Loads the catalog (GetPhotoCount), formats the card (FormatGBA) and loads
-    // the empty catalog.
-    virtual bool format() = 0;
-    // Puts a camera bitmap on the card (WriteFileToGBA) and reloads the catalog.
-    virtual bool put(const std::vector<uint8_t>& bitmap) = 0;
 
 protected:
     ~CardAccess() = default;
 };
 
 struct CardScan {
-    uint64_t card_bytes = 0;     // 0: blank, size unknown
+    uint64_t card_bytes = 0;     // 0: the size is unknown (every byte alike, and no size given)
+    bool size_proven = false;    // card_bytes comes from the card, not from a size given
     uint8_t capacity = 0;        // 26 or 52, once the size is known
     bool catalog_loads = false;  // the catalog at the card's end has its signature and a capacity code
     bool catalog_fits = false;   // loads, and its capacity code is the card's
     bool catalog_ok = false;     // fits, and lists only slots the card has, each once
     bool list_names_empty_slot = false;
-    // A catalog listing `found`, laid over the catalog's blocks as they are,
-    // and whether flash, which only clears bits, can take it without an erase.
+    bool all_listed = false;  // fits, and names every slot holding a picture
+    // A catalog listing every picture found, laid over the catalog's blocks
+    // as they are, and whether flash, which only clears bits, can take it.
     std::vector<uint8_t> new_catalog;
     bool new_catalog_fits = false;
-    // The catalog's blocks with only the capacity code and the entries for
-    // the count as written added (a rewrite cut between the two), and whether
-    // flash can take it without an erase.
-    std::vector<uint8_t> completed_catalog;
-    bool completed_catalog_fits = false;
+    // Failing that, the longest list of pictures found (lowest slots first)
+    // that flash can take there: `partial_count` of them; -1: none can be.
+    std::vector<uint8_t> partial_catalog;
+    int partial_count = -1;
     std::vector<uint8_t> card;   // the card's bytes
     std::vector<uint8_t> found;  // slots holding a picture (a byte not 0xFF), in slot order
     std::vector<bool> listed;    // per slot: named by the catalog, when it fits the card (else all false)
 };
 
-// Reads the whole card through `access`, 32 KiB at a time, calling
-// `before_chunk` before each read (false stops the scan). `size_mib` (8 or
-// 16) settles a blank card's size. Returns nullopt with `error` set when a
-// read fails or the scan was stopped (`error` empty then).
-std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
+// Judges a card from its bytes: `bytes` is either the card itself
+// (`known_bytes`, 8 or 16 MiB, a card image's length) or, with `known_bytes`
+// 0, what the 16 MiB address range reads. `size_mib` (8 or 16, 0: none)
+// settles the size where the bytes cannot. Nullopt when `bytes` has neither
+// length. A pure function: it reaches no card.
+std::optional<CardScan> judge_card(std::vector<uint8_t> bytes, uint64_t known_bytes, int size_mib);
+
+// Reads the card through `access`, 32 KiB at a time (`known_bytes` of it, or
+// the whole address range when 0), calling `before_chunk` before each read
+// (false stops the scan), and judges it. Returns nullopt with `error` set when
+// a read fails or the scan was stopped (`error` empty then).
+std::optional<CardScan> scan_card(CardAccess& access, uint64_t known_bytes, int size_mib,
                                   const std::function<bool(uint32_t chunk, uint32_t chunks)>& before_chunk,
                                   std::string* error);
 
@@ -68,23 +81,28 @@ std::optional<CardScan> scan_card(CardAccess& access, int size_mib,
 std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot);
 
 enum class RepairPlan {
-    kNone,             // the catalog loads and lists only pictures the card holds
-    kWriteCatalog,     // the catalog does not load, but its blocks can take one listing the pictures found
-                       // without an erase (an erased unit, or a rewrite cut short)
-    kRebuild,          // the catalog loads but names impossible or empty slots: format, put them back
-    kCompleteCatalog,  // the catalog does not load, but writing its capacity code and entries for the count
-                       // as written makes it load (a rewrite cut between the two): then as kRebuild
-    kCannot,           // the catalog's blocks hold what a new catalog cannot be written over, and the
-                       // library cannot erase them before a catalog that fits the card loads (a capacity
-                       // code of the other card size would make it erase and write inside a slot)
+    kNone,          // the catalog fits the card and names exactly the pictures it holds
+    kWriteCatalog,  // a catalog naming every picture found can be written over the catalog's blocks
+    kPartial,       // the catalog is unusable; one naming `partial_count` of the pictures can be written
+    kPutBack,       // the catalog is usable and names only pictures, but not all: it cannot name more in place
+    kCannot,        // no catalog for the card can be written over what the catalog's blocks hold
 };
 RepairPlan plan_repair(const CardScan& scan);
 
-// Carries out `plan` (kWriteCatalog, kCompleteCatalog or kRebuild), listing every picture
-// found, in slot order. `before_put` is called before each picture is put
-// back. False with `error` set on failure.
-bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan,
-                 const std::function<void(uint32_t item, uint32_t items, uint8_t slot)>& before_put,
-                 std::string* error);
+// Carries out `plan` (kWriteCatalog or kPartial): writes the blocks of the
+// catalog that differ from the card's, the first block (signature, count and
+// capacity) last, so that a cut leaves no catalog that loads half written,
+// and a repair run again finishes it. False with `error` set on failure.
+bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan, std::string* error);
+
+// The catalog of a card of `card_bytes` as its blocks hold it, read at the
+// card's own end. Nullopt when the read fails.
+std::optional<std::vector<uint8_t>> read_catalog_at_end(CardAccess& access, uint64_t card_bytes);
+
+// Writes `wanted` over `current`, the catalog's blocks of a card of
+// `card_bytes`, if flash can take it (false with `error` empty if not; with
+// `error` set if a write failed).
+bool write_catalog_in_place(CardAccess& access, uint64_t card_bytes, const std::vector<uint8_t>& current,
+                            const std::vector<uint8_t>& wanted, std::string* error);
 
 }  // namespace pixavon::host

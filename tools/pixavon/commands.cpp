@@ -69,10 +69,17 @@ int cmd_info(host::Core& core) {
         fail(explain(state.problem));
     }
     std::printf("%s\n", fill(tr("camera:      connected ({1})"), {core.description()}).c_str());
-    if (!state.catalog_loads) fail(explain(state.problem));
+    // The card's own size, measured on it; its list's capacity code beside it.
+    if (!state.catalog_loads) {
+        if (state.measured_bytes != 0) {
+            std::printf("%s\n", fill(tr("card:        {1} MiB"), {std::to_string(state.measured_bytes >> 20)}).c_str());
+        }
+        fail(explain(state.problem));
+    }
     const host::Catalog& catalog = state.catalog;
+    const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : catalog.card_bytes();
     std::printf("%s\n", fill(tr("card:        {1} MiB, capacity code {2}"),
-                             {std::to_string(catalog.card_bytes() >> 20), std::to_string(catalog.capacity_code)})
+                             {std::to_string(card_bytes >> 20), std::to_string(catalog.capacity_code)})
                             .c_str());
     if (!state.catalog_ok) fail(explain(state.problem));
     std::printf("%s\n", fill(tr("photos:      {1}"), {std::to_string(catalog.count)}).c_str());

@@ -260,8 +260,12 @@ int run(int argc, char** argv) {
     int status = 0;
     host::Core core(cancel);
     core.set_frontend(terminal);
-    // Rescue reads a card image cut short as far as it goes.
-    if (const int prepared = report(core.prepare({o.card, o.size, rescue->parsed()}), cancel); prepared != 0)
+    // Rescue reads a card image cut short as far as it goes, as the card its
+    // --size names.
+    int size = o.size;
+    if (rescue->parsed() && size == 0 && !o.card.empty() && ::access(o.card.c_str(), F_OK) == 0)
+        size = o.rescue.size_mib;
+    if (const int prepared = report(core.prepare({o.card, size, rescue->parsed()}), cancel); prepared != 0)
         return prepared;
     if (!core.open_camera() && !info->parsed()) {
         fail(explain(

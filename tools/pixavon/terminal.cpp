@@ -73,6 +73,13 @@ std::string hint_for(const host::Problem& problem) {
         case Hint::kFormatInCamera:
             return fill(tr("Format the card in the camera, then put the pictures back: {1}"),
                         {command_prefix() + "put '" + display_name(f.folder) + "'/slot-*.png"});
+        case Hint::kFormatThenPut:
+            return fill(
+                tr("Format the card, then put the pictures back: {1} and {2}"),
+                {command_prefix() + "format", command_prefix() + "put '" + display_name(f.folder) + "'/slot-*.png"});
+        case Hint::kPutBack:
+            return fill(tr("Put them back to list them: {1}"),
+                        {command_prefix() + "put '" + display_name(f.folder) + "'/slot-NN*.png"});
         case Hint::kDeleteSome:
             return tr("Delete some photos first, or put fewer.");
     }

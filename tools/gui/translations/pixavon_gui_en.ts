@@ -421,6 +421,10 @@
         <source>The pictures are saved. Choose Card ▸ Format card…: the window then offers to put them back on the card.</source>
         <translation>The pictures are saved. Choose Card ▸ Format card…: the window then offers to put them back on the card.</translation>
     </message>
+    <message>
+        <source>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</source>
+        <translation>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</translation>
+    </message>
     <message numerus="yes">
         <source>This file is not a card image (%n bytes).</source>
         <translation>

@@ -404,6 +404,10 @@
         <source>The pictures are saved. Choose Card ▸ Format card…: the window then offers to put them back on the card.</source>
         <translation>画像は保存済みです。「カード ▸ カードをフォーマット…」を選んでください。そのあと、画像をカードに戻せます。</translation>
     </message>
+    <message>
+        <source>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</source>
+        <translation>一覧に載っていない画像は、保存先のフォルダーから「写真 ▸ 画像を追加…」でカードに戻してください。</translation>
+    </message>
     <message numerus="yes">
         <source>This file is not a card image (%n bytes).</source>
         <translation>

@@ -404,6 +404,10 @@
         <source>The pictures are saved. Choose Card ▸ Format card…: the window then offers to put them back on the card.</source>
         <translation>图片已保存。请选择“存储卡 ▸ 格式化存储卡…”，之后可以把它们放回存储卡。</translation>
     </message>
+    <message>
+        <source>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</source>
+        <translation>清单里没有的图片，请从保存它们的文件夹中用“照片 ▸ 添加图片…”放回存储卡。</translation>
+    </message>
     <message numerus="yes">
         <source>This file is not a card image (%n bytes).</source>
         <translation>

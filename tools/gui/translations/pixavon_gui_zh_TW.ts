@@ -404,6 +404,10 @@
         <source>The pictures are saved. Choose Card ▸ Format card…: the window then offers to put them back on the card.</source>
         <translation>圖片已儲存。請選擇「記憶卡 ▸ 格式化記憶卡…」，之後可以把它們放回記憶卡。</translation>
     </message>
+    <message>
+        <source>Add the pictures it does not name back with Photos ▸ Add pictures… from the folder they were saved in.</source>
+        <translation>清單中沒有的圖片，請從儲存它們的資料夾用「相片 ▸ 新增圖片…」放回記憶卡。</translation>
+    </message>
     <message numerus="yes">
         <source>This file is not a card image (%n bytes).</source>
         <translation>
