@@ -318,7 +318,8 @@ QString Phrases::explain(const Trouble& trouble, const QString& otherwise) {
         case host::ProblemKind::kDeleteFailed:
             lines << tr("Photo %1 could not be deleted.").arg(photo);
             break;
-        case host::ProblemKind::kCardImageUnusable: {
+        case host::ProblemKind::kCardImageUnusable:
+        case host::ProblemKind::kCardImageWrongLength: {
             // A card image holds the card's bytes: 8 or 16 MiB exactly.
             const qint64 size = file_size(trouble.name);
             if (size != (qint64{8} << 20) && size != (qint64{16} << 20)) {
