@@ -72,14 +72,14 @@ std::string hint_for(const host::Problem& problem) {
             return fill(tr("Its pictures can still be saved: {1}"), {command_prefix() + "rescue -o FOLDER"});
         case Hint::kFormatInCamera:
             return fill(tr("Format the card in the camera, then put the pictures back: {1}"),
-                        {command_prefix() + "put '" + display_name(f.folder) + "'/slot-*.png"});
+                        {command_prefix() + "put '" + display_name(f.folder) + "'/picture-*.png"});
         case Hint::kFormatThenPut:
             return fill(
                 tr("Format the card, then put the pictures back: {1} and {2}"),
-                {command_prefix() + "format", command_prefix() + "put '" + display_name(f.folder) + "'/slot-*.png"});
+                {command_prefix() + "format", command_prefix() + "put '" + display_name(f.folder) + "'/picture-*.png"});
         case Hint::kPutBack:
             return fill(tr("Put them back to list them: {1}"),
-                        {command_prefix() + "put '" + display_name(f.folder) + "'/slot-NN*.png"});
+                        {command_prefix() + "put '" + display_name(f.folder) + "'/picture-*-unlisted.png"});
         case Hint::kDeleteSome:
             return tr("Delete some photos first, or put fewer.");
     }
