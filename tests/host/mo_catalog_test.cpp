@@ -72,8 +72,8 @@ TEST(MoCatalog, ReadsPoCataloguesInEitherByteOrderAndSurvivesDamage) {
 }
 
 TEST(PluralRule, EvaluatesTheRulesCataloguesUseAndRefusesOthers) {
-    const std::optional<PluralRule> russian = PluralRule::parse(
-        "(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2)");
+    const std::optional<PluralRule> russian =
+        PluralRule::parse("(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2)");
     ASSERT_TRUE(russian);
     const std::pair<uint64_t, uint64_t> cases[] = {{1, 0}, {2, 1}, {5, 2}, {11, 2}, {21, 0}, {22, 1}, {112, 2}};
     for (const auto& [n, form] : cases) EXPECT_EQ(russian->evaluate(n), form) << n;

@@ -119,16 +119,16 @@ private:
 
 uint64_t evaluate_node(const Node& node, uint64_t n) {
     switch (node.op) {
-    case Node::Op::kN:
-        return n;
-    case Node::Op::kNumber:
-        return node.value;
-    case Node::Op::kNot:
-        return evaluate_node(*node.a, n) == 0 ? 1 : 0;
-    case Node::Op::kChoice:
-        return evaluate_node(*node.a, n) != 0 ? evaluate_node(*node.b, n) : evaluate_node(*node.c, n);
-    case Node::Op::kBinary:
-        break;
+        case Node::Op::kN:
+            return n;
+        case Node::Op::kNumber:
+            return node.value;
+        case Node::Op::kNot:
+            return evaluate_node(*node.a, n) == 0 ? 1 : 0;
+        case Node::Op::kChoice:
+            return evaluate_node(*node.a, n) != 0 ? evaluate_node(*node.b, n) : evaluate_node(*node.c, n);
+        case Node::Op::kBinary:
+            break;
     }
     const uint64_t a = evaluate_node(*node.a, n);
     // The two logical operators look at their right side only when they must.

@@ -36,19 +36,19 @@ BOOL WINAPI on_console_event(DWORD event) {
     CancelToken* token = g_token.load();
     if (token == nullptr) return FALSE;
     switch (event) {
-    case CTRL_C_EVENT:
-        token->request(SIGINT);
-        return TRUE;
-    case CTRL_BREAK_EVENT:
-        token->request(SIGBREAK);
-        return TRUE;
-    default:
-        // Closing, logging off, shutting down: the process ends when this
-        // returns. It waits the time Windows allows, while the operation
-        // stops and cleans up; the program's own exit ends it sooner.
-        token->request(SIGTERM);
-        ::Sleep(4500);
-        return TRUE;
+        case CTRL_C_EVENT:
+            token->request(SIGINT);
+            return TRUE;
+        case CTRL_BREAK_EVENT:
+            token->request(SIGBREAK);
+            return TRUE;
+        default:
+            // Closing, logging off, shutting down: the process ends when this
+            // returns. It waits the time Windows allows, while the operation
+            // stops and cleans up; the program's own exit ends it sooner.
+            token->request(SIGTERM);
+            ::Sleep(4500);
+            return TRUE;
     }
 }
 

@@ -5,8 +5,8 @@
 namespace pixavon::host::win32 {
 
 bool restrict_dll_search() {
-    static const bool done = ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0 &&
-                             ::SetDllDirectoryW(L"") != 0;
+    static const bool done =
+        ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0 && ::SetDllDirectoryW(L"") != 0;
     return done;
 }
 

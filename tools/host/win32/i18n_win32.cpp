@@ -32,8 +32,8 @@ std::optional<std::vector<uint8_t>> read_small_file(const std::wstring& path) {
     if (::GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart <= kMaxCatalogBytes) {
         std::vector<uint8_t> data(static_cast<size_t>(size.QuadPart));
         DWORD got = 0;
-        if (data.empty() || (::ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) &&
-                             got == data.size())) {
+        if (data.empty() ||
+            (::ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) && got == data.size())) {
             bytes = std::move(data);
         }
     }

@@ -65,9 +65,9 @@ public:
     bool commit(bool replace);
 
 private:
-    std::wstring path_;          // the full path asked for
-    std::wstring folder_;        // the temporary folder, if any
-    std::wstring temporary_;     // the file in it
+    std::wstring path_;       // the full path asked for
+    std::wstring folder_;     // the temporary folder, if any
+    std::wstring temporary_;  // the file in it
     std::string ansi_;
     Kind kind_ = Kind::kSame;
 };

@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <string>
 
-
 namespace pixavon::host::win32 {
 namespace {
 

@@ -8,12 +8,13 @@ namespace pixavon::host::win32 {
 
 std::string system_message(DWORD code) {
     wchar_t* buffer = nullptr;
-    const DWORD n = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD n =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text = n > 0 && buffer != nullptr ? std::wstring(buffer, n) : std::wstring();
     if (buffer != nullptr) ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
+    while (!text.empty() &&
+           (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
         text.pop_back();
     if (text.empty()) {
         char hex[16];
@@ -91,19 +92,19 @@ bool write_stderr(std::string_view text) { return write_utf8(::GetStdHandle(STD_
 
 std::string catalogue_for_language(LANGID language) {
     switch (PRIMARYLANGID(language)) {
-    case LANG_JAPANESE:
-        return "ja";
-    case LANG_CHINESE:
-        switch (SUBLANGID(language)) {
-        case SUBLANG_CHINESE_TRADITIONAL:  // Taiwan
-        case SUBLANG_CHINESE_HONGKONG:
-        case SUBLANG_CHINESE_MACAU:
-            return "zh_TW";
-        default:  // the People's Republic, Singapore, and Chinese as such
-            return "zh_CN";
-        }
-    default:
-        return "";
+        case LANG_JAPANESE:
+            return "ja";
+        case LANG_CHINESE:
+            switch (SUBLANGID(language)) {
+                case SUBLANG_CHINESE_TRADITIONAL:  // Taiwan
+                case SUBLANG_CHINESE_HONGKONG:
+                case SUBLANG_CHINESE_MACAU:
+                    return "zh_TW";
+                default:  // the People's Republic, Singapore, and Chinese as such
+                    return "zh_CN";
+            }
+        default:
+            return "";
     }
 }
 

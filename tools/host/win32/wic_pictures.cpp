@@ -19,8 +19,8 @@ namespace {
 constexpr size_t kBandBytes = size_t{1} << 20;
 
 [[noreturn]] void fail(const char* what, HRESULT hr) {
-    throw ImageError(fill(tr("damaged or unsupported {1} picture ({2})"),
-                          {what, system_message(static_cast<DWORD>(hr))}));
+    throw ImageError(
+        fill(tr("damaged or unsupported {1} picture ({2})"), {what, system_message(static_cast<DWORD>(hr))}));
 }
 
 void check(HRESULT hr, const char* what) {
@@ -161,8 +161,7 @@ std::vector<uint8_t> encode(const Image& image, const GUID& container, const cha
             out[1] = in[1];
             out[2] = in[0];
         }
-        check(frame->WritePixels(rows, static_cast<UINT>(stride), static_cast<UINT>(stride * rows), band.data()),
-              what);
+        check(frame->WritePixels(rows, static_cast<UINT>(stride), static_cast<UINT>(stride * rows), band.data()), what);
     }
     check(frame->Commit(), what);
     check(encoder->Commit(), what);
