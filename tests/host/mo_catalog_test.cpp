@@ -45,7 +45,7 @@ TEST(MoCatalog, ReadsPoCataloguesInEitherByteOrderAndSurvivesDamage) {
     for (const uint32_t table : {word(ja, 12), word(ja, 16)}) {
         for (uint32_t i = 0; i < count * 2; ++i) words.push_back(table + i * 4);
     }
-    for (const size_t at : words) std::reverse(big.begin() + at, big.begin() + at + 4);
+    for (const size_t at : words) std::reverse(big.data() + at, big.data() + at + 4);
     const std::optional<MoCatalog> swapped = MoCatalog::parse(big);
     ASSERT_TRUE(swapped);
     EXPECT_EQ(swapped->size(), catalog->size());
@@ -54,7 +54,7 @@ TEST(MoCatalog, ReadsPoCataloguesInEitherByteOrderAndSurvivesDamage) {
     // Cut short anywhere past the header, or a table word changed: refused
     // or read within the file, never past it.
     for (size_t size = 0; size < ja.size(); size += 13) {
-        const std::optional<MoCatalog> cut = MoCatalog::parse(std::vector<uint8_t>(ja.begin(), ja.begin() + size));
+        const std::optional<MoCatalog> cut = MoCatalog::parse(std::vector<uint8_t>(ja.data(), ja.data() + size));
         if (cut) {
             EXPECT_LE(cut->size(), catalog->size());
         }
