@@ -176,7 +176,9 @@ std::vector<std::wstring> ours_in_temp() {
 TEST(AnsiPath, NamesOutsideTheCodePageReachTheLibraryAndLeaveNothing) {
     // A folder the code page cannot name (图片 under 1252 and 932; Korean
     // under 936), and files named in Korean, which none of them holds.
-    const std::string folder = win32::temp_folder() + (win32::fits_ansi(L"图片") ? "\\사진" : "\\图片");
+    // (One per process: the code pages' runs go in parallel.)
+    const std::string folder = win32::temp_folder() + (win32::fits_ansi(L"图片") ? "\\사진-" : "\\图片-") +
+                               std::to_string(::GetCurrentProcessId());
     const std::wstring wide_folder = win32::to_utf16(folder);
     ASSERT_TRUE(::CreateDirectoryW(wide_folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
     const std::string source = folder + "\\photo.bmp";
