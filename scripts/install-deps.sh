@@ -23,6 +23,8 @@ packages=(
   # The 32-bit Windows build: cross compiler, GoogleTest sources, wine.
   g++-mingw-w64-i686-posix mingw-w64-i686-dev googletest
   wine wine32:i386
+  # The Windows packages (scripts/package-windows.sh): the installer and the zip.
+  nsis zip
   # The style checks (scripts/format.sh, scripts/tidy.sh; python3 reads the
   # compile database).
   clang-format clang-tidy python3

@@ -43,3 +43,8 @@ trap cleanup EXIT
 timeout 300 wineboot --init >/dev/null 2>&1
 timeout 60 wineserver --wait || true
 ctest --test-dir "$build" -j"$jobs" --output-on-failure --timeout 300
+
+# The zip and the installer; the installer installed and uninstalled in the
+# same prefix.
+scripts/package-windows.sh "$build"
+scripts/check-windows-package.sh "$build/package/pixavon-$(sed -n 's/^project(pixavon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-setup.exe"

@@ -1,0 +1,118 @@
+// i18n.h on Windows: gettext's catalogues read by MoCatalog, in the user's
+// interface language; every text in UTF-8.
+#include <windows.h>
+
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "i18n.h"
+#include "mo_catalog.h"
+#include "win32/paths.h"
+#include "win32/text.h"
+#include "win32/translations.h"
+
+namespace pixavon::host {
+namespace {
+
+// Chosen once, before other threads start (use_environment_locale,
+// init_translations); read-only after.
+std::string g_language;
+std::optional<MoCatalog> g_catalog;
+
+// A catalogue is a few hundred KiB; anything far larger is not one.
+constexpr DWORD kMaxCatalogBytes = 16u << 20;
+
+std::optional<std::vector<uint8_t>> read_small_file(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<std::vector<uint8_t>> bytes;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart <= kMaxCatalogBytes) {
+        std::vector<uint8_t> data(static_cast<size_t>(size.QuadPart));
+        DWORD got = 0;
+        if (data.empty() ||
+            (::ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) && got == data.size())) {
+            bytes = std::move(data);
+        }
+    }
+    ::CloseHandle(file);
+    return bytes;
+}
+
+}  // namespace
+
+namespace win32 {
+
+bool use_catalogue(const std::string& locale_folder, const std::string& language) {
+    g_catalog.reset();
+    if (language.empty()) return true;
+    std::wstring path;
+    try {
+        path = to_utf16(locale_folder + "\\" + language + "\\LC_MESSAGES\\pixavon.mo");
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
+    std::optional<std::vector<uint8_t>> bytes = read_small_file(path);
+    if (!bytes) return false;
+    g_catalog = MoCatalog::parse(std::move(*bytes));
+    return g_catalog.has_value();
+}
+
+std::string installed_locale_folder() { return executable_folder() + "\\share\\locale"; }
+
+}  // namespace win32
+
+void use_environment_locale() { g_language = win32::user_catalogue(); }
+
+void init_translations(const std::string& /*codeset: always UTF-8 here*/) {
+    try {
+        win32::use_catalogue(win32::installed_locale_folder(), g_language);
+    } catch (const win32::Win32Error&) {
+        g_catalog.reset();  // no folder of our own: English
+    }
+}
+
+std::string text_codeset() { return "UTF-8"; }
+
+const char* tr(const char* text) {
+    const char* found = g_catalog ? g_catalog->find(text) : nullptr;
+    return found != nullptr ? found : text;
+}
+
+const char* ntr(const char* singular, const char* plural, uint64_t n) {
+    const char* found = g_catalog ? g_catalog->find_plural(singular, n) : nullptr;
+    if (found != nullptr) return found;
+    return n == 1 ? singular : plural;
+}
+
+std::string fill(const std::string& pattern, std::initializer_list<std::string> args) {
+    std::string out;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9' &&
+            pattern[i + 2] == '}') {
+            const size_t k = static_cast<size_t>(pattern[i + 1] - '1');
+            if (k < args.size()) {
+                out += *(args.begin() + k);
+                i += 2;
+                continue;
+            }
+        }
+        out += pattern[i];
+    }
+    return out;
+}
+
+std::string system_error(int errnum) { return std::strerror(errnum); }
+
+std::string display_name(const std::string& raw) {
+    std::string out = raw;
+    for (char& c : out) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) c = '?';
+    }
+    return out;
+}
+
+}  // namespace pixavon::host
