@@ -91,10 +91,9 @@ void MainWindow::save_selected() {
     if (positions.isEmpty()) return;
     QString target;
     if (positions.size() == 1) {
-        target =
-            dialogs_.save_file(this, tr("Save photo %1 as").arg(positions[0] + 1),
-                               QDir(import_folder()).filePath(QStringLiteral("photo-%1.png").arg(positions[0])),
-                               tr("PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)"));
+        target = dialogs_.save_file(this, tr("Save photo %1 as").arg(positions[0] + 1),
+                                    QDir(import_folder()).filePath(QStringLiteral("photo-%1.png").arg(positions[0])),
+                                    tr("PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)"));
     } else {
         target = dialogs_.folder(this, tr("Save %n photos into", nullptr, static_cast<int>(positions.size())),
                                  import_folder());

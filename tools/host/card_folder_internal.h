@@ -59,7 +59,7 @@ struct CardFolder::NewPicture {
     bool done = false;  // put on the card, refused, or dropped
     int result = 0;     // of the put, told again to later closes
     int slot = -1;      // the photo it became (or already was), once put
-    ~NewPicture();  // closes and removes the staged file
+    ~NewPicture();      // closes and removes the staged file
 };
 
 struct CardFolder::OpenFile {
