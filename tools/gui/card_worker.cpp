@@ -96,7 +96,6 @@ CardWorker::~CardWorker() { close_card(); }
 
 CardInfo CardWorker::load_card() {
     ++generation_;
-    wanted_.clear();
     CardInfo info;
     info.image = image_;
     if (!core_ || !core_->prepared()) return info;
@@ -154,6 +153,8 @@ void CardWorker::perform(Operation operation, bool changes_card, Work&& work) {
         result.declined = declined_;
         result.trouble = trouble_of(outcome.problem);
     }
+    // The import index is read again for the photos shown from now on.
+    imported_.reset();
     if ((changes_card && !result.declined) || result.status == host::Outcome::Status::kFailed) {
         result.card_changed = true;
         const CardInfo card = load_card();
@@ -224,27 +225,18 @@ void CardWorker::save_photos(const QList<int>& positions, const QString& target)
         result.folder = target;
         result.total = static_cast<uint32_t>(positions.size());
         host::ExportRequest request;
-        request.format = host::OutputFormat::kByName;
+        request.positions.assign(positions.begin(), positions.end());
+        request.output = encode_name(target);
         if (positions.size() == 1) {
-            request.positions = {static_cast<uint32_t>(positions[0])};
-            request.output = encode_name(target);
             // The save dialog has asked before replacing the file.
             request.replace = true;
-            host::Outcome outcome = core_->export_photos(request);
-            result.saved = static_cast<uint32_t>(outcome.done.size());
-            return outcome;
+        } else {
+            // Into the folder as PNGs, named as the core names them; none is
+            // replaced.
+            request.format = host::OutputFormat::kPng;
         }
-        // Several into a folder, each named for its position as people count
-        // (photo-2.png for the second photo), nothing replaced.
-        host::Outcome outcome;
-        for (qsizetype i = 0; i < positions.size() && outcome.ok(); ++i) {
-            outer_ = {static_cast<uint32_t>(i + 1), static_cast<uint32_t>(positions.size())};
-            request.positions = {static_cast<uint32_t>(positions[i])};
-            request.output = encode_name(target + QStringLiteral("/photo-%1.png").arg(positions[i] + 1));
-            outcome = core_->export_photos(request);
-            result.saved += static_cast<uint32_t>(outcome.done.size());
-        }
-        outer_ = {1, 1};
+        host::Outcome outcome = core_->export_photos(request);
+        result.saved = static_cast<uint32_t>(outcome.done.size());
         return outcome;
     });
 }
@@ -289,14 +281,31 @@ void CardWorker::rescue(const QString& folder, int size_mib) {
 }
 
 void CardWorker::want_photos(quint64 generation, const QList<int>& positions, const QString& import_folder) {
-    if (generation != generation_) return;
-    wanted_.assign(positions.begin(), positions.end());
-    import_folder_ = encode_name(import_folder);
+    if (generation != generation_ || !core_) return;
+    const std::string folder = encode_name(import_folder);
+    if (!imported_ || imported_->folder() != folder) imported_.emplace(folder);
+    // The photos the core keeps are shown at once; the others are read.
+    std::vector<uint32_t> unread;
+    for (const int position : positions) {
+        if (position < 0) continue;
+        if (const std::shared_ptr<const host::Image> kept = core_->kept_photo(static_cast<uint32_t>(position))) {
+            Q_EMIT photo_loaded(generation, position, to_qimage(*kept), imported_as(*kept));
+        } else {
+            unread.push_back(static_cast<uint32_t>(position));
+        }
+    }
+    core_->queue_photos(unread);
     schedule_next_photo();
 }
 
+QString CardWorker::imported_as(const host::Image& photo) {
+    if (!imported_ || imported_->folder().empty()) return {};
+    const std::optional<std::string> file = imported_->file_of(photo);
+    return file ? decode_name(*file) : QString();
+}
+
 void CardWorker::schedule_next_photo() {
-    if (reading_scheduled_ || wanted_.empty()) return;
+    if (reading_scheduled_ || !core_ || core_->photos_queued() == 0) return;
     reading_scheduled_ = true;
     // One photo per turn of the worker's event loop: an operation asked for
     // meanwhile runs before the next photo is read.
@@ -310,29 +319,21 @@ void CardWorker::schedule_next_photo() {
 }
 
 void CardWorker::read_next_photo() {
-    if (wanted_.empty() || !core_) return;
-    const int position = wanted_.front();
-    wanted_.pop_front();
+    if (!core_ || !core_->prepared() || core_->photos_queued() == 0) return;
     const quint64 generation = generation_;
     // The one place the grid's photos are read from the card.
-    host::Problem why;
-    const std::optional<host::Image> photo = core_->read_photo(static_cast<uint32_t>(position), &why);
-    if (photo) {
-        QString imported_as;
-        if (!import_folder_.empty()) {
-            if (const std::optional<std::string> file = host::imported_file(import_folder_, *photo)) {
-                imported_as = decode_name(*file);
-            }
-        }
-        Q_EMIT photo_loaded(generation, position, to_qimage(*photo), imported_as);
-    } else {
+    host::GridPhoto photo;
+    const host::Outcome outcome = core_->read_next_photo(&photo);
+    const int position = static_cast<int>(photo.position);
+    if (photo.photo) {
+        Q_EMIT photo_loaded(generation, position, to_qimage(*photo.photo), imported_as(*photo.photo));
+    } else if (!outcome.ok()) {
         Q_EMIT photo_failed(generation, position);
     }
     schedule_next_photo();
 }
 
 bool CardWorker::close_card() {
-    wanted_.clear();
     if (!core_) return true;
     const bool closed = core_->finish().ok();
     return closed;
@@ -365,8 +366,8 @@ void CardWorker::advance_report() {
     last_report_ms_ = now;
     Progress progress;
     progress.operation = operation_;
-    // A step of an operation the worker runs in parts counts within its part;
-    // a step of a run of steps the core measures as one, within the run.
+    // A step of a run of steps the core measures as one counts within the
+    // run; any other step within its operation.
     const uint32_t items = std::max<uint32_t>(step_.items, 1);
     const uint32_t item = std::clamp<uint32_t>(step_.item, 1, items);
     const uint64_t units = std::min(units_, step_.units);
@@ -378,9 +379,9 @@ void CardWorker::advance_report() {
         const double within = step_.units > 0 ? static_cast<double>(units) / static_cast<double>(step_.units) : 0.0;
         step_done = (item - 1 + within) / items;
     }
-    progress.items = outer_.second > 1 ? outer_.second : items;
-    progress.item = outer_.second > 1 ? outer_.first : item;
-    progress.done = (outer_.first - 1 + step_done) / outer_.second;
+    progress.items = items;
+    progress.item = item;
+    progress.done = step_done;
     Q_EMIT progressed(progress);
 }
 

@@ -12,8 +12,8 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
-#include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "cancel.h"
@@ -119,8 +119,9 @@ public Q_SLOTS:
     void open_image(const QString& path);
     void import_photos(const pixavon::gui::ImportChoice& choice);
     void add_pictures(const QStringList& files);
-    // One photo to the file `target`, several into the folder `target`, each
-    // named photo-POSITION.png for its position as people count.
+    // One photo to the file `target`, several into the folder `target` as
+    // PNGs, each named as the core names it (photo-POSITION.png, positions
+    // counted from 0).
     void save_photos(const QList<int>& positions, const QString& target);
     void delete_photos(const QList<int>& positions);
     void backup(const QString& file);
@@ -130,6 +131,7 @@ public Q_SLOTS:
     // person can say; 0 to find it.
     void rescue(const QString& folder, int size_mib);
     // The photos to read for the grid, first first; replaces the earlier list.
+    // Those the core keeps are handed out at once.
     void want_photos(quint64 generation, const QList<int>& positions, const QString& import_folder);
     // Closes the card and saves the card image; false if that failed.
     bool close_card();
@@ -163,19 +165,20 @@ private:
     void note(const host::Record& record) override;
     void warn(const host::Warning& warning) override;
 
+    // The file `photo` was imported as into the import folder; empty if none.
+    QString imported_as(const host::Image& photo);
+
     std::unique_ptr<host::Core> core_;
     host::CancelToken& cancel_;
     QString image_;
     quint64 generation_ = 0;
-    // Photos of this generation still to read, first first.
-    std::deque<int> wanted_;
-    std::string import_folder_;
+    // The import folder's index, read once per reload or operation.
+    std::optional<host::ImportedFiles> imported_;
     bool reading_scheduled_ = false;
     // The running operation.
     Operation operation_ = Operation::kReload;
     bool declined_ = false;
     host::Step step_;
-    std::pair<uint32_t, uint32_t> outer_{1, 1};  // the part of the operation running, of how many
     uint64_t units_ = 0;
     qint64 last_report_ms_ = -1;
 };

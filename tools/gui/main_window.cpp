@@ -1,12 +1,16 @@
+// The main window (see main_window.h): how it is built (its actions, menus,
+// toolbar, the bars above the grid and the status bar), the import folder it
+// offers, which actions are open to the person, and the window's own events
+// (closing, dropping files, the screen's pixel density). What happens on the
+// card is main_window_status.cpp's to show and main_window_operations.cpp's
+// to start and tell.
 #include "main_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,15 +30,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "dialogs.h"
 #include "photo_model.h"
-#include "photo_view.h"
-#include "phrases.h"
 #include "window_locale.h"
-
-#ifndef PIXAVON_VERSION
-#  define PIXAVON_VERSION "unknown"
-#endif
 
 namespace pixavon::gui {
 namespace {
@@ -51,8 +48,6 @@ QString button_text(QString text) {
     text.remove('&');
     return text.trimmed();
 }
-
-QString card_image_filter() { return MainWindow::tr("Card images (*.bin);;All files (*)"); }
 
 }  // namespace
 
@@ -294,6 +289,11 @@ QString MainWindow::import_folder() const {
     return chosen.isEmpty() ? decode_name(host::default_import_folder()) : chosen;
 }
 
+void MainWindow::set_import_folder(const QString& folder) {
+    QSettings().setValue(kImportFolderKey, folder);
+    show_destination();
+}
+
 QString MainWindow::cannot_start(const QString& image) {
     if (image.isEmpty()) return tr("The camera cannot be used.");
     return tr("The card image %1 could not be opened.").arg(image);
@@ -316,331 +316,6 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     // Once the bar has its new width.
     QTimer::singleShot(0, this, &MainWindow::show_destination);
-}
-
-void MainWindow::watch_device_folder() {
-    const QString folder = card_.device_folder;
-    const QStringList watched = watcher_->directories();
-    if (!watched.isEmpty()) watcher_->removePaths(watched);
-    if (folder.isEmpty()) return;
-    // The folder itself, and the one it appears in, for when it is made only
-    // once a camera is plugged in.
-    const QString qt_folder = to_qt_path(folder);
-    watcher_->addPath(QFileInfo(qt_folder).isDir() ? qt_folder : QFileInfo(qt_folder).path());
-}
-
-template <typename Call>
-void MainWindow::start(Operation operation, Call&& call) {
-    busy_ = true;
-    operation_ = operation;
-    started_.start();
-    update_actions();
-    activity_->clear();
-    bar_->setValue(0);
-    bar_->show();
-    // A restore cannot be stopped half-way: it would leave the card's old
-    // list over the new pictures.
-    cancel_->setEnabled(operation != Operation::kRestore);
-    cancel_button_->setVisible(operation != Operation::kReload && operation != Operation::kOpenImage);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    QMetaObject::invokeMethod(&worker_, std::forward<Call>(call), Qt::QueuedConnection);
-}
-
-void MainWindow::reload() {
-    start(Operation::kReload, [worker = &worker_] { worker->reload(); });
-}
-
-void MainWindow::import_photos() {
-    ImportChoice proposed;
-    proposed.folder = import_folder();
-    const std::optional<ImportChoice> choice = dialogs_.import_choice(this, proposed, selected_positions());
-    if (!choice || choice->folder.isEmpty()) return;
-    QSettings().setValue(kImportFolderKey, choice->folder);
-    show_destination();
-    start_import(*choice);
-}
-
-void MainWindow::import_new() {
-    ImportChoice choice;
-    choice.folder = import_folder();
-    start_import(choice);
-}
-
-void MainWindow::import_selected() {
-    ImportChoice choice;
-    choice.folder = import_folder();
-    choice.positions = selected_positions();
-    if (choice.positions.isEmpty()) return;
-    start_import(choice);
-}
-
-void MainWindow::start_import(const ImportChoice& choice) {
-    pending_folder_ = choice.folder;
-    start(Operation::kImport, [worker = &worker_, choice] { worker->import_photos(choice); });
-}
-
-void MainWindow::add_pictures() { add_files(dialogs_.pictures(this)); }
-
-void MainWindow::add_files(const QStringList& files) {
-    if (files.isEmpty()) return;
-    start(Operation::kAdd, [worker = &worker_, files] { worker->add_pictures(files); });
-}
-
-void MainWindow::save_selected() {
-    const QList<int> positions = selected_positions();
-    if (positions.isEmpty()) return;
-    QString target;
-    if (positions.size() == 1) {
-        target =
-            dialogs_.save_file(this, tr("Save photo %1 as").arg(positions[0] + 1),
-                               QDir(import_folder()).filePath(QStringLiteral("photo-%1.png").arg(positions[0] + 1)),
-                               tr("PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)"));
-    } else {
-        target = dialogs_.folder(this, tr("Save %n photos into", nullptr, static_cast<int>(positions.size())),
-                                 import_folder());
-    }
-    if (target.isEmpty()) return;
-    start(Operation::kSave, [worker = &worker_, positions, target] { worker->save_photos(positions, target); });
-}
-
-void MainWindow::view_selected() {
-    const QList<int> positions = selected_positions();
-    if (positions.size() != 1) return;
-    const QImage photo = model_->photo(positions[0]);
-    if (photo.isNull()) {
-        activity_->setText(tr("Photo %1 is still being read from the card.").arg(positions[0] + 1));
-        return;
-    }
-    auto* view = new PhotoView(photo, positions[0], this);
-    view->setAttribute(Qt::WA_DeleteOnClose);
-    view->show();
-}
-
-void MainWindow::delete_selected() {
-    const QList<int> positions = selected_positions();
-    if (positions.isEmpty()) return;
-    start(Operation::kDelete, [worker = &worker_, positions] { worker->delete_photos(positions); });
-}
-
-void MainWindow::back_up() {
-    const QString file = dialogs_.save_file(
-        this, tr("Back up card"), QDir(import_folder()).filePath(QStringLiteral("card.bin")), card_image_filter());
-    if (file.isEmpty()) return;
-    start(Operation::kBackup, [worker = &worker_, file] { worker->backup(file); });
-}
-
-void MainWindow::restore() {
-    const QString file = dialogs_.open_file(this, tr("Restore card from"), card_image_filter());
-    if (file.isEmpty()) return;
-    start(Operation::kRestore, [worker = &worker_, file] { worker->restore(file); });
-}
-
-void MainWindow::format() {
-    start(Operation::kFormat, [worker = &worker_] { worker->format(); });
-}
-
-void MainWindow::rescue() {
-    const QString folder = dialogs_.folder(this, tr("Save the rescued photos into"), import_folder());
-    if (folder.isEmpty()) return;
-    pending_folder_ = folder;
-    start(Operation::kRescue, [worker = &worker_, folder] { worker->rescue(folder, 0); });
-}
-
-void MainWindow::open_image() {
-    const QString file = dialogs_.open_file(this, tr("Open card image"), card_image_filter());
-    if (file.isEmpty()) return;
-    pending_folder_ = file;
-    start(Operation::kOpenImage, [worker = &worker_, file] { worker->open_image(file); });
-}
-
-void MainWindow::quit() { close(); }
-
-void MainWindow::about() {
-    Message message;
-    message.title = tr("About Pixavon");
-    message.headline = tr("Pixavon %1").arg(QStringLiteral(PIXAVON_VERSION));
-    message.details =
-        tr("Imports the photos on the Lumetta camera's card to this computer, puts pictures on the "
-           "card, and backs up, restores and rescues the card.");
-    tell(message);
-}
-
-void MainWindow::offer_put_back() {
-    const QString folder = rescued_folder_;
-    rescued_folder_.clear();
-    QStringList files;
-    for (const QString& name : files_in(folder, QStringLiteral(".png"))) files << folder + '/' + name;
-    if (files.isEmpty()) return;
-    Message message;
-    message.kind = Message::Kind::kQuestion;
-    message.headline = tr("Put the %n rescued pictures back on the card?", nullptr, static_cast<int>(files.size()));
-    message.details = tr("They are in %1.").arg(QDir::toNativeSeparators(folder));
-    message.buttons = {{Message::Reply::kYes, tr("Put back")}};
-    if (dialogs_.show(this, message) == Message::Reply::kYes) add_files(files);
-}
-
-void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
-    card_ = card;
-    model_->reset(generation, card);
-    model_->set_device_pixel_ratio(devicePixelRatioF());
-    const QString name = card.image.isEmpty() ? tr("Camera") : card.name;
-    setWindowTitle(tr("%1 — Pixavon").arg(name));
-    if (card.usable) {
-        usage_->setText(tr("%n photos, %1 free (%2 MiB card)", nullptr, static_cast<int>(card.slots.size()))
-                            .arg(card.free())
-                            .arg(card.card_mib));
-    } else if (card.loads) {
-        usage_->setText(tr("Photo list damaged (%1 MiB card)").arg(card.card_mib));
-    } else if (card.connected && card.trouble.kind != host::ProblemKind::kCatalogNoAnswer &&
-               card.trouble.kind != host::ProblemKind::kCatalogChanged) {
-        usage_->setText(tr("Photo list damaged"));
-    } else {
-        usage_->setText(card.connected ? QString() : tr("No camera"));
-    }
-    // What the card holds now, not the rescued pictures, once it is usable.
-    if (card.usable && !card.slots.empty()) rescued_folder_.clear();
-    const bool empty = card.usable && card.slots.empty();
-    empty_->setVisible(empty);
-    grid_->setVisible(!empty);
-    import_bar_->setVisible(card.usable);
-    watch_device_folder();
-    update_notice();
-    update_actions();
-    request_photos();
-}
-
-void MainWindow::update_notice() {
-    using Kind = host::ProblemKind;
-    QAction* offer = nullptr;
-    const Kind kind = card_.trouble.kind;
-    notice_text_->setTextFormat(Qt::PlainText);
-    notice_text_->setToolTip(QString());
-    if (!card_.connected) {
-        notice_text_->setText(tr("No camera was found. Connect the camera and choose Reload, or open a card image."));
-        offer = open_image_;
-    } else if (kind == Kind::kCatalogNoAnswer || kind == Kind::kCatalogChanged) {
-        notice_text_->setText(Phrases::explain(card_.trouble, tr("The card could not be read.")));
-        offer = reload_;
-    } else if (!card_.usable && !rescued_folder_.isEmpty()) {
-        notice_text_->setTextFormat(Qt::RichText);
-        notice_text_->setText(
-            QStringLiteral("<b>%1</b><br>%2")
-                .arg(tr("The pictures are saved in %1.").arg(QDir::toNativeSeparators(rescued_folder_)).toHtmlEscaped(),
-                     tr("To use the card again, format it: the window then offers to put the pictures back.")
-                         .toHtmlEscaped()));
-        notice_text_->setToolTip(card_.trouble.text);
-        offer = format_;
-    } else if (!card_.usable) {
-        notice_text_->setTextFormat(Qt::RichText);
-        notice_text_->setText(
-            QStringLiteral("<b>%1</b><br>%2")
-                .arg(tr("The card's photo list is damaged.").toHtmlEscaped(),
-                     tr("The pictures themselves are most likely still there: Rescue photos saves every one of "
-                        "them into a folder, then repairs the list.")
-                         .toHtmlEscaped()));
-        notice_text_->setToolTip(card_.trouble.text);
-        offer = rescue_;
-    }
-    notice_->setVisible(offer != nullptr);
-    if (offer != nullptr && notice_button_->defaultAction() != offer) {
-        // The one action it offers, without a menu of those offered before.
-        for (QAction* before : notice_button_->actions()) notice_button_->removeAction(before);
-        notice_button_->setDefaultAction(offer);
-    }
-}
-
-void MainWindow::request_photos() {
-    if (model_->rowCount() == 0) return;
-    // The photos in view first, then the rest in order.
-    const QRect view = grid_->viewport()->rect();
-    QList<int> first;
-    QList<int> later;
-    for (const int position : model_->missing()) {
-        const bool shown = grid_->visualRect(model_->index(position)).intersects(view);
-        (shown ? first : later) << position;
-    }
-    if (first.isEmpty() && later.isEmpty()) return;
-    first += later;
-    const quint64 generation = model_->generation();
-    QMetaObject::invokeMethod(
-        &worker_,
-        [worker = &worker_, generation, first, folder = import_folder()] {
-            worker->want_photos(generation, first, folder);
-        },
-        Qt::QueuedConnection);
-}
-
-void MainWindow::on_progress(const Progress& progress) {
-    if (!busy_) return;
-    bar_->setValue(static_cast<int>(progress.done * bar_->maximum()));
-    activity_->setText(Phrases::progress(progress, started_.elapsed()));
-}
-
-void MainWindow::on_question(const Question& question, bool* yes) {
-    *yes = dialogs_.show(this, Phrases::question(question)) == Message::Reply::kYes;
-}
-
-void MainWindow::on_finished(const Result& result) {
-    busy_ = false;
-    bar_->hide();
-    cancel_button_->hide();
-    activity_->clear();
-    QApplication::restoreOverrideCursor();
-    if (result.operation == Operation::kRestore || result.operation == Operation::kFormat ||
-        (result.operation == Operation::kRescue && result.rescue.repaired) ||
-        result.operation == Operation::kOpenImage) {
-        // The slots may hold other pictures now.
-        if (result.card_changed) {
-            model_->forget_pictures();
-            request_photos();
-        }
-    }
-    // Positions still name the same photos unless the import deleted some.
-    if (!result.card_changed) {
-        for (const auto& [position, file] : result.files) model_->set_imported_as(position, file);
-    }
-    update_actions();
-    // A blank card's size only the person can say; the rescue starts again
-    // with it.
-    if (result.operation == Operation::kRescue && result.trouble.hint == host::Hint::kNeedsSize && !close_pending_) {
-        const Message::Reply size = dialogs_.show(this, Phrases::card_size_question());
-        if (size == Message::Reply::kEightMiB || size == Message::Reply::kSixteenMiB) {
-            const int mib = size == Message::Reply::kEightMiB ? 8 : 16;
-            start(Operation::kRescue,
-                  [worker = &worker_, folder = pending_folder_, mib] { worker->rescue(folder, mib); });
-            return;
-        }
-    }
-    if (result.operation == Operation::kRescue && !result.rescue.repaired && result.rescue.saved > 0 &&
-        result.rescue.all_saved() && !card_.usable) {
-        rescued_folder_ = result.folder;
-        update_notice();
-    }
-    show_result(result);
-    if (result.operation == Operation::kFormat && result.ok() && !rescued_folder_.isEmpty() && !close_pending_) {
-        offer_put_back();
-        if (busy_) return;
-    }
-    Q_EMIT idle();
-    if (close_pending_) QTimer::singleShot(0, this, &QWidget::close);
-}
-
-void MainWindow::warn(const Trouble& warning) { dialogs_.show(this, Phrases::warning(warning)); }
-
-void MainWindow::show_result(const Result& result) {
-    const Report report = Phrases::result(result);
-    if (!report.status.isEmpty()) activity_->setText(report.status);
-    if (report.box) tell(*report.box, report.folder);
-}
-
-void MainWindow::tell(const Message& message, const QString& folder) {
-    if (dialogs_.show(this, message) != Message::Reply::kOpenFolder) return;
-    if (dialogs_.open_folder(folder)) return;
-    Message none;
-    none.kind = Message::Kind::kWarning;
-    none.headline = tr("No file manager could be started to show the folder.");
-    none.details = tr("The photos are in %1.").arg(QDir::toNativeSeparators(folder));
-    dialogs_.show(this, none);
 }
 
 QList<int> MainWindow::selected_positions() const {

@@ -45,6 +45,8 @@ public:
     // The folder photos are imported into: the one chosen last, or the
     // desktop's pictures folder's Lumetta.
     QString import_folder() const;
+    // Chooses the folder photos are imported into from now on.
+    void set_import_folder(const QString& folder);
     // Why the program cannot start on the card image `image` (empty: the
     // camera), and why the card image could not be saved at the end.
     static QString cannot_start(const QString& image);

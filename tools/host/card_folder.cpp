@@ -1,3 +1,7 @@
+// The card as a folder (see card_folder.h): setting it up, what it lists and
+// what its photos and info.txt read. The names photos are listed under are
+// card_folder_names.cpp's; pictures copied in and photos removed are
+// card_folder_copy_in.cpp's.
 #include "card_folder.h"
 
 #include <fcntl.h>
@@ -6,70 +10,17 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
-#include "catalog/card_layout.h"
+#include "card_folder_internal.h"
 #include "i18n.h"
 
 namespace pixavon::host {
+
+using namespace folder;
+
 namespace {
-
-constexpr char kInfoName[] = "info.txt";
-constexpr char kPngDir[] = "png";
-// A picture copied in is read whole before it is converted; the put refuses
-// larger ones anyway.
-constexpr uint64_t kLargestPicture = kMaxPixels * 4 + 65536;
-
-constexpr uint32_t kDirMode = 0755;
-constexpr uint32_t kReadOnlyDirMode = 0555;
-constexpr uint32_t kPhotoMode = 0444;
-constexpr uint32_t kNewMode = 0644;
-
-std::string slot_name(uint32_t slot, const char* extension) {
-    char name[32];
-    std::snprintf(name, sizeof name, "slot-%02u.%s", slot, extension);
-    return name;
-}
-
-// The slot in a name "slot-NN.EXT"; false if `name` is not one.
-bool parse_slot_name(const std::string& name, const std::string& extension, uint32_t* slot) {
-    const std::string tail = "." + extension;
-    if (name.size() != 7 + tail.size() || name.compare(0, 5, "slot-") != 0 || name.compare(7, tail.size(), tail) != 0) {
-        return false;
-    }
-    if (name[5] < '0' || name[5] > '9' || name[6] < '0' || name[6] > '9') return false;
-    *slot = static_cast<uint32_t>((name[5] - '0') * 10 + (name[6] - '0'));
-    return true;
-}
-
-// The right-most pixels of the bottom row, which no slot stores.
-constexpr uint32_t kUnstoredPixels = (kCardImageSize - kSlotBytes) / kCardPixelSize;
-
-// What the card keeps of a photo-sized picture: its pixels but those no slot
-// stores, by their SHA-256.
-Digest held_digest(Image image) {
-    for (uint32_t x = kPhotoWidth - kUnstoredPixels; x < kPhotoWidth; ++x) {
-        std::fill_n(image.pixel(x, kPhotoHeight - 1), 3, uint8_t{0});
-    }
-    return pixel_digest(image);
-}
-
-// A picture file by its content. Throws ImageError.
-Image decode_picture(const std::vector<uint8_t>& bytes) {
-    switch (sniff_kind(bytes)) {
-        case FileKind::kPng:
-            return decode_png(bytes);
-        case FileKind::kJpeg:
-            return decode_jpeg(bytes);
-        case FileKind::kBmp:
-            return decode_bmp(bytes);
-        case FileKind::kUnknown:
-            break;
-    }
-    throw ImageError(tr("it is no PNG, JPEG or BMP picture"));
-}
 
 bool writes(int flags) { return (flags & O_ACCMODE) != O_RDONLY || (flags & O_TRUNC) != 0; }
 
@@ -81,35 +32,6 @@ long copy_out(const std::vector<uint8_t>& bytes, char* buffer, size_t size, uint
 }
 
 }  // namespace
-
-// A picture being copied into the folder, staged in a file until it is closed.
-struct CardFolder::NewPicture {
-    std::string name;
-    std::string staged;
-    int fd = -1;
-    uint64_t size = 0;
-    std::time_t mtime = 0;
-    uint32_t opens = 0;
-    int photo = -1;      // the slot whose photo had this name when it was opened, else -1
-    bool shown = false;  // listed: made new, or written into a photo's name
-    bool written = false;
-    bool done = false;  // put on the card, refused, or dropped
-    int result = 0;     // of the put, told again to later closes
-    int slot = -1;      // the photo it became (or already was), once put
-    ~NewPicture() {
-        if (fd >= 0) ::close(fd);
-        if (!staged.empty()) {
-            ::unlink(staged.c_str());
-            ::rmdir(std::filesystem::path(staged).parent_path().c_str());
-        }
-    }
-};
-
-struct CardFolder::OpenFile {
-    std::shared_ptr<const std::vector<uint8_t>> bytes;  // what a photo or info.txt reads
-    std::shared_ptr<NewPicture> picture;                // or the new picture written
-    bool writer = false;                                // opened to write `picture`
-};
 
 CardFolder::CardFolder(Core& core, bool read_only, std::function<void(const std::string&)> log)
     : core_(core), read_only_(read_only), log_(std::move(log)), started_(std::time(nullptr)), changed_(started_) {}
@@ -157,12 +79,6 @@ Outcome CardFolder::start() {
 bool CardFolder::on_card(uint32_t slot) const {
     const auto end = catalog_.slots.begin() + catalog_.count;
     return card_ok_ && std::find(catalog_.slots.begin(), end, slot) != end;
-}
-
-bool CardFolder::visible(const NewPicture& picture) const {
-    // A slot's name is its photo's while the slot holds one.
-    uint32_t slot = 0;
-    return picture.shown && !(parse_slot_name(picture.name, "bmp", &slot) && on_card(slot));
 }
 
 bool CardFolder::refresh() {
@@ -333,31 +249,6 @@ int CardFolder::list(const std::string& path, std::vector<std::pair<std::string,
     return 0;
 }
 
-std::string CardFolder::name_of(uint32_t slot) const {
-    // A given name hidden by a picture being written under it: the slot's.
-    const auto given = given_.find(slot);
-    if (given != given_.end()) {
-        const auto picture = pictures_.find(given->second);
-        if (picture == pictures_.end() || !visible(*picture->second)) return given->second;
-    }
-    return slot_name(slot, "bmp");
-}
-
-void CardFolder::give_name(uint32_t slot, const std::string& name) {
-    drop_name(slot);
-    if (uint32_t named = 0; parse_slot_name(name, "bmp", &named) && named == slot) return;
-    if (const auto other = names_.find(name); other != names_.end()) given_.erase(other->second);
-    names_[name] = slot;
-    given_[slot] = name;
-}
-
-void CardFolder::drop_name(uint32_t slot) {
-    if (const auto given = given_.find(slot); given != given_.end()) {
-        names_.erase(given->second);
-        given_.erase(given);
-    }
-}
-
 std::shared_ptr<const std::vector<uint8_t>> CardFolder::bitmap(uint32_t slot, int* error) {
     if (const auto it = bitmaps_.find(slot); it != bitmaps_.end()) return it->second;
     const auto end = catalog_.slots.begin() + catalog_.count;
@@ -393,19 +284,6 @@ std::shared_ptr<const std::vector<uint8_t>> CardFolder::png(uint32_t slot, int* 
     } catch (const ImageError& e) {
         log(slot_name(slot, "png") + ": " + e.what());
         *error = -EIO;
-        return nullptr;
-    }
-}
-
-const Digest* CardFolder::held(uint32_t slot) {
-    if (const auto it = held_.find(slot); it != held_.end()) return &it->second;
-    int error = 0;
-    const std::shared_ptr<const std::vector<uint8_t>> bmp = bitmap(slot, &error);
-    if (!bmp) return nullptr;
-    try {
-        return &(held_[slot] = held_digest(decode_bmp(*bmp)));
-    } catch (const ImageError& e) {
-        log(slot_name(slot, "bmp") + ": " + e.what());
         return nullptr;
     }
 }
@@ -472,47 +350,6 @@ int CardFolder::open(const std::string& path, int flags, OpenedFile* opened) {
     return 0;
 }
 
-int CardFolder::create(const std::string& path, OpenedFile* opened) {
-    settle(path);
-    if (read_only_) return -EROFS;
-    if (path.size() > 1 && pictures_.count(path.substr(1)) != 0) return -EBUSY;
-    const Resolved r = resolve(path);
-    if (r.node == Node::kBitmap) return start_picture(path.substr(1), static_cast<int>(r.slot), opened);
-    if (r.node != Node::kNone) return -EEXIST;
-    if (!card_ok_) return -EIO;
-    if (path.size() < 2 || path.find('/', 1) != std::string::npos) return -EPERM;  // only beside the photos
-    return start_picture(path.substr(1), -1, opened);
-}
-
-int CardFolder::start_picture(const std::string& name, int photo, OpenedFile* opened) {
-    auto picture = std::make_shared<NewPicture>();
-    picture->name = name;
-    picture->photo = photo;
-    picture->shown = photo < 0;
-    // Staged under its own name, in a folder of its own, for what the put says.
-    const std::string folder = stage_dir_ + "/" + std::to_string(next_picture_++);
-    if (::mkdir(folder.c_str(), 0700) == 0) {
-        picture->staged = folder + "/" + picture->name;
-        picture->fd = ::open(picture->staged.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    }
-    if (picture->fd < 0) {
-        const int error = errno;
-        picture->staged.clear();
-        ::rmdir(folder.c_str());
-        log(describe(Problem{ProblemKind::kCannotWrite, Hint::kNone, {.name = picture->name, .error = error}, {}}));
-        return -error;
-    }
-    picture->mtime = std::time(nullptr);
-    picture->opens = 1;
-    pictures_[picture->name] = picture;
-    auto file = std::make_unique<OpenFile>();
-    file->picture = std::move(picture);
-    file->writer = true;
-    opened->handle = add_handle(std::move(file));
-    opened->direct = true;
-    return 0;
-}
-
 long CardFolder::read(uint64_t handle, char* buffer, size_t size, uint64_t offset) {
     const OpenFile* file = find(handle);
     if (file == nullptr) return -EBADF;
@@ -528,257 +365,10 @@ long CardFolder::read(uint64_t handle, char* buffer, size_t size, uint64_t offse
     return n < 0 ? -errno : static_cast<long>(n);
 }
 
-long CardFolder::write(uint64_t handle, const char* buffer, size_t size, uint64_t offset) {
-    OpenFile* file = find(handle);
-    if (file == nullptr) return -EBADF;
-    if (!file->writer || file->picture->done) return -EPERM;  // photos are never written into
-    NewPicture& picture = *file->picture;
-    if (offset > kLargestPicture || size > kLargestPicture - offset) return -EFBIG;
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(picture.fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n < 0 ? -errno : -EIO;
-        done += static_cast<size_t>(n);
-    }
-    picture.size = std::max<uint64_t>(picture.size, offset + size);
-    picture.written = true;
-    picture.shown = true;
-    return static_cast<long>(size);
-}
-
-int CardFolder::truncate(const std::string& path, const uint64_t* handle, uint64_t size) {
-    std::shared_ptr<NewPicture> picture;
-    if (handle != nullptr) {
-        const OpenFile* file = find(*handle);
-        if (file == nullptr) return -EBADF;
-        if (!file->writer) return read_only_ ? -EROFS : -EPERM;
-        picture = file->picture;
-    } else {
-        const Resolved r = resolve(path);
-        if (r.node == Node::kNone) return card_ok_ ? -ENOENT : -EIO;
-        if (r.node == Node::kRoot || r.node == Node::kPngDir) return -EISDIR;
-        if (r.node != Node::kNew) return read_only_ ? -EROFS : -EPERM;  // photos are never cut
-        picture = r.picture;
-    }
-    if (read_only_) return -EROFS;
-    if (picture->done) return -EPERM;
-    if (size > kLargestPicture) return -EFBIG;
-    if (::ftruncate(picture->fd, static_cast<off_t>(size)) != 0) return -errno;
-    picture->size = size;
-    if (size > 0) picture->written = picture->shown = true;
-    return 0;
-}
-
 int CardFolder::change_attributes(const std::string& path) {
     const Resolved r = resolve(path);
     if (r.node == Node::kNone) return card_ok_ ? -ENOENT : -EIO;
     return read_only_ ? -EROFS : 0;
-}
-
-int CardFolder::rename(const std::string& from, const std::string& to, unsigned int flags) {
-    if (read_only_) return -EROFS;
-    constexpr unsigned int kNoReplace = 1;  // RENAME_NOREPLACE
-    if ((flags & ~kNoReplace) != 0) return -EINVAL;
-    const Resolved source = resolve(from);
-    if (source.node == Node::kNone) return card_ok_ ? -ENOENT : -EIO;
-    const bool given = source.node == Node::kBitmap && names_.count(from.substr(1)) != 0;
-    if (source.node != Node::kNew && !given) return -EPERM;  // photos keep their slots' names
-    if (to.size() < 2 || to[0] != '/' || to.find('/', 1) != std::string::npos) return -EPERM;
-    const std::string name = to.substr(1);
-    const Resolved target = resolve(to);
-    if (target.node == Node::kInfo || target.node == Node::kPngDir) return -EPERM;
-    if (from == to) return 0;
-    const bool same_photo = given && target.node == Node::kBitmap && target.slot == source.slot;
-    if (target.node != Node::kNone && !same_photo && (flags & kNoReplace) != 0) return -EEXIST;
-    // Another photo's slot name stays with it: a rename never takes a photo off the card.
-    if (uint32_t named = 0; !same_photo && parse_slot_name(name, "bmp", &named) && on_card(named)) return -EPERM;
-    if (target.node == Node::kNew) {
-        target.picture->done = true;  // replaced before it was closed: nothing of it goes on the card
-        pictures_.erase(name);
-    }
-    if (source.node == Node::kNew) {
-        if (const auto owner = names_.find(name); owner != names_.end()) drop_name(owner->second);
-        pictures_.erase(source.picture->name);
-        source.picture->name = name;
-        pictures_[name] = source.picture;
-    } else {
-        give_name(source.slot, name);
-    }
-    settle("");
-    return 0;
-}
-
-int CardFolder::refuse(NewPicture& picture, int error, const Problem& why) {
-    log(describe(why));
-    picture.result = error;
-    return error;
-}
-
-int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
-    NewPicture& picture = *self;
-    picture.done = true;
-    if (const auto named = pictures_.find(picture.name); named != pictures_.end() && named->second == self) {
-        pictures_.erase(named);
-    }
-    if (!card_ok_) return picture.result = -EIO;
-    std::vector<uint8_t> bytes(picture.size);
-    if (::pread(picture.fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
-        return refuse(picture, -EIO,
-                      {ProblemKind::kCannotRead, Hint::kNone, {.name = picture.name, .error = errno}, {}});
-    }
-    // Only a picture the card holds as it is: anything scaled would leave the
-    // person with less than they copied in.
-    Image image;
-    try {
-        image = decode_picture(bytes);
-    } catch (const ImageError& error) {
-        return refuse(picture, -EINVAL,
-                      {ProblemKind::kBadPicture, Hint::kNone, {.name = picture.name, .detail = error.what()}, {}});
-    }
-    if (image.width != kPhotoWidth || image.height != kPhotoHeight) {
-        const std::string detail =
-            fill(tr("it is {1} x {2} pixels; copied into the card's folder, a picture must be the photos' size, "
-                    "{3} x {4}, which the card holds as it is"),
-                 {std::to_string(image.width), std::to_string(image.height), std::to_string(kPhotoWidth),
-                  std::to_string(kPhotoHeight)});
-        return refuse(picture, -EINVAL,
-                      {ProblemKind::kBadPicture, Hint::kNone, {.name = picture.name, .detail = detail}, {}});
-    }
-    const Digest digest = held_digest(image);
-    uint32_t named = 0;
-    const bool slot_named = parse_slot_name(picture.name, "bmp", &named);
-    const Problem taken{ProblemKind::kFileExists, Hint::kNone, {.name = picture.name}, {}};
-
-    // A photo with these pixels already: nothing new, the name goes to it
-    // (the photo named first, as a photo copied out and back in).
-    std::vector<uint32_t> slots(catalog_.slots.begin(), catalog_.slots.begin() + catalog_.count);
-    for (const int first : {picture.photo, slot_named ? static_cast<int>(named) : -1}) {
-        if (const auto at = std::find(slots.begin(), slots.end(), static_cast<uint32_t>(first)); at != slots.end()) {
-            std::rotate(slots.begin(), at, at + 1);
-        }
-    }
-    for (const uint32_t slot : slots) {
-        const Digest* other = held(slot);
-        if (other == nullptr || *other != digest) continue;
-        if (slot_named && named != slot && on_card(named)) return refuse(picture, -EEXIST, taken);
-        give_name(slot, picture.name);
-        picture.slot = static_cast<int>(slot);
-        return picture.result = 0;
-    }
-    if (slot_named && on_card(named)) return refuse(picture, -EEXIST, taken);
-    if (catalog_.free_slots() == 0) {
-        return refuse(picture, -ENOSPC,
-                      {ProblemKind::kCardFull,
-                       Hint::kNone,
-                       {.count = catalog_.count, .other_count = catalog_.capacity_code},
-                       {}});
-    }
-    // The staged file becomes the camera's bitmap of the picture, so that the
-    // card is given exactly the pixels compared.
-    const std::vector<uint8_t> camera = encode_camera_bitmap(image);
-    if (::ftruncate(picture.fd, 0) != 0 ||
-        ::pwrite(picture.fd, camera.data(), camera.size(), 0) != static_cast<ssize_t>(camera.size())) {
-        return refuse(picture, -EIO,
-                      {ProblemKind::kCannotWrite, Hint::kNone, {.name = picture.name, .error = errno}, {}});
-    }
-    picture.size = camera.size();
-    PutRequest request;
-    request.files = {picture.staged};
-    const uint32_t before = catalog_.count;
-    putting_ = self;
-    const Outcome outcome = core_.put_pictures(request);
-    putting_.reset();
-    const bool listed = refresh();
-    switch (outcome.status) {
-        case Outcome::Status::kDone:
-            picture.result = 0;
-            break;
-        case Outcome::Status::kRefused:
-            picture.result = -EINVAL;
-            break;
-        case Outcome::Status::kCancelled:
-            picture.result = -EINTR;
-            break;
-        case Outcome::Status::kFailed:
-            picture.result = listed && catalog_.free_slots() == 0 ? -ENOSPC : -EIO;
-            break;
-    }
-    if (picture.result != 0) {
-        log(describe(outcome.problem));
-        return picture.result;
-    }
-    const Problem not_taken{ProblemKind::kNotTaken, Hint::kNone, {.name = picture.name}, {}};
-    if (!listed || catalog_.count != before + 1) return refuse(picture, -EIO, not_taken);
-    const uint32_t slot = catalog_.slots[before];
-    forget_slot(slot);
-    put_at_[slot] = changed_;
-    picture.slot = static_cast<int>(slot);
-    // The name is the photo's only if the card gives the picture back.
-    const Digest* on_card = held(slot);
-    if (on_card == nullptr || *on_card != digest) return refuse(picture, -EIO, not_taken);
-    give_name(slot, picture.name);
-    return 0;
-}
-
-int CardFolder::flush(uint64_t handle) {
-    OpenFile* file = find(handle);
-    if (file == nullptr) return -EBADF;
-    if (!file->writer) return 0;
-    NewPicture& picture = *file->picture;
-    if (picture.done) return picture.result;
-    // A close before anything was written (a shell opening a file to hand it
-    // on, `touch`) puts nothing: a photo's name still shows the photo, a new
-    // name holds no picture.
-    if (!picture.written) return picture.photo >= 0 ? 0 : -ENODATA;
-    return put(file->picture);
-}
-
-void CardFolder::release(uint64_t handle) {
-    const auto it = open_.find(handle);
-    if (it == open_.end()) return;
-    const std::shared_ptr<NewPicture> picture = it->second->picture;
-    open_.erase(it);
-    if (picture && --picture->opens == 0 && !picture->done) {
-        // Closed without a flush that put it: nothing goes on the card.
-        picture->done = true;
-        if (const auto named = pictures_.find(picture->name); named != pictures_.end() && named->second == picture) {
-            pictures_.erase(named);
-        }
-    }
-}
-
-int CardFolder::unlink(const std::string& path) {
-    settle(path);
-    const Resolved r = resolve(path);
-    switch (r.node) {
-        case Node::kNone:
-            return card_ok_ ? -ENOENT : -EIO;
-        case Node::kRoot:
-        case Node::kPngDir:
-            return -EISDIR;
-        case Node::kInfo:
-            return read_only_ ? -EROFS : -EPERM;
-        case Node::kNew:
-            r.picture->done = true;
-            pictures_.erase(r.picture->name);
-            return 0;
-        case Node::kBitmap:
-        case Node::kPng:
-            break;
-    }
-    if (read_only_) return -EROFS;
-    const auto end = catalog_.slots.begin() + catalog_.count;
-    const uint32_t position =
-        static_cast<uint32_t>(std::find(catalog_.slots.begin(), end, r.slot) - catalog_.slots.begin());
-    const Outcome outcome = core_.delete_photos({position}, false);
-    forget_slot(r.slot);
-    const bool listed = refresh();
-    if (!outcome.ok()) {
-        log(slot_name(r.slot, "bmp") + ": " + describe(outcome.problem));
-        return outcome.status == Outcome::Status::kCancelled ? -EINTR : -EIO;
-    }
-    return listed ? 0 : -EIO;
 }
 
 FolderSpace CardFolder::space() const {
@@ -792,47 +382,6 @@ FolderSpace CardFolder::space() const {
 size_t CardFolder::unfinished() const {
     return static_cast<size_t>(
         std::count_if(pictures_.begin(), pictures_.end(), [](const auto& entry) { return entry.second->written; }));
-}
-
-void CardFolder::note(const Record& record) {
-    if (putting_ && record.kind == RecordKind::kPut) {
-        pending_.emplace_back(putting_, record);
-    } else {
-        log(describe(record));
-    }
-}
-
-void CardFolder::settle(const std::string& path) {
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        Record record = it->second;
-        const int slot = it->first->slot;
-        // Under the name the photo has now; a photo gone since under the name it was put with.
-        record.facts.name =
-            slot >= 0 && on_card(static_cast<uint32_t>(slot)) ? name_of(static_cast<uint32_t>(slot)) : it->first->name;
-        if (!path.empty() && path == "/" + record.facts.name) {
-            ++it;
-            continue;
-        }
-        it = pending_.erase(it);
-        log(describe(record));
-    }
-}
-
-void CardFolder::say_pending() { settle(""); }
-
-std::string CardFolder::plain(std::string line) const {
-    if (temp_dir_.empty()) return line;
-    // A path in the session's private folder: the picture being put, or the
-    // name the file was given in the folder.
-    const std::string prefix = temp_dir_ + "/";
-    for (size_t at; (at = line.find(prefix)) != std::string::npos;) {
-        size_t end = line.find_first_of("'\" \n", at);
-        if (end == std::string::npos) end = line.size();
-        const std::string path = line.substr(at, end - at);
-        const std::string name = putting_ ? putting_->name : std::filesystem::path(path).filename().string();
-        line.replace(at, end - at, name);
-    }
-    return line;
 }
 
 }  // namespace pixavon::host

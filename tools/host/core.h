@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -372,8 +373,26 @@ struct ImportSummary {
 // The desktop's pictures folder (XDG_PICTURES_DIR in the environment, else in
 // $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures), then Lumetta.
 std::string default_import_folder();
-// The file in `folder` into which `photo` was imported, if it was.
-std::optional<std::string> imported_file(const std::string& folder, const Image& photo);
+
+struct ImportIndex;
+// The files in an import folder that photos were imported as, by its index
+// read once: a window asks it for every photo of its grid after each reload.
+class ImportedFiles {
+public:
+    // Reads the index of `folder`; one missing, unreadable or too large to be
+    // ours knows no photo.
+    explicit ImportedFiles(std::string folder);
+    ~ImportedFiles();
+    ImportedFiles(const ImportedFiles&) = delete;
+    ImportedFiles& operator=(const ImportedFiles&) = delete;
+    const std::string& folder() const { return folder_; }
+    // The file in the folder into which `photo` was imported, if it was.
+    std::optional<std::string> file_of(const Image& photo);
+
+private:
+    std::string folder_;
+    std::unique_ptr<ImportIndex> index_;
+};
 
 // Saving every picture a card holds, straight from its slots, whatever its
 // catalog says; and with `repair`, making the catalog list them again.
@@ -500,7 +519,8 @@ public:
     // Reads the first queued photo and hands it out in `photo` (its position,
     // slot and picture); `photo->photo` is null when nothing was queued. A
     // failed read is ProblemKind::kPhotoUnreadable with the photo's position
-    // and slot, and the photo leaves the queue.
+    // and slot, also in `photo` (its picture null); the photo leaves the
+    // queue and is not queued again until the next inspect().
     Outcome read_next_photo(GridPhoto* photo);
     // The photo at `position` of the catalog inspect() last loaded if the core
     // keeps it; null otherwise. Never reads the card.
@@ -600,6 +620,7 @@ private:
     std::map<uint8_t, KeptPhoto> kept_;  // by slot
     uint32_t kept_capacity_ = 0;         // the card size they were read from
     std::vector<uint32_t> queue_;        // positions for read_next_photo()
+    std::set<uint32_t> unreadable_;      // positions read_next_photo() failed on since the last inspect()
     bool finished_ = false;
 };
 

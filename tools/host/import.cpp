@@ -345,16 +345,21 @@ std::string default_import_folder() {
     return pictures + "/Lumetta";
 }
 
-std::optional<std::string> imported_file(const std::string& folder, const Image& photo) {
+ImportedFiles::ImportedFiles(std::string folder) : folder_(std::move(folder)), index_(std::make_unique<ImportIndex>()) {
     bool not_regular = false;
-    const int fd = open_index(folder + "/" + kIndexName, O_RDONLY, &not_regular);
+    const int fd = open_index(folder_ + "/" + kIndexName, O_RDONLY, &not_regular);
     const bool too_large = index_size(fd) > kMaxImportIndexBytes;
-    Index index = too_large ? Index{} : load_index(fd);
+    if (!too_large) *index_ = load_index(fd);
     if (fd >= 0) ::close(fd);
+}
+
+ImportedFiles::~ImportedFiles() = default;
+
+std::optional<std::string> ImportedFiles::file_of(const Image& photo) {
     bool upgraded = false;
-    const IndexEntry* entry = look_up(index, folder, photo, pixel_digest(photo), &upgraded);
+    const IndexEntry* entry = look_up(*index_, folder_, photo, pixel_digest(photo), &upgraded);
     if (entry == nullptr) return std::nullopt;
-    return folder + "/" + entry->name;
+    return folder_ + "/" + entry->name;
 }
 
 Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary) {

@@ -169,6 +169,7 @@ std::vector<uint8_t> Core::download(uint32_t position, const Catalog& catalog, S
 }
 
 void Core::keep_only_listed(const CardState& state) {
+    unreadable_.clear();
     if (!state.catalog_ok || state.catalog.capacity_code != kept_capacity_) {
         forget_photos();
         kept_capacity_ = state.catalog_ok ? state.catalog.capacity_code : 0;
@@ -188,6 +189,7 @@ void Core::keep_only_listed(const CardState& state) {
 
 void Core::forget_photos() {
     stop_read_ahead();
+    unreadable_.clear();
     kept_.clear();
     reader_.forget();
 }
@@ -206,7 +208,8 @@ void Core::queue_photos(const std::vector<uint32_t>& first) {
     const Catalog& catalog = *loaded_;
     std::set<uint32_t> queued;
     const auto add = [&](uint32_t position) {
-        if (position < catalog.count && kept_.count(catalog.slots[position]) == 0 && queued.insert(position).second) {
+        if (position < catalog.count && kept_.count(catalog.slots[position]) == 0 && unreadable_.count(position) == 0 &&
+            queued.insert(position).second) {
             queue_.push_back(position);
         }
     };
@@ -220,22 +223,26 @@ void Core::queue_photos(const std::vector<uint32_t>& first) {
 
 Outcome Core::read_next_photo(GridPhoto* photo) {
     *photo = GridPhoto{};
-    return run([&](Outcome&) {
+    const Outcome outcome = run([&](Outcome&) {
         // A photo read meanwhile (a photo view, a save) is not read again.
         while (!queue_.empty() && loaded_ && kept_.count(loaded_->slots[queue_.front()]) != 0) {
             queue_.erase(queue_.begin());
         }
-        if (queue_.empty() || !loaded_) return;
+        // A finished core reads nothing more.
+        if (queue_.empty() || !loaded_ || !camera_open()) return;
         const uint32_t position = queue_.front();
         queue_.erase(queue_.begin());
         const Step step{.kind = StepKind::kReadPhoto,
                         .item = loaded_->count - static_cast<uint32_t>(queue_.size()),
                         .items = loaded_->count};
-        download(position, *loaded_, step);
         photo->position = position;
         photo->slot = loaded_->slots[position];
+        download(position, *loaded_, step);
         photo->photo = kept_photo(position);
     });
+    // A photo that cannot be read is not queued again until the next inspect().
+    if (outcome.problem.kind == ProblemKind::kPhotoUnreadable) unreadable_.insert(photo->position);
+    return outcome;
 }
 
 }  // namespace pixavon::host

@@ -1,0 +1,332 @@
+// The card as a folder (see card_folder.h): pictures copied into it, staged
+// in the session's private folder until they are closed and then put on the
+// card if it holds them as they are, and photos removed from it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+#include "card_folder.h"
+#include "card_folder_internal.h"
+#include "catalog/card_layout.h"
+#include "i18n.h"
+
+namespace pixavon::host {
+
+using namespace folder;
+
+namespace {
+
+// A picture copied in is read whole before it is converted; the put refuses
+// larger ones anyway.
+constexpr uint64_t kLargestPicture = kMaxPixels * 4 + 65536;
+
+// The right-most pixels of the bottom row, which no slot stores.
+constexpr uint32_t kUnstoredPixels = (kCardImageSize - kSlotBytes) / kCardPixelSize;
+
+// What the card keeps of a photo-sized picture: its pixels but those no slot
+// stores, by their SHA-256.
+Digest held_digest(Image image) {
+    for (uint32_t x = kPhotoWidth - kUnstoredPixels; x < kPhotoWidth; ++x) {
+        std::fill_n(image.pixel(x, kPhotoHeight - 1), 3, uint8_t{0});
+    }
+    return pixel_digest(image);
+}
+
+// A picture file by its content. Throws ImageError.
+Image decode_picture(const std::vector<uint8_t>& bytes) {
+    switch (sniff_kind(bytes)) {
+        case FileKind::kPng:
+            return decode_png(bytes);
+        case FileKind::kJpeg:
+            return decode_jpeg(bytes);
+        case FileKind::kBmp:
+            return decode_bmp(bytes);
+        case FileKind::kUnknown:
+            break;
+    }
+    throw ImageError(tr("it is no PNG, JPEG or BMP picture"));
+}
+
+}  // namespace
+
+CardFolder::NewPicture::~NewPicture() {
+    if (fd >= 0) ::close(fd);
+    if (!staged.empty()) {
+        ::unlink(staged.c_str());
+        ::rmdir(std::filesystem::path(staged).parent_path().c_str());
+    }
+}
+
+const Digest* CardFolder::held(uint32_t slot) {
+    if (const auto it = held_.find(slot); it != held_.end()) return &it->second;
+    int error = 0;
+    const std::shared_ptr<const std::vector<uint8_t>> bmp = bitmap(slot, &error);
+    if (!bmp) return nullptr;
+    try {
+        return &(held_[slot] = held_digest(decode_bmp(*bmp)));
+    } catch (const ImageError& e) {
+        log(slot_name(slot, "bmp") + ": " + e.what());
+        return nullptr;
+    }
+}
+
+int CardFolder::create(const std::string& path, OpenedFile* opened) {
+    settle(path);
+    if (read_only_) return -EROFS;
+    if (path.size() > 1 && pictures_.count(path.substr(1)) != 0) return -EBUSY;
+    const Resolved r = resolve(path);
+    if (r.node == Node::kBitmap) return start_picture(path.substr(1), static_cast<int>(r.slot), opened);
+    if (r.node != Node::kNone) return -EEXIST;
+    if (!card_ok_) return -EIO;
+    if (path.size() < 2 || path.find('/', 1) != std::string::npos) return -EPERM;  // only beside the photos
+    return start_picture(path.substr(1), -1, opened);
+}
+
+int CardFolder::start_picture(const std::string& name, int photo, OpenedFile* opened) {
+    auto picture = std::make_shared<NewPicture>();
+    picture->name = name;
+    picture->photo = photo;
+    picture->shown = photo < 0;
+    // Staged under its own name, in a folder of its own, for what the put says.
+    const std::string folder = stage_dir_ + "/" + std::to_string(next_picture_++);
+    if (::mkdir(folder.c_str(), 0700) == 0) {
+        picture->staged = folder + "/" + picture->name;
+        picture->fd = ::open(picture->staged.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    }
+    if (picture->fd < 0) {
+        const int error = errno;
+        picture->staged.clear();
+        ::rmdir(folder.c_str());
+        log(describe(Problem{ProblemKind::kCannotWrite, Hint::kNone, {.name = picture->name, .error = error}, {}}));
+        return -error;
+    }
+    picture->mtime = std::time(nullptr);
+    picture->opens = 1;
+    pictures_[picture->name] = picture;
+    auto file = std::make_unique<OpenFile>();
+    file->picture = std::move(picture);
+    file->writer = true;
+    opened->handle = add_handle(std::move(file));
+    opened->direct = true;
+    return 0;
+}
+
+long CardFolder::write(uint64_t handle, const char* buffer, size_t size, uint64_t offset) {
+    OpenFile* file = find(handle);
+    if (file == nullptr) return -EBADF;
+    if (!file->writer || file->picture->done) return -EPERM;  // photos are never written into
+    NewPicture& picture = *file->picture;
+    if (offset > kLargestPicture || size > kLargestPicture - offset) return -EFBIG;
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(picture.fd, buffer + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? -errno : -EIO;
+        done += static_cast<size_t>(n);
+    }
+    picture.size = std::max<uint64_t>(picture.size, offset + size);
+    picture.written = true;
+    picture.shown = true;
+    return static_cast<long>(size);
+}
+
+int CardFolder::truncate(const std::string& path, const uint64_t* handle, uint64_t size) {
+    std::shared_ptr<NewPicture> picture;
+    if (handle != nullptr) {
+        const OpenFile* file = find(*handle);
+        if (file == nullptr) return -EBADF;
+        if (!file->writer) return read_only_ ? -EROFS : -EPERM;
+        picture = file->picture;
+    } else {
+        const Resolved r = resolve(path);
+        if (r.node == Node::kNone) return card_ok_ ? -ENOENT : -EIO;
+        if (r.node == Node::kRoot || r.node == Node::kPngDir) return -EISDIR;
+        if (r.node != Node::kNew) return read_only_ ? -EROFS : -EPERM;  // photos are never cut
+        picture = r.picture;
+    }
+    if (read_only_) return -EROFS;
+    if (picture->done) return -EPERM;
+    if (size > kLargestPicture) return -EFBIG;
+    if (::ftruncate(picture->fd, static_cast<off_t>(size)) != 0) return -errno;
+    picture->size = size;
+    if (size > 0) picture->written = picture->shown = true;
+    return 0;
+}
+
+int CardFolder::refuse(NewPicture& picture, int error, const Problem& why) {
+    log(describe(why));
+    picture.result = error;
+    return error;
+}
+
+int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
+    NewPicture& picture = *self;
+    picture.done = true;
+    if (const auto named = pictures_.find(picture.name); named != pictures_.end() && named->second == self) {
+        pictures_.erase(named);
+    }
+    if (!card_ok_) return picture.result = -EIO;
+    std::vector<uint8_t> bytes(picture.size);
+    if (::pread(picture.fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
+        return refuse(picture, -EIO,
+                      {ProblemKind::kCannotRead, Hint::kNone, {.name = picture.name, .error = errno}, {}});
+    }
+    // Only a picture the card holds as it is: anything scaled would leave the
+    // person with less than they copied in.
+    Image image;
+    try {
+        image = decode_picture(bytes);
+    } catch (const ImageError& error) {
+        return refuse(picture, -EINVAL,
+                      {ProblemKind::kBadPicture, Hint::kNone, {.name = picture.name, .detail = error.what()}, {}});
+    }
+    if (image.width != kPhotoWidth || image.height != kPhotoHeight) {
+        const std::string detail =
+            fill(tr("it is {1} x {2} pixels; copied into the card's folder, a picture must be the photos' size, "
+                    "{3} x {4}, which the card holds as it is"),
+                 {std::to_string(image.width), std::to_string(image.height), std::to_string(kPhotoWidth),
+                  std::to_string(kPhotoHeight)});
+        return refuse(picture, -EINVAL,
+                      {ProblemKind::kBadPicture, Hint::kNone, {.name = picture.name, .detail = detail}, {}});
+    }
+    const Digest digest = held_digest(image);
+    uint32_t named = 0;
+    const bool slot_named = parse_slot_name(picture.name, "bmp", &named);
+    const Problem taken{ProblemKind::kFileExists, Hint::kNone, {.name = picture.name}, {}};
+
+    // A photo with these pixels already: nothing new, the name goes to it
+    // (the photo named first, as a photo copied out and back in).
+    std::vector<uint32_t> slots(catalog_.slots.begin(), catalog_.slots.begin() + catalog_.count);
+    for (const int first : {picture.photo, slot_named ? static_cast<int>(named) : -1}) {
+        if (const auto at = std::find(slots.begin(), slots.end(), static_cast<uint32_t>(first)); at != slots.end()) {
+            std::rotate(slots.begin(), at, at + 1);
+        }
+    }
+    for (const uint32_t slot : slots) {
+        const Digest* other = held(slot);
+        if (other == nullptr || *other != digest) continue;
+        if (slot_named && named != slot && on_card(named)) return refuse(picture, -EEXIST, taken);
+        give_name(slot, picture.name);
+        picture.slot = static_cast<int>(slot);
+        return picture.result = 0;
+    }
+    if (slot_named && on_card(named)) return refuse(picture, -EEXIST, taken);
+    if (catalog_.free_slots() == 0) {
+        return refuse(picture, -ENOSPC,
+                      {ProblemKind::kCardFull,
+                       Hint::kNone,
+                       {.count = catalog_.count, .other_count = catalog_.capacity_code},
+                       {}});
+    }
+    // The staged file becomes the camera's bitmap of the picture, so that the
+    // card is given exactly the pixels compared.
+    const std::vector<uint8_t> camera = encode_camera_bitmap(image);
+    if (::ftruncate(picture.fd, 0) != 0 ||
+        ::pwrite(picture.fd, camera.data(), camera.size(), 0) != static_cast<ssize_t>(camera.size())) {
+        return refuse(picture, -EIO,
+                      {ProblemKind::kCannotWrite, Hint::kNone, {.name = picture.name, .error = errno}, {}});
+    }
+    picture.size = camera.size();
+    PutRequest request;
+    request.files = {picture.staged};
+    const uint32_t before = catalog_.count;
+    putting_ = self;
+    const Outcome outcome = core_.put_pictures(request);
+    putting_.reset();
+    const bool listed = refresh();
+    switch (outcome.status) {
+        case Outcome::Status::kDone:
+            picture.result = 0;
+            break;
+        case Outcome::Status::kRefused:
+            picture.result = -EINVAL;
+            break;
+        case Outcome::Status::kCancelled:
+            picture.result = -EINTR;
+            break;
+        case Outcome::Status::kFailed:
+            picture.result = listed && catalog_.free_slots() == 0 ? -ENOSPC : -EIO;
+            break;
+    }
+    if (picture.result != 0) {
+        log(describe(outcome.problem));
+        return picture.result;
+    }
+    const Problem not_taken{ProblemKind::kNotTaken, Hint::kNone, {.name = picture.name}, {}};
+    if (!listed || catalog_.count != before + 1) return refuse(picture, -EIO, not_taken);
+    const uint32_t slot = catalog_.slots[before];
+    forget_slot(slot);
+    put_at_[slot] = changed_;
+    picture.slot = static_cast<int>(slot);
+    // The name is the photo's only if the card gives the picture back.
+    const Digest* on_card = held(slot);
+    if (on_card == nullptr || *on_card != digest) return refuse(picture, -EIO, not_taken);
+    give_name(slot, picture.name);
+    return 0;
+}
+
+int CardFolder::flush(uint64_t handle) {
+    OpenFile* file = find(handle);
+    if (file == nullptr) return -EBADF;
+    if (!file->writer) return 0;
+    NewPicture& picture = *file->picture;
+    if (picture.done) return picture.result;
+    // A close before anything was written (a shell opening a file to hand it
+    // on, `touch`) puts nothing: a photo's name still shows the photo, a new
+    // name holds no picture.
+    if (!picture.written) return picture.photo >= 0 ? 0 : -ENODATA;
+    return put(file->picture);
+}
+
+void CardFolder::release(uint64_t handle) {
+    const auto it = open_.find(handle);
+    if (it == open_.end()) return;
+    const std::shared_ptr<NewPicture> picture = it->second->picture;
+    open_.erase(it);
+    if (picture && --picture->opens == 0 && !picture->done) {
+        // Closed without a flush that put it: nothing goes on the card.
+        picture->done = true;
+        if (const auto named = pictures_.find(picture->name); named != pictures_.end() && named->second == picture) {
+            pictures_.erase(named);
+        }
+    }
+}
+
+int CardFolder::unlink(const std::string& path) {
+    settle(path);
+    const Resolved r = resolve(path);
+    switch (r.node) {
+        case Node::kNone:
+            return card_ok_ ? -ENOENT : -EIO;
+        case Node::kRoot:
+        case Node::kPngDir:
+            return -EISDIR;
+        case Node::kInfo:
+            return read_only_ ? -EROFS : -EPERM;
+        case Node::kNew:
+            r.picture->done = true;
+            pictures_.erase(r.picture->name);
+            return 0;
+        case Node::kBitmap:
+        case Node::kPng:
+            break;
+    }
+    if (read_only_) return -EROFS;
+    const auto end = catalog_.slots.begin() + catalog_.count;
+    const uint32_t position =
+        static_cast<uint32_t>(std::find(catalog_.slots.begin(), end, r.slot) - catalog_.slots.begin());
+    const Outcome outcome = core_.delete_photos({position}, false);
+    forget_slot(r.slot);
+    const bool listed = refresh();
+    if (!outcome.ok()) {
+        log(slot_name(r.slot, "bmp") + ": " + describe(outcome.problem));
+        return outcome.status == Outcome::Status::kCancelled ? -EINTR : -EIO;
+    }
+    return listed ? 0 : -EIO;
+}
+
+}  // namespace pixavon::host
