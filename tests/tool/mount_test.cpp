@@ -267,7 +267,7 @@ TEST_F(MountTest, CommonCopyToolsWork) {
     for (const char* sub : {"", "/synced", "/tarred", "/all"}) fs::create_directory(src + sub);
     const std::vector<std::string> names = {"a.png", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png", "h.png"};
     const char* places[] = {"", "", "", "", "synced/", "synced/", "tarred/", ""};
-    for (uint8_t i = 0; i < names.size(); ++i) {
+    for (size_t i = 0; i < names.size(); ++i) {
         const std::vector<uint8_t> png = pixavon::host::encode_png(pattern(322, 242, static_cast<uint8_t>(i + 1)));
         WriteFileBytes(src + "/" + places[i] + names[i], png);
         WriteFileBytes(src + "/all/" + names[i], png);
@@ -294,7 +294,7 @@ TEST_F(MountTest, CommonCopyToolsWork) {
     EXPECT_NE(std::system(("mv " + src + "/big.png " + mnt_ + "/holiday.png 2>/dev/null").c_str()), 0);
     EXPECT_TRUE(fs::exists(src + "/big.png"));
     EXPECT_EQ(listed(), names);
-    for (uint8_t i = 0; i < names.size(); ++i) {
+    for (size_t i = 0; i < names.size(); ++i) {
         EXPECT_TRUE(same_on_card(pattern(322, 242, static_cast<uint8_t>(i + 1)),
                                  pixavon::host::decode_bmp(ReadFileBytes(at(names[i])))))
             << names[i];

@@ -128,7 +128,6 @@ QVariant PhotoModel::data(const QModelIndex& index, int role) const {
             return *it;
         }
         case Qt::AccessibleTextRole:
-            return describe(position, photo);
         case Qt::ToolTipRole:
             return describe(position, photo);
         case kPositionRole:
