@@ -123,10 +123,11 @@ CardInfo CardWorker::load_card() {
     if (!state.catalog_ok) info.trouble = trouble_of(state.problem);
     info.loads = state.catalog_loads;
     info.usable = state.catalog_ok;
-    if (state.catalog_loads) {
-        info.capacity = state.catalog.capacity_code;
-        info.card_mib = static_cast<uint32_t>(state.card_bytes() >> 20);
-    }
+    if (state.catalog_loads) info.capacity = state.catalog.capacity_code;
+    // The card's own size where it was measured: a damaged list may give
+    // another, or none.
+    const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : state.card_bytes();
+    info.card_mib = static_cast<uint32_t>(card_bytes >> 20);
     if (state.catalog_ok) info.slots = state.catalog.slots;
     info.slots.resize(state.catalog_ok ? state.catalog.count : 0);
     return info;

@@ -329,7 +329,6 @@ void MainWindow::update_actions() {
     const qsizetype selected = grid_->selectionModel()->selectedIndexes().size();
     const bool idle = !busy_;
     const bool usable = idle && card_.usable;
-    const bool loads = idle && card_.loads;
     import_->setEnabled(usable && !card_.slots.empty());
     import_new_->setEnabled(usable && !card_.slots.empty());
     import_selected_->setEnabled(usable && selected > 0);
@@ -337,9 +336,9 @@ void MainWindow::update_actions() {
     save_->setEnabled(usable && selected > 0);
     view_->setEnabled(usable && selected == 1);
     delete_->setEnabled(usable && selected > 0);
-    // A backup needs the card's size, which only a list that loads gives; a
-    // restore or a format is what makes a damaged card usable again.
-    backup_->setEnabled(loads);
+    // A backup needs only the card's size, also of a damaged card, the moment
+    // to save one; a restore or a format is what makes it usable again.
+    backup_->setEnabled(idle && card_.card_mib != 0);
     restore_->setEnabled(idle && card_.connected);
     format_->setEnabled(idle && card_.connected);
     rescue_->setEnabled(idle && card_.connected);

@@ -39,7 +39,7 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
         usage_->setText(tr("%n photos, %1 free (%2 MiB card)", nullptr, static_cast<int>(card.slots.size()))
                             .arg(card.free())
                             .arg(card.card_mib));
-    } else if (card.loads) {
+    } else if (card.card_mib != 0) {
         usage_->setText(tr("Photo list damaged (%1 MiB card)").arg(card.card_mib));
     } else if (card.connected && card.trouble.kind != host::ProblemKind::kCatalogNoAnswer &&
                card.trouble.kind != host::ProblemKind::kCatalogChanged) {
