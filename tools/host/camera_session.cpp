@@ -1,10 +1,6 @@
 #include "camera_session.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <openssl/evp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +10,7 @@
 #include <utility>
 
 #include "i18n.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 bool valid_catalog(const uint8_t* bytes) { return IsValidCatalog(bytes); }
@@ -67,24 +64,13 @@ std::string hex_of(const Digest& digest) {
     return text;
 }
 
-std::string device_dir_in_use() {
-    if (const char* dir = std::getenv("PIXAVON_DEVICE_DIR"); dir != nullptr && *dir != '\0') return dir;
-    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run != nullptr && *run != '\0') {
-        return std::string(run) + "/pixavon";
-    }
-    return "/tmp/pixavon-" + std::to_string(::getuid());
-}
+std::string device_dir_in_use() { return os::device_folder(); }
 
 std::string first_device_in(const std::string& dir) {
-    DIR* d = ::opendir(dir.c_str());
-    if (d == nullptr) return {};
     std::string first;
-    while (const dirent* entry = ::readdir(d)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
+    for (const std::string& name : os::names_in(dir)) {
         if (first.empty() || name < first) first = name;
     }
-    ::closedir(d);
     return first.empty() ? first : dir + "/" + first;
 }
 
@@ -109,17 +95,17 @@ std::string fill_usage(const std::string& pattern, uint32_t used, uint32_t avail
 
 BackupCheck check_backup(const std::string& path, uint32_t capacity_code) {
     BackupCheck check;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+    const os::Status status = os::status(path);
+    if (status.kind == os::Kind::kMissing) {
         check.verdict = BackupCheck::Verdict::kCannotOpen;
-        check.error = errno;
+        check.error = status.error;
         return check;
     }
-    if (!S_ISREG(st.st_mode)) {
+    if (status.kind != os::Kind::kFile) {
         check.verdict = BackupCheck::Verdict::kNotFile;
         return check;
     }
-    check.size = static_cast<uint64_t>(st.st_size);
+    check.size = status.size;
     if (check.size != CardBytesFor(capacity_code)) {
         check.verdict = BackupCheck::Verdict::kWrongSize;
         return check;
@@ -127,10 +113,10 @@ BackupCheck check_backup(const std::string& path, uint32_t capacity_code) {
     // The backup's catalog lies in its last 8 KiB; without a valid one for this
     // card size the restored card would be unreadable.
     std::vector<uint8_t> tail(kCatalogSize);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool read_ok = fd >= 0 && ::pread(fd, tail.data(), tail.size(), st.st_size - kCatalogSize) ==
-                                        static_cast<ssize_t>(tail.size());
-    if (fd >= 0) ::close(fd);
+    os::File file;
+    const bool read_ok = file.open(path, os::File::Access::kRead, true) &&
+                         file.read_at(check.size - kCatalogSize, tail.data(), tail.size()) ==
+                             static_cast<long>(tail.size());
     if (!read_ok) {
         check.verdict = BackupCheck::Verdict::kUnreadable;
         return check;
@@ -206,7 +192,7 @@ Catalog Session::reload() {
 const std::string& Session::temp_dir() {
     if (temp_dir_.empty()) {
         try {
-            temp_dir_ = PrivateDir(temp_base(), "pixavon");
+            temp_dir_ = PrivateDir(os::temp_folder(), "pixavon");
         } catch (const std::runtime_error& error) {
             throw SessionError(fill(tr("no temporary folder can be made: {1}"), {error.what()}));
         }
@@ -214,9 +200,5 @@ const std::string& Session::temp_dir() {
     return temp_dir_.path();
 }
 
-std::string temp_base() {
-    const char* base = std::getenv("TMPDIR");
-    return base != nullptr && *base == '/' ? base : "/tmp";
-}
 
 }  // namespace pixavon::host

@@ -1,12 +1,5 @@
 #include "core.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -21,6 +14,7 @@
 #include "core_internal.h"
 #include "embedded_camera.h"
 #include "i18n.h"
+#include "os/os.h"
 #include "read_ahead.h"
 #include "restore_record.h"
 
@@ -33,11 +27,6 @@ using internal::format_of_name;
 
 std::string base_name(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-bool is_directory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 const char* extension_of(OutputFormat format) {
     switch (format) {
         case OutputFormat::kPng:
@@ -47,18 +36,6 @@ const char* extension_of(OutputFormat format) {
         default:
             return "bmp";
     }
-}
-
-// Writes all of `bytes` to `fd`; false with errno set on failure.
-bool write_all(int fd, const uint8_t* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, bytes, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 Problem list_problem(const Catalog& catalog) {
@@ -96,8 +73,7 @@ auto at_lower_priority(Work work) -> decltype(work()) {
     std::future<decltype(work())> done;
     try {
         done = std::async(std::launch::async, [&work] {
-            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()),
-                          ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) + kConversionNiceness);
+            os::lower_thread_priority(kConversionNiceness);
             return work();
         });
     } catch (const std::system_error&) {
@@ -108,10 +84,7 @@ auto at_lower_priority(Work work) -> decltype(work()) {
 
 }  // namespace
 
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
+bool exists(const std::string& path) { return os::exists(path); }
 
 std::optional<OutputFormat> format_of_name(const std::string& name) {
     std::string ext = std::filesystem::path(name).extension().string();
@@ -221,7 +194,7 @@ void Core::say(Outcome& outcome, RecordKind kind, Facts facts) {
 Outcome Core::prepare(const Target& target, const std::string& library_path) {
     return run([&](Outcome&) {
         // What runs of ours that were killed left in the temporary folder.
-        remove_leftovers(temp_base());
+        remove_leftovers(os::temp_folder());
         if (!target.card_image.empty()) {
             if (target.create_mib == 0 && !exists(target.card_image)) {
                 refuse(ProblemKind::kCardImageMissing, {.name = target.card_image}, Hint::kCardImageMissing);
@@ -229,11 +202,10 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
             std::string image = target.card_image;
             if (target.read_short_image) {
                 image = padded_if_short(target.card_image, target.create_mib);
-            } else if (struct stat st{}; ::stat(image.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                                         st.st_size != (8 << 20) && st.st_size != (16 << 20)) {
-                refuse(ProblemKind::kCardImageWrongLength,
-                       {.bytes = static_cast<uint64_t>(st.st_size), .name = target.card_image},
-                       st.st_size < (16 << 20) ? Hint::kTryRescue : Hint::kNone);
+            } else if (const os::Status st = os::status(image);
+                       st.kind == os::Kind::kFile && st.size != (8u << 20) && st.size != (16u << 20)) {
+                refuse(ProblemKind::kCardImageWrongLength, {.bytes = st.size, .name = target.card_image},
+                       st.size < (16u << 20) ? Hint::kTryRescue : Hint::kNone);
             }
             try {
                 camera_ = std::make_unique<EmbeddedCamera>(image, target.create_mib);
@@ -242,9 +214,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
                     case CameraError::Kind::kBadImage:
                         refuse(ProblemKind::kCardImageUnusable, {.name = target.card_image, .detail = error.what()});
                     case CameraError::Kind::kBusy: {
-                        const int fd = ::open(target.card_image.c_str(), O_RDONLY | O_CLOEXEC);
-                        const long holder = fd >= 0 ? emu::flock_holder(fd) : 0;
-                        if (fd >= 0) ::close(fd);
+                        const long holder = os::lock_holder(target.card_image);
                         fail(ProblemKind::kCardImageInUse,
                              {.count = holder > 0 ? static_cast<uint32_t>(holder) : 0, .name = target.card_image});
                     }
@@ -268,7 +238,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
                                  {.bytes = camera_->card_size(), .name = target.card_image}});
             }
             // Before the library looks for a camera, and before other threads start.
-            ::setenv("PIXAVON_DEVICE_DIR", camera_->device_dir().c_str(), 1);
+            os::use_device_folder(camera_->device_dir());
             card_name_ = base_name(target.card_image);
             card_image_ = target.card_image;
             std::error_code ignored;
@@ -277,11 +247,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
             const std::string dir = device_dir_in_use();
             // One host at a time on the attached camera: the device directory is
             // locked for as long as this host works with it.
-            device_dir_lock_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (device_dir_lock_ >= 0 && ::flock(device_dir_lock_, LOCK_EX | LOCK_NB) != 0) {
-                const long holder = emu::flock_holder(device_dir_lock_);
-                ::close(device_dir_lock_);
-                device_dir_lock_ = -1;
+            if (long holder = 0; !device_dir_lock_.take(dir, &holder)) {
                 fail(ProblemKind::kCameraInUse,
                      {.count = holder > 0 ? static_cast<uint32_t>(holder) : 0, .folder = dir});
             }
@@ -300,9 +266,9 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
 }
 
 std::string Core::padded_if_short(const std::string& image, int create_mib) {
-    struct stat st {};
-    if (::stat(image.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return image;
-    const auto size = static_cast<uint64_t>(st.st_size);
+    const os::Status st = os::status(image);
+    if (st.kind != os::Kind::kFile) return image;
+    const uint64_t size = st.size;
     constexpr uint64_t kSmall = 8u << 20;
     constexpr uint64_t kLarge = 16u << 20;
     if (size == kSmall || size == kLarge) return image;
@@ -317,9 +283,9 @@ std::string Core::padded_if_short(const std::string& image, int create_mib) {
     std::vector<uint8_t> bytes = read_file(image, kLarge);
     bytes.resize(named, 0xFF);
     try {
-        padded_dir_ = PrivateDir(temp_base(), "pixavon");
+        padded_dir_ = PrivateDir(os::temp_folder(), "pixavon");
     } catch (const std::runtime_error& error) {
-        fail(ProblemKind::kCannotMakeFolder, {.folder = temp_base(), .detail = error.what()}, Hint::kCheckDisk);
+        fail(ProblemKind::kCannotMakeFolder, {.folder = os::temp_folder(), .detail = error.what()}, Hint::kCheckDisk);
     }
     std::string copy = padded_dir_.path() + "/card.bin";
     write_file_durably(copy, bytes, true);
@@ -345,14 +311,9 @@ bool Core::open_camera() {
     if (session_->is_open()) return true;
     // Another card may be in the camera now.
     forget_photos();
-    if (!device_dir_.empty() && device_dir_lock_ < 0) {
+    if (!device_dir_.empty() && !device_dir_lock_.held()) {
         // Taken again after close_camera(), unless another program has it now.
-        device_dir_lock_ = ::open(device_dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (device_dir_lock_ >= 0 && ::flock(device_dir_lock_, LOCK_EX | LOCK_NB) != 0) {
-            ::close(device_dir_lock_);
-            device_dir_lock_ = -1;
-            return false;
-        }
+        if (!device_dir_lock_.take(device_dir_, nullptr)) return false;
     }
     if (session_->open()) return true;
     close_camera();
@@ -367,10 +328,7 @@ void Core::close_camera() {
     reader_.forget();
     forget_photos();
     session_->close();
-    if (!device_dir_.empty() && device_dir_lock_ >= 0) {
-        ::close(device_dir_lock_);
-        device_dir_lock_ = -1;
-    }
+    if (!device_dir_.empty()) device_dir_lock_.release();
 }
 
 Outcome Core::finish() {
@@ -383,8 +341,7 @@ Outcome Core::finish() {
         const bool saved = !camera_ || camera_->stop();
         camera_.reset();  // unlocks the card image
         padded_dir_ = PrivateDir();
-        if (device_dir_lock_ >= 0) ::close(device_dir_lock_);
-        device_dir_lock_ = -1;
+        device_dir_lock_.release();
         if (!saved) fail(ProblemKind::kCardImageNotSaved, {.name = card_image_}, Hint::kCheckDisk);
     });
 }
@@ -514,7 +471,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
 
         // Every name is settled, and known to be free, before any photo is read.
         const bool to_stdout = request.output == "-";
-        const bool into_dir = !to_stdout && (request.all || (!request.output.empty() && is_directory(request.output)));
+        const bool into_dir = !to_stdout && (request.all || (!request.output.empty() && os::is_folder(request.output)));
         if (to_stdout && positions.size() > 1) refuse(ProblemKind::kOutputTakesOne);
         if (!to_stdout && !into_dir && positions.size() > 1 && !request.output.empty()) {
             refuse(ProblemKind::kOutputNamesOneFile, {.name = request.output});
@@ -548,7 +505,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
             }
             plans.push_back(plan);
         }
-        if (request.all && !request.output.empty() && !is_directory(request.output)) {
+        if (request.all && !request.output.empty() && !os::is_folder(request.output)) {
             std::error_code error;
             std::filesystem::create_directories(request.output, error);
             if (error) {
@@ -571,8 +528,8 @@ Outcome Core::export_photos(const ExportRequest& request) {
             stop_if_cancelled();
             const std::vector<uint8_t> bytes = encode_as(plan.format, bitmap);
             if (to_stdout) {
-                if (!write_all(STDOUT_FILENO, bytes.data(), bytes.size())) {
-                    fail(ProblemKind::kCannotWriteOutput, {.error = errno});
+                if (int error = 0; !os::write_standard_output(bytes.data(), bytes.size(), &error)) {
+                    fail(ProblemKind::kCannotWriteOutput, {.error = error});
                 }
                 // Standard output carries the photo: nothing else is said there.
                 outcome.done.push_back({RecordKind::kSavedToOutput, {.position = plan.position}});
@@ -743,10 +700,10 @@ Outcome Core::backup(const std::string& file, bool replace) {
 
         std::string dir = std::filesystem::path(file).parent_path().string();
         if (dir.empty()) dir = ".";
-        struct statvfs fs {};
-        if (::statvfs(dir.c_str(), &fs) != 0)
-            fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
-        const uint64_t free_bytes = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
+        int space_error = 0;
+        const std::optional<uint64_t> space = os::free_space(dir, &space_error);
+        if (!space) fail(ProblemKind::kCannotWrite, {.name = file, .error = space_error}, Hint::kCheckDisk);
+        const uint64_t free_bytes = *space;
         if (free_bytes < card_bytes) {
             fail(ProblemKind::kNoSpace, {.bytes = card_bytes, .other_bytes = free_bytes, .folder = dir},
                  Hint::kCheckDisk);

@@ -23,6 +23,7 @@
 #include "i18n.h"
 #include "image.h"
 #include "library.h"
+#include "os/os.h"
 #include "photo_reader.h"
 
 namespace pixavon::host {
@@ -585,7 +586,7 @@ private:
     Frontend* frontend_;
     std::unique_ptr<Window> window_;
     std::unique_ptr<EmbeddedCamera> camera_;
-    int device_dir_lock_ = -1;
+    os::FolderLock device_dir_lock_;
     std::unique_ptr<Library> library_;
     std::unique_ptr<Session> session_;
     std::string device_dir_;  // the attached camera's folder

@@ -2,8 +2,6 @@
 // early, how it is run to an Outcome, and how a step is shown.
 #pragma once
 
-#include <unistd.h>
-
 #include <new>
 #include <optional>
 #include <string>
@@ -11,6 +9,7 @@
 
 #include "core.h"
 #include "durable_file.h"
+#include "os/os.h"
 #include "rescue.h"
 
 namespace pixavon::host {
@@ -74,7 +73,7 @@ class TempFile {
 public:
     explicit TempFile(std::string path) : path_(std::move(path)) {}
     ~TempFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
+        if (!path_.empty()) os::remove_file(path_);
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;

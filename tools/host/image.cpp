@@ -1,9 +1,5 @@
 #include "image.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <csetjmp>
@@ -26,6 +22,7 @@
 #pragma GCC diagnostic pop
 
 #include "i18n.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 namespace {
@@ -180,28 +177,19 @@ FileKind sniff_kind(const std::vector<uint8_t>& head) {
 }
 
 std::vector<uint8_t> read_file(const std::string& path, size_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw ImageError(system_error(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw ImageError(tr("it is not a regular file"));
+    os::File file;
+    if (!file.open(path, os::File::Access::kRead, true)) {
+        throw ImageError(file.not_regular() && file.error() == EINVAL ? tr("it is not a regular file")
+                                                                       : system_error(file.error()));
     }
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
     while (bytes.size() < limit) {
-        const size_t want = std::min(sizeof chunk, limit - bytes.size());
-        const ssize_t got = ::read(fd, chunk, want);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            const std::string reason = system_error(errno);
-            ::close(fd);
-            throw ImageError(reason);
-        }
+        const long got = file.read(chunk, std::min(sizeof chunk, limit - bytes.size()));
+        if (got < 0) throw ImageError(system_error(file.error()));
         if (got == 0) break;
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
-    ::close(fd);
     return bytes;
 }
 

@@ -17,10 +17,6 @@
 // A photo counts as in the folder only while its file holds it: a file
 // changed or emptied since is left as it is, and the photo imported again
 // under a new name.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -39,6 +35,7 @@
 #include "durable_file.h"
 #include "i18n.h"
 #include "import_index.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 namespace {
@@ -121,45 +118,24 @@ std::string import_index_line(const Digest& pixels, const Digest& file_bytes, co
 namespace {
 
 // Opens the folder's index without following a link or waiting on a pipe,
-// for reading (`flags` O_RDONLY) or also for appending (O_RDWR | O_CREAT |
-// O_APPEND). -1 with errno set when it cannot be opened, and with
-// `not_regular` set when it is not a regular file (a link, a pipe, a device,
-// a folder).
-int open_index(const std::string& path, int flags, bool* not_regular) {
-    *not_regular = false;
-    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        *not_regular = errno == ELOOP || errno == EISDIR || errno == ENXIO;
-        return -1;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        *not_regular = true;
-        errno = EINVAL;
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+// for reading or also for appending (made when missing). Not open when it
+// cannot be opened: `file.error()` and `file.not_regular()` tell why.
+os::File open_index(const std::string& path, os::File::Access access) {
+    os::File file;
+    file.open(path, access, false);
+    return file;
 }
 
-// The index's size, from `fd` (-1: no index, size 0).
-uint64_t index_size(int fd) {
-    struct stat st {};
-    return fd >= 0 && ::fstat(fd, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
-}
-
-// The index's lines, read from `fd` (-1: no index); at most
+// The index's lines, read from `file` (not open: no index); at most
 // kMaxImportIndexBytes are read.
-Index load_index(int fd) {
+Index load_index(os::File& file) {
     std::string text;
     char buffer[65536];
-    for (off_t offset = 0; fd >= 0 && text.size() < kMaxImportIndexBytes;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-        if (n < 0 && errno == EINTR) continue;
+    for (uint64_t offset = 0; file.is_open() && text.size() < kMaxImportIndexBytes;) {
+        const long n = file.read_at(offset, buffer, sizeof buffer);
         if (n <= 0) break;
         text.append(buffer, static_cast<size_t>(n));
-        offset += n;
+        offset += static_cast<uint64_t>(n);
     }
     if (text.size() > kMaxImportIndexBytes) text.resize(kMaxImportIndexBytes);
     return parse_import_index(text);
@@ -296,61 +272,14 @@ std::string with_suffix(const std::string& name, int k) {
 
 namespace {
 
-// XDG_PICTURES_DIR from the desktop's user-dirs.dirs: "$HOME/..." or an
-// absolute path, in double quotes; empty when it is not set there, or is the
-// home folder itself (which is how a desktop says it has none).
-std::string pictures_from_user_dirs(const std::string& home) {
-    std::string config;
-    if (const char* dir = std::getenv("XDG_CONFIG_HOME"); dir != nullptr && dir[0] == '/') {
-        config = dir;
-    } else {
-        config = home + "/.config";
-    }
-    std::ifstream in(config + "/user-dirs.dirs");
-    std::string line, found;
-    while (std::getline(in, line)) {
-        const size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line.compare(start, 17, "XDG_PICTURES_DIR=") != 0) continue;
-        std::string value = line.substr(start + 17);
-        if (value.size() < 2 || value.front() != '"') continue;
-        const size_t close = value.find('"', 1);
-        if (close == std::string::npos) continue;
-        value = value.substr(1, close - 1);
-        std::string path;
-        if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
-            path = home + value.substr(5);
-        } else if (!value.empty() && value[0] == '/') {
-            path = value;
-        } else {
-            continue;
-        }
-        while (path.size() > 1 && path.back() == '/') path.pop_back();
-        found = path;  // the last line that sets it counts, as in a shell
-    }
-    return found == home ? std::string() : found;
-}
-
 }  // namespace
 
-std::string default_import_folder() {
-    const char* home_env = std::getenv("HOME");
-    const std::string home = home_env != nullptr && home_env[0] == '/' ? home_env : ".";
-    std::string pictures;
-    if (const char* dir = std::getenv("XDG_PICTURES_DIR"); dir != nullptr && dir[0] == '/') {
-        pictures = dir;
-    } else {
-        pictures = pictures_from_user_dirs(home);
-        if (pictures.empty()) pictures = home + "/Pictures";
-    }
-    return pictures + "/Lumetta";
-}
+std::string default_import_folder() { return os::pictures_folder() + "/Lumetta"; }
 
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo) {
-    bool not_regular = false;
-    const int fd = open_index(folder + "/" + kIndexName, O_RDONLY, &not_regular);
-    const bool too_large = index_size(fd) > kMaxImportIndexBytes;
-    Index index = too_large ? Index{} : load_index(fd);
-    if (fd >= 0) ::close(fd);
+    os::File file = open_index(folder + "/" + kIndexName, os::File::Access::kRead);
+    const bool too_large = file.size() > kMaxImportIndexBytes;
+    Index index = too_large ? Index{} : load_index(file);
     bool upgraded = false;
     const IndexEntry* entry = look_up(index, folder, photo, pixel_digest(photo), &upgraded);
     if (entry == nullptr) return std::nullopt;
@@ -394,19 +323,18 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         // A link, a pipe or a device in the index's place is refused: lines
         // must not go outside the folder, nor the import wait on a reader.
         const std::string index_path = folder + "/" + kIndexName;
-        bool not_regular = false;
-        const int index_fd = open_index(index_path, O_RDWR | O_CREAT | O_APPEND, &not_regular);
-        if (index_fd < 0 && not_regular) refuse(ProblemKind::kIndexNotAFile, {.name = index_path});
-        if (index_fd < 0) fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
-        struct Closer {
-            int fd;
-            ~Closer() { ::close(fd); }
-        } closer{index_fd};
-        if (const uint64_t size = index_size(index_fd); size > kMaxImportIndexBytes) {
+        os::File index_file = open_index(index_path, os::File::Access::kUpdate);
+        if (!index_file.is_open() && index_file.not_regular()) {
+            refuse(ProblemKind::kIndexNotAFile, {.name = index_path});
+        }
+        if (!index_file.is_open()) {
+            fail(ProblemKind::kCannotWrite, {.name = index_path, .error = index_file.error()}, Hint::kCheckDisk);
+        }
+        if (const uint64_t size = index_file.size(); size > kMaxImportIndexBytes) {
             refuse(ProblemKind::kIndexTooLarge,
                    {.bytes = size, .other_bytes = kMaxImportIndexBytes, .name = index_path, .folder = folder});
         }
-        Index index = load_index(index_fd);
+        Index index = load_index(index_file);
         // Records that `digest` is saved as `name`, and gives the index's entry.
         const auto add_line = [&](const Digest& digest, const std::string& name) {
             std::vector<uint8_t> file_bytes;
@@ -419,7 +347,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             // A last line without its newline (written by hand, or cut short)
             // is ended first, so that the two lines stay apart.
             const std::string line = (index.ends_open ? "\n" : "") + import_index_line(digest, bytes_digest, name);
-            append_durably(index_fd, index_path, line);
+            index_file.append_durably(index_path, line);
             index.ends_open = false;
             return IndexEntry{name, bytes_digest};
         };
