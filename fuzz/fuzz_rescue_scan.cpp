@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "catalog/card_layout.h"
-#include "rescue.h"
+#include "card_scan.h"
 
 namespace {
 

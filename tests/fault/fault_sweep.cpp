@@ -32,7 +32,7 @@
 #include "include/pixavon.h"
 #include "photo/transfer.h"
 #include "platform/platform.h"
-#include "rescue.h"
+#include "card_scan.h"
 #include "support/model_camera.h"
 #include "support/test_data.h"
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "card_scan.h"
 #include "core.h"
 #include "core_internal.h"
 #include "os/os.h"
@@ -42,18 +43,21 @@ Outcome Core::backup(const std::string& file, bool replace) {
         // A failed write, a Cancel or a failure of the card leaves nothing.
         DurableFile copy(file);
         {
-            const uint32_t chunks = static_cast<uint32_t>(card_bytes / kBackupChunk);
+            const auto chunks = static_cast<uint32_t>(card_bytes / kBackupChunk);
             const Step shown{.kind = StepKind::kBackup, .name = file, .units = chunks, .bytes = card_bytes};
             internal::StepScope step(*frontend_, shown);
-            std::vector<uint8_t> chunk(kBackupChunk);
-            for (uint32_t k = 0; k < chunks; ++k) {
-                stop_if_cancelled();
-                frontend_->advance();
-                const auto address = static_cast<uint16_t>(k * (kBackupChunk / 256));
-                if (!session_->call([&] { return session_->lib().ReadGBA(address, chunk.data(), kBackupChunk); })) {
-                    fail(ProblemKind::kCardReadFailed, {.bytes = uint64_t{k} * kBackupChunk}, Hint::kCheckCamera);
-                }
-                copy.write(chunk.data(), chunk.size());
+            internal::SessionCardAccess access(*session_);
+            uint64_t failed_at = 0;
+            const WholeCardRead read = read_whole_card(
+                access, card_bytes,
+                [&](uint32_t, uint32_t) {
+                    stop_if_cancelled();
+                    frontend_->advance();
+                    return true;
+                },
+                [&](const uint8_t* bytes, size_t size) { copy.write(bytes, size); }, &failed_at);
+            if (read != WholeCardRead::kDone) {
+                fail(ProblemKind::kCardReadFailed, {.bytes = failed_at}, Hint::kCheckCamera);
             }
             step.succeeded();
         }

@@ -10,7 +10,7 @@
 #include "core.h"
 #include "durable_file.h"
 #include "os/os.h"
-#include "rescue.h"
+#include "card_scan.h"
 
 namespace pixavon::host {
 
