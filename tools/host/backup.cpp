@@ -17,6 +17,42 @@ using internal::exists;
 
 }  // namespace
 
+BackupCheck check_backup(const std::string& path, uint32_t capacity_code) {
+    BackupCheck check;
+    const os::Status status = os::status(path);
+    if (status.kind == os::Kind::kMissing) {
+        check.verdict = BackupCheck::Verdict::kCannotOpen;
+        check.error = status.error;
+        return check;
+    }
+    if (status.kind != os::Kind::kFile) {
+        check.verdict = BackupCheck::Verdict::kNotFile;
+        return check;
+    }
+    check.size = status.size;
+    if (check.size != CardBytesFor(capacity_code)) {
+        check.verdict = BackupCheck::Verdict::kWrongSize;
+        return check;
+    }
+    // The backup's catalog lies in its last 8 KiB; without a valid one for this
+    // card size the restored card would be unreadable.
+    std::vector<uint8_t> tail(kCatalogSize);
+    os::File file;
+    const bool read_ok = file.open(path, os::File::Access::kRead, true) &&
+                         file.read_at(check.size - kCatalogSize, tail.data(), tail.size()) ==
+                             static_cast<long>(tail.size());
+    if (!read_ok) {
+        check.verdict = BackupCheck::Verdict::kUnreadable;
+        return check;
+    }
+    if (!valid_catalog(tail.data()) || parse_catalog(tail.data()).capacity_code != capacity_code) {
+        check.verdict = BackupCheck::Verdict::kNoCatalog;
+        return check;
+    }
+    check.photos = parse_catalog(tail.data()).count;
+    return check;
+}
+
 Outcome Core::backup(const std::string& file, bool replace) {
     return run([&](Outcome& outcome) {
         if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);

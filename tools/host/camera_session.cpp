@@ -1,6 +1,8 @@
+// A host's session with the camera through the loaded library: the host
+// window record the library reports to, the catalog reloaded, the string
+// table's texts and the usage line, and the camera's device folder.
 #include "camera_session.h"
 
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,22 +15,6 @@
 #include "os/os.h"
 
 namespace pixavon::host {
-bool valid_catalog(const uint8_t* bytes) { return IsValidCatalog(bytes); }
-
-Catalog parse_catalog(const uint8_t* bytes) {
-    Catalog catalog;
-    catalog.capacity_code = bytes[kCapacityOffset];
-    catalog.count = bytes[kCountOffset];  // at most 255 entries: they end well inside the 8 KiB
-    for (uint32_t i = 0; i < catalog.count; ++i) {
-        const uint8_t* entry = bytes + kEntriesOffset + kEntrySize * i;
-        catalog.slots.push_back(entry[kEntrySlotOffset]);
-        catalog.entries.emplace_back();
-        std::copy(entry, entry + kEntrySize, catalog.entries.back().begin());
-    }
-    catalog.check = CheckCatalogList(bytes);
-    return catalog;
-}
-
 std::string printable(const std::string& text) {
     std::string out = text;
     for (char& c : out) {
@@ -36,32 +22,6 @@ std::string printable(const std::string& text) {
         if (u < 0x20 || u == 0x7F) c = '?';
     }
     return out;
-}
-
-uint64_t content_hash(const uint8_t* data, size_t size) {
-    uint64_t hash = 0xcbf29ce484222325ULL;
-    for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ULL;
-    return hash;
-}
-
-Digest sha256(const uint8_t* data, size_t size) {
-    Digest digest{};
-    unsigned int length = 0;
-    if (EVP_Digest(data, size, digest.data(), &length, EVP_sha256(), nullptr) != 1 || length != digest.size()) {
-        throw std::runtime_error("SHA-256 is not available from libcrypto");
-    }
-    return digest;
-}
-
-std::string hex_of(const Digest& digest) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(digest.size() * 2);
-    for (const uint8_t byte : digest) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
-    return text;
 }
 
 std::string device_dir_in_use() { return os::device_folder(); }
@@ -91,42 +51,6 @@ std::string fill_usage(const std::string& pattern, uint32_t used, uint32_t avail
     }
     return pattern.substr(0, at[0]) + std::to_string(used) + pattern.substr(at[0] + 2, at[1] - at[0] - 2) +
            std::to_string(available) + pattern.substr(at[1] + 2);
-}
-
-BackupCheck check_backup(const std::string& path, uint32_t capacity_code) {
-    BackupCheck check;
-    const os::Status status = os::status(path);
-    if (status.kind == os::Kind::kMissing) {
-        check.verdict = BackupCheck::Verdict::kCannotOpen;
-        check.error = status.error;
-        return check;
-    }
-    if (status.kind != os::Kind::kFile) {
-        check.verdict = BackupCheck::Verdict::kNotFile;
-        return check;
-    }
-    check.size = status.size;
-    if (check.size != CardBytesFor(capacity_code)) {
-        check.verdict = BackupCheck::Verdict::kWrongSize;
-        return check;
-    }
-    // The backup's catalog lies in its last 8 KiB; without a valid one for this
-    // card size the restored card would be unreadable.
-    std::vector<uint8_t> tail(kCatalogSize);
-    os::File file;
-    const bool read_ok = file.open(path, os::File::Access::kRead, true) &&
-                         file.read_at(check.size - kCatalogSize, tail.data(), tail.size()) ==
-                             static_cast<long>(tail.size());
-    if (!read_ok) {
-        check.verdict = BackupCheck::Verdict::kUnreadable;
-        return check;
-    }
-    if (!valid_catalog(tail.data()) || parse_catalog(tail.data()).capacity_code != capacity_code) {
-        check.verdict = BackupCheck::Verdict::kNoCatalog;
-        return check;
-    }
-    check.photos = parse_catalog(tail.data()).count;
-    return check;
 }
 
 Session::Session(Library& library, HostWindow& window) : lib_(library), host_(window) {

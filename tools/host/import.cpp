@@ -44,8 +44,6 @@ using internal::encode_as;
 using internal::exists;
 using internal::format_of_name;
 
-constexpr char kIndexName[] = ".pixavon-import";
-
 }  // namespace
 
 Digest pixel_digest(const Image& photo) { return sha256(photo.rgb.data(), photo.rgb.size()); }
@@ -54,92 +52,6 @@ namespace {
 
 using Index = ImportIndex;
 using IndexEntry = ImportIndexEntry;
-
-bool parse_hex(std::string_view text, uint8_t* out, size_t bytes) {
-    if (text.size() != bytes * 2) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        int v = 0;
-        if (c >= '0' && c <= '9')
-            v = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            v = c - 'a' + 10;
-        else
-            return false;
-        if (i % 2 == 0)
-            out[i / 2] = static_cast<uint8_t>(v << 4);
-        else
-            out[i / 2] = static_cast<uint8_t>(out[i / 2] | v);
-    }
-    return true;
-}
-
-}  // namespace
-
-size_t ImportIndex::files() const {
-    std::set<std::string> names;
-    for (const auto& [digest, entry] : by_digest) names.insert(entry.name);
-    for (const auto& [hash, entry] : by_old_hash) names.insert(entry.name);
-    return names.size();
-}
-
-ImportIndex parse_import_index(std::string_view text) {
-    ImportIndex index;
-    index.ends_open = !text.empty() && text.back() != '\n';
-    constexpr size_t kDigestHex = 64;
-    constexpr size_t kOldHex = 16;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        Digest digest{};
-        uint8_t old[8] = {};
-        if (line.size() > 2 * kDigestHex + 2 && line[kDigestHex] == ' ' && line[2 * kDigestHex + 1] == ' ' &&
-            parse_hex(line.substr(0, kDigestHex), digest.data(), digest.size())) {
-            ImportIndexEntry entry{std::string(line.substr(2 * kDigestHex + 2)), std::nullopt};
-            if (Digest bytes{}; parse_hex(line.substr(kDigestHex + 1, kDigestHex), bytes.data(), bytes.size())) {
-                entry.file_bytes = bytes;
-            }
-            index.by_digest[digest] = std::move(entry);
-        } else if (line.size() > 2 * kOldHex + 2 && line[kOldHex] == ' ' && line[2 * kOldHex + 1] == ' ' &&
-                   parse_hex(line.substr(0, kOldHex), old, sizeof old)) {
-            uint64_t hash = 0;
-            for (const uint8_t byte : old) hash = (hash << 8) | byte;
-            index.by_old_hash[hash] = ImportIndexEntry{std::string(line.substr(2 * kOldHex + 2)), std::nullopt};
-        }
-    }
-    return index;
-}
-
-std::string import_index_line(const Digest& pixels, const Digest& file_bytes, const std::string& name) {
-    return hex_of(pixels) + " " + hex_of(file_bytes) + " " + name + "\n";
-}
-
-namespace {
-
-// Opens the folder's index without following a link or waiting on a pipe,
-// for reading or also for appending (made when missing). Not open when it
-// cannot be opened: `file.error()` and `file.not_regular()` tell why.
-os::File open_index(const std::string& path, os::File::Access access) {
-    os::File file;
-    file.open(path, access, false);
-    return file;
-}
-
-// The index's lines, read from `file` (not open: no index); at most
-// kMaxImportIndexBytes are read.
-Index load_index(os::File& file) {
-    std::string text;
-    char buffer[65536];
-    for (uint64_t offset = 0; file.is_open() && text.size() < kMaxImportIndexBytes;) {
-        const long n = file.read_at(offset, buffer, sizeof buffer);
-        if (n <= 0) break;
-        text.append(buffer, static_cast<size_t>(n));
-        offset += static_cast<uint64_t>(n);
-    }
-    if (text.size() > kMaxImportIndexBytes) text.resize(kMaxImportIndexBytes);
-    return parse_import_index(text);
-}
 
 // True if the file at `path` holds exactly `photo`: the same pixels once
 // decoded, or for JPEG, the same bytes as `photo` encoded now.
@@ -200,65 +112,6 @@ std::string today() {
 
 }  // namespace
 
-std::string fill_name_pattern(const std::string& pattern, const NameFields& fields, std::string* error) {
-    std::string out;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c != '{') {
-            if (c == '}' || c == '/' || static_cast<unsigned char>(c) < 0x20) {
-                *error = tr("it may not hold '/', a '}' on its own or control characters");
-                return {};
-            }
-            out += c;
-            continue;
-        }
-        const size_t close = pattern.find('}', i);
-        if (close == std::string::npos) {
-            *error = tr("it has a '{' without its '}'");
-            return {};
-        }
-        std::string field = pattern.substr(i + 1, close - i - 1);
-        int width = 0;
-        if (const size_t colon = field.find(':'); colon != std::string::npos) {
-            const std::string spec = field.substr(colon + 1);
-            field = field.substr(0, colon);
-            if (spec.size() < 2 || spec.size() > 3 || spec[0] != '0' ||
-                !std::all_of(spec.begin(), spec.end(), [](char d) { return d >= '0' && d <= '9'; })) {
-                *error = tr("a field's width is written :03 (a zero and up to two digits)");
-                return {};
-            }
-            width = std::atoi(spec.c_str() + 1);
-        }
-        auto number = [&](uint32_t value) {
-            std::string digits = std::to_string(value);
-            if (static_cast<int>(digits.size()) < width)
-                digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
-            return digits;
-        };
-        if (field == "date")
-            out += fields.date;
-        else if (field == "n")
-            out += number(fields.n);
-        else if (field == "slot")
-            out += number(fields.slot);
-        else if (field == "position")
-            out += number(fields.position);
-        else if (field == "hash")
-            out += hex_of(fields.digest).substr(0, 8);
-        else {
-            *error = fill(tr("its field {1} is unknown; the fields are {date}, {n}, {slot}, {position} and {hash}"),
-                          {"{" + field + "}"});
-            return {};
-        }
-        i = close;
-    }
-    if (out.empty() || out == "." || out == ".." || out[0] == '.') {
-        *error = tr("it must give a visible file name");
-        return {};
-    }
-    return out;
-}
-
 namespace {
 
 // `name` with "-2", "-3", ... before its extension.
@@ -270,16 +123,12 @@ std::string with_suffix(const std::string& name, int k) {
 
 }  // namespace
 
-namespace {
-
-}  // namespace
-
 std::string default_import_folder() { return os::pictures_folder() + "/Lumetta"; }
 
 std::optional<std::string> imported_file(const std::string& folder, const Image& photo) {
-    os::File file = open_index(folder + "/" + kIndexName, os::File::Access::kRead);
+    os::File file = open_import_index(folder + "/" + kImportIndexName, os::File::Access::kRead);
     const bool too_large = file.size() > kMaxImportIndexBytes;
-    Index index = too_large ? Index{} : load_index(file);
+    Index index = too_large ? Index{} : read_import_index(file);
     bool upgraded = false;
     const IndexEntry* entry = look_up(index, folder, photo, pixel_digest(photo), &upgraded);
     if (entry == nullptr) return std::nullopt;
@@ -322,8 +171,8 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
 
         // A link, a pipe or a device in the index's place is refused: lines
         // must not go outside the folder, nor the import wait on a reader.
-        const std::string index_path = folder + "/" + kIndexName;
-        os::File index_file = open_index(index_path, os::File::Access::kUpdate);
+        const std::string index_path = folder + "/" + kImportIndexName;
+        os::File index_file = open_import_index(index_path, os::File::Access::kUpdate);
         if (!index_file.is_open() && index_file.not_regular()) {
             refuse(ProblemKind::kIndexNotAFile, {.name = index_path});
         }
@@ -334,7 +183,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             refuse(ProblemKind::kIndexTooLarge,
                    {.bytes = size, .other_bytes = kMaxImportIndexBytes, .name = index_path, .folder = folder});
         }
-        Index index = load_index(index_file);
+        Index index = read_import_index(index_file);
         // Records that `digest` is saved as `name`, and gives the index's entry.
         const auto add_line = [&](const Digest& digest, const std::string& name) {
             std::vector<uint8_t> file_bytes;
