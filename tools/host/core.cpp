@@ -126,6 +126,10 @@ void Core::ask(const Question& question) {
     }
 }
 
+Outcome Core::confirm(const Question& question) {
+    return run([&](Outcome&) { ask(question); });
+}
+
 void Core::say(Outcome& outcome, RecordKind kind, Facts facts) {
     outcome.done.push_back({kind, std::move(facts)});
     frontend_->note(outcome.done.back());

@@ -133,6 +133,13 @@ public:
     // keeps it; null otherwise. Never reads the card.
     std::shared_ptr<const Image> kept_photo(uint32_t position);
 
+    // Asks the front end before something that cannot be undone: done on a
+    // yes; failed with kNotConfirmed on a no; refused with kNotConfirmed and
+    // Hint::kConfirm (carrying the question) when nobody could be asked. The
+    // one question of the core's workflows and of a front end's own risky
+    // commands alike.
+    Outcome confirm(const Question& question);
+
     // A text of the library's string table.
     std::string text(uint32_t id) { return session_->text(id); }
 
