@@ -53,6 +53,8 @@ bool exists(const std::string& path);  // as a name, even a dangling link
 std::optional<OutputFormat> format_of_name(const std::string& name);
 // A camera bitmap in `format`.
 std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap);
+// As above, for a bitmap already decoded into `photo`: it is not decoded again.
+std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap, const Image& photo);
 
 // Shows one step for as long as it lives.
 class StepScope {

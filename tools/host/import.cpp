@@ -264,7 +264,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 }
                 if (there) ++result.changed;
             }
-            const std::vector<uint8_t> bytes = encode_as(*format, bitmap);
+            const std::vector<uint8_t> bytes = encode_as(*format, bitmap, photo);
             const std::string base = fill_name_pattern(
                 request.name_pattern, {date, next_number, catalog.slots[position], position, digest}, &pattern_error);
             std::string name;

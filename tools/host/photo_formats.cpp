@@ -59,6 +59,17 @@ std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& 
     }
 }
 
+std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap, const Image& photo) {
+    switch (format) {
+        case OutputFormat::kPng:
+            return at_lower_priority([&] { return encode_png(photo); });
+        case OutputFormat::kJpeg:
+            return at_lower_priority([&] { return encode_jpeg(photo, kJpegQuality); });
+        default:
+            return bitmap;
+    }
+}
+
 }  // namespace internal
 
 }  // namespace pixavon::host
