@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "catalog/card_layout.h"
 #include "card_scan.h"
+#include "catalog/card_layout.h"
 
 namespace {
 

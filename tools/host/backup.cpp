@@ -38,9 +38,9 @@ BackupCheck check_backup(const std::string& path, uint32_t capacity_code) {
     // card size the restored card would be unreadable.
     std::vector<uint8_t> tail(kCatalogSize);
     os::File file;
-    const bool read_ok = file.open(path, os::File::Access::kRead, true) &&
-                         file.read_at(check.size - kCatalogSize, tail.data(), tail.size()) ==
-                             static_cast<long>(tail.size());
+    const bool read_ok =
+        file.open(path, os::File::Access::kRead, true) &&
+        file.read_at(check.size - kCatalogSize, tail.data(), tail.size()) == static_cast<long>(tail.size());
     if (!read_ok) {
         check.verdict = BackupCheck::Verdict::kUnreadable;
         return check;

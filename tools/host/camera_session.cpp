@@ -3,7 +3,6 @@
 // table's texts and the usage line, and the camera's device folder.
 #include "camera_session.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -123,6 +122,5 @@ const std::string& Session::temp_dir() {
     }
     return temp_dir_.path();
 }
-
 
 }  // namespace pixavon::host

@@ -159,8 +159,8 @@ std::optional<CardScan> scan_card(CardAccess& access, uint64_t known_bytes, int 
     bytes.reserve(span);
     uint64_t failed_at = 0;
     switch (read_whole_card(
-        access, span, before_chunk, [&](const uint8_t* chunk, size_t size) { bytes.insert(bytes.end(), chunk, chunk + size); },
-        &failed_at)) {
+        access, span, before_chunk,
+        [&](const uint8_t* chunk, size_t size) { bytes.insert(bytes.end(), chunk, chunk + size); }, &failed_at)) {
         case WholeCardRead::kDone:
             break;
         case WholeCardRead::kStopped:

@@ -78,8 +78,7 @@ enum class WholeCardRead { kDone, kStopped, kReadFailed };
 // failed read is kReadFailed, with `failed_at` set to the byte where.
 WholeCardRead read_whole_card(CardAccess& access, uint64_t span,
                               const std::function<bool(uint32_t chunk, uint32_t chunks)>& before_chunk,
-                              const std::function<void(const uint8_t* bytes, size_t size)>& take,
-                              uint64_t* failed_at);
+                              const std::function<void(const uint8_t* bytes, size_t size)>& take, uint64_t* failed_at);
 
 // Reads the card through `access`, 32 KiB at a time (`known_bytes` of it, or
 // the whole address range when 0), calling `before_chunk` before each read

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "card_scan.h"
 #include "core.h"
 #include "durable_file.h"
 #include "os/os.h"
-#include "card_scan.h"
 
 namespace pixavon::host {
 

@@ -95,8 +95,9 @@ std::string fill(const std::string& pattern, std::initializer_list<std::string> 
 }
 
 std::string system_error(int errnum) {
-    return os::convert_text(os::error_text(errnum), is_ascii_codeset(os::locale_codeset()) ? "UTF-8" : os::locale_codeset(),
-                   is_ascii_codeset(text_codeset()) ? "UTF-8" : text_codeset());
+    return os::convert_text(os::error_text(errnum),
+                            is_ascii_codeset(os::locale_codeset()) ? "UTF-8" : os::locale_codeset(),
+                            is_ascii_codeset(text_codeset()) ? "UTF-8" : text_codeset());
 }
 
 std::string display_name(const std::string& raw) {

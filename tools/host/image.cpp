@@ -180,7 +180,7 @@ std::vector<uint8_t> read_file(const std::string& path, size_t limit) {
     os::File file;
     if (!file.open(path, os::File::Access::kRead, true)) {
         throw ImageError(file.not_regular() && file.error() == EINVAL ? tr("it is not a regular file")
-                                                                       : system_error(file.error()));
+                                                                      : system_error(file.error()));
     }
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
