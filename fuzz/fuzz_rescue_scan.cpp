@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "card_scan.h"
 #include "catalog/card_layout.h"
-#include "rescue.h"
 
 namespace {
 

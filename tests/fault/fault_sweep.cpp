@@ -25,6 +25,7 @@
 #include <set>
 #include <sstream>
 
+#include "card_scan.h"
 #include "cardimage/card_image.h"
 #include "catalog/catalog.h"
 #include "device/device.h"
@@ -32,7 +33,6 @@
 #include "include/pixavon.h"
 #include "photo/transfer.h"
 #include "platform/platform.h"
-#include "rescue.h"
 #include "support/model_camera.h"
 #include "support/test_data.h"
 

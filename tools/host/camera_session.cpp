@@ -1,10 +1,7 @@
+// A host's session with the camera through the loaded library: the host
+// window record the library reports to, the catalog reloaded, the string
+// table's texts and the usage line, and the camera's device folder.
 #include "camera_session.h"
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <openssl/evp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,24 +11,9 @@
 #include <utility>
 
 #include "i18n.h"
+#include "os/os.h"
 
 namespace pixavon::host {
-bool valid_catalog(const uint8_t* bytes) { return IsValidCatalog(bytes); }
-
-Catalog parse_catalog(const uint8_t* bytes) {
-    Catalog catalog;
-    catalog.capacity_code = bytes[kCapacityOffset];
-    catalog.count = bytes[kCountOffset];  // at most 255 entries: they end well inside the 8 KiB
-    for (uint32_t i = 0; i < catalog.count; ++i) {
-        const uint8_t* entry = bytes + kEntriesOffset + kEntrySize * i;
-        catalog.slots.push_back(entry[kEntrySlotOffset]);
-        catalog.entries.emplace_back();
-        std::copy(entry, entry + kEntrySize, catalog.entries.back().begin());
-    }
-    catalog.check = CheckCatalogList(bytes);
-    return catalog;
-}
-
 std::string printable(const std::string& text) {
     std::string out = text;
     for (char& c : out) {
@@ -41,50 +23,13 @@ std::string printable(const std::string& text) {
     return out;
 }
 
-uint64_t content_hash(const uint8_t* data, size_t size) {
-    uint64_t hash = 0xcbf29ce484222325ULL;
-    for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ULL;
-    return hash;
-}
-
-Digest sha256(const uint8_t* data, size_t size) {
-    Digest digest{};
-    unsigned int length = 0;
-    if (EVP_Digest(data, size, digest.data(), &length, EVP_sha256(), nullptr) != 1 || length != digest.size()) {
-        throw std::runtime_error("SHA-256 is not available from libcrypto");
-    }
-    return digest;
-}
-
-std::string hex_of(const Digest& digest) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(digest.size() * 2);
-    for (const uint8_t byte : digest) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
-    return text;
-}
-
-std::string device_dir_in_use() {
-    if (const char* dir = std::getenv("PIXAVON_DEVICE_DIR"); dir != nullptr && *dir != '\0') return dir;
-    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run != nullptr && *run != '\0') {
-        return std::string(run) + "/pixavon";
-    }
-    return "/tmp/pixavon-" + std::to_string(::getuid());
-}
+std::string device_dir_in_use() { return os::device_folder(); }
 
 std::string first_device_in(const std::string& dir) {
-    DIR* d = ::opendir(dir.c_str());
-    if (d == nullptr) return {};
     std::string first;
-    while (const dirent* entry = ::readdir(d)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
+    for (const std::string& name : os::names_in(dir)) {
         if (first.empty() || name < first) first = name;
     }
-    ::closedir(d);
     return first.empty() ? first : dir + "/" + first;
 }
 
@@ -105,42 +50,6 @@ std::string fill_usage(const std::string& pattern, uint32_t used, uint32_t avail
     }
     return pattern.substr(0, at[0]) + std::to_string(used) + pattern.substr(at[0] + 2, at[1] - at[0] - 2) +
            std::to_string(available) + pattern.substr(at[1] + 2);
-}
-
-BackupCheck check_backup(const std::string& path, uint32_t capacity_code) {
-    BackupCheck check;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        check.verdict = BackupCheck::Verdict::kCannotOpen;
-        check.error = errno;
-        return check;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        check.verdict = BackupCheck::Verdict::kNotFile;
-        return check;
-    }
-    check.size = static_cast<uint64_t>(st.st_size);
-    if (check.size != CardBytesFor(capacity_code)) {
-        check.verdict = BackupCheck::Verdict::kWrongSize;
-        return check;
-    }
-    // The backup's catalog lies in its last 8 KiB; without a valid one for this
-    // card size the restored card would be unreadable.
-    std::vector<uint8_t> tail(kCatalogSize);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool read_ok = fd >= 0 && ::pread(fd, tail.data(), tail.size(), st.st_size - kCatalogSize) ==
-                                        static_cast<ssize_t>(tail.size());
-    if (fd >= 0) ::close(fd);
-    if (!read_ok) {
-        check.verdict = BackupCheck::Verdict::kUnreadable;
-        return check;
-    }
-    if (!valid_catalog(tail.data()) || parse_catalog(tail.data()).capacity_code != capacity_code) {
-        check.verdict = BackupCheck::Verdict::kNoCatalog;
-        return check;
-    }
-    check.photos = parse_catalog(tail.data()).count;
-    return check;
 }
 
 Session::Session(Library& library, HostWindow& window) : lib_(library), host_(window) {
@@ -206,17 +115,12 @@ Catalog Session::reload() {
 const std::string& Session::temp_dir() {
     if (temp_dir_.empty()) {
         try {
-            temp_dir_ = PrivateDir(temp_base(), "pixavon");
+            temp_dir_ = PrivateDir(os::temp_folder(), "pixavon");
         } catch (const std::runtime_error& error) {
             throw SessionError(fill(tr("no temporary folder can be made: {1}"), {error.what()}));
         }
     }
     return temp_dir_.path();
-}
-
-std::string temp_base() {
-    const char* base = std::getenv("TMPDIR");
-    return base != nullptr && *base == '/' ? base : "/tmp";
 }
 
 }  // namespace pixavon::host

@@ -156,8 +156,6 @@ std::string hex_of(const Digest& digest);
 // The directory the library looks for cameras in.
 std::string device_dir_in_use();
 
-// $TMPDIR, or /tmp.
-std::string temp_base();
 // The camera the library opens in `dir`: the first entry in byte order of
 // names, or "" if there is none.
 std::string first_device_in(const std::string& dir);

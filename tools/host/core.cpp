@@ -1,65 +1,31 @@
+// The host core's set-up and inspection: opening a card (a card image or the
+// attached camera), loading and judging its catalog, measuring the card, and
+// how each workflow is run to an Outcome. The workflows themselves have a
+// file each: export.cpp, put.cpp, delete.cpp, backup.cpp, import.cpp,
+// rescue.cpp; photos.cpp reads photos for them and for a window.
 #include "core.h"
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <future>
 #include <new>
-#include <set>
-#include <system_error>
 
 #include "card.h"
 #include "core_internal.h"
 #include "embedded_camera.h"
 #include "i18n.h"
+#include "os/os.h"
 #include "read_ahead.h"
 #include "restore_record.h"
 
 namespace pixavon::host {
 namespace {
 
-using internal::encode_as;
 using internal::exists;
-using internal::format_of_name;
 
 std::string base_name(const std::string& path) { return std::filesystem::path(path).filename().string(); }
-
-bool is_directory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-const char* extension_of(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::kPng:
-            return "png";
-        case OutputFormat::kJpeg:
-            return "jpg";
-        default:
-            return "bmp";
-    }
-}
-
-// Writes all of `bytes` to `fd`; false with errno set on failure.
-bool write_all(int fd, const uint8_t* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, bytes, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
 
 Problem list_problem(const Catalog& catalog) {
     const CatalogCheck& check = catalog.check;
@@ -81,59 +47,6 @@ Problem list_problem(const Catalog& catalog) {
 }
 
 }  // namespace
-
-namespace internal {
-namespace {
-
-// How much a conversion gives way (a nice value added to the thread's).
-constexpr int kConversionNiceness = 10;
-
-// Runs `work` on a thread of its own at a lower priority and waits for it. A
-// conversion then gives way to the photos being read ahead meanwhile, whose
-// reads wait on the camera and need the processor only briefly, but on time.
-template <typename Work>
-auto at_lower_priority(Work work) -> decltype(work()) {
-    std::future<decltype(work())> done;
-    try {
-        done = std::async(std::launch::async, [&work] {
-            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()),
-                          ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) + kConversionNiceness);
-            return work();
-        });
-    } catch (const std::system_error&) {
-        return work();  // no thread to be had: here and now, then
-    }
-    return done.get();
-}
-
-}  // namespace
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::optional<OutputFormat> format_of_name(const std::string& name) {
-    std::string ext = std::filesystem::path(name).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext.empty() || ext == ".bmp") return OutputFormat::kBmp;
-    if (ext == ".png") return OutputFormat::kPng;
-    if (ext == ".jpg" || ext == ".jpeg") return OutputFormat::kJpeg;
-    return std::nullopt;
-}
-
-std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap) {
-    switch (format) {
-        case OutputFormat::kPng:
-            return at_lower_priority([&] { return encode_png(decode_bmp(bitmap)); });
-        case OutputFormat::kJpeg:
-            return at_lower_priority([&] { return encode_jpeg(decode_bmp(bitmap), kJpegQuality); });
-        default:
-            return bitmap;
-    }
-}
-
-}  // namespace internal
 
 int Outcome::exit_code(int signal) const {
     switch (status) {
@@ -213,6 +126,10 @@ void Core::ask(const Question& question) {
     }
 }
 
+Outcome Core::confirm(const Question& question) {
+    return run([&](Outcome&) { ask(question); });
+}
+
 void Core::say(Outcome& outcome, RecordKind kind, Facts facts) {
     outcome.done.push_back({kind, std::move(facts)});
     frontend_->note(outcome.done.back());
@@ -221,7 +138,7 @@ void Core::say(Outcome& outcome, RecordKind kind, Facts facts) {
 Outcome Core::prepare(const Target& target, const std::string& library_path) {
     return run([&](Outcome&) {
         // What runs of ours that were killed left in the temporary folder.
-        remove_leftovers(temp_base());
+        remove_leftovers(os::temp_folder());
         if (!target.card_image.empty()) {
             if (target.create_mib == 0 && !exists(target.card_image)) {
                 refuse(ProblemKind::kCardImageMissing, {.name = target.card_image}, Hint::kCardImageMissing);
@@ -229,11 +146,10 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
             std::string image = target.card_image;
             if (target.read_short_image) {
                 image = padded_if_short(target.card_image, target.create_mib);
-            } else if (struct stat st{}; ::stat(image.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                                         st.st_size != (8 << 20) && st.st_size != (16 << 20)) {
-                refuse(ProblemKind::kCardImageWrongLength,
-                       {.bytes = static_cast<uint64_t>(st.st_size), .name = target.card_image},
-                       st.st_size < (16 << 20) ? Hint::kTryRescue : Hint::kNone);
+            } else if (const os::Status st = os::status(image);
+                       st.kind == os::Kind::kFile && st.size != (8u << 20) && st.size != (16u << 20)) {
+                refuse(ProblemKind::kCardImageWrongLength, {.bytes = st.size, .name = target.card_image},
+                       st.size < (16u << 20) ? Hint::kTryRescue : Hint::kNone);
             }
             try {
                 camera_ = std::make_unique<EmbeddedCamera>(image, target.create_mib);
@@ -242,9 +158,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
                     case CameraError::Kind::kBadImage:
                         refuse(ProblemKind::kCardImageUnusable, {.name = target.card_image, .detail = error.what()});
                     case CameraError::Kind::kBusy: {
-                        const int fd = ::open(target.card_image.c_str(), O_RDONLY | O_CLOEXEC);
-                        const long holder = fd >= 0 ? emu::flock_holder(fd) : 0;
-                        if (fd >= 0) ::close(fd);
+                        const long holder = os::lock_holder(target.card_image);
                         fail(ProblemKind::kCardImageInUse,
                              {.count = holder > 0 ? static_cast<uint32_t>(holder) : 0, .name = target.card_image});
                     }
@@ -268,7 +182,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
                                  {.bytes = camera_->card_size(), .name = target.card_image}});
             }
             // Before the library looks for a camera, and before other threads start.
-            ::setenv("PIXAVON_DEVICE_DIR", camera_->device_dir().c_str(), 1);
+            os::use_device_folder(camera_->device_dir());
             card_name_ = base_name(target.card_image);
             card_image_ = target.card_image;
             std::error_code ignored;
@@ -277,11 +191,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
             const std::string dir = device_dir_in_use();
             // One host at a time on the attached camera: the device directory is
             // locked for as long as this host works with it.
-            device_dir_lock_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (device_dir_lock_ >= 0 && ::flock(device_dir_lock_, LOCK_EX | LOCK_NB) != 0) {
-                const long holder = emu::flock_holder(device_dir_lock_);
-                ::close(device_dir_lock_);
-                device_dir_lock_ = -1;
+            if (long holder = 0; !device_dir_lock_.take(dir, &holder)) {
                 fail(ProblemKind::kCameraInUse,
                      {.count = holder > 0 ? static_cast<uint32_t>(holder) : 0, .folder = dir});
             }
@@ -300,9 +210,9 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
 }
 
 std::string Core::padded_if_short(const std::string& image, int create_mib) {
-    struct stat st {};
-    if (::stat(image.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return image;
-    const auto size = static_cast<uint64_t>(st.st_size);
+    const os::Status st = os::status(image);
+    if (st.kind != os::Kind::kFile) return image;
+    const uint64_t size = st.size;
     constexpr uint64_t kSmall = 8u << 20;
     constexpr uint64_t kLarge = 16u << 20;
     if (size == kSmall || size == kLarge) return image;
@@ -317,9 +227,9 @@ std::string Core::padded_if_short(const std::string& image, int create_mib) {
     std::vector<uint8_t> bytes = read_file(image, kLarge);
     bytes.resize(named, 0xFF);
     try {
-        padded_dir_ = PrivateDir(temp_base(), "pixavon");
+        padded_dir_ = PrivateDir(os::temp_folder(), "pixavon");
     } catch (const std::runtime_error& error) {
-        fail(ProblemKind::kCannotMakeFolder, {.folder = temp_base(), .detail = error.what()}, Hint::kCheckDisk);
+        fail(ProblemKind::kCannotMakeFolder, {.folder = os::temp_folder(), .detail = error.what()}, Hint::kCheckDisk);
     }
     std::string copy = padded_dir_.path() + "/card.bin";
     write_file_durably(copy, bytes, true);
@@ -345,14 +255,9 @@ bool Core::open_camera() {
     if (session_->is_open()) return true;
     // Another card may be in the camera now.
     forget_photos();
-    if (!device_dir_.empty() && device_dir_lock_ < 0) {
+    if (!device_dir_.empty() && !device_dir_lock_.held()) {
         // Taken again after close_camera(), unless another program has it now.
-        device_dir_lock_ = ::open(device_dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (device_dir_lock_ >= 0 && ::flock(device_dir_lock_, LOCK_EX | LOCK_NB) != 0) {
-            ::close(device_dir_lock_);
-            device_dir_lock_ = -1;
-            return false;
-        }
+        if (!device_dir_lock_.take(device_dir_, nullptr)) return false;
     }
     if (session_->open()) return true;
     close_camera();
@@ -367,10 +272,7 @@ void Core::close_camera() {
     reader_.forget();
     forget_photos();
     session_->close();
-    if (!device_dir_.empty() && device_dir_lock_ >= 0) {
-        ::close(device_dir_lock_);
-        device_dir_lock_ = -1;
-    }
+    if (!device_dir_.empty()) device_dir_lock_.release();
 }
 
 Outcome Core::finish() {
@@ -383,8 +285,7 @@ Outcome Core::finish() {
         const bool saved = !camera_ || camera_->stop();
         camera_.reset();  // unlocks the card image
         padded_dir_ = PrivateDir();
-        if (device_dir_lock_ >= 0) ::close(device_dir_lock_);
-        device_dir_lock_ = -1;
+        device_dir_lock_.release();
         if (!saved) fail(ProblemKind::kCardImageNotSaved, {.name = card_image_}, Hint::kCheckDisk);
     });
 }
@@ -473,368 +374,6 @@ Catalog Core::usable_catalog() {
     CardState state = inspect();
     if (!state.catalog_ok) fail(state.problem);
     return std::move(state.catalog);
-}
-
-std::optional<Image> Core::read_photo(uint32_t position, Problem* why) {
-    // Every change to the card goes through this core, which reloads the
-    // catalog after it: the last one loaded is the card's.
-    if (!loaded_) {
-        const CardState state = inspect();
-        if (!state.catalog_ok) {
-            if (why != nullptr) *why = state.problem;
-            return std::nullopt;
-        }
-    }
-    if (!read_bitmap(position, *loaded_, why)) return std::nullopt;
-    const std::shared_ptr<const Image> photo = kept_photo(position);
-    if (!photo) return std::nullopt;
-    return *photo;
-}
-
-Outcome Core::export_photos(const ExportRequest& request) {
-    return run([&](Outcome& outcome) {
-        const Catalog catalog = usable_catalog();
-        std::vector<uint32_t> positions = request.positions;
-        if (request.all) {
-            if (!positions.empty()) refuse(ProblemKind::kPositionsAndAll);
-            for (uint32_t i = 0; i < catalog.count; ++i) positions.push_back(i);
-            if (positions.empty()) {
-                say(outcome, RecordKind::kNothingToSave, {});
-                return;
-            }
-        }
-        if (positions.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
-        std::set<uint32_t> seen;
-        for (const uint32_t position : positions) {
-            if (position >= catalog.count) {
-                refuse(ProblemKind::kPositionOutOfRange, {.position = position, .count = catalog.count});
-            }
-            if (!seen.insert(position).second) refuse(ProblemKind::kPositionTwice, {.position = position});
-        }
-
-        // Every name is settled, and known to be free, before any photo is read.
-        const bool to_stdout = request.output == "-";
-        const bool into_dir = !to_stdout && (request.all || (!request.output.empty() && is_directory(request.output)));
-        if (to_stdout && positions.size() > 1) refuse(ProblemKind::kOutputTakesOne);
-        if (!to_stdout && !into_dir && positions.size() > 1 && !request.output.empty()) {
-            refuse(ProblemKind::kOutputNamesOneFile, {.name = request.output});
-        }
-        struct Plan {
-            uint32_t position;
-            std::string name;
-            OutputFormat format;
-        };
-        std::vector<Plan> plans;
-        for (const uint32_t position : positions) {
-            Plan plan{position, {}, request.format};
-            if (to_stdout) {
-                plan.name = "-";
-                if (plan.format == OutputFormat::kByName) plan.format = OutputFormat::kPng;
-            } else if (!request.output.empty() && !into_dir) {
-                plan.name = request.output;
-                const std::optional<OutputFormat> by_name = format_of_name(plan.name);
-                if (!by_name) refuse(ProblemKind::kUnknownFormat, {.name = plan.name});
-                if (plan.format != OutputFormat::kByName && plan.format != *by_name) {
-                    refuse(ProblemKind::kFormatMismatch, {.name = plan.name});
-                }
-                plan.format = *by_name;
-            } else {
-                if (plan.format == OutputFormat::kByName) plan.format = OutputFormat::kBmp;
-                plan.name = "photo-" + std::to_string(position) + "." + extension_of(plan.format);
-                if (!request.output.empty()) plan.name = request.output + "/" + plan.name;
-            }
-            if (!to_stdout && !request.replace && exists(plan.name)) {
-                refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);
-            }
-            plans.push_back(plan);
-        }
-        if (request.all && !request.output.empty() && !is_directory(request.output)) {
-            std::error_code error;
-            std::filesystem::create_directories(request.output, error);
-            if (error) {
-                fail(ProblemKind::kCannotMakeFolder, {.folder = request.output, .error = error.value()},
-                     Hint::kCheckDisk);
-            }
-        }
-
-        const ReadingAhead ahead = read_ahead(catalog, positions);
-        for (size_t i = 0; i < plans.size(); ++i) {
-            stop_if_cancelled();
-            const Plan& plan = plans[i];
-            const Step step{.kind = StepKind::kSavePhoto,
-                            .name = to_stdout ? std::string() : plan.name,
-                            .item = static_cast<uint32_t>(i + 1),
-                            .items = static_cast<uint32_t>(plans.size())};
-            const std::vector<uint8_t> bitmap = download(plan.position, catalog, step);
-            // A photo read ahead may be whole before a Cancel made while it
-            // was read is seen: nothing more is written after one.
-            stop_if_cancelled();
-            const std::vector<uint8_t> bytes = encode_as(plan.format, bitmap);
-            if (to_stdout) {
-                if (!write_all(STDOUT_FILENO, bytes.data(), bytes.size())) {
-                    fail(ProblemKind::kCannotWriteOutput, {.error = errno});
-                }
-                // Standard output carries the photo: nothing else is said there.
-                outcome.done.push_back({RecordKind::kSavedToOutput, {.position = plan.position}});
-                continue;
-            }
-            if (!write_file_durably(plan.name, bytes, request.replace)) {
-                refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);
-            }
-            say(outcome, RecordKind::kSaved, {.position = plan.position, .name = plan.name});
-        }
-    });
-}
-
-Outcome Core::put_pictures(const PutRequest& request) {
-    return run([&](Outcome& outcome) {
-        if (request.files.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
-        // Every file is read and converted before the card is touched, so a bad
-        // file stops the whole batch with the card as it was.
-        std::vector<std::vector<uint8_t>> bitmaps;
-        for (const std::string& file : request.files) {
-            try {
-                const std::vector<uint8_t> bytes = read_file(file, kMaxPixels * 4 + 65536);
-                try {
-                    bitmaps.push_back(camera_bitmap_for(bytes, request.fit));
-                } catch (const ImageError&) {
-                    std::optional<Image> other = request.other_decoder ? request.other_decoder(bytes) : std::nullopt;
-                    if (!other) throw;
-                    bitmaps.push_back(encode_camera_bitmap(fit_to(*other, kPhotoWidth, kPhotoHeight, request.fit)));
-                }
-            } catch (const ImageError& error) {
-                refuse(ProblemKind::kBadPicture, {.name = file, .detail = error.what()});
-            }
-        }
-
-        Catalog catalog = usable_catalog();
-        if (catalog.count >= catalog.capacity_code) {
-            fail(ProblemKind::kCardFull, {.count = catalog.count, .other_count = catalog.capacity_code},
-                 Hint::kDeleteSome);
-        }
-        if (bitmaps.size() > catalog.free_slots()) {
-            fail(ProblemKind::kTooManyPictures,
-                 {.count = static_cast<uint32_t>(bitmaps.size()), .other_count = catalog.free_slots()},
-                 Hint::kDeleteSome);
-        }
-
-        for (size_t i = 0; i < bitmaps.size(); ++i) {
-            stop_if_cancelled();
-            const std::string& file = request.files[i];
-            internal::TempFile staged(session_->temp_dir() + "/put.bmp");
-            if (!write_file_durably(staged.path(), bitmaps[i], true)) {
-                fail(ProblemKind::kCannotWrite, {.name = staged.path()}, Hint::kCheckDisk);
-            }
-            const uint32_t before = catalog.count;
-            bool ok = false;
-            {
-                const Step shown{.kind = StepKind::kPut,
-                                 .name = file,
-                                 .item = static_cast<uint32_t>(i + 1),
-                                 .items = static_cast<uint32_t>(bitmaps.size()),
-                                 .units = kUploadSteps,
-                                 .bytes = kSlotBytes + kCatalogSize};
-                internal::StepScope step(*frontend_, shown);
-                ok = session_->call([&] { return session_->lib().WriteFileToGBA(staged.path().c_str()); });
-                if (ok) step.succeeded();
-            }
-            // The library needs the catalog reloaded after every change, failed ones too.
-            catalog = usable_catalog();
-            if (!ok || catalog.count != before + 1) fail(ProblemKind::kNotTaken, {.name = file}, Hint::kCheckCamera);
-            say(outcome, RecordKind::kPut, {.position = before, .slot = catalog.slots[before], .name = file});
-        }
-    });
-}
-
-Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
-    return run([&](Outcome& outcome) {
-        Catalog catalog = usable_catalog();
-        if (positions.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
-        for (const uint32_t position : positions) {
-            if (position >= catalog.count) {
-                refuse(ProblemKind::kPositionOutOfRange, {.position = position, .count = catalog.count});
-            }
-        }
-        // Highest first: deleting a photo moves every later one down a position.
-        std::sort(positions.begin(), positions.end(), std::greater<>());
-        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-        if (ask_first) {
-            ask({QuestionKind::kDelete,
-                 {.count = static_cast<uint32_t>(positions.size()), .other_count = catalog.count}});
-        }
-        for (size_t i = 0; i < positions.size(); ++i) {
-            stop_if_cancelled();
-            const uint32_t position = positions[i];
-            const uint32_t before = catalog.count;
-            bool ok = false;
-            {
-                const Step shown{.kind = StepKind::kDelete,
-                                 .position = position,
-                                 .item = static_cast<uint32_t>(i + 1),
-                                 .items = static_cast<uint32_t>(positions.size()),
-                                 .units = kDeleteSteps,
-                                 .bytes = kCatalogSize};
-                internal::StepScope step(*frontend_, shown);
-                ok = session_->call([&] { return session_->lib().DeletePhoto(static_cast<int32_t>(position)); });
-                if (ok) step.succeeded();
-            }
-            catalog = usable_catalog();
-            if (!ok || catalog.count + 1 != before) {
-                fail(ProblemKind::kDeleteFailed, {.position = position}, Hint::kCheckCamera);
-            }
-            say(outcome, RecordKind::kDeleted, {.position = position});
-        }
-    });
-}
-
-Outcome Core::format_card() {
-    return run([&](Outcome& outcome) {
-        const CardState state = inspect();
-        if (!state.connected || state.problem.kind == ProblemKind::kCatalogNoAnswer ||
-            state.problem.kind == ProblemKind::kCatalogChanged) {
-            fail(state.problem);
-        }
-        // Formatting writes an empty list at the card's end, with the layout
-        // of the card's size: it must be known.
-        uint64_t card_bytes = state.measured_bytes;
-        if (card_bytes == 0 && state.catalog_loads) card_bytes = state.catalog.card_bytes();
-        if (card_bytes == 0) fail(ProblemKind::kCardBlank, {}, Hint::kFormatInCamera);
-        ask({QuestionKind::kFormat, {.count = state.catalog_loads ? state.catalog.count : 0}});
-        const bool fits = state.catalog_loads && state.catalog.card_bytes() == card_bytes;
-        bool ok = false;
-        if (fits || teach_library_size(card_bytes)) {
-            // The library's layout is the card's: from the list just loaded,
-            // or taught, with nothing loaded since.
-            ok = session_->call([&] { return session_->lib().FormatGBA(); });
-        } else {
-            // No camera of ours to teach the library: an empty list written
-            // over the catalog's blocks, where flash can take it.
-            internal::SessionCardAccess access(*session_);
-            const std::optional<std::vector<uint8_t>> current = read_catalog_at_end(access, card_bytes);
-            if (!current) fail(ProblemKind::kFormatFailed, {}, Hint::kCheckCamera);
-            std::vector<uint8_t> empty = *current;
-            const auto code = static_cast<uint8_t>(card_bytes == (16u << 20) ? kLargeCardCode : kSmallCardCode);
-            BuildCatalog(code, nullptr, 0, empty.data());
-            std::string error;
-            ok = write_catalog_in_place(access, card_bytes, *current, empty, &error);
-            if (!ok && error.empty()) fail(ProblemKind::kFormatFailed, {}, Hint::kFormatInCamera);
-        }
-        const CardState after = inspect();
-        if (!ok || !after.catalog_ok || after.catalog.count != 0) {
-            fail(ProblemKind::kFormatFailed, {}, Hint::kCheckCamera);
-        }
-        // An empty list matches whatever pictures the slots hold.
-        clear_restore_note(card_key_);
-        say(outcome, RecordKind::kFormatted, {.other_count = after.catalog.free_slots()});
-    });
-}
-
-Outcome Core::backup(const std::string& file, bool replace) {
-    return run([&](Outcome& outcome) {
-        if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
-        if (!replace && exists(file)) refuse(ProblemKind::kFileExists, {.name = file}, Hint::kReplace);
-        const CardState state = inspect();
-        // A list the card cannot hold is no reason not to save the card: that is
-        // the moment to save it. Only its size must be known.
-        if (!state.catalog_loads && state.problem.kind != ProblemKind::kCatalogDamaged) fail(state.problem);
-        // The card's own size, whatever its list says.
-        const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : state.card_bytes();
-        if (card_bytes == 0) fail(ProblemKind::kBackupSizeUnknown, {}, Hint::kTryRescue);
-
-        std::string dir = std::filesystem::path(file).parent_path().string();
-        if (dir.empty()) dir = ".";
-        struct statvfs fs {};
-        if (::statvfs(dir.c_str(), &fs) != 0)
-            fail(ProblemKind::kCannotWrite, {.name = file, .error = errno}, Hint::kCheckDisk);
-        const uint64_t free_bytes = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
-        if (free_bytes < card_bytes) {
-            fail(ProblemKind::kNoSpace, {.bytes = card_bytes, .other_bytes = free_bytes, .folder = dir},
-                 Hint::kCheckDisk);
-        }
-        remove_leftovers(dir);  // a backup a killed run of ours left
-        // A failed write, a Cancel or a failure of the card leaves nothing.
-        DurableFile copy(file);
-        {
-            const uint32_t chunks = static_cast<uint32_t>(card_bytes / kBackupChunk);
-            const Step shown{.kind = StepKind::kBackup, .name = file, .units = chunks, .bytes = card_bytes};
-            internal::StepScope step(*frontend_, shown);
-            std::vector<uint8_t> chunk(kBackupChunk);
-            for (uint32_t k = 0; k < chunks; ++k) {
-                stop_if_cancelled();
-                frontend_->advance();
-                const auto address = static_cast<uint16_t>(k * (kBackupChunk / 256));
-                if (!session_->call([&] { return session_->lib().ReadGBA(address, chunk.data(), kBackupChunk); })) {
-                    fail(ProblemKind::kCardReadFailed, {.bytes = uint64_t{k} * kBackupChunk}, Hint::kCheckCamera);
-                }
-                copy.write(chunk.data(), chunk.size());
-            }
-            step.succeeded();
-        }
-        if (!copy.commit(replace)) refuse(ProblemKind::kFileExists, {.name = file}, Hint::kReplace);
-        say(outcome, RecordKind::kBackedUp,
-            {.count = state.catalog_loads ? state.catalog.count : 0, .bytes = card_bytes, .name = file});
-    });
-}
-
-Outcome Core::restore(const std::string& file) {
-    return run([&](Outcome& outcome) {
-        if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
-        const CardState state = inspect();
-        // The library restores with the layout of the list it loaded.
-        if (!state.catalog_loads || state.problem.kind == ProblemKind::kListWrongSize) fail(state.problem);
-        const uint32_t capacity = state.catalog.capacity_code;
-        const uint64_t card_bytes = state.card_bytes();
-        const BackupCheck check = check_backup(file, capacity);
-        switch (check.verdict) {
-            case BackupCheck::Verdict::kOk:
-                break;
-            case BackupCheck::Verdict::kCannotOpen:
-                refuse(ProblemKind::kCannotRead, {.name = file, .error = check.error});
-            case BackupCheck::Verdict::kNotFile:
-                refuse(ProblemKind::kNotAFile, {.name = file});
-            case BackupCheck::Verdict::kWrongSize:
-                refuse(ProblemKind::kBackupWrongSize, {.bytes = check.size, .other_bytes = card_bytes, .name = file});
-            case BackupCheck::Verdict::kUnreadable:
-                refuse(ProblemKind::kCannotRead, {.name = file});
-            case BackupCheck::Verdict::kNoCatalog:
-                refuse(ProblemKind::kNotABackup, {.name = file});
-        }
-        ask({QuestionKind::kRestore, {.count = state.catalog.count, .other_count = check.photos, .name = file}});
-        stop_if_cancelled();
-        // A restore cannot stop half-way without leaving the old list over new
-        // pictures; if this process is ended anyway, the note tells the next one.
-        std::error_code ignored;
-        const std::string absolute = std::filesystem::absolute(file, ignored).string();
-        try {
-            note_restore_started(card_key_, absolute.empty() ? file : absolute);
-        } catch (const std::exception& error) {
-            fail(ProblemKind::kRestoreNotNoted, {.detail = error.what()}, Hint::kCheckDisk);
-        }
-        forget_photos();  // whatever the restore leaves in the slots
-        bool ok = false;
-        {
-            const Step shown{
-                .kind = StepKind::kRestore, .name = file, .units = card_bytes / kRestoreBlock, .bytes = card_bytes};
-            internal::StepScope step(*frontend_, shown);
-            ok = session_->call([&] { return session_->lib().WriteAll(file.c_str()); });
-            if (ok) step.succeeded();
-        }
-        if (!ok) fail(ProblemKind::kRestoreFailed, {.name = file, .card_image = card_image_}, Hint::kRestoreAgain);
-        clear_restore_note(card_key_);
-        const CardState after = inspect();
-        say(outcome, RecordKind::kRestored, {.count = after.catalog.count, .name = file});
-    });
-}
-
-std::optional<std::vector<uint8_t>> Core::read_bitmap(uint32_t position, const Catalog& catalog, Problem* why) {
-    std::optional<std::vector<uint8_t>> bitmap;
-    const Outcome outcome = run([&](Outcome&) {
-        if (position >= catalog.count) fail(ProblemKind::kPhotoNotOnCard, {.position = position});
-        const Step step{.kind = StepKind::kReadPhoto};
-        bitmap = download(position, catalog, step);
-    });
-    if (!outcome.ok() && why != nullptr) *why = outcome.problem;
-    return outcome.ok() ? bitmap : std::nullopt;
 }
 
 }  // namespace pixavon::host

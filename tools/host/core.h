@@ -4,14 +4,14 @@
 // A Core opens one card (a card image served by an embedded camera, or the
 // attached camera), holds it exclusively until it is closed, and runs each
 // workflow to an Outcome: what was done, or what was refused, failed or was
-// cancelled, and why, as data each front end words its own way (see below).
+// cancelled, and why, as data each front end words its own way (outcome.h).
 // Progress, questions and the library's boxes go to the front end through
 // Frontend; a CancelToken stops a workflow between units of work, never
 // inside a library call, so a catalog rewrite is never cut by the host.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,405 +24,14 @@
 #include "i18n.h"
 #include "image.h"
 #include "library.h"
+#include "os/os.h"
+#include "outcome.h"
 #include "photo_reader.h"
+#include "requests.h"
 
 namespace pixavon::host {
 
 class EmbeddedCamera;
-
-// What the core tells a front end is data, never finished sentences:
-//
-// - Every workflow ends in an Outcome: a Status, and when it did not end as
-//   asked, a Problem (what stands in the way, a ProblemKind) with its Facts
-//   (positions, counts, sizes, file and folder names as the file system has
-//   them) and a Hint (what the person can do about it). What was done is a
-//   list of Records (saved position -> file, put file -> position, ...).
-// - Questions (Frontend::confirm), warnings and notes are structured the same
-//   way: a kind and its Facts.
-// - describe() turns each of them into one neutral sentence in the person's
-//   language (gettext domain "pixavon"), saying what happened and never how
-//   to act on it: no command-line flag or button name ever comes from the
-//   core. Each front end phrases the Hint itself: the tool with its flags
-//   (--yes, --force, --size, --card IMAGE), the window with its buttons.
-// - Names in Facts are raw bytes; describe() shows them decoded from the
-//   locale's codeset in the codeset init_translations() was given.
-// - A Step is one unit of progress: a StepKind, its subject (a position
-//   and/or a file name), item of items, and the units the library reports.
-//   Where a workflow runs many steps as one (an import), `run_units` and
-//   `run_units_before` give one overall measure for a single bar.
-// - A front end calls init_translations() (i18n.h) once at start, with its
-//   codeset. Positions count from 0 here; a front end may show them from 1.
-// - ImportSummary and RescueSummary are filled as the workflow goes, so they
-//   tell how far it came also when it was cancelled or failed. During a
-//   rescue the library's boxes do not reach the front end.
-
-// The numbers and names of a problem, a record, a warning or a question.
-// Each kind says which fields it fills; the others stay zero or empty.
-struct Facts {
-    uint32_t position = 0;
-    uint32_t other_position = 0;
-    uint32_t slot = 0;
-    uint32_t count = 0;        // photos or pictures
-    uint32_t other_count = 0;  // a second count: a limit, photos in a backup
-    uint64_t bytes = 0;
-    uint64_t other_bytes = 0;
-    std::string name;        // a file or folder, raw bytes
-    std::string folder;      // a folder, raw bytes
-    std::string card_image;  // the card image in use, raw bytes; empty: the attached camera
-    std::string when;        // a local time, "YYYY-MM-DD HH:MM"
-    std::string detail;      // a decoder's or the system's own words, already in the person's language
-    int error = 0;           // errno, when the system said why
-};
-
-// What a person can do about a problem; each front end phrases it its own way.
-enum class Hint : uint8_t {
-    kNone,
-    kConfirm,           // it needs a yes, which nobody could give
-    kNeedsSize,         // the card's size must be said: 8 or 16 MiB
-    kCardImageMissing,  // the card image does not exist: a size creates a fresh one
-    kReplace,           // the file exists: another name, or replacing it
-    kOtherName,         // another name or folder
-    kCheckCamera,       // check the camera (connection) and try again
-    kTryAgain,          // try again
-    kCheckDisk,         // check the folder exists, can be written and has room
-    kConnectCamera,     // connect the camera, or open a card image
-    kRestoreAgain,      // restore `name` again onto the same card (`card_image`)
-    kTryRescue,         // rescue the card's photos
-    kFormatInCamera,    // the pictures are saved: format in the camera, put them back
-    kFormatThenPut,     // the pictures are saved in `folder`: format the card (our own format), put them back
-    kPutBack,           // pictures the list does not name are saved in `folder`: put them back to list them
-    kDeleteSome,        // delete photos first, or put fewer
-    kSaySelection,      // say which photos or files
-};
-
-enum class QuestionKind : uint16_t {
-    kDelete,         // count to delete, other_count: photos on the card
-    kFormat,         // count: photos on the card
-    kRestore,        // count: photos on the card, other_count: in the backup, name
-    kRepairCatalog,  // count: pictures found
-    kRepairRebuild,  // count: pictures found, folder where they are saved
-    kRawWrite,       // bytes, position: the block
-};
-
-struct Question {
-    QuestionKind kind;
-    Facts facts;
-};
-
-enum class ProblemKind : uint16_t {
-    kNone,
-    // Reaching the card.
-    kNoCamera,              // folder: the device folder
-    kCameraInUse,           // folder; count: the holder's process id, 0 unknown
-    kCardImageMissing,      // name
-    kCardImageUnusable,     // name, detail
-    kCardImageInUse,        // name; count: the holder's process id, 0 unknown
-    kNoSpaceForCard,        // name, bytes: no room on the disk for the card image
-    kCameraNotStarted,      // name, detail
-    kLibraryMissing,        // detail
-    kCardImageNotSaved,     // name
-    kCatalogNoAnswer,       //
-    kCatalogChanged,        //
-    kCatalogDamaged,        // the list does not load: photos and size unknown
-    kListTooLong,           // count, other_count: capacity
-    kListSlotOutOfRange,    // position, slot, other_count: slots on the card
-    kListSlotTwice,         // other_position, position, slot
-    kCardBlank,             // the card reads blank, so its size is unknown (a repair needs it)
-    kWrongCardSize,         // the size asked is not 8 or 16
-    kListWrongSize,         // bytes: the card's measured size, other_bytes: the size its list gives
-    kSizeContradicts,       // bytes: the card's size, proven by the card; other_bytes: the size given
-    kCardImageWrongLength,  // name, bytes: its length, neither 8 nor 16 MiB
-    // What was asked.
-    kNothingSelected,     // no photos or files were given
-    kPositionsAndAll,     //
-    kPositionOutOfRange,  // position, count: photos on the card
-    kPositionTwice,       // position
-    kOutputTakesOne,      // standard output takes one photo
-    kOutputNamesOneFile,  // name: one file given for several photos
-    kUnknownFormat,       // name: an extension that names no format
-    kFormatMismatch,      // name: its extension and the format asked differ
-    kNamePatternBad,      // name: the pattern; detail: what is wrong
-    kNamePatternFormat,   // name: the pattern's extension names no format
-    kFileExists,          // name
-    kNotAFile,            // name
-    // Files and folders.
-    kCannotMakeFolder,   // folder; error or detail
-    kCannotRead,         // name; error or detail
-    kCannotWrite,        // name; error or detail
-    kCannotWriteOutput,  // error: standard output
-    kNoSpace,            // folder, bytes needed, other_bytes free
-    kBadPicture,         // name, detail: a picture that cannot be put
-    // The card's work.
-    kCardFull,           // count, other_count: capacity
-    kTooManyPictures,    // count, other_count: free slots
-    kNotTaken,           // name: the camera did not take the picture
-    kPhotoUnreadable,    // position, slot; detail
-    kPhotoNotOnCard,     // position
-    kDeleteFailed,       // position
-    kFormatFailed,       //
-    kCardReadFailed,     // bytes: where
-    kBackupSizeUnknown,  // the list does not load, so its size is unknown
-    kBackupWrongSize,    // name, bytes: the file's, other_bytes: the card's
-    kNotABackup,         // name: no catalog for a card of this size
-    kRestoreFailed,      // name, card_image: the card is incomplete now
-    kRestoreNotNoted,    // detail
-    kRepairImpossible,   // count found, folder: all of them are saved there
-    kRepairWrongSize,    // count found, folder (all saved there); bytes: the card's size, which its list gives wrongly
-    kShortImageNotRepaired,  // count found, folder (all saved there); name: the card image, cut short
-    kIndexNotAFile,          // name: the import index is a link, a pipe, a device or a folder
-    kIndexTooLarge,          // name: the import index, bytes: its size, other_bytes: the most read; folder
-    kRepairFailed,           // count found, folder (all saved there), detail
-    kNotConfirmed,           // the person said no; with Hint::kConfirm nobody could be asked
-    kCancelled,              // stopped between steps; each finished step is whole
-    kOutOfMemory,            //
-    kOther,                  // detail
-};
-
-struct Problem {
-    ProblemKind kind = ProblemKind::kNone;
-    Hint hint = Hint::kNone;
-    Facts facts;
-    // kNotConfirmed with Hint::kConfirm: the question nobody could answer.
-    std::optional<Question> question;
-};
-
-// One thing a workflow did, told as it is done.
-enum class RecordKind : uint16_t {
-    kSaved,          // position -> name
-    kSavedToOutput,  // position -> standard output
-    kPut,            // name -> position, slot
-    kDeleted,        // position
-    kFormatted,      // other_count: free slots
-    kBackedUp,       // count photos, bytes, name
-    kRestored,       // count photos, name
-    kImported,       // position -> name (in folder)
-    kRescued,        // slot -> name (in folder); count 0 when a list that fits the card leaves it out
-    kNothingToSave,  // the card holds no photos
-    kCardBlank,      // rescue: the card reads blank, no pictures to save
-    kCatalogSound,   // rescue: nothing to repair
-    kRescueSaved,    // rescue: count pictures saved of other_count found, in folder
-    kRepaired,       // rescue: the catalog lists the count pictures found again
-};
-
-struct Record {
-    RecordKind kind;
-    Facts facts;
-};
-
-enum class WarningKind : uint16_t {
-    kCardCreated,         // name, bytes: card size
-    kSizeIgnored,         // name, bytes: the card's size (a size applies to a new card only)
-    kRescueSizeIgnored,   // bytes: the size found, other_bytes: the size given
-    kRestoreInterrupted,  // name: the backup, when, card_image; hint kRestoreAgain
-    kPhotoStaysOnCard,    // position: its file does not read back as written
-    kShortImage,          // name, bytes: a card image cut short, read with the rest erased
-    kPicturesUnlisted,  // count pictures found that the list does not name, of other_count; folder; detail: their slots
-};
-
-struct Warning {
-    WarningKind kind;
-    Hint hint = Hint::kNone;
-    Facts facts;
-};
-
-enum class StepKind : uint8_t {
-    kReadPhoto,    // position: a photo read to be shown
-    kSavePhoto,    // position
-    kImportPhoto,  // position
-    kPut,          // name
-    kDelete,       // position
-    kBackup,       // name
-    kRestore,      // name
-    kRescueRead,   // the whole card
-    kRescuePut,    // slot: a picture put back
-};
-
-// One unit of a workflow as the front end shows it: "photo 3 of 12".
-struct Step {
-    StepKind kind = StepKind::kReadPhoto;
-    std::optional<uint32_t> position;
-    std::optional<uint32_t> slot;
-    std::string name;   // a file, raw bytes
-    uint32_t item = 1;  // 1-based, of `items`
-    uint32_t items = 1;
-    uint64_t units = 0;  // progress advances expected
-    uint64_t bytes = 0;  // bytes moved, for rates
-    // For one bar over a whole run of steps: the units of the run, and those
-    // done before this step. 0: this step is the run.
-    uint64_t run_units = 0;
-    uint64_t run_units_before = 0;
-};
-
-// What the core asks of the program in front of it.
-class Frontend {
-public:
-    enum class Answer { kYes, kNo, kCannotAsk };
-    // Asks before something that cannot be undone. kCannotAsk: there is nobody
-    // to ask (no terminal) and nothing said yes beforehand.
-    virtual Answer confirm(const Question& question) = 0;
-    virtual void begin(const Step& step) = 0;
-    // One unit of the current step is about to be done.
-    virtual void advance() = 0;
-    virtual void end(bool ok) = 0;
-    // A box the library showed: `owned` for card errors, false for the file
-    // box. Its texts are the library's, in the locale's codeset.
-    virtual void box(bool owned, const std::string& caption, const std::string& text) = 0;
-    // Something done, as it is done, or a warning to show.
-    virtual void note(const Record& record) = 0;
-    virtual void warn(const Warning& warning) = 0;
-
-protected:
-    ~Frontend() = default;
-};
-
-struct Outcome {
-    enum class Status { kDone, kRefused, kFailed, kCancelled };
-    Status status = Status::kDone;
-    Problem problem;           // why it did not end as asked; kNone when done
-    std::vector<Record> done;  // what was done, in order
-
-    bool ok() const { return status == Status::kDone; }
-    // 0 done, 1 failed, 2 refused (bad input), 128 + signal when cancelled by
-    // one (130 for a Cancel without a signal).
-    int exit_code(int signal) const;
-};
-
-// One neutral sentence, in the person's language, without hints.
-std::string describe(const Problem& problem);
-std::string describe(const Record& record);
-std::string describe(const Warning& warning);
-std::string describe(const Question& question);
-// "Saving photo 3", "Putting beach.png on the card".
-std::string describe(const Step& step);
-
-// The card as the host sees it now.
-struct CardState {
-    bool connected = false;
-    bool catalog_loads = false;  // signature and capacity code are right
-    bool catalog_ok = false;     // and the list is one the card can hold
-    Catalog catalog;             // when it loads
-    // The card's size as measured on the card (a card image's length; a
-    // camera's read off the card), 0 when it cannot be told. A list that
-    // gives another size is not used.
-    uint64_t measured_bytes = 0;
-    Problem problem;  // why it cannot be used, when !catalog_ok
-    uint64_t card_bytes() const { return catalog_loads ? catalog.card_bytes() : 0; }
-};
-
-struct Target {
-    std::string card_image;  // empty: the attached camera
-    int create_mib = 0;      // with card_image: make a fresh 8 or 16 MiB card if missing
-    // With card_image: an image cut short is read as far as it goes, the
-    // rest as erased (a copy is served; the image is not changed).
-    bool read_short_image = false;
-};
-
-enum class OutputFormat { kByName, kBmp, kPng, kJpeg };
-
-struct ExportRequest {
-    std::vector<uint32_t> positions;
-    bool all = false;
-    // A file for one photo, a folder for several, "-" for standard output, or
-    // empty: photo-POSITION.EXT in the current folder.
-    std::string output;
-    OutputFormat format = OutputFormat::kByName;
-    bool replace = false;
-};
-
-struct PutRequest {
-    std::vector<std::string> files;
-    Fit fit = Fit::kPad;
-    // Tried when the host's own decoders do not know a file (the window passes
-    // Qt's); returns nullopt when it cannot either.
-    std::function<std::optional<Image>(const std::vector<uint8_t>&)> other_decoder;
-};
-
-// Taking the card's new photos into a folder, as a photo manager does: each
-// photo is known by a hash of its pixels, kept in an index file in the folder,
-// so a rerun imports exactly what the folder has not had before.
-struct ImportRequest {
-    std::string folder;  // empty: default_import_folder()
-    // Fields: {date} (import date, YYYY-MM-DD), {n} or {n:03} (running number),
-    // {slot}, {position}, {hash} (the pixels' SHA-256, its first 8 hex digits). The extension picks the
-    // format: .png, .jpg/.jpeg or .bmp.
-    std::string name_pattern = "{date}-{n:03}.png";
-    bool again = false;         // import photos whose files were removed from the folder
-    bool delete_after = false;  // delete the imported, verified photos from the card
-    // Only the photos at these positions; empty: every photo on the card.
-    std::vector<uint32_t> positions;
-};
-
-// Filled as the import goes, so that it tells also after a Cancel or a
-// failure how far it came ("6 of 30 saved before you stopped").
-struct ImportSummary {
-    std::string folder;
-    uint32_t photos = 0;      // photos to look at: the card's, or those selected
-    uint32_t looked_at = 0;   // of those, read before the import ended
-    uint32_t imported = 0;    // saved now
-    uint32_t already = 0;     // imported before this run, so not again
-    uint32_t removed = 0;     // of those, whose file has since been removed
-    uint32_t duplicates = 0;  // further copies of a shot on the card: the folder takes one
-    uint32_t deleted = 0;     // deleted from the card afterwards
-    uint32_t kept = 0;        // left on the card: their file does not read back as written
-    // Of those imported, the photos imported again: the file they had been
-    // saved to was changed since, and is left as it is.
-    uint32_t changed = 0;
-    std::vector<std::pair<uint32_t, std::string>> files;  // position and file of each saved now
-};
-
-// The desktop's pictures folder (XDG_PICTURES_DIR in the environment, else in
-// $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures), then Lumetta.
-std::string default_import_folder();
-
-struct ImportIndex;
-// The files in an import folder that photos were imported as, by its index
-// read once: a window asks it for every photo of its grid after each reload.
-class ImportedFiles {
-public:
-    // Reads the index of `folder`; one missing, unreadable or too large to be
-    // ours knows no photo.
-    explicit ImportedFiles(std::string folder);
-    ~ImportedFiles();
-    ImportedFiles(const ImportedFiles&) = delete;
-    ImportedFiles& operator=(const ImportedFiles&) = delete;
-    const std::string& folder() const { return folder_; }
-    // The file in the folder into which `photo` was imported, if it was.
-    std::optional<std::string> file_of(const Image& photo);
-
-private:
-    std::string folder_;
-    std::unique_ptr<ImportIndex> index_;
-};
-
-// Saving every picture a card holds, straight from its slots, whatever its
-// catalog says; and with `repair`, making the catalog list them again.
-struct RescueRequest {
-    std::string folder;  // where the pictures go, as picture-NN.png (NN counts the slots from 01)
-    int size_mib = 0;    // 8 or 16 when the card's size cannot be found (a blank card)
-    bool repair = false;
-};
-
-// A photo for a window's grid, as Core::read_next_photo() hands it out.
-struct GridPhoto {
-    uint32_t position = 0;
-    uint32_t slot = 0;
-    std::shared_ptr<const Image> photo;  // 322 x 242; null when nothing was read
-};
-
-// Filled as the rescue goes. The library's boxes are kept from the front end
-// during a rescue: its reads of a damaged card are expected to fail.
-struct RescueSummary {
-    std::string folder;
-    uint32_t card_mib = 0;
-    uint32_t found = 0;   // slots holding a picture
-    uint32_t saved = 0;   // written to the folder
-    uint32_t listed = 0;  // of those, named by the catalog
-    // The catalog fits the card (loads, with the card's capacity code), so
-    // `listed` and the files' "-unlisted" say what it lists.
-    bool listing_known = false;
-    bool repaired = false;  // the catalog was rewritten and lists them
-    bool all_saved() const { return saved == found; }
-};
 
 class Core {
 public:
@@ -526,6 +135,13 @@ public:
     // keeps it; null otherwise. Never reads the card.
     std::shared_ptr<const Image> kept_photo(uint32_t position);
 
+    // Asks the front end before something that cannot be undone: done on a
+    // yes; failed with kNotConfirmed on a no; refused with kNotConfirmed and
+    // Hint::kConfirm (carrying the question) when nobody could be asked. The
+    // one question of the core's workflows and of a front end's own risky
+    // commands alike.
+    Outcome confirm(const Question& question);
+
     // A text of the library's string table.
     std::string text(uint32_t id) { return session_->text(id); }
 
@@ -605,7 +221,7 @@ private:
     Frontend* frontend_;
     std::unique_ptr<Window> window_;
     std::unique_ptr<EmbeddedCamera> camera_;
-    int device_dir_lock_ = -1;
+    os::FolderLock device_dir_lock_;
     std::unique_ptr<Library> library_;
     std::unique_ptr<Session> session_;
     std::string device_dir_;  // the attached camera's folder

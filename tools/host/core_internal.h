@@ -2,16 +2,15 @@
 // early, how it is run to an Outcome, and how a step is shown.
 #pragma once
 
-#include <unistd.h>
-
 #include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "card_scan.h"
 #include "core.h"
 #include "durable_file.h"
-#include "rescue.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 
@@ -54,6 +53,8 @@ bool exists(const std::string& path);  // as a name, even a dangling link
 std::optional<OutputFormat> format_of_name(const std::string& name);
 // A camera bitmap in `format`.
 std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap);
+// As above, for a bitmap already decoded into `photo`: it is not decoded again.
+std::vector<uint8_t> encode_as(OutputFormat format, const std::vector<uint8_t>& bitmap, const Image& photo);
 
 // Shows one step for as long as it lives.
 class StepScope {
@@ -74,7 +75,7 @@ class TempFile {
 public:
     explicit TempFile(std::string path) : path_(std::move(path)) {}
     ~TempFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
+        if (!path_.empty()) os::remove_file(path_);
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;

@@ -12,6 +12,9 @@
 // by this user, made by a process that is gone and locked by none, is ever
 // removed as a leftover: a person's own files and folders, whatever their
 // names, are never touched.
+//
+// Part of the seam to the operating system (os/os.h): each system's folder
+// implements it (os/posix/durable_file.cpp).
 #pragma once
 
 #include <cstddef>
@@ -89,9 +92,6 @@ private:
 // existing `path` is never touched: returns false. Throws DiskError.
 bool write_file_durably(const std::string& path, const std::vector<uint8_t>& bytes, bool replace);
 bool write_file_durably(const std::string& path, std::string_view text, bool replace);
-// Appends `bytes` to the open file `fd` (named `path`) and waits until they
-// are on the disk. Throws DiskError.
-void append_durably(int fd, const std::string& path, std::string_view bytes);
 // Waits until the names in folder `dir` are on the disk. Throws DiskError.
 void sync_folder(const std::string& dir);
 

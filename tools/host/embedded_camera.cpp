@@ -1,8 +1,5 @@
 #include "embedded_camera.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -11,6 +8,7 @@
 
 #include "card.h"
 #include "i18n.h"
+#include "os/os.h"
 #include "server.h"
 
 namespace pixavon::host {
@@ -55,7 +53,7 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
     }
     card_size_ = card_->size();
     try {
-        temp_dir_ = PrivateDir(temp_base(), "pixavon-camera");
+        temp_dir_ = PrivateDir(os::temp_folder(), "pixavon-camera");
     } catch (const std::runtime_error& error) {
         throw CameraError(fill(tr("no private folder can be made for the camera ({1})"), {error.what()}));
     }

@@ -17,10 +17,6 @@
 // A photo counts as in the folder only while its file holds it: a file
 // changed or emptied since is left as it is, and the photo imported again
 // under a new name.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -39,6 +35,7 @@
 #include "durable_file.h"
 #include "i18n.h"
 #include "import_index.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 namespace {
@@ -46,8 +43,6 @@ namespace {
 using internal::encode_as;
 using internal::exists;
 using internal::format_of_name;
-
-constexpr char kIndexName[] = ".pixavon-import";
 
 }  // namespace
 
@@ -57,113 +52,6 @@ namespace {
 
 using Index = ImportIndex;
 using IndexEntry = ImportIndexEntry;
-
-bool parse_hex(std::string_view text, uint8_t* out, size_t bytes) {
-    if (text.size() != bytes * 2) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        int v = 0;
-        if (c >= '0' && c <= '9')
-            v = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            v = c - 'a' + 10;
-        else
-            return false;
-        if (i % 2 == 0)
-            out[i / 2] = static_cast<uint8_t>(v << 4);
-        else
-            out[i / 2] = static_cast<uint8_t>(out[i / 2] | v);
-    }
-    return true;
-}
-
-}  // namespace
-
-size_t ImportIndex::files() const {
-    std::set<std::string> names;
-    for (const auto& [digest, entry] : by_digest) names.insert(entry.name);
-    for (const auto& [hash, entry] : by_old_hash) names.insert(entry.name);
-    return names.size();
-}
-
-ImportIndex parse_import_index(std::string_view text) {
-    ImportIndex index;
-    index.ends_open = !text.empty() && text.back() != '\n';
-    constexpr size_t kDigestHex = 64;
-    constexpr size_t kOldHex = 16;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        Digest digest{};
-        uint8_t old[8] = {};
-        if (line.size() > 2 * kDigestHex + 2 && line[kDigestHex] == ' ' && line[2 * kDigestHex + 1] == ' ' &&
-            parse_hex(line.substr(0, kDigestHex), digest.data(), digest.size())) {
-            ImportIndexEntry entry{std::string(line.substr(2 * kDigestHex + 2)), std::nullopt};
-            if (Digest bytes{}; parse_hex(line.substr(kDigestHex + 1, kDigestHex), bytes.data(), bytes.size())) {
-                entry.file_bytes = bytes;
-            }
-            index.by_digest[digest] = std::move(entry);
-        } else if (line.size() > 2 * kOldHex + 2 && line[kOldHex] == ' ' && line[2 * kOldHex + 1] == ' ' &&
-                   parse_hex(line.substr(0, kOldHex), old, sizeof old)) {
-            uint64_t hash = 0;
-            for (const uint8_t byte : old) hash = (hash << 8) | byte;
-            index.by_old_hash[hash] = ImportIndexEntry{std::string(line.substr(2 * kOldHex + 2)), std::nullopt};
-        }
-    }
-    return index;
-}
-
-std::string import_index_line(const Digest& pixels, const Digest& file_bytes, const std::string& name) {
-    return hex_of(pixels) + " " + hex_of(file_bytes) + " " + name + "\n";
-}
-
-namespace {
-
-// Opens the folder's index without following a link or waiting on a pipe,
-// for reading (`flags` O_RDONLY) or also for appending (O_RDWR | O_CREAT |
-// O_APPEND). -1 with errno set when it cannot be opened, and with
-// `not_regular` set when it is not a regular file (a link, a pipe, a device,
-// a folder).
-int open_index(const std::string& path, int flags, bool* not_regular) {
-    *not_regular = false;
-    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        *not_regular = errno == ELOOP || errno == EISDIR || errno == ENXIO;
-        return -1;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        *not_regular = true;
-        errno = EINVAL;
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
-// The index's size, from `fd` (-1: no index, size 0).
-uint64_t index_size(int fd) {
-    struct stat st {};
-    return fd >= 0 && ::fstat(fd, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
-}
-
-// The index's lines, read from `fd` (-1: no index); at most
-// kMaxImportIndexBytes are read.
-Index load_index(int fd) {
-    std::string text;
-    char buffer[65536];
-    for (off_t offset = 0; fd >= 0 && text.size() < kMaxImportIndexBytes;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        text.append(buffer, static_cast<size_t>(n));
-        offset += n;
-    }
-    if (text.size() > kMaxImportIndexBytes) text.resize(kMaxImportIndexBytes);
-    return parse_import_index(text);
-}
 
 // True if the file at `path` holds exactly `photo`: the same pixels once
 // decoded, or for JPEG, the same bytes as `photo` encoded now.
@@ -224,65 +112,6 @@ std::string today() {
 
 }  // namespace
 
-std::string fill_name_pattern(const std::string& pattern, const NameFields& fields, std::string* error) {
-    std::string out;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c != '{') {
-            if (c == '}' || c == '/' || static_cast<unsigned char>(c) < 0x20) {
-                *error = tr("it may not hold '/', a '}' on its own or control characters");
-                return {};
-            }
-            out += c;
-            continue;
-        }
-        const size_t close = pattern.find('}', i);
-        if (close == std::string::npos) {
-            *error = tr("it has a '{' without its '}'");
-            return {};
-        }
-        std::string field = pattern.substr(i + 1, close - i - 1);
-        int width = 0;
-        if (const size_t colon = field.find(':'); colon != std::string::npos) {
-            const std::string spec = field.substr(colon + 1);
-            field = field.substr(0, colon);
-            if (spec.size() < 2 || spec.size() > 3 || spec[0] != '0' ||
-                !std::all_of(spec.begin(), spec.end(), [](char d) { return d >= '0' && d <= '9'; })) {
-                *error = tr("a field's width is written :03 (a zero and up to two digits)");
-                return {};
-            }
-            width = std::atoi(spec.c_str() + 1);
-        }
-        auto number = [&](uint32_t value) {
-            std::string digits = std::to_string(value);
-            if (static_cast<int>(digits.size()) < width)
-                digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
-            return digits;
-        };
-        if (field == "date")
-            out += fields.date;
-        else if (field == "n")
-            out += number(fields.n);
-        else if (field == "slot")
-            out += number(fields.slot);
-        else if (field == "position")
-            out += number(fields.position);
-        else if (field == "hash")
-            out += hex_of(fields.digest).substr(0, 8);
-        else {
-            *error = fill(tr("its field {1} is unknown; the fields are {date}, {n}, {slot}, {position} and {hash}"),
-                          {"{" + field + "}"});
-            return {};
-        }
-        i = close;
-    }
-    if (out.empty() || out == "." || out == ".." || out[0] == '.') {
-        *error = tr("it must give a visible file name");
-        return {};
-    }
-    return out;
-}
-
 namespace {
 
 // `name` with "-2", "-3", ... before its extension.
@@ -294,63 +123,11 @@ std::string with_suffix(const std::string& name, int k) {
 
 }  // namespace
 
-namespace {
-
-// XDG_PICTURES_DIR from the desktop's user-dirs.dirs: "$HOME/..." or an
-// absolute path, in double quotes; empty when it is not set there, or is the
-// home folder itself (which is how a desktop says it has none).
-std::string pictures_from_user_dirs(const std::string& home) {
-    std::string config;
-    if (const char* dir = std::getenv("XDG_CONFIG_HOME"); dir != nullptr && dir[0] == '/') {
-        config = dir;
-    } else {
-        config = home + "/.config";
-    }
-    std::ifstream in(config + "/user-dirs.dirs");
-    std::string line, found;
-    while (std::getline(in, line)) {
-        const size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line.compare(start, 17, "XDG_PICTURES_DIR=") != 0) continue;
-        std::string value = line.substr(start + 17);
-        if (value.size() < 2 || value.front() != '"') continue;
-        const size_t close = value.find('"', 1);
-        if (close == std::string::npos) continue;
-        value = value.substr(1, close - 1);
-        std::string path;
-        if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
-            path = home + value.substr(5);
-        } else if (!value.empty() && value[0] == '/') {
-            path = value;
-        } else {
-            continue;
-        }
-        while (path.size() > 1 && path.back() == '/') path.pop_back();
-        found = path;  // the last line that sets it counts, as in a shell
-    }
-    return found == home ? std::string() : found;
-}
-
-}  // namespace
-
-std::string default_import_folder() {
-    const char* home_env = std::getenv("HOME");
-    const std::string home = home_env != nullptr && home_env[0] == '/' ? home_env : ".";
-    std::string pictures;
-    if (const char* dir = std::getenv("XDG_PICTURES_DIR"); dir != nullptr && dir[0] == '/') {
-        pictures = dir;
-    } else {
-        pictures = pictures_from_user_dirs(home);
-        if (pictures.empty()) pictures = home + "/Pictures";
-    }
-    return pictures + "/Lumetta";
-}
+std::string default_import_folder() { return os::pictures_folder() + "/Lumetta"; }
 
 ImportedFiles::ImportedFiles(std::string folder) : folder_(std::move(folder)), index_(std::make_unique<ImportIndex>()) {
-    bool not_regular = false;
-    const int fd = open_index(folder_ + "/" + kIndexName, O_RDONLY, &not_regular);
-    const bool too_large = index_size(fd) > kMaxImportIndexBytes;
-    if (!too_large) *index_ = load_index(fd);
-    if (fd >= 0) ::close(fd);
+    os::File file = open_import_index(folder_ + "/" + kImportIndexName, os::File::Access::kRead);
+    if (file.size() <= kMaxImportIndexBytes) *index_ = read_import_index(file);
 }
 
 ImportedFiles::~ImportedFiles() = default;
@@ -398,20 +175,19 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
 
         // A link, a pipe or a device in the index's place is refused: lines
         // must not go outside the folder, nor the import wait on a reader.
-        const std::string index_path = folder + "/" + kIndexName;
-        bool not_regular = false;
-        const int index_fd = open_index(index_path, O_RDWR | O_CREAT | O_APPEND, &not_regular);
-        if (index_fd < 0 && not_regular) refuse(ProblemKind::kIndexNotAFile, {.name = index_path});
-        if (index_fd < 0) fail(ProblemKind::kCannotWrite, {.name = index_path, .error = errno}, Hint::kCheckDisk);
-        struct Closer {
-            int fd;
-            ~Closer() { ::close(fd); }
-        } closer{index_fd};
-        if (const uint64_t size = index_size(index_fd); size > kMaxImportIndexBytes) {
+        const std::string index_path = folder + "/" + kImportIndexName;
+        os::File index_file = open_import_index(index_path, os::File::Access::kUpdate);
+        if (!index_file.is_open() && index_file.not_regular()) {
+            refuse(ProblemKind::kIndexNotAFile, {.name = index_path});
+        }
+        if (!index_file.is_open()) {
+            fail(ProblemKind::kCannotWrite, {.name = index_path, .error = index_file.error()}, Hint::kCheckDisk);
+        }
+        if (const uint64_t size = index_file.size(); size > kMaxImportIndexBytes) {
             refuse(ProblemKind::kIndexTooLarge,
                    {.bytes = size, .other_bytes = kMaxImportIndexBytes, .name = index_path, .folder = folder});
         }
-        Index index = load_index(index_fd);
+        Index index = read_import_index(index_file);
         // Records that `digest` is saved as `name`, and gives the index's entry.
         const auto add_line = [&](const Digest& digest, const std::string& name) {
             std::vector<uint8_t> file_bytes;
@@ -424,7 +200,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             // A last line without its newline (written by hand, or cut short)
             // is ended first, so that the two lines stay apart.
             const std::string line = (index.ends_open ? "\n" : "") + import_index_line(digest, bytes_digest, name);
-            append_durably(index_fd, index_path, line);
+            index_file.append_durably(index_path, line);
             index.ends_open = false;
             return IndexEntry{name, bytes_digest};
         };
@@ -492,7 +268,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 }
                 if (there) ++result.changed;
             }
-            const std::vector<uint8_t> bytes = encode_as(*format, bitmap);
+            const std::vector<uint8_t> bytes = encode_as(*format, bitmap, photo);
             const std::string base = fill_name_pattern(
                 request.name_pattern, {date, next_number, catalog.slots[position], position, digest}, &pattern_error);
             std::string name;

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "camera_session.h"  // Digest
+#include "os/os.h"
 
 namespace pixavon::host {
 
@@ -38,6 +39,18 @@ struct ImportIndex {
     // Files named, for the running number of new ones.
     size_t files() const;
 };
+
+// The index's file in a folder.
+inline constexpr char kImportIndexName[] = ".pixavon-import";
+
+// Opens the folder's index at `path` without following a link or waiting on
+// a pipe, for reading or also for appending (made when missing). Not open
+// when it cannot be: `error()` and `not_regular()` (a link, a pipe, a
+// device, a folder) tell why.
+os::File open_import_index(const std::string& path, os::File::Access access);
+// The index's lines, read from `file` (not open: no index, nothing read); at
+// most kMaxImportIndexBytes are read.
+ImportIndex read_import_index(os::File& file);
 
 // The index in `text`; lines it cannot read are passed over.
 ImportIndex parse_import_index(std::string_view text);

@@ -245,4 +245,31 @@ Outcome Core::read_next_photo(GridPhoto* photo) {
     return outcome;
 }
 
+std::optional<Image> Core::read_photo(uint32_t position, Problem* why) {
+    // Every change to the card goes through this core, which reloads the
+    // catalog after it: the last one loaded is the card's.
+    if (!loaded_) {
+        const CardState state = inspect();
+        if (!state.catalog_ok) {
+            if (why != nullptr) *why = state.problem;
+            return std::nullopt;
+        }
+    }
+    if (!read_bitmap(position, *loaded_, why)) return std::nullopt;
+    const std::shared_ptr<const Image> photo = kept_photo(position);
+    if (!photo) return std::nullopt;
+    return *photo;
+}
+
+std::optional<std::vector<uint8_t>> Core::read_bitmap(uint32_t position, const Catalog& catalog, Problem* why) {
+    std::optional<std::vector<uint8_t>> bitmap;
+    const Outcome outcome = run([&](Outcome&) {
+        if (position >= catalog.count) fail(ProblemKind::kPhotoNotOnCard, {.position = position});
+        const Step step{.kind = StepKind::kReadPhoto};
+        bitmap = download(position, catalog, step);
+    });
+    if (!outcome.ok() && why != nullptr) *why = outcome.problem;
+    return outcome.ok() ? bitmap : std::nullopt;
+}
+
 }  // namespace pixavon::host

@@ -3,6 +3,7 @@
 #include "camera_session.h"
 #include "durable_file.h"
 #include "i18n.h"
+#include "os/os.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -26,13 +27,7 @@ std::string note_path(const std::string& card_key) {
 
 }  // namespace
 
-std::string state_dir() {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
-        return std::string(state) + "/pixavon";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr && home[0] == '/' ? home : "/tmp") + "/.local/state/pixavon";
-}
+std::string state_dir() { return os::state_folder(); }
 
 void note_restore_started(const std::string& card_key, const std::string& image) {
     std::error_code error;

@@ -276,7 +276,7 @@ int cmd_raw_read(host::Core& core, const std::string& address_text, const std::s
     return 0;
 }
 
-int cmd_raw_write(host::Core& core, Terminal& terminal, const std::string& block_text, const std::string& file) {
+int cmd_raw_write(host::Core& core, const std::string& block_text, const std::string& file) {
     const uint16_t block = static_cast<uint16_t>(parse_number(block_text, 0xFFFF, tr("The block")));
     std::vector<uint8_t> data;
     try {
@@ -295,13 +295,9 @@ int cmd_raw_write(host::Core& core, Terminal& terminal, const std::string& block
                        {std::to_string(data.size()), std::to_string(block), std::to_string(card_bytes / 512)}));
     }
     const host::Question question{host::QuestionKind::kRawWrite, {.position = block, .bytes = data.size()}};
-    switch (terminal.confirm(question)) {
-        case host::Frontend::Answer::kYes:
-            break;
-        case host::Frontend::Answer::kNo:
-            fail(host::describe(host::Problem{host::ProblemKind::kNotConfirmed, host::Hint::kNone, {}, {}}));
-        case host::Frontend::Answer::kCannotAsk:
-            bad_input(explain({host::ProblemKind::kNotConfirmed, host::Hint::kConfirm, question.facts, question}));
+    if (const host::Outcome asked = core.confirm(question); !asked.ok()) {
+        if (asked.status == host::Outcome::Status::kFailed) fail(host::describe(asked.problem));
+        bad_input(explain(asked.problem));
     }
     host::Session& session = core.session();
     if (!session.call([&] { return session.lib().WriteGBA(block, data.data(), static_cast<uint32_t>(data.size())); })) {

@@ -32,6 +32,6 @@ int cmd_restore(host::Core& core, const std::string& file);
 int cmd_contact_sheet(host::Core& core, const std::string& file, bool force);
 int cmd_raw_read(host::Core& core, const std::string& address, const std::string& length);
 // Asks through `terminal` first.
-int cmd_raw_write(host::Core& core, Terminal& terminal, const std::string& block, const std::string& file);
+int cmd_raw_write(host::Core& core, const std::string& block, const std::string& file);
 
 }  // namespace pixavon::tool

@@ -297,7 +297,7 @@ int run(int argc, char** argv) {
         else if (raw_read->parsed())
             status = cmd_raw_read(core, o.raw_address, o.raw_length);
         else if (raw_write->parsed())
-            status = cmd_raw_write(core, terminal, o.raw_block, o.file);
+            status = cmd_raw_write(core, o.raw_block, o.file);
         else if (mount->parsed())
             status = cmd_mount(core, terminal, o.mount);
     } catch (const Failure&) {

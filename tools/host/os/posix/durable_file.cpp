@@ -1,5 +1,5 @@
 // Durable files, marked private folders and the removal of a killed run's
-// leftovers; see durable_file.h. This is the one place in the host that waits
+// leftovers on POSIX systems; see durable_file.h. This is the one place in the host that waits
 // for the disk (fsync).
 #include "durable_file.h"
 
@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "i18n.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 namespace {
@@ -231,8 +232,9 @@ bool write_file_durably(const std::string& path, std::string_view text, bool rep
     return write_file_durably(path, std::vector<uint8_t>(text.begin(), text.end()), replace);
 }
 
-void append_durably(int fd, const std::string& path, std::string_view bytes) {
-    if (!write_all(fd, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) || !sync_fd(fd)) {
+void os::File::append_durably(const std::string& path, std::string_view bytes) {
+    if (handle_ < 0) throw DiskError(path, EBADF);
+    if (!write_all(handle_, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) || !sync_fd(handle_)) {
         throw DiskError(path, errno);
     }
 }

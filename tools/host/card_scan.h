@@ -1,4 +1,5 @@
-// Rescue's reading of a card and its repair, apart from how the card is
+// Reading a whole card and judging it (rescue.cpp's reading of a card and its
+// repair; a backup's reading of the card), apart from how the card is
 // reached: the host core reaches it through the loaded library, tests reach
 // an emulated card in process.
 //
@@ -67,6 +68,17 @@ struct CardScan {
 // settles the size where the bytes cannot. Nullopt when `bytes` has neither
 // length. A pure function: it reaches no card.
 std::optional<CardScan> judge_card(std::vector<uint8_t> bytes, uint64_t known_bytes, int size_mib);
+
+// How a read of the whole card ended.
+enum class WholeCardRead { kDone, kStopped, kReadFailed };
+// The one reader of a whole card, for a backup and a rescue: reads the first
+// `span` bytes of the card through `access`, 32 KiB at a time (as the
+// library's own backup reads), calling `before_chunk(chunk, chunks)` before
+// each read (false stops: kStopped) and `take` with each chunk read. A
+// failed read is kReadFailed, with `failed_at` set to the byte where.
+WholeCardRead read_whole_card(CardAccess& access, uint64_t span,
+                              const std::function<bool(uint32_t chunk, uint32_t chunks)>& before_chunk,
+                              const std::function<void(const uint8_t* bytes, size_t size)>& take, uint64_t* failed_at);
 
 // Reads the card through `access`, 32 KiB at a time (`known_bytes` of it, or
 // the whole address range when 0), calling `before_chunk` before each read

@@ -1,0 +1,215 @@
+// Reading a whole card and judging it: its size, its catalog, the pictures
+// its slots hold, and the catalog a repair can write; see card_scan.h.
+#include "card_scan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "camera_session.h"
+#include "catalog/card_layout.h"
+#include "i18n.h"
+#include "photo/image_format.h"
+
+namespace pixavon::host {
+namespace {
+
+constexpr uint64_t kAddressSpace = 16ULL << 20;  // what 16-bit read addresses of 256 bytes reach
+constexpr uint32_t kChunk = kBackupChunk;        // as a backup reads the card
+
+bool erased(const uint8_t* bytes, size_t size) {
+    return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0xFF; });
+}
+
+// Flash, which only clears bits, can take `wanted` over `current` without an
+// erase.
+bool flash_takes(const uint8_t* current, const std::vector<uint8_t>& wanted) {
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        if ((current[i] & wanted[i]) != wanted[i]) return false;
+    }
+    return true;
+}
+
+// Every byte alike: a card that proves no size.
+bool uniform(const uint8_t* bytes, size_t size) {
+    return std::all_of(bytes, bytes + size, [first = bytes[0]](uint8_t b) { return b == first; });
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> read_catalog_at_end(CardAccess& access, uint64_t card_bytes) {
+    std::vector<uint8_t> catalog(kCatalogSize);
+    const auto address = static_cast<uint16_t>((card_bytes - kCatalogSize) / 256);
+    if (!access.read(address, catalog.data(), kCatalogSize)) return std::nullopt;
+    return catalog;
+}
+
+bool write_catalog_in_place(CardAccess& access, uint64_t card_bytes, const std::vector<uint8_t>& current,
+                            const std::vector<uint8_t>& wanted, std::string* error) {
+    error->clear();
+    if (current.size() != kCatalogSize || wanted.size() != kCatalogSize || !flash_takes(current.data(), wanted)) {
+        return false;
+    }
+    const auto first_block = static_cast<uint16_t>(card_bytes / 512 - kCatalogBlocks);
+    // The first block last: until it is written the catalog does not load.
+    for (uint32_t n = 1; n <= kCatalogBlocks; ++n) {
+        const uint32_t k = n % kCatalogBlocks;
+        const uint8_t* block = wanted.data() + k * 512;
+        if (std::memcmp(block, current.data() + k * 512, 512) == 0) continue;
+        if (!access.write_block(static_cast<uint16_t>(first_block + k), block)) {
+            *error = tr("the new list could not be written");
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<CardScan> judge_card(std::vector<uint8_t> bytes, uint64_t known_bytes, int size_mib) {
+    CardScan scan;
+    const uint64_t half = kAddressSpace / 2;
+    if (known_bytes != 0) {
+        if ((known_bytes != half && known_bytes != kAddressSpace) || bytes.size() != known_bytes) return std::nullopt;
+        scan.card_bytes = known_bytes;
+        scan.size_proven = true;
+    } else {
+        if (bytes.size() != kAddressSpace) return std::nullopt;
+        if (std::memcmp(bytes.data(), bytes.data() + half, half) != 0) {
+            scan.card_bytes = kAddressSpace;
+            scan.size_proven = true;
+        } else if (!uniform(bytes.data(), half)) {
+            scan.card_bytes = half;
+            scan.size_proven = true;
+        } else if (size_mib == 8 || size_mib == 16) {
+            scan.card_bytes = static_cast<uint64_t>(size_mib) << 20;
+        }
+    }
+    scan.card = std::move(bytes);
+    if (scan.card_bytes == 0) return scan;
+    scan.card.resize(scan.card_bytes);
+    scan.capacity = static_cast<uint8_t>(scan.card_bytes == kAddressSpace ? kLargeCardCode : kSmallCardCode);
+
+    // The catalog at the card's own end; its list counts only when its
+    // capacity code is the card's.
+    const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    scan.catalog_loads = IsValidCatalog(list);
+    scan.catalog_fits = scan.catalog_loads && list[kCapacityOffset] == scan.capacity;
+    scan.listed.assign(scan.capacity, false);
+    if (scan.catalog_fits) {
+        scan.catalog_ok = CheckCatalogList(list).fault == CatalogFault::None;
+        const uint32_t count = list[kCountOffset];  // at most 255 entries: they end inside the 8 KiB
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t slot = list[kEntriesOffset + kEntrySize * i + kEntrySlotOffset];
+            if (slot >= scan.capacity) continue;
+            scan.listed[slot] = true;
+            if (erased(scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) scan.list_names_empty_slot = true;
+        }
+    }
+    for (uint32_t slot = 0; slot < scan.capacity; ++slot) {
+        if (!erased(scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes)) {
+            scan.found.push_back(static_cast<uint8_t>(slot));
+        }
+    }
+    scan.all_listed = scan.catalog_fits && std::all_of(scan.found.begin(), scan.found.end(),
+                                                       [&](uint8_t slot) { return scan.listed[slot]; });
+    // The catalog's bytes as they are, with the fields a catalog needs set over
+    // them: where a rewrite was cut short, what it wrote is mostly what a new
+    // catalog needs anyway, and bytes not interpreted stay as they are.
+    const auto build = [&](uint32_t count) {
+        std::vector<uint8_t> catalog(list, list + kCatalogSize);
+        BuildCatalog(scan.capacity, scan.found.data(), count, catalog.data());
+        return catalog;
+    };
+    const auto found = static_cast<uint32_t>(scan.found.size());
+    scan.new_catalog = build(found);
+    scan.new_catalog_fits = flash_takes(list, scan.new_catalog);
+    // A count byte written before a cut (or a list cut short) may hold fewer
+    // bits than the whole count needs: the most pictures it can still name.
+    for (uint32_t count = found; !scan.new_catalog_fits && count-- > 0;) {
+        std::vector<uint8_t> catalog = build(count);
+        if (flash_takes(list, catalog)) {
+            scan.partial_catalog = std::move(catalog);
+            scan.partial_count = static_cast<int>(count);
+            break;
+        }
+    }
+    return scan;
+}
+
+WholeCardRead read_whole_card(CardAccess& access, uint64_t span,
+                              const std::function<bool(uint32_t, uint32_t)>& before_chunk,
+                              const std::function<void(const uint8_t*, size_t)>& take, uint64_t* failed_at) {
+    std::vector<uint8_t> chunk(kChunk);
+    const auto chunks = static_cast<uint32_t>(span / kChunk);
+    for (uint32_t k = 0; k < chunks; ++k) {
+        if (!before_chunk(k, chunks)) return WholeCardRead::kStopped;
+        const auto address = static_cast<uint16_t>(k * (kChunk / 256));
+        if (!access.read(address, chunk.data(), kChunk)) {
+            if (failed_at != nullptr) *failed_at = uint64_t{k} * kChunk;
+            return WholeCardRead::kReadFailed;
+        }
+        take(chunk.data(), chunk.size());
+    }
+    return WholeCardRead::kDone;
+}
+
+std::optional<CardScan> scan_card(CardAccess& access, uint64_t known_bytes, int size_mib,
+                                  const std::function<bool(uint32_t, uint32_t)>& before_chunk, std::string* error) {
+    const uint64_t span = known_bytes != 0 ? known_bytes : kAddressSpace;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(span);
+    uint64_t failed_at = 0;
+    switch (read_whole_card(
+        access, span, before_chunk,
+        [&](const uint8_t* chunk, size_t size) { bytes.insert(bytes.end(), chunk, chunk + size); }, &failed_at)) {
+        case WholeCardRead::kDone:
+            break;
+        case WholeCardRead::kStopped:
+            error->clear();
+            return std::nullopt;
+        case WholeCardRead::kReadFailed:
+            *error = fill(tr("the card could not be read at byte {1}"), {std::to_string(failed_at)});
+            return std::nullopt;
+    }
+    std::optional<CardScan> scan = judge_card(std::move(bytes), known_bytes, size_mib);
+    if (!scan) *error = tr("the card is neither 8 nor 16 MiB");
+    return scan;
+}
+
+std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot) {
+    std::vector<uint8_t> card_image(kCardImageSize);
+    std::memcpy(card_image.data(), scan.card.data() + uint64_t{slot} * kSlotBytes, kSlotBytes);
+    std::vector<uint8_t> bitmap(kPhotoFileSize);
+    PhotoFileFromCardImage(card_image.data(), bitmap.data());
+    return bitmap;
+}
+
+RepairPlan plan_repair(const CardScan& scan) {
+    const bool usable = scan.catalog_ok && !scan.list_names_empty_slot;
+    if (usable && scan.all_listed) return RepairPlan::kNone;
+    if (scan.new_catalog_fits) return RepairPlan::kWriteCatalog;
+    // A usable list is not traded for a shorter one.
+    if (usable) return RepairPlan::kPutBack;
+    return scan.partial_count >= 0 ? RepairPlan::kPartial : RepairPlan::kCannot;
+}
+
+bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan, std::string* error) {
+    if (plan != RepairPlan::kWriteCatalog && plan != RepairPlan::kPartial) return plan == RepairPlan::kNone;
+    const std::vector<uint8_t>& wanted = plan == RepairPlan::kWriteCatalog ? scan.new_catalog : scan.partial_catalog;
+    const uint32_t count = plan == RepairPlan::kWriteCatalog ? static_cast<uint32_t>(scan.found.size())
+                                                             : static_cast<uint32_t>(scan.partial_count);
+    const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    const std::vector<uint8_t> current(list, list + kCatalogSize);
+    if (!write_catalog_in_place(access, scan.card_bytes, current, wanted, error)) {
+        if (error->empty()) *error = tr("the new list could not be written");
+        return false;
+    }
+    const std::optional<std::vector<uint8_t>> catalog = read_catalog_at_end(access, scan.card_bytes);
+    if (!catalog || *catalog != wanted || CheckCatalogList(catalog->data()).fault != CatalogFault::None ||
+        (*catalog)[kCountOffset] != count) {
+        *error = tr("the repaired list does not name the pictures found");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace pixavon::host

@@ -1,0 +1,154 @@
+// The host core's seam to the operating system.
+//
+// Workflow code never calls the system directly: what it needs of files and
+// folders, the known folders, the camera's device folder, locks, the process
+// and text codesets goes through the functions here. Each system's folder
+// (posix/) implements them, together with the other parts of the core that
+// are the system's own by nature:
+//
+//   durable_file.h  durable writes, private folders, leftovers of killed runs
+//                   (the one place that waits for the disk)
+//   library.h       loading libpixavon
+//   cancel.h        the cancel token's wake-up handle
+//
+// Errors are told as the system's error numbers (errno values on POSIX).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pixavon::host::os {
+
+// ---- Files and folders ----------------------------------------------------
+
+// What a name in the file system is.
+enum class Kind : uint8_t { kMissing, kFile, kFolder, kOther };
+
+struct Status {
+    Kind kind = Kind::kMissing;
+    uint64_t size = 0;  // of a file
+    int error = 0;      // why it is kMissing: the name is not there, or cannot be looked at
+};
+
+// What `path` names, following links.
+Status status(const std::string& path);
+// True if `path` names anything, even a dangling link.
+bool exists(const std::string& path);
+bool is_folder(const std::string& path);
+// The bytes this user may still write on the disk holding `folder`; nullopt
+// with `error` set when that cannot be told.
+std::optional<uint64_t> free_space(const std::string& folder, int* error);
+// Removes the file `path`; what is not there, or cannot be removed, is left.
+void remove_file(const std::string& path);
+// The names in `folder`, without "." and ".."; empty when it cannot be read.
+std::vector<std::string> names_in(const std::string& folder);
+
+// An open file, closed with its object.
+class File {
+public:
+    enum class Access : uint8_t {
+        kRead,    // an existing file
+        kUpdate,  // read and append, made (0644 less the umask) when missing
+    };
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens `path` without waiting on a pipe or a device. With
+    // `follow_links` false, a link is not followed. False when it cannot be
+    // opened: error() tells why, not_regular() whether it is something other
+    // than a regular file (a link, a pipe, a device, a folder).
+    bool open(const std::string& path, Access access, bool follow_links);
+    bool is_open() const { return handle_ >= 0; }
+    int error() const { return error_; }
+    bool not_regular() const { return not_regular_; }
+
+    // The file's size; 0 when not open.
+    uint64_t size() const;
+    // Reads up to `size` bytes at `offset`; the bytes read, 0 at the end, -1
+    // with error() set on failure.
+    long read_at(uint64_t offset, void* buffer, size_t size);
+    // Reads from where the last read ended; as read_at().
+    long read(void* buffer, size_t size);
+    // Appends `bytes` and waits until they are on the disk. Throws DiskError
+    // naming `path`.
+    void append_durably(const std::string& path, std::string_view bytes);
+
+private:
+    int handle_ = -1;
+    int error_ = 0;
+    bool not_regular_ = false;
+    uint64_t offset_ = 0;
+};
+
+// Writes all of `bytes` to the process's standard output; false with
+// `error` set when it could not.
+bool write_standard_output(const uint8_t* bytes, size_t size, int* error);
+
+// ---- Locks ----------------------------------------------------------------
+
+// An exclusive lock on a folder (the attached camera's), held while it lives.
+class FolderLock {
+public:
+    FolderLock() = default;
+    ~FolderLock() { release(); }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    // Takes the lock without waiting. False when another process holds it:
+    // `holder` is then its process id, 0 when unknown. A folder that cannot be
+    // opened is not locked, and true is returned: the camera will not open.
+    bool take(const std::string& folder, long* holder);
+    void release();
+    bool held() const { return handle_ >= 0; }
+
+private:
+    int handle_ = -1;
+};
+
+// The process that holds a lock on the file `path`; 0 when unknown.
+long lock_holder(const std::string& path);
+
+// ---- Known folders --------------------------------------------------------
+
+// The desktop's pictures folder: XDG_PICTURES_DIR in the environment, else in
+// $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures.
+std::string pictures_folder();
+// Where notes kept between runs go: $XDG_STATE_HOME/pixavon, else
+// ~/.local/state/pixavon.
+std::string state_folder();
+// Where temporary folders go: $TMPDIR, or /tmp.
+std::string temp_folder();
+// The folder the library looks for cameras in: PIXAVON_DEVICE_DIR, else
+// $XDG_RUNTIME_DIR/pixavon, else /tmp/pixavon-UID.
+std::string device_folder();
+// Points the library at the camera folder `folder`. Call before other
+// threads start: it sets the environment.
+void use_device_folder(const std::string& folder);
+// The running executable's file; empty when it cannot be told.
+std::string executable_path();
+
+// ---- The process ----------------------------------------------------------
+
+// Lowers the calling thread's priority by `niceness` steps.
+void lower_thread_priority(int niceness);
+
+// ---- Text -----------------------------------------------------------------
+
+// The codeset of the locale in use ("UTF-8", "EUC-JP", ...); empty if unknown.
+std::string locale_codeset();
+// `text` converted from codeset `from` to `to`; what cannot be converted
+// becomes '?'. Unchanged when either codeset is unknown to the system.
+std::string convert_text(const std::string& text, const std::string& from, const std::string& to);
+// The system's words for error number `error`, in the locale's codeset.
+std::string error_text(int error);
+// Sets an environment variable (before other threads start).
+void set_environment(const char* name, const std::string& value);
+
+}  // namespace pixavon::host::os

@@ -1,0 +1,75 @@
+// Text codesets, the system's error texts, the environment and thread
+// priorities on POSIX systems; see os.h.
+#include <iconv.h>
+#include <langinfo.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "os/os.h"
+
+namespace pixavon::host::os {
+namespace {
+
+bool same_codeset(const std::string& a, const std::string& b) {
+    auto canonical = [](const std::string& s) {
+        std::string out;
+        for (const char c : s) {
+            if (c != '-' && c != '_') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return out;
+    };
+    return canonical(a) == canonical(b);
+}
+
+}  // namespace
+
+std::string locale_codeset() {
+    const char* codeset = ::nl_langinfo(CODESET);
+    return codeset != nullptr ? codeset : "";
+}
+
+std::string convert_text(const std::string& text, const std::string& from, const std::string& to) {
+    if (same_codeset(from, to)) return text;
+    iconv_t cd = ::iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+    std::string out;
+    char* in = const_cast<char*>(text.data());
+    size_t in_left = text.size();
+    char buffer[256];
+    while (in_left > 0) {
+        char* to_ptr = buffer;
+        size_t out_left = sizeof buffer;
+        const size_t r = ::iconv(cd, &in, &in_left, &to_ptr, &out_left);
+        out.append(buffer, static_cast<size_t>(to_ptr - buffer));
+        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+            out += '?';  // a byte the codeset does not know, or cut short
+            ++in;
+            --in_left;
+        }
+    }
+    char* to_ptr = buffer;
+    size_t out_left = sizeof buffer;
+    ::iconv(cd, nullptr, nullptr, &to_ptr, &out_left);
+    out.append(buffer, static_cast<size_t>(to_ptr - buffer));
+    ::iconv_close(cd);
+    return out;
+}
+
+std::string error_text(int error) {
+    char buffer[256];
+    return ::strerror_r(error, buffer, sizeof buffer);
+}
+
+void set_environment(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
+
+void lower_thread_priority(int niceness) {
+    const auto self = static_cast<id_t>(::gettid());
+    ::setpriority(PRIO_PROCESS, self, ::getpriority(PRIO_PROCESS, self) + niceness);
+}
+
+}  // namespace pixavon::host::os
