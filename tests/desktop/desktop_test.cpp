@@ -2,10 +2,10 @@
 // an operation's end, and the words as the windows' catalogue gives them.
 #include <gtest/gtest.h>
 
-#include "actions.h"
-#include "phrases.h"
-#include "window.h"
-#include "words.h"
+#include "desktop/actions.h"
+#include "desktop/phrases.h"
+#include "desktop/window.h"
+#include "desktop/words.h"
 
 namespace pixavon::desktop {
 namespace {

@@ -7,6 +7,10 @@
 
 namespace pixavon::desktop {
 
+std::string program_name() { return tr("Pixavon"); }
+std::string toolbar_name() { return tr("Main"); }
+std::string grid_name() { return tr("Photos on the card"); }
+
 std::string window_title(const CardState& card) {
     return fill(tr("{1} — Pixavon"), {card.image ? card.name : std::string(tr("Camera"))});
 }

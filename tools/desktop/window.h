@@ -14,6 +14,10 @@
 
 namespace pixavon::desktop {
 
+// The window's name, its toolbar's and its grid's (for accessibility).
+std::string program_name();
+std::string toolbar_name();
+std::string grid_name();
 // "Camera — Pixavon", "card.bin — Pixavon".
 std::string window_title(const CardState& card);
 // "12 photos, 14 free (8 MiB card)", or what stands in the way.

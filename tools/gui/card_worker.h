@@ -18,10 +18,13 @@
 
 #include "cancel.h"
 #include "core.h"
+#include "desktop/outcome.h"
 
 namespace pixavon::gui {
 
-enum class Operation { kReload, kOpenImage, kImport, kAdd, kSave, kDelete, kBackup, kRestore, kFormat, kRescue };
+// The operations and their progress are the windows' shared ones.
+using Operation = desktop::Operation;
+using Progress = desktop::Progress;
 
 // What stands in the way, as the core says it (one neutral sentence in the
 // person's language), and what the person can do about it.
@@ -55,14 +58,6 @@ struct CardInfo {
     uint32_t free() const {
         return usable && capacity > slots.size() ? capacity - static_cast<uint32_t>(slots.size()) : 0;
     }
-};
-
-// How far the running operation has come, over all its steps.
-struct Progress {
-    Operation operation = Operation::kReload;
-    uint32_t item = 1;  // the item being worked on, 1-based
-    uint32_t items = 1;
-    double done = 0;  // 0 to 1 over the whole operation
 };
 
 // What the person chose in the import dialog.

@@ -30,7 +30,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "desktop/window.h"
+#include "desktop/words.h"
 #include "photo_model.h"
+#include "phrases.h"
 #include "window_locale.h"
 
 namespace pixavon::gui {
@@ -38,22 +41,31 @@ namespace {
 
 const QString kImportFolderKey = QStringLiteral("import/folder");
 
-// A menu text as a toolbar button shows it: without its Alt key, whether
-// marked in the word ("&Delete") or after it ("削除(&D)").
-QString button_text(QString text) {
-    if (const qsizetype at = text.indexOf(QStringLiteral("(&"));
-        at >= 0 && at + 3 < text.size() && text[at + 3] == ')') {
-        text.remove(at, 4);
+QString button_text(const QString& label) { return qt(desktop::button_text(label.toStdString())); }
+
+QKeySequence keys_of(const desktop::ActionInfo& info) {
+    switch (info.standard) {
+        case desktop::StandardKey::kOpen:
+            return QKeySequence::Open;
+        case desktop::StandardKey::kQuit:
+            return QKeySequence::Quit;
+        case desktop::StandardKey::kSave:
+            return QKeySequence::Save;
+        case desktop::StandardKey::kDelete:
+            return QKeySequence::Delete;
+        case desktop::StandardKey::kRefresh:
+            return QKeySequence::Refresh;
+        case desktop::StandardKey::kNone:
+            break;
     }
-    text.remove('&');
-    return text.trimmed();
+    return QKeySequence(QString::fromLatin1(info.keys), QKeySequence::PortableText);
 }
 
 }  // namespace
 
 MainWindow::MainWindow(CardWorker& worker, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), worker_(worker), dialogs_(dialogs) {
-    setWindowTitle(tr("Pixavon"));
+    setWindowTitle(qt(desktop::program_name()));
     setAcceptDrops(true);
     model_ = new PhotoModel(this);
     build_actions();
@@ -75,12 +87,14 @@ MainWindow::MainWindow(CardWorker& worker, Dialogs& dialogs, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-QAction* MainWindow::add_action(const char* name, const QString& text, const QKeySequence& key,
-                                void (MainWindow::*run)()) {
+QAction* MainWindow::add_action(desktop::Action which, void (MainWindow::*run)()) {
+    const desktop::ActionInfo& info = desktop::info(which);
+    const QString text = qt(desktop::label(which));
     auto* action = new QAction(text, this);
-    action->setObjectName(QString::fromLatin1(name));
+    action->setObjectName(QString::fromLatin1(info.name));
     action->setIconText(button_text(text));
-    action->setShortcut(key);
+    action->setShortcut(keys_of(info));
+    if (const QString tip = qt(desktop::tooltip(which)); !tip.isEmpty()) action->setToolTip(tip);
     action->setShortcutContext(Qt::WindowShortcut);
     addAction(action);
     connect(action, &QAction::triggered, this, [this, run] {
@@ -90,79 +104,91 @@ QAction* MainWindow::add_action(const char* name, const QString& text, const QKe
 }
 
 void MainWindow::build_actions() {
-    open_image_ = add_action("open-image", tr("&Open card image…"), QKeySequence::Open, &MainWindow::open_image);
-    open_image_->setToolTip(tr("Work on a card image (a whole-card backup) instead of the camera"));
-    quit_ = add_action("quit", tr("&Quit"), QKeySequence::Quit, &MainWindow::quit);
-    import_ =
-        add_action("import", tr("&Import photos…"), QKeySequence(Qt::CTRL | Qt::Key_I), &MainWindow::import_photos);
+    using A = desktop::Action;
+    open_image_ = add_action(A::kOpenImage, &MainWindow::open_image);
+    quit_ = add_action(A::kQuit, &MainWindow::quit);
+    import_ = add_action(A::kImport, &MainWindow::import_photos);
     import_->setIcon(QIcon::fromTheme(QStringLiteral("document-import")));
-    import_->setToolTip(tr("Choose where the photos go and whether they leave the card"));
-    import_new_ = add_action("import-new", tr("Import &new photos"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
-                             &MainWindow::import_new);
-    import_new_->setToolTip(tr("Save the photos this computer does not have yet into the import folder"));
-    import_selected_ =
-        add_action("import-selected", tr("Import selec&ted photos"), QKeySequence(), &MainWindow::import_selected);
-    import_selected_->setToolTip(tr("Save the selected photos into the import folder"));
-    add_ = add_action("add", tr("&Add pictures…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
-                      &MainWindow::add_pictures);
+    import_new_ = add_action(A::kImportNew, &MainWindow::import_new);
+    import_selected_ = add_action(A::kImportSelected, &MainWindow::import_selected);
+    add_ = add_action(A::kAdd, &MainWindow::add_pictures);
     add_->setIcon(QIcon::fromTheme(QStringLiteral("list-add")));
-    save_ = add_action("save", tr("&Save selected as…"), QKeySequence::Save, &MainWindow::save_selected);
+    save_ = add_action(A::kSave, &MainWindow::save_selected);
     save_->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as")));
-    view_ = add_action("view", tr("&View photo"), QKeySequence(Qt::Key_Space), &MainWindow::view_selected);
-    delete_ = add_action("delete", tr("&Delete"), QKeySequence::Delete, &MainWindow::delete_selected);
+    view_ = add_action(A::kView, &MainWindow::view_selected);
+    delete_ = add_action(A::kDelete, &MainWindow::delete_selected);
     delete_->setIcon(QIcon::fromTheme(QStringLiteral("edit-delete")));
-    reload_ = add_action("reload", tr("&Reload"), QKeySequence::Refresh, &MainWindow::reload);
+    reload_ = add_action(A::kReload, &MainWindow::reload);
     reload_->setIcon(QIcon::fromTheme(QStringLiteral("view-refresh")));
-    backup_ = add_action("backup", tr("&Back up card…"), QKeySequence(Qt::CTRL | Qt::Key_B), &MainWindow::back_up);
-    restore_ = add_action("restore", tr("R&estore card…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B),
-                          &MainWindow::restore);
-    format_ =
-        add_action("format", tr("&Format card…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &MainWindow::format);
-    rescue_ = add_action("rescue", tr("Res&cue photos…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
-                         &MainWindow::rescue);
-    rescue_->setToolTip(tr("Save every picture the card holds, whatever its photo list says"));
-    about_ = add_action("about", tr("&About Pixavon"), QKeySequence(), &MainWindow::about);
-    cancel_ = new QAction(tr("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("cancel"));
-    cancel_->setShortcut(QKeySequence(Qt::Key_Escape));
+    backup_ = add_action(A::kBackup, &MainWindow::back_up);
+    restore_ = add_action(A::kRestore, &MainWindow::restore);
+    format_ = add_action(A::kFormat, &MainWindow::format);
+    rescue_ = add_action(A::kRescue, &MainWindow::rescue);
+    about_ = add_action(A::kAbout, &MainWindow::about);
+    // Cancel is the operation's, open while the window is busy.
+    cancel_ = new QAction(qt(desktop::label(A::kCancel)), this);
+    cancel_->setObjectName(QString::fromLatin1(desktop::info(A::kCancel).name));
+    cancel_->setShortcut(keys_of(desktop::info(A::kCancel)));
     addAction(cancel_);
     connect(cancel_, &QAction::triggered, this, [this] {
         if (busy_) worker_.cancel();
     });
 }
 
+QAction* MainWindow::action(desktop::Action which) const {
+    using A = desktop::Action;
+    switch (which) {
+        case A::kOpenImage: return open_image_;
+        case A::kReload: return reload_;
+        case A::kQuit: return quit_;
+        case A::kImport: return import_;
+        case A::kImportNew: return import_new_;
+        case A::kImportSelected: return import_selected_;
+        case A::kAdd: return add_;
+        case A::kSave: return save_;
+        case A::kView: return view_;
+        case A::kDelete: return delete_;
+        case A::kBackup: return backup_;
+        case A::kRestore: return restore_;
+        case A::kFormat: return format_;
+        case A::kRescue: return rescue_;
+        case A::kAbout: return about_;
+        case A::kCancel: return cancel_;
+        case A::kSeparator: break;
+    }
+    return nullptr;
+}
+
 void MainWindow::build_layout() {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addActions({open_image_, reload_});
-    file->addSeparator();
-    file->addAction(quit_);
-    QMenu* photos = menuBar()->addMenu(tr("&Photos"));
-    photos->addActions({import_, import_new_, import_selected_});
-    photos->addSeparator();
-    photos->addActions({add_, save_, view_, delete_});
-    QMenu* card = menuBar()->addMenu(tr("&Card"));
-    card->addActions({backup_, restore_, format_});
-    card->addSeparator();
-    card->addAction(rescue_);
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->addAction(about_);
+    for (const desktop::Menu& menu : desktop::menus()) {
+        QMenu* shown = menuBar()->addMenu(qt(desktop::tr(menu.title)));
+        for (const desktop::Action item : menu.items) {
+            if (item == desktop::Action::kSeparator) {
+                shown->addSeparator();
+            } else {
+                shown->addAction(action(item));
+            }
+        }
+    }
 
     // The toolbar holds what is done most; what does not fit behind its »
     // button, and everything is in the menus.
-    QToolBar* tools = addToolBar(tr("Main"));
+    QToolBar* tools = addToolBar(qt(desktop::toolbar_name()));
     tools->setObjectName(QStringLiteral("main-toolbar"));
     tools->setMovable(false);
     tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    tools->addAction(import_);
+    for (const desktop::Action item : desktop::toolbar()) {
+        if (item == desktop::Action::kSeparator) {
+            tools->addSeparator();
+        } else {
+            tools->addAction(action(item));
+        }
+    }
     if (auto* main = qobject_cast<QToolButton*>(tools->widgetForAction(import_))) {
         QFont bold = main->font();
         bold.setBold(true);
         main->setFont(bold);
     }
-    tools->addSeparator();
-    tools->addActions({add_, save_, delete_});
-    tools->addSeparator();
-    tools->addActions({reload_, backup_});
 
     grid_ = new QListView;
     grid_->setObjectName(QStringLiteral("photos"));
@@ -175,8 +201,8 @@ void MainWindow::build_layout() {
     grid_->setUniformItemSizes(true);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    grid_->addActions({view_, save_, delete_, import_});
-    grid_->setAccessibleName(tr("Photos on the card"));
+    for (const desktop::Action item : desktop::grid_menu()) grid_->addAction(action(item));
+    grid_->setAccessibleName(qt(desktop::grid_name()));
     connect(grid_, &QListView::activated, this, [this] { view_selected(); });
     connect(grid_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { update_actions(); });
     photo_order_ = new QTimer(this);
@@ -234,9 +260,7 @@ void MainWindow::build_layout() {
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setWordWrap(true);
     empty_->setMargin(24);
-    empty_->setText(tr("There are no photos on this card.") + "\n\n" +
-                    tr("Take some with the camera, or choose Photos ▸ Add pictures… to put pictures from this "
-                       "computer on the card."));
+    empty_->setText(qt(desktop::empty_card_text()));
     empty_->setForegroundRole(QPalette::PlaceholderText);
     empty_->hide();
 
@@ -295,12 +319,11 @@ void MainWindow::set_import_folder(const QString& folder) {
 }
 
 QString MainWindow::cannot_start(const QString& image) {
-    if (image.isEmpty()) return tr("The camera cannot be used.");
-    return tr("The card image %1 could not be opened.").arg(image);
+    return qt(desktop::cannot_start(image.toStdString()));
 }
 
 QString MainWindow::cannot_save(const QString& image) {
-    return tr("The card image %1 could not be saved; check that its folder can be written to and has room.").arg(image);
+    return qt(desktop::cannot_save(image.toStdString()));
 }
 
 void MainWindow::show_destination() {
@@ -309,7 +332,7 @@ void MainWindow::show_destination() {
     // As much of the folder as the bar has room for, shortened in the middle.
     const int room = std::max(destination_->width(), 120);
     destination_->setText(
-        destination_->fontMetrics().elidedText(tr("Imports go to %1").arg(folder), Qt::ElideMiddle, room));
+        destination_->fontMetrics().elidedText(qt(desktop::destination_text(folder.toStdString())), Qt::ElideMiddle, room));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -326,27 +349,19 @@ QList<int> MainWindow::selected_positions() const {
 }
 
 void MainWindow::update_actions() {
-    const qsizetype selected = grid_->selectionModel()->selectedIndexes().size();
-    const bool idle = !busy_;
-    const bool usable = idle && card_.usable;
-    import_->setEnabled(usable && !card_.slots.empty());
-    import_new_->setEnabled(usable && !card_.slots.empty());
-    import_selected_->setEnabled(usable && selected > 0);
-    add_->setEnabled(usable && card_.free() > 0);
-    save_->setEnabled(usable && selected > 0);
-    view_->setEnabled(usable && selected == 1);
-    delete_->setEnabled(usable && selected > 0);
-    // A backup needs only the card's size, also of a damaged card, the moment
-    // to save one; a restore or a format is what makes it usable again.
-    backup_->setEnabled(idle && card_.card_mib != 0);
-    restore_->setEnabled(idle && card_.connected);
-    format_->setEnabled(idle && card_.connected);
-    rescue_->setEnabled(idle && card_.connected);
-    reload_->setEnabled(idle);
-    open_image_->setEnabled(idle);
-    about_->setEnabled(idle);
-    quit_->setEnabled(true);
-    cancel_->setEnabled(busy_ && operation_ != Operation::kRestore);
+    desktop::WindowState state;
+    state.busy = busy_;
+    state.operation = operation_;
+    state.connected = card_.connected;
+    state.usable = card_.usable;
+    state.photos = static_cast<uint32_t>(card_.slots.size());
+    state.free = card_.free();
+    state.card_mib = card_.card_mib;
+    state.selected = static_cast<size_t>(grid_->selectionModel()->selectedIndexes().size());
+    const desktop::Enabled open = desktop::enabled(state);
+    for (size_t i = 0; i < desktop::kActionCount; ++i) {
+        if (QAction* shown = action(static_cast<desktop::Action>(i))) shown->setEnabled(open[i]);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -356,7 +371,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     event->ignore();
     if (operation_ == Operation::kRestore) {
-        activity_->setText(tr("The card is being restored; the window closes once it has finished."));
+        activity_->setText(qt(desktop::closing_after_restore()));
     } else {
         // Stops after the current unit of work; the window closes then.
         worker_.cancel();
