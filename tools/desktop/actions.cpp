@@ -65,8 +65,7 @@ const std::vector<Menu>& menus() {
 }
 
 const std::vector<Action>& toolbar() {
-    static const std::vector<Action> kToolbar{kImport, kSeparator, kAdd,    kSave,
-                                              kDelete, kSeparator, kReload, kBackup};
+    static const std::vector<Action> kToolbar{kImport, kSeparator, kAdd, kSave, kDelete, kSeparator, kReload, kBackup};
     return kToolbar;
 }
 

@@ -42,9 +42,9 @@ enum class StandardKey { kNone, kOpen, kQuit, kSave, kDelete, kRefresh };
 
 struct ActionInfo {
     Action action;
-    const char* name;     // a stable id ("import-new"), for tests and settings
-    const char* label;    // English, untranslated: see label()
-    const char* keys;     // "Ctrl+Shift+I", "Space", "Esc"; empty for none
+    const char* name;   // a stable id ("import-new"), for tests and settings
+    const char* label;  // English, untranslated: see label()
+    const char* keys;   // "Ctrl+Shift+I", "Space", "Esc"; empty for none
     StandardKey standard;
     const char* tooltip;  // English, untranslated, or empty
 };
@@ -70,8 +70,8 @@ const std::vector<Action>& grid_menu();
 
 // What decides which actions are open.
 struct WindowState {
-    bool busy = false;                          // an operation is under way
-    Operation operation = Operation::kReload;   // that operation
+    bool busy = false;                         // an operation is under way
+    Operation operation = Operation::kReload;  // that operation
     bool connected = false;
     bool usable = false;
     uint32_t photos = 0;

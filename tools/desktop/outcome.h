@@ -21,21 +21,21 @@ struct Trouble {
     host::ProblemKind kind = host::ProblemKind::kNone;
     host::Hint hint = host::Hint::kNone;
     std::string text;
-    std::string name;          // the file the hint names, as shown
-    int64_t name_size = -1;    // that file's size; -1 for none
-    uint32_t position = 0;     // the photo it concerns, counted from 0
+    std::string name;        // the file the hint names, as shown
+    int64_t name_size = -1;  // that file's size; -1 for none
+    uint32_t position = 0;   // the photo it concerns, counted from 0
 };
 
 // The card as the window shows it.
 struct CardState {
-    bool image = false;        // a card image, not the camera
-    std::string name;          // the card image's file name
+    bool image = false;  // a card image, not the camera
+    std::string name;    // the card image's file name
     bool connected = false;
-    bool usable = false;       // the photo list loads and is one the card can hold
+    bool usable = false;  // the photo list loads and is one the card can hold
     uint32_t photos = 0;
-    uint32_t free = 0;         // photos it has room for
-    uint32_t card_mib = 0;     // the card's size, measured or from its list; 0 unknown
-    Trouble trouble;           // why it cannot be used, when not usable
+    uint32_t free = 0;      // photos it has room for
+    uint32_t card_mib = 0;  // the card's size, measured or from its list; 0 unknown
+    Trouble trouble;        // why it cannot be used, when not usable
 };
 
 // How far the running operation has come, over all its steps.

@@ -49,9 +49,10 @@ std::string progress(const Progress& progress, int64_t elapsed_ms) {
     }
     if (const std::optional<int64_t> seconds = seconds_left(progress.done, elapsed_ms)) {
         doing += " — ";
-        doing += *seconds < 90 ? count("about {n} second left", "about {n} seconds left", static_cast<uint64_t>(*seconds))
-                               : count("about {n} minute left", "about {n} minutes left",
-                                       static_cast<uint64_t>((*seconds + 30) / 60));
+        doing +=
+            *seconds < 90
+                ? count("about {n} second left", "about {n} seconds left", static_cast<uint64_t>(*seconds))
+                : count("about {n} minute left", "about {n} minutes left", static_cast<uint64_t>((*seconds + 30) / 60));
     }
     return doing;
 }
@@ -62,7 +63,8 @@ Message question(const Question& question) {
     std::string verb;
     switch (question.operation) {
         case Operation::kDelete:
-            message.headline = count("Delete {n} photo from the card?", "Delete {n} photos from the card?", question.count);
+            message.headline =
+                count("Delete {n} photo from the card?", "Delete {n} photos from the card?", question.count);
             message.details = tr("Photos that were not imported are lost.");
             verb = tr("Delete");
             break;
@@ -73,9 +75,9 @@ Message question(const Question& question) {
             break;
         case Operation::kRestore:
             message.headline = tr("Restore the card from this backup?");
-            message.details = count("The photos on the card now are replaced by the {n} photo in the backup.",
-                                    "The photos on the card now are replaced by the {n} photos in the backup.",
-                                    question.other_count);
+            message.details =
+                count("The photos on the card now are replaced by the {n} photo in the backup.",
+                      "The photos on the card now are replaced by the {n} photos in the backup.", question.other_count);
             verb = tr("Restore");
             break;
         case Operation::kRescue:
@@ -85,11 +87,12 @@ Message question(const Question& question) {
                     ? count("The picture has been saved. Repairing formats the card and puts it back on it.",
                             "The {n} pictures have been saved. Repairing formats the card and puts them back on it.",
                             question.count)
-                    : count("The picture has been saved. Repairing makes the card list it again, so the camera and "
-                            "this window show it.",
-                            "The {n} pictures have been saved. Repairing makes the card list them again, so the "
-                            "camera and this window show them.",
-                            question.count);
+                    : count(
+                          "The picture has been saved. Repairing makes the card list it again, so the camera and "
+                          "this window show it.",
+                          "The {n} pictures have been saved. Repairing makes the card list them again, so the "
+                          "camera and this window show them.",
+                          question.count);
             verb = tr("Repair");
             break;
         default:

@@ -20,12 +20,12 @@ Report import_report(const Result& result, bool cancelled) {
     Message message;
     message.kind = MessageKind::kInformation;
     if (cancelled) {
-        message.headline = count("{1} of {n} photo saved before you stopped.", "{1} of {n} photos saved before you stopped.",
-                                 result.total, {num(result.saved)});
+        message.headline = count("{1} of {n} photo saved before you stopped.",
+                                 "{1} of {n} photos saved before you stopped.", result.total, {num(result.saved)});
     } else if (result.ok() && result.saved == 0 && result.deleted > 0) {
-        message.headline = count("No new photos; {n} photos imported before were deleted from the card.",
-                                 "No new photos; {n} photos imported before were deleted from the card.",
-                                 result.deleted);
+        message.headline =
+            count("No new photos; {n} photos imported before were deleted from the card.",
+                  "No new photos; {n} photos imported before were deleted from the card.", result.deleted);
     } else if (result.ok()) {
         message.headline = result.saved == 0 ? std::string(tr("There were no new photos to import."))
                                              : count("{n} photo imported.", "{n} photos imported.", result.saved);
@@ -127,7 +127,8 @@ Report result(const Result& result) {
             return import_report(result, cancelled);
         case Operation::kAdd:
             if (result.ok()) {
-                report.status = count("{n} picture added to the card.", "{n} pictures added to the card.", result.saved);
+                report.status =
+                    count("{n} picture added to the card.", "{n} pictures added to the card.", result.saved);
                 return report;
             }
             if (cancelled) return stopped(fill(tr("{1} of {2} pictures were added."), {saved, total}));

@@ -76,8 +76,8 @@ Message about(const std::string& version) {
 Message put_back_question(uint64_t pictures, const std::string& folder) {
     Message message;
     message.kind = MessageKind::kQuestion;
-    message.headline =
-        count("Put the {n} rescued picture back on the card?", "Put the {n} rescued pictures back on the card?", pictures);
+    message.headline = count("Put the {n} rescued picture back on the card?",
+                             "Put the {n} rescued pictures back on the card?", pictures);
     message.details = fill(tr("They are in {1}."), {folder});
     message.buttons = {{Reply::kYes, tr("Put back")}};
     return message;
@@ -123,9 +123,9 @@ std::string open_image_title() { return tr("Open card image"); }
 Aftermath after(const Result& result, bool card_usable, bool rescued, bool closing) {
     Aftermath next;
     const Operation op = result.operation;
-    next.redraw_photos = result.card_changed && (op == Operation::kRestore || op == Operation::kFormat ||
-                                                 op == Operation::kOpenImage ||
-                                                 (op == Operation::kRescue && result.rescue.repaired));
+    next.redraw_photos =
+        result.card_changed && (op == Operation::kRestore || op == Operation::kFormat || op == Operation::kOpenImage ||
+                                (op == Operation::kRescue && result.rescue.repaired));
     if (op == Operation::kRescue && result.trouble.hint == host::Hint::kNeedsSize && !closing) {
         next.ask_card_size = true;
         return next;

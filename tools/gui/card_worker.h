@@ -49,10 +49,10 @@ struct CardInfo {
     QString library;        // the library's path
     QString device_folder;  // where the attached camera appears; empty for a card image
     bool connected = false;
-    bool loads = false;     // the photo list loads
-    bool usable = false;    // and is one the card can hold
-    uint32_t capacity = 0;  // photos the card holds: 26 or 52
-    uint32_t card_mib = 0;  // the card's size, measured or from its list; 0 unknown
+    bool loads = false;          // the photo list loads
+    bool usable = false;         // and is one the card can hold
+    uint32_t capacity = 0;       // photos the card holds: 26 or 52
+    uint32_t card_mib = 0;       // the card's size, measured or from its list; 0 unknown
     std::vector<uint8_t> slots;  // the slot of each photo position
     Trouble trouble;             // why it cannot be used, when not usable
     uint32_t free() const {

@@ -123,8 +123,9 @@ void MainWindow::delete_selected() {
 }
 
 void MainWindow::back_up() {
-    const QString file = dialogs_.save_file(
-        this, qt(desktop::back_up_title()), QDir(import_folder()).filePath(QStringLiteral("card.bin")), card_image_filter());
+    const QString file =
+        dialogs_.save_file(this, qt(desktop::back_up_title()),
+                           QDir(import_folder()).filePath(QStringLiteral("card.bin")), card_image_filter());
     if (file.isEmpty()) return;
     start(Operation::kBackup, [worker = &worker_, file] { worker->backup(file); });
 }
@@ -163,8 +164,8 @@ void MainWindow::offer_put_back() {
     QStringList files;
     for (const QString& name : files_in(folder, QStringLiteral(".png"))) files << folder + '/' + name;
     if (files.isEmpty()) return;
-    const Message question = message_of(desktop::put_back_question(
-        static_cast<uint64_t>(files.size()), QDir::toNativeSeparators(folder).toStdString()));
+    const Message question = message_of(desktop::put_back_question(static_cast<uint64_t>(files.size()),
+                                                                   QDir::toNativeSeparators(folder).toStdString()));
     if (dialogs_.show(this, question) == Message::Reply::kYes) add_files(files);
 }
 
@@ -174,7 +175,8 @@ void MainWindow::on_finished(const Result& result) {
     cancel_button_->hide();
     activity_->clear();
     QApplication::restoreOverrideCursor();
-    const desktop::Aftermath next = desktop::after(neutral(result), card_.usable, !rescued_folder_.isEmpty(), close_pending_);
+    const desktop::Aftermath next =
+        desktop::after(neutral(result), card_.usable, !rescued_folder_.isEmpty(), close_pending_);
     if (next.redraw_photos) {
         model_->forget_pictures();
         request_photos();

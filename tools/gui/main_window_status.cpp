@@ -50,9 +50,9 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
 }
 
 void MainWindow::update_notice() {
-    const desktop::Notice said =
-        desktop::notice(neutral(card_), rescued_folder_.isEmpty() ? std::string()
-                                                                  : QDir::toNativeSeparators(rescued_folder_).toStdString());
+    const desktop::Notice said = desktop::notice(
+        neutral(card_),
+        rescued_folder_.isEmpty() ? std::string() : QDir::toNativeSeparators(rescued_folder_).toStdString());
     if (said.headline.empty()) {
         notice_text_->setTextFormat(Qt::PlainText);
         notice_text_->setText(qt(said.body));

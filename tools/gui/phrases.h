@@ -8,8 +8,8 @@
 #include <string>
 
 #include "card_worker.h"
-#include "dialogs.h"
 #include "desktop/outcome.h"
+#include "dialogs.h"
 
 namespace pixavon::gui {
 

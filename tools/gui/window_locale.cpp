@@ -11,9 +11,9 @@
 #include <QStringList>
 #include <QTranslator>
 #include <algorithm>
-#include <filesystem>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include "desktop/words.h"
