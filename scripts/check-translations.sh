@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Checks the catalogues in po/: each compiles cleanly (msgfmt -c), has no
+# Checks the catalogues in po/ (or, given "window", the windows' catalogues in
+# po/window/ against tools/desktop): each compiles cleanly (msgfmt -c), has no
 # fuzzy or untranslated entry, translates every text the sources hold now,
 # and keeps the {1}, {2}, ... and {name} fields of its English text (a
 # translation of plural texts may drop fields the singular does not need).
@@ -8,10 +9,19 @@ cd "$(dirname "$0")/.."
 status=0
 current=$(mktemp)
 trap 'rm -f "$current"' EXIT
-mapfile -t sources < <(find tools/host tools/pixavon -name '*.cpp' -o -name '*.h' | LC_ALL=C sort)
-xgettext --language=C++ --from-code=UTF-8 --keyword= --keyword=tr --keyword=ntr:1,2 -o "$current" "${sources[@]}"
+if [[ "${1:-}" == window ]]; then
+  catalogues=(po/window/*.po)
+  source_dirs=(tools/desktop)
+  keywords=(--keyword=tr --keyword=mark --keyword=ntr:1,2 --keyword=count:1,2)
+else
+  catalogues=(po/*.po)
+  source_dirs=(tools/host tools/pixavon)
+  keywords=(--keyword=tr --keyword=ntr:1,2)
+fi
+mapfile -t sources < <(find "${source_dirs[@]}" -name '*.cpp' -o -name '*.h' | LC_ALL=C sort)
+xgettext --language=C++ --from-code=UTF-8 --keyword= "${keywords[@]}" -o "$current" "${sources[@]}"
 
-for po in po/*.po; do
+for po in "${catalogues[@]}"; do
   stats=$(LC_ALL=C msgfmt -c --statistics -o /dev/null "$po" 2>&1) || { echo "$po: $stats"; status=1; continue; }
   if grep -Eq 'fuzzy|untranslated' <<<"$stats"; then
     echo "$po: $stats"

@@ -18,10 +18,13 @@
 
 #include "cancel.h"
 #include "core.h"
+#include "desktop/outcome.h"
 
 namespace pixavon::gui {
 
-enum class Operation { kReload, kOpenImage, kImport, kAdd, kSave, kDelete, kBackup, kRestore, kFormat, kRescue };
+// The operations and their progress are the windows' shared ones.
+using Operation = desktop::Operation;
+using Progress = desktop::Progress;
 
 // What stands in the way, as the core says it (one neutral sentence in the
 // person's language), and what the person can do about it.
@@ -46,23 +49,15 @@ struct CardInfo {
     QString library;        // the library's path
     QString device_folder;  // where the attached camera appears; empty for a card image
     bool connected = false;
-    bool loads = false;     // the photo list loads
-    bool usable = false;    // and is one the card can hold
-    uint32_t capacity = 0;  // photos the card holds: 26 or 52
-    uint32_t card_mib = 0;  // the card's size, measured or from its list; 0 unknown
+    bool loads = false;          // the photo list loads
+    bool usable = false;         // and is one the card can hold
+    uint32_t capacity = 0;       // photos the card holds: 26 or 52
+    uint32_t card_mib = 0;       // the card's size, measured or from its list; 0 unknown
     std::vector<uint8_t> slots;  // the slot of each photo position
     Trouble trouble;             // why it cannot be used, when not usable
     uint32_t free() const {
         return usable && capacity > slots.size() ? capacity - static_cast<uint32_t>(slots.size()) : 0;
     }
-};
-
-// How far the running operation has come, over all its steps.
-struct Progress {
-    Operation operation = Operation::kReload;
-    uint32_t item = 1;  // the item being worked on, 1-based
-    uint32_t items = 1;
-    double done = 0;  // 0 to 1 over the whole operation
 };
 
 // What the person chose in the import dialog.

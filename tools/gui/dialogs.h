@@ -17,9 +17,9 @@ namespace pixavon::gui {
 
 // A box: a headline, the details below it, and the buttons it offers.
 struct Message {
-    enum class Kind { kInformation, kWarning, kQuestion };
+    using Kind = desktop::MessageKind;
     // What a button does; kOk closes the box (for a question: no).
-    enum class Reply { kOk, kYes, kOpenFolder, kEightMiB, kSixteenMiB };
+    using Reply = desktop::Reply;
     struct Button {
         Reply reply;
         QString text;

@@ -1,7 +1,8 @@
-// The main window (see main_window.h): how it is built (its actions, menus,
+// The main window (see main_window.h): how it is built (its menus,
 // toolbar, the bars above the grid and the status bar), the import folder it
-// offers, which actions are open to the person, and the window's own events
-// (closing, dropping files, the screen's pixel density). What happens on the
+// offers, and the window's own events
+// (closing, dropping files, the screen's pixel density). Its actions are
+// main_window_actions.cpp's; what happens on the
 // card is main_window_status.cpp's to show and main_window_operations.cpp's
 // to start and tell.
 #include "main_window.h"
@@ -30,7 +31,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "desktop/window.h"
+#include "desktop/words.h"
 #include "photo_model.h"
+#include "phrases.h"
 #include "window_locale.h"
 
 namespace pixavon::gui {
@@ -38,22 +42,13 @@ namespace {
 
 const QString kImportFolderKey = QStringLiteral("import/folder");
 
-// A menu text as a toolbar button shows it: without its Alt key, whether
-// marked in the word ("&Delete") or after it ("削除(&D)").
-QString button_text(QString text) {
-    if (const qsizetype at = text.indexOf(QStringLiteral("(&"));
-        at >= 0 && at + 3 < text.size() && text[at + 3] == ')') {
-        text.remove(at, 4);
-    }
-    text.remove('&');
-    return text.trimmed();
-}
+QString button_text(const QString& label) { return qt(desktop::button_text(label.toStdString())); }
 
 }  // namespace
 
 MainWindow::MainWindow(CardWorker& worker, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), worker_(worker), dialogs_(dialogs) {
-    setWindowTitle(tr("Pixavon"));
+    setWindowTitle(qt(desktop::program_name()));
     setAcceptDrops(true);
     model_ = new PhotoModel(this);
     build_actions();
@@ -75,94 +70,36 @@ MainWindow::MainWindow(CardWorker& worker, Dialogs& dialogs, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-QAction* MainWindow::add_action(const char* name, const QString& text, const QKeySequence& key,
-                                void (MainWindow::*run)()) {
-    auto* action = new QAction(text, this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setIconText(button_text(text));
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    addAction(action);
-    connect(action, &QAction::triggered, this, [this, run] {
-        if (!busy_) (this->*run)();
-    });
-    return action;
-}
-
-void MainWindow::build_actions() {
-    open_image_ = add_action("open-image", tr("&Open card image…"), QKeySequence::Open, &MainWindow::open_image);
-    open_image_->setToolTip(tr("Work on a card image (a whole-card backup) instead of the camera"));
-    quit_ = add_action("quit", tr("&Quit"), QKeySequence::Quit, &MainWindow::quit);
-    import_ =
-        add_action("import", tr("&Import photos…"), QKeySequence(Qt::CTRL | Qt::Key_I), &MainWindow::import_photos);
-    import_->setIcon(QIcon::fromTheme(QStringLiteral("document-import")));
-    import_->setToolTip(tr("Choose where the photos go and whether they leave the card"));
-    import_new_ = add_action("import-new", tr("Import &new photos"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
-                             &MainWindow::import_new);
-    import_new_->setToolTip(tr("Save the photos this computer does not have yet into the import folder"));
-    import_selected_ =
-        add_action("import-selected", tr("Import selec&ted photos"), QKeySequence(), &MainWindow::import_selected);
-    import_selected_->setToolTip(tr("Save the selected photos into the import folder"));
-    add_ = add_action("add", tr("&Add pictures…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
-                      &MainWindow::add_pictures);
-    add_->setIcon(QIcon::fromTheme(QStringLiteral("list-add")));
-    save_ = add_action("save", tr("&Save selected as…"), QKeySequence::Save, &MainWindow::save_selected);
-    save_->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as")));
-    view_ = add_action("view", tr("&View photo"), QKeySequence(Qt::Key_Space), &MainWindow::view_selected);
-    delete_ = add_action("delete", tr("&Delete"), QKeySequence::Delete, &MainWindow::delete_selected);
-    delete_->setIcon(QIcon::fromTheme(QStringLiteral("edit-delete")));
-    reload_ = add_action("reload", tr("&Reload"), QKeySequence::Refresh, &MainWindow::reload);
-    reload_->setIcon(QIcon::fromTheme(QStringLiteral("view-refresh")));
-    backup_ = add_action("backup", tr("&Back up card…"), QKeySequence(Qt::CTRL | Qt::Key_B), &MainWindow::back_up);
-    restore_ = add_action("restore", tr("R&estore card…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B),
-                          &MainWindow::restore);
-    format_ =
-        add_action("format", tr("&Format card…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &MainWindow::format);
-    rescue_ = add_action("rescue", tr("Res&cue photos…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
-                         &MainWindow::rescue);
-    rescue_->setToolTip(tr("Save every picture the card holds, whatever its photo list says"));
-    about_ = add_action("about", tr("&About Pixavon"), QKeySequence(), &MainWindow::about);
-    cancel_ = new QAction(tr("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("cancel"));
-    cancel_->setShortcut(QKeySequence(Qt::Key_Escape));
-    addAction(cancel_);
-    connect(cancel_, &QAction::triggered, this, [this] {
-        if (busy_) worker_.cancel();
-    });
-}
-
 void MainWindow::build_layout() {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addActions({open_image_, reload_});
-    file->addSeparator();
-    file->addAction(quit_);
-    QMenu* photos = menuBar()->addMenu(tr("&Photos"));
-    photos->addActions({import_, import_new_, import_selected_});
-    photos->addSeparator();
-    photos->addActions({add_, save_, view_, delete_});
-    QMenu* card = menuBar()->addMenu(tr("&Card"));
-    card->addActions({backup_, restore_, format_});
-    card->addSeparator();
-    card->addAction(rescue_);
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->addAction(about_);
+    for (const desktop::Menu& menu : desktop::menus()) {
+        QMenu* shown = menuBar()->addMenu(qt(desktop::tr(menu.title)));
+        for (const desktop::Action item : menu.items) {
+            if (item == desktop::Action::kSeparator) {
+                shown->addSeparator();
+            } else {
+                shown->addAction(action(item));
+            }
+        }
+    }
 
     // The toolbar holds what is done most; what does not fit behind its »
     // button, and everything is in the menus.
-    QToolBar* tools = addToolBar(tr("Main"));
+    QToolBar* tools = addToolBar(qt(desktop::toolbar_name()));
     tools->setObjectName(QStringLiteral("main-toolbar"));
     tools->setMovable(false);
     tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    tools->addAction(import_);
+    for (const desktop::Action item : desktop::toolbar()) {
+        if (item == desktop::Action::kSeparator) {
+            tools->addSeparator();
+        } else {
+            tools->addAction(action(item));
+        }
+    }
     if (auto* main = qobject_cast<QToolButton*>(tools->widgetForAction(import_))) {
         QFont bold = main->font();
         bold.setBold(true);
         main->setFont(bold);
     }
-    tools->addSeparator();
-    tools->addActions({add_, save_, delete_});
-    tools->addSeparator();
-    tools->addActions({reload_, backup_});
 
     grid_ = new QListView;
     grid_->setObjectName(QStringLiteral("photos"));
@@ -175,8 +112,8 @@ void MainWindow::build_layout() {
     grid_->setUniformItemSizes(true);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    grid_->addActions({view_, save_, delete_, import_});
-    grid_->setAccessibleName(tr("Photos on the card"));
+    for (const desktop::Action item : desktop::grid_menu()) grid_->addAction(action(item));
+    grid_->setAccessibleName(qt(desktop::grid_name()));
     connect(grid_, &QListView::activated, this, [this] { view_selected(); });
     connect(grid_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { update_actions(); });
     photo_order_ = new QTimer(this);
@@ -234,9 +171,7 @@ void MainWindow::build_layout() {
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setWordWrap(true);
     empty_->setMargin(24);
-    empty_->setText(tr("There are no photos on this card.") + "\n\n" +
-                    tr("Take some with the camera, or choose Photos ▸ Add pictures… to put pictures from this "
-                       "computer on the card."));
+    empty_->setText(qt(desktop::empty_card_text()));
     empty_->setForegroundRole(QPalette::PlaceholderText);
     empty_->hide();
 
@@ -294,22 +229,17 @@ void MainWindow::set_import_folder(const QString& folder) {
     show_destination();
 }
 
-QString MainWindow::cannot_start(const QString& image) {
-    if (image.isEmpty()) return tr("The camera cannot be used.");
-    return tr("The card image %1 could not be opened.").arg(image);
-}
+QString MainWindow::cannot_start(const QString& image) { return qt(desktop::cannot_start(image.toStdString())); }
 
-QString MainWindow::cannot_save(const QString& image) {
-    return tr("The card image %1 could not be saved; check that its folder can be written to and has room.").arg(image);
-}
+QString MainWindow::cannot_save(const QString& image) { return qt(desktop::cannot_save(image.toStdString())); }
 
 void MainWindow::show_destination() {
     const QString folder = QDir::toNativeSeparators(import_folder());
     destination_->setToolTip(folder);
     // As much of the folder as the bar has room for, shortened in the middle.
     const int room = std::max(destination_->width(), 120);
-    destination_->setText(
-        destination_->fontMetrics().elidedText(tr("Imports go to %1").arg(folder), Qt::ElideMiddle, room));
+    destination_->setText(destination_->fontMetrics().elidedText(qt(desktop::destination_text(folder.toStdString())),
+                                                                 Qt::ElideMiddle, room));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -325,30 +255,6 @@ QList<int> MainWindow::selected_positions() const {
     return positions;
 }
 
-void MainWindow::update_actions() {
-    const qsizetype selected = grid_->selectionModel()->selectedIndexes().size();
-    const bool idle = !busy_;
-    const bool usable = idle && card_.usable;
-    import_->setEnabled(usable && !card_.slots.empty());
-    import_new_->setEnabled(usable && !card_.slots.empty());
-    import_selected_->setEnabled(usable && selected > 0);
-    add_->setEnabled(usable && card_.free() > 0);
-    save_->setEnabled(usable && selected > 0);
-    view_->setEnabled(usable && selected == 1);
-    delete_->setEnabled(usable && selected > 0);
-    // A backup needs only the card's size, also of a damaged card, the moment
-    // to save one; a restore or a format is what makes it usable again.
-    backup_->setEnabled(idle && card_.card_mib != 0);
-    restore_->setEnabled(idle && card_.connected);
-    format_->setEnabled(idle && card_.connected);
-    rescue_->setEnabled(idle && card_.connected);
-    reload_->setEnabled(idle);
-    open_image_->setEnabled(idle);
-    about_->setEnabled(idle);
-    quit_->setEnabled(true);
-    cancel_->setEnabled(busy_ && operation_ != Operation::kRestore);
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!busy_) {
         event->accept();
@@ -356,7 +262,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     event->ignore();
     if (operation_ == Operation::kRestore) {
-        activity_->setText(tr("The card is being restored; the window closes once it has finished."));
+        activity_->setText(qt(desktop::closing_after_restore()));
     } else {
         // Stops after the current unit of work; the window closes then.
         worker_.cancel();

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "card_worker.h"
+#include "desktop/actions.h"
 
 class QAction;
 class QFileSystemWatcher;
@@ -64,7 +65,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QAction* add_action(const char* name, const QString& text, const QKeySequence& key, void (MainWindow::*run)());
+    // The shared layer's action, with its label, keys and tooltip.
+    QAction* add_action(desktop::Action action, void (MainWindow::*run)());
+    // The window's QAction for the shared layer's action; null for a separator.
+    QAction* action(desktop::Action which) const;
     void build_actions();
     void build_layout();
 

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "desktop/window.h"
 #include "dialogs.h"
 #include "main_window.h"
 #include "photo_model.h"
@@ -26,7 +27,7 @@
 namespace pixavon::gui {
 namespace {
 
-QString card_image_filter() { return MainWindow::tr("Card images (*.bin);;All files (*)"); }
+QString card_image_filter() { return qt(desktop::card_image_filter()); }
 
 }  // namespace
 
@@ -91,11 +92,11 @@ void MainWindow::save_selected() {
     if (positions.isEmpty()) return;
     QString target;
     if (positions.size() == 1) {
-        target = dialogs_.save_file(this, tr("Save photo %1 as").arg(positions[0] + 1),
+        target = dialogs_.save_file(this, qt(desktop::save_photo_title(static_cast<uint32_t>(positions[0]))),
                                     QDir(import_folder()).filePath(QStringLiteral("photo-%1.png").arg(positions[0])),
-                                    tr("PNG pictures (*.png);;JPEG pictures (*.jpg *.jpeg);;Camera bitmaps (*.bmp)"));
+                                    qt(desktop::photo_file_filter()));
     } else {
-        target = dialogs_.folder(this, tr("Save %n photos into", nullptr, static_cast<int>(positions.size())),
+        target = dialogs_.folder(this, qt(desktop::save_photos_title(static_cast<uint64_t>(positions.size()))),
                                  import_folder());
     }
     if (target.isEmpty()) return;
@@ -107,7 +108,7 @@ void MainWindow::view_selected() {
     if (positions.size() != 1) return;
     const QImage photo = model_->photo(positions[0]);
     if (photo.isNull()) {
-        activity_->setText(tr("Photo %1 is still being read from the card.").arg(positions[0] + 1));
+        activity_->setText(qt(desktop::photo_not_read_yet(static_cast<uint32_t>(positions[0]))));
         return;
     }
     auto* view = new PhotoView(photo, positions[0], this);
@@ -122,14 +123,15 @@ void MainWindow::delete_selected() {
 }
 
 void MainWindow::back_up() {
-    const QString file = dialogs_.save_file(
-        this, tr("Back up card"), QDir(import_folder()).filePath(QStringLiteral("card.bin")), card_image_filter());
+    const QString file =
+        dialogs_.save_file(this, qt(desktop::back_up_title()),
+                           QDir(import_folder()).filePath(QStringLiteral("card.bin")), card_image_filter());
     if (file.isEmpty()) return;
     start(Operation::kBackup, [worker = &worker_, file] { worker->backup(file); });
 }
 
 void MainWindow::restore() {
-    const QString file = dialogs_.open_file(this, tr("Restore card from"), card_image_filter());
+    const QString file = dialogs_.open_file(this, qt(desktop::restore_title()), card_image_filter());
     if (file.isEmpty()) return;
     start(Operation::kRestore, [worker = &worker_, file] { worker->restore(file); });
 }
@@ -139,14 +141,14 @@ void MainWindow::format() {
 }
 
 void MainWindow::rescue() {
-    const QString folder = dialogs_.folder(this, tr("Save the rescued photos into"), import_folder());
+    const QString folder = dialogs_.folder(this, qt(desktop::rescue_folder_title()), import_folder());
     if (folder.isEmpty()) return;
     pending_folder_ = folder;
     start(Operation::kRescue, [worker = &worker_, folder] { worker->rescue(folder, 0); });
 }
 
 void MainWindow::open_image() {
-    const QString file = dialogs_.open_file(this, tr("Open card image"), card_image_filter());
+    const QString file = dialogs_.open_file(this, qt(desktop::open_image_title()), card_image_filter());
     if (file.isEmpty()) return;
     pending_folder_ = file;
     start(Operation::kOpenImage, [worker = &worker_, file] { worker->open_image(file); });
@@ -154,15 +156,7 @@ void MainWindow::open_image() {
 
 void MainWindow::quit() { close(); }
 
-void MainWindow::about() {
-    Message message;
-    message.title = tr("About Pixavon");
-    message.headline = tr("Pixavon %1").arg(QStringLiteral(PIXAVON_VERSION));
-    message.details =
-        tr("Imports the photos on the Lumetta camera's card to this computer, puts pictures on the "
-           "card, and backs up, restores and rescues the card.");
-    tell(message);
-}
+void MainWindow::about() { tell(message_of(desktop::about(PIXAVON_VERSION))); }
 
 void MainWindow::offer_put_back() {
     const QString folder = rescued_folder_;
@@ -170,12 +164,9 @@ void MainWindow::offer_put_back() {
     QStringList files;
     for (const QString& name : files_in(folder, QStringLiteral(".png"))) files << folder + '/' + name;
     if (files.isEmpty()) return;
-    Message message;
-    message.kind = Message::Kind::kQuestion;
-    message.headline = tr("Put the %n rescued pictures back on the card?", nullptr, static_cast<int>(files.size()));
-    message.details = tr("They are in %1.").arg(QDir::toNativeSeparators(folder));
-    message.buttons = {{Message::Reply::kYes, tr("Put back")}};
-    if (dialogs_.show(this, message) == Message::Reply::kYes) add_files(files);
+    const Message question = message_of(desktop::put_back_question(static_cast<uint64_t>(files.size()),
+                                                                   QDir::toNativeSeparators(folder).toStdString()));
+    if (dialogs_.show(this, question) == Message::Reply::kYes) add_files(files);
 }
 
 void MainWindow::on_finished(const Result& result) {
@@ -184,23 +175,18 @@ void MainWindow::on_finished(const Result& result) {
     cancel_button_->hide();
     activity_->clear();
     QApplication::restoreOverrideCursor();
-    if (result.operation == Operation::kRestore || result.operation == Operation::kFormat ||
-        (result.operation == Operation::kRescue && result.rescue.repaired) ||
-        result.operation == Operation::kOpenImage) {
-        // The slots may hold other pictures now.
-        if (result.card_changed) {
-            model_->forget_pictures();
-            request_photos();
-        }
+    const desktop::Aftermath next =
+        desktop::after(neutral(result), card_.usable, !rescued_folder_.isEmpty(), close_pending_);
+    if (next.redraw_photos) {
+        model_->forget_pictures();
+        request_photos();
     }
     // Positions still name the same photos unless the import deleted some.
     if (!result.card_changed) {
         for (const auto& [position, file] : result.files) model_->set_imported_as(position, file);
     }
     update_actions();
-    // A blank card's size only the person can say; the rescue starts again
-    // with it.
-    if (result.operation == Operation::kRescue && result.trouble.hint == host::Hint::kNeedsSize && !close_pending_) {
+    if (next.ask_card_size) {
         const Message::Reply size = dialogs_.show(this, Phrases::card_size_question());
         if (size == Message::Reply::kEightMiB || size == Message::Reply::kSixteenMiB) {
             const int mib = size == Message::Reply::kEightMiB ? 8 : 16;
@@ -209,13 +195,12 @@ void MainWindow::on_finished(const Result& result) {
             return;
         }
     }
-    if (result.operation == Operation::kRescue && !result.rescue.repaired && result.rescue.saved > 0 &&
-        result.rescue.all_saved() && !card_.usable) {
+    if (next.remember_rescued) {
         rescued_folder_ = result.folder;
         update_notice();
     }
     show_result(result);
-    if (result.operation == Operation::kFormat && result.ok() && !rescued_folder_.isEmpty() && !close_pending_) {
+    if (next.offer_put_back) {
         offer_put_back();
         if (busy_) return;
     }
@@ -232,11 +217,7 @@ void MainWindow::show_result(const Result& result) {
 void MainWindow::tell(const Message& message, const QString& folder) {
     if (dialogs_.show(this, message) != Message::Reply::kOpenFolder) return;
     if (dialogs_.open_folder(folder)) return;
-    Message none;
-    none.kind = Message::Kind::kWarning;
-    none.headline = tr("No file manager could be started to show the folder.");
-    none.details = tr("The photos are in %1.").arg(QDir::toNativeSeparators(folder));
-    dialogs_.show(this, none);
+    dialogs_.show(this, message_of(desktop::no_file_manager(QDir::toNativeSeparators(folder).toStdString())));
 }
 
 }  // namespace pixavon::gui

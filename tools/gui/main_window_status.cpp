@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QToolButton>
 
+#include "desktop/window.h"
 #include "dialogs.h"
 #include "main_window.h"
 #include "photo_model.h"
@@ -33,20 +34,9 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
     card_ = card;
     model_->reset(generation, card);
     model_->set_device_pixel_ratio(devicePixelRatioF());
-    const QString name = card.image.isEmpty() ? tr("Camera") : card.name;
-    setWindowTitle(tr("%1 — Pixavon").arg(name));
-    if (card.usable) {
-        usage_->setText(tr("%n photos, %1 free (%2 MiB card)", nullptr, static_cast<int>(card.slots.size()))
-                            .arg(card.free())
-                            .arg(card.card_mib));
-    } else if (card.card_mib != 0) {
-        usage_->setText(tr("Photo list damaged (%1 MiB card)").arg(card.card_mib));
-    } else if (card.connected && card.trouble.kind != host::ProblemKind::kCatalogNoAnswer &&
-               card.trouble.kind != host::ProblemKind::kCatalogChanged) {
-        usage_->setText(tr("Photo list damaged"));
-    } else {
-        usage_->setText(card.connected ? QString() : tr("No camera"));
-    }
+    const desktop::CardState state = neutral(card);
+    setWindowTitle(qt(desktop::window_title(state)));
+    usage_->setText(qt(desktop::card_usage(state)));
     // What the card holds now, not the rescued pictures, once it is usable.
     if (card.usable && !card.slots.empty()) rescued_folder_.clear();
     const bool empty = card.usable && card.slots.empty();
@@ -60,37 +50,19 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
 }
 
 void MainWindow::update_notice() {
-    using Kind = host::ProblemKind;
-    QAction* offer = nullptr;
-    const Kind kind = card_.trouble.kind;
-    notice_text_->setTextFormat(Qt::PlainText);
-    notice_text_->setToolTip(QString());
-    if (!card_.connected) {
-        notice_text_->setText(tr("No camera was found. Connect the camera and choose Reload, or open a card image."));
-        offer = open_image_;
-    } else if (kind == Kind::kCatalogNoAnswer || kind == Kind::kCatalogChanged) {
-        notice_text_->setText(Phrases::explain(card_.trouble, tr("The card could not be read.")));
-        offer = reload_;
-    } else if (!card_.usable && !rescued_folder_.isEmpty()) {
+    const desktop::Notice said = desktop::notice(
+        neutral(card_),
+        rescued_folder_.isEmpty() ? std::string() : QDir::toNativeSeparators(rescued_folder_).toStdString());
+    if (said.headline.empty()) {
+        notice_text_->setTextFormat(Qt::PlainText);
+        notice_text_->setText(qt(said.body));
+    } else {
         notice_text_->setTextFormat(Qt::RichText);
         notice_text_->setText(
-            QStringLiteral("<b>%1</b><br>%2")
-                .arg(tr("The pictures are saved in %1.").arg(QDir::toNativeSeparators(rescued_folder_)).toHtmlEscaped(),
-                     tr("To use the card again, format it: the window then offers to put the pictures back.")
-                         .toHtmlEscaped()));
-        notice_text_->setToolTip(card_.trouble.text);
-        offer = format_;
-    } else if (!card_.usable) {
-        notice_text_->setTextFormat(Qt::RichText);
-        notice_text_->setText(
-            QStringLiteral("<b>%1</b><br>%2")
-                .arg(tr("The card's photo list is damaged.").toHtmlEscaped(),
-                     tr("The pictures themselves are most likely still there: Rescue photos saves every one of "
-                        "them into a folder, then repairs the list.")
-                         .toHtmlEscaped()));
-        notice_text_->setToolTip(card_.trouble.text);
-        offer = rescue_;
+            QStringLiteral("<b>%1</b><br>%2").arg(qt(said.headline).toHtmlEscaped(), qt(said.body).toHtmlEscaped()));
     }
+    notice_text_->setToolTip(qt(said.tooltip));
+    QAction* offer = said.shown ? action(said.offer) : nullptr;
     notice_->setVisible(offer != nullptr);
     if (offer != nullptr && notice_button_->defaultAction() != offer) {
         // The one action it offers, without a menu of those offered before.

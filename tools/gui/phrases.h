@@ -1,13 +1,14 @@
-// What the window says about the card's work, in its own words: the progress
-// of an operation, the questions before what cannot be undone, and how each
-// operation ended. Nothing here is the library's or the command line's text.
+// The windows' shared words (tools/desktop) as the Qt window takes them: its
+// types turned into the shared layer's neutral ones, and the texts and boxes
+// back into QString. What is said is decided there, never here.
 #pragma once
 
-#include <QCoreApplication>
 #include <QString>
 #include <optional>
+#include <string>
 
 #include "card_worker.h"
+#include "desktop/outcome.h"
 #include "dialogs.h"
 
 namespace pixavon::gui {
@@ -20,9 +21,13 @@ struct Report {
     QString folder;
 };
 
-class Phrases {
-    Q_DECLARE_TR_FUNCTIONS(Phrases)
+inline QString qt(const std::string& text) { return QString::fromStdString(text); }
+Message message_of(const desktop::Message& message);
+desktop::Trouble neutral(const Trouble& trouble);
+desktop::CardState neutral(const CardInfo& card);
+desktop::Result neutral(const Result& result);
 
+class Phrases {
 public:
     // "Importing photo 9 of 30 — about 2 minutes left".
     static QString progress(const Progress& progress, qint64 elapsed_ms);

@@ -13,7 +13,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+
+#include "desktop/words.h"
 
 namespace pixavon::gui {
 namespace {
@@ -97,7 +100,16 @@ QString install_translations() {
     // The window's texts are built in (English only for its plural forms);
     // Qt's own come with the system's Qt.
     if (own.load(QStringLiteral(":/i18n/pixavon_gui_") + language)) QCoreApplication::installTranslator(&own);
+    // The texts every window shares: the catalogue installed beside the
+    // program, else the build tree's.
+    desktop::use_english();
     if (language == "en") return language;
+    const std::string lang = language.toStdString();
+    const std::filesystem::path installed =
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()).parent_path() / "share" / "locale";
+    if (!desktop::use_catalogue_file(desktop::catalogue_path(installed, lang))) {
+        desktop::use_catalogue_file(desktop::catalogue_path(desktop::build_locale_dir(), lang));
+    }
     if (qt.load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(&qt);
     }

@@ -1,0 +1,84 @@
+// What a window shows of the card and decides after an operation, for every
+// window alike: its title, the card's use for the status bar, the notice
+// above the grid when the card cannot be used as it is, the text in place of
+// an empty grid, the About box, the file dialogs' titles, and what follows an
+// operation's end (asking a blank card's size, offering to put rescued
+// pictures back after a format).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "actions.h"
+#include "outcome.h"
+
+namespace pixavon::desktop {
+
+// The window's name, its toolbar's and its grid's (for accessibility).
+std::string program_name();
+std::string toolbar_name();
+std::string grid_name();
+// "Camera — Pixavon", "card.bin — Pixavon".
+std::string window_title(const CardState& card);
+// "12 photos, 14 free (8 MiB card)", or what stands in the way.
+std::string card_usage(const CardState& card);
+
+// Said above the grid when the card cannot be used as it is, with the one
+// action it offers.
+struct Notice {
+    bool shown = false;
+    std::string headline;  // in bold, when there is a body
+    std::string body;
+    std::string tooltip;  // the core's own words on what is wrong
+    Action offer = Action::kSeparator;
+};
+// `rescued_folder`: where a rescue saved the pictures of this card, as shown;
+// empty if none.
+Notice notice(const CardState& card, const std::string& rescued_folder);
+
+// Said in place of the grid when the card holds no photos.
+std::string empty_card_text();
+// "Imports go to /home/…/Pictures".
+std::string destination_text(const std::string& folder);
+Message about(const std::string& version);
+// Asks whether to put `pictures` rescued pictures in `folder` back.
+Message put_back_question(uint64_t pictures, const std::string& folder);
+// When no file manager shows the folder the photos went to.
+Message no_file_manager(const std::string& folder);
+// The window's own lines: a camera or card image that cannot be used at start
+// or saved at the end, a photo still being read, closing during a restore.
+std::string cannot_start(const std::string& image);
+std::string cannot_save(const std::string& image);
+std::string photo_not_read_yet(uint32_t position);
+std::string closing_after_restore();
+
+// The file dialogs' titles and filters ("Card images (*.bin)" pairs of a
+// name and its patterns, separated by ";;" as Qt writes them).
+std::string save_photo_title(uint32_t position);
+std::string save_photos_title(uint64_t photos);
+std::string photo_file_filter();
+std::string card_image_filter();
+std::string back_up_title();
+std::string restore_title();
+std::string rescue_folder_title();
+std::string open_image_title();
+
+// What follows an operation's end.
+struct Aftermath {
+    // The thumbnails are drawn afresh: the slots may hold other pictures now.
+    bool redraw_photos = false;
+    // A blank card's size only the person can say: card_size_question(), and
+    // the rescue starts again with it; nothing else follows.
+    bool ask_card_size = false;
+    // A rescue saved every picture of a card that cannot be used: the window
+    // keeps the folder (the notice offers Format) ...
+    bool remember_rescued = false;
+    // ... and after the format offers to put them back.
+    bool offer_put_back = false;
+};
+// `card_usable`: the card as loaded after the operation; `rescued`: a folder
+// is kept from an earlier rescue; `closing`: the window closes once this has
+// ended.
+Aftermath after(const Result& result, bool card_usable, bool rescued, bool closing);
+
+}  // namespace pixavon::desktop
