@@ -5,8 +5,6 @@
 #include "card_folder.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -66,9 +64,9 @@ Outcome CardFolder::start() {
         } catch (const SessionError& error) {
             return {Outcome::Status::kFailed, {ProblemKind::kOther, Hint::kNone, {.detail = error.what()}}, {}};
         }
-        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        if (int error = 0; !os::make_private_folder(dir, &error)) {
             return {Outcome::Status::kFailed,
-                    {ProblemKind::kCannotMakeFolder, Hint::kCheckDisk, {.folder = dir, .error = errno}},
+                    {ProblemKind::kCannotMakeFolder, Hint::kCheckDisk, {.folder = dir, .error = error}},
                     {}};
         }
         stage_dir_ = dir;
@@ -354,15 +352,15 @@ long CardFolder::read(uint64_t handle, char* buffer, size_t size, uint64_t offse
     const OpenFile* file = find(handle);
     if (file == nullptr) return -EBADF;
     if (file->bytes) return copy_out(*file->bytes, buffer, size, offset);
-    const NewPicture& picture = *file->picture;
+    NewPicture& picture = *file->picture;
     if (picture.done && picture.slot >= 0) {
         // Put: what the card holds, as under every name of the photo.
         int error = 0;
         const std::shared_ptr<const std::vector<uint8_t>> bmp = bitmap(static_cast<uint32_t>(picture.slot), &error);
         return bmp ? copy_out(*bmp, buffer, size, offset) : error;
     }
-    const ssize_t n = ::pread(picture.fd, buffer, size, static_cast<off_t>(offset));
-    return n < 0 ? -errno : static_cast<long>(n);
+    const long n = picture.staged.read_at(offset, buffer, size);
+    return n < 0 ? -picture.staged.error() : n;
 }
 
 int CardFolder::change_attributes(const std::string& path) {

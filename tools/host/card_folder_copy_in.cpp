@@ -1,10 +1,6 @@
 // The card as a folder (see card_folder.h): pictures copied into it, staged
 // in the session's private folder until they are closed and then put on the
 // card if it holds them as they are, and photos removed from it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -53,14 +49,6 @@ Image decode_picture(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-CardFolder::NewPicture::~NewPicture() {
-    if (fd >= 0) ::close(fd);
-    if (!staged.empty()) {
-        ::unlink(staged.c_str());
-        ::rmdir(std::filesystem::path(staged).parent_path().c_str());
-    }
-}
-
 const Digest* CardFolder::held(uint32_t slot) {
     if (const auto it = held_.find(slot); it != held_.end()) return &it->second;
     int error = 0;
@@ -93,14 +81,8 @@ int CardFolder::start_picture(const std::string& name, int photo, OpenedFile* op
     picture->shown = photo < 0;
     // Staged under its own name, in a folder of its own, for what the put says.
     const std::string folder = stage_dir_ + "/" + std::to_string(next_picture_++);
-    if (::mkdir(folder.c_str(), 0700) == 0) {
-        picture->staged = folder + "/" + picture->name;
-        picture->fd = ::open(picture->staged.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    }
-    if (picture->fd < 0) {
-        const int error = errno;
-        picture->staged.clear();
-        ::rmdir(folder.c_str());
+    if (!picture->staged.create(folder, picture->name)) {
+        const int error = picture->staged.error();
         log(describe(Problem{ProblemKind::kCannotWrite, Hint::kNone, {.name = picture->name, .error = error}, {}}));
         return -error;
     }
@@ -121,13 +103,7 @@ long CardFolder::write(uint64_t handle, const char* buffer, size_t size, uint64_
     if (!file->writer || file->picture->done) return -EPERM;  // photos are never written into
     NewPicture& picture = *file->picture;
     if (offset > kLargestPicture || size > kLargestPicture - offset) return -EFBIG;
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(picture.fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n < 0 ? -errno : -EIO;
-        done += static_cast<size_t>(n);
-    }
+    if (!picture.staged.write_at(offset, buffer, size)) return -picture.staged.error();
     picture.size = std::max<uint64_t>(picture.size, offset + size);
     picture.written = true;
     picture.shown = true;
@@ -151,7 +127,7 @@ int CardFolder::truncate(const std::string& path, const uint64_t* handle, uint64
     if (read_only_) return -EROFS;
     if (picture->done) return -EPERM;
     if (size > kLargestPicture) return -EFBIG;
-    if (::ftruncate(picture->fd, static_cast<off_t>(size)) != 0) return -errno;
+    if (!picture->staged.resize(size)) return -picture->staged.error();
     picture->size = size;
     if (size > 0) picture->written = picture->shown = true;
     return 0;
@@ -171,9 +147,10 @@ int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
     }
     if (!card_ok_) return picture.result = -EIO;
     std::vector<uint8_t> bytes(picture.size);
-    if (::pread(picture.fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
-        return refuse(picture, -EIO,
-                      {ProblemKind::kCannotRead, Hint::kNone, {.name = picture.name, .error = errno}, {}});
+    if (picture.staged.read_at(0, bytes.data(), bytes.size()) != static_cast<long>(bytes.size())) {
+        return refuse(
+            picture, -EIO,
+            {ProblemKind::kCannotRead, Hint::kNone, {.name = picture.name, .error = picture.staged.error()}, {}});
     }
     // Only a picture the card holds as it is: anything scaled would leave the
     // person with less than they copied in.
@@ -225,14 +202,14 @@ int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
     // The staged file becomes the camera's bitmap of the picture, so that the
     // card is given exactly the pixels compared.
     const std::vector<uint8_t> camera = encode_camera_bitmap(image);
-    if (::ftruncate(picture.fd, 0) != 0 ||
-        ::pwrite(picture.fd, camera.data(), camera.size(), 0) != static_cast<ssize_t>(camera.size())) {
-        return refuse(picture, -EIO,
-                      {ProblemKind::kCannotWrite, Hint::kNone, {.name = picture.name, .error = errno}, {}});
+    if (!picture.staged.resize(0) || !picture.staged.write_at(0, camera.data(), camera.size())) {
+        return refuse(
+            picture, -EIO,
+            {ProblemKind::kCannotWrite, Hint::kNone, {.name = picture.name, .error = picture.staged.error()}, {}});
     }
     picture.size = camera.size();
     PutRequest request;
-    request.files = {picture.staged};
+    request.files = {picture.staged.path()};
     const uint32_t before = catalog_.count;
     putting_ = self;
     const Outcome outcome = core_.put_pictures(request);

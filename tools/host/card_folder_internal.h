@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "card_folder.h"
+#include "os/os.h"
 
 namespace pixavon::host::folder {
 
@@ -48,8 +49,7 @@ namespace pixavon::host {
 // A picture being copied into the folder, staged in a file until it is closed.
 struct CardFolder::NewPicture {
     std::string name;
-    std::string staged;
-    int fd = -1;
+    os::ScratchFile staged;  // what was written so far
     uint64_t size = 0;
     std::time_t mtime = 0;
     uint32_t opens = 0;
@@ -59,7 +59,6 @@ struct CardFolder::NewPicture {
     bool done = false;  // put on the card, refused, or dropped
     int result = 0;     // of the put, told again to later closes
     int slot = -1;      // the photo it became (or already was), once put
-    ~NewPicture();      // closes and removes the staged file
 };
 
 struct CardFolder::OpenFile {

@@ -88,6 +88,44 @@ private:
     uint64_t offset_ = 0;
 };
 
+// Makes `path` a folder only this user may enter; true when it is one now,
+// made or already there. False with `error` set otherwise.
+bool make_private_folder(const std::string& path, int* error);
+
+// Bytes on their way somewhere else, in a file of the process's own (a
+// picture copied into the card's folder, until it goes on the card). The file
+// is made new in a folder made for it, and both go when it is closed.
+class ScratchFile {
+public:
+    ScratchFile() = default;
+    ~ScratchFile() { close(); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Makes the folder `folder` and the file `name` in it, neither of which
+    // may exist. False with error() set when either cannot be made; nothing
+    // is left then.
+    bool create(const std::string& folder, const std::string& name);
+    bool is_open() const { return handle_ >= 0; }
+    const std::string& path() const { return path_; }
+    int error() const { return error_; }
+    // Reads up to `size` bytes at `offset`: the bytes read, 0 at the end, -1
+    // with error() set on failure.
+    long read_at(uint64_t offset, void* buffer, size_t size);
+    // Writes all of `size` bytes at `offset`; false with error() set.
+    bool write_at(uint64_t offset, const void* buffer, size_t size);
+    // Cuts or extends the file to `size` bytes; false with error() set.
+    bool resize(uint64_t size);
+    // Closes and removes the file and its folder.
+    void close();
+
+private:
+    int handle_ = -1;
+    int error_ = 0;
+    std::string folder_;
+    std::string path_;
+};
+
 // Writes all of `bytes` to the process's standard output; false with
 // `error` set when it could not.
 bool write_standard_output(const uint8_t* bytes, size_t size, int* error);
@@ -148,6 +186,9 @@ std::string locale_codeset();
 std::string convert_text(const std::string& text, const std::string& from, const std::string& to);
 // The system's words for error number `error`, in the locale's codeset.
 std::string error_text(int error);
+// The local time now, as strftime() writes it with `format`; empty when the
+// clock or the time zone cannot be read.
+std::string local_time(const char* format);
 // Sets an environment variable (before other threads start).
 void set_environment(const char* name, const std::string& value);
 

@@ -39,6 +39,72 @@ std::optional<uint64_t> free_space(const std::string& folder, int* error) {
 
 void remove_file(const std::string& path) { ::unlink(path.c_str()); }
 
+bool make_private_folder(const std::string& path, int* error) {
+    if (::mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && is_folder(path))) return true;
+    if (error != nullptr) *error = errno;
+    return false;
+}
+
+bool ScratchFile::create(const std::string& folder, const std::string& name) {
+    close();
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+        error_ = errno;
+        return false;
+    }
+    const std::string path = folder + "/" + name;
+    handle_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (handle_ < 0) {
+        error_ = errno;
+        ::rmdir(folder.c_str());
+        return false;
+    }
+    folder_ = folder;
+    path_ = path;
+    return true;
+}
+
+long ScratchFile::read_at(uint64_t offset, void* buffer, size_t size) {
+    for (;;) {
+        const ssize_t n = ::pread(handle_, buffer, size, static_cast<off_t>(offset));
+        if (n >= 0) return static_cast<long>(n);
+        if (errno != EINTR) {
+            error_ = errno;
+            return -1;
+        }
+    }
+}
+
+bool ScratchFile::write_at(uint64_t offset, const void* buffer, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(handle_, bytes + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error_ = n < 0 ? errno : EIO;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool ScratchFile::resize(uint64_t size) {
+    if (::ftruncate(handle_, static_cast<off_t>(size)) == 0) return true;
+    error_ = errno;
+    return false;
+}
+
+void ScratchFile::close() {
+    if (handle_ < 0) return;
+    ::close(handle_);
+    handle_ = -1;
+    ::unlink(path_.c_str());
+    ::rmdir(folder_.c_str());
+    path_.clear();
+    folder_.clear();
+}
+
 std::vector<std::string> names_in(const std::string& folder) {
     std::vector<std::string> names;
     DIR* d = ::opendir(folder.c_str());
