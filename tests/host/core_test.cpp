@@ -803,7 +803,8 @@ TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
         EXPECT_EQ(core.put_pictures(put_request).problem.kind, ProblemKind::kListWrongSize);
         EXPECT_EQ(core.delete_photos({0}, false).problem.kind, ProblemKind::kListWrongSize);
         WriteFileBytes(path("other.bin"), card_with(c.capacity_code == 26 ? 8 : 16, c.capacity_code, 1));
-        EXPECT_EQ(core.restore(path("other.bin")).problem.kind, ProblemKind::kListWrongSize);
+        // A backup of the size the list gives is no backup of this card.
+        EXPECT_EQ(core.restore(path("other.bin")).problem.kind, ProblemKind::kBackupWrongSize);
         core_.reset();
         EXPECT_TRUE(ReadFileBytes(card_) == before);
 
@@ -818,6 +819,15 @@ TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
         const std::vector<uint8_t> after = ReadFileBytes(card_);
         const size_t slots = (c.mib == 16 ? 52u : 26u) * 0x4C000u;
         EXPECT_TRUE(std::equal(before.begin(), before.begin() + slots, after.begin()));
+
+        // A backup of the card's own size is restored with the card's layout.
+        WriteFileBytes(card_, before);
+        const std::vector<uint8_t> own = card_with(c.mib, c.mib == 16 ? 52 : 26, 3);
+        WriteFileBytes(path("own.bin"), own);
+        const Outcome restored = open(0).restore(path("own.bin"));
+        ASSERT_TRUE(restored.ok()) << describe(restored.problem);
+        core_.reset();
+        EXPECT_TRUE(ReadFileBytes(card_) == own);
     }
 }
 

@@ -107,10 +107,16 @@ Outcome Core::restore(const std::string& file) {
     return run([&](Outcome& outcome) {
         if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
         const CardState state = inspect();
-        // The library restores with the layout of the list it loaded.
-        if (!state.catalog_loads || state.problem.kind == ProblemKind::kListWrongSize) fail(state.problem);
-        const uint32_t capacity = state.catalog.capacity_code;
-        const uint64_t card_bytes = state.card_bytes();
+        // The card's own size, whatever its list says: a restore is what makes
+        // a card with a damaged list usable again.
+        const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : state.card_bytes();
+        if (card_bytes == 0) fail(state.problem);
+        // The library restores with the layout of the list it loaded: the
+        // card's own, or else taught it by the embedded camera. The attached
+        // camera's list alone can teach it.
+        const bool fits = state.catalog_loads && state.catalog.card_bytes() == card_bytes;
+        if (!fits && !camera_) fail(state.problem);
+        const uint32_t capacity = card_bytes == CardBytesFor(kLargeCardCode) ? kLargeCardCode : kSmallCardCode;
         const BackupCheck check = check_backup(file, capacity);
         switch (check.verdict) {
             case BackupCheck::Verdict::kOk:
@@ -138,6 +144,10 @@ Outcome Core::restore(const std::string& file) {
             fail(ProblemKind::kRestoreNotNoted, {.detail = error.what()}, Hint::kCheckDisk);
         }
         forget_photos();  // whatever the restore leaves in the slots
+        if (!fits && !teach_library_size(card_bytes)) {
+            clear_restore_note(card_key_);  // nothing was written
+            fail(state.problem);
+        }
         bool ok = false;
         {
             const Step shown{
