@@ -323,10 +323,10 @@ std::string describe(const Warning& warning) {
             return fill(tr("The card image '{1}' holds only {2} bytes: the rest of the card is read as erased."),
                         {name_of(f.name), num(f.bytes)});
         case WarningKind::kPicturesUnlisted:
-            return fill(ntr("The photo list does not name {1} of the {2} pictures found (slot {3}); it is saved in "
-                            "'{4}'.",
-                            "The photo list does not name {1} of the {2} pictures found (slots {3}); they are saved "
-                            "in '{4}'.",
+            return fill(ntr("The photo list does not name {1} of the {2} pictures found; it is saved in '{4}' as "
+                            "{3}.",
+                            "The photo list does not name {1} of the {2} pictures found; they are saved in '{4}' as "
+                            "{3}.",
                             f.count),
                         {num(f.count), num(f.other_count), f.detail, name_of(f.folder)});
         case WarningKind::kPhotoStaysOnCard:

@@ -2,6 +2,7 @@
 // catalog says, saved into a folder; and with repair, a catalog that lists
 // them again. How the card is read and judged is in card_scan.cpp.
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "card_scan.h"
@@ -95,6 +96,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                  Hint::kCheckDisk);
         }
         result.found = static_cast<uint32_t>(scan->found.size());
+        std::map<uint8_t, std::string> saved_as;  // the file each picture went into
         for (const uint8_t slot : scan->found) {
             const std::vector<uint8_t> png = encode_png(decode_bmp(bitmap_of_slot(*scan, slot)));
             const bool listed = scan->listed[slot];
@@ -104,6 +106,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
                 name = slot_name(slot, unlisted, attempt);
                 if (write_file_durably(request.folder + "/" + name, png, false)) break;
             }
+            saved_as[slot] = name;
             ++result.saved;
             if (listed) ++result.listed;
             say(outcome, RecordKind::kRescued,
@@ -118,15 +121,15 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         if (!padded_dir_.empty()) {
             fail(ProblemKind::kShortImageNotRepaired, {.count = found, .name = card_image_, .folder = request.folder});
         }
-        // The pictures a list leaves out, by slot: "3, 7, 12".
+        // The files of the pictures a list leaves out: "picture-04.png, picture-08.png".
         const auto left_out = [&](uint32_t listed_count) {
-            std::string slots;
+            std::string files;
             for (size_t i = 0; i < scan->found.size(); ++i) {
                 const uint8_t slot = scan->found[i];
                 const bool named = plan == RepairPlan::kPutBack ? scan->listed[slot] : i < listed_count;
-                if (!named) slots += (slots.empty() ? "" : ", ") + std::to_string(slot);
+                if (!named) files += (files.empty() ? "" : ", ") + saved_as[slot];
             }
-            return slots;
+            return files;
         };
         switch (plan) {
             case RepairPlan::kNone:

@@ -77,9 +77,17 @@ std::string hint_for(const host::Problem& problem) {
             return fill(
                 tr("Format the card, then put the pictures back: {1} and {2}"),
                 {command_prefix() + "format", command_prefix() + "put '" + display_name(f.folder) + "'/picture-*.png"});
-        case Hint::kPutBack:
-            return fill(tr("Put them back to list them: {1}"),
-                        {command_prefix() + "put '" + display_name(f.folder) + "'/picture-*-unlisted.png"});
+        case Hint::kPutBack: {
+            // `detail` names the files, ", " between them.
+            std::string files;
+            for (size_t start = 0; start < f.detail.size();) {
+                size_t end = f.detail.find(", ", start);
+                if (end == std::string::npos) end = f.detail.size();
+                files += " '" + display_name(f.folder + "/" + f.detail.substr(start, end - start)) + "'";
+                start = end + 2;
+            }
+            return fill(tr("Put them back to list them: {1}"), {command_prefix() + "put" + files});
+        }
         case Hint::kDeleteSome:
             return tr("Delete some photos first, or put fewer.");
     }
