@@ -66,7 +66,7 @@ protected:
 
 private:
     // The shared layer's action, with its label, keys and tooltip.
-    QAction* add_action(desktop::Action action, void (MainWindow::*run)());
+    QAction* add_action(desktop::Action which, void (MainWindow::*run)());
     // The window's QAction for the shared layer's action; null for a separator.
     QAction* action(desktop::Action which) const;
     void build_actions();

@@ -223,7 +223,7 @@ void Core::queue_photos(const std::vector<uint32_t>& first) {
 
 Outcome Core::read_next_photo(GridPhoto* photo) {
     *photo = GridPhoto{};
-    const Outcome outcome = run([&](Outcome&) {
+    Outcome outcome = run([&](Outcome&) {
         // A photo read meanwhile (a photo view, a save) is not read again.
         while (!queue_.empty() && loaded_ && kept_.count(loaded_->slots[queue_.front()]) != 0) {
             queue_.erase(queue_.begin());
