@@ -106,7 +106,7 @@ std::string today() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     char text[16] = "0000-00-00";
-    if (::localtime_r(&now, &local) != nullptr) std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    if (os::local_time(now, &local)) std::strftime(text, sizeof text, "%Y-%m-%d", &local);
     return text;
 }
 

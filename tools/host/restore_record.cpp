@@ -39,7 +39,7 @@ void note_restore_started(const std::string& card_key, const std::string& image)
     const std::time_t now = std::time(nullptr);
     char when[32] = "";
     std::tm local{};
-    if (::localtime_r(&now, &local) != nullptr) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
+    if (os::local_time(now, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
     const std::string path = note_path(card_key);
     const std::string text = "card " + card_key + "\nimage " + image + "\nstarted " + when + "\n";
     try {

@@ -67,6 +67,8 @@ std::string error_text(int error) {
 
 void set_environment(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
 
+bool local_time(std::time_t when, std::tm* out) { return ::localtime_r(&when, out) != nullptr; }
+
 void lower_thread_priority(int niceness) {
     const auto self = static_cast<id_t>(::gettid());
     ::setpriority(PRIO_PROCESS, self, ::getpriority(PRIO_PROCESS, self) + niceness);
