@@ -11,12 +11,12 @@
 
 #include "i18n.h"
 #include "library.h"
-#include "win32/console_cancel.h"
-#include "win32/paths.h"
-#include "win32/sha256_cng.h"
-#include "win32/text.h"
-#include "win32/translations.h"
-#include "win32/wic_pictures.h"
+#include "os/win32/console_cancel.h"
+#include "os/win32/paths.h"
+#include "os/win32/sha256_cng.h"
+#include "os/win32/text.h"
+#include "os/win32/translations.h"
+#include "os/win32/wic_pictures.h"
 
 namespace pixavon::host {
 namespace {

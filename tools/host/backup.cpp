@@ -2,6 +2,7 @@
 // the note that tells a later run of a restore that was cut short is in
 // restore_record.cpp.
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "card_scan.h"
@@ -153,7 +154,13 @@ Outcome Core::restore(const std::string& file) {
             const Step shown{
                 .kind = StepKind::kRestore, .name = file, .units = card_bytes / kRestoreBlock, .bytes = card_bytes};
             internal::StepScope step(*frontend_, shown);
-            ok = session_->call([&] { return session_->lib().WriteAll(file.c_str()); });
+            std::optional<os::LibraryPath> name;
+            try {
+                name.emplace(file);
+            } catch (const std::runtime_error& error) {
+                fail(ProblemKind::kCannotRead, {.name = file, .detail = error.what()});
+            }
+            ok = session_->call([&] { return session_->lib().WriteAll(name->get()); });
             if (ok) step.succeeded();
         }
         if (!ok) fail(ProblemKind::kRestoreFailed, {.name = file, .card_image = card_image_}, Hint::kRestoreAgain);

@@ -52,29 +52,19 @@ std::string fill_usage(const std::string& pattern, uint32_t used, uint32_t avail
            std::to_string(available) + pattern.substr(at[1] + 2);
 }
 
-Session::Session(Library& library, HostWindow& window) : lib_(library), host_(window) {
-    window_.context = this;
-    window_.send_message = &Session::on_message;
-    window_.message_box = &Session::on_box;
-}
+Session::Session(Library& library, HostWindow& window) : lib_(library), host_(window) {}
 
 Session::~Session() { close(); }
 
-intptr_t Session::on_message(void* context, uint32_t message, uintptr_t, intptr_t) {
-    auto* self = static_cast<Session*>(context);
-    if (message == PIXAVON_PROGRESS_MESSAGE) self->host_.on_progress();
-    return 0;
-}
+void Session::Reports::progress() { session.host_.on_progress(); }
 
-int Session::on_box(void* context, int owned, const char* text, const char* caption, uint32_t) {
-    auto* self = static_cast<Session*>(context);
-    ++self->boxes_;
-    self->host_.on_box(owned != 0, caption != nullptr ? caption : "", text != nullptr ? text : "");
-    return 1;  // OK, the box's only button
+void Session::Reports::box(bool owned, const std::string& caption, const std::string& text) {
+    ++session.boxes_;
+    session.host_.on_box(owned, caption, text);
 }
 
 bool Session::open() {
-    if (!open_) open_ = lib_.OpenDevice(&window_) != 0;
+    if (!open_) open_ = lib_.OpenDevice(window_.handle()) != 0;
     return open_;
 }
 

@@ -14,6 +14,7 @@
 #include "catalog/card_layout.h"
 #include "durable_file.h"
 #include "library.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 
@@ -96,8 +97,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     Library& lib() { return lib_; }
-    // The record handed to OpenDevice.
-    const PixavonWindow* window() const { return &window_; }
+    // The window handed to OpenDevice.
+    PixavonWindowHandle window() const { return window_.handle(); }
 
     // Opens the camera; false if none could be opened.
     bool open();
@@ -127,12 +128,18 @@ public:
     const std::string& temp_dir();
 
 private:
-    static intptr_t on_message(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam);
-    static int on_box(void* context, int owned, const char* text, const char* caption, uint32_t style);
+    // The library's reports, passed on to the host's window.
+    struct Reports : os::LibraryWindow::Events {
+        explicit Reports(Session& session) : session(session) {}
+        void progress() override;
+        void box(bool owned, const std::string& caption, const std::string& text) override;
+        Session& session;
+    };
 
     Library& lib_;
     HostWindow& host_;
-    PixavonWindow window_{};
+    Reports reports_{*this};
+    os::LibraryWindow window_{reports_};
     bool open_ = false;
     size_t boxes_ = 0;
     PrivateDir temp_dir_;

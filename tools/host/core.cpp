@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <new>
 
-#include "card.h"
 #include "core_internal.h"
 #include "embedded_camera.h"
 #include "i18n.h"

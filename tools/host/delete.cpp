@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "card.h"
 #include "core.h"
 #include "core_internal.h"
 #include "restore_record.h"

@@ -56,7 +56,7 @@ public:
 
 private:
     std::string path_;
-    int lock_ = -1;
+    intptr_t lock_ = -1;  // a descriptor, or a HANDLE on Windows
 };
 
 // A file being written: its bytes go to a temporary name beside `path`, and
@@ -85,7 +85,7 @@ private:
     std::string folder_;
     PrivateDir stage_;
     std::string temp_;
-    int fd_ = -1;
+    intptr_t fd_ = -1;  // a descriptor, or a HANDLE on Windows
 };
 
 // `bytes` as the file `path`, through a DurableFile. Without `replace`, an

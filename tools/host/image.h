@@ -37,6 +37,10 @@ struct Image {
     const uint8_t* pixel(uint32_t x, uint32_t y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
 };
 
+// Throws ImageError for a `what` picture (PNG, JPEG, ...) of no pixels, or
+// of more than kMaxPixels; for each decoder before it takes pixel memory.
+void check_dimensions(uint64_t width, uint64_t height, const char* what);
+
 enum class FileKind { kUnknown, kPng, kJpeg, kBmp };
 
 // Judges a file by its first bytes, not by its name.

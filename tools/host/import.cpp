@@ -103,8 +103,11 @@ bool file_intact(const std::string& folder, const IndexEntry& entry, const Image
 }
 
 std::string today() {
-    const std::string date = os::local_time("%Y-%m-%d");
-    return date.empty() ? "0000-00-00" : date;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[16] = "0000-00-00";
+    if (os::local_time(now, &local)) std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // Putting pictures on the card: each file read and converted to the camera's
 // bitmap before the card is touched, then written through the library.
+#include <optional>
+
 #include "core.h"
 #include "core_internal.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 
@@ -54,7 +57,13 @@ Outcome Core::put_pictures(const PutRequest& request) {
                                  .units = kUploadSteps,
                                  .bytes = kSlotBytes + kCatalogSize};
                 internal::StepScope step(*frontend_, shown);
-                ok = session_->call([&] { return session_->lib().WriteFileToGBA(staged.path().c_str()); });
+                std::optional<os::LibraryPath> name;
+                try {
+                    name.emplace(staged.path());
+                } catch (const std::runtime_error& error) {
+                    fail(ProblemKind::kCannotRead, {.name = staged.path(), .detail = error.what()});
+                }
+                ok = session_->call([&] { return session_->lib().WriteFileToGBA(name->get()); });
                 if (ok) step.succeeded();
             }
             // The library needs the catalog reloaded after every change, failed ones too.

@@ -36,7 +36,10 @@ void note_restore_started(const std::string& card_key, const std::string& image)
         throw std::runtime_error(
             fill(tr("the folder '{1}' cannot be made: {2}"), {display_name(state_dir()), system_error(error.value())}));
     }
-    const std::string when = os::local_time("%Y-%m-%d %H:%M");
+    const std::time_t now = std::time(nullptr);
+    char when[32] = "";
+    std::tm local{};
+    if (os::local_time(now, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
     const std::string path = note_path(card_key);
     const std::string text = "card " + card_key + "\nimage " + image + "\nstarted " + when + "\n";
     try {

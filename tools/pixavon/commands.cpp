@@ -1,16 +1,22 @@
 #include "commands.h"
 
-#include <strings.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "contact_sheet.h"
 #include "i18n.h"
+#include "os/os.h"
 
 namespace pixavon::tool {
 namespace {
+
+// True if `file` ends in ".png", in any case.
+bool ends_with_png(const std::string& file) {
+    if (file.size() < 4) return false;
+    std::string end = file.substr(file.size() - 4);
+    for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return end == ".png";
+}
 
 using host::display_name;
 using host::fill;
@@ -206,8 +212,8 @@ int cmd_restore(host::Core& core, const std::string& file) { return finish(core.
 
 int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
     const host::Problem exists{host::ProblemKind::kFileExists, host::Hint::kReplace, {.name = file}, {}};
-    if (!force && ::access(file.c_str(), F_OK) == 0) bad_input(explain(exists));
-    if (file.size() < 4 || strcasecmp(file.c_str() + file.size() - 4, ".png") != 0) {
+    if (!force && host::os::exists(file)) bad_input(explain(exists));
+    if (!ends_with_png(file)) {
         bad_input(tr("The contact sheet is a PNG: give a name ending in .png."));
     }
     const host::Catalog catalog = usable(core.inspect());

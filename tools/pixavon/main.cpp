@@ -2,9 +2,14 @@
 // line, through libpixavon.so, on an attached camera or on a camera emulated
 // inside the tool on a card image.
 
-#include <pthread.h>
-#include <signal.h>
-#include <unistd.h>
+#ifdef _WIN32
+#  include <windows.h>
+#  include <io.h>
+#else
+#  include <pthread.h>
+#  include <signal.h>
+#  include <unistd.h>
+#endif
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
@@ -22,7 +27,13 @@
 #include "core.h"
 #include "i18n.h"
 #include "library.h"
-#include "mount.h"
+#include "os/os.h"
+#ifdef _WIN32
+#  include "os/win32/console_cancel.h"
+#  include "os/win32/text.h"
+#else
+#  include "mount.h"
+#endif
 #include "progress.h"
 #include "terminal.h"
 
@@ -36,6 +47,22 @@ using host::tr;
 
 int cmd_strings();
 
+#ifdef _WIN32
+// The card as a folder needs FUSE, which Windows has not.
+struct MountOptions {
+    std::string mountpoint;
+    bool read_only = false;
+    bool foreground = false;
+};
+void mount_in_background() {}
+int cmd_mount(host::Core&, host::Frontend&, const MountOptions&) {
+    fail(tr("mount is not available on Windows; use get, import or backup to copy photos from the card"));
+}
+
+// Ctrl+C, Ctrl+Break and closing the console ask the command to stop after
+// its current step, as signals do on Linux.
+void start_signal_thread(host::CancelToken& cancel) { host::win32::cancel_on_console_break(cancel); }
+#else
 // SIGINT, SIGTERM and SIGHUP are taken alike by one thread with sigwait, so
 // no library call is ever interrupted: each asks the command to stop after
 // its current step. The tool never quits in the middle of a step: with the
@@ -63,6 +90,7 @@ void start_signal_thread(host::CancelToken& cancel) {
         }
     }).detach();
 }
+#endif
 
 struct Options {
     std::string card;
@@ -241,8 +269,12 @@ int run(int argc, char** argv) {
     start_signal_thread(cancel);
     // A reader that goes away (pixavon list | head) must not end the tool
     // before the embedded camera has saved the card.
+#ifdef _WIN32
+    Progress progress(stderr, ::_isatty(2) != 0);
+#else
     std::signal(SIGPIPE, SIG_IGN);
     Progress progress(stderr, ::isatty(STDERR_FILENO) != 0);
+#endif
     Terminal terminal(progress, cancel);
     terminal.set_yes(o.yes);
     set_card_image(o.card);
@@ -252,7 +284,7 @@ int run(int argc, char** argv) {
             // The library picks its language from the environment, LANGUAGE first.
             if (o.lang.find_first_of("/:") != std::string::npos)
                 bad_input(tr("--lang takes a tag such as ja or zh_TW."));
-            ::setenv("LANGUAGE", o.lang.c_str(), 1);
+            host::os::set_environment("LANGUAGE", o.lang);
         }
         return cmd_strings();
     }
@@ -263,8 +295,7 @@ int run(int argc, char** argv) {
     // Rescue reads a card image cut short as far as it goes, as the card its
     // --size names.
     int size = o.size;
-    if (rescue->parsed() && size == 0 && !o.card.empty() && ::access(o.card.c_str(), F_OK) == 0)
-        size = o.rescue.size_mib;
+    if (rescue->parsed() && size == 0 && !o.card.empty() && host::os::exists(o.card)) size = o.rescue.size_mib;
     if (const int prepared = report(core.prepare({o.card, size, rescue->parsed()}), cancel); prepared != 0)
         return prepared;
     if (!core.open_camera() && !info->parsed()) {
@@ -341,7 +372,32 @@ int cmd_strings() {
 }  // namespace
 }  // namespace pixavon::tool
 
-int main(int argc, char** argv) {
+int run_tool(int argc, char** argv);
+
+namespace {
+
+#ifdef _WIN32
+// The arguments as UTF-8, whatever the ANSI code page; the console shows
+// UTF-8 text as written.
+int start(int argc, wchar_t** wide_argv) {
+    std::vector<std::string> arguments;
+    try {
+        for (int i = 0; i < argc; ++i) arguments.push_back(pixavon::host::win32::to_utf8(wide_argv[i]));
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "pixavon: the command line is not readable text\n");
+        return pixavon::tool::kExitUsage;
+    }
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    ::SetConsoleOutputCP(CP_UTF8);
+    return run_tool(argc, argv.data());
+}
+#endif
+
+}  // namespace
+
+int run_tool(int argc, char** argv) {
     // Messages in the person's language and the locale's codeset.
     pixavon::host::use_environment_locale();
     pixavon::host::init_translations();
@@ -358,3 +414,9 @@ int main(int argc, char** argv) {
         return pixavon::tool::kExitFailed;
     }
 }
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) { return start(argc, argv); }
+#else
+int main(int argc, char** argv) { return run_tool(argc, argv); }
+#endif

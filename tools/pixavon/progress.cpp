@@ -1,7 +1,11 @@
 #include "progress.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
+#ifdef _WIN32
+#  include <windows.h>
+#else
+#  include <sys/ioctl.h>
+#  include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -12,11 +16,41 @@
 namespace pixavon::tool {
 namespace {
 
+#ifdef _WIN32
+int terminal_columns(std::FILE*) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info)) {
+        const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+        if (columns >= 20) return columns;
+    }
+    return 80;
+}
+
+// Texts are UTF-8 on Windows. A character's columns: two for the wide East
+// Asian ranges, one for others.
+size_t next_char(const char* text, size_t size, size_t* columns) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const size_t len = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (len > size) {
+        *columns = 1;
+        return 1;
+    }
+    uint32_t code = len == 1 ? lead : lead & (0x3Fu >> (len - 1));
+    for (size_t i = 1; i < len; ++i) code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3Fu);
+    const bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
+                      (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
+                      (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
+                      (code >= 0xFFE0 && code <= 0xFFE6) || (code >= 0x20000 && code <= 0x3FFFD);
+    *columns = wide ? 2 : 1;
+    return len;
+}
+#else
 int terminal_columns(std::FILE* out) {
     winsize size{};
     if (::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col >= 20) return size.ws_col;
     return 80;
 }
+#endif
 
 std::string duration(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0) return "--:--";
@@ -30,6 +64,7 @@ std::string duration(double seconds) {
     return text;
 }
 
+#ifndef _WIN32
 // The length of the character at the start of `text` in the locale's
 // codeset (1 for a byte that starts none), and its display columns.
 size_t next_char(const char* text, size_t size, size_t* columns) {
@@ -44,6 +79,7 @@ size_t next_char(const char* text, size_t size, size_t* columns) {
     *columns = w < 0 ? 1 : static_cast<size_t>(w);
     return len;
 }
+#endif
 
 // Cuts `text` to at most `columns` display columns, on a character boundary.
 std::string fit_width(const std::string& text, size_t columns) {

@@ -1,7 +1,14 @@
 #include "terminal.h"
 
-#include <poll.h>
-#include <unistd.h>
+#ifdef _WIN32
+#  include <io.h>
+#  define isatty _isatty
+#  define STDIN_FILENO 0
+#  define STDERR_FILENO 2
+#else
+#  include <poll.h>
+#  include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -106,6 +113,12 @@ host::Frontend::Answer Terminal::confirm(const host::Question& question) {
     std::fprintf(stderr, "%s %s ", host::describe(question).c_str(), tr("Continue? [y/N]"));
     std::fflush(stderr);
     std::string answer;
+#ifdef _WIN32
+    // Ctrl+C ends the line being read as it requests the cancel.
+    for (int c = std::fgetc(stdin); c != EOF && c != '\n' && !cancel_.requested(); c = std::fgetc(stdin)) {
+        if (c != '\r' && answer.size() < 16) answer += static_cast<char>(c);
+    }
+#else
     for (;;) {
         pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {cancel_.fd(), POLLIN, 0}};
         const int ready = ::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1);
@@ -116,6 +129,7 @@ host::Frontend::Answer Terminal::confirm(const host::Question& question) {
         if (n <= 0 || c == '\n') break;
         if (answer.size() < 16) answer += c;
     }
+#endif
     const bool yes = answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes";
     if (!yes) std::fputc('\n', stderr);
     return yes ? Answer::kYes : Answer::kNo;

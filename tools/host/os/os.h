@@ -3,7 +3,7 @@
 // Workflow code never calls the system directly: what it needs of files and
 // folders, the known folders, the camera's device folder, locks, the process
 // and text codesets goes through the functions here. Each system's folder
-// (posix/) implements them, together with the other parts of the core that
+// (posix/, win32/) implements them, together with the other parts of the core that
 // are the system's own by nature:
 //
 //   durable_file.h  durable writes, private folders, leftovers of killed runs
@@ -11,15 +11,20 @@
 //   library.h       loading libpixavon
 //   cancel.h        the cancel token's wake-up handle
 //
-// Errors are told as the system's error numbers (errno values on POSIX).
+// Errors are told as the system's error numbers (errno values on POSIX, the
+// system's error codes on Windows).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "pixavon.h"
 
 namespace pixavon::host::os {
 
@@ -82,7 +87,7 @@ public:
     void append_durably(const std::string& path, std::string_view bytes);
 
 private:
-    int handle_ = -1;
+    intptr_t handle_ = -1;  // a descriptor, or a HANDLE on Windows
     int error_ = 0;
     bool not_regular_ = false;
     uint64_t offset_ = 0;
@@ -153,6 +158,55 @@ private:
 // The process that holds a lock on the file `path`; 0 when unknown.
 long lock_holder(const std::string& path);
 
+// ---- The library's host window ------------------------------------------
+
+// What OpenDevice is given as the host window: where the library reports
+// during a call, a progress message before each unit of work and its boxes
+// (card errors, owned by the window; the file error box, owned by none). On
+// POSIX a PixavonWindow record; on Windows a message-only window served by a
+// thread of its own, and the boxes the library shows on the thread that made
+// this object caught and closed at once, so no box ever waits for a person.
+class LibraryWindow {
+public:
+    class Events {
+    public:
+        virtual void progress() = 0;
+        virtual void box(bool owned, const std::string& caption, const std::string& text) = 0;
+
+    protected:
+        ~Events() = default;
+    };
+    // Throws std::runtime_error when the window cannot be made.
+    explicit LibraryWindow(Events& events);
+    ~LibraryWindow();
+    LibraryWindow(const LibraryWindow&) = delete;
+    LibraryWindow& operator=(const LibraryWindow&) = delete;
+    PixavonWindowHandle handle() const;
+
+    struct State;  // the system's own
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+// A file name as the library's functions take it (const char*): on POSIX the
+// name itself; on Windows a name in the ANSI code page for the file, which
+// may be a copy in a private folder (win32/paths.h), removed with this
+// object. For files the library reads. Throws std::runtime_error when no such
+// name can be made.
+class LibraryPath {
+public:
+    explicit LibraryPath(const std::string& path);
+    ~LibraryPath();
+    LibraryPath(const LibraryPath&) = delete;
+    LibraryPath& operator=(const LibraryPath&) = delete;
+    const char* get() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 // ---- Known folders --------------------------------------------------------
 
 // The desktop's pictures folder: XDG_PICTURES_DIR in the environment, else in
@@ -174,6 +228,8 @@ std::string executable_path();
 
 // ---- The process ----------------------------------------------------------
 
+// The local time of `when` into `out`; false when it cannot be told.
+bool local_time(std::time_t when, std::tm* out);
 // Lowers the calling thread's priority by `niceness` steps.
 void lower_thread_priority(int niceness);
 
@@ -186,9 +242,6 @@ std::string locale_codeset();
 std::string convert_text(const std::string& text, const std::string& from, const std::string& to);
 // The system's words for error number `error`, in the locale's codeset.
 std::string error_text(int error);
-// The local time now, as strftime() writes it with `format`; empty when the
-// clock or the time zone cannot be read.
-std::string local_time(const char* format);
 // Sets an environment variable (before other threads start).
 void set_environment(const char* name, const std::string& value);
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "i18n.h"
+#include "os/os.h"
 
 namespace pixavon::host {
 namespace {
@@ -102,3 +103,47 @@ void Library::Unload() {
 Library::~Library() { Unload(); }
 
 }  // namespace pixavon::host
+
+namespace pixavon::host::os {
+
+struct LibraryWindow::State {
+    Events& events;
+    PixavonWindow record{};
+};
+
+namespace {
+
+intptr_t on_message(void* context, uint32_t message, uintptr_t, intptr_t) {
+    if (message == PIXAVON_PROGRESS_MESSAGE) static_cast<LibraryWindow::Events*>(context)->progress();
+    return 0;
+}
+
+int on_box(void* context, int owned, const char* text, const char* caption, uint32_t) {
+    static_cast<LibraryWindow::Events*>(context)->box(owned != 0, caption != nullptr ? caption : "",
+                                                      text != nullptr ? text : "");
+    return 1;  // OK, the box's only button
+}
+
+}  // namespace
+
+LibraryWindow::LibraryWindow(Events& events) : state_(new State{events, {}}) {
+    state_->record.context = &events;
+    state_->record.send_message = &on_message;
+    state_->record.message_box = &on_box;
+}
+
+LibraryWindow::~LibraryWindow() = default;
+
+PixavonWindowHandle LibraryWindow::handle() const { return &state_->record; }
+
+struct LibraryPath::State {
+    std::string path;
+};
+
+LibraryPath::LibraryPath(const std::string& path) : state_(new State{path}) {}
+
+LibraryPath::~LibraryPath() = default;
+
+const char* LibraryPath::get() const { return state_->path.c_str(); }
+
+}  // namespace pixavon::host::os

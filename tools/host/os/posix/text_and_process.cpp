@@ -68,13 +68,7 @@ std::string error_text(int error) {
 
 void set_environment(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
 
-std::string local_time(const char* format) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    char text[64];
-    if (::localtime_r(&now, &local) == nullptr) return {};
-    return std::string(text, std::strftime(text, sizeof text, format, &local));
-}
+bool local_time(std::time_t when, std::tm* out) { return ::localtime_r(&when, out) != nullptr; }
 
 void lower_thread_priority(int niceness) {
     const auto self = static_cast<id_t>(::gettid());

@@ -1,4 +1,4 @@
-#include "win32/paths.h"
+#include "os/win32/paths.h"
 
 #include <windows.h>
 // windows.h first: the shell's headers need its types.
@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "win32/text.h"
+#include "os/win32/text.h"
 
 namespace pixavon::host::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "win32/dll_search.h"
+#include "os/win32/dll_search.h"
 
 #include <windows.h>
 

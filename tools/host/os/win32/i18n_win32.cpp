@@ -8,9 +8,10 @@
 
 #include "i18n.h"
 #include "mo_catalog.h"
-#include "win32/paths.h"
-#include "win32/text.h"
-#include "win32/translations.h"
+#include "os/os.h"
+#include "os/win32/paths.h"
+#include "os/win32/text.h"
+#include "os/win32/translations.h"
 
 namespace pixavon::host {
 namespace {
@@ -104,7 +105,7 @@ std::string fill(const std::string& pattern, std::initializer_list<std::string> 
     return out;
 }
 
-std::string system_error(int errnum) { return std::strerror(errnum); }
+std::string system_error(int errnum) { return os::error_text(errnum); }
 
 std::string display_name(const std::string& raw) {
     std::string out = raw;

@@ -1,4 +1,4 @@
-#include "win32/text.h"
+#include "os/win32/text.h"
 
 #include <climits>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "win32/wic_pictures.h"
+#include "os/win32/wic_pictures.h"
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -9,8 +9,8 @@
 #include <string>
 
 #include "i18n.h"
-#include "win32/com.h"
-#include "win32/text.h"
+#include "os/win32/com.h"
+#include "os/win32/text.h"
 
 namespace pixavon::host::win32 {
 namespace {

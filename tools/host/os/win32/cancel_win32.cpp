@@ -7,7 +7,7 @@
 #include <csignal>
 
 #include "cancel.h"
-#include "win32/console_cancel.h"
+#include "os/win32/console_cancel.h"
 
 namespace pixavon::host {
 

@@ -1,4 +1,4 @@
-#include "win32/sha256_cng.h"
+#include "os/win32/sha256_cng.h"
 
 #include <windows.h>
 // windows.h first: bcrypt.h needs its types.

@@ -1,0 +1,37 @@
+# pixavon.exe: the host core and the command-line tool for Windows, from the
+# same sources as on Linux, through the seam's Windows side
+# (host/os/win32, built as pixavon_host_win32). It loads pixavon.dll from its
+# own folder at run time. `mount` is Linux's alone (FUSE).
+
+# Header-only libraries (CLI11, stb) from the build machine, seen through a
+# folder holding only them: nothing else of /usr/include reaches the
+# Windows build.
+set(pixavon_header_only ${CMAKE_BINARY_DIR}/header-only)
+file(MAKE_DIRECTORY ${pixavon_header_only})
+foreach(library CLI stb)
+  find_path(${library}_HEADERS ${library} PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH REQUIRED)
+  file(CREATE_LINK ${${library}_HEADERS}/${library} ${pixavon_header_only}/${library} SYMBOLIC)
+endforeach()
+
+add_library(pixavon_host STATIC
+  ${pixavon_host_portable_sources}
+  host/os/win32/embedded_camera_win32.cpp
+  host/os/win32/picture_codecs.cpp)
+target_include_directories(pixavon_host PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/include)
+target_include_directories(pixavon_host PRIVATE ${pixavon_header_only})
+target_compile_options(pixavon_host PUBLIC $<$<CXX_COMPILER_ID:GNU>:-Wno-missing-field-initializers>)
+target_link_libraries(pixavon_host PUBLIC pixavon_format pixavon_host_win32)
+
+add_executable(pixavon-tool
+  pixavon/commands.cpp
+  pixavon/contact_sheet.cpp
+  pixavon/main.cpp
+  pixavon/progress.cpp
+  pixavon/terminal.cpp)
+set_target_properties(pixavon-tool PROPERTIES OUTPUT_NAME pixavon)
+target_include_directories(pixavon-tool PRIVATE ${CMAKE_SOURCE_DIR}/include ${pixavon_header_only})
+target_link_libraries(pixavon-tool PRIVATE pixavon_host)
+# wmain: the arguments in UTF-16, whatever the ANSI code page.
+target_link_options(pixavon-tool PRIVATE -municode)
+add_dependencies(pixavon-tool pixavon pixavon_translations)
+target_compile_definitions(pixavon-tool PRIVATE PIXAVON_VERSION="${PROJECT_VERSION}")
