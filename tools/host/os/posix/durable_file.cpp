@@ -24,6 +24,9 @@
 namespace pixavon::host {
 namespace {
 
+// The descriptor a handle holds: handles are wide enough for any system's.
+int fd_of(intptr_t handle) { return static_cast<int>(handle); }
+
 // The marker in each folder this tool makes, and what it holds: the token and
 // the folder's own name, which no folder of a person's has.
 constexpr char kMarkerName[] = ".pixavon~made-by-pixavon";
@@ -129,9 +132,9 @@ PrivateDir::PrivateDir(const std::string& base, const std::string& prefix) {
     if (::mkdtemp(pattern.data()) == nullptr) throw DiskError(base, errno);
     path_ = pattern;
     lock_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock_ >= 0) ::flock(lock_, LOCK_EX | LOCK_NB);
+    if (lock_ >= 0) ::flock(fd_of(lock_), LOCK_EX | LOCK_NB);
     const std::string text = marker_text(base_name_of(path_));
-    const int fd = lock_ < 0 ? -1 : ::openat(lock_, kMarkerName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int fd = lock_ < 0 ? -1 : ::openat(fd_of(lock_), kMarkerName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     const bool marked = fd >= 0 && write_all(fd, reinterpret_cast<const uint8_t*>(text.data()), text.size());
     const int error = errno;
     if (fd >= 0) ::close(fd);
@@ -139,7 +142,7 @@ PrivateDir::PrivateDir(const std::string& base, const std::string& prefix) {
         const std::string made = std::exchange(path_, {});
         std::error_code ignored;
         std::filesystem::remove_all(made, ignored);
-        if (lock_ >= 0) ::close(std::exchange(lock_, -1));
+        if (lock_ >= 0) ::close(fd_of(std::exchange(lock_, -1)));
         throw DiskError(base, error);
     }
 }
@@ -149,7 +152,7 @@ PrivateDir::~PrivateDir() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    if (lock_ >= 0) ::close(lock_);
+    if (lock_ >= 0) ::close(fd_of(lock_));
 }
 
 PrivateDir::PrivateDir(PrivateDir&& other) noexcept
@@ -183,20 +186,20 @@ DurableFile::DurableFile(std::string path) : path_(std::move(path)), folder_(fol
 DurableFile::~DurableFile() { discard(); }
 
 void DurableFile::discard() {
-    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+    if (fd_ >= 0) ::close(fd_of(std::exchange(fd_, -1)));
     stage_ = PrivateDir();  // removes the temporary file with its folder
 }
 
 void DurableFile::write(const uint8_t* data, size_t size) {
     if (fd_ < 0) throw DiskError(path_, EBADF);
-    if (!write_all(fd_, data, size)) throw DiskError(path_, errno);
+    if (!write_all(fd_of(fd_), data, size)) throw DiskError(path_, errno);
 }
 
 bool DurableFile::commit(bool replace) {
     if (fd_ < 0) throw DiskError(path_, EBADF);
-    const bool synced = sync_fd(fd_);
+    const bool synced = sync_fd(fd_of(fd_));
     int error = errno;
-    const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+    const bool closed = ::close(fd_of(std::exchange(fd_, -1))) == 0;
     if (synced && !closed) error = errno;
     if (!synced || !closed) {
         discard();
@@ -234,7 +237,8 @@ bool write_file_durably(const std::string& path, std::string_view text, bool rep
 
 void os::File::append_durably(const std::string& path, std::string_view bytes) {
     if (handle_ < 0) throw DiskError(path, EBADF);
-    if (!write_all(handle_, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) || !sync_fd(handle_)) {
+    if (!write_all(fd_of(handle_), reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) ||
+        !sync_fd(fd_of(handle_))) {
         throw DiskError(path, errno);
     }
 }

@@ -13,6 +13,12 @@
 #include "os/os.h"
 
 namespace pixavon::host::os {
+namespace {
+
+// The descriptor a handle holds: handles are wide enough for any system's.
+int fd_of(intptr_t handle) { return static_cast<int>(handle); }
+
+}  // namespace
 
 Status status(const std::string& path) {
     struct stat st {};
@@ -65,7 +71,7 @@ bool ScratchFile::create(const std::string& folder, const std::string& name) {
 
 long ScratchFile::read_at(uint64_t offset, void* buffer, size_t size) {
     for (;;) {
-        const ssize_t n = ::pread(handle_, buffer, size, static_cast<off_t>(offset));
+        const ssize_t n = ::pread(fd_of(handle_), buffer, size, static_cast<off_t>(offset));
         if (n >= 0) return static_cast<long>(n);
         if (errno != EINTR) {
             error_ = errno;
@@ -78,7 +84,7 @@ bool ScratchFile::write_at(uint64_t offset, const void* buffer, size_t size) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(handle_, bytes + done, size - done, static_cast<off_t>(offset + done));
+        const ssize_t n = ::pwrite(fd_of(handle_), bytes + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             error_ = n < 0 ? errno : EIO;
@@ -90,14 +96,14 @@ bool ScratchFile::write_at(uint64_t offset, const void* buffer, size_t size) {
 }
 
 bool ScratchFile::resize(uint64_t size) {
-    if (::ftruncate(handle_, static_cast<off_t>(size)) == 0) return true;
+    if (::ftruncate(fd_of(handle_), static_cast<off_t>(size)) == 0) return true;
     error_ = errno;
     return false;
 }
 
 void ScratchFile::close() {
     if (handle_ < 0) return;
-    ::close(handle_);
+    ::close(fd_of(handle_));
     handle_ = -1;
     ::unlink(path_.c_str());
     ::rmdir(folder_.c_str());
@@ -118,7 +124,7 @@ std::vector<std::string> names_in(const std::string& folder) {
 }
 
 File::~File() {
-    if (handle_ >= 0) ::close(handle_);
+    if (handle_ >= 0) ::close(fd_of(handle_));
 }
 
 File::File(File&& other) noexcept
@@ -129,7 +135,7 @@ File::File(File&& other) noexcept
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (handle_ >= 0) ::close(handle_);
+        if (handle_ >= 0) ::close(fd_of(handle_));
         handle_ = std::exchange(other.handle_, -1);
         error_ = other.error_;
         not_regular_ = other.not_regular_;
@@ -139,7 +145,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 bool File::open(const std::string& path, Access access, bool follow_links) {
-    if (handle_ >= 0) ::close(std::exchange(handle_, -1));
+    if (handle_ >= 0) ::close(fd_of(std::exchange(handle_, -1)));
     error_ = 0;
     not_regular_ = false;
     offset_ = 0;
@@ -165,7 +171,7 @@ bool File::open(const std::string& path, Access access, bool follow_links) {
 
 uint64_t File::size() const {
     struct stat st {};
-    return handle_ >= 0 && ::fstat(handle_, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    return handle_ >= 0 && ::fstat(fd_of(handle_), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
 long File::read_at(uint64_t offset, void* buffer, size_t size) {
@@ -174,7 +180,7 @@ long File::read_at(uint64_t offset, void* buffer, size_t size) {
         return -1;
     }
     for (;;) {
-        const ssize_t n = ::pread(handle_, buffer, size, static_cast<off_t>(offset));
+        const ssize_t n = ::pread(fd_of(handle_), buffer, size, static_cast<off_t>(offset));
         if (n >= 0) return static_cast<long>(n);
         if (errno != EINTR) {
             error_ = errno;
@@ -207,8 +213,8 @@ bool FolderLock::take(const std::string& folder, long* holder) {
     release();
     if (holder != nullptr) *holder = 0;
     handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle_ >= 0 && ::flock(handle_, LOCK_EX | LOCK_NB) != 0) {
-        if (holder != nullptr) *holder = emu::flock_holder(handle_);
+    if (handle_ >= 0 && ::flock(fd_of(handle_), LOCK_EX | LOCK_NB) != 0) {
+        if (holder != nullptr) *holder = emu::flock_holder(fd_of(handle_));
         release();
         return false;
     }
@@ -216,7 +222,7 @@ bool FolderLock::take(const std::string& folder, long* holder) {
 }
 
 void FolderLock::release() {
-    if (handle_ >= 0) ::close(std::exchange(handle_, -1));
+    if (handle_ >= 0) ::close(fd_of(std::exchange(handle_, -1)));
 }
 
 long lock_holder(const std::string& path) {
