@@ -1,7 +1,10 @@
-// The Win32 platform: the camera through its driver's device interface, the
+// The Win32 platform: the camera through its driver's device interface (or
+// an emulated camera on the pipe the host names), the
 // host window as an HWND, the string table as the library's own resources,
 // host files through file handles.
 #include <windows.h>
+
+#include <new>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_parts.h"
@@ -61,15 +64,60 @@ bool MoveFilePointer(HANDLE handle, std::int64_t distance, DWORD method, std::ui
     return true;
 }
 
+// An open camera: a driver's device, or an emulated camera's pipe.
+struct Win32Device {
+    HANDLE handle = nullptr;
+    bool framed = false;
+    bool broken = false;  // the pipe's frames lost their place
+};
+
+Win32Device* AsDevice(DeviceHandle device) { return static_cast<Win32Device*>(device); }
+
+// The device path the host names (PIXAVON_DEVICE_PATH), or empty.
+bool NamedDevicePath(char* path, DWORD size) {
+    const DWORD length = ::GetEnvironmentVariableA(win32::kDevicePathVariable, path, size);
+    return length > 0 && length < size;
+}
+
 class Win32Platform final : public Platform {
 public:
-    DeviceHandle open_first_device() override { return win32::OpenFirstDevice(win32::SystemDeviceSetupCalls()); }
-    bool close_device(DeviceHandle device) override { return win32::CloseDeviceHandle(device); }
+    DeviceHandle open_first_device() override {
+        char path[MAX_PATH];
+        bool framed = false;
+        HANDLE handle = NamedDevicePath(path, sizeof path) ? win32::OpenNamedDevice(path, &framed)
+                                                           : win32::OpenFirstDevice(win32::SystemDeviceSetupCalls());
+        if (handle == nullptr) {
+            return nullptr;
+        }
+        auto* device = new (std::nothrow) Win32Device{handle, framed, false};
+        if (device == nullptr) {
+            win32::CloseDeviceHandle(handle);
+        }
+        return device;
+    }
+    bool close_device(DeviceHandle device) override {
+        if (device == nullptr) {
+            return false;
+        }
+        const bool closed = win32::CloseDeviceHandle(AsDevice(device)->handle);
+        delete AsDevice(device);
+        return closed;
+    }
     bool write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) override {
-        return win32::WriteHandle(device, data, length);
+        if (device == nullptr) {
+            return false;
+        }
+        Win32Device& open = *AsDevice(device);
+        return open.framed ? win32::WriteFramed(open.handle, data, length, &open.broken)
+                           : win32::WriteHandle(open.handle, data, length);
     }
     bool read_device(DeviceHandle device, std::uint8_t* data, std::uint32_t length) override {
-        return win32::ReadHandle(device, data, length);
+        if (device == nullptr) {
+            return false;
+        }
+        Win32Device& open = *AsDevice(device);
+        return open.framed ? win32::ReadFramed(open.handle, data, length, &open.broken)
+                           : win32::ReadHandle(open.handle, data, length);
     }
     void sleep_ms(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
 
