@@ -4,8 +4,6 @@
 // host files through file handles.
 #include <windows.h>
 
-#include <new>
-
 #include "platform/platform.h"
 #include "platform/win32/win32_parts.h"
 
@@ -64,16 +62,8 @@ bool MoveFilePointer(HANDLE handle, std::int64_t distance, DWORD method, std::ui
     return true;
 }
 
-// An open camera: a driver's device, or an emulated camera's pipe.
-struct Win32Device {
-    HANDLE handle = nullptr;
-    bool framed = false;
-    bool broken = false;  // the pipe's frames lost their place
-};
-
-Win32Device* AsDevice(DeviceHandle device) { return static_cast<Win32Device*>(device); }
-
-// The device path the host names (PIXAVON_DEVICE_PATH), or empty.
+// Whether the host names a camera's device path (PIXAVON_DEVICE_PATH); if so
+// it is put in `path`.
 bool NamedDevicePath(char* path, DWORD size) {
     const DWORD length = ::GetEnvironmentVariableA(win32::kDevicePathVariable, path, size);
     return length > 0 && length < size;
@@ -81,43 +71,43 @@ bool NamedDevicePath(char* path, DWORD size) {
 
 class Win32Platform final : public Platform {
 public:
+    // A device handle is the camera's file handle. The one an emulated
+    // camera's pipe gave is remembered, for its transfers are framed; the
+    // library has one camera open at a time.
     DeviceHandle open_first_device() override {
         char path[MAX_PATH];
-        bool framed = false;
-        HANDLE handle = NamedDevicePath(path, sizeof path) ? win32::OpenNamedDevice(path, &framed)
-                                                           : win32::OpenFirstDevice(win32::SystemDeviceSetupCalls());
-        if (handle == nullptr) {
-            return nullptr;
+        if (!NamedDevicePath(path, sizeof path)) {
+            return win32::OpenFirstDevice(win32::SystemDeviceSetupCalls());
         }
-        auto* device = new (std::nothrow) Win32Device{handle, framed, false};
-        if (device == nullptr) {
-            win32::CloseDeviceHandle(handle);
+        bool framed = false;
+        HANDLE device = win32::OpenNamedDevice(path, &framed);
+        if (device != nullptr && framed) {
+            if (framed_ != nullptr) {
+                ::CloseHandle(device);  // one framed camera at a time
+                return nullptr;
+            }
+            framed_ = device;
+            broken_ = false;
         }
         return device;
     }
     bool close_device(DeviceHandle device) override {
-        if (device == nullptr) {
-            return false;
+        if (device != nullptr && device == framed_) {
+            framed_ = nullptr;
         }
-        const bool closed = win32::CloseDeviceHandle(AsDevice(device)->handle);
-        delete AsDevice(device);
-        return closed;
+        return win32::CloseDeviceHandle(device);
     }
     bool write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) override {
-        if (device == nullptr) {
-            return false;
+        if (device != nullptr && device == framed_) {
+            return win32::WriteFramed(framed_, data, length, &broken_);
         }
-        Win32Device& open = *AsDevice(device);
-        return open.framed ? win32::WriteFramed(open.handle, data, length, &open.broken)
-                           : win32::WriteHandle(open.handle, data, length);
+        return win32::WriteHandle(device, data, length);
     }
     bool read_device(DeviceHandle device, std::uint8_t* data, std::uint32_t length) override {
-        if (device == nullptr) {
-            return false;
+        if (device != nullptr && device == framed_) {
+            return win32::ReadFramed(framed_, data, length, &broken_);
         }
-        Win32Device& open = *AsDevice(device);
-        return open.framed ? win32::ReadFramed(open.handle, data, length, &open.broken)
-                           : win32::ReadHandle(open.handle, data, length);
+        return win32::ReadHandle(device, data, length);
     }
     void sleep_ms(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
 
@@ -208,6 +198,10 @@ public:
     }
 
     bool remove_file(const char* path) override { return path != nullptr && ::DeleteFileA(path) != FALSE; }
+
+private:
+    HANDLE framed_ = nullptr;  // the open emulated camera's pipe, if any
+    bool broken_ = false;      // its frames lost their place
 };
 
 }  // namespace
