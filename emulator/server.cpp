@@ -31,9 +31,10 @@
 //                 of the command, the card synced as the cut left it, and
 //                 run() returns kPowerCut.
 //
-// A second host is turned away whenever the server waits for its current
-// host; while the current host streams a long message without pause, the
-// newcomer waits in the listen queue until the server next waits.
+// A second host is turned away when the current host has not left within two
+// seconds of its arrival (a host that closes and at once opens again may be
+// heard opening first: wine's driver closes late). Meanwhile it waits in the
+// listen queue, as it does while the current host streams a long message.
 
 #include "server.h"
 
@@ -50,9 +51,11 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -60,6 +63,7 @@ namespace pixavon::emu {
 namespace {
 
 constexpr uint32_t kShortPieceMax = 97;
+constexpr auto kSuccessorWait = std::chrono::seconds(2);
 constexpr size_t kPieceMax = 64 * 1024;
 constexpr size_t kInputBuffer = 64 * 1024;
 
@@ -180,22 +184,35 @@ private:
     // --- socket input/output ---------------------------------------------------
 
     // Waits until the host socket is ready for `events`, turning away any other
-    // connection that arrives meanwhile. Throws StopRequested.
+    // connection that arrives meanwhile, once the host has not left within
+    // kSuccessorWait of its arrival. Throws StopRequested.
     void wait_for(short events) {
         for (;;) {
+            // While a newcomer waits, only the host and a stop are watched.
+            const bool newcomer = newcomer_since_.has_value();
+            int timeout = -1;
+            if (newcomer) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    *newcomer_since_ + kSuccessorWait - std::chrono::steady_clock::now());
+                timeout = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+            }
             std::array<pollfd, 3> fds{
-                {{fd_, events, 0}, {server_.listen_fd_, POLLIN, 0}, {server_.stop_fd_, POLLIN, 0}}};
-            if (::poll(fds.data(), fds.size(), -1) < 0) {
+                {{fd_, events, 0}, {server_.stop_fd_, POLLIN, 0}, {server_.listen_fd_, POLLIN, 0}}};
+            const int rc = ::poll(fds.data(), newcomer ? 2 : 3, timeout);
+            if (rc < 0) {
                 if (errno == EINTR) continue;
                 throw LinkClosed{};
             }
-            if (fds[2].revents != 0) throw StopRequested{};
+            if (fds[1].revents != 0) throw StopRequested{};
             // The host first: if it has just left, the newcomer is its successor,
             // not an intruder, and run() will accept it.
             if (fds[0].revents != 0) return;
-            if (fds[1].revents != 0) {
+            if (!newcomer && fds[2].revents != 0) {
+                newcomer_since_ = std::chrono::steady_clock::now();
+            } else if (newcomer && rc == 0) {
                 const int busy = ::accept4(server_.listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
                 if (busy >= 0) ::close(busy);
+                newcomer_since_.reset();
             }
         }
     }
@@ -309,6 +326,10 @@ private:
 
     Server& server_;
     int fd_;
+    // When a connection arrived while this host is served; it is its successor
+    // if this host leaves within kSuccessorWait (a host that closes and opens
+    // again at once may be heard opening before closing, through wine).
+    std::optional<std::chrono::steady_clock::time_point> newcomer_since_;
     std::vector<uint8_t> input_;
     std::vector<uint8_t> output_ = std::vector<uint8_t>(5 + kPieceMax);
     size_t input_pos_ = 0;

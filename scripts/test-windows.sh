@@ -10,9 +10,11 @@ jobs=$(nproc)
 echo "== 32-bit Windows build (mingw-w64, tests under wine) =="
 # The DLL's integration tests plug emulated cameras into the wine prefix: the
 # emulator and its launcher come from the Linux build, and so does the Linux
-# half of the differential session (tests/win32/differential.sh).
+# half of the differential session (tests/win32/differential.sh), and the
+# Linux tool that pixavon.exe is held against (tests/win32/tool_on_camera.sh).
 cmake --preset ci >/dev/null
-cmake --build build -j"$jobs" --target pixavon-emu pixavon-emu-launcher pixavon_differential_session
+cmake --build build -j"$jobs" --target pixavon-emu pixavon-emu-launcher pixavon_differential_session \
+  pixavon-tool pixavon-demo-pictures pixavon_translations
 cmake --preset ci-win32 -DPIXAVON_HOST_TOOLS_DIR="$PWD/build"
 cmake --build "$build" -j"$jobs"
 

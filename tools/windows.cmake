@@ -13,11 +13,19 @@ foreach(library CLI stb)
   file(CREATE_LINK ${${library}_HEADERS}/${library} ${pixavon_header_only}/${library} SYMBOLIC)
 endforeach()
 
+# The embedded camera (--card IMAGE): the emulator's device model with its
+# card file and its link for Windows, served to pixavon.dll on a named pipe.
+set(emulator_dir ${CMAKE_SOURCE_DIR}/emulator)
 add_library(pixavon_host STATIC
   ${pixavon_host_portable_sources}
   host/os/win32/embedded_camera_win32.cpp
-  host/os/win32/picture_codecs.cpp)
+  host/os/win32/picture_codecs.cpp
+  ${emulator_dir}/flash.cpp
+  ${emulator_dir}/device_model.cpp
+  ${emulator_dir}/card_win32.cpp
+  ${emulator_dir}/pipe_server_win32.cpp)
 target_include_directories(pixavon_host PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/include)
+target_include_directories(pixavon_host PRIVATE ${emulator_dir})
 target_include_directories(pixavon_host PRIVATE ${pixavon_header_only})
 target_compile_options(pixavon_host PUBLIC $<$<CXX_COMPILER_ID:GNU>:-Wno-missing-field-initializers>)
 target_link_libraries(pixavon_host PUBLIC pixavon_format pixavon_host_win32)

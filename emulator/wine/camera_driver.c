@@ -4,7 +4,8 @@
 // interface points at, and passes every request on to pixavon-emu over its
 // framed link (see emulator/server.cpp), one TCP loopback connection per open
 // handle:
-//   IRP_MJ_CREATE   connect, hello 'H', the device answers 'K' (else busy)
+//   IRP_MJ_CREATE   connect, hello 'H'; the device's answer 'K' (else busy)
+//                   is taken by the first transfer
 //   IRP_MJ_WRITE    'W' u32 n and the n bytes: one message; 'K' or 'E'
 //   IRP_MJ_READ     'R' u32 n; pieces 'D' u32 k, k bytes up to n, or 'E'
 //   IRP_MJ_CLEANUP, IRP_MJ_CLOSE  the connection is closed

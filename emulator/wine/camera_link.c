@@ -14,7 +14,8 @@
 
 struct camera_link {
     SOCKET socket;
-    int broken;  // the frame stream lost its place; every later transfer fails
+    int greeted;  // the device's answer to the hello was 'K'
+    int broken;   // the frame stream lost its place, or the device is busy; every later transfer fails
     unsigned long input_pos;
     unsigned long input_len;
     unsigned char input[INPUT_BUFFER];
@@ -89,7 +90,6 @@ void* camera_link_open(unsigned short port) {
     struct sockaddr_in address;
     const DWORD timeout = LINK_TIMEOUT_MS;
     const BOOL no_delay = TRUE;
-    unsigned char answer = 0;
     struct camera_link* link;
     static const unsigned char hello = 'H';
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -107,16 +107,31 @@ void* camera_link_open(unsigned short port) {
         return NULL;
     }
     link->socket = s;
+    link->greeted = 0;
     link->broken = 0;
     link->input_pos = 0;
     link->input_len = 0;
-    // A busy camera accepts and closes without a byte: no 'K'.
-    if (connect(s, (const struct sockaddr*)&address, sizeof address) != 0 || !send_frame(s, &hello, 1, NULL, 0) ||
-        !take(link, &answer, 1) || answer != 'K') {
+    // The answer to the hello is taken by the first transfer, not here: the
+    // previous handle's close may reach the driver only after this open
+    // returns, and the device serves the newcomer once that host has gone.
+    if (connect(s, (const struct sockaddr*)&address, sizeof address) != 0 || !send_frame(s, &hello, 1, NULL, 0)) {
         camera_link_close(link);
         return NULL;
     }
     return link;
+}
+
+// Takes the device's answer to the hello once; a busy camera accepts and
+// closes without a byte: no 'K'.
+static int greeted(struct camera_link* link) {
+    unsigned char answer = 0;
+    if (link->greeted) return 1;
+    if (link->broken || !take(link, &answer, 1) || answer != 'K') {
+        link->broken = 1;
+        return 0;
+    }
+    link->greeted = 1;
+    return 1;
 }
 
 void camera_link_close(void* opaque) {
@@ -130,7 +145,7 @@ int camera_link_write(void* opaque, const void* data, unsigned long length) {
     struct camera_link* link = opaque;
     unsigned char header[PIECE_HEADER];
     unsigned char answer = 0;
-    if (link->broken) return 0;
+    if (!greeted(link)) return 0;
     header[0] = 'W';
     put_le32(header + 1, length);
     if (!send_frame(link->socket, header, sizeof header, data, length) || !take(link, &answer, 1) ||
@@ -145,7 +160,7 @@ int camera_link_read(void* opaque, void* data, unsigned long length) {
     struct camera_link* link = opaque;
     unsigned char header[PIECE_HEADER];
     unsigned long done = 0;
-    if (link->broken) return 0;
+    if (!greeted(link)) return 0;
     header[0] = 'R';
     put_le32(header + 1, length);
     if (!send_frame(link->socket, header, sizeof header, NULL, 0)) {

@@ -9,7 +9,8 @@ extern "C" {
 
 int camera_link_startup(void);
 void camera_link_shutdown(void);
-// A served connection to 127.0.0.1:port (hello answered 'K'), or NULL.
+// A connection to 127.0.0.1:port with the hello sent, or NULL. Whether the
+// device serves it (answers 'K') tells the first transfer, which fails if not.
 void* camera_link_open(unsigned short port);
 void camera_link_close(void* link);
 // One message of `length` bytes; nonzero if the device took it ('K').

@@ -34,6 +34,31 @@ const DeviceSetupCalls& SystemDeviceSetupCalls();
 // opened; everything taken on the way is released on every path.
 HANDLE OpenFirstDevice(const DeviceSetupCalls& calls);
 
+// --- A camera named by the host ---
+
+// The environment variable naming a camera's device path that the library
+// opens instead of looking for one (an emulated camera that the host serves
+// itself, on a named pipe).
+inline constexpr char kDevicePathVariable[] = "PIXAVON_DEVICE_PATH";
+
+// Opens the device path `path` for synchronous reading and writing; a pipe
+// that is busy with a host that is just leaving is waited for a moment.
+// `framed` tells whether it is a pipe, which speaks the framed link below.
+// Returns nullptr when it cannot be opened.
+HANDLE OpenNamedDevice(const char* path, bool* framed);
+
+// The framed link of an emulated camera on a pipe (integers little-endian):
+//   host -> device  'H'                     hello, once after opening
+//   device -> host  'K'                     served
+//   host -> device  'W' u32 n, n bytes      one write; answer 'K' or 'E'
+//   host -> device  'R' u32 n               one read of n bytes; answer
+//   device -> host  'D' u32 k, k bytes ...  pieces adding up to n, or 'E'
+// Once a reply does not fit the framing, `broken` is set and every later
+// transfer fails.
+bool GreetFramed(HANDLE pipe);
+bool WriteFramed(HANDLE pipe, const std::uint8_t* data, std::uint32_t length, bool* broken);
+bool ReadFramed(HANDLE pipe, std::uint8_t* data, std::uint32_t length, bool* broken);
+
 // --- Transfers on an open handle (a device or anything ReadFile and
 // WriteFile accept, such as a pipe) ---
 

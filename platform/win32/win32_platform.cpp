@@ -1,4 +1,5 @@
-// The Win32 platform: the camera through its driver's device interface, the
+// The Win32 platform: the camera through its driver's device interface (or
+// an emulated camera on the pipe the host names), the
 // host window as an HWND, the string table as the library's own resources,
 // host files through file handles.
 #include <windows.h>
@@ -61,14 +62,51 @@ bool MoveFilePointer(HANDLE handle, std::int64_t distance, DWORD method, std::ui
     return true;
 }
 
+// Whether the host names a camera's device path (PIXAVON_DEVICE_PATH); if so
+// it is put in `path`.
+bool NamedDevicePath(char* path, DWORD size) {
+    const DWORD length = ::GetEnvironmentVariableA(win32::kDevicePathVariable, path, size);
+    return length > 0 && length < size;
+}
+
 class Win32Platform final : public Platform {
 public:
-    DeviceHandle open_first_device() override { return win32::OpenFirstDevice(win32::SystemDeviceSetupCalls()); }
-    bool close_device(DeviceHandle device) override { return win32::CloseDeviceHandle(device); }
+    // A device handle is the camera's file handle. The one an emulated
+    // camera's pipe gave is remembered, for its transfers are framed; the
+    // library has one camera open at a time.
+    DeviceHandle open_first_device() override {
+        char path[MAX_PATH];
+        if (!NamedDevicePath(path, sizeof path)) {
+            return win32::OpenFirstDevice(win32::SystemDeviceSetupCalls());
+        }
+        bool framed = false;
+        HANDLE device = win32::OpenNamedDevice(path, &framed);
+        if (device != nullptr && framed) {
+            if (framed_ != nullptr) {
+                ::CloseHandle(device);  // one framed camera at a time
+                return nullptr;
+            }
+            framed_ = device;
+            broken_ = false;
+        }
+        return device;
+    }
+    bool close_device(DeviceHandle device) override {
+        if (device != nullptr && device == framed_) {
+            framed_ = nullptr;
+        }
+        return win32::CloseDeviceHandle(device);
+    }
     bool write_device(DeviceHandle device, const std::uint8_t* data, std::uint32_t length) override {
+        if (device != nullptr && device == framed_) {
+            return win32::WriteFramed(framed_, data, length, &broken_);
+        }
         return win32::WriteHandle(device, data, length);
     }
     bool read_device(DeviceHandle device, std::uint8_t* data, std::uint32_t length) override {
+        if (device != nullptr && device == framed_) {
+            return win32::ReadFramed(framed_, data, length, &broken_);
+        }
         return win32::ReadHandle(device, data, length);
     }
     void sleep_ms(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
@@ -160,6 +198,10 @@ public:
     }
 
     bool remove_file(const char* path) override { return path != nullptr && ::DeleteFileA(path) != FALSE; }
+
+private:
+    HANDLE framed_ = nullptr;  // the open emulated camera's pipe, if any
+    bool broken_ = false;      // its frames lost their place
 };
 
 }  // namespace

@@ -115,6 +115,18 @@ TEST_F(DeviceIntegration, OnlyTheFirstCameraInNameOrderIsOpened) {
 }
 #endif
 
+// The camera serves the host that opens it again at once, however late the
+// close reaches it (through wine's driver, after the open).
+TEST_F(DeviceIntegration, ClosingAndOpeningAgainAtOnceIsServed) {
+    StartCamera(8);
+    uint8_t block[512];
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_EQ(lib->OpenDevice(nullptr), 1) << "round " << round;
+        ASSERT_EQ(lib->ReadGBA(0, block, 512), 1) << "round " << round;
+        lib->CloseDevice();
+    }
+}
+
 TEST_F(DeviceIntegration, UnloadingTheLibraryClosesTheDevice) {
     StartCamera(8);
     ASSERT_EQ(lib->OpenDevice(nullptr), 1);

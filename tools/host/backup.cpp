@@ -10,6 +10,7 @@
 #include "core_internal.h"
 #include "os/os.h"
 #include "restore_record.h"
+#include "utf8_path.h"
 
 namespace pixavon::host {
 namespace {
@@ -66,7 +67,7 @@ Outcome Core::backup(const std::string& file, bool replace) {
         const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : state.card_bytes();
         if (card_bytes == 0) fail(ProblemKind::kBackupSizeUnknown, {}, Hint::kTryRescue);
 
-        const std::string parent = std::filesystem::path(file).parent_path().string();
+        const std::string parent = utf8_of(fs_path(file).parent_path());
         const std::string dir = parent.empty() ? std::string(".") : parent;
         int space_error = 0;
         const std::optional<uint64_t> space = os::free_space(dir, &space_error);
@@ -138,7 +139,7 @@ Outcome Core::restore(const std::string& file) {
         // A restore cannot stop half-way without leaving the old list over new
         // pictures; if this process is ended anyway, the note tells the next one.
         std::error_code ignored;
-        const std::string absolute = std::filesystem::absolute(file, ignored).string();
+        const std::string absolute = utf8_of(std::filesystem::absolute(fs_path(file), ignored));
         try {
             note_restore_started(card_key_, absolute.empty() ? file : absolute);
         } catch (const std::exception& error) {

@@ -18,13 +18,14 @@
 #include "os/os.h"
 #include "read_ahead.h"
 #include "restore_record.h"
+#include "utf8_path.h"
 
 namespace pixavon::host {
 namespace {
 
 using internal::exists;
 
-std::string base_name(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string base_name(const std::string& path) { return utf8_of(fs_path(path).filename()); }
 
 Problem list_problem(const Catalog& catalog) {
     const CatalogCheck& check = catalog.check;
@@ -185,7 +186,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
             card_name_ = base_name(target.card_image);
             card_image_ = target.card_image;
             std::error_code ignored;
-            card_key_ = "image " + std::filesystem::canonical(target.card_image, ignored).string();
+            card_key_ = "image " + utf8_of(std::filesystem::canonical(fs_path(target.card_image), ignored));
         } else {
             const std::string dir = device_dir_in_use();
             // One host at a time on the attached camera: the device directory is

@@ -7,6 +7,7 @@
 
 #include "core.h"
 #include "i18n.h"
+#include "utf8_path.h"
 
 namespace pixavon::host {
 namespace {
@@ -15,7 +16,7 @@ std::string num(uint64_t n) { return std::to_string(n); }
 std::string mib(uint64_t bytes) { return std::to_string(bytes >> 20); }
 std::string name_of(const std::string& raw) { return display_name(raw); }
 std::string base_of(const std::string& raw) {
-    const std::string base = std::filesystem::path(raw).filename().string();
+    const std::string base = utf8_of(fs_path(raw).filename());
     return display_name(base.empty() ? raw : base);
 }
 std::string in_folder(const std::string& folder, const std::string& name) {

@@ -8,6 +8,7 @@
 #include "core.h"
 #include "core_internal.h"
 #include "os/os.h"
+#include "utf8_path.h"
 
 namespace pixavon::host {
 namespace {
@@ -88,7 +89,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
         }
         if (request.all && !request.output.empty() && !os::is_folder(request.output)) {
             std::error_code error;
-            std::filesystem::create_directories(request.output, error);
+            std::filesystem::create_directories(fs_path(request.output), error);
             if (error) {
                 fail(ProblemKind::kCannotMakeFolder, {.folder = request.output, .error = error.value()},
                      Hint::kCheckDisk);

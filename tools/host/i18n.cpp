@@ -12,6 +12,7 @@
 
 #include "camera_session.h"
 #include "os/os.h"
+#include "utf8_path.h"
 
 namespace pixavon::host {
 namespace {
@@ -26,8 +27,8 @@ std::string g_codeset;
 // else the build tree's.
 std::string locale_dir() {
     if (const std::string exe = os::executable_path(); !exe.empty()) {
-        const std::filesystem::path installed = std::filesystem::path(exe).parent_path().parent_path() / "share/locale";
-        if (os::is_folder(installed.string())) return installed.string();
+        const std::string installed = utf8_of(fs_path(exe).parent_path().parent_path() / "share/locale");
+        if (os::is_folder(installed)) return installed;
     }
     return PIXAVON_BUILD_LOCALE_DIR;
 }

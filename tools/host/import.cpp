@@ -36,6 +36,7 @@
 #include "i18n.h"
 #include "import_index.h"
 #include "os/os.h"
+#include "utf8_path.h"
 
 namespace pixavon::host {
 namespace {
@@ -117,8 +118,8 @@ namespace {
 // `name` with "-2", "-3", ... before its extension.
 std::string with_suffix(const std::string& name, int k) {
     if (k == 1) return name;
-    const std::filesystem::path path(name);
-    return path.stem().string() + "-" + std::to_string(k) + path.extension().string();
+    const std::filesystem::path path = fs_path(name);
+    return utf8_of(path.stem()) + "-" + std::to_string(k) + utf8_of(path.extension());
 }
 
 }  // namespace
@@ -151,7 +152,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         if (sample.empty())
             refuse(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
         const std::optional<OutputFormat> format =
-            std::filesystem::path(sample).has_extension() ? format_of_name(sample) : std::nullopt;
+            fs_path(sample).has_extension() ? format_of_name(sample) : std::nullopt;
         if (!format) refuse(ProblemKind::kNamePatternFormat, {.name = request.name_pattern});
         const Catalog catalog = usable_catalog();
 
@@ -169,7 +170,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         result.photos = static_cast<uint32_t>(positions.size());
 
         std::error_code error;
-        std::filesystem::create_directories(folder, error);
+        std::filesystem::create_directories(fs_path(folder), error);
         if (error) fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error.value()}, Hint::kCheckDisk);
         remove_leftovers(folder);  // a photo half-written by a killed import of ours
 

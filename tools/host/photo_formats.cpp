@@ -9,6 +9,7 @@
 #include "core.h"
 #include "core_internal.h"
 #include "os/os.h"
+#include "utf8_path.h"
 
 namespace pixavon::host {
 
@@ -40,7 +41,7 @@ auto at_lower_priority(Work work) -> decltype(work()) {
 bool exists(const std::string& path) { return os::exists(path); }
 
 std::optional<OutputFormat> format_of_name(const std::string& name) {
-    std::string ext = std::filesystem::path(name).extension().string();
+    std::string ext = utf8_of(fs_path(name).extension());
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     if (ext.empty() || ext == ".bmp") return OutputFormat::kBmp;
     if (ext == ".png") return OutputFormat::kPng;

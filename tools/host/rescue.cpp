@@ -10,6 +10,7 @@
 #include "core_internal.h"
 #include "embedded_camera.h"
 #include "i18n.h"
+#include "utf8_path.h"
 
 namespace pixavon::host {
 namespace {
@@ -90,7 +91,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
 
         // Every picture is saved before anything on the card is changed.
         std::error_code dir_error;
-        std::filesystem::create_directories(request.folder, dir_error);
+        std::filesystem::create_directories(fs_path(request.folder), dir_error);
         if (dir_error) {
             fail(ProblemKind::kCannotMakeFolder, {.folder = request.folder, .error = dir_error.value()},
                  Hint::kCheckDisk);

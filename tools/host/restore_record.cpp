@@ -4,6 +4,7 @@
 #include "durable_file.h"
 #include "i18n.h"
 #include "os/os.h"
+#include "utf8_path.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -31,7 +32,7 @@ std::string state_dir() { return os::state_folder(); }
 
 void note_restore_started(const std::string& card_key, const std::string& image) {
     std::error_code error;
-    std::filesystem::create_directories(state_dir(), error);
+    std::filesystem::create_directories(fs_path(state_dir()), error);
     if (error) {
         throw std::runtime_error(
             fill(tr("the folder '{1}' cannot be made: {2}"), {display_name(state_dir()), system_error(error.value())}));

@@ -1,33 +1,133 @@
-// The embedded camera on Windows: not built. The emulated camera serves its
-// card on a Unix socket, which pixavon.dll does not reach: the DLL finds
-// cameras only through the system's device interface. A card image is
-// refused with that said, before anything is opened or made.
+// The embedded camera on Windows: the emulator's device model in a thread of
+// this process, its card a card image file mapped into memory, served on a
+// named pipe of a random name that only this process is served on.
+// pixavon.dll opens the camera by that pipe's name (PIXAVON_DEVICE_PATH, set
+// through os::use_device_folder) instead of looking for one through the
+// device interface, and speaks the same framed link as to a socket camera on
+// Linux.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+#include "card_win32.h"
 #include "embedded_camera.h"
-
 #include "i18n.h"
-
-namespace pixavon::emu {
-// Never made on Windows.
-class Card {};
-class Server {};
-}  // namespace pixavon::emu
+#include "os/os.h"
+#include "pipe_server_win32.h"
 
 namespace pixavon::host {
+namespace {
 
-EmbeddedCamera::EmbeddedCamera(const std::string&, int) {
-    throw CameraError(tr("card images are not available in the Windows version of Pixavon; use the camera"));
+// A card image held by a program that is ending is waited for this long
+// before it counts as in use.
+constexpr auto kBusyWait = std::chrono::seconds(5);
+
+// \\.\pipe\pixavon-PID-RANDOM-ROLE: not guessable ahead, so nobody can take
+// the name first; the server refuses a name that exists anyway.
+std::string pipe_name(const char* role) {
+    std::random_device random;
+    char name[96];
+    std::snprintf(name, sizeof name, "\\\\.\\pipe\\pixavon-%lu-%08x%08x-%s",
+                  static_cast<unsigned long>(::GetCurrentProcessId()), static_cast<unsigned>(random()),
+                  static_cast<unsigned>(random()), role);
+    return name;
 }
 
-EmbeddedCamera::~EmbeddedCamera() = default;
-
-void EmbeddedCamera::begin_primer(uint64_t) {
-    throw CameraError(tr("card images are not available in the Windows version of Pixavon; use the camera"));
+// Serves `server` in `thread` until it is asked to stop.
+void start_serving(std::thread& thread, emu::Server& server) {
+    thread = std::thread([&server] {
+        try {
+            server.run();
+        } catch (...) {
+            // A server that fails shows as a camera that stops answering,
+            // which the library reports.
+        }
+    });
 }
 
-void EmbeddedCamera::end_primer() {}
+}  // namespace
+
+EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
+    if (create_mib != 0 && create_mib != 8 && create_mib != 16)
+        throw CameraError(tr("a card holds 8 or 16 MiB"), CameraError::Kind::kBadImage);
+    created_ = os::status(card_path).kind == os::Kind::kMissing;
+    if (created_ && create_mib == 0) {
+        throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
+    }
+    const auto give_up = std::chrono::steady_clock::now() + kBusyWait;
+    try {
+        for (;;) {
+            try {
+                card_ = emu::Card::open(card_path, create_mib);
+                break;
+            } catch (const emu::CardError& error) {
+                if (error.reason() != emu::CardError::Reason::kBusy || std::chrono::steady_clock::now() > give_up)
+                    throw;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    } catch (const emu::CardError& error) {
+        switch (error.reason()) {
+            case emu::CardError::Reason::kBusy:
+                throw CameraError(error.what(), CameraError::Kind::kBusy);
+            case emu::CardError::Reason::kNoSpace:
+                throw CameraError(error.what(), CameraError::Kind::kNoSpace);
+            case emu::CardError::Reason::kUnusable:
+                break;
+        }
+        throw CameraError(error.what(), CameraError::Kind::kBadImage);
+    }
+    card_size_ = card_->size();
+    try {
+        server_ = std::make_unique<emu::Server>(card_->flash(), pipe_name("camera"));
+    } catch (const emu::SetupError& error) {
+        card_.reset();
+        throw CameraError(error.what());
+    }
+    device_dir_ = server_->name();
+    start_serving(thread_, *server_);
+}
+
+EmbeddedCamera::~EmbeddedCamera() { stop(); }
+
+void EmbeddedCamera::begin_primer(uint64_t card_bytes) {
+    end_primer();
+    try {
+        primer_card_ = emu::Card::in_memory(card_bytes == (16u << 20) ? 16 : 8);
+        primer_server_ = std::make_unique<emu::Server>(primer_card_->flash(), pipe_name("primer"));
+    } catch (const std::exception& error) {
+        primer_server_.reset();
+        primer_card_.reset();
+        throw CameraError(error.what());
+    }
+    start_serving(primer_thread_, *primer_server_);
+    // The library opens the primer until it is pointed back at the card.
+    os::use_device_folder(primer_server_->name());
+}
+
+void EmbeddedCamera::end_primer() {
+    if (!primer_server_) return;
+    os::use_device_folder(device_dir_);
+    primer_server_->request_stop();
+    if (primer_thread_.joinable()) primer_thread_.join();
+    primer_server_.reset();
+    primer_card_.reset();
+}
 
 uint64_t EmbeddedCamera::card_size() const { return card_size_; }
 
-bool EmbeddedCamera::stop() { return true; }
+bool EmbeddedCamera::stop() {
+    if (stopped_) return synced_;
+    stopped_ = true;
+    end_primer();
+    server_->request_stop();
+    if (thread_.joinable()) thread_.join();
+    server_.reset();
+    synced_ = card_->sync();
+    card_.reset();  // closes the card image
+    return synced_;
+}
 
 }  // namespace pixavon::host

@@ -40,11 +40,20 @@ std::string temp_folder() {
 }
 
 // pixavon.dll finds the camera through the system's device interface for
-// it, and opens it exclusively: there is no folder for the host to point it
-// at or to lock.
+// it, and opens it exclusively: there is no folder to lock.
 std::string device_folder() { return {}; }
 
-void use_device_folder(const std::string&) {}
+// The embedded camera is a device path (a named pipe) rather than a folder:
+// the library opens the camera PIXAVON_DEVICE_PATH names instead of looking
+// for one. Set in the process's own environment block, where the library
+// reads it at each open; safe while other threads run.
+void use_device_folder(const std::string& folder) {
+    try {
+        ::SetEnvironmentVariableW(L"PIXAVON_DEVICE_PATH", folder.empty() ? nullptr : win32::to_utf16(folder).c_str());
+    } catch (const std::invalid_argument&) {
+        // No device path is anything but ASCII.
+    }
+}
 
 std::string executable_path() {
     std::vector<wchar_t> buffer(MAX_PATH);
