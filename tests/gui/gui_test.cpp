@@ -376,6 +376,7 @@ private Q_SLOTS:
         QCOMPARE(host.status("activity"), QString("The card was restored."));
 
         QObject::disconnect(ended);
+        over = false;
         host.window->show();
         host.dialogs.file = card.file("second.bin");
         QVERIFY(host.run([&] { host.action("backup")->trigger(); }));
