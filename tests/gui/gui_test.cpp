@@ -360,8 +360,8 @@ private Q_SLOTS:
         // The grid's photos read after the restore report progress too: only
         // the restore's own counts.
         bool over = false;
-        const QMetaObject::Connection ended = QObject::connect(
-            host.thread->worker(), &gui::CardWorker::finished, host.window.get(), [&] { over = true; });
+        const QMetaObject::Connection ended = QObject::connect(host.thread->worker(), &gui::CardWorker::finished,
+                                                               host.window.get(), [&] { over = true; });
         const QMetaObject::Connection during = QObject::connect(
             host.thread->worker(), &gui::CardWorker::progressed, host.window.get(), [&](const gui::Progress&) {
                 if (over) return;

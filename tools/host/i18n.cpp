@@ -78,23 +78,6 @@ const char* ntr(const char* singular, const char* plural, uint64_t n) {
     return ::dngettext(kDomain, singular, plural, static_cast<unsigned long>(n));
 }
 
-std::string fill(const std::string& pattern, std::initializer_list<std::string> args) {
-    std::string out;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9' &&
-            pattern[i + 2] == '}') {
-            const size_t k = static_cast<size_t>(pattern[i + 1] - '1');
-            if (k < args.size()) {
-                out += *(args.begin() + k);
-                i += 2;
-                continue;
-            }
-        }
-        out += pattern[i];
-    }
-    return out;
-}
-
 std::string system_error(int errnum) {
     return os::convert_text(os::error_text(errnum),
                             is_ascii_codeset(os::locale_codeset()) ? "UTF-8" : os::locale_codeset(),
