@@ -27,7 +27,7 @@ std::string g_codeset;
 // else the build tree's.
 std::string locale_dir() {
     if (const std::string exe = os::executable_path(); !exe.empty()) {
-        const std::string installed = utf8_of(fs_path(exe).parent_path().parent_path() / "share/locale");
+        std::string installed = utf8_of(fs_path(exe).parent_path().parent_path() / "share/locale");
         if (os::is_folder(installed)) return installed;
     }
     return PIXAVON_BUILD_LOCALE_DIR;
