@@ -23,7 +23,8 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   echo "== fuzz_$target for ${seconds}s =="
   log=build-fuzz/fuzz_$target.log
-  inputs=("$corpus" build-fuzz/seeds/$target)
+  inputs=("$corpus")
+  [[ -d build-fuzz/seeds/$target ]] && inputs+=(build-fuzz/seeds/$target)
   [[ -d fuzz/regressions/$target ]] && inputs+=(fuzz/regressions/$target)
   if ! build-fuzz/fuzz_$target "${inputs[@]}" \
       -dict=fuzz/$target.dict -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
