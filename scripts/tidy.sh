@@ -10,12 +10,13 @@
 #
 #   scripts/tidy.sh [BUILD_DIR]           what changed since .tidy-stamp (default build: build)
 #   scripts/tidy.sh --all [BUILD_DIR]     the whole tree
-#   scripts/tidy.sh --stamp [BUILD_DIR]   the whole tree, and on success .tidy-stamp
+#   scripts/tidy.sh --stamp [BUILD_DIR]   as the first, and on success .tidy-stamp
 #                                         records HEAD (the worktree must match it)
 #
 # .tidy-stamp (committed) names the last commit at which the whole tree was
 # found clean and a hash of .clang-tidy, clang-tidy's version and the
-# compilers'. The sources checked are those that differ from that commit (in
+# compilers'. What was clean then and has not changed is clean now, so a
+# clean check of what changed lets --stamp move the stamp on. The sources checked are those that differ from that commit (in
 # commits since, in the worktree, or new and not ignored) and every source
 # that includes a header among them, by the compiler's dependency files. The
 # whole tree is checked instead when the stamp is missing, its commit is not
@@ -55,7 +56,22 @@ config_hash() {
 hash=$(config_hash)
 
 files=("$sources")
-if [[ $mode == changed ]]; then
+stamp_now() {
+  {
+    echo "# The last commit at which scripts/tidy.sh found the whole tree clean, and"
+    echo "# the hash of .clang-tidy, clang-tidy's version and the compilers' then."
+    echo "# Written by scripts/tidy.sh --stamp; commit it."
+    echo "commit $(git rev-parse HEAD)"
+    echo "config $hash"
+  } >"$stamp_file"
+  echo "tidy: the whole tree is clean; $stamp_file records $(git rev-parse --short HEAD)"
+}
+if [[ $mode == stamp ]] && ! git diff --quiet HEAD -- . ":(exclude)$stamp_file"; then
+  echo "tidy: --stamp needs a worktree that matches HEAD (commit first)" >&2
+  exit 2
+fi
+
+if [[ $mode != all ]]; then
   stamp_commit=$(sed -n 's/^commit //p' "$stamp_file" 2>/dev/null || true)
   stamp_hash=$(sed -n 's/^config //p' "$stamp_file" 2>/dev/null || true)
   if [[ -z $stamp_commit ]]; then
@@ -103,16 +119,13 @@ PY
     )
     if ((${#units[@]} == 0)); then
       echo "tidy: no source changed since $stamp_commit"
+      [[ $mode == stamp ]] && stamp_now
       exit 0
     fi
     echo "tidy: ${#units[@]} sources changed since $stamp_commit or include a changed header"
     files=()
     for unit in "${units[@]}"; do files+=("^$(sed 's/[][\.*^$+?(){}|]/\\&/g' <<<"$unit")\$"); done
   fi
-fi
-if [[ $mode == stamp ]] && ! git diff --quiet HEAD -- . ":(exclude)$stamp_file"; then
-  echo "tidy: --stamp needs a worktree that matches HEAD (commit first)" >&2
-  exit 2
 fi
 
 # run-clang-tidy 14 has no -warnings-as-errors of its own: a wrapper passes it
@@ -132,12 +145,5 @@ run-clang-tidy -quiet -p "$build" -j "$(nproc)" -clang-tidy-binary "$wrapper" \
   -header-filter "$sources" "${files[@]}" 2>&1 | sed -E '/^[0-9]+ warnings? generated\.$/d'
 
 if [[ $mode == stamp ]]; then
-  {
-    echo "# The last commit at which scripts/tidy.sh found the whole tree clean, and"
-    echo "# the hash of .clang-tidy, clang-tidy's version and the compilers' then."
-    echo "# Written by scripts/tidy.sh --stamp; commit it."
-    echo "commit $(git rev-parse HEAD)"
-    echo "config $hash"
-  } >"$stamp_file"
-  echo "tidy: the whole tree is clean; $stamp_file records $(git rev-parse --short HEAD)"
+  stamp_now
 fi
