@@ -75,9 +75,7 @@ CardState Card::state() const {
 class CardWork::Front final : public host::Frontend {
 public:
     explicit Front(CardWork& work) : work_(work) {}
-    Answer confirm(const host::Question& asked) override {
-        return work_.confirm(asked) ? Answer::kYes : Answer::kNo;
-    }
+    Answer confirm(const host::Question& asked) override { return work_.confirm(asked) ? Answer::kYes : Answer::kNo; }
     void begin(const host::Step& step) override { work_.begin(step); }
     void advance() override { work_.advance(); }
     void end(bool) override {}
@@ -152,20 +150,24 @@ void CardWork::perform(Operation operation, bool changes_card, Work&& work) {
     last_report_.reset();
     Result result;
     result.operation = operation;
+    bool failed = true;
     if (!core_ || !core_->prepared()) {
         result.status = host::Outcome::Status::kFailed;
     } else {
         host::Outcome outcome = work(result);
-        // After a failure the camera is opened afresh: it may have gone and
-        // come back, which a camera that still counts as open never notices.
-        if (outcome.status == host::Outcome::Status::kFailed) core_->close_camera();
         result.status = outcome.status;
         result.declined = declined_;
         result.trouble = trouble_of(outcome.problem);
+        // After a failure the camera is opened afresh: it may have gone and
+        // come back, which a camera that still counts as open never notices.
+        // A question answered no is no failure of the camera's: it stays open
+        // and the card as it was.
+        failed = outcome.status == host::Outcome::Status::kFailed && !declined_;
+        if (failed) core_->close_camera();
     }
     // The import index is read again for the photos shown from now on.
     imported_.reset();
-    if ((changes_card && !result.declined) || result.status == host::Outcome::Status::kFailed) {
+    if ((changes_card && !result.declined) || failed) {
         result.card_changed = true;
         const Card card = load_card();
         listener_.card_loaded(generation_, card);
@@ -210,7 +212,8 @@ void CardWork::import_photos(const ImportChoice& choice) {
         result.kept = summary.kept;
         result.duplicates = summary.duplicates;
         result.total = summary.photos - summary.already - summary.duplicates;
-        for (const auto& [position, name] : summary.files) result.files.emplace_back(position, summary.folder + "/" + name);
+        for (const auto& [position, name] : summary.files)
+            result.files.emplace_back(position, summary.folder + "/" + name);
         return outcome;
     });
 }
@@ -356,7 +359,8 @@ void CardWork::report_progress() {
     const uint64_t units = std::min(units_, step_.units);
     double done = 0;
     if (step_.run_units > 0) {
-        done = std::min(1.0, static_cast<double>(step_.run_units_before + units) / static_cast<double>(step_.run_units));
+        done =
+            std::min(1.0, static_cast<double>(step_.run_units_before + units) / static_cast<double>(step_.run_units));
     } else {
         const double within = step_.units > 0 ? static_cast<double>(units) / static_cast<double>(step_.units) : 0.0;
         done = (item - 1 + within) / items;

@@ -69,7 +69,7 @@ struct Result {
     uint32_t already = 0;     // imported before
     uint32_t duplicates = 0;  // identical shots on the card, skipped
     uint32_t deleted = 0;
-    uint32_t kept = 0;  // left on the card: their files did not read back as written
+    uint32_t kept = 0;                                    // left on the card: their files did not read back as written
     std::vector<std::pair<uint32_t, std::string>> files;  // the photo at each position saved as
     host::RescueSummary rescue;
     Trouble trouble;  // when it did not end as asked

@@ -120,7 +120,8 @@ public:
         out.duplicates = result.duplicates;
         out.deleted = result.deleted;
         out.kept = result.kept;
-        for (const auto& [position, name] : result.files) out.files.append({static_cast<int>(position), decode_name(name)});
+        for (const auto& [position, name] : result.files)
+            out.files.append({static_cast<int>(position), decode_name(name)});
         out.rescue = result.rescue;
         out.trouble = gui_of(result.trouble);
         Q_EMIT worker_.finished(out);
@@ -132,7 +133,9 @@ private:
 };
 
 CardWorker::CardWorker(std::unique_ptr<host::Core> core, host::CancelToken& cancel, const QString& image)
-    : cancel_(cancel), relay_(std::make_unique<Relay>(*this)), work_(std::move(core), cancel, encode_name(image), *relay_) {
+    : cancel_(cancel),
+      relay_(std::make_unique<Relay>(*this)),
+      work_(std::move(core), cancel, encode_name(image), *relay_) {
     work_.set_picture_decoder(qt_decoder);
 }
 

@@ -31,7 +31,8 @@ PhotoView::PhotoView(const QImage& photo, int position, QWidget* parent) : QDial
         QString caption;
         QImage image;
     } views[] = {
-        {qt(desktop::photo_as_taken(static_cast<uint32_t>(photo.width()), static_cast<uint32_t>(photo.height()))), photo},
+        {qt(desktop::photo_as_taken(static_cast<uint32_t>(photo.width()), static_cast<uint32_t>(photo.height()))),
+         photo},
         {qt(desktop::photo_twice_sharp()), photo.scaled(twice, Qt::IgnoreAspectRatio, Qt::FastTransformation)},
         {qt(desktop::photo_twice_smooth()), photo.scaled(twice, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
     };
