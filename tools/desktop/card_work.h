@@ -138,8 +138,8 @@ public:
     void read_next_photo();
     uint64_t generation() const { return generation_; }
 
-    // Closes the card, saving a card image; false if that failed. Nothing is
-    // open afterwards until open_image().
+    // Closes the card, saving a card image; false if that failed. For the
+    // end: every operation afterwards fails (kFailed) and reads nothing.
     bool close();
 
 private:
