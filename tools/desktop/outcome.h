@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core.h"
@@ -21,6 +22,7 @@ struct Trouble {
     host::ProblemKind kind = host::ProblemKind::kNone;
     host::Hint hint = host::Hint::kNone;
     std::string text;
+    std::string detail;      // the same with the technical reason, when there is one
     std::string name;        // the file the hint names, as shown
     int64_t name_size = -1;  // that file's size; -1 for none
     uint32_t position = 0;   // the photo it concerns, counted from 0
@@ -52,6 +54,7 @@ struct Question {
     host::QuestionKind kind = host::QuestionKind::kDelete;
     uint32_t count = 0;        // photos it concerns
     uint32_t other_count = 0;  // photos on the card, or in the backup
+    std::string name;          // the backup
 };
 
 // How an operation ended.
@@ -66,7 +69,8 @@ struct Result {
     uint32_t already = 0;     // imported before
     uint32_t duplicates = 0;  // identical shots on the card, skipped
     uint32_t deleted = 0;
-    uint32_t kept = 0;  // left on the card: their files did not read back as written
+    uint32_t kept = 0;                                    // left on the card: their files did not read back as written
+    std::vector<std::pair<uint32_t, std::string>> files;  // the photo at each position saved as
     host::RescueSummary rescue;
     Trouble trouble;  // when it did not end as asked
     bool ok() const { return status == host::Outcome::Status::kDone; }

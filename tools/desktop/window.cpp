@@ -119,6 +119,41 @@ std::string back_up_title() { return tr("Back up card"); }
 std::string restore_title() { return tr("Restore card from"); }
 std::string rescue_folder_title() { return tr("Save the rescued photos into"); }
 std::string open_image_title() { return tr("Open card image"); }
+std::string add_pictures_title() { return tr("Add pictures"); }
+std::string picture_file_filter(const std::string& patterns) {
+    return fill(tr("Pictures ({1});;All files (*)"), {patterns});
+}
+
+ImportDialogText import_dialog_text(uint64_t selected) {
+    ImportDialogText text;
+    text.title = tr("Import photos");
+    text.save_to = tr("Save to:");
+    text.change = tr("&Change…");
+    text.change_title = tr("Import photos into");
+    text.skipped = tr("Photos already imported into this folder are skipped.");
+    text.selected_only = count("&Selected photo only ({n})", "&Selected photos only ({n})", selected);
+    text.delete_after = tr("&Delete from the card after import");
+    text.delete_after_tip = tr("Each photo leaves the card only once its file reads back as it was saved.");
+    text.import = tr("&Import");
+    text.cancel = tr("Cancel");
+    return text;
+}
+
+std::string photo_caption(uint32_t position, const std::string& imported_as, bool unreadable, bool shown) {
+    // People count photos from 1.
+    const std::string number = num(int64_t{position} + 1);
+    if (!imported_as.empty()) return fill(tr("Photo {1}, imported as {2}"), {number, imported_as});
+    if (unreadable) return fill(tr("Photo {1}, could not be read from the card"), {number});
+    if (!shown) return fill(tr("Photo {1}, not yet shown"), {number});
+    return fill(tr("Photo {1}, not imported"), {number});
+}
+
+std::string photo_view_title(uint32_t position) { return fill(tr("Photo {1}"), {num(int64_t{position} + 1)}); }
+std::string photo_as_taken(uint32_t width, uint32_t height) {
+    return fill(tr("As taken, {1} × {2}"), {num(width), num(height)});
+}
+std::string photo_twice_sharp() { return tr("Twice the size, sharp"); }
+std::string photo_twice_smooth() { return tr("Twice the size, smooth"); }
 
 Aftermath after(const Result& result, bool card_usable, bool rescued, bool closing) {
     Aftermath next;

@@ -62,6 +62,35 @@ std::string back_up_title();
 std::string restore_title();
 std::string rescue_folder_title();
 std::string open_image_title();
+std::string add_pictures_title();
+// `patterns`: the picture files the window reads, "*.png *.jpg ...".
+std::string picture_file_filter(const std::string& patterns);
+
+// The import dialog's words; `&` marks a label's access key, as both Qt and
+// Win32 take it.
+struct ImportDialogText {
+    std::string title;             // "Import photos"
+    std::string save_to;           // "Save to:", before the folder
+    std::string change;            // the button that picks another folder
+    std::string change_title;      // its folder dialog's title
+    std::string skipped;           // what is not imported again
+    std::string selected_only;     // with the count of photos selected
+    std::string delete_after;      // the option to delete what was imported
+    std::string delete_after_tip;  // what makes a photo leave the card
+    std::string import;            // the button that starts
+    std::string cancel;
+};
+ImportDialogText import_dialog_text(uint64_t selected);
+
+// A photo in the grid as its tooltip and a screen reader say it: imported
+// (as the file `imported_as`, as shown), unreadable, not read yet, or shown
+// and not imported.
+std::string photo_caption(uint32_t position, const std::string& imported_as, bool unreadable, bool shown);
+// The photo viewer's title and its sizes.
+std::string photo_view_title(uint32_t position);
+std::string photo_as_taken(uint32_t width, uint32_t height);
+std::string photo_twice_sharp();
+std::string photo_twice_smooth();
 
 // What follows an operation's end.
 struct Aftermath {

@@ -18,6 +18,7 @@
 
 #include "cancel.h"
 #include "core.h"
+#include "desktop/card_work.h"
 #include "desktop/outcome.h"
 
 namespace pixavon::gui {
@@ -37,10 +38,9 @@ struct Trouble {
     uint32_t position = 0;  // the photo it concerns, counted from 0
 };
 
-// The core's problems and warnings as the window takes them; the core's texts
-// must be in UTF-8 (host::init_translations("UTF-8")).
+// The core's problems as the window takes them; the core's texts must be in
+// UTF-8 (host::init_translations("UTF-8")).
 Trouble trouble_of(const host::Problem& problem);
-Trouble trouble_of(const host::Warning& warning);
 
 // The card as the window shows it.
 struct CardInfo {
@@ -95,7 +95,7 @@ struct Result {
     bool ok() const { return status == host::Outcome::Status::kDone; }
 };
 
-class CardWorker : public QObject, private host::Frontend {
+class CardWorker : public QObject {
     Q_OBJECT
 
 public:
@@ -143,39 +143,16 @@ Q_SIGNALS:
     void warned(const pixavon::gui::Trouble& warning);
 
 private:
-    template <typename Work>
-    void perform(Operation operation, bool changes_card, Work&& work);
-    void read_next_photo();
     void schedule_next_photo();
-    // Reads the card afresh: a new generation of the grid.
-    CardInfo load_card();
-    void advance_report();
 
-    // host::Frontend, on the worker's thread.
-    Answer confirm(const host::Question& asked) override;
-    void begin(const host::Step& step) override;
-    void advance() override;
-    void end(bool ok) override;
-    void box(bool owned, const std::string& caption, const std::string& text) override;
-    void note(const host::Record& record) override;
-    void warn(const host::Warning& warning) override;
+    // The shared work's reports, turned into the window's types and sent as
+    // its signals, on the worker's thread.
+    class Relay;
 
-    // The file `photo` was imported as into the import folder; empty if none.
-    QString imported_as(const host::Image& photo);
-
-    std::unique_ptr<host::Core> core_;
     host::CancelToken& cancel_;
-    QString image_;
-    quint64 generation_ = 0;
-    // The import folder's index, read once per reload or operation.
-    std::optional<host::ImportedFiles> imported_;
+    std::unique_ptr<Relay> relay_;
+    desktop::CardWork work_;
     bool reading_scheduled_ = false;
-    // The running operation.
-    Operation operation_ = Operation::kReload;
-    bool declined_ = false;
-    host::Step step_;
-    uint64_t units_ = 0;
-    qint64 last_report_ms_ = -1;
 };
 
 // The worker on a thread of its own, for as long as this lives.

@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "desktop/window.h"
 #include "import_dialog.h"
 #include "locale_file_dialog.h"
+#include "phrases.h"
 #include "window_locale.h"
 
 namespace pixavon::gui {
@@ -78,8 +80,8 @@ QStringList DesktopDialogs::pictures(QWidget* parent) {
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         patterns << "*." + QString::fromLatin1(format);
-    return ask_paths(parent, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen, tr("Add pictures"), QString(),
-                     tr("Pictures (%1);;All files (*)").arg(patterns.join(' ')));
+    return ask_paths(parent, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen, qt(desktop::add_pictures_title()),
+                     QString(), qt(desktop::picture_file_filter(patterns.join(' ').toStdString())));
 }
 
 QString DesktopDialogs::open_file(QWidget* parent, const QString& title, const QString& filter) {

@@ -1,5 +1,8 @@
 #include "photo_model.h"
 
+#include "desktop/window.h"
+#include "phrases.h"
+
 #include <QPainter>
 #include <QPixmap>
 
@@ -108,11 +111,8 @@ QPixmap PhotoModel::thumbnail(const Photo& photo) const {
 }
 
 QString PhotoModel::describe(int position, const Photo& photo) const {
-    // People count photos from 1.
-    if (!photo.imported_as.isEmpty()) return tr("Photo %1, imported as %2").arg(position + 1).arg(photo.imported_as);
-    if (photo.unreadable) return tr("Photo %1, could not be read from the card").arg(position + 1);
-    if (photo.picture.isNull()) return tr("Photo %1, not yet shown").arg(position + 1);
-    return tr("Photo %1, not imported").arg(position + 1);
+    return qt(desktop::photo_caption(static_cast<uint32_t>(position), photo.imported_as.toStdString(), photo.unreadable,
+                                     !photo.picture.isNull()));
 }
 
 QVariant PhotoModel::data(const QModelIndex& index, int role) const {

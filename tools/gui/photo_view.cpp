@@ -1,5 +1,8 @@
 #include "photo_view.h"
 
+#include "desktop/window.h"
+#include "phrases.h"
+
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -20,7 +23,7 @@ QSize fit_to_screen(const QWidget* widget, QSize wanted) {
 
 PhotoView::PhotoView(const QImage& photo, int position, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("photo-view"));
-    setWindowTitle(tr("Photo %1").arg(position + 1));
+    setWindowTitle(qt(desktop::photo_view_title(static_cast<uint32_t>(position))));
     auto* content = new QWidget;
     auto* grid = new QGridLayout(content);
     const QSize twice = photo.size() * 2;
@@ -28,9 +31,10 @@ PhotoView::PhotoView(const QImage& photo, int position, QWidget* parent) : QDial
         QString caption;
         QImage image;
     } views[] = {
-        {tr("As taken, %1 × %2").arg(photo.width()).arg(photo.height()), photo},
-        {tr("Twice the size, sharp"), photo.scaled(twice, Qt::IgnoreAspectRatio, Qt::FastTransformation)},
-        {tr("Twice the size, smooth"), photo.scaled(twice, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
+        {qt(desktop::photo_as_taken(static_cast<uint32_t>(photo.width()), static_cast<uint32_t>(photo.height()))),
+         photo},
+        {qt(desktop::photo_twice_sharp()), photo.scaled(twice, Qt::IgnoreAspectRatio, Qt::FastTransformation)},
+        {qt(desktop::photo_twice_smooth()), photo.scaled(twice, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
     };
     int column = 0;
     for (const auto& view : views) {
