@@ -245,4 +245,29 @@ std::string error_text(int error);
 // Sets an environment variable (before other threads start).
 void set_environment(const char* name, const std::string& value);
 
+// ---- The person's terminal ------------------------------------------------
+
+// The process's standard streams.
+enum class Stream : uint8_t { kInput, kOutput, kError };
+
+// Writes `text`, in the locale's codeset, to standard output or standard
+// error for a person to read: on POSIX its bytes, buffered as stdio buffers
+// them; on Windows UTF-16 to a console whatever its code page (cmd.exe,
+// PowerShell), and UTF-8 with CR LF line ends when redirected. A text that
+// cannot be written is remembered for flush_text().
+void write_text(Stream stream, std::string_view text);
+// Sends on what write_text() holds back for `stream`; false with `error` set
+// when any text written to it so far could not be (a reader gone, a full disk).
+bool flush_text(Stream stream, int* error);
+// Clears the line a progress bar is drawn on and puts the cursor at its start.
+void clear_terminal_line(Stream stream);
+// True when `stream` is a terminal (a console on Windows).
+bool is_terminal(Stream stream);
+// The width in columns of the terminal `stream` shows on; 80 when unknown.
+int terminal_columns(Stream stream);
+// The length in bytes of the character `text` starts with, in the locale's
+// codeset (1 for a byte that starts none, or one cut short), and in
+// `columns` the columns a terminal gives it.
+size_t character_at(const char* text, size_t size, size_t* columns);
+
 }  // namespace pixavon::host::os
