@@ -207,6 +207,10 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// A text the library gave (GetString) in the host's codeset: on POSIX as it
+// is, in the locale's codeset; on Windows from the ANSI code page into UTF-8.
+std::string from_library_text(const std::string& text);
+
 // ---- Known folders --------------------------------------------------------
 
 // The desktop's pictures folder: XDG_PICTURES_DIR in the environment, else in
@@ -219,6 +223,8 @@ std::string state_folder();
 std::string temp_folder();
 // The folder the library looks for cameras in: PIXAVON_DEVICE_DIR, else
 // $XDG_RUNTIME_DIR/pixavon, else /tmp/pixavon-UID.
+// Empty on Windows, where the library finds the camera through the system's
+// device interface.
 std::string device_folder();
 // Points the library at the camera folder `folder`. Call before other
 // threads start: it sets the environment.
