@@ -84,8 +84,8 @@ int cmd_info(host::Core& core) {
     const host::Catalog& catalog = state.catalog;
     const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : catalog.card_bytes();
     print(fill(tr("card:        {1} MiB, capacity code {2}"),
-                             {std::to_string(card_bytes >> 20), std::to_string(catalog.capacity_code)})
-                             + "\n");
+               {std::to_string(card_bytes >> 20), std::to_string(catalog.capacity_code)}) +
+          "\n");
     if (!state.catalog_ok) fail(explain(state.problem));
     print(fill(tr("photos:      {1}"), {std::to_string(catalog.count)}) + "\n");
     print(fill(tr("free slots:  {1}"), {std::to_string(catalog.free_slots())}) + "\n");
@@ -97,9 +97,10 @@ int cmd_info(host::Core& core) {
 int cmd_list(host::Core& core, bool json) {
     const host::Catalog catalog = usable(core.inspect());
     if (json) {
-        std::string text = formatted("{\"capacity\": %u, \"card_bytes\": %llu, \"count\": %u, \"free\": %u, \"photos\": [",
-                                     catalog.capacity_code, static_cast<unsigned long long>(catalog.card_bytes()),
-                                     catalog.count, catalog.free_slots());
+        std::string text =
+            formatted("{\"capacity\": %u, \"card_bytes\": %llu, \"count\": %u, \"free\": %u, \"photos\": [",
+                      catalog.capacity_code, static_cast<unsigned long long>(catalog.card_bytes()), catalog.count,
+                      catalog.free_slots());
         for (uint32_t i = 0; i < catalog.count; ++i) {
             text += formatted("%s{\"position\": %u, \"slot\": %u, \"bytes\": %u}", i == 0 ? "" : ", ", i,
                               catalog.slots[i], kSlotBytes);
@@ -114,8 +115,8 @@ int cmd_list(host::Core& core, bool json) {
                         fill(ntr("{1} byte", "{1} bytes", kSlotBytes), {std::to_string(kSlotBytes)}).c_str()));
     }
     print(fill(ntr("{1} photo, {2} free", "{1} photos, {2} free", catalog.count),
-                             {std::to_string(catalog.count), std::to_string(catalog.free_slots())})
-                             + "\n");
+               {std::to_string(catalog.count), std::to_string(catalog.free_slots())}) +
+          "\n");
     return 0;
 }
 
@@ -243,10 +244,9 @@ int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
         fail(explain(
             {host::ProblemKind::kCannotWrite, host::Hint::kCheckDisk, {.name = file, .detail = error.what()}, {}}));
     }
-    print(fill(ntr("{1} photo on the contact sheet '{2}'.", "{1} photos on the contact sheet '{2}'.",
-                                 catalog.count),
-                             {std::to_string(catalog.count), display_name(file)})
-                             + "\n");
+    print(fill(ntr("{1} photo on the contact sheet '{2}'.", "{1} photos on the contact sheet '{2}'.", catalog.count),
+               {std::to_string(catalog.count), display_name(file)}) +
+          "\n");
     return 0;
 }
 

@@ -97,9 +97,7 @@ int descriptor_of(Stream stream) {
 }  // namespace
 
 // stdio keeps the first failure (ferror) for flush_text().
-void write_text(Stream stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), file_of(stream));
-}
+void write_text(Stream stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), file_of(stream)); }
 
 bool flush_text(Stream stream, int* error) {
     std::FILE* file = file_of(stream);
