@@ -54,8 +54,9 @@ fi
 
 # The window's tests run in Japanese (UTF-8) and in Simplified Chinese with GBK,
 # and it is tried in Traditional Chinese;
-# the DLL's host paths are checked under wine in Japanese and Chinese (UTF-8).
-for spec in ja_JP:UTF-8 zh_CN:GBK zh_CN:UTF-8 zh_TW:UTF-8; do
+# the DLL's host paths are checked under wine in Japanese and Chinese (UTF-8),
+# and the Windows tool's folder names in their code pages and in Western Europe's.
+for spec in ja_JP:UTF-8 zh_CN:GBK zh_CN:UTF-8 zh_TW:UTF-8 en_US:UTF-8; do
   name="${spec%%:*}" codeset="${spec##*:}"
   canonical="$name.$(tr 'A-Z' 'a-z' <<<"${codeset//-/}")"
   if ! locale -a 2>/dev/null | grep -qx "$canonical"; then

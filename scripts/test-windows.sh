@@ -14,7 +14,7 @@ echo "== 32-bit Windows build (mingw-w64, tests under wine) =="
 # Linux tool that pixavon.exe is held against (tests/win32/tool_on_camera.sh).
 cmake --preset ci >/dev/null
 cmake --build build -j"$jobs" --target pixavon-emu pixavon-emu-launcher pixavon_differential_session \
-  pixavon-tool pixavon-demo-pictures pixavon_translations
+  pixavon-tool pixavon-demo-pictures pixavon_translations pixavon_same_pixels
 cmake --preset ci-win32 -DPIXAVON_HOST_TOOLS_DIR="$PWD/build"
 cmake --build "$build" -j"$jobs"
 

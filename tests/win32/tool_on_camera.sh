@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
-# pixavon.exe under wine in Japanese, on a camera plugged into $WINEPREFIX,
-# against the Linux tool on copies of the same card:
-#  - import into a folder whose name is outside code page 932 (图片) gives the
-#    files the Linux tool's import gives, pixel for pixel;
-#  - a second import adds nothing;
-#  - what it says is Japanese, in UTF-8 when redirected;
-#  - its backup equals the card byte for byte;
-#  - --card on that backup lists what the Linux tool lists on the card.
+# pixavon.exe under wine, on a camera plugged into $WINEPREFIX and found by
+# pixavon.dll's own discovery, held against the Linux tool on a copy of the
+# same card: one session of the tool's commands (info, list, get to BMP, PNG
+# and JPEG, import with its options, backup, rescue with and without repair,
+# put, rm, contact-sheet, raw, strings, format, restore) run on both, each
+# command ending alike with the same standard output (its lines ended with
+# CR LF), and every file either makes the same: BMPs and backups byte for
+# byte, PNGs and JPEGs pixel for pixel. Then, in Japanese:
+#  - a second import adds nothing, and what the tool says is Japanese;
+#  - the backup equals the card, and --card on it lists the card's photos;
+# and import, get and backup into folders named in the ANSI code page of
+# Japanese, Simplified Chinese and Western European Windows, and outside it.
 #   tool_on_camera.sh LINUX_BUILD_DIR WIN32_BUILD_DIR
 set -euo pipefail
+# One virtual display for every run (the library's boxes are windows).
+[[ -n ${DISPLAY:-} ]] || exec xvfb-run -a "$0" "$@"
 linux_build=$(realpath "$1") win32_build=$(realpath "$2")
 : "${WINEPREFIX:=$HOME/.wine}"
 export WINEPREFIX WINEDEBUG=${WINEDEBUG:--all}
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 linux_tool=$linux_build/pixavon
 windows_tool=$win32_build/pixavon.exe
+same_pixels=$linux_build/pixavon_same_pixels
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-tool-wine.XXXXXX")
 emulator=
@@ -29,11 +36,13 @@ fail() {
 }
 
 # The card: the demo pictures put on a fresh 8 MiB card by the Linux tool.
-mkdir "$work/pictures"
+mkdir "$work/pictures" "$work/linux" "$work/windows"
 "$linux_build/pixavon-demo-pictures" "$work/pictures" >/dev/null
 "$linux_tool" --card "$work/card.bin" --size 8 put "$work"/pictures/* >/dev/null 2>&1
 cp "$work/card.bin" "$work/linux.card"
-"$linux_tool" --card "$work/linux.card" import "$work/linux" >/dev/null 2>&1
+cp "$work/card.bin" "$work/original.bin"
+cp "$work/pictures"/*.png "$work/linux/"
+cp "$work/pictures"/*.png "$work/windows/"
 
 # The same card in a camera plugged into the prefix; the emulator prints the
 # device path once the camera is there.
@@ -45,72 +54,99 @@ for _ in $(seq 2400); do
   kill -0 "$emulator" 2>/dev/null || fail "the emulator did not start: $(cat "$work/emu.err")"
   sleep 0.05
 done
-windows() { (cd "$work" && xvfb-run -a wine "$windows_tool" "$@"); }
+windows() { (cd "$work/windows" && wine "$windows_tool" "$@"); }
+linux() { (cd "$work/linux" && "$linux_tool" --card ../linux.card "$@"); }
+# Runs a command on both; they must end alike and print the same (from line
+# $from on).
+both() {
+  local linux_code=0 windows_code=0
+  linux "$@" >"$work/linux.out" 2>"$work/linux.err" || linux_code=$?
+  windows "$@" >"$work/windows.out" 2>"$work/windows.err" || windows_code=$?
+  [[ $linux_code -eq $windows_code ]] ||
+    fail "$*: exit $windows_code on Windows, $linux_code on Linux: $(cat "$work/windows.err")"
+  grep -q $'\r$' "$work/windows.out" || [[ ! -s "$work/windows.out" ]] || fail "$*: lines not ended with CR LF"
+  diff -u <(tail -n +"${from:-1}" "$work/linux.out") <(tr -d '\r' <"$work/windows.out" | tail -n +"${from:-1}") >&2 ||
+    fail "$*: other output than on Linux"
+}
 
-windows import 图片 >"$work/first.txt" 2>"$work/first.err" || fail "import failed: $(cat "$work/first.err")"
-windows import 图片 >"$work/second.txt" 2>"$work/second.err" || fail "second import failed: $(cat "$work/second.err")"
-windows backup backup.bin >"$work/backup.txt" 2>&1 || fail "backup failed: $(cat "$work/backup.txt")"
+# The camera is the one attached, not a card image (line 1).
+from=2 both info
+grep -q "このコンピューターにつないだカメラ" "$work/windows.out" || fail "info: $(cat "$work/windows.out")"
+both list
+# 图片 is outside code page 932, 写真 inside it.
+both import 图片
+cp "$work/windows.out" "$work/first.txt"
+both import 图片
+cp "$work/windows.out" "$work/second.txt"
+both import --name '{n:03}-{slot}.bmp' --again 写真
+both get 0 -o 图片/one.bmp
+both get 1 -o 写真/one.png
+both get --all -o 图片/all --format jpeg
+both backup 图片/backup.bin
+cmp "$work/windows/图片/backup.bin" "$work/original.bin" || fail "the backup differs from the card"
+both contact-sheet sheet.png
+both raw read 0xFFE0 20
+both strings
+both put 图片/one.png portrait.png
+both rm 0 2
+both format --yes
+both list
+
+# The camera's driver hands over 512 bytes per call, slowly under wine: the
+# rest reads the card through --card, on copies of the card as it was.
+cp "$work/original.bin" "$work/linux/copy.bin"
+cp "$work/original.bin" "$work/windows/copy.bin"
+linux() { (cd "$work/linux" && "$linux_tool" "$@"); }
+both --card copy.bin rescue -o rescued
+both --card copy.bin rm 1
+both --card copy.bin rescue -o repaired --repair --yes
+both --card copy.bin list
+
+# Every file made alike (the import index holds times of its own).
+diff <(cd "$work/linux" && find . | sort) <(cd "$work/windows" && find . | sort) >&2 ||
+  fail "other files made than on Linux"
+while IFS= read -r -d '' file; do
+  case $file in
+    *.png) "$same_pixels" "$work/linux/$file" "$work/windows/$file" || fail "$file: other pixels" ;;
+    # Wine's WIC JPEG encoder keeps its own quality: close, not the same.
+    *.jpg) "$same_pixels" "$work/linux/$file" "$work/windows/$file" 3 || fail "$file: other pixels" ;;
+    *) cmp "$work/linux/$file" "$work/windows/$file" || fail "$file differs" ;;
+  esac
+done < <(cd "$work/linux" && find . -type f -not -name '.pixavon-import' -print0)
+
+# Japanese, as UTF-8; the second import finds every photo there already.
+photos=$(ls "$work/linux/图片"/*.png | wc -l)
+[[ $photos -ge 3 ]] || fail "the Linux import saved $photos photos"
+grep -q "に取り込みました" "$work/first.txt" || fail "the import did not speak Japanese: $(cat "$work/first.txt")"
+grep -q "新しい写真 0 枚" "$work/second.txt" || fail "the second import added photos: $(cat "$work/second.txt")"
+
+# The backup browsed without a camera lists what the Linux tool lists.
+cp "$work/original.bin" "$work/listed.bin"
+"$linux_tool" --card "$work/listed.bin" list >"$work/linux-list.txt"
+windows --card 图片/backup.bin list >"$work/windows-list.txt" 2>"$work/list.err" ||
+  fail "--card list failed: $(cat "$work/list.err")"
+diff -u "$work/linux-list.txt" <(tr -d '\r' <"$work/windows-list.txt") || fail "--card on the backup lists otherwise than Linux"
+cmp -s "$work/windows/图片/backup.bin" "$work/original.bin" || fail "--card list changed the backup"
+
+# Folders named in each ANSI code page (the one outside it, 图片, came
+# above), on the card as it was. Wine takes the ANSI code page from the
+# locale it starts in: 932, 936 and 1252 for these.
+cp "$work/original.bin" "$work/windows/copy.bin"
+for case in ja_JP.UTF-8:写真 zh_CN.UTF-8:图片 en_US.UTF-8:Café; do
+  IFS=: read -r locale folder <<<"$case"
+  export LC_ALL=$locale LANG=$locale
+  folder=$folder-${locale%%.*}
+  { windows --card copy.bin import "$folder" && windows --card copy.bin get 0 -o "$folder/one.bmp" &&
+    windows --card copy.bin backup "$folder/backup.bin"; } >/dev/null 2>"$work/cp.err" ||
+    fail "$locale, folder $folder: $(cat "$work/cp.err")"
+  cmp "$work/windows/$folder/backup.bin" "$work/original.bin" || fail "$locale, folder $folder: other backup"
+  cmp "$work/windows/$folder/one.bmp" "$work/linux/图片/one.bmp" || fail "$locale, folder $folder: other photo"
+  diff <(ls "$work/linux/图片" | grep -v '^one\.\|^all$\|^backup\.bin$') <(ls "$work/windows/$folder" | grep -v '^one\.\|^backup\.bin$') ||
+    fail "$locale, folder $folder: other import"
+done
+
 kill -TERM "$emulator"
 wait "$emulator" || true
 emulator=
-
-# The same files, and in them the same pixels (the PNG encoders differ).
-diff <(cd "$work/linux" && ls) <(cd "$work/图片" && ls) || fail "import saved other files than on Linux"
-python3 - "$work/linux" "$work/图片" <<'PY' || fail "the imported pictures differ from Linux's"
-import os, struct, sys, zlib
-
-def pixels(path):
-    """The rows of an 8-bit, non-interlaced RGB or RGBA PNG, unfiltered."""
-    data = open(path, "rb").read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", path
-    pos, idat = 8, b""
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            assert depth == 8 and colour in (2, 6) and interlace == 0, (path, depth, colour, interlace)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    step = 3 if colour == 2 else 4
-    raw, stride, rows, prior = zlib.decompress(idat), width * step, [], bytearray(width * step)
-    for y in range(height):
-        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for x in range(stride):
-            a = line[x - step] if x >= step else 0
-            b, c = prior[x], prior[x - step] if x >= step else 0
-            if kind == 1: line[x] = (line[x] + a) & 255
-            elif kind == 2: line[x] = (line[x] + b) & 255
-            elif kind == 3: line[x] = (line[x] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(bytes(line) if step == 3 else bytes(v for i, v in enumerate(line) if i % 4 != 3))
-        prior = line
-    return width, height, rows
-
-linux, windows = sys.argv[1:]
-names = sorted(n for n in os.listdir(linux) if n.endswith(".png"))
-for name in names:
-    if pixels(os.path.join(linux, name)) != pixels(os.path.join(windows, name)):
-        sys.exit(f"{name}: other pixels")
-PY
-photos=$(ls "$work/linux" | wc -l)
-[[ $photos -ge 3 ]] || fail "the Linux import saved $photos photos"
-
-# Japanese, as UTF-8; the second import finds every photo there already.
-grep -q "に取り込みました" "$work/first.txt" || fail "the import did not speak Japanese: $(cat "$work/first.txt")"
-grep -q "新しい写真 0 枚" "$work/second.txt" || fail "the second import added photos: $(cat "$work/second.txt")"
-[[ $(ls "$work/图片" | wc -l) -eq $photos ]] || fail "the second import changed the folder"
-
-cmp "$work/backup.bin" "$work/card.bin" || fail "the backup differs from the card"
-
-# The backup browsed without a camera lists what the Linux tool lists.
-"$linux_tool" --card "$work/linux.card" list >"$work/linux-list.txt"
-windows --card backup.bin list >"$work/windows-list.txt" 2>"$work/list.err" || fail "--card list failed: $(cat "$work/list.err")"
-# Lines end in CR LF on Windows.
-diff -u "$work/linux-list.txt" <(tr -d '\r' <"$work/windows-list.txt") || fail "--card on the backup lists otherwise than Linux"
-cmp -s "$work/backup.bin" "$work/card.bin" || fail "--card list changed the backup"
-echo "tool_on_camera: $photos photos imported alike, nothing added again, Japanese output, backup equal, --card lists it"
+echo "tool_on_camera: $photos photos; every command alike on both; Japanese output; backup equal; --card lists it;" \
+  "folders in code pages 932, 936, 1252 and outside them"

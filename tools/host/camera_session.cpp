@@ -79,7 +79,7 @@ std::string Session::text(uint32_t id) {
     char buffer[PIXAVON_STRING_BUFFER_SIZE + 1] = {};
     if (lib_.GetString(id, buffer) == 0) return {};
     buffer[PIXAVON_STRING_BUFFER_SIZE] = '\0';
-    return printable(std::string(buffer, ::strnlen(buffer, PIXAVON_STRING_BUFFER_SIZE)));
+    return printable(os::from_library_text(std::string(buffer, ::strnlen(buffer, PIXAVON_STRING_BUFFER_SIZE))));
 }
 
 std::string Session::usage_line(uint32_t used, uint32_t available) {

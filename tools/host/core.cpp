@@ -247,6 +247,7 @@ void Core::warn_if_restore_interrupted() {
 
 std::string Core::description() const {
     if (!card_image_.empty()) return fill(tr("embedded camera, card image '{1}'"), {display_name(card_image_)});
+    if (device_dir_.empty()) return tr("the camera attached to this computer");
     return fill(tr("camera in {1}"), {display_name(device_dir_)});
 }
 

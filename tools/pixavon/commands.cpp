@@ -1,6 +1,5 @@
 #include "commands.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "contact_sheet.h"
@@ -71,52 +70,53 @@ host::Catalog usable(const host::CardState& state) {
 int cmd_info(host::Core& core) {
     const host::CardState state = core.inspect();
     if (!state.connected) {
-        std::printf("%s\n", tr("camera:      not connected"));
+        print(std::string(tr("camera:      not connected")) + "\n");
         fail(explain(state.problem));
     }
-    std::printf("%s\n", fill(tr("camera:      connected ({1})"), {core.description()}).c_str());
+    print(fill(tr("camera:      connected ({1})"), {core.description()}) + "\n");
     // The card's own size, measured on it; its list's capacity code beside it.
     if (!state.catalog_loads) {
         if (state.measured_bytes != 0) {
-            std::printf("%s\n", fill(tr("card:        {1} MiB"), {std::to_string(state.measured_bytes >> 20)}).c_str());
+            print(fill(tr("card:        {1} MiB"), {std::to_string(state.measured_bytes >> 20)}) + "\n");
         }
         fail(explain(state.problem));
     }
     const host::Catalog& catalog = state.catalog;
     const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : catalog.card_bytes();
-    std::printf("%s\n", fill(tr("card:        {1} MiB, capacity code {2}"),
-                             {std::to_string(card_bytes >> 20), std::to_string(catalog.capacity_code)})
-                            .c_str());
+    print(fill(tr("card:        {1} MiB, capacity code {2}"),
+               {std::to_string(card_bytes >> 20), std::to_string(catalog.capacity_code)}) +
+          "\n");
     if (!state.catalog_ok) fail(explain(state.problem));
-    std::printf("%s\n", fill(tr("photos:      {1}"), {std::to_string(catalog.count)}).c_str());
-    std::printf("%s\n", fill(tr("free slots:  {1}"), {std::to_string(catalog.free_slots())}).c_str());
+    print(fill(tr("photos:      {1}"), {std::to_string(catalog.count)}) + "\n");
+    print(fill(tr("free slots:  {1}"), {std::to_string(catalog.free_slots())}) + "\n");
     // The library's own line, in its own words.
-    std::printf("%s\n", core.session().usage_line(catalog.count, catalog.free_slots()).c_str());
+    print(core.session().usage_line(catalog.count, catalog.free_slots()) + "\n");
     return 0;
 }
 
 int cmd_list(host::Core& core, bool json) {
     const host::Catalog catalog = usable(core.inspect());
     if (json) {
-        std::printf("{\"capacity\": %u, \"card_bytes\": %llu, \"count\": %u, \"free\": %u, \"photos\": [",
-                    catalog.capacity_code, static_cast<unsigned long long>(catalog.card_bytes()), catalog.count,
-                    catalog.free_slots());
+        std::string text =
+            formatted("{\"capacity\": %u, \"card_bytes\": %llu, \"count\": %u, \"free\": %u, \"photos\": [",
+                      catalog.capacity_code, static_cast<unsigned long long>(catalog.card_bytes()), catalog.count,
+                      catalog.free_slots());
         for (uint32_t i = 0; i < catalog.count; ++i) {
-            std::printf("%s{\"position\": %u, \"slot\": %u, \"bytes\": %u}", i == 0 ? "" : ", ", i, catalog.slots[i],
-                        kSlotBytes);
+            text += formatted("%s{\"position\": %u, \"slot\": %u, \"bytes\": %u}", i == 0 ? "" : ", ", i,
+                              catalog.slots[i], kSlotBytes);
         }
-        std::printf("]}\n");
+        print(text + "]}\n");
         return 0;
     }
     // TRANSLATORS: the heading of the list's three columns; the numbers below are 8 and 6 wide.
-    std::printf("%s\n", tr("POSITION SLOT   SIZE ON CARD"));
+    print(std::string(tr("POSITION SLOT   SIZE ON CARD")) + "\n");
     for (uint32_t i = 0; i < catalog.count; ++i) {
-        std::printf("%8u %6u %s\n", i, catalog.slots[i],
-                    fill(ntr("{1} byte", "{1} bytes", kSlotBytes), {std::to_string(kSlotBytes)}).c_str());
+        print(formatted("%8u %6u %s\n", i, catalog.slots[i],
+                        fill(ntr("{1} byte", "{1} bytes", kSlotBytes), {std::to_string(kSlotBytes)}).c_str()));
     }
-    std::printf("%s\n", fill(ntr("{1} photo, {2} free", "{1} photos, {2} free", catalog.count),
-                             {std::to_string(catalog.count), std::to_string(catalog.free_slots())})
-                            .c_str());
+    print(fill(ntr("{1} photo, {2} free", "{1} photos, {2} free", catalog.count),
+               {std::to_string(catalog.count), std::to_string(catalog.free_slots())}) +
+          "\n");
     return 0;
 }
 
@@ -191,7 +191,7 @@ int cmd_import(host::Core& core, const host::ImportRequest& request) {
             line = and_then(line, fill(ntr("{1} stays on the card.", "{1} stay on the card.", summary.kept),
                                        {count(summary.kept)}));
         }
-        std::printf("%s\n", line.c_str());
+        print(line + "\n");
     }
     return finish(outcome, core);
 }
@@ -244,10 +244,9 @@ int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
         fail(explain(
             {host::ProblemKind::kCannotWrite, host::Hint::kCheckDisk, {.name = file, .detail = error.what()}, {}}));
     }
-    std::printf("%s\n", fill(ntr("{1} photo on the contact sheet '{2}'.", "{1} photos on the contact sheet '{2}'.",
-                                 catalog.count),
-                             {std::to_string(catalog.count), display_name(file)})
-                            .c_str());
+    print(fill(ntr("{1} photo on the contact sheet '{2}'.", "{1} photos on the contact sheet '{2}'.", catalog.count),
+               {std::to_string(catalog.count), display_name(file)}) +
+          "\n");
     return 0;
 }
 
@@ -263,22 +262,26 @@ int cmd_raw_read(host::Core& core, const std::string& address_text, const std::s
         fail(tr("The raw read failed. Check the camera and the address."));
     }
     const uint64_t base = static_cast<uint64_t>(address) * 256;
+    // Lines go out some thousand at a time: a console takes each write as a call of its own.
+    std::string lines;
     for (uint32_t at = 0; at < length; at += 16) {
-        std::printf("%08llx ", static_cast<unsigned long long>(base) + at);
-        for (uint32_t k = 0; k < 16; ++k) {
-            if (k == 8) std::printf(" ");
-            if (at + k < length)
-                std::printf(" %02x", data[at + k]);
-            else
-                std::printf("   ");
+        if (lines.size() >= (64u << 10)) {
+            print(lines);
+            lines.clear();
         }
-        std::printf("  |");
+        std::string line = formatted("%08llx ", static_cast<unsigned long long>(base) + at);
+        for (uint32_t k = 0; k < 16; ++k) {
+            if (k == 8) line += ' ';
+            line += at + k < length ? formatted(" %02x", data[at + k]) : std::string("   ");
+        }
+        line += "  |";
         for (uint32_t k = 0; k < 16 && at + k < length; ++k) {
             const uint8_t c = data[at + k];
-            std::putchar(c >= 0x20 && c < 0x7F ? c : '.');
+            line += static_cast<char>(c >= 0x20 && c < 0x7F ? c : '.');
         }
-        std::printf("|\n");
+        lines += line + "|\n";
     }
+    print(lines);
     return 0;
 }
 
@@ -309,9 +312,7 @@ int cmd_raw_write(host::Core& core, const std::string& block_text, const std::st
     if (!session.call([&] { return session.lib().WriteGBA(block, data.data(), static_cast<uint32_t>(data.size())); })) {
         fail(tr("The raw write failed. Check the camera and the block number."));
     }
-    std::printf(
-        "%s\n",
-        fill(tr("{1} bytes written at block {2}."), {std::to_string(data.size()), std::to_string(block)}).c_str());
+    print(fill(tr("{1} bytes written at block {2}."), {std::to_string(data.size()), std::to_string(block)}) + "\n");
     return 0;
 }
 

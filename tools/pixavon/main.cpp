@@ -2,10 +2,7 @@
 // line, through libpixavon.so, on an attached camera or on a camera emulated
 // inside the tool on a card image.
 
-#ifdef _WIN32
-#  include <windows.h>
-#  include <io.h>
-#else
+#ifndef _WIN32
 #  include <pthread.h>
 #  include <signal.h>
 #  include <unistd.h>
@@ -19,6 +16,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -257,7 +255,11 @@ int run(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        const int code = app.exit(error);
+        // Help, the version and usage errors, shown as all the tool's text is.
+        std::ostringstream out, err;
+        const int code = app.exit(error, out, err);
+        print(out.str());
+        print_error(err.str());
         return code == 0 ? 0 : kExitUsage;
     }
     const host::Fit fit = o.fit == "crop" ? host::Fit::kCrop : host::Fit::kPad;
@@ -269,12 +271,10 @@ int run(int argc, char** argv) {
     start_signal_thread(cancel);
     // A reader that goes away (pixavon list | head) must not end the tool
     // before the embedded camera has saved the card.
-#ifdef _WIN32
-    Progress progress(stderr, ::_isatty(2) != 0);
-#else
+#ifndef _WIN32
     std::signal(SIGPIPE, SIG_IGN);
-    Progress progress(stderr, ::isatty(STDERR_FILENO) != 0);
 #endif
+    Progress progress(host::os::Stream::kError, host::os::is_terminal(host::os::Stream::kError));
     Terminal terminal(progress, cancel);
     terminal.set_yes(o.yes);
     set_card_image(o.card);
@@ -337,16 +337,15 @@ int run(int argc, char** argv) {
         throw;
     }
     if (const int finished = report(core.finish(), cancel); finished != 0 && status == 0) status = finished;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        const int error = errno;
-        fail(host::describe(host::Problem{
-            host::ProblemKind::kCannotWriteOutput, host::Hint::kNone, {.error = error != 0 ? error : EIO}, {}}));
+    if (int error = 0; !host::os::flush_text(host::os::Stream::kOutput, &error)) {
+        fail(host::describe(
+            host::Problem{host::ProblemKind::kCannotWriteOutput, host::Hint::kNone, {.error = error}, {}}));
     }
     // A signal that came during a step that could not stop (a restore) still
     // ends the tool as the signal asks, once the step is done. A signal is how
     // a mount in the foreground is meant to end.
     if (status == 0 && cancel.signal() != 0 && !mount->parsed()) {
-        std::fprintf(stderr, "pixavon: %s\n", tr("stopped after the current step had finished"));
+        print_error(std::string("pixavon: ") + tr("stopped after the current step had finished") + "\n");
         status = 128 + cancel.signal();
     }
     return status;
@@ -365,7 +364,7 @@ int cmd_strings() {
         void on_box(bool, const std::string&, const std::string&) override {}
     } quiet;
     host::Session session(*library, quiet);
-    for (uint32_t id = 1; id <= 14; ++id) std::printf("%2u  %s\n", id, session.text(id).c_str());
+    for (uint32_t id = 1; id <= 14; ++id) print(formatted("%2u  ", id) + session.text(id) + "\n");
     return 0;
 }
 
@@ -377,20 +376,18 @@ int run_tool(int argc, char** argv);
 namespace {
 
 #ifdef _WIN32
-// The arguments as UTF-8, whatever the ANSI code page; the console shows
-// UTF-8 text as written.
+// The arguments as UTF-8, whatever the ANSI code page.
 int start(int argc, wchar_t** wide_argv) {
     std::vector<std::string> arguments;
     try {
         for (int i = 0; i < argc; ++i) arguments.push_back(pixavon::host::win32::to_utf8(wide_argv[i]));
     } catch (const std::exception&) {
-        std::fprintf(stderr, "pixavon: the command line is not readable text\n");
+        pixavon::tool::print_error("pixavon: the command line is not readable text\n");
         return pixavon::tool::kExitUsage;
     }
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    ::SetConsoleOutputCP(CP_UTF8);
     return run_tool(argc, argv.data());
 }
 #endif
@@ -401,16 +398,19 @@ int run_tool(int argc, char** argv) {
     // Messages in the person's language and the locale's codeset.
     pixavon::host::use_environment_locale();
     pixavon::host::init_translations();
-    std::fflush(stdout);
+    using pixavon::host::os::flush_text;
+    using pixavon::host::os::Stream;
+    using pixavon::tool::print_error;
+    flush_text(Stream::kOutput, nullptr);
     try {
         return pixavon::tool::run(argc, argv);
     } catch (const pixavon::tool::Failure& failure) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "pixavon: %s\n", failure.what());
+        flush_text(Stream::kOutput, nullptr);
+        print_error(std::string("pixavon: ") + failure.what() + "\n");
         return failure.code();
     } catch (const std::exception& error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "pixavon: %s\n", error.what());
+        flush_text(Stream::kOutput, nullptr);
+        print_error(std::string("pixavon: ") + error.what() + "\n");
         return pixavon::tool::kExitFailed;
     }
 }

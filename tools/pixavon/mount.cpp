@@ -50,8 +50,8 @@ public:
 
     void line(const std::string& text) {
         if (foreground_) {
-            std::fprintf(stderr, "pixavon: %s\n", text.c_str());
-            std::fflush(stderr);
+            print_error("pixavon: " + text + "\n");
+            host::os::flush_text(host::os::Stream::kError, nullptr);
         } else {
             ::syslog(LOG_NOTICE, "%s", text.c_str());
         }
@@ -91,7 +91,7 @@ int guarded(Body&& body) {
     } catch (const std::bad_alloc&) {
         return -ENOMEM;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "pixavon: %s\n", error.what());
+        print_error(std::string("pixavon: ") + error.what() + "\n");
         return -EIO;
     }
 }

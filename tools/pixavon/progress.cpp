@@ -1,56 +1,13 @@
 #include "progress.h"
 
-#ifdef _WIN32
-#  include <windows.h>
-#else
-#  include <sys/ioctl.h>
-#  include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cmath>
-#include <cwchar>
+#include <cstdio>
 
 #include "i18n.h"
 
 namespace pixavon::tool {
 namespace {
-
-#ifdef _WIN32
-int terminal_columns(std::FILE*) {
-    CONSOLE_SCREEN_BUFFER_INFO info{};
-    if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info)) {
-        const int columns = info.srWindow.Right - info.srWindow.Left + 1;
-        if (columns >= 20) return columns;
-    }
-    return 80;
-}
-
-// Texts are UTF-8 on Windows. A character's columns: two for the wide East
-// Asian ranges, one for others.
-size_t next_char(const char* text, size_t size, size_t* columns) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    const size_t len = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (len > size) {
-        *columns = 1;
-        return 1;
-    }
-    uint32_t code = len == 1 ? lead : lead & (0x3Fu >> (len - 1));
-    for (size_t i = 1; i < len; ++i) code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3Fu);
-    const bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
-                      (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
-                      (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
-                      (code >= 0xFFE0 && code <= 0xFFE6) || (code >= 0x20000 && code <= 0x3FFFD);
-    *columns = wide ? 2 : 1;
-    return len;
-}
-#else
-int terminal_columns(std::FILE* out) {
-    winsize size{};
-    if (::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col >= 20) return size.ws_col;
-    return 80;
-}
-#endif
 
 std::string duration(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0) return "--:--";
@@ -64,23 +21,6 @@ std::string duration(double seconds) {
     return text;
 }
 
-#ifndef _WIN32
-// The length of the character at the start of `text` in the locale's
-// codeset (1 for a byte that starts none), and its display columns.
-size_t next_char(const char* text, size_t size, size_t* columns) {
-    std::mbstate_t state{};
-    wchar_t wide = 0;
-    const size_t len = std::mbrtowc(&wide, text, size, &state);
-    if (len == 0 || len > size) {  // a stray byte, or cut short: one column
-        *columns = 1;
-        return 1;
-    }
-    const int w = ::wcwidth(wide);
-    *columns = w < 0 ? 1 : static_cast<size_t>(w);
-    return len;
-}
-#endif
-
 // Cuts `text` to at most `columns` display columns, on a character boundary.
 std::string fit_width(const std::string& text, size_t columns) {
     if (display_width(text) <= columns) return text;
@@ -88,7 +28,7 @@ std::string fit_width(const std::string& text, size_t columns) {
     size_t used = 0;
     for (size_t i = 0; i < text.size();) {
         size_t w = 0;
-        const size_t len = next_char(text.data() + i, text.size() - i, &w);
+        const size_t len = host::os::character_at(text.data() + i, text.size() - i, &w);
         if (used + w + 1 > columns) break;
         out.append(text, i, len);
         used += w;
@@ -103,7 +43,7 @@ size_t display_width(const std::string& text) {
     size_t width = 0;
     for (size_t i = 0; i < text.size();) {
         size_t w = 0;
-        i += next_char(text.data() + i, text.size() - i, &w);
+        i += host::os::character_at(text.data() + i, text.size() - i, &w);
         width += w;
     }
     return width;
@@ -163,15 +103,15 @@ void Progress::finish(bool ok) {
         ok ? host::fill(host::tr("{1}: done, {2} in {3} s"), {line, human_bytes(static_cast<double>(bytes_)), time})
            : host::fill(host::ntr("{1}: stopped after {2} of {3} step", "{1}: stopped after {2} of {3} steps", total_),
                         {line, std::to_string(done_), std::to_string(total_)});
-    std::fprintf(out_, "%s\n", tail.c_str());
-    std::fflush(out_);
+    host::os::write_text(out_, tail + "\n");
+    host::os::flush_text(out_, nullptr);
     active_ = false;
 }
 
 void Progress::clear_line() {
     if (terminal_ && drawn_) {
-        std::fputs("\r\033[K", out_);
-        std::fflush(out_);
+        host::os::clear_terminal_line(out_);
+        host::os::flush_text(out_, nullptr);
         drawn_ = false;
     }
 }
@@ -194,7 +134,7 @@ void Progress::draw(bool) {
     std::snprintf(percent, sizeof percent, " %3.0f%%  ", shown * 100.0);
     const std::string numbers = percent + host::fill(host::tr("{1}  {2} left"), {rate, left});
 
-    const size_t columns = static_cast<size_t>(terminal_columns(out_)) - 1;
+    const size_t columns = static_cast<size_t>(host::os::terminal_columns(out_)) - 1;
     std::string head = label_;
     if (!subject_.empty()) head += " " + subject_;
     const size_t numbers_width = display_width(numbers);
@@ -207,8 +147,9 @@ void Progress::draw(bool) {
     std::string bar(filled, '#');
     bar.append(bar_width - filled, '.');
 
-    std::fprintf(out_, "\r\033[K%s [%s]%s", head.c_str(), bar.c_str(), numbers.c_str());
-    std::fflush(out_);
+    host::os::clear_terminal_line(out_);
+    host::os::write_text(out_, head + " [" + bar + "]" + numbers);
+    host::os::flush_text(out_, nullptr);
     drawn_ = true;
 }
 

@@ -5,14 +5,15 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "os/os.h"
 
 namespace pixavon::tool {
 
 class Progress {
 public:
-    Progress(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
+    Progress(host::os::Stream out, bool terminal) : out_(out), terminal_(terminal) {}
 
     // `total_steps` progress messages are expected, moving `total_bytes`.
     // With `run_steps`, the operation is part of a run of that many steps, of
@@ -34,7 +35,7 @@ private:
     using Clock = std::chrono::steady_clock;
     void draw(bool final);
 
-    std::FILE* out_;
+    host::os::Stream out_;
     bool terminal_;
     bool active_ = false;
     bool drawn_ = false;

@@ -1,16 +1,12 @@
 #include "terminal.h"
 
-#ifdef _WIN32
-#  include <io.h>
-#  define isatty _isatty
-#  define STDIN_FILENO 0
-#  define STDERR_FILENO 2
-#else
+#ifndef _WIN32
 #  include <poll.h>
 #  include <unistd.h>
 #endif
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 
 #include "i18n.h"
@@ -32,6 +28,22 @@ std::string command_prefix() {
 }
 
 }  // namespace
+
+std::string formatted(const char* format, ...) {
+    char buffer[256];
+    va_list arguments;
+    va_start(arguments, format);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+    va_end(arguments);
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < sizeof buffer) return std::string(buffer, static_cast<size_t>(n));
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    va_start(arguments, format);
+    std::vsnprintf(out.data(), out.size(), format, arguments);
+    va_end(arguments);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
 
 void fail(const std::string& message) { throw Failure(kExitFailed, message); }
 void bad_input(const std::string& message) { throw Failure(kExitUsage, message); }
@@ -108,10 +120,11 @@ std::string explain(const host::Problem& problem) {
 
 host::Frontend::Answer Terminal::confirm(const host::Question& question) {
     if (yes_) return Answer::kYes;
-    if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) return Answer::kCannotAsk;
+    using host::os::Stream;
+    if (!host::os::is_terminal(Stream::kInput) || !host::os::is_terminal(Stream::kError)) return Answer::kCannotAsk;
     // TRANSLATORS: the answer that means yes is "y" or "yes", whatever the language.
-    std::fprintf(stderr, "%s %s ", host::describe(question).c_str(), tr("Continue? [y/N]"));
-    std::fflush(stderr);
+    print_error(host::describe(question) + " " + tr("Continue? [y/N]") + " ");
+    host::os::flush_text(Stream::kError, nullptr);
     std::string answer;
 #ifdef _WIN32
     // Ctrl+C ends the line being read as it requests the cancel.
@@ -131,7 +144,7 @@ host::Frontend::Answer Terminal::confirm(const host::Question& question) {
     }
 #endif
     const bool yes = answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes";
-    if (!yes) std::fputc('\n', stderr);
+    if (!yes) print_error("\n");
     return yes ? Answer::kYes : Answer::kNo;
 }
 
@@ -144,27 +157,27 @@ void Terminal::begin(const host::Step& step) {
 
 void Terminal::box(bool, const std::string& caption, const std::string& text) {
     progress_.clear_line();
-    std::fprintf(stderr, "%s: %s\n", host::printable(caption).c_str(), host::printable(text).c_str());
-    std::fflush(stderr);
+    print_error(host::printable(caption) + ": " + host::printable(text) + "\n");
+    host::os::flush_text(host::os::Stream::kError, nullptr);
 }
 
 void Terminal::note(const host::Record& record) {
-    std::printf("%s\n", host::describe(record).c_str());
-    std::fflush(stdout);
+    print(host::describe(record) + "\n");
+    host::os::flush_text(host::os::Stream::kOutput, nullptr);
 }
 
 void Terminal::warn(const host::Warning& warning) {
     progress_.clear_line();
     const std::string hint = hint_for({host::ProblemKind::kNone, warning.hint, warning.facts, {}});
     const std::string text = hint.empty() ? host::describe(warning) : and_then(host::describe(warning), hint);
-    std::fprintf(stderr, "pixavon: %s\n", text.c_str());
-    std::fflush(stderr);
+    print_error("pixavon: " + text + "\n");
+    host::os::flush_text(host::os::Stream::kError, nullptr);
 }
 
 int report(const host::Outcome& outcome, const host::CancelToken& cancel) {
     if (outcome.ok()) return 0;
-    std::fflush(stdout);
-    std::fprintf(stderr, "pixavon: %s\n", explain(outcome.problem).c_str());
+    host::os::flush_text(host::os::Stream::kOutput, nullptr);
+    print_error("pixavon: " + explain(outcome.problem) + "\n");
     return outcome.exit_code(cancel.signal());
 }
 

@@ -5,9 +5,11 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "cancel.h"
 #include "core.h"
+#include "os/os.h"
 #include "progress.h"
 
 namespace pixavon::tool {
@@ -26,6 +28,13 @@ private:
 };
 [[noreturn]] void fail(const std::string& message);       // exit 1: the operation failed
 [[noreturn]] void bad_input(const std::string& message);  // exit 2: bad usage or input
+
+// Text for the person on standard output and on standard error, shown as
+// the system shows text (host/os/os.h: write_text).
+inline void print(std::string_view text) { host::os::write_text(host::os::Stream::kOutput, text); }
+inline void print_error(std::string_view text) { host::os::write_text(host::os::Stream::kError, text); }
+// printf's formatting into a string.
+std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 class Terminal : public host::Frontend {
 public:

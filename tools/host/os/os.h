@@ -207,6 +207,10 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// A text the library gave (GetString) in the host's codeset: on POSIX as it
+// is, in the locale's codeset; on Windows from the ANSI code page into UTF-8.
+std::string from_library_text(const std::string& text);
+
 // ---- Known folders --------------------------------------------------------
 
 // The desktop's pictures folder: XDG_PICTURES_DIR in the environment, else in
@@ -219,6 +223,8 @@ std::string state_folder();
 std::string temp_folder();
 // The folder the library looks for cameras in: PIXAVON_DEVICE_DIR, else
 // $XDG_RUNTIME_DIR/pixavon, else /tmp/pixavon-UID.
+// Empty on Windows, where the library finds the camera through the system's
+// device interface.
 std::string device_folder();
 // Points the library at the camera folder `folder`. Call before other
 // threads start: it sets the environment.
@@ -244,5 +250,30 @@ std::string convert_text(const std::string& text, const std::string& from, const
 std::string error_text(int error);
 // Sets an environment variable (before other threads start).
 void set_environment(const char* name, const std::string& value);
+
+// ---- The person's terminal ------------------------------------------------
+
+// The process's standard streams.
+enum class Stream : uint8_t { kInput, kOutput, kError };
+
+// Writes `text`, in the locale's codeset, to standard output or standard
+// error for a person to read: on POSIX its bytes, buffered as stdio buffers
+// them; on Windows UTF-16 to a console whatever its code page (cmd.exe,
+// PowerShell), and UTF-8 with CR LF line ends when redirected. A text that
+// cannot be written is remembered for flush_text().
+void write_text(Stream stream, std::string_view text);
+// Sends on what write_text() holds back for `stream`; false with `error` set
+// when any text written to it so far could not be (a reader gone, a full disk).
+bool flush_text(Stream stream, int* error);
+// Clears the line a progress bar is drawn on and puts the cursor at its start.
+void clear_terminal_line(Stream stream);
+// True when `stream` is a terminal (a console on Windows).
+bool is_terminal(Stream stream);
+// The width in columns of the terminal `stream` shows on; 80 when unknown.
+int terminal_columns(Stream stream);
+// The length in bytes of the character `text` starts with, in the locale's
+// codeset (1 for a byte that starts none, or one cut short), and in
+// `columns` the columns a terminal gives it.
+size_t character_at(const char* text, size_t size, size_t* columns);
 
 }  // namespace pixavon::host::os

@@ -146,4 +146,6 @@ LibraryPath::~LibraryPath() = default;
 
 const char* LibraryPath::get() const { return state_->path.c_str(); }
 
+std::string from_library_text(const std::string& text) { return text; }
+
 }  // namespace pixavon::host::os

@@ -1,15 +1,18 @@
-// Text codesets, the system's error texts, the environment and thread
-// priorities on POSIX systems; see os.h.
+// Text codesets, the system's error texts, the environment, thread
+// priorities and the person's terminal on POSIX systems; see os.h.
 #include <iconv.h>
 #include <langinfo.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <cwchar>
 
 #include "os/os.h"
 
@@ -73,6 +76,58 @@ bool local_time(std::time_t when, std::tm* out) { return ::localtime_r(&when, ou
 void lower_thread_priority(int niceness) {
     const auto self = static_cast<id_t>(::gettid());
     ::setpriority(PRIO_PROCESS, self, ::getpriority(PRIO_PROCESS, self) + niceness);
+}
+
+namespace {
+
+std::FILE* file_of(Stream stream) { return stream == Stream::kError ? stderr : stdout; }
+
+int descriptor_of(Stream stream) {
+    switch (stream) {
+        case Stream::kInput:
+            return STDIN_FILENO;
+        case Stream::kOutput:
+            return STDOUT_FILENO;
+        case Stream::kError:
+            break;
+    }
+    return STDERR_FILENO;
+}
+
+}  // namespace
+
+// stdio keeps the first failure (ferror) for flush_text().
+void write_text(Stream stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), file_of(stream)); }
+
+bool flush_text(Stream stream, int* error) {
+    std::FILE* file = file_of(stream);
+    errno = 0;
+    if (std::fflush(file) == 0 && !std::ferror(file)) return true;
+    if (error != nullptr) *error = errno != 0 ? errno : EIO;
+    return false;
+}
+
+void clear_terminal_line(Stream stream) { write_text(stream, "\r\033[K"); }
+
+bool is_terminal(Stream stream) { return ::isatty(descriptor_of(stream)) != 0; }
+
+int terminal_columns(Stream stream) {
+    winsize size{};
+    if (::ioctl(descriptor_of(stream), TIOCGWINSZ, &size) == 0 && size.ws_col >= 20) return size.ws_col;
+    return 80;
+}
+
+size_t character_at(const char* text, size_t size, size_t* columns) {
+    std::mbstate_t state{};
+    wchar_t wide = 0;
+    const size_t len = std::mbrtowc(&wide, text, size, &state);
+    if (len == 0 || len > size) {  // a stray byte, or cut short: one column
+        *columns = 1;
+        return 1;
+    }
+    const int w = ::wcwidth(wide);
+    *columns = w < 0 ? 1 : static_cast<size_t>(w);
+    return len;
 }
 
 }  // namespace pixavon::host::os

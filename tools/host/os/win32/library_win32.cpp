@@ -238,4 +238,14 @@ LibraryPath::~LibraryPath() = default;
 
 const char* LibraryPath::get() const { return state_->name.ansi(); }
 
+std::string from_library_text(const std::string& text) {
+    if (text.empty() || text.size() > 1u << 20) return {};
+    const int size = static_cast<int>(text.size());
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), n);
+    return win32::to_utf8(wide);
+}
+
 }  // namespace pixavon::host::os
