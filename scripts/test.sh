@@ -13,7 +13,9 @@
 # the packages come from it instead of a build of their own; clang-tidy reads
 # its compile database and checks what changed since the tree was last found
 # tidy-clean (scripts/tidy.sh). With ccache installed every build goes through
-# it. Each step's time is printed at the end.
+# it. The tests on emulated cameras and wine, which mostly wait, and the
+# fuzzers, which take one core, run beside the builds that take every core.
+# Each step's time is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -59,7 +61,11 @@ summary() {
   echo "== step times (wall-clock, and processor time of its processes; $jobs cores) =="
   local i
   for i in "${!step_names[@]}"; do
-    printf '  %-44s %7.1f s  %8.1f s cpu\n' "${step_names[$i]}" "${step_wall[$i]}" "${step_cpu[$i]}"
+    if [[ ${step_cpu[$i]} == - ]]; then
+      printf '  %-44s %7.1f s  (in the background)\n' "${step_names[$i]}" "${step_wall[$i]}"
+    else
+      printf '  %-44s %7.1f s  %8.1f s cpu\n' "${step_names[$i]}" "${step_wall[$i]}" "${step_cpu[$i]}"
+    fi
   done
   printf '  %-44s %7.1f s\n' "total" "$(minus "$(date +%s.%N)" "$run_start")"
   if [[ -n ${ccache_before+x} ]]; then
@@ -74,11 +80,10 @@ summary() {
 }
 finish() {
   local status=$1
-  # A step that failed while the fuzzers or the Windows step ran beside it:
-  # they stop too.
+  # A step that failed while others ran beside it: they stop too.
   local pid
-  for pid in "${fuzz_pid:-}" "${windows_pid:-}"; do
-    if [[ -n $pid ]] && kill -0 "$pid" 2>/dev/null; then
+  for pid in "${background_pids[@]}"; do
+    if kill -0 "$pid" 2>/dev/null; then
       pkill -P "$pid" 2>/dev/null || true
       kill "$pid" 2>/dev/null || true
     fi
@@ -88,6 +93,33 @@ finish() {
   exit "$status"
 }
 trap 'finish $?' EXIT
+
+# Steps that mostly wait (the tests on emulated cameras, wine's round trips)
+# or take one core (the fuzzers) run beside the builds that take every core.
+# beside NAME LOG COMMAND...: starts a step in the background, its output in LOG;
+# joined NAME: waits for it, shows its output, and notes how long it ran.
+declare -A background_pid background_log background_start
+background_pids=()
+beside() {
+  local name=$1 log=$2
+  shift 2
+  echo "== $name: beside the next steps (log: $log) =="
+  background_start[$name]=$(date +%s.%N)
+  background_log[$name]=$log
+  "$@" >"$log" 2>&1 &
+  background_pid[$name]=$!
+  background_pids+=("$!")
+}
+joined() {
+  local name=$1 status=0
+  wait "${background_pid[$name]}" || status=$?
+  echo "== $name =="
+  cat "${background_log[$name]}"
+  step_names+=("$name (beside)")
+  step_wall+=("$(minus "$(date +%s.%N)" "${background_start[$name]}")")
+  step_cpu+=("-")
+  return $status
+}
 
 # A subshell: Debian's flags must not reach the other builds' configurations.
 normal_build() (
@@ -122,50 +154,32 @@ tsan() {
   cmake --build build-tsan -j"$jobs" --target pixavon pixavon-emu pixavon_concurrency_tests
   TSAN_OPTIONS=halt_on_error=1 build-tsan/pixavon_concurrency_tests
 }
-fuzz_seconds=${PIXAVON_FUZZ_SECONDS:-30}
-fuzz_log=build-fuzz/run.log
-# The fuzzers run one after another on one core, beside the sanitizer and
-# Windows steps; each still has its full time.
-fuzz_start() {
+# Every fuzz target for a bounded time on one core; each crash found before
+# is replayed by every test build (fuzz/regressions).
+fuzz_seconds=${PIXAVON_FUZZ_SECONDS:-10}
+fuzz() {
   ./scripts/fuzz.sh --build-only
-  echo "== fuzzing, $fuzz_seconds s per target, beside the next steps (log: $fuzz_log) =="
-  ./scripts/fuzz.sh "$fuzz_seconds" >"$fuzz_log" 2>&1 &
-  fuzz_pid=$!
+  ./scripts/fuzz.sh "$fuzz_seconds"
 }
-fuzz_wait() {
-  local status=0
-  wait "$fuzz_pid" || status=$?
-  fuzz_pid=""
-  echo "== fuzzing, $fuzz_seconds s per target =="
-  cat "$fuzz_log"
-  return $status
-}
-
-# The 32-bit Windows step (its cross build, then the DLL driving emulated
-# cameras under wine, which mostly waits on wine's round trips) runs beside
-# the sanitizer steps, after the normal build it takes the emulator from.
-windows_log=build/windows.log
-windows_start() {
-  echo "== 32-bit Windows, beside the next steps (log: $windows_log) =="
-  ./scripts/test-windows.sh >"$windows_log" 2>&1 &
-  windows_pid=$!
-}
-windows_wait() {
-  local status=0
-  wait "$windows_pid" || status=$?
-  windows_pid=""
-  cat "$windows_log"
-  return $status
+# The normal tests, then the packages made from the same build.
+tests_and_packages() {
+  ctest --test-dir build -j"$test_jobs" --output-on-failure
+  ./scripts/package.sh --check --from build
 }
 
 step "normal build" normal_build
-step "normal tests" normal_tests
-((quick)) && exit 0
+if ((quick)); then
+  step "normal tests" normal_tests
+  exit 0
+fi
+mkdir -p build/logs
+beside "normal tests and Debian packages" build/logs/tests.log tests_and_packages
+# The 32-bit Windows step takes the emulator from the normal build.
+beside "32-bit Windows" build/logs/windows.log env PIXAVON_LINUX_BUILT=1 ./scripts/test-windows.sh
+beside "fuzz targets, $fuzz_seconds s each" build/logs/fuzz.log fuzz
 step "style: format and clang-tidy" style
-step "Debian packages from the normal build" ./scripts/package.sh --check --from build
-step "32-bit Windows' start" windows_start
-step "fuzz targets' build" fuzz_start
-step "address + undefined sanitizers (fuzzers, Windows beside)" asan
-step "thread sanitizer (fuzzers, Windows beside)" tsan
-step "32-bit Windows' remaining time" windows_wait
-step "fuzzing's remaining time" fuzz_wait
+step "address + undefined sanitizers" asan
+step "thread sanitizer" tsan
+step "normal tests and Debian packages" joined "normal tests and Debian packages"
+step "32-bit Windows" joined "32-bit Windows"
+step "fuzzing" joined "fuzz targets, $fuzz_seconds s each"
