@@ -72,6 +72,7 @@ std::vector<uint32_t> positions_of(const QList<int>& positions) {
 }  // namespace
 
 Trouble trouble_of(const host::Problem& problem) { return gui_of(desktop::trouble_of(problem)); }
+Trouble trouble_of(const host::Warning& warning) { return gui_of(desktop::trouble_of(warning)); }
 
 class CardWorker::Relay final : public desktop::CardWork::Listener {
 public:

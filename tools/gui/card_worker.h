@@ -38,9 +38,10 @@ struct Trouble {
     uint32_t position = 0;  // the photo it concerns, counted from 0
 };
 
-// The core's problems as the window takes them; the core's texts must be in
-// UTF-8 (host::init_translations("UTF-8")).
+// The core's problems and warnings as the window takes them; the core's
+// texts must be in UTF-8 (host::init_translations("UTF-8")).
 Trouble trouble_of(const host::Problem& problem);
+Trouble trouble_of(const host::Warning& warning);
 
 // The card as the window shows it.
 struct CardInfo {
