@@ -5,7 +5,9 @@
 
 namespace pixavon::win32window {
 
-std::unique_ptr<CardEvent> take_event(LPARAM lparam) { return std::unique_ptr<CardEvent>(reinterpret_cast<CardEvent*>(lparam)); }
+std::unique_ptr<CardEvent> take_event(LPARAM lparam) {
+    return std::unique_ptr<CardEvent>(reinterpret_cast<CardEvent*>(lparam));
+}
 
 bool WindowListener::post(CardEvent event) {
     auto posted = std::make_unique<CardEvent>(std::move(event));
@@ -14,8 +16,8 @@ bool WindowListener::post(CardEvent event) {
     return true;
 }
 
-void WindowListener::card_loaded(const desktop::CardState& card, const desktop::CardContents& contents) {
-    post(CardLoaded{card, contents});
+void WindowListener::card_loaded(uint64_t generation, const desktop::Card& card) {
+    post(CardLoaded{generation, card});
 }
 
 void WindowListener::photo_loaded(uint64_t generation, uint32_t position, const host::Image& photo,
@@ -31,8 +33,8 @@ bool WindowListener::question(const desktop::Question& question) {
     Asked asked{question, {}};
     std::future<bool> answer = asked.answer.get_future();
     if (!post(std::move(asked))) return false;
-    // The window answers every question it is handed, also when it closes
-    // meanwhile (a dropped question is a broken promise: no).
+    // A question the window drops unanswered (it is being destroyed) is a
+    // broken promise: no.
     try {
         return answer.get();
     } catch (const std::future_error&) {
@@ -44,11 +46,24 @@ void WindowListener::finished(const desktop::Result& result) { post(result); }
 
 void WindowListener::warned(const desktop::Trouble& warning) { post(warning); }
 
-CardThread::CardThread(std::function<bool()> idle) : idle_(std::move(idle)), thread_([this] { run(); }) {}
+CardThread::CardThread() : thread_([this] { run(); }) {}
 
-CardThread::~CardThread() { stop({}); }
+CardThread::~CardThread() { stop(); }
 
-void CardThread::post(std::function<void()> work) {
+void CardThread::start(std::unique_ptr<host::Core> core, host::CancelToken& cancel, const std::string& image,
+                       desktop::CardWork::Listener& listener) {
+    // The core moves to the thread with the work item that makes the work.
+    auto taken = std::make_shared<std::unique_ptr<host::Core>>(std::move(core));
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (stopping_) return;
+    make_ = [this, taken, &cancel, image, &listener] {
+        work_ = std::make_unique<desktop::CardWork>(std::move(*taken), cancel, image, listener);
+    };
+    lock.unlock();
+    wake_.notify_one();
+}
+
+void CardThread::post(std::function<void(desktop::CardWork&)> work) {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (stopping_) return;
@@ -57,38 +72,50 @@ void CardThread::post(std::function<void()> work) {
     wake_.notify_one();
 }
 
-void CardThread::stop(std::function<void()> last) {
+bool CardThread::stop() {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        if (!stopping_) {
-            if (last) queue_.push_back(std::move(last));
-            stopping_ = true;
-        }
+        if (stopped_) return closed_;
+        stopping_ = true;
     }
     wake_.notify_one();
     if (thread_.joinable()) thread_.join();
+    stopped_ = true;
+    return closed_;
 }
 
 void CardThread::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return !queue_.empty() || more_photos_ || stopping_; });
-        if (!queue_.empty()) {
-            std::function<void()> work = std::move(queue_.front());
+        const auto photos_waiting = [this] { return work_ != nullptr && work_->photos_waiting(); };
+        wake_.wait(lock, [&] { return make_ || !queue_.empty() || stopping_ || photos_waiting(); });
+        if (make_) {
+            const std::function<void()> make = std::move(make_);
+            make_ = nullptr;
+            lock.unlock();
+            make();
+            lock.lock();
+        } else if (!queue_.empty() && work_ != nullptr) {
+            std::function<void(desktop::CardWork&)> item = std::move(queue_.front());
             queue_.pop_front();
             lock.unlock();
-            work();
+            item(*work_);
             lock.lock();
-            // The work may have asked for photos.
-            more_photos_ = true;
+        } else if (!queue_.empty()) {
+            // Work posted for a card that was never started: nothing to do it on.
+            queue_.clear();
         } else if (stopping_) {
+            // Nothing left but photos nobody will see: the card closed on
+            // this thread.
+            lock.unlock();
+            closed_ = work_ == nullptr || work_->close();
+            work_.reset();
             return;
         } else {
-            // One photo, then whatever was posted meanwhile goes first.
+            // One photo; whatever was posted meanwhile goes first.
             lock.unlock();
-            const bool more = idle_ ? idle_() : false;
+            work_->read_next_photo();
             lock.lock();
-            more_photos_ = more;
         }
     }
 }

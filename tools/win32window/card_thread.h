@@ -1,10 +1,11 @@
-// The card's thread: the one thread every call into the card's work (and so
-// into the host core and the library, which take one call at a time) is made
-// on, running the window's work items in the order they were posted, and
-// reading the grid's photos one at a time whenever nothing else waits. The
-// window's thread never waits on it while it works: what the work reports
-// comes back to the window as posted messages (CardEvent), and a question
-// waits on this thread for the answer the window's thread gives.
+// The card's thread: the one thread the card's work (desktop::CardWork, and
+// through it the host core and the library, which take one call at a time)
+// lives and runs on, from its making to its end. It runs the window's work
+// items in the order they were posted and, whenever nothing else waits,
+// reads the grid's photos one at a time. The window's thread never waits on
+// it while it works: what the work reports comes back to the window as
+// posted messages (CardEvent), and a question waits on this thread for the
+// answer the window's thread gives.
 #pragma once
 
 #include <windows.h>
@@ -13,11 +14,14 @@
 #include <deque>
 #include <functional>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <variant>
 
+#include "cancel.h"
+#include "core.h"
 #include "desktop/card_work.h"
 #include "desktop/outcome.h"
 #include "image.h"
@@ -29,14 +33,14 @@ namespace pixavon::win32window {
 constexpr UINT kCardEventMessage = WM_APP + 1;
 
 struct CardLoaded {
-    desktop::CardState card;
-    desktop::CardContents contents;
+    uint64_t generation = 0;
+    desktop::Card card;
 };
 struct PhotoLoaded {
     uint64_t generation = 0;
     uint32_t position = 0;
     host::Image photo;
-    std::string imported_as;  // the file it was imported as, as shown; empty if none
+    std::string imported_as;  // the file it was imported as; empty if none
 };
 struct PhotoFailed {
     uint64_t generation = 0;
@@ -52,12 +56,12 @@ using CardEvent = std::variant<CardLoaded, PhotoLoaded, PhotoFailed, desktop::Pr
 // The event a kCardEventMessage carries, owned by the caller from then on.
 std::unique_ptr<CardEvent> take_event(LPARAM lparam);
 
-// Tells the window what the card's work reports, by posted messages.
-class WindowListener : public desktop::CardWork::Listener {
+// Tells `window` what the card's work reports, by posted messages.
+class WindowListener final : public desktop::CardWork::Listener {
 public:
     explicit WindowListener(HWND window) : window_(window) {}
 
-    void card_loaded(const desktop::CardState& card, const desktop::CardContents& contents) override;
+    void card_loaded(uint64_t generation, const desktop::Card& card) override;
     void photo_loaded(uint64_t generation, uint32_t position, const host::Image& photo,
                       const std::string& imported_as) override;
     void photo_failed(uint64_t generation, uint32_t position) override;
@@ -73,30 +77,36 @@ private:
     HWND window_;
 };
 
-// One thread, its queue of work and, between work items, `idle` (the grid's
-// photos, one per call; it answers whether more are waiting).
 class CardThread {
 public:
-    explicit CardThread(std::function<bool()> idle);
+    CardThread();
+    // Closes the card (see stop) if stop() has not.
     ~CardThread();
     CardThread(const CardThread&) = delete;
     CardThread& operator=(const CardThread&) = delete;
 
+    // Makes the card's work on the thread, over the prepared `core` (of the
+    // card image `image`, or empty for the camera), reporting to `listener`.
+    void start(std::unique_ptr<host::Core> core, host::CancelToken& cancel, const std::string& image,
+               desktop::CardWork::Listener& listener);
     // Runs `work` on the card's thread after what was posted before.
-    void post(std::function<void()> work);
-    // Runs `last` after everything posted, then ends the thread and waits
-    // for it. Nothing posted afterwards runs.
-    void stop(std::function<void()> last);
+    void post(std::function<void(desktop::CardWork&)> work);
+    // Once everything posted has run, closes the card (saving a card image)
+    // and ends the thread; false if the card could not be closed. Nothing
+    // posted afterwards runs.
+    bool stop();
 
 private:
     void run();
 
-    std::function<bool()> idle_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::function<void()>> queue_;
-    bool more_photos_ = false;
+    std::function<void()> make_;  // start()'s, run first
+    std::deque<std::function<void(desktop::CardWork&)>> queue_;
+    std::unique_ptr<desktop::CardWork> work_;  // the thread's alone
     bool stopping_ = false;
+    bool stopped_ = false;
+    bool closed_ = true;
     std::thread thread_;
 };
 

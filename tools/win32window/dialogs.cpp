@@ -10,7 +10,8 @@
 #include <system_error>
 
 #include "desktop/actions.h"
-#include "desktop/import_words.h"
+#include "desktop/phrases.h"
+#include "desktop/window.h"
 #include "desktop/words.h"
 #include "os/win32/com.h"
 #include "os/win32/text.h"
@@ -227,8 +228,9 @@ namespace {
 
 // The import's Task Dialog: its texts, and the choices as they stand.
 struct ImportAsk {
-    ImportChoice choice;
+    ImportAnswer choice;
     size_t selected = 0;
+    desktop::ImportDialogText text;
     std::wstring content;
 };
 
@@ -237,8 +239,8 @@ constexpr int kChangeButton = 1001;
 constexpr int kEveryNewRadio = 2001;
 constexpr int kSelectedRadio = 2002;
 
-std::wstring import_content(const std::string& folder) {
-    return wide(desktop::join_lines({desktop::import_words::save_to(folder), desktop::import_words::skipped()}));
+std::wstring import_content(const desktop::ImportDialogText& text, const std::string& folder) {
+    return wide(desktop::join_lines({text.save_to + " " + folder, text.skipped}));
 }
 
 HRESULT CALLBACK import_callback(HWND dialog, UINT notification, WPARAM wparam, LPARAM, LONG_PTR data) {
@@ -256,9 +258,9 @@ HRESULT CALLBACK import_callback(HWND dialog, UINT notification, WPARAM wparam, 
         case TDN_BUTTON_CLICKED:
             if (static_cast<int>(wparam) == kChangeButton) {
                 if (std::optional<std::string> folder =
-                        choose_folder(dialog, desktop::import_words::folder_title(), ask->choice.folder)) {
+                        choose_folder(dialog, ask->text.change_title, ask->choice.folder)) {
                     ask->choice.folder = *folder;
-                    ask->content = import_content(*folder);
+                    ask->content = import_content(ask->text, *folder);
                     ::SendMessageW(dialog, TDM_SET_ELEMENT_TEXT, TDE_CONTENT,
                                    reinterpret_cast<LPARAM>(ask->content.c_str()));
                 }
@@ -273,16 +275,17 @@ HRESULT CALLBACK import_callback(HWND dialog, UINT notification, WPARAM wparam, 
 
 }  // namespace
 
-std::optional<ImportChoice> ask_import(HWND owner, const ImportChoice& proposed, size_t selected) {
-    ImportAsk ask{proposed, selected, import_content(proposed.folder)};
+std::optional<ImportAnswer> ask_import(HWND owner, const ImportAnswer& proposed, size_t selected) {
+    const desktop::ImportDialogText text = desktop::import_dialog_text(selected);
+    ImportAsk ask{proposed, selected, text, import_content(text, proposed.folder)};
     ask.choice.selected_only = proposed.selected_only && selected > 0;
-    const std::wstring title = wide(desktop::import_words::title());
-    const std::wstring import = wide(desktop::import_words::import_button());
-    const std::wstring change = wide(desktop::import_words::change_button());
+    const std::wstring title = wide(text.title);
+    const std::wstring import = wide(text.import);
+    const std::wstring change = wide(text.change);
     const std::wstring every_new = wide(desktop::button_text(desktop::label(desktop::Action::kImportNew)));
-    const std::wstring selected_only = wide(desktop::import_words::selected_only(selected));
-    const std::wstring delete_after = wide(desktop::import_words::delete_after());
-    const std::wstring verified = wide(desktop::import_words::delete_after_tip());
+    const std::wstring selected_only = wide(text.selected_only);
+    const std::wstring delete_after = wide(text.delete_after);
+    const std::wstring verified = wide(text.delete_after_tip);
     const TASKDIALOG_BUTTON buttons[] = {{kImportButton, import.c_str()}, {kChangeButton, change.c_str()}};
     const TASKDIALOG_BUTTON radios[] = {{kEveryNewRadio, every_new.c_str()}, {kSelectedRadio, selected_only.c_str()}};
 

@@ -31,7 +31,7 @@ std::optional<std::string> save_file(HWND owner, const std::string& title, const
 std::optional<std::string> choose_folder(HWND owner, const std::string& title, const std::string& start);
 
 // The import's choices, as the person leaves them.
-struct ImportChoice {
+struct ImportAnswer {
     std::string folder;
     bool selected_only = false;
     bool delete_after = false;
@@ -39,7 +39,7 @@ struct ImportChoice {
 // Asks where the photos go (the folder shown, changed with the folder
 // dialog), whether only the `selected` photos, and whether they leave the
 // card; nullopt when cancelled.
-std::optional<ImportChoice> ask_import(HWND owner, const ImportChoice& proposed, size_t selected);
+std::optional<ImportAnswer> ask_import(HWND owner, const ImportAnswer& proposed, size_t selected);
 
 // Shows `folder` in Explorer; false if it could not be started.
 bool open_folder(const std::string& folder);

@@ -19,7 +19,6 @@ namespace pixavon::win32window {
 namespace {
 
 constexpr wchar_t kClass[] = L"PixavonWindow";
-constexpr UINT_PTR kReplugTimer = 1;
 constexpr int kNoticeButton = 900;
 
 // The per-monitor functions of Windows 10, where there are; else what
@@ -86,8 +85,8 @@ std::wstring elided(HWND window, HFONT font, const std::wstring& text, int width
 
 }  // namespace
 
-MainWindow::MainWindow(desktop::CardWork& work, CardThread& thread, host::CancelToken& cancel, WindowOptions options)
-    : work_(work), thread_(thread), cancel_(cancel), options_(std::move(options)) {
+MainWindow::MainWindow(CardThread& thread, host::CancelToken& cancel, WindowOptions options)
+    : thread_(thread), cancel_(cancel), options_(std::move(options)) {
     progress_ = std::make_unique<ProgressWindow>([this] {
         if (busy_) cancel_.request();
     });
@@ -127,9 +126,9 @@ bool MainWindow::create(int show) {
     const UINT dpi = dpi_of(nullptr);
     RECT work_area{0, 0, 1024, 768};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
-    const int width = std::min(::MulDiv(960, static_cast<int>(dpi), 96), static_cast<int>(work_area.right - work_area.left));
+    const int width = std::min<int>(::MulDiv(960, static_cast<int>(dpi), 96), work_area.right - work_area.left);
     const int height =
-        std::min(::MulDiv(680, static_cast<int>(dpi), 96), static_cast<int>(work_area.bottom - work_area.top));
+        std::min<int>(::MulDiv(680, static_cast<int>(dpi), 96), work_area.bottom - work_area.top);
     window_ = ::CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                                 CW_USEDEFAULT, width, height, nullptr, nullptr, instance, this);
     if (window_ == nullptr) return false;
@@ -206,7 +205,7 @@ int MainWindow::scaled(int pixels) const { return ::MulDiv(pixels, static_cast<i
 int MainWindow::button_width(HWND button) const {
     wchar_t text[256] = {};
     ::GetWindowTextW(button, text, 256);
-    return text_size(window_, font_, text).cx + scaled(24);
+    return static_cast<int>(text_size(window_, font_, text).cx) + scaled(24);
 }
 
 int MainWindow::notice_height(int width) const {
@@ -290,7 +289,7 @@ void MainWindow::lay_out() {
                      selected_width, button_height, TRUE);
         top += button_height + 2 * gap;
     }
-    const bool empty = card_.usable && card_.photos == 0;
+    const bool empty = card_.usable && card_.slots.empty();
     ::ShowWindow(grid_, empty ? SW_HIDE : SW_SHOW);
     ::ShowWindow(empty_, empty ? SW_SHOW : SW_HIDE);
     const int pad = scaled(24);
@@ -305,13 +304,13 @@ void MainWindow::show_status() {
     RECT client{};
     ::GetClientRect(status_bar_, &client);
     const int width = client.right;
-    const std::wstring usage = wide(desktop::card_usage(card_));
-    const int usage_width = text_size(window_, font_, usage).cx + scaled(24);
+    const std::wstring usage = wide(desktop::card_usage(state_));
+    const int usage_width = static_cast<int>(text_size(window_, font_, usage).cx) + scaled(24);
     // Where imports go: up to nearly half the bar, the folder shortened in
     // the middle when it is longer.
     const std::wstring destination = wide(desktop::destination_text(import_folder()));
     const int destination_width =
-        std::min(text_size(window_, font_, destination).cx + scaled(30), std::max(width * 45 / 100, scaled(120)));
+        std::min<int>(text_size(window_, font_, destination).cx + scaled(30), std::max(width * 45 / 100, scaled(120)));
     const int parts[] = {std::max(width - usage_width - destination_width, scaled(40)),
                          std::max(width - destination_width, scaled(80)), -1};
     ::SendMessageW(status_bar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
@@ -323,7 +322,7 @@ void MainWindow::show_status() {
 }
 
 void MainWindow::update_notice() {
-    notice_ = desktop::notice(card_, rescued_folder_);
+    notice_ = desktop::notice(state_, rescued_folder_);
     if (notice_.shown) {
         const std::wstring offer = wide(desktop::button_text(desktop::label(notice_.offer)));
         ::SetWindowTextW(notice_button_, offer.c_str());
@@ -438,6 +437,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
                 }
                 return 0;
             }
+            if (wparam == kScreenshotTimer) {
+                take_screenshot();
+                return 0;
+            }
             break;
         case kCardEventMessage: {
             const std::unique_ptr<CardEvent> event = take_event(lparam);
@@ -462,6 +465,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
             progress_->close();
             ::PostQuitMessage(status_);
             return 0;
+        case WM_NCDESTROY: {
+            HWND gone = window_;
+            window_ = nullptr;
+            return ::DefWindowProcW(gone, message, wparam, lparam);
+        }
         default:
             break;
     }

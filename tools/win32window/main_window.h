@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -38,13 +40,18 @@ struct WindowOptions {
 
 class MainWindow {
 public:
-    MainWindow(desktop::CardWork& work, CardThread& thread, host::CancelToken& cancel, WindowOptions options);
+    // Its timers.
+    static constexpr UINT_PTR kReplugTimer = 1;
+    static constexpr UINT_PTR kScreenshotTimer = 2;
+
+    MainWindow(CardThread& thread, host::CancelToken& cancel, WindowOptions options);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Creates and shows the window; false if the system refuses.
     bool create(int show);
+    HWND hwnd() const { return window_; }
     // The keyboard: the actions' keys, and moving about the progress window.
     // True if `message` was taken.
     bool translate(MSG& message);
@@ -97,9 +104,12 @@ private:
     void contents_changed();
     void show_photo(uint32_t position);
     void when_shown();
+    void take_screenshot();
 
     void import_photos();
     void import_new(const std::string& folder);
+    // Everything that is read for the grid is shown (for --screenshot).
+    bool all_shown() const;
     void import_selected();
     void start_import(const std::string& folder, std::vector<uint32_t> positions, bool delete_after);
     void add_pictures();
@@ -116,7 +126,6 @@ private:
     std::string import_folder() const;
     void set_import_folder(const std::string& folder);
 
-    desktop::CardWork& work_;
     CardThread& thread_;
     host::CancelToken& cancel_;
     WindowOptions options_;
@@ -146,21 +155,26 @@ private:
     desktop::Enabled open_{};
 
     // The card as last loaded, and the grid's photos of it.
-    desktop::CardState card_;
-    desktop::CardContents contents_;
+    uint64_t generation_ = 0;
+    desktop::Card card_;
+    desktop::CardState state_;  // card_ as the shared words take it
     struct Photo {
         std::optional<host::Image> picture;
         std::string imported_as;
         bool failed = false;
-        bool asked = false;
+        bool asked = false;  // of the card's thread
+        int image = -1;      // in the image list; -1 for none yet
     };
     std::vector<Photo> photos_;
     desktop::Notice notice_;
     std::string activity_;
+    std::vector<std::wstring> toolbar_texts_;
+    std::wstring tooltip_text_;
 
     bool busy_ = false;
     bool close_pending_ = false;
-    bool shown_once_ = false;
+    bool import_started_ = false;
+    bool screenshot_taken_ = false;
     desktop::Operation operation_ = desktop::Operation::kReload;
     std::chrono::steady_clock::time_point started_;
     std::string pending_folder_;  // where the running import or rescue writes

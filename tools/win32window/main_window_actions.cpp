@@ -2,11 +2,10 @@
 // one set: the menu bar, the toolbar, the grid's context menu and the
 // keyboard's accelerators, which actions are open in the window's state, and
 // the grid's notifications.
-#include <commctrl.h>
-
 #include <cctype>
 #include <cstring>
 
+#include "desktop/words.h"
 #include "main_window.h"
 #include "ui_text.h"
 
@@ -141,8 +140,8 @@ void MainWindow::update_actions() {
     state.operation = operation_;
     state.connected = card_.connected;
     state.usable = card_.usable;
-    state.photos = card_.photos;
-    state.free = card_.free;
+    state.photos = state_.photos;
+    state.free = state_.free;
     state.card_mib = card_.card_mib;
     state.selected = grid_ != nullptr ? static_cast<size_t>(ListView_GetSelectedCount(grid_)) : 0;
     open_ = desktop::enabled(state);
@@ -236,7 +235,7 @@ LRESULT MainWindow::on_notify(const NMHDR& notice) {
                 auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(const_cast<NMHDR&>(notice));
                 if (tip.iItem < 0 || static_cast<size_t>(tip.iItem) >= photos_.size() || tip.cchTextMax <= 0) return 0;
                 const Photo& photo = photos_[static_cast<size_t>(tip.iItem)];
-                const std::wstring text = wide(desktop::photo_description(
+                const std::wstring text = wide(desktop::photo_caption(
                     static_cast<uint32_t>(tip.iItem), photo.imported_as, photo.failed, photo.picture.has_value()));
                 ::lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
                 return 0;
