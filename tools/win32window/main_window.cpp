@@ -175,7 +175,11 @@ void MainWindow::apply_dpi(UINT dpi) {
                        status_bar_}) {
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     }
-    // The toolbar measures its buttons again for the new font.
+    // The toolbar measures its buttons again for the new font, with room
+    // around the words at any density.
+    ::SendMessageW(toolbar_, TB_SETPADDING, 0,
+                   MAKELPARAM(::MulDiv(14, static_cast<int>(dpi), 96), ::MulDiv(10, static_cast<int>(dpi), 96)));
+    ::SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, ::MulDiv(20, static_cast<int>(dpi), 96)));
     ::SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, 0);
     ::SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
     // Thumbnails at the photo's half size at 100%, its whole size at 200%.

@@ -244,6 +244,17 @@ LRESULT MainWindow::on_notify(const NMHDR& notice) {
                 return 0;
         }
     }
+    if (notice.hwndFrom == toolbar_ && notice.code == NM_CUSTOMDRAW) {
+        // Import, the main button, in bold.
+        auto& draw = reinterpret_cast<NMTBCUSTOMDRAW&>(const_cast<NMHDR&>(notice));
+        if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+        if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT &&
+            draw.nmcd.dwItemSpec == static_cast<DWORD_PTR>(command_id(desktop::Action::kImport))) {
+            ::SelectObject(draw.nmcd.hdc, bold_font_);
+            return CDRF_NEWFONT;
+        }
+        return CDRF_DODEFAULT;
+    }
     if (notice.code == TTN_GETDISPINFOW) {
         // The toolbar's tooltips: the action's own, or its label.
         auto& tip = reinterpret_cast<NMTTDISPINFOW&>(const_cast<NMHDR&>(notice));
