@@ -434,8 +434,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
             return TRUE;
         case WM_TIMER:
             if (wparam == kReplugTimer) {
-                // Once the operation under way has ended.
-                if (!busy_) {
+                // Once the operation under way has ended, and no dialog is
+                // open (it disables the window while it is).
+                if (!busy_ && ::IsWindowEnabled(window_)) {
                     ::KillTimer(window_, kReplugTimer);
                     reload();
                 }

@@ -100,6 +100,9 @@ LRESULT CALLBACK viewer_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 
 template <typename Work>
 void MainWindow::start(desktop::Operation operation, Work&& work) {
+    // One operation at a time: one asked for from a dialog that stayed open
+    // while another began is not started.
+    if (busy_) return;
     busy_ = true;
     operation_ = operation;
     started_ = std::chrono::steady_clock::now();
