@@ -25,6 +25,10 @@ if [[ -f "$build/pixavon-window.exe" ]]; then
   cp "$build/pixavon-window.exe" "$stage/"
   nsis_defines+=(-DHAVE_WINDOW)
 fi
+# The build's debugging information stays in the build.
+for program in "$stage"/*.exe; do
+  [[ -e "$program" ]] && i686-w64-mingw32-strip --strip-debug "$program"
+done
 for lang in ja zh_CN zh_TW; do
   mkdir -p "$stage/share/locale/$lang/LC_MESSAGES"
   cp "$build/share/locale/$lang/LC_MESSAGES/pixavon.mo" "$stage/share/locale/$lang/LC_MESSAGES/"

@@ -3,8 +3,9 @@
 
 Reads the few SVG shapes the icon is made of (rect with rx, circle; fill,
 opacity, transform="rotate(a cx cy)") and draws each size with antialiased
-edges, by the distance of each pixel's centre to the shape's outline. Used
-where no SVG renderer is installed on the build machine.
+edges, by the distance of each pixel's centre to the shape's outline; a
+shape or attribute outside that set stops it with an error rather than
+drawing something else.
 
     make_icon.py ICON.svg OUT.ico
 """
