@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 #include <dbt.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -161,7 +162,10 @@ void MainWindow::build() {
                                     window_, nullptr, nullptr, nullptr);
     apply_dpi(dpi_of(window_));
     register_device_notification();
+    // Pictures dropped on the window go on the card, as with Add pictures.
+    ::DragAcceptFiles(window_, TRUE);
     update_actions();
+    ::SetFocus(grid_);
 }
 
 void MainWindow::apply_dpi(UINT dpi) {
@@ -345,7 +349,15 @@ void MainWindow::register_device_notification() {
 
 bool MainWindow::translate(MSG& message) {
     if (progress_->hwnd() != nullptr && ::IsDialogMessageW(progress_->hwnd(), &message)) return true;
-    if (window_ == nullptr || accelerators_ == nullptr) return false;
+    // The keys are the main window's, not those of a photo's own window.
+    if (window_ == nullptr || accelerators_ == nullptr ||
+        (message.hwnd != window_ && ::IsChild(window_, message.hwnd) == FALSE)) {
+        return false;
+    }
+    if (message.message == WM_KEYDOWN && ::GetFocus() == grid_ && message.wParam == VK_RETURN) {
+        run(desktop::Action::kView);
+        return true;
+    }
     // Space and Del are the grid's: elsewhere they are the control's own.
     if (message.message == WM_KEYDOWN && (message.wParam == VK_SPACE || message.wParam == VK_DELETE) &&
         ::GetFocus() != grid_) {
@@ -427,8 +439,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
             }
             break;
         case WM_DEVICECHANGE:
-            // A camera plugged in or out: read again once things settle.
-            if (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) {
+            // A camera plugged in or out: read again once things settle
+            // (unless the window works on a card image).
+            if ((wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) && card_.image.empty()) {
                 ::SetTimer(window_, kReplugTimer, 300, nullptr);
             }
             return TRUE;
@@ -450,6 +463,20 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         case kCardEventMessage: {
             const std::unique_ptr<CardEvent> event = take_event(lparam);
             on_event(*event);
+            return 0;
+        }
+        case WM_DROPFILES: {
+            auto* drop = reinterpret_cast<HDROP>(wparam);
+            std::vector<std::string> files;
+            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring name(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                const UINT length = ::DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size()));
+                name.resize(length);
+                if (!name.empty()) files.push_back(host::win32::to_utf8(name));
+            }
+            ::DragFinish(drop);
+            if (desktop::is_enabled(open_, desktop::Action::kAdd)) add_files(std::move(files));
             return 0;
         }
         case WM_CLOSE:
