@@ -56,11 +56,26 @@ void CardThread::start(std::unique_ptr<host::Core> core, host::CancelToken& canc
     auto taken = std::make_shared<std::unique_ptr<host::Core>>(std::move(core));
     std::unique_lock<std::mutex> lock(mutex_);
     if (stopping_) return;
-    make_ = [this, taken, &cancel, image, &listener] {
+    first_ = [this, taken, &cancel, image, &listener] {
         work_ = std::make_unique<desktop::CardWork>(std::move(*taken), cancel, image, listener);
     };
     lock.unlock();
     wake_.notify_one();
+}
+
+void CardThread::call(const std::function<void()>& job) {
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (stopping_) return;
+        first_ = [&job, &done] {
+            job();
+            done.set_value();
+        };
+    }
+    wake_.notify_one();
+    finished.wait();
 }
 
 void CardThread::post(std::function<void(desktop::CardWork&)> work) {
@@ -88,12 +103,12 @@ void CardThread::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         const auto photos_waiting = [this] { return work_ != nullptr && work_->photos_waiting(); };
-        wake_.wait(lock, [&] { return make_ || !queue_.empty() || stopping_ || photos_waiting(); });
-        if (make_) {
-            const std::function<void()> make = std::move(make_);
-            make_ = nullptr;
+        wake_.wait(lock, [&] { return first_ || !queue_.empty() || stopping_ || photos_waiting(); });
+        if (first_) {
+            const std::function<void()> first = std::move(first_);
+            first_ = nullptr;
             lock.unlock();
-            make();
+            first();
             lock.lock();
         } else if (!queue_.empty() && work_ != nullptr) {
             std::function<void(desktop::CardWork&)> item = std::move(queue_.front());

@@ -85,6 +85,11 @@ public:
     CardThread(const CardThread&) = delete;
     CardThread& operator=(const CardThread&) = delete;
 
+    // Runs `job` on the card's thread and waits for it: for preparing the
+    // core there, before the window is made. The library's own boxes are
+    // caught on the thread that prepared it, which must be the thread that
+    // calls it, and never the window's (whose boxes they would catch).
+    void call(const std::function<void()>& job);
     // Makes the card's work on the thread, over the prepared `core` (of the
     // card image `image`, or empty for the camera), reporting to `listener`.
     void start(std::unique_ptr<host::Core> core, host::CancelToken& cancel, const std::string& image,
@@ -101,7 +106,7 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::function<void()> make_;  // start()'s, run first
+    std::function<void()> first_;  // call()'s or start()'s, run first
     std::deque<std::function<void(desktop::CardWork&)>> queue_;
     std::unique_ptr<desktop::CardWork> work_;  // the thread's alone
     bool stopping_ = false;

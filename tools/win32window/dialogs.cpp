@@ -298,6 +298,8 @@ std::optional<ImportAnswer> ask_import(HWND owner, const ImportAnswer& proposed,
     config.pszWindowTitle = title.c_str();
     config.pszMainInstruction = title.c_str();
     config.pszContent = ask.content.c_str();
+    // Room for a folder's path and the buttons on one line (dialog units).
+    config.cxWidth = 280;
     config.cButtons = 2;
     config.pButtons = buttons;
     config.nDefaultButton = kImportButton;

@@ -155,30 +155,36 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
                                             ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    // The card is taken and the library found before the window opens.
-    host::CancelToken cancel;
-    auto core = std::make_unique<host::Core>(cancel);
-    EarlyFrontend early;
-    core->set_frontend(early);
-    const host::Outcome prepared = core->prepare({options.card, options.size});
-    if (!prepared.ok()) {
-        const desktop::Trouble trouble = desktop::trouble_of(prepared.problem);
-        complain(trouble.text);
-        if (!options.window.unattended) {
-            alert(desktop::cannot_start(options.card), desktop::explain(trouble, trouble.text));
-        }
-        if (SUCCEEDED(com)) ::CoUninitialize();
-        return prepared.exit_code(0);
-    }
-
     int status = 0;
     std::optional<win32window::WindowListener> listener;
     {
+        // The card is taken and the library found before the window opens, on
+        // the card's thread, the one that calls the library from then on.
+        host::CancelToken cancel;
         win32window::CardThread card;
+        std::unique_ptr<host::Core> core;
+        EarlyFrontend early;
+        host::Outcome prepared;
+        card.call([&] {
+            core = std::make_unique<host::Core>(cancel);
+            core->set_frontend(early);
+            prepared = core->prepare({options.card, options.size});
+            if (!prepared.ok()) core.reset();
+        });
+        if (!prepared.ok()) {
+            const desktop::Trouble trouble = desktop::trouble_of(prepared.problem);
+            complain(trouble.text);
+            if (!options.window.unattended) {
+                alert(desktop::cannot_start(options.card), desktop::explain(trouble, trouble.text));
+            }
+            if (SUCCEEDED(com)) ::CoUninitialize();
+            return prepared.exit_code(0);
+        }
         win32window::MainWindow window(card, cancel, options.window);
         if (!window.create(show)) {
             complain("the window could not be made: " + host::win32::system_message(::GetLastError()));
             status = 1;
+            card.call([&] { core.reset(); });
         } else {
             listener.emplace(window.hwnd());
             card.start(std::move(core), cancel, options.card, *listener);

@@ -101,7 +101,11 @@ HBITMAP thumbnail(const host::Image& photo, int width, int height, bool imported
             row[x * 4 + 2] = from[x * 3 + 0];
         }
     }
-    if (imported) draw_on(bitmap, [&](HDC dc) { draw_tick(dc, width, height); });
+    if (imported) {
+        draw_on(bitmap, [&](HDC dc) { draw_tick(dc, width, height); });
+        // GDI leaves what it draws transparent; the picture is opaque.
+        for (int i = 0; i < width * height; ++i) bits[i * 4 + 3] = 0xFF;
+    }
     return bitmap;
 }
 
@@ -126,6 +130,7 @@ HBITMAP placeholder(int width, int height, bool failed) {
         ::SelectObject(dc, old_pen);
         ::DeleteObject(pen);
     });
+    for (int i = 0; i < width * height; ++i) bits[i * 4 + 3] = 0xFF;
     return bitmap;
 }
 
