@@ -14,6 +14,9 @@ export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="m
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 timeout 300 wineboot --init >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# Imports go inside the prefix, not to the Pictures folder wine shares with
+# the Linux user.
+wine reg add 'HKCU\Software\Pixavon\Window' /v ImportFolder /d 'C:\Pixavon\Lumetta' /f >/dev/null 2>&1
 timeout 60 wineserver --wait || true
 
 # Nine photos: the demo pictures, three times over.
