@@ -16,9 +16,7 @@ bool WindowListener::post(CardEvent event) {
     return true;
 }
 
-void WindowListener::card_loaded(uint64_t generation, const desktop::Card& card) {
-    post(CardLoaded{generation, card});
-}
+void WindowListener::card_loaded(uint64_t generation, const desktop::Card& card) { post(CardLoaded{generation, card}); }
 
 void WindowListener::photo_loaded(uint64_t generation, uint32_t position, const host::Image& photo,
                                   const std::string& imported_as) {

@@ -50,8 +50,8 @@ struct Asked {
     desktop::Question question;
     std::promise<bool> answer;
 };
-using CardEvent = std::variant<CardLoaded, PhotoLoaded, PhotoFailed, desktop::Progress, Asked, desktop::Result,
-                               desktop::Trouble>;
+using CardEvent =
+    std::variant<CardLoaded, PhotoLoaded, PhotoFailed, desktop::Progress, Asked, desktop::Result, desktop::Trouble>;
 
 // The event a kCardEventMessage carries, owned by the caller from then on.
 std::unique_ptr<CardEvent> take_event(LPARAM lparam);

@@ -321,8 +321,8 @@ std::optional<ImportAnswer> ask_import(HWND owner, const ImportAnswer& proposed,
 
 bool open_folder(const std::string& folder) {
     const std::wstring path = wide(folder);
-    const auto started = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"explore", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const auto started =
+        reinterpret_cast<INT_PTR>(::ShellExecuteW(nullptr, L"explore", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return started > 32;
 }
 

@@ -150,9 +150,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     host::use_environment_locale();
     host::init_translations("UTF-8");
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
-                                            ICC_STANDARD_CLASSES};
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                                          ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 
     int status = 0;
@@ -206,8 +205,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
         }
         // What the card's thread posted after the window went.
         MSG left{};
-        while (::PeekMessageW(&left, nullptr, win32window::kCardEventMessage, win32window::kCardEventMessage,
-                              PM_REMOVE)) {
+        while (
+            ::PeekMessageW(&left, nullptr, win32window::kCardEventMessage, win32window::kCardEventMessage, PM_REMOVE)) {
             win32window::take_event(left.lParam);
         }
     }

@@ -51,8 +51,8 @@ HFONT message_font(UINT dpi, bool bold) {
         ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
         // The system's font is for the system's density.
         const UINT system = dpi_of(nullptr);
-        metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
-                                                  static_cast<int>(system));
+        metrics.lfMessageFont.lfHeight =
+            ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(system));
     }
     if (bold) metrics.lfMessageFont.lfWeight = FW_BOLD;
     return ::CreateFontIndirectW(&metrics.lfMessageFont);
@@ -128,8 +128,7 @@ bool MainWindow::create(int show) {
     RECT work_area{0, 0, 1024, 768};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
     const int width = std::min<int>(::MulDiv(960, static_cast<int>(dpi), 96), work_area.right - work_area.left);
-    const int height =
-        std::min<int>(::MulDiv(680, static_cast<int>(dpi), 96), work_area.bottom - work_area.top);
+    const int height = std::min<int>(::MulDiv(680, static_cast<int>(dpi), 96), work_area.bottom - work_area.top);
     window_ = ::CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                                 CW_USEDEFAULT, width, height, nullptr, nullptr, instance, this);
     if (window_ == nullptr) return false;
@@ -144,8 +143,8 @@ void MainWindow::build() {
     build_toolbar();
     build_accelerators();
     grid_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_ICON | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS, 0,
-                              0, 0, 0, window_, nullptr, nullptr, nullptr);
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_ICON | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS, 0, 0,
+                              0, 0, window_, nullptr, nullptr, nullptr);
     ListView_SetExtendedListViewStyle(grid_, LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     const std::wstring grid_name = wide(desktop::grid_name());
     ::SetWindowTextW(grid_, grid_name.c_str());
@@ -175,8 +174,8 @@ void MainWindow::apply_dpi(UINT dpi) {
     }
     font_ = message_font(dpi, false);
     bold_font_ = message_font(dpi, true);
-    for (HWND child : {toolbar_, grid_, empty_, import_selected_button_, import_new_button_, notice_button_,
-                       status_bar_}) {
+    for (HWND child :
+         {toolbar_, grid_, empty_, import_selected_button_, import_new_button_, notice_button_, status_bar_}) {
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     }
     // The toolbar measures its buttons again for the new font, with room

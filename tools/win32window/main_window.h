@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "card_thread.h"
 #include "cancel.h"
+#include "card_thread.h"
 #include "desktop/actions.h"
 #include "desktop/card_work.h"
 #include "desktop/window.h"

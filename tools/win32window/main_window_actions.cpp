@@ -82,8 +82,8 @@ void MainWindow::build_menu() {
 
 void MainWindow::build_toolbar() {
     toolbar_ = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_TOP, 0,
-                                 0, 0, 0, window_, nullptr, nullptr, nullptr);
+                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0,
+                                 0, 0, window_, nullptr, nullptr, nullptr);
     ::SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     // Text only: the words say what each does, in every language.

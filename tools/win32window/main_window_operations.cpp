@@ -251,7 +251,8 @@ bool MainWindow::all_shown() const {
 
 void MainWindow::on_progress(const desktop::Progress& progress) {
     if (!busy_) return;
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started_);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started_);
     const std::string text = desktop::progress(progress, elapsed.count());
     if (progress_->hwnd() != nullptr) {
         progress_->show(text, progress.done);
@@ -486,8 +487,8 @@ void MainWindow::delete_selected() {
 }
 
 void MainWindow::back_up() {
-    const std::optional<std::string> file = save_file(window_, desktop::back_up_title(),
-                                                      joined(import_folder(), "card.bin"), desktop::card_image_filter());
+    const std::optional<std::string> file =
+        save_file(window_, desktop::back_up_title(), joined(import_folder(), "card.bin"), desktop::card_image_filter());
     if (!file) return;
     start(desktop::Operation::kBackup, [file = *file](desktop::CardWork& work) { work.backup(file); });
 }
@@ -515,7 +516,8 @@ void MainWindow::rescue(int size_mib) {
 }
 
 void MainWindow::open_image() {
-    const std::optional<std::string> file = open_file(window_, desktop::open_image_title(), desktop::card_image_filter());
+    const std::optional<std::string> file =
+        open_file(window_, desktop::open_image_title(), desktop::card_image_filter());
     if (!file) return;
     pending_folder_ = *file;
     start(desktop::Operation::kOpenImage, [file = *file](desktop::CardWork& work) { work.open_image(file); });

@@ -63,8 +63,8 @@ void draw_tick(HDC dc, int width, int height) {
     HGDIOBJ old_pen = ::SelectObject(dc, none);
     ::Ellipse(dc, left, top, left + size, top + size);
     LOGBRUSH white{BS_SOLID, RGB(0xFF, 0xFF, 0xFF), 0};
-    HPEN tick = ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, std::max(2, size / 8),
-                               &white, 0, nullptr);
+    HPEN tick = ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, std::max(2, size / 8), &white,
+                               0, nullptr);
     ::SelectObject(dc, tick);
     const POINT points[] = {{left + size * 27 / 100, top + size * 52 / 100},
                             {left + size * 44 / 100, top + size * 69 / 100},

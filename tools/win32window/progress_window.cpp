@@ -56,9 +56,9 @@ void ProgressWindow::open(HWND owner, const std::string& title, bool can_cancel,
                              nullptr);
     ::SendMessageW(bar_, PBM_SETRANGE32, 0, kBarSteps);
     const std::wstring cancel = wide(desktop::label(desktop::Action::kCancel));
-    button_ = ::CreateWindowExW(0, WC_BUTTONW, cancel.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                                0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)), nullptr,
-                                nullptr);
+    button_ =
+        ::CreateWindowExW(0, WC_BUTTONW, cancel.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0,
+                          0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)), nullptr, nullptr);
     ::EnableWindow(button_, can_cancel);
     for (HWND child : {text_, bar_, button_}) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     lay_out();
