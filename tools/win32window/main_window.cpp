@@ -94,9 +94,9 @@ MainWindow::MainWindow(CardThread& thread, host::CancelToken& cancel, WindowOpti
 }
 
 MainWindow::~MainWindow() {
-    progress_.reset();
     if (device_notification_ != nullptr) ::UnregisterDeviceNotification(device_notification_);
     if (window_ != nullptr) ::DestroyWindow(window_);
+    progress_.reset();
     if (grid_menu_ != nullptr) ::DestroyMenu(grid_menu_);
     if (accelerators_ != nullptr) ::DestroyAcceleratorTable(accelerators_);
     if (thumbnails_ != nullptr) ::ImageList_Destroy(thumbnails_);
@@ -143,7 +143,8 @@ void MainWindow::build() {
     build_toolbar();
     build_accelerators();
     grid_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_ICON | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS, 0, 0,
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_ICON | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS |
+                                  LVS_SHAREIMAGELISTS, 0, 0,
                               0, 0, window_, nullptr, nullptr, nullptr);
     ListView_SetExtendedListViewStyle(grid_, LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     const std::wstring grid_name = wide(desktop::grid_name());

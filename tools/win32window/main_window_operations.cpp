@@ -164,7 +164,9 @@ void MainWindow::on_card_loaded(CardLoaded& loaded) {
 }
 
 void MainWindow::contents_changed() {
-    if (thumbnails_ != nullptr) ::ImageList_Destroy(thumbnails_);
+    // The grid shares the list: it is the window's to destroy, once the
+    // grid holds the new one.
+    HIMAGELIST before = thumbnails_;
     thumbnails_ = ::ImageList_Create(thumb_width_, thumb_height_, ILC_COLOR32, static_cast<int>(photos_.size()) + 2, 8);
     // 0: a photo being read; 1: one that could not be.
     for (const bool failed : {false, true}) {
@@ -173,6 +175,7 @@ void MainWindow::contents_changed() {
         if (frame != nullptr) ::DeleteObject(frame);
     }
     ListView_SetImageList(grid_, thumbnails_, LVSIL_NORMAL);
+    if (before != nullptr) ::ImageList_Destroy(before);
     ::SendMessageW(grid_, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(grid_);
     for (size_t position = 0; position < photos_.size(); ++position) {
