@@ -3,6 +3,7 @@
 # $WINEPREFIX, importing through the window's own path (its card thread,
 # progress and summary; --import-new runs Import new photos once the card is
 # shown, and quits):
+#  - started before the camera is plugged in, it finds the camera;
 #  - it saves the files pixavon.exe's import saves from the same camera,
 #    byte for byte, into a folder whose name is outside code page 932 (图片);
 #  - its summary is Japanese; a second run finds nothing new and adds nothing;
@@ -38,6 +39,11 @@ mkdir "$work/pictures"
 "$linux_build/pixavon" --card "$work/card.bin" --size 8 put "$work"/pictures/* >/dev/null 2>&1
 cp "$work/card.bin" "$work/before.bin"
 
+window() { timeout 120 wine "$win32_build/pixavon-window.exe" --import-new "$(windows_path "$work/图片")"; }
+# The window first, waiting without a camera; then the camera.
+window >"$work/first.out" 2>"$work/first.err" &
+first=$!
+sleep 3
 "$linux_build/pixavon-emu" --card "$work/card.bin" --wine-prefix "$WINEPREFIX" --wine-files "$win32_build" \
   >"$work/emu.out" 2>"$work/emu.err" &
 emulator=$!
@@ -46,9 +52,7 @@ for _ in $(seq 2400); do
   kill -0 "$emulator" 2>/dev/null || fail "the emulator did not start: $(cat "$work/emu.err")"
   sleep 0.05
 done
-
-window() { timeout 120 wine "$win32_build/pixavon-window.exe" --import-new "$(windows_path "$work/图片")"; }
-window >"$work/first.out" 2>"$work/first.err" || fail "the window's import failed: $(cat "$work/first.err")"
+wait "$first" || fail "the window's import failed: $(cat "$work/first.err")"
 window >"$work/second.out" 2>"$work/second.err" || fail "the second import failed: $(cat "$work/second.err")"
 (cd "$work" && timeout 120 wine "$win32_build/pixavon.exe" import tool) >"$work/tool.out" 2>&1 ||
   fail "pixavon.exe's import failed: $(cat "$work/tool.out")"
@@ -62,4 +66,5 @@ diff -r "$work/tool" "$work/图片" || fail "the window saved other files than p
 grep -q "写真 $photos 枚を取り込みました" "$work/first.err" || fail "no Japanese summary: $(cat "$work/first.err")"
 grep -q "新しい写真はありませんでした" "$work/second.err" || fail "the second import found new photos: $(cat "$work/second.err")"
 cmp -s "$work/card.bin" "$work/before.bin" || fail "the import changed the card"
-echo "window_on_camera: $photos photos imported by the window as by pixavon.exe, Japanese summary, nothing added again"
+echo "window_on_camera: camera found once plugged in, $photos photos imported by the window as by pixavon.exe," \
+  "Japanese summary, nothing added again"

@@ -37,8 +37,9 @@ constexpr const char* kUsage =
     "                       (the same bytes as a whole-card backup) instead of the attached camera\n"
     "  --size 8|16          with --card: create a fresh card of 8 or 16 MiB if IMAGE does not exist\n"
     "  --screenshot FILE    show the card, save the window as a PNG picture and quit\n"
-    "  --import-new FOLDER  show the card, import its new photos into FOLDER as Import new photos\n"
-    "                       does, and quit; the exit status says whether it succeeded\n";
+    "  --import-new FOLDER  show the card (waiting for a camera to be plugged in), import its new\n"
+    "                       photos into FOLDER as Import new photos does, and quit; the exit\n"
+    "                       status says whether it succeeded\n";
 
 struct Options {
     std::string card;

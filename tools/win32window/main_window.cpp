@@ -142,10 +142,10 @@ void MainWindow::build() {
     ::SetMenu(window_, menu_);
     build_toolbar();
     build_accelerators();
-    grid_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_ICON | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS |
-                                  LVS_SHAREIMAGELISTS, 0, 0,
-                              0, 0, window_, nullptr, nullptr, nullptr);
+    grid_ = ::CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_ICON | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS, 0, 0,
+        0, 0, window_, nullptr, nullptr, nullptr);
     ListView_SetExtendedListViewStyle(grid_, LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     const std::wstring grid_name = wide(desktop::grid_name());
     ::SetWindowTextW(grid_, grid_name.c_str());
@@ -304,7 +304,8 @@ void MainWindow::lay_out() {
     ::MoveWindow(grid_, 0, top, width, std::max(bottom - top, 0), TRUE);
     ::MoveWindow(empty_, pad, top + pad, std::max(width - 2 * pad, 0), std::max(bottom - top - 2 * pad, 0), TRUE);
     show_status();
-    ::InvalidateRect(window_, &notice_area_, TRUE);
+    // The notice drawn afresh, and what it leaves when it goes.
+    ::InvalidateRect(window_, nullptr, TRUE);
 }
 
 void MainWindow::show_status() {
@@ -453,6 +454,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
                     ::KillTimer(window_, kReplugTimer);
                     reload();
                 }
+                return 0;
+            }
+            if (wparam == kLookForCameraTimer) {
+                // No camera yet: looked for again now and then, for a system
+                // that does not tell when one is plugged in.
+                if (!busy_ && ::IsWindowEnabled(window_) && !card_.connected && card_.image.empty()) reload();
                 return 0;
             }
             if (wparam == kScreenshotTimer) {

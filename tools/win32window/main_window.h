@@ -33,8 +33,9 @@ struct WindowOptions {
     // Once the card and its photos are shown: saves the window as a PNG
     // picture here and closes.
     std::string screenshot;
-    // Once the card is shown: imports the new photos into this folder, as
-    // Import new photos does, and closes when that has ended.
+    // Once the card is shown (a camera plugged in later is waited for):
+    // imports the new photos into this folder, as Import new photos does,
+    // and closes when that has ended.
     std::string import_new;
 };
 
@@ -43,6 +44,7 @@ public:
     // Its timers.
     static constexpr UINT_PTR kReplugTimer = 1;
     static constexpr UINT_PTR kScreenshotTimer = 2;
+    static constexpr UINT_PTR kLookForCameraTimer = 3;
 
     MainWindow(CardThread& thread, host::CancelToken& cancel, WindowOptions options);
     ~MainWindow();

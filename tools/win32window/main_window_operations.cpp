@@ -158,6 +158,11 @@ void MainWindow::on_card_loaded(CardLoaded& loaded) {
     if (card_.usable && !card_.slots.empty()) rescued_folder_.clear();
     photos_.assign(card_.slots.size(), Photo{});
     contents_changed();
+    if (!card_.connected && card_.image.empty()) {
+        ::SetTimer(window_, kLookForCameraTimer, 3000, nullptr);
+    } else {
+        ::KillTimer(window_, kLookForCameraTimer);
+    }
     update_notice();
     update_actions();
     request_photos();
@@ -316,13 +321,14 @@ void MainWindow::on_finished(const desktop::Result& result) {
             if (!result.ok()) status_ = 1;
             ::PostMessageW(window_, WM_CLOSE, 0, 0);
         } else if (result.operation == desktop::Operation::kReload && !import_started_) {
-            import_started_ = true;
             if (card_.usable) {
+                import_started_ = true;
                 import_new(options_.import_new);
-            } else {
+            } else if (card_.connected || !card_.image.empty()) {
                 status_ = 1;
                 ::PostMessageW(window_, WM_CLOSE, 0, 0);
             }
+            // No camera yet: the window waits for one to be plugged in.
         }
     }
     when_shown();
