@@ -158,6 +158,17 @@ void MainWindow::build() {
     import_selected_button_ = button(command_id(desktop::Action::kImportSelected));
     import_new_button_ = button(command_id(desktop::Action::kImportNew));
     notice_button_ = button(kNoticeButton);
+    // The core's own words on what is wrong, over the notice.
+    notice_tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                    nullptr, nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = kNoticeButton;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ::SendMessageW(notice_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     status_bar_ = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                     window_, nullptr, nullptr, nullptr);
     apply_dpi(dpi_of(window_));
@@ -278,6 +289,12 @@ void MainWindow::lay_out() {
     const int button_height = scaled(28);
     const int notice = notice_height(width);
     notice_area_ = RECT{0, top, width, top + notice};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_;
+    tool.uId = kNoticeButton;
+    tool.rect = notice_.tooltip.empty() ? RECT{} : notice_area_;
+    ::SendMessageW(notice_tip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
     ::ShowWindow(notice_button_, notice_.shown ? SW_SHOW : SW_HIDE);
     if (notice_.shown) {
         const int w = button_width(notice_button_);
@@ -336,6 +353,13 @@ void MainWindow::update_notice() {
         const std::wstring offer = wide(desktop::button_text(desktop::label(notice_.offer)));
         ::SetWindowTextW(notice_button_, offer.c_str());
     }
+    notice_tip_text_ = wide(notice_.tooltip);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_;
+    tool.uId = kNoticeButton;
+    tool.lpszText = notice_tip_text_.data();
+    ::SendMessageW(notice_tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     lay_out();
 }
 

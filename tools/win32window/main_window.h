@@ -140,6 +140,7 @@ private:
     HWND import_selected_button_ = nullptr;
     HWND import_new_button_ = nullptr;
     HWND notice_button_ = nullptr;
+    HWND notice_tip_ = nullptr;
     HWND status_bar_ = nullptr;
     HMENU menu_ = nullptr;
     HMENU grid_menu_ = nullptr;
@@ -172,6 +173,7 @@ private:
     std::string activity_;
     std::vector<std::wstring> toolbar_texts_;
     std::wstring tooltip_text_;
+    std::wstring notice_tip_text_;
 
     bool busy_ = false;
     bool close_pending_ = false;
