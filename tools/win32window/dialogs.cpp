@@ -145,7 +145,21 @@ desktop::Reply show_message(HWND owner, const desktop::Message& message, const s
             break;
     }
     int pressed = 0;
-    if (FAILED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return desktop::Reply::kOk;
+    if (FAILED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) {
+        // The plain box, where a Task Dialog cannot be made: what it says is
+        // still seen, and a question still answered.
+        const std::wstring text = headline + (details.empty() ? L"" : L"\n\n" + details);
+        const UINT icon = question
+                              ? MB_ICONQUESTION
+                              : (message.kind == desktop::MessageKind::kWarning ? MB_ICONWARNING : MB_ICONINFORMATION);
+        const int answer = ::MessageBoxW(owner, text.c_str(), caption.c_str(), icon | (question ? MB_YESNO : MB_OK));
+        if (question && answer == IDYES) {
+            for (const desktop::Message::Button& button : message.buttons) {
+                if (button.reply == desktop::Reply::kYes) return desktop::Reply::kYes;
+            }
+        }
+        return desktop::Reply::kOk;
+    }
     const int index = pressed - kFirstButton;
     if (index >= 0 && static_cast<size_t>(index) < message.buttons.size()) {
         return message.buttons[static_cast<size_t>(index)].reply;

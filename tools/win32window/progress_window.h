@@ -20,7 +20,8 @@ public:
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
     // Shows the window over `owner` with `title`, at 0; Cancel offered only
-    // when `can_cancel`.
+    // when `can_cancel`. If the system refuses the window, nothing is shown
+    // (hwnd() stays null) and the main window's status bar says the progress.
     void open(HWND owner, const std::string& title, bool can_cancel, HFONT font, UINT dpi);
     // `text` and `done` (0 to 1).
     void show(const std::string& text, double done);
