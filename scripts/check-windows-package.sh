@@ -82,6 +82,7 @@ for i in range(sections):
         sys.exit(0 if {14, 16, 24} <= kinds else 1)  # group icon, version, manifest
 sys.exit(1)
 PY
+  echo "windows package: the window is installed, in the Start menu with its icon"
 else
   echo "windows package: pixavon-window.exe is not in this package; its checks skipped"
 fi
