@@ -129,8 +129,8 @@ bool MainWindow::create(int show) {
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
     const int width = std::min<int>(::MulDiv(960, static_cast<int>(dpi), 96), work_area.right - work_area.left);
     const int height = std::min<int>(::MulDiv(680, static_cast<int>(dpi), 96), work_area.bottom - work_area.top);
-    window_ = ::CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                CW_USEDEFAULT, width, height, nullptr, nullptr, instance, this);
+    window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, instance, this);
     if (window_ == nullptr) return false;
     ::ShowWindow(window_, show);
     ::UpdateWindow(window_);

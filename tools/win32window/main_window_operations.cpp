@@ -465,6 +465,7 @@ void MainWindow::view_selected() {
         kind.cbSize = sizeof(kind);
         kind.lpfnWndProc = viewer_proc;
         kind.hInstance = ::GetModuleHandleW(nullptr);
+        kind.hIcon = ::LoadIconW(kind.hInstance, MAKEINTRESOURCEW(1));
         kind.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         kind.lpszClassName = kViewerClass;
