@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows packages from the 32-bit Windows build: stages pixavon.dll,
-# pixavon.exe once it is built, the catalogues (share/locale beside them), and
+# pixavon.exe and the window pixavon-window.exe once they are built, the
+# catalogues (share/locale beside them), and
 # README and licence with CRLF line endings; then makes the zip and the
 # installer (packaging/windows/pixavon.nsi) in BUILD/package/.
 #   scripts/package-windows.sh [BUILD]   (default build-win32)
@@ -20,9 +21,20 @@ if [[ -f "$build/pixavon.exe" ]]; then
   cp "$build/pixavon.exe" "$stage/"
   nsis_defines+=(-DHAVE_EXE)
 fi
+if [[ -f "$build/pixavon-window.exe" ]]; then
+  cp "$build/pixavon-window.exe" "$stage/"
+  nsis_defines+=(-DHAVE_WINDOW)
+fi
+# The build's debugging information stays in the build.
+for program in "$stage"/*.exe; do
+  [[ -e "$program" ]] && i686-w64-mingw32-strip --strip-debug "$program"
+done
 for lang in ja zh_CN zh_TW; do
   mkdir -p "$stage/share/locale/$lang/LC_MESSAGES"
   cp "$build/share/locale/$lang/LC_MESSAGES/pixavon.mo" "$stage/share/locale/$lang/LC_MESSAGES/"
+  if [[ -f "$build/pixavon-window.exe" ]]; then
+    cp "$build/share/locale/$lang/LC_MESSAGES/pixavon-window.mo" "$stage/share/locale/$lang/LC_MESSAGES/"
+  fi
 done
 # CRLF for Notepad; a line that has one already keeps just the one.
 sed 's/\r$//; s/$/\r/' README.md >"$stage/README.txt"

@@ -47,3 +47,6 @@ target_compile_definitions(pixavon-tool PRIVATE PIXAVON_VERSION="${PROJECT_VERSI
 # What every window decides, says and does, toolkit-neutral (the Win32 window
 # builds on it), with the windows' catalogue.
 add_subdirectory(desktop)
+
+# pixavon-window.exe, the window for Windows.
+add_subdirectory(win32window)

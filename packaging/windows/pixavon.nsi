@@ -1,9 +1,10 @@
 ; The Windows installer of Pixavon: pixavon.dll, pixavon.exe (when built), the
+; window pixavon-window.exe (when built) with its entry in the Start menu, the
 ; catalogues, README and licence, under Program Files; the install folder on
 ; PATH if the person keeps that box ticked; an entry in Apps & features; and
 ; an uninstaller that removes exactly what was installed.
 ;
-; makensis /DSTAGE=folder /DVERSION=x.y.z /DOUTFILE=setup.exe [/DHAVE_EXE] pixavon.nsi
+; makensis /DSTAGE=folder /DVERSION=x.y.z /DOUTFILE=setup.exe [/DHAVE_EXE] [/DHAVE_WINDOW] pixavon.nsi
 ; (scripts/package-windows.sh stages the folder and runs this.)
 
 Unicode true
@@ -98,16 +99,25 @@ FunctionEnd
 
 Section "$(SectionProgram)" SectionProgram
   SectionIn RO
+  ; The Start menu entry is every user's, as the program is.
+  SetShellVarContext all
   SetOutPath "$INSTDIR"
   File "${STAGE}\pixavon.dll"
 !ifdef HAVE_EXE
   File "${STAGE}\pixavon.exe"
+!endif
+!ifdef HAVE_WINDOW
+  File "${STAGE}\pixavon-window.exe"
+  CreateShortCut "$SMPROGRAMS\Pixavon.lnk" "$INSTDIR\pixavon-window.exe" "" "$INSTDIR\pixavon-window.exe" 0
 !endif
   File "${STAGE}\README.txt"
   File "${STAGE}\LICENSE.txt"
   !macro CATALOGUE lang
     SetOutPath "$INSTDIR\share\locale\${lang}\LC_MESSAGES"
     File "${STAGE}\share\locale\${lang}\LC_MESSAGES\pixavon.mo"
+!ifdef HAVE_WINDOW
+    File "${STAGE}\share\locale\${lang}\LC_MESSAGES\pixavon-window.mo"
+!endif
   !macroend
   !insertmacro CATALOGUE ja
   !insertmacro CATALOGUE zh_CN
@@ -118,7 +128,9 @@ Section "$(SectionProgram)" SectionProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Pixavon"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Pixavon"
-!ifdef HAVE_EXE
+!ifdef HAVE_WINDOW
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$\"$INSTDIR\pixavon-window.exe$\",0"
+!else ifdef HAVE_EXE
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$\"$INSTDIR\pixavon.exe$\",0"
 !else
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$\"$INSTDIR\uninstall.exe$\",0"
@@ -178,12 +190,16 @@ Section "Uninstall"
 
   ; Exactly what was installed: a file the person put in the folder stays,
   ; and so does the folder then.
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\Pixavon.lnk"
   Delete "$INSTDIR\pixavon.dll"
   Delete "$INSTDIR\pixavon.exe"
+  Delete "$INSTDIR\pixavon-window.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   !macro UN_CATALOGUE lang
     Delete "$INSTDIR\share\locale\${lang}\LC_MESSAGES\pixavon.mo"
+    Delete "$INSTDIR\share\locale\${lang}\LC_MESSAGES\pixavon-window.mo"
     RMDir "$INSTDIR\share\locale\${lang}\LC_MESSAGES"
     RMDir "$INSTDIR\share\locale\${lang}"
   !macroend
