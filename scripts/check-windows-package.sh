@@ -4,11 +4,15 @@
 # tool is in the package, the window and its Start menu entry with the
 # window's icon when the window is), uninstalls it silently, and checks that
 # nothing is left: no folder, no Start menu entry, no registry key, PATH as it
-# was before.
-#   scripts/check-windows-package.sh SETUP.EXE
+# was before. Given the Linux build (its emulator and tool) and the Windows
+# build (the camera's driver for wine), the installed tool, run by its name
+# from PATH, also lists the photos of an emulated camera plugged into the
+# prefix as the Linux tool lists them.
+#   scripts/check-windows-package.sh SETUP.EXE [LINUX_BUILD_DIR WIN32_BUILD_DIR]
 # Uses $WINEPREFIX if set (scripts/test-windows.sh's), else a prefix of its own.
 set -euo pipefail
 setup=$(realpath "$1")
+linux_build=${2:+$(realpath "$2")} win32_build=${3:+$(realpath "$3")}
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ -z "${WINEPREFIX:-}" ]]; then
   WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-package.XXXXXX")
@@ -49,6 +53,29 @@ grep -q $'\r$' "$dir/README.txt" || fail "README.txt without CRLF line endings"
 [[ $(path_value) == "$path_before;$program_files\\Pixavon" ]] || fail "PATH is '$(path_value)'"
 if [[ -f "$dir/pixavon.exe" ]]; then
   wine "$dir/pixavon.exe" --version | grep -q . || fail "pixavon --version printed nothing"
+  if [[ -n $linux_build ]]; then
+    work=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-package-camera.XXXXXX")
+    mkdir "$work/pictures"
+    "$linux_build/pixavon-demo-pictures" "$work/pictures" >/dev/null
+    "$linux_build/pixavon" --card "$work/card.bin" --size 8 put "$work"/pictures/* >/dev/null 2>&1
+    expected=$(LC_ALL=C.UTF-8 "$linux_build/pixavon" --card "$work/card.bin" list)
+    "$linux_build/pixavon-emu" --card "$work/card.bin" --wine-prefix "$WINEPREFIX" --wine-files "$win32_build" \
+      >"$work/emu.out" 2>"$work/emu.err" &
+    emulator=$!
+    for _ in $(seq 2400); do
+      [[ -s "$work/emu.out" ]] && break
+      kill -0 "$emulator" 2>/dev/null || fail "the emulator did not start: $(cat "$work/emu.err")"
+      sleep 0.05
+    done
+    # A new session, as after installing: PATH as the installer left it.
+    listed=$(LC_ALL=C.UTF-8 wine cmd /c pixavon list 2>&1 | tr -d '\r') || true
+    kill -INT "$emulator" 2>/dev/null || true
+    wait "$emulator" 2>/dev/null || true
+    timeout 60 wineserver --wait || true
+    rm -rf "$work"
+    [[ $listed == "$expected" ]] || fail "the installed pixavon lists the plugged-in camera as '$listed', not '$expected'"
+    echo "windows package: the installed pixavon, found on PATH, lists the plugged-in camera's photos"
+  fi
 else
   echo "windows package: pixavon.exe is not in this package; its checks skipped"
 fi

@@ -2,7 +2,7 @@
 # Installs what the build and the tests need on a fresh Debian machine.
 set -euo pipefail
 packages=(
-  cmake g++ make pkg-config
+  cmake g++ make ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libpng-dev libjpeg62-turbo-dev libstb-dev nlohmann-json3-dev
   # SHA-256 for the host's photo identity: libcrypto.

@@ -53,4 +53,4 @@ ctest --test-dir "$build" -j"$jobs" --output-on-failure --timeout 300
 # The zip and the installer; the installer installed and uninstalled in the
 # same prefix.
 scripts/package-windows.sh "$build"
-scripts/check-windows-package.sh "$build/package/pixavon-$(sed -n 's/^project(pixavon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-setup.exe"
+scripts/check-windows-package.sh "$build/package/pixavon-$(sed -n 's/^project(pixavon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-setup.exe" build "$build"

@@ -28,6 +28,9 @@ esac
 # Tests mostly wait on the emulated camera's pauses: twice as many as cores.
 test_jobs=$((2 * jobs))
 
+# Ninja schedules every build's units together, where make goes target by
+# target; build directories made before keep the generator they were made with.
+if command -v ninja >/dev/null; then export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}; fi
 if command -v ccache >/dev/null; then
   # CMake takes these as the launchers of every build it configures afresh.
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache

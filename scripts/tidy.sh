@@ -86,15 +86,30 @@ if [[ $mode != all ]]; then
       git ls-files --others --exclude-standard
     } | sort -u)
     # The translation units to check: changed sources, and those whose
-    # dependency file names a changed header. A unit not built yet (no
-    # dependency file) is checked whenever a header changed.
-    mapfile -t units < <(CHANGED="$changed" ROOT="$root" SOURCES="$sources" python3 - "$build" <<'PY'
+    # dependencies name a changed header. A unit not built yet (no
+    # dependencies known) is checked whenever a header changed. Make's
+    # builds keep the compiler's dependency files; ninja reads them into its
+    # own log and removes them, so there they come from `ninja -t deps`.
+    ninja_deps=$(mktemp)
+    [[ -f $build/build.ninja ]] && ninja -C "$build" -t deps >"$ninja_deps"
+    mapfile -t units < <(CHANGED="$changed" ROOT="$root" SOURCES="$sources" python3 - "$build" "$ninja_deps" <<'PY'
 import json, os, re, shlex, sys
 build = sys.argv[1]
 root = os.environ["ROOT"]
 sources = re.compile(os.environ["SOURCES"])
 changed = {os.path.join(root, f) for f in os.environ["CHANGED"].split("\n") if f}
 headers = {f for f in changed if not f.endswith((".c", ".cc", ".cpp"))}
+# ninja -t deps: "OBJECT: #deps N, deps mtime M (VALID)", then one
+# dependency a line, indented, then a blank line.
+ninja = {}
+current = None
+for line in open(sys.argv[2]).read().split("\n"):
+    if line.startswith((" ", "\t")):
+        if current is not None:
+            ninja[current].add(os.path.normpath(os.path.join(build, line.strip())))
+    elif ": #deps" in line:
+        current = os.path.normpath(os.path.join(build, line.split(": #deps")[0]))
+        ninja[current] = set()
 for entry in json.load(open(os.path.join(build, "compile_commands.json"))):
     unit = os.path.normpath(os.path.join(entry["directory"], entry["file"]))
     if not sources.match(unit):
@@ -105,18 +120,21 @@ for entry in json.load(open(os.path.join(build, "compile_commands.json"))):
     if not headers:
         continue
     args = entry.get("arguments") or shlex.split(entry["command"])
-    # The compiler writes OBJECT.d beside each object (-MD).
-    depfile = args[args.index("-o") + 1] + ".d" if "-o" in args else None
-    if depfile is None or not os.path.exists(os.path.join(entry["directory"], depfile)):
-        print(unit)
-        continue
-    with open(os.path.join(entry["directory"], depfile)) as deps:
-        named = {os.path.normpath(os.path.join(entry["directory"], d))
-                 for d in deps.read().replace("\\\n", " ").split() if not d.endswith(":")}
-    if named & headers:
+    output = args[args.index("-o") + 1] if "-o" in args else None
+    if output is not None and ninja:
+        named = ninja.get(os.path.normpath(os.path.join(entry["directory"], output)))
+    elif output is not None and os.path.exists(os.path.join(entry["directory"], output + ".d")):
+        # The compiler writes OBJECT.d beside each object (-MD).
+        with open(os.path.join(entry["directory"], output + ".d")) as deps:
+            named = {os.path.normpath(os.path.join(entry["directory"], d))
+                     for d in deps.read().replace("\\\n", " ").split() if not d.endswith(":")}
+    else:
+        named = None
+    if named is None or named & headers:
         print(unit)
 PY
     )
+    rm -f "$ninja_deps"
     if ((${#units[@]} == 0)); then
       echo "tidy: no source changed since $stamp_commit"
       [[ $mode == stamp ]] && stamp_now

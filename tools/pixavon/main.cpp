@@ -2,12 +2,6 @@
 // line, through libpixavon.so, on an attached camera or on a camera emulated
 // inside the tool on a card image.
 
-#ifndef _WIN32
-#  include <pthread.h>
-#  include <signal.h>
-#  include <unistd.h>
-#endif
-
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <csignal>
@@ -27,7 +21,6 @@
 #include "library.h"
 #include "os/os.h"
 #ifdef _WIN32
-#  include "os/win32/console_cancel.h"
 #  include "os/win32/text.h"
 #else
 #  include "mount.h"
@@ -55,38 +48,6 @@ struct MountOptions {
 void mount_in_background() {}
 int cmd_mount(host::Core&, host::Frontend&, const MountOptions&) {
     fail(tr("mount is not available on Windows; use get, import or backup to copy photos from the card"));
-}
-
-// Ctrl+C, Ctrl+Break and closing the console ask the command to stop after
-// its current step, as signals do on Linux.
-void start_signal_thread(host::CancelToken& cancel) { host::win32::cancel_on_console_break(cancel); }
-#else
-// SIGINT, SIGTERM and SIGHUP are taken alike by one thread with sigwait, so
-// no library call is ever interrupted: each asks the command to stop after
-// its current step. The tool never quits in the middle of a step: with the
-// embedded camera that would be a power cut, and a catalog rewrite cut short
-// loses the card's list.
-void start_signal_thread(host::CancelToken& cancel) {
-    // Translated before the thread starts: it only writes.
-    static const std::string first_text = std::string("\npixavon: ") + tr("stopping after the current step") + "\n";
-    static const std::string again_text =
-        std::string("\npixavon: ") + tr("still finishing the current step; the card is never left half-written") + "\n";
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    std::thread([set, &cancel] {
-        for (;;) {
-            int signal = 0;
-            if (sigwait(&set, &signal) != 0) continue;
-            const bool first = !cancel.requested();
-            cancel.request(signal);
-            const std::string& text = first ? first_text : again_text;
-            [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
-        }
-    }).detach();
 }
 #endif
 
@@ -268,7 +229,10 @@ int run(int argc, char** argv) {
     if (mount->parsed() && !o.mount.foreground) mount_in_background();
 
     host::CancelToken cancel;
-    start_signal_thread(cancel);
+    host::os::stop_on_interrupt(cancel, std::string("\npixavon: ") + tr("stopping after the current step") + "\n",
+                                std::string("\npixavon: ") +
+                                    tr("still finishing the current step; the card is never left half-written") +
+                                    "\n");
     // A reader that goes away (pixavon list | head) must not end the tool
     // before the embedded camera has saved the card.
 #ifndef _WIN32

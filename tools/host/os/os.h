@@ -26,6 +26,10 @@
 
 #include "pixavon.h"
 
+namespace pixavon::host {
+class CancelToken;
+}
+
 namespace pixavon::host::os {
 
 // ---- Files and folders ----------------------------------------------------
@@ -275,5 +279,16 @@ int terminal_columns(Stream stream);
 // codeset (1 for a byte that starts none, or one cut short), and in
 // `columns` the columns a terminal gives it.
 size_t character_at(const char* text, size_t size, size_t* columns);
+
+// From now on an interrupt asks `token` to stop after the current unit of
+// work instead of ending the process, and says so on standard error: `first`
+// the first time, `again` after. On POSIX: SIGINT, SIGTERM and SIGHUP, taken
+// by one thread with sigwait, so that no library call is ever interrupted. On
+// Windows: Ctrl+C and Ctrl+Break, and closing the console, logging off or
+// shutting down (which leave the few seconds Windows allows). The tool never
+// quits in the middle of a step: with the embedded camera that would be a
+// power cut, and a catalog rewrite cut short loses the card's list. Call
+// once, before other threads start; `token` must outlive the program.
+void stop_on_interrupt(CancelToken& token, std::string first, std::string again);
 
 }  // namespace pixavon::host::os

@@ -1,9 +1,15 @@
 #include "cancel.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <string>
+#include <thread>
+
+#include "os/os.h"
 
 namespace pixavon::host {
 
@@ -33,3 +39,26 @@ void CancelToken::reset() {
 }
 
 }  // namespace pixavon::host
+
+namespace pixavon::host::os {
+
+void stop_on_interrupt(CancelToken& token, std::string first, std::string again) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread([set, &token, first = std::move(first), again = std::move(again)] {
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&set, &signal) != 0) continue;
+            const bool was_first = !token.requested();
+            token.request(signal);
+            const std::string& text = was_first ? first : again;
+            [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
+        }
+    }).detach();
+}
+
+}  // namespace pixavon::host::os

@@ -1,13 +1,15 @@
-// CancelToken on Windows, and the console's break events that request it.
+// CancelToken on Windows, and the console's events that request it.
 // Windows has no descriptor to wake a poll with: fd() stays -1 (no waiting
 // code there reads it).
 #include <windows.h>
 
 #include <atomic>
 #include <csignal>
+#include <string>
 
 #include "cancel.h"
-#include "os/win32/console_cancel.h"
+#include "os/os.h"
+#include "os/win32/text.h"
 
 namespace pixavon::host {
 
@@ -26,10 +28,21 @@ void CancelToken::reset() {
     signal_ = 0;
 }
 
-namespace win32 {
+namespace os {
 namespace {
 
 std::atomic<CancelToken*> g_token{nullptr};
+// Set before the handler is installed, read only after.
+std::string g_first;
+std::string g_again;
+
+// Asks the token to stop, and says so.
+BOOL interrupt(CancelToken& token, int signal) {
+    const bool first = !token.requested();
+    token.request(signal);
+    win32::write_stderr(first ? g_first : g_again);
+    return TRUE;
+}
 
 // Runs on a thread the system starts for the event.
 BOOL WINAPI on_console_event(DWORD event) {
@@ -37,11 +50,9 @@ BOOL WINAPI on_console_event(DWORD event) {
     if (token == nullptr) return FALSE;
     switch (event) {
         case CTRL_C_EVENT:
-            token->request(SIGINT);
-            return TRUE;
+            return interrupt(*token, SIGINT);
         case CTRL_BREAK_EVENT:
-            token->request(SIGBREAK);
-            return TRUE;
+            return interrupt(*token, SIGBREAK);
         default:
             // Closing, logging off, shutting down: the process ends when this
             // returns. It waits the time Windows allows, while the operation
@@ -54,11 +65,12 @@ BOOL WINAPI on_console_event(DWORD event) {
 
 }  // namespace
 
-bool cancel_on_console_break(CancelToken& token) {
+void stop_on_interrupt(CancelToken& token, std::string first, std::string again) {
+    g_first = std::move(first);
+    g_again = std::move(again);
     g_token = &token;
-    static const bool installed = ::SetConsoleCtrlHandler(on_console_event, TRUE) != 0;
-    return installed;
+    ::SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
-}  // namespace win32
+}  // namespace os
 }  // namespace pixavon::host
