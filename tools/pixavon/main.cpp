@@ -231,8 +231,7 @@ int run(int argc, char** argv) {
     host::CancelToken cancel;
     host::os::stop_on_interrupt(cancel, std::string("\npixavon: ") + tr("stopping after the current step") + "\n",
                                 std::string("\npixavon: ") +
-                                    tr("still finishing the current step; the card is never left half-written") +
-                                    "\n");
+                                    tr("still finishing the current step; the card is never left half-written") + "\n");
     // A reader that goes away (pixavon list | head) must not end the tool
     // before the embedded camera has saved the card.
 #ifndef _WIN32
