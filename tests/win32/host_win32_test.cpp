@@ -11,7 +11,6 @@
 
 #include "i18n.h"
 #include "library.h"
-#include "os/win32/console_cancel.h"
 #include "os/win32/paths.h"
 #include "os/win32/sha256_cng.h"
 #include "os/win32/text.h"
