@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cancel.h"
 #include "i18n.h"
 #include "library.h"
 #include "os/win32/paths.h"
