@@ -11,6 +11,8 @@
 #   scripts/check-windows-package.sh SETUP.EXE [LINUX_BUILD_DIR WIN32_BUILD_DIR]
 # Uses $WINEPREFIX if set (scripts/test-windows.sh's), else a prefix of its own.
 set -euo pipefail
+# shellcheck source=tests/win32/plug_camera.sh
+source "$(dirname "$0")/../tests/win32/plug_camera.sh"
 setup=$(realpath "$1")
 linux_build=${2:+$(realpath "$2")} win32_build=${3:+$(realpath "$3")}
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -59,14 +61,7 @@ if [[ -f "$dir/pixavon.exe" ]]; then
     "$linux_build/pixavon-demo-pictures" "$work/pictures" >/dev/null
     "$linux_build/pixavon" --card "$work/card.bin" --size 8 put "$work"/pictures/* >/dev/null 2>&1
     expected=$(LC_ALL=C.UTF-8 "$linux_build/pixavon" --card "$work/card.bin" list)
-    "$linux_build/pixavon-emu" --card "$work/card.bin" --wine-prefix "$WINEPREFIX" --wine-files "$win32_build" \
-      >"$work/emu.out" 2>"$work/emu.err" &
-    emulator=$!
-    for _ in $(seq 2400); do
-      [[ -s "$work/emu.out" ]] && break
-      kill -0 "$emulator" 2>/dev/null || fail "the emulator did not start: $(cat "$work/emu.err")"
-      sleep 0.05
-    done
+    plug_camera "$work/card.bin" "$linux_build" "$win32_build" "$work/emu" || fail "no camera was plugged in"
     # A new session, as after installing: PATH as the installer left it.
     listed=$(LC_ALL=C.UTF-8 wine cmd /c pixavon list 2>&1 | tr -d '\r') || true
     kill -INT "$emulator" 2>/dev/null || true

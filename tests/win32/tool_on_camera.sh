@@ -13,6 +13,8 @@
 # Japanese, Simplified Chinese and Western European Windows, and outside it.
 #   tool_on_camera.sh LINUX_BUILD_DIR WIN32_BUILD_DIR
 set -euo pipefail
+# shellcheck source=tests/win32/plug_camera.sh
+source "$(dirname "$0")/plug_camera.sh"
 # One virtual display for every run (the library's boxes are windows).
 [[ -n ${DISPLAY:-} ]] || exec xvfb-run -a "$0" "$@"
 linux_build=$(realpath "$1") win32_build=$(realpath "$2")
@@ -46,14 +48,7 @@ cp "$work/pictures"/*.png "$work/windows/"
 
 # The same card in a camera plugged into the prefix; the emulator prints the
 # device path once the camera is there.
-"$linux_build/pixavon-emu" --card "$work/card.bin" --wine-prefix "$WINEPREFIX" --wine-files "$win32_build" \
-  >"$work/emu.out" 2>"$work/emu.err" &
-emulator=$!
-for _ in $(seq 2400); do
-  [[ -s "$work/emu.out" ]] && break
-  kill -0 "$emulator" 2>/dev/null || fail "the emulator did not start: $(cat "$work/emu.err")"
-  sleep 0.05
-done
+plug_camera "$work/card.bin" "$linux_build" "$win32_build" "$work/emu" || fail "no camera was plugged in"
 windows() { (cd "$work/windows" && wine "$windows_tool" "$@"); }
 linux() { (cd "$work/linux" && "$linux_tool" --card ../linux.card "$@"); }
 # Runs a command on both; they must end alike and print the same (from line

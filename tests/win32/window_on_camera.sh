@@ -10,6 +10,8 @@
 #  - the camera's card is left as it was.
 #   window_on_camera.sh LINUX_BUILD_DIR WIN32_BUILD_DIR
 set -euo pipefail
+# shellcheck source=tests/win32/plug_camera.sh
+source "$(dirname "$0")/plug_camera.sh"
 # One display for the whole session: the emulator's plugging helper starts
 # the prefix's wine session, which the window's desktop then belongs to.
 if [[ -z ${PIXAVON_WINDOW_TEST_DISPLAY:-} ]]; then
@@ -44,14 +46,7 @@ window() { timeout 120 wine "$win32_build/pixavon-window.exe" --import-new "$(wi
 window >"$work/first.out" 2>"$work/first.err" &
 first=$!
 sleep 3
-"$linux_build/pixavon-emu" --card "$work/card.bin" --wine-prefix "$WINEPREFIX" --wine-files "$win32_build" \
-  >"$work/emu.out" 2>"$work/emu.err" &
-emulator=$!
-for _ in $(seq 2400); do
-  [[ -s "$work/emu.out" ]] && break
-  kill -0 "$emulator" 2>/dev/null || fail "the emulator did not start: $(cat "$work/emu.err")"
-  sleep 0.05
-done
+plug_camera "$work/card.bin" "$linux_build" "$win32_build" "$work/emu" || fail "no camera was plugged in"
 wait "$first" || fail "the window's import failed: $(cat "$work/first.err")"
 window >"$work/second.out" 2>"$work/second.err" || fail "the second import failed: $(cat "$work/second.err")"
 (cd "$work" && timeout 120 wine "$win32_build/pixavon.exe" import tool) >"$work/tool.out" 2>&1 ||

@@ -1,25 +1,17 @@
 #include "embedded_camera.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
 #include "card.h"
+#include "embedded_card_open.h"
 #include "i18n.h"
 #include "os/os.h"
 #include "server.h"
 
 namespace pixavon::host {
-namespace {
-
-// A card image held by a host that is ending (a mount just unmounted saves
-// and releases its card) is waited for this long before it counts as in use.
-constexpr auto kBusyWait = std::chrono::seconds(5);
-
-}  // namespace
-
 EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
     if (create_mib != 0 && create_mib != 8 && create_mib != 16)
         throw CameraError(tr("a card holds 8 or 16 MiB"), CameraError::Kind::kBadImage);
@@ -28,29 +20,7 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
     if (created_ && create_mib == 0) {
         throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
     }
-    const auto give_up = std::chrono::steady_clock::now() + kBusyWait;
-    try {
-        for (;;) {
-            try {
-                card_ = std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib));
-                break;
-            } catch (const emu::CardError& error) {
-                if (error.reason() != emu::CardError::Reason::kBusy || std::chrono::steady_clock::now() > give_up)
-                    throw;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    } catch (const emu::CardError& error) {
-        switch (error.reason()) {
-            case emu::CardError::Reason::kBusy:
-                throw CameraError(error.what(), CameraError::Kind::kBusy);
-            case emu::CardError::Reason::kNoSpace:
-                throw CameraError(error.what(), CameraError::Kind::kNoSpace);
-            case emu::CardError::Reason::kUnusable:
-                break;
-        }
-        throw CameraError(error.what(), CameraError::Kind::kBadImage);
-    }
+    card_ = open_card_waiting([&] { return std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib)); });
     card_size_ = card_->size();
     try {
         temp_dir_ = PrivateDir(os::temp_folder(), "pixavon-camera");

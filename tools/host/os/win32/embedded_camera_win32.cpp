@@ -7,11 +7,11 @@
 // Linux.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <random>
 
 #include "card_win32.h"
+#include "embedded_card_open.h"
 #include "embedded_camera.h"
 #include "i18n.h"
 #include "os/os.h"
@@ -19,10 +19,6 @@
 
 namespace pixavon::host {
 namespace {
-
-// A card image held by a program that is ending is waited for this long
-// before it counts as in use.
-constexpr auto kBusyWait = std::chrono::seconds(5);
 
 // \\.\pipe\pixavon-PID-RANDOM-ROLE: not guessable ahead, so nobody can take
 // the name first; the server refuses a name that exists anyway.
@@ -56,29 +52,7 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
     if (created_ && create_mib == 0) {
         throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
     }
-    const auto give_up = std::chrono::steady_clock::now() + kBusyWait;
-    try {
-        for (;;) {
-            try {
-                card_ = emu::Card::open(card_path, create_mib);
-                break;
-            } catch (const emu::CardError& error) {
-                if (error.reason() != emu::CardError::Reason::kBusy || std::chrono::steady_clock::now() > give_up)
-                    throw;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    } catch (const emu::CardError& error) {
-        switch (error.reason()) {
-            case emu::CardError::Reason::kBusy:
-                throw CameraError(error.what(), CameraError::Kind::kBusy);
-            case emu::CardError::Reason::kNoSpace:
-                throw CameraError(error.what(), CameraError::Kind::kNoSpace);
-            case emu::CardError::Reason::kUnusable:
-                break;
-        }
-        throw CameraError(error.what(), CameraError::Kind::kBadImage);
-    }
+    card_ = open_card_waiting([&] { return emu::Card::open(card_path, create_mib); });
     card_size_ = card_->size();
     try {
         server_ = std::make_unique<emu::Server>(card_->flash(), pipe_name("camera"));
