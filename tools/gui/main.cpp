@@ -141,6 +141,9 @@ void take_screenshot(pixavon::gui::MainWindow& window, const QString& file, int&
             complain(QStringLiteral("the card's photos could not all be read"));
             status = 1;
         }
+        // Layouts settle in rounds (a wrapped text's height follows the width
+        // its box is given): all of them before the picture.
+        for (int round = 0; round < 4; ++round) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         if (!window.grab().save(file, "PNG")) {
             std::fprintf(stderr, "pixavon-gui: cannot save the screenshot to %s\n", file.toLocal8Bit().constData());
             status = 1;
