@@ -11,8 +11,8 @@
 #include <random>
 
 #include "card_win32.h"
-#include "embedded_card_open.h"
 #include "embedded_camera.h"
+#include "embedded_card_open.h"
 #include "i18n.h"
 #include "os/os.h"
 #include "pipe_server_win32.h"
