@@ -2,9 +2,10 @@
 # Builds and tests: a normal build with the header's reference and every test,
 # the style (clang-format's format and clang-tidy's checks), the Debian
 # packages made from the normal build, an address + undefined-behaviour
-# sanitizer build, a thread-sanitizer run of concurrent host threads, the fuzz
-# targets for a bounded time, and the 32-bit Windows DLL under wine. The builds
-# use the ci presets of CMakePresets.json, where warnings are errors.
+# sanitizer build (clang) with the fuzz targets run for a bounded time, a
+# thread-sanitizer run of concurrent host threads, and the 32-bit Windows
+# build with its tests under wine and its packages. The builds use the ci
+# presets of CMakePresets.json, where warnings are errors.
 #
 #   scripts/test.sh            all of it
 #   scripts/test.sh --quick    the normal build and its tests: the inner loop
@@ -13,9 +14,10 @@
 # the packages come from it instead of a build of their own; clang-tidy reads
 # its compile database and checks what changed since the tree was last found
 # tidy-clean (scripts/tidy.sh). With ccache installed every build goes through
-# it. The tests on emulated cameras and wine, which mostly wait, and the
-# fuzzers, which take one core, run beside the builds that take every core.
-# Each step's time is printed at the end.
+# it. The tests on emulated cameras and wine, which mostly wait, the fuzzers,
+# which take one core, and the Windows build, which needs nothing of the
+# others, run beside the builds that take every core. Each step's time is
+# printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -127,15 +129,20 @@ joined() {
 # A subshell: Debian's flags must not reach the other builds' configurations.
 normal_build() (
   echo "== normal build =="
-  # Debian's flags and prefix: the packages are made from this build.
+  # Debian's flags and prefix: the packages are made from this build. Without
+  # debug information, which -g adds and the packages strip again: it takes
+  # a third of the build's time and changes no instruction.
   # shellcheck source=scripts/debian-flags.sh
   source scripts/debian-flags.sh
-  cmake --preset ci -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_C_FLAGS="$CFLAGS" -DCMAKE_CXX_FLAGS="$CXXFLAGS" \
+  no_g=(-DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG")
+  CFLAGS=$(without_g "$CFLAGS") CXXFLAGS=$(without_g "$CXXFLAGS")
+  cmake --preset ci -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_C_FLAGS="$CFLAGS" -DCMAKE_CXX_FLAGS="$CXXFLAGS" "${no_g[@]}" \
     -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS"
   cmake --build build -j"$jobs"
   # Every declaration of pixavon.h documented.
   cmake --build build --target docs
 )
+without_g() { local flag out=(); for flag in $1; do [[ $flag == -g ]] || out+=("$flag"); done; echo "${out[*]}"; }
 normal_tests() { ctest --test-dir build -j"$test_jobs" --output-on-failure; }
 style() {
   echo "== style =="
@@ -144,45 +151,58 @@ style() {
   # clang-tidy over the normal build's compile database: what changed.
   ./scripts/tidy.sh build
 }
+# Every fuzz target for a bounded time on one core; each crash found before
+# is replayed by every test build (fuzz/regressions).
+fuzz_seconds=${PIXAVON_FUZZ_SECONDS:-10}
+# The address + undefined sanitizer build (clang) holds the libFuzzer targets
+# too: once it is built, the fuzzers and the thread sanitizer's build run
+# beside its tests, which mostly wait on the emulated camera.
 asan() {
-  echo "== address + undefined sanitizer build =="
+  echo "== address + undefined sanitizer build, with the fuzz targets =="
   cmake --preset ci-asan
   cmake --build build-asan -j"$jobs"
+  beside "fuzz targets, $fuzz_seconds s each" build/logs/fuzz.log ./scripts/fuzz.sh --from build-asan "$fuzz_seconds"
+  beside "thread sanitizer" build/logs/tsan.log tsan
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan -j"$test_jobs" --output-on-failure
 }
 tsan() {
   echo "== thread sanitizer: host threads calling at once =="
   cmake --preset ci-tsan
-  cmake --build build-tsan -j"$jobs" --target pixavon pixavon-emu pixavon_concurrency_tests
+  cmake --build build-tsan -j"$jobs" --target pixavon_concurrency_tests
   TSAN_OPTIONS=halt_on_error=1 build-tsan/pixavon_concurrency_tests
-}
-# Every fuzz target for a bounded time on one core; each crash found before
-# is replayed by every test build (fuzz/regressions).
-fuzz_seconds=${PIXAVON_FUZZ_SECONDS:-10}
-fuzz() {
-  ./scripts/fuzz.sh --build-only
-  ./scripts/fuzz.sh "$fuzz_seconds"
 }
 # The normal tests, then the packages made from the same build.
 tests_and_packages() {
   ctest --test-dir build -j"$test_jobs" --output-on-failure
   ./scripts/package.sh --check --from build
 }
+# The Windows step's cross build and the wine prefix its tests start from
+# need nothing of the Linux build, so they start at once, beside it; its
+# tests take the emulator and the Linux tool from the normal build, and wait
+# for it.
+normal_built=build/logs/normal-build.done
+windows() {
+  ./scripts/test-windows.sh --build-only
+  while [[ ! -e $normal_built ]]; do sleep 1; done
+  PIXAVON_LINUX_BUILT=1 ./scripts/test-windows.sh --tests-only
+}
 
+mkdir -p build/logs
+rm -f "$normal_built"
+if ((!quick)); then
+  beside "32-bit Windows" build/logs/windows.log windows
+fi
 step "normal build" normal_build
+touch "$normal_built"
 if ((quick)); then
   step "normal tests" normal_tests
   exit 0
 fi
-mkdir -p build/logs
 beside "normal tests and Debian packages" build/logs/tests.log tests_and_packages
-# The 32-bit Windows step takes the emulator from the normal build.
-beside "32-bit Windows" build/logs/windows.log env PIXAVON_LINUX_BUILT=1 ./scripts/test-windows.sh
-beside "fuzz targets, $fuzz_seconds s each" build/logs/fuzz.log fuzz
 step "style: format and clang-tidy" style
 step "address + undefined sanitizers" asan
-step "thread sanitizer" tsan
+step "thread sanitizer" joined "thread sanitizer"
 step "normal tests and Debian packages" joined "normal tests and Debian packages"
 step "32-bit Windows" joined "32-bit Windows"
 step "fuzzing" joined "fuzz targets, $fuzz_seconds s each"

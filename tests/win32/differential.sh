@@ -9,6 +9,9 @@ set -euo pipefail
 linux_build=$(realpath "$1") win32_build=$(realpath "$2")
 : "${WINEPREFIX:=$HOME/.wine}"
 export WINEPREFIX WINEDEBUG=${WINEDEBUG:--all}
+# The library's boxes are windows: a virtual display, unless one is given.
+on_display=(xvfb-run -a)
+[[ -z ${PIXAVON_TEST_DISPLAY:-} ]] || on_display=()
 emu=$linux_build/pixavon-emu
 linux_session=$linux_build/pixavon_differential_session
 windows_session=$win32_build/pixavon_differential_session.exe
@@ -63,7 +66,7 @@ start_emulator "$work/linux.card" "$work/linux.trace" --dir "$work/dev"
 start_emulator "$work/windows.card" "$work/windows.trace" --wine-prefix "$WINEPREFIX" --wine-files "$win32_build"
 (cd "$work/linux" && LANG=C.UTF-8 LC_ALL=C.UTF-8 PIXAVON_DEVICE_DIR="$work/dev" "$linux_session" session \
   >"$work/linux.transcript")
-(cd "$work/windows" && LANG=C.UTF-8 LC_ALL=C.UTF-8 xvfb-run -a wine "$windows_session" session \
+(cd "$work/windows" && LANG=C.UTF-8 LC_ALL=C.UTF-8 "${on_display[@]}" wine "$windows_session" session \
   >"$work/windows.transcript")
 stop_emulators
 

@@ -14,8 +14,8 @@ set -euo pipefail
 source "$(dirname "$0")/plug_camera.sh"
 # One display for the whole session: the emulator's plugging helper starts
 # the prefix's wine session, which the window's desktop then belongs to.
-if [[ -z ${PIXAVON_WINDOW_TEST_DISPLAY:-} ]]; then
-  PIXAVON_WINDOW_TEST_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+if [[ -z ${PIXAVON_TEST_DISPLAY:-} ]]; then
+  PIXAVON_TEST_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 linux_build=$(realpath "$1") win32_build=$(realpath "$2")
 : "${WINEPREFIX:=$HOME/.wine}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows test program under wine (and a virtual display, for its
 # windows and boxes) with pixavon-emu-launcher serving it emulated cameras
-# plugged into the same wine prefix ($WINEPREFIX).
+# plugged into the same wine prefix ($WINEPREFIX). The display is
+# tests/win32/own_prefix.sh's when it runs this, else one of xvfb-run's.
 #   with_wine_cameras.sh HOST_TOOLS_DIR WIN32_BUILD_DIR PROGRAM [ARG...]
 set -euo pipefail
 host_tools=$1 win32_build=$2
@@ -19,4 +20,8 @@ for _ in $(seq 100); do
 done
 PIXAVON_LAUNCHER_PORT=$(head -n1 "$port_file")
 export PIXAVON_LAUNCHER_PORT
-xvfb-run -a wine "$@"
+if [[ -n ${PIXAVON_TEST_DISPLAY:-} ]]; then
+  wine "$@"
+else
+  xvfb-run -a wine "$@"
+fi
