@@ -27,7 +27,7 @@ add_library(pixavon_host STATIC
 target_include_directories(pixavon_host PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/include)
 target_include_directories(pixavon_host PRIVATE ${emulator_dir})
 target_include_directories(pixavon_host PRIVATE ${pixavon_header_only})
-target_compile_options(pixavon_host PUBLIC $<$<CXX_COMPILER_ID:GNU>:-Wno-missing-field-initializers>)
+target_compile_options(pixavon_host PUBLIC -Wno-missing-field-initializers)
 target_link_libraries(pixavon_host PUBLIC pixavon_format pixavon_host_win32)
 
 add_executable(pixavon-tool

@@ -63,7 +63,7 @@ int Outcome::exit_code(int signal) const {
 }
 
 // What the library shows during a call, passed on to the front end.
-class Core::Window : public HostWindow {
+class Core::Window final : public HostWindow {
 public:
     explicit Window(Core& core) : core_(core) {}
     void on_progress() override { core_.frontend_->advance(); }

@@ -148,7 +148,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         const std::string folder = request.folder.empty() ? default_import_folder() : request.folder;
         result.folder = folder;
         std::string pattern_error;
-        const std::string sample = fill_name_pattern(request.name_pattern, {today(), 1, 0, 0, 0}, &pattern_error);
+        const std::string sample = fill_name_pattern(request.name_pattern, {.date = today(), .n = 1}, &pattern_error);
         if (sample.empty())
             refuse(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
         const std::optional<OutputFormat> format =
