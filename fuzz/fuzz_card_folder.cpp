@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "card_folder.h"
@@ -26,11 +28,12 @@ struct Card {
     CancelToken cancel;
     Core core{cancel};
     std::vector<std::vector<uint8_t>> contents;
+    std::string folder;
     Card() {
         char dir[] = "/tmp/pixavon-fuzz-folder-XXXXXX";
-        const Outcome prepared = ::mkdtemp(dir) != nullptr
-                                     ? core.prepare({std::string(dir) + "/card.bin", 8}, PIXAVON_LIBRARY_PATH)
-                                     : Outcome{Outcome::Status::kFailed, {}, {}};
+        if (::mkdtemp(dir) != nullptr) folder = dir;
+        const Outcome prepared = !folder.empty() ? core.prepare({folder + "/card.bin", 8}, PIXAVON_LIBRARY_PATH)
+                                                 : Outcome{Outcome::Status::kFailed, {}, {}};
         if (!prepared.ok() || !core.open_camera()) {
             std::fprintf(stderr, "no card: %s\n", describe(prepared.problem).c_str());
             std::abort();
@@ -43,6 +46,14 @@ struct Card {
         contents.push_back(encode_png(Image(40, 30, 7)));  // not the photo size
         contents.push_back(std::vector<uint8_t>(300, 'x'));
     }
+    // The card image goes with the process (8 MiB for every run otherwise).
+    ~Card() {
+        core.close_camera();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    Card(const Card&) = delete;
+    Card& operator=(const Card&) = delete;
 };
 
 const char* const kNames[] = {
