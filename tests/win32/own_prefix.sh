@@ -37,6 +37,12 @@ fi
 DISPLAY=:$(head -n1 "$work/display")
 # The test scripts take this display instead of starting one with xvfb-run.
 export DISPLAY PIXAVON_TEST_DISPLAY=1
+# Run in the background and waited for, so that a stop (a test's timeout)
+# ends it and still takes the prefix and the display along.
+"$@" &
+command=$!
+trap 'kill "$command" 2>/dev/null; exit 143' TERM
+trap 'kill "$command" 2>/dev/null; exit 130' INT
 status=0
-"$@" || status=$?
+wait "$command" || status=$?
 exit "$status"
