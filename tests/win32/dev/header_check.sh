@@ -24,23 +24,20 @@ msvc=(--target=i686-pc-windows-msvc -isystem "$wine_headers/msvcrt" -isystem "$w
   exit 1
 }
 
-status=0
+# Each build in the background, its complaint (if any) in NAME.fail.
 check() {
   local name=$1
   shift
-  if ! "$@" "${warnings[@]}" -I"$include" -c "$here/header_check.c" -o "$work/$name.o" 2>"$work/$name.err"; then
-    echo "header check: $name does not compile:" >&2
-    cat "$work/$name.err" >&2
-    status=1
-    return
-  fi
-  local imported
-  imported=$(llvm-nm --undefined-only "$work/$name.o" | awk '{print $NF}' | sort)
-  if [[ $imported != "$expected" ]]; then
-    echo "header check: $name imports" $imported >&2
-    status=1
-  fi
+  (
+    if ! "$@" "${warnings[@]}" -I"$include" -c "$here/header_check.c" -o "$work/$name.o" 2>"$work/$name.err"; then
+      { echo "header check: $name does not compile:"; cat "$work/$name.err"; } >"$work/$name.fail"
+      exit
+    fi
+    imported=$(llvm-nm --undefined-only "$work/$name.o" | awk '{print $NF}' | sort)
+    [[ $imported == "$expected" ]] || echo "header check: $name imports" $imported >"$work/$name.fail"
+  ) &
 }
+rm -f "$work"/*.fail
 gcc=i686-w64-mingw32-gcc-posix gxx=i686-w64-mingw32-g++-posix
 check mingw-c99 "$gcc" -std=c99 -x c
 check mingw-c11 "$gcc" -std=c11 -x c
@@ -54,5 +51,9 @@ check msvc-c11-stdcall clang "${msvc[@]}" -std=c11 -Xclang -fdefault-calling-con
 msvc_cxx=(--target=i686-pc-windows-msvc -ffreestanding -isystem "$here/windows-stand-in")
 check msvc-cxx14 clang++ "${msvc_cxx[@]}" -std=c++14 -x c++
 check msvc-cxx20-stdcall clang++ "${msvc_cxx[@]}" -std=c++20 -Xclang -fdefault-calling-conv=stdcall -fpack-struct=1 -x c++
-((status == 0)) && echo "header check: pixavon.h compiles as C and C++ with mingw and for MSVC's ABI, importing the 14 functions by their C names"
-exit "$status"
+wait
+if compgen -G "$work/*.fail" >/dev/null; then
+  cat "$work"/*.fail >&2
+  exit 1
+fi
+echo "header check: pixavon.h compiles as C and C++ with mingw and for MSVC's ABI, importing the 14 functions by their C names"
