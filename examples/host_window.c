@@ -208,8 +208,8 @@ static void create_controls(HWND window, HINSTANCE instance) {
                                   (HMENU)ID_STATUS, instance, NULL);
     reload_button = CreateWindowExA(0, "BUTTON", "&Reload", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, window,
                                     (HMENU)ID_RELOAD, instance, NULL);
-    save_button = CreateWindowExA(0, "BUTTON", "&Save photo...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_DISABLED,
-                                  0, 0, 0, 0, window, (HMENU)ID_SAVE, instance, NULL);
+    save_button = CreateWindowExA(0, "BUTTON", "&Save photo...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_DISABLED, 0, 0,
+                                  0, 0, window, (HMENU)ID_SAVE, instance, NULL);
     controls[0] = list_view;
     controls[1] = progress_bar;
     controls[2] = status_line;
@@ -230,41 +230,41 @@ static void lay_out(int width, int height) {
 
 static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case PIXAVON_PROGRESS_MESSAGE:
-        /* Sent by the library from the worker thread, which waits until it
-         * is handled: keep it short. */
-        ++progress_messages;
-        SendMessageA(progress_bar, PBM_STEPIT, 0, 0);
-        return 0;
-    case WM_JOB_DONE:
-        job_done(window, (enum job_kind)wparam, lparam);
-        return 0;
-    case WM_CREATE:
-        create_controls(window, ((const CREATESTRUCTA *)lparam)->hInstance);
-        start_job(window, JOB_LIST, 0, NULL);
-        return 0;
-    case WM_SIZE:
-        lay_out(LOWORD(lparam), HIWORD(lparam));
-        return 0;
-    case WM_COMMAND:
-        if (LOWORD(wparam) == ID_RELOAD && !busy) start_job(window, JOB_LIST, 0, NULL);
-        if (LOWORD(wparam) == ID_SAVE && !busy) save_selected(window);
-        return 0;
-    case WM_CLOSE:
-        /* The library may still send progress to this window: it goes once
-         * the call has ended (job_done). */
-        if (busy) {
-            close_when_done = 1;
-            set_status("Closing once the card's work is done...");
-        } else {
-            DestroyWindow(window);
-        }
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(window, message, wparam, lparam);
+        case PIXAVON_PROGRESS_MESSAGE:
+            /* Sent by the library from the worker thread, which waits until it
+             * is handled: keep it short. */
+            ++progress_messages;
+            SendMessageA(progress_bar, PBM_STEPIT, 0, 0);
+            return 0;
+        case WM_JOB_DONE:
+            job_done(window, (enum job_kind)wparam, lparam);
+            return 0;
+        case WM_CREATE:
+            create_controls(window, ((const CREATESTRUCTA *)lparam)->hInstance);
+            start_job(window, JOB_LIST, 0, NULL);
+            return 0;
+        case WM_SIZE:
+            lay_out(LOWORD(lparam), HIWORD(lparam));
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wparam) == ID_RELOAD && !busy) start_job(window, JOB_LIST, 0, NULL);
+            if (LOWORD(wparam) == ID_SAVE && !busy) save_selected(window);
+            return 0;
+        case WM_CLOSE:
+            /* The library may still send progress to this window: it goes once
+             * the call has ended (job_done). */
+            if (busy) {
+                close_when_done = 1;
+                set_status("Closing once the card's work is done...");
+            } else {
+                DestroyWindow(window);
+            }
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wparam, lparam);
     }
 }
 
@@ -300,8 +300,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     window_class.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
     window_class.lpszClassName = "PixavonHostWindow";
     if (!RegisterClassExA(&window_class)) return 1;
-    window = CreateWindowExA(0, window_class.lpszClassName, "Photos on the camera", WS_OVERLAPPEDWINDOW,
-                             CW_USEDEFAULT, CW_USEDEFAULT, 480, 400, NULL, NULL, instance, NULL);
+    window = CreateWindowExA(0, window_class.lpszClassName, "Photos on the camera", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                             CW_USEDEFAULT, 480, 400, NULL, NULL, instance, NULL);
     if (window == NULL) return 1;
     ShowWindow(window, show);
     UpdateWindow(window);

@@ -31,7 +31,7 @@ linux_build=${2:+$(realpath "$2")} win32_build=${3:+$(realpath "$3")}
 dev_zip=${setup%-setup.exe}-win32-dev.zip
 [[ -f $dev_zip ]] || dev_zip=
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-own_prefix= xvfb= emulator= work=
+own_prefix='' xvfb='' emulator='' work=''
 cleanup() {
   [[ -n $emulator ]] && kill "$emulator" 2>/dev/null || true
   if [[ -n $own_prefix ]]; then
@@ -62,7 +62,8 @@ if [[ -n $dev_zip && -n $linux_build ]]; then
     sleep 0.05
   done
   [[ -s $work/display ]] || { echo "windows package: Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
-  export DISPLAY=:$(head -n1 "$work/display")
+  DISPLAY=:$(head -n1 "$work/display")
+  export DISPLAY
 fi
 if [[ -n $dev_zip ]]; then
   dev_build "$dev_zip" "$repo" "$work/dev"

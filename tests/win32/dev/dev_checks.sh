@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/check-windows-package.sh: the developer zip, used as a
 # Windows developer uses it, in $WINEPREFIX. Each function fails saying why.
 #
@@ -22,6 +23,8 @@ dev_fail() {
   echo "windows developer package: $*" >&2
   exit 1
 }
+
+dev_words() { tr '\n' ' ' <<<"$1"; }
 
 dev_exports() { # DLL: its exported names, sorted
   i686-w64-mingw32-objdump -p "$1" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
@@ -48,9 +51,9 @@ dev_build() {
 
   local exports def msvc_names mingw_names
   exports=$(dev_exports "$dev_dir/pixavon.dll")
-  [[ $(wc -l <<<"$exports") == 14 ]] || dev_fail "pixavon.dll exports" $exports
+  [[ $(wc -l <<<"$exports") == 14 ]] || dev_fail "pixavon.dll exports $(dev_words "$exports")"
   def=$(sed -n '/^EXPORTS/,$p' "$dev_dir/lib/pixavon.def" | awk 'NR > 1 && NF {print $1}' | LC_ALL=C sort)
-  [[ $def == "$exports" ]] || dev_fail "pixavon.def names" $def "but pixavon.dll exports" $exports
+  [[ $def == "$exports" ]] || dev_fail "pixavon.def names $(dev_words "$def")but pixavon.dll exports $(dev_words "$exports")"
   # Each short import object: from pixavon.dll, code, imported by its
   # undecorated name (the symbol without the leading underscore), with both
   # symbols a caller may use.
@@ -65,10 +68,10 @@ dev_build() {
       else print "bad:" file ":" type ":" name_type ":" $2
       inside = 0
     }' | LC_ALL=C sort)
-  [[ $msvc_names == "$exports" ]] || dev_fail "pixavon.lib imports" $msvc_names "but pixavon.dll exports" $exports
+  [[ $msvc_names == "$exports" ]] || dev_fail "pixavon.lib imports $(dev_words "$msvc_names")but pixavon.dll exports $(dev_words "$exports")"
   mingw_names=$(llvm-nm --defined-only "$dev_dir/lib/libpixavon.dll.a" 2>/dev/null | awk '$NF ~ /^__imp__/ {print substr($NF, 8)}' |
     LC_ALL=C sort)
-  [[ $mingw_names == "$exports" ]] || dev_fail "libpixavon.dll.a imports" $mingw_names "but pixavon.dll exports" $exports
+  [[ $mingw_names == "$exports" ]] || dev_fail "libpixavon.dll.a imports $(dev_words "$mingw_names")but pixavon.dll exports $(dev_words "$exports")"
 
   # mingw, through the sample's CMake project; the package is found where
   # the project's find_package looks, and the toolchain file is the one

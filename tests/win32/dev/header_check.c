@@ -43,7 +43,7 @@ int uses_every_function(void) {
     char text[PIXAVON_STRING_BUFFER_SIZE];
     unsigned char block[512];
     return open_device(NULL) + close_device() + is_connect() + read_gba(0, block, sizeof block) +
-           write_gba(0, block, sizeof block) + get_photo_count() + get_card_memory() + delete_photo(0) +
-           format_gba() + read_to_file(0, "a.bmp") + write_from_file("a.bmp") + read_all("card.bin") +
-           write_all("card.bin") + get_string(1, text);
+           write_gba(0, block, sizeof block) + get_photo_count() + get_card_memory() + delete_photo(0) + format_gba() +
+           read_to_file(0, "a.bmp") + write_from_file("a.bmp") + read_all("card.bin") + write_all("card.bin") +
+           get_string(1, text);
 }

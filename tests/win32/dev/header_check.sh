@@ -34,7 +34,7 @@ check() {
       exit
     fi
     imported=$(llvm-nm --undefined-only "$work/$name.o" | awk '{print $NF}' | sort)
-    [[ $imported == "$expected" ]] || echo "header check: $name imports" $imported >"$work/$name.fail"
+    [[ $imported == "$expected" ]] || echo "header check: $name imports $(tr '\n' ' ' <<<"$imported")" >"$work/$name.fail"
   ) &
 }
 rm -f "$work"/*.fail
