@@ -20,7 +20,7 @@
  * Build it with the CMake project beside it (find_package(pixavon)), or by
  * hand, for example with MSVC from this folder of the developer package:
  *
- *   cl /W4 host_window.c /I..\include ..\lib\pixavon.lib user32.lib comctl32.lib comdlg32.lib
+ *   cl /W4 host_window.c /I..\include ..\lib\pixavon.lib user32.lib gdi32.lib comctl32.lib comdlg32.lib
  *
  * and put pixavon.dll beside host_window.exe. The DLL is 32-bit: build the
  * host for x86.
