@@ -101,7 +101,7 @@ dev_build() {
   cp "$dev_dir/pixavon.dll" "$work/msvc/"
   local kind
   for kind in mingw msvc; do
-    i686-w64-mingw32-objdump -p "$work/$kind/host_window.exe" | grep -q 'DLL Name: pixavon.dll' ||
+    [[ $(i686-w64-mingw32-objdump -p "$work/$kind/host_window.exe") == *"DLL Name: pixavon.dll"* ]] ||
       dev_fail "the $kind build does not import pixavon.dll"
   done
 
