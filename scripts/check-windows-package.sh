@@ -8,21 +8,66 @@
 # build (the camera's driver for wine), the installed tool, run by its name
 # from PATH, also lists the photos of an emulated camera plugged into the
 # prefix as the Linux tool lists them.
+#
+# The developer zip beside the installer (pixavon-VERSION-win32-dev.zip), when
+# there is one, is unpacked into the prefix and checked and used as a
+# developer would (tests/win32/dev/dev_checks.sh): the header compiled for
+# mingw and MSVC, the import libraries against the DLL's exports, the sample
+# built from the zip alone with mingw through the CMake package and for the
+# MSVC ABI with pixavon.lib; then the installer installs its development
+# files too (/DEV), which must be the zip's, and, with the builds given, both
+# sample builds list and save a photo of the plugged-in camera, on a virtual
+# display of their own.
 #   scripts/check-windows-package.sh SETUP.EXE [LINUX_BUILD_DIR WIN32_BUILD_DIR]
 # Uses $WINEPREFIX if set (scripts/test-windows.sh's), else a prefix of its own.
 set -euo pipefail
+repo=$(realpath "$(dirname "$0")/..")
 # shellcheck source=tests/win32/plug_camera.sh
-source "$(dirname "$0")/../tests/win32/plug_camera.sh"
+source "$repo/tests/win32/plug_camera.sh"
+# shellcheck source=tests/win32/dev/dev_checks.sh
+source "$repo/tests/win32/dev/dev_checks.sh"
 setup=$(realpath "$1")
 linux_build=${2:+$(realpath "$2")} win32_build=${3:+$(realpath "$3")}
+dev_zip=${setup%-setup.exe}-win32-dev.zip
+[[ -f $dev_zip ]] || dev_zip=
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+own_prefix='' xvfb='' emulator='' work=''
+cleanup() {
+  [[ -n $emulator ]] && kill "$emulator" 2>/dev/null || true
+  if [[ -n $own_prefix ]]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
+  [[ -n $xvfb ]] && kill "$xvfb" 2>/dev/null || true
+  [[ -z $work ]] || rm -rf "$work"
+  [[ -z $dev_zip ]] || rm -rf "$WINEPREFIX/drive_c/pixavon-dev"
+}
+trap cleanup EXIT
 if [[ -z "${WINEPREFIX:-}" ]]; then
   WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-package.XXXXXX")
   export WINEPREFIX
-  trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+  own_prefix=1
   timeout 300 wineboot --init >/dev/null 2>&1
 fi
 timeout 60 wineserver --wait || true
+work=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-package-work.XXXXXX")
+# The sample is a window: a display of its own for the whole session (the
+# prefix's session, which windows belong to, starts with its first program).
+if [[ -n $dev_zip && -n $linux_build ]]; then
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb=$!
+  for _ in $(seq 200); do
+    [[ -s $work/display ]] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.05
+  done
+  [[ -s $work/display ]] || { echo "windows package: Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
+  DISPLAY=:$(head -n1 "$work/display")
+  export DISPLAY
+fi
+if [[ -n $dev_zip ]]; then
+  dev_build "$dev_zip" "$repo" "$work/dev"
+fi
 
 fail() {
   echo "windows package: $*" >&2
@@ -41,11 +86,19 @@ program_data=$(wine cmd /c 'echo %ProgramData%' 2>/dev/null | tr -d '\r')
 shortcut=$(winepath -u "$program_data\\Microsoft\\Windows\\Start Menu\\Programs\\Pixavon.lnk")
 [[ ! -e "$shortcut" ]] || fail "$shortcut exists before installing"
 
-timeout 120 wine "$setup" /S
+timeout 120 wine "$setup" /S ${dev_zip:+/DEV}
 timeout 60 wineserver --wait || true
 for file in pixavon.dll README.txt LICENSE.txt uninstall.exe share/locale/{ja,zh_CN,zh_TW}/LC_MESSAGES/pixavon.mo; do
   [[ -f "$dir/$file" ]] || fail "$file not installed"
 done
+if [[ -n $dev_zip ]]; then
+  # The Pixavon folder with its development files is the zip's folder.
+  for folder in include lib doc examples; do
+    diff -r "$dev_dir/$folder" "$dir/$folder" >/dev/null || fail "the installed $folder is not the developer zip's"
+  done
+  cmp -s "$dev_dir/pixavon.dll" "$dir/pixavon.dll" || fail "the developer zip's pixavon.dll is not the installed one"
+  echo "windows package: the development files install with /DEV, as the developer zip holds them"
+fi
 grep -q $'\r$' "$dir/README.txt" || fail "README.txt without CRLF line endings"
 [[ $(uninstall_value DisplayName) == Pixavon ]] || fail "no Apps & features entry"
 [[ $(uninstall_value Publisher) == Pixavon ]] || fail "publisher missing"
@@ -53,27 +106,28 @@ grep -q $'\r$' "$dir/README.txt" || fail "README.txt without CRLF line endings"
 [[ -n $(uninstall_value EstimatedSize) ]] || fail "size missing"
 [[ $(uninstall_value UninstallString) == *uninstall.exe* ]] || fail "uninstaller not registered"
 [[ $(path_value) == "$path_before;$program_files\\Pixavon" ]] || fail "PATH is '$(path_value)'"
-if [[ -f "$dir/pixavon.exe" ]]; then
-  wine "$dir/pixavon.exe" --version | grep -q . || fail "pixavon --version printed nothing"
-  if [[ -n $linux_build ]]; then
-    work=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-package-camera.XXXXXX")
-    mkdir "$work/pictures"
-    "$linux_build/pixavon-demo-pictures" "$work/pictures" >/dev/null
-    "$linux_build/pixavon" --card "$work/card.bin" --size 8 put "$work"/pictures/* >/dev/null 2>&1
-    expected=$(LC_ALL=C.UTF-8 "$linux_build/pixavon" --card "$work/card.bin" list)
-    plug_camera "$work/card.bin" "$linux_build" "$win32_build" "$work/emu" || fail "no camera was plugged in"
+[[ ! -f "$dir/pixavon.exe" ]] || wine "$dir/pixavon.exe" --version | grep -q . || fail "pixavon --version printed nothing"
+if [[ -n $linux_build && ( -f "$dir/pixavon.exe" || -n $dev_zip ) ]]; then
+  camera=$work/camera
+  mkdir -p "$camera/pictures"
+  "$linux_build/pixavon-demo-pictures" "$camera/pictures" >/dev/null
+  "$linux_build/pixavon" --card "$camera/card.bin" --size 8 put "$camera"/pictures/* >/dev/null 2>&1
+  expected=$(LC_ALL=C.UTF-8 "$linux_build/pixavon" --card "$camera/card.bin" list)
+  "$linux_build/pixavon" --card "$camera/card.bin" get 0 -o "$camera/first.bmp" >/dev/null 2>&1
+  plug_camera "$camera/card.bin" "$linux_build" "$win32_build" "$camera/emu" || fail "no camera was plugged in"
+  if [[ -f "$dir/pixavon.exe" ]]; then
     # A new session, as after installing: PATH as the installer left it.
     listed=$(LC_ALL=C.UTF-8 wine cmd /c pixavon list 2>&1 | tr -d '\r') || true
-    kill -INT "$emulator" 2>/dev/null || true
-    wait "$emulator" 2>/dev/null || true
-    timeout 60 wineserver --wait || true
-    rm -rf "$work"
     [[ $listed == "$expected" ]] || fail "the installed pixavon lists the plugged-in camera as '$listed', not '$expected'"
     echo "windows package: the installed pixavon, found on PATH, lists the plugged-in camera's photos"
   fi
-else
-  echo "windows package: pixavon.exe is not in this package; its checks skipped"
+  [[ -z $dev_zip ]] || dev_run_samples "$work/dev" "$camera/first.bmp"
+  kill -INT "$emulator" 2>/dev/null || true
+  wait "$emulator" 2>/dev/null || true
+  emulator=
+  timeout 60 wineserver --wait || true
 fi
+[[ -f "$dir/pixavon.exe" ]] || echo "windows package: pixavon.exe is not in this package; its checks skipped"
 if [[ -f "$dir/pixavon-window.exe" ]]; then
   for lang in ja zh_CN zh_TW; do
     [[ -f "$dir/share/locale/$lang/LC_MESSAGES/pixavon-window.mo" ]] || fail "the window's $lang catalogue not installed"

@@ -25,6 +25,10 @@ packages=(
   wine wine32:i386
   # The Windows packages (scripts/package-windows.sh): the installer and the zip.
   nsis zip
+  # The developer package for Windows: MSVC's import library (llvm-dlltool),
+  # and its checks for the MSVC ABI: clang, lld-link, and wine's Windows and C
+  # runtime headers and import libraries in place of Microsoft's.
+  llvm lld libwine-dev:i386 unzip
   # The style checks (scripts/format.sh, scripts/tidy.sh; python3 reads the
   # compile database).
   clang-format clang-tidy python3

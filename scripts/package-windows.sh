@@ -3,13 +3,22 @@
 # pixavon.exe and the window pixavon-window.exe once they are built, the
 # catalogues (share/locale beside them), and
 # README and licence with CRLF line endings; then makes the zip and the
-# installer (packaging/windows/pixavon.nsi) in BUILD/package/.
+# installer (packaging/windows/pixavon.nsi) in BUILD/package/. And the
+# developer zip, pixavon.dll with the files to build a host with (header,
+# import libraries for mingw and MSVC, .def, CMake package, the header's
+# reference, a sample host): the install rules' component dev, laid out as
+# the installer's optional "Development files" put them beside the DLL.
 #   scripts/package-windows.sh [BUILD]   (default build-win32)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-win32}
 version=$(sed -n 's/^project(pixavon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-cmake --build "$build" -j"$(nproc)" --target pixavon pixavon_translations >/dev/null
+cmake --build "$build" -j"$(nproc)" --target pixavon pixavon_translations docs >/dev/null
+if [[ ! -f $build/lib/pixavon.lib ]]; then
+  echo "package-windows: $build has no lib/pixavon.lib, MSVC's import library: install llvm-dlltool" \
+    "(Debian: llvm) and configure $build again" >&2
+  exit 1
+fi
 
 out=$build/package
 stage=$out/pixavon-$version
@@ -40,8 +49,37 @@ done
 sed 's/\r$//; s/$/\r/' README.md >"$stage/README.txt"
 sed 's/\r$//; s/$/\r/' packaging/copyright >"$stage/LICENSE.txt"
 
+# The developer files, and the installer's lists of them: each one installed
+# and, on uninstalling, removed by name, then its folders if they are empty.
+dev=$out/pixavon-$version-dev
+cmake --install "$build" --prefix "$dev" --component dev >/dev/null
+[[ -f $dev/doc/html/index.html ]] || { echo "package-windows: no header reference in $dev/doc/html" >&2; exit 1; }
+cp "$stage/pixavon.dll" "$stage/README.txt" "$stage/LICENSE.txt" "$dev/"
+windows_name() { printf '%s' "${1//\//\\}"; }
+{
+  echo '!macro DEV_INSTALL'
+  (cd "$dev" && find include lib doc examples -type d | LC_ALL=C sort) | while read -r folder; do
+    echo "  SetOutPath \"\$INSTDIR\\$(windows_name "$folder")\""
+    (cd "$dev" && find "$folder" -maxdepth 1 -type f | LC_ALL=C sort) | while read -r file; do
+      echo "  File \"\${DEV_STAGE}\\$(windows_name "$file")\""
+    done
+  done
+  echo '!macroend'
+  echo '!macro DEV_UNINSTALL'
+  (cd "$dev" && find include lib doc examples -type f | LC_ALL=C sort) | while read -r file; do
+    echo "  Delete \"\$INSTDIR\\$(windows_name "$file")\""
+  done
+  (cd "$dev" && find include lib doc examples -type d | LC_ALL=C sort -r) | while read -r folder; do
+    echo "  RMDir \"\$INSTDIR\\$(windows_name "$folder")\""
+  done
+  echo '!macroend'
+} >"$out/dev-files.nsh"
+
 (cd "$out" && rm -f "pixavon-$version-win32.zip" && zip -qrX "pixavon-$version-win32.zip" "pixavon-$version")
+(cd "$out" && rm -f "pixavon-$version-win32-dev.zip" && zip -qrX "pixavon-$version-win32-dev.zip" "pixavon-$version-dev")
 makensis -V2 -WX -INPUTCHARSET UTF8 -DSTAGE="$(realpath "$stage")" -DVERSION="$version" \
+  -DDEV_STAGE="$(realpath "$dev")" -DDEV_FILES="$(realpath "$out")/dev-files.nsh" \
   -DOUTFILE="$(realpath "$out")/pixavon-$version-setup.exe" "${nsis_defines[@]}" packaging/windows/pixavon.nsi
 echo "$out/pixavon-$version-win32.zip"
+echo "$out/pixavon-$version-win32-dev.zip"
 echo "$out/pixavon-$version-setup.exe"

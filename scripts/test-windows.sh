@@ -83,8 +83,8 @@ windows_tests() {
     rm -rf "$work"
   }
   trap cleanup EXIT
-  # The zip and the installer, installed and uninstalled in a prefix of their
-  # own, beside the tests.
+  # The zips and the installer, installed and uninstalled in a prefix of their
+  # own, beside the tests; the developer zip's sample built and run there.
   local version
   version=$(sed -n 's/^project(pixavon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
   cp -a "$template" "$work/package"

@@ -1,11 +1,15 @@
 ; The Windows installer of Pixavon: pixavon.dll, pixavon.exe (when built), the
 ; window pixavon-window.exe (when built) with its entry in the Start menu, the
 ; catalogues, README and licence, under Program Files; the install folder on
-; PATH if the person keeps that box ticked; an entry in Apps & features; and
-; an uninstaller that removes exactly what was installed.
+; PATH if the person keeps that box ticked; the development files (header,
+; import libraries, CMake package, reference, sample) if the person ticks
+; that box, or installs with /DEV; an entry in Apps & features; and an
+; uninstaller that removes exactly what was installed.
 ;
-; makensis /DSTAGE=folder /DVERSION=x.y.z /DOUTFILE=setup.exe [/DHAVE_EXE] [/DHAVE_WINDOW] pixavon.nsi
-; (scripts/package-windows.sh stages the folder and runs this.)
+; makensis /DSTAGE=folder /DDEV_STAGE=folder /DDEV_FILES=dev-files.nsh /DVERSION=x.y.z
+;          /DOUTFILE=setup.exe [/DHAVE_EXE] [/DHAVE_WINDOW] pixavon.nsi
+; (scripts/package-windows.sh stages the folders, lists the development
+; files in dev-files.nsh and runs this.)
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -14,11 +18,13 @@ RequestExecutionLevel admin
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "Sections.nsh"
 !include "WinMessages.nsh"
 
-!ifndef STAGE | VERSION | OUTFILE
-  !error "STAGE, VERSION and OUTFILE must be defined"
+!ifndef STAGE | VERSION | OUTFILE | DEV_STAGE | DEV_FILES
+  !error "STAGE, DEV_STAGE, DEV_FILES, VERSION and OUTFILE must be defined"
 !endif
+!include "${DEV_FILES}"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pixavon"
 !define ENVIRONMENT_KEY "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
@@ -53,6 +59,10 @@ LangString SectionPath ${LANG_ENGLISH} "Add Pixavon to PATH (run pixavon from an
 LangString SectionPath ${LANG_JAPANESE} "Pixavon を PATH に追加する（どのコマンド プロンプトからでも pixavon を実行できます）"
 LangString SectionPath ${LANG_SIMPCHINESE} "将 Pixavon 添加到 PATH（可在任何命令提示符中运行 pixavon）"
 LangString SectionPath ${LANG_TRADCHINESE} "將 Pixavon 加入 PATH（可在任何命令提示字元中執行 pixavon）"
+LangString SectionDev ${LANG_ENGLISH} "Development files (to build programs that use pixavon.dll)"
+LangString SectionDev ${LANG_JAPANESE} "開発用ファイル（pixavon.dll を使うプログラムの作成用）"
+LangString SectionDev ${LANG_SIMPCHINESE} "开发文件（用于编写使用 pixavon.dll 的程序）"
+LangString SectionDev ${LANG_TRADCHINESE} "開發檔案（用於編寫使用 pixavon.dll 的程式）"
 LangString PathTooLong ${LANG_ENGLISH} "PATH is too long to change safely: add $INSTDIR to it yourself."
 LangString PathTooLong ${LANG_JAPANESE} "PATH が長すぎるため安全に変更できません。$INSTDIR をご自分で PATH に追加してください。"
 LangString PathTooLong ${LANG_SIMPCHINESE} "PATH 太长，无法安全修改：请自行将 $INSTDIR 添加到 PATH。"
@@ -170,6 +180,24 @@ Section "$(SectionPath)" SectionPath
   ${EndIf}
 SectionEnd
 
+; Not ticked unless asked for: /DEV ticks it, also for a silent install.
+Section /o "$(SectionDev)" SectionDev
+  !insertmacro DEV_INSTALL
+  SetOutPath "$INSTDIR"
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+SectionEnd
+
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/DEV" $1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SectionDev}
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "AddedToPath"
   ${If} $0 == 1
@@ -197,6 +225,7 @@ Section "Uninstall"
   Delete "$INSTDIR\pixavon-window.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  !insertmacro DEV_UNINSTALL
   !macro UN_CATALOGUE lang
     Delete "$INSTDIR\share\locale\${lang}\LC_MESSAGES\pixavon.mo"
     Delete "$INSTDIR\share\locale\${lang}\LC_MESSAGES\pixavon-window.mo"
