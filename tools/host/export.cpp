@@ -80,7 +80,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
             } else {
                 if (plan.format == OutputFormat::kByName) plan.format = OutputFormat::kBmp;
                 plan.name = "photo-" + std::to_string(position) + "." + extension_of(plan.format);
-                if (!request.output.empty()) plan.name = request.output + "/" + plan.name;
+                if (!request.output.empty()) plan.name = os::join(request.output, plan.name);
             }
             if (!to_stdout && !request.replace && exists(plan.name)) {
                 refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);

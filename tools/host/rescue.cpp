@@ -105,7 +105,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
             std::string name;
             for (int attempt = 1;; ++attempt) {
                 name = slot_name(slot, unlisted, attempt);
-                if (write_file_durably(request.folder + "/" + name, png, false)) break;
+                if (write_file_durably(os::join(request.folder, name), png, false)) break;
             }
             saved_as[slot] = name;
             ++result.saved;

@@ -23,7 +23,7 @@ std::string note_path(const std::string& card_key) {
     const uint64_t hash = content_hash(reinterpret_cast<const uint8_t*>(card_key.data()), card_key.size());
     char name[40];
     std::snprintf(name, sizeof name, "restore-%016llx", static_cast<unsigned long long>(hash));
-    return state_dir() + "/" + name;
+    return os::join(state_dir(), name);
 }
 
 }  // namespace

@@ -43,6 +43,13 @@ std::optional<uint64_t> free_space(const std::string& folder, int* error) {
     return static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
 }
 
+std::string join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::vector<std::string> files_matching(const std::string& argument) { return {argument}; }
+
 void remove_file(const std::string& path) { ::unlink(path.c_str()); }
 
 bool make_private_folder(const std::string& path, int* error) {
