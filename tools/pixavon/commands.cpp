@@ -141,7 +141,7 @@ std::vector<std::string> files_named(const std::vector<std::string>& arguments) 
     std::vector<std::string> files;
     for (const std::string& argument : arguments) {
         std::vector<std::string> matching = host::os::files_matching(argument);
-        if (matching.empty()) bad_input(fill(tr("No file matches {1}."), {quoted(argument)}));
+        if (matching.empty()) bad_input(fill(tr("No file matches '{1}'."), {display_name(argument)}));
         files.insert(files.end(), std::make_move_iterator(matching.begin()), std::make_move_iterator(matching.end()));
     }
     return files;
