@@ -249,6 +249,12 @@ TEST(FileArguments, WildcardsJoinsQuotesAndErrorWords) {
     EXPECT_EQ(os::files_matching(folder + "/picture-?.pngx"), std::vector<std::string>{folder + "/picture-3.pngx"});
     EXPECT_TRUE(os::files_matching(os::join(folder, "none-*.png")).empty());
     EXPECT_EQ(os::files_matching("plain.png"), std::vector<std::string>{"plain.png"});
+    // Folders made with the system's own errors (std::filesystem tells errno values).
+    EXPECT_EQ(os::make_folders(os::join(long_folder, "a\\b\\")), 0);
+    EXPECT_EQ(os::make_folders(os::join(folder, "picture-2.png\\b")), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os::make_folders("Q:\\x"), ERROR_INVALID_DRIVE);
+    ::RemoveDirectoryW(win32::to_utf16(os::join(folder, "a\\b")).c_str());
+    ::RemoveDirectoryW(win32::to_utf16(os::join(folder, "a")).c_str());
     for (const char* name : {"picture-10.png", "picture-2.png", "Picture-1.PNG", "picture-3.pngx", "hidden.png"}) {
         ::SetFileAttributesW(win32::to_utf16(os::join(folder, name)).c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW(win32::to_utf16(os::join(folder, name)).c_str());

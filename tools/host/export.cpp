@@ -88,11 +88,8 @@ Outcome Core::export_photos(const ExportRequest& request) {
             plans.push_back(plan);
         }
         if (request.all && !request.output.empty() && !os::is_folder(request.output)) {
-            std::error_code error;
-            std::filesystem::create_directories(fs_path(request.output), error);
-            if (error) {
-                fail(ProblemKind::kCannotMakeFolder, {.folder = request.output, .error = error.value()},
-                     Hint::kCheckDisk);
+            if (const int error = os::make_folders(request.output); error != 0) {
+                fail(ProblemKind::kCannotMakeFolder, {.folder = request.output, .error = error}, Hint::kCheckDisk);
             }
         }
 

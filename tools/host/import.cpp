@@ -169,9 +169,8 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         }
         result.photos = static_cast<uint32_t>(positions.size());
 
-        std::error_code error;
-        std::filesystem::create_directories(fs_path(folder), error);
-        if (error) fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error.value()}, Hint::kCheckDisk);
+        if (const int error = os::make_folders(folder); error != 0)
+            fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error}, Hint::kCheckDisk);
         remove_leftovers(folder);  // a photo half-written by a killed import of ours
 
         // A link, a pipe or a device in the index's place is refused: lines

@@ -31,11 +31,9 @@ std::string note_path(const std::string& card_key) {
 std::string state_dir() { return os::state_folder(); }
 
 void note_restore_started(const std::string& card_key, const std::string& image) {
-    std::error_code error;
-    std::filesystem::create_directories(fs_path(state_dir()), error);
-    if (error) {
+    if (const int error = os::make_folders(state_dir()); error != 0) {
         throw std::runtime_error(
-            fill(tr("the folder '{1}' cannot be made: {2}"), {display_name(state_dir()), system_error(error.value())}));
+            fill(tr("the folder '{1}' cannot be made: {2}"), {display_name(state_dir()), system_error(error)}));
     }
     const std::time_t now = std::time(nullptr);
     char when[32] = "";

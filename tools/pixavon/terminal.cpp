@@ -83,15 +83,17 @@ std::string hint_for(const host::Problem& problem) {
         case Hint::kConnectCamera:
             // Without a device folder the system finds the camera through its driver (Windows).
             if (f.folder.empty()) {
-                return tr("Check that the camera is plugged in by its cable and switched on, and that its driver is "
-                          "installed; or work on a card image with --card IMAGE.");
+                return tr(
+                    "Check that the camera is plugged in by its cable and switched on, and that its driver is "
+                    "installed; or work on a card image with --card IMAGE.");
             }
             return tr("Connect the camera, or work on a card image with --card IMAGE.");
         case Hint::kRestoreAgain: {
             // The same card: a restore finished on another card leaves this one as it is.
             const std::string card = f.card_image.empty() ? g_card_image : f.card_image;
-            const std::string command = (card.empty() ? std::string("pixavon ") : "pixavon --card " + argument(card) + " ") +
-                                        "restore " + argument(f.name);
+            const std::string command =
+                (card.empty() ? std::string("pixavon ") : "pixavon --card " + argument(card) + " ") + "restore " +
+                argument(f.name);
             return fill(tr("Restore the same backup onto this card again to finish it: {1}"), {command});
         }
         case Hint::kTryRescue:
@@ -100,10 +102,9 @@ std::string hint_for(const host::Problem& problem) {
             return fill(tr("Format the card in the camera, then put the pictures back: {1}"),
                         {command_prefix() + "put " + host::os::command_files(display_name(f.folder), "picture-*.png")});
         case Hint::kFormatThenPut:
-            return fill(
-                tr("Format the card, then put the pictures back: {1} and {2}"),
-                {command_prefix() + "format",
-                 command_prefix() + "put " + host::os::command_files(display_name(f.folder), "picture-*.png")});
+            return fill(tr("Format the card, then put the pictures back: {1} and {2}"),
+                        {command_prefix() + "format",
+                         command_prefix() + "put " + host::os::command_files(display_name(f.folder), "picture-*.png")});
         case Hint::kPutBack: {
             // `detail` names the files, ", " between them.
             std::string files;

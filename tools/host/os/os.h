@@ -63,6 +63,10 @@ std::string join(const std::string& folder, const std::string& name);
 // (picture-2 before picture-10), and nothing when none matches; any other
 // argument is itself.
 std::vector<std::string> files_matching(const std::string& argument);
+// Makes the folder `path` and those it is in, where missing: 0 when it is a
+// folder now, else the system's error number. (std::filesystem would tell
+// errno values on Windows, and not always the right one.)
+int make_folders(const std::string& path);
 // Removes the file `path`; what is not there, or cannot be removed, is left.
 void remove_file(const std::string& path);
 // The names in `folder`, without "." and ".."; empty when it cannot be read.

@@ -99,6 +99,43 @@ std::string join(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
+namespace {
+
+DWORD make_folders_w(const std::wstring& path) {
+    if (::CreateDirectoryW(path.c_str(), nullptr)) return 0;
+    DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        // A file in the way is a folder missing from the path.
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+        return ERROR_PATH_NOT_FOUND;
+    }
+    // ERROR_ACCESS_DENIED is also what a drive's root gives, which exists.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+    if (error != ERROR_PATH_NOT_FOUND) return error;
+    const size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos || cut == 0) return error;
+    if (const DWORD parent = make_folders_w(path.substr(0, cut)); parent != 0) return parent;
+    if (::CreateDirectoryW(path.c_str(), nullptr)) return 0;
+    error = ::GetLastError();
+    return error == ERROR_ALREADY_EXISTS && is_folder(win32::to_utf8(path)) ? 0 : error;
+}
+
+}  // namespace
+
+int make_folders(const std::string& path) {
+    std::wstring name = wide(path);
+    if (name.empty()) return ERROR_INVALID_NAME;
+    while (name.size() > 1 && (name.back() == L'\\' || name.back() == L'/')) name.pop_back();
+    const DWORD error = make_folders_w(name);
+    if (error != 0 && name.size() >= 2 && name[1] == L':') {
+        const wchar_t root[] = {name[0], L':', L'\\', L'\0'};
+        if (::GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR) return ERROR_INVALID_DRIVE;
+    }
+    return static_cast<int>(error);
+}
+
 std::vector<std::string> files_matching(const std::string& argument) {
     size_t start = argument.find_last_of("\\/");
     start = start == std::string::npos ? (argument.size() >= 2 && argument[1] == ':' ? 2 : 0) : start + 1;
