@@ -167,4 +167,4 @@ kill -TERM "$emulator"
 wait "$emulator" || true
 emulator=
 echo "tool_on_camera: $photos photos; every command alike on both; Japanese output; backup equal; --card lists it;" \
-  "folders in code pages 932, 936, 1252 and outside them"
+  "folders in code pages 932, 936, 1252 and outside them; wildcards, \\ paths, \\\\?\\ folders, no camera and mount"
