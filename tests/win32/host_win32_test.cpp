@@ -12,6 +12,7 @@
 #include "cancel.h"
 #include "i18n.h"
 #include "library.h"
+#include "os/os.h"
 #include "os/win32/paths.h"
 #include "os/win32/sha256_cng.h"
 #include "os/win32/text.h"
@@ -227,6 +228,54 @@ TEST(AnsiPath, NamesOutsideTheCodePageReachTheLibraryAndLeaveNothing) {
     ::DeleteFileW(wide_made.c_str());
     ::DeleteFileW(win32::to_utf16(source).c_str());
     EXPECT_TRUE(::RemoveDirectoryW(wide_folder.c_str()));
+}
+
+TEST(FileArguments, WildcardsJoinsQuotesAndErrorWords) {
+    const std::string folder = win32::temp_folder() + "\\wildcards-" + std::to_string(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryW(win32::to_utf16(folder).c_str(), nullptr));
+    for (const char* name : {"picture-10.png", "picture-2.png", "Picture-1.PNG", "picture-3.pngx", "hidden.png"}) {
+        FILE* f = _wfopen(win32::to_utf16(os::join(folder, name)).c_str(), L"wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    ::SetFileAttributesW(win32::to_utf16(os::join(folder, "hidden.png")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(::CreateDirectoryW(win32::to_utf16(os::join(folder, "folder.png")).c_str(), nullptr));
+    // Through a \\?\ path, which takes no /: natural order, no folder, nothing hidden.
+    const std::string long_folder = "\\\\?\\" + folder;
+    const std::vector<std::string> expected = {os::join(long_folder, "Picture-1.PNG"),
+                                               os::join(long_folder, "picture-2.png"),
+                                               os::join(long_folder, "picture-10.png")};
+    EXPECT_EQ(os::files_matching(os::join(long_folder, "*.png")), expected);
+    EXPECT_EQ(os::files_matching(folder + "/picture-?.pngx"), std::vector<std::string>{folder + "/picture-3.pngx"});
+    EXPECT_TRUE(os::files_matching(os::join(folder, "none-*.png")).empty());
+    EXPECT_EQ(os::files_matching("plain.png"), std::vector<std::string>{"plain.png"});
+    // Folders made with the system's own errors (std::filesystem tells errno values).
+    EXPECT_EQ(os::make_folders(os::join(long_folder, "a\\b\\")), 0);
+    EXPECT_EQ(os::make_folders(os::join(folder, "picture-2.png\\b")), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os::make_folders("Q:\\x"), ERROR_INVALID_DRIVE);
+    ::RemoveDirectoryW(win32::to_utf16(os::join(folder, "a\\b")).c_str());
+    ::RemoveDirectoryW(win32::to_utf16(os::join(folder, "a")).c_str());
+    for (const char* name : {"picture-10.png", "picture-2.png", "Picture-1.PNG", "picture-3.pngx", "hidden.png"}) {
+        ::SetFileAttributesW(win32::to_utf16(os::join(folder, name)).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(win32::to_utf16(os::join(folder, name)).c_str());
+    }
+    ::RemoveDirectoryW(win32::to_utf16(os::join(folder, "folder.png")).c_str());
+    EXPECT_TRUE(::RemoveDirectoryW(win32::to_utf16(folder).c_str()));
+
+    EXPECT_EQ(os::join("C:\\", "a.png"), "C:\\a.png");
+    EXPECT_EQ(os::join("D:", "a.png"), "D:a.png");
+    EXPECT_EQ(display_name("C:\\Pics/Lumetta/a.png"), "C:\\Pics\\Lumetta\\a.png");
+    // As cmd.exe and PowerShell read them: double quotes where needed only.
+    EXPECT_EQ(os::command_argument("C:\\Pics\\card.bin"), "C:\\Pics\\card.bin");
+    EXPECT_EQ(os::command_argument("C:\\My Pics\\a&b.bin"), "\"C:\\My Pics\\a&b.bin\"");
+    EXPECT_EQ(os::command_files("C:\\My Pics", "picture-*.png"), "\"C:\\My Pics\\picture-*.png\"");
+
+    // The system's errors in the person's words, never its own texts or numbers.
+    ASSERT_TRUE(win32::use_catalogue(win32::installed_locale_folder(), "ja"));
+    EXPECT_EQ(os::error_text(ERROR_SHARING_VIOLATION), tr("another program is using it"));
+    EXPECT_STRNE(tr("another program is using it"), "another program is using it");
+    EXPECT_EQ(os::error_text(0x7fff), tr("Windows refused it"));
+    win32::use_catalogue(win32::installed_locale_folder(), "");
 }
 
 TEST(Console, RedirectedOutputIsUtf8Bytes) {

@@ -11,6 +11,8 @@
 #  - the backup equals the card, and --card on it lists the card's photos;
 # and import, get and backup into folders named in the ANSI code page of
 # Japanese, Simplified Chinese and Western European Windows, and outside it.
+# As Windows people expect it: paths shown with \ alone, wildcards expanded
+# by the tool, strings --lang, no camera and mount said in Windows' terms.
 #   tool_on_camera.sh LINUX_BUILD_DIR WIN32_BUILD_DIR
 set -euo pipefail
 # shellcheck source=tests/win32/plug_camera.sh
@@ -46,13 +48,21 @@ cp "$work/card.bin" "$work/original.bin"
 cp "$work/pictures"/*.png "$work/linux/"
 cp "$work/pictures"/*.png "$work/windows/"
 
+windows() { (cd "$work/windows" && wine "$windows_tool" "$@"); }
+# No camera yet: what a Windows user checks (no device folder); mount is
+# refused at once, and not offered in the help.
+! windows info >/dev/null 2>"$work/none.err" || fail "info found a camera before one was plugged in"
+grep -q "^pixavon: カメラが見つかりません。.*ドライバー" "$work/none.err" || fail "no camera: $(cat "$work/none.err")"
+! windows mount here >/dev/null 2>"$work/mount.err" || fail "mount did not fail"
+grep -q "Windows では mount を使えません" "$work/mount.err" || fail "mount: $(cat "$work/mount.err")"
+! windows --help | grep -q mount || fail "--help offers mount"
+
 # The same card in a camera plugged into the prefix; the emulator prints the
 # device path once the camera is there.
 plug_camera "$work/card.bin" "$linux_build" "$win32_build" "$work/emu" || fail "no camera was plugged in"
-windows() { (cd "$work/windows" && wine "$windows_tool" "$@"); }
 linux() { (cd "$work/linux" && "$linux_tool" --card ../linux.card "$@"); }
 # Runs a command on both; they must end alike and print the same (from line
-# $from on).
+# $from on), paths with \ on Windows where Linux has /.
 both() {
   local linux_code=0 windows_code=0
   linux "$@" >"$work/linux.out" 2>"$work/linux.err" || linux_code=$?
@@ -60,7 +70,7 @@ both() {
   [[ $linux_code -eq $windows_code ]] ||
     fail "$*: exit $windows_code on Windows, $linux_code on Linux: $(cat "$work/windows.err")"
   grep -q $'\r$' "$work/windows.out" || [[ ! -s "$work/windows.out" ]] || fail "$*: lines not ended with CR LF"
-  diff -u <(tail -n +"${from:-1}" "$work/linux.out") <(tr -d '\r' <"$work/windows.out" | tail -n +"${from:-1}") >&2 ||
+  diff -u <(tail -n +"${from:-1}" "$work/linux.out" | tr / '\\') <(tr -d '\r' <"$work/windows.out" | tail -n +"${from:-1}") >&2 ||
     fail "$*: other output than on Linux"
 }
 
@@ -82,6 +92,7 @@ cmp "$work/windows/图片/backup.bin" "$work/original.bin" || fail "the backup d
 both contact-sheet sheet.png
 both raw read 0xFFE0 20
 both strings
+both strings --lang en
 both put 图片/one.png portrait.png
 both rm 0 2
 both format --yes
@@ -95,6 +106,18 @@ linux() { (cd "$work/linux" && "$linux_tool" "$@"); }
 both --card copy.bin rescue -o rescued
 both --card copy.bin rm 1
 both --card copy.bin rescue -o repaired --repair --yes
+# Wildcards: the shell expands them on Linux, pixavon.exe itself on Windows
+# (cmd.exe passes them on); a pattern that matches nothing is refused.
+(cd "$work/linux" && "$linux_tool" --card copy.bin put rescued/picture-0*.png) >"$work/linux.out" 2>/dev/null
+windows --card copy.bin put 'rescued\picture-0*.png' >"$work/windows.out" 2>/dev/null || fail "put with a wildcard failed"
+diff -u <(tr / '\\' <"$work/linux.out") <(tr -d '\r' <"$work/windows.out") >&2 || fail "put with a wildcard"
+code=0
+windows --card copy.bin put 'rescued\none-*.png' 2>/dev/null || code=$?
+[[ $code -eq 2 ]] || fail "a wildcard that matches nothing: exit $code"
+# A \\?\ folder, which takes no /, as a target.
+long="\\\\?\\Z:$(tr / '\\' <<<"$work/windows/long")"
+windows --card copy.bin get --all -o "$long" >/dev/null 2>"$work/long.err" || fail "get -o $long: $(cat "$work/long.err")"
+linux --card copy.bin get --all -o long >/dev/null 2>&1
 both --card copy.bin list
 
 # Every file made alike (the import index holds times of its own).
@@ -144,4 +167,4 @@ kill -TERM "$emulator"
 wait "$emulator" || true
 emulator=
 echo "tool_on_camera: $photos photos; every command alike on both; Japanese output; backup equal; --card lists it;" \
-  "folders in code pages 932, 936, 1252 and outside them"
+  "folders in code pages 932, 936, 1252 and outside them; wildcards, \\ paths, \\\\?\\ folders, no camera and mount"

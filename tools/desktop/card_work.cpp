@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "os/os.h"
 #include "utf8_path.h"
 
 namespace pixavon::desktop {
@@ -213,7 +214,7 @@ void CardWork::import_photos(const ImportChoice& choice) {
         result.duplicates = summary.duplicates;
         result.total = summary.photos - summary.already - summary.duplicates;
         for (const auto& [position, name] : summary.files)
-            result.files.emplace_back(position, summary.folder + "/" + name);
+            result.files.emplace_back(position, host::os::join(summary.folder, name));
         return outcome;
     });
 }

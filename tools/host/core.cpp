@@ -231,7 +231,7 @@ std::string Core::padded_if_short(const std::string& image, int create_mib) {
     } catch (const std::runtime_error& error) {
         fail(ProblemKind::kCannotMakeFolder, {.folder = os::temp_folder(), .detail = error.what()}, Hint::kCheckDisk);
     }
-    std::string copy = padded_dir_.path() + "/card.bin";
+    std::string copy = os::join(padded_dir_.path(), "card.bin");
     write_file_durably(copy, bytes, true);
     frontend_->warn({WarningKind::kShortImage, Hint::kNone, {.bytes = size, .name = image}});
     return copy;

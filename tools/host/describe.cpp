@@ -7,6 +7,7 @@
 
 #include "core.h"
 #include "i18n.h"
+#include "os/os.h"
 #include "utf8_path.h"
 
 namespace pixavon::host {
@@ -20,7 +21,7 @@ std::string base_of(const std::string& raw) {
     return display_name(base.empty() ? raw : base);
 }
 std::string in_folder(const std::string& folder, const std::string& name) {
-    return display_name(folder.empty() ? name : folder + "/" + name);
+    return display_name(os::join(folder, name));
 }
 
 // ": why" from the system's errno or a decoder's words, or nothing.
@@ -38,8 +39,11 @@ std::string describe(const Problem& problem) {
         case ProblemKind::kNone:
             return {};
         case ProblemKind::kNoCamera:
+            // No device folder: the system finds the camera (Windows, through its driver).
+            if (f.folder.empty()) return tr("No camera was found.");
             return fill(tr("No camera was found in {1}."), {name_of(f.folder)});
         case ProblemKind::kCameraInUse:
+            if (f.folder.empty()) return tr("The camera is in use by another program.");
             if (f.count > 0) {
                 return fill(tr("The camera in {1} is in use by another program (process {2})."),
                             {name_of(f.folder), num(f.count)});

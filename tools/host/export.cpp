@@ -80,7 +80,7 @@ Outcome Core::export_photos(const ExportRequest& request) {
             } else {
                 if (plan.format == OutputFormat::kByName) plan.format = OutputFormat::kBmp;
                 plan.name = "photo-" + std::to_string(position) + "." + extension_of(plan.format);
-                if (!request.output.empty()) plan.name = request.output + "/" + plan.name;
+                if (!request.output.empty()) plan.name = os::join(request.output, plan.name);
             }
             if (!to_stdout && !request.replace && exists(plan.name)) {
                 refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);
@@ -88,11 +88,8 @@ Outcome Core::export_photos(const ExportRequest& request) {
             plans.push_back(plan);
         }
         if (request.all && !request.output.empty() && !os::is_folder(request.output)) {
-            std::error_code error;
-            std::filesystem::create_directories(fs_path(request.output), error);
-            if (error) {
-                fail(ProblemKind::kCannotMakeFolder, {.folder = request.output, .error = error.value()},
-                     Hint::kCheckDisk);
+            if (const int error = os::make_folders(request.output); error != 0) {
+                fail(ProblemKind::kCannotMakeFolder, {.folder = request.output, .error = error}, Hint::kCheckDisk);
             }
         }
 

@@ -76,7 +76,7 @@ const IndexEntry* look_up(Index& index, const std::string& folder, const Image& 
     if (const auto it = index.by_digest.find(digest); it != index.by_digest.end()) return &it->second;
     const auto old = index.by_old_hash.find(content_hash(photo.rgb.data(), photo.rgb.size()));
     if (old == index.by_old_hash.end()) return nullptr;
-    const std::string path = folder + "/" + old->second.name;
+    const std::string path = os::join(folder, old->second.name);
     if (!exists(path)) {
         // Removed from the folder: the photo counts as imported, as before,
         // but nothing can prove it is this one, so it is never deleted for it.
@@ -91,7 +91,7 @@ const IndexEntry* look_up(Index& index, const std::string& folder, const Image& 
 // or, for a line without their digest or a file saved again by another
 // program, the same photo.
 bool file_intact(const std::string& folder, const IndexEntry& entry, const Image& photo) {
-    const std::string path = folder + "/" + entry.name;
+    const std::string path = os::join(folder, entry.name);
     if (entry.file_bytes) {
         try {
             const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
@@ -124,10 +124,10 @@ std::string with_suffix(const std::string& name, int k) {
 
 }  // namespace
 
-std::string default_import_folder() { return os::pictures_folder() + "/Lumetta"; }
+std::string default_import_folder() { return os::join(os::pictures_folder(), "Lumetta"); }
 
 ImportedFiles::ImportedFiles(std::string folder) : folder_(std::move(folder)), index_(std::make_unique<ImportIndex>()) {
-    os::File file = open_import_index(folder_ + "/" + kImportIndexName, os::File::Access::kRead);
+    os::File file = open_import_index(os::join(folder_, kImportIndexName), os::File::Access::kRead);
     if (file.size() <= kMaxImportIndexBytes) *index_ = read_import_index(file);
 }
 
@@ -137,7 +137,7 @@ std::optional<std::string> ImportedFiles::file_of(const Image& photo) {
     bool upgraded = false;
     const IndexEntry* entry = look_up(*index_, folder_, photo, pixel_digest(photo), &upgraded);
     if (entry == nullptr) return std::nullopt;
-    return folder_ + "/" + entry->name;
+    return os::join(folder_, entry->name);
 }
 
 Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary) {
@@ -169,14 +169,13 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         }
         result.photos = static_cast<uint32_t>(positions.size());
 
-        std::error_code error;
-        std::filesystem::create_directories(fs_path(folder), error);
-        if (error) fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error.value()}, Hint::kCheckDisk);
+        if (const int error = os::make_folders(folder); error != 0)
+            fail(ProblemKind::kCannotMakeFolder, {.folder = folder, .error = error}, Hint::kCheckDisk);
         remove_leftovers(folder);  // a photo half-written by a killed import of ours
 
         // A link, a pipe or a device in the index's place is refused: lines
         // must not go outside the folder, nor the import wait on a reader.
-        const std::string index_path = folder + "/" + kImportIndexName;
+        const std::string index_path = os::join(folder, kImportIndexName);
         os::File index_file = open_import_index(index_path, os::File::Access::kUpdate);
         if (!index_file.is_open() && index_file.not_regular()) {
             refuse(ProblemKind::kIndexNotAFile, {.name = index_path});
@@ -193,7 +192,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         const auto add_line = [&](const Digest& digest, const std::string& name) {
             std::vector<uint8_t> file_bytes;
             try {
-                file_bytes = read_file(folder + "/" + name, 64u << 20);
+                file_bytes = read_file(os::join(folder, name), 64u << 20);
             } catch (const ImageError&) {
                 // The line still names the file; its bytes' digest is only told.
             }
@@ -213,7 +212,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         std::vector<uint32_t> verified_positions;
         const auto keep_for_delete = [&](uint32_t position, const Image& photo, const std::string& name) {
             if (!request.delete_after) return;
-            if (file_holds(folder + "/" + name, photo)) {
+            if (file_holds(os::join(folder, name), photo)) {
                 verified_positions.push_back(position);
             } else {
                 ++result.kept;
@@ -248,7 +247,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                 const IndexEntry entry = *known;
                 const std::string& name = entry.name;
                 if (upgraded) add_line(digest, name);
-                const bool there = exists(folder + "/" + name);
+                const bool there = exists(os::join(folder, name));
                 // A file changed or emptied since does not hold the photo: the
                 // photo is imported again beside it.
                 const bool present = there && file_intact(folder, entry, photo);
@@ -275,7 +274,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             std::string name;
             for (int k = 1;; ++k) {
                 name = with_suffix(base, k);
-                if (write_file_durably(folder + "/" + name, bytes, false)) break;
+                if (write_file_durably(os::join(folder, name), bytes, false)) break;
             }
             ++next_number;
             index.by_digest[digest] = add_line(digest, name);

@@ -43,7 +43,7 @@ Outcome Core::put_pictures(const PutRequest& request) {
         for (size_t i = 0; i < bitmaps.size(); ++i) {
             stop_if_cancelled();
             const std::string& file = request.files[i];
-            internal::TempFile staged(session_->temp_dir() + "/put.bmp");
+            internal::TempFile staged(os::join(session_->temp_dir(), "put.bmp"));
             if (!write_file_durably(staged.path(), bitmaps[i], true)) {
                 fail(ProblemKind::kCannotWrite, {.name = staged.path()}, Hint::kCheckDisk);
             }

@@ -90,12 +90,8 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         result.listing_known = scan->catalog_fits;
 
         // Every picture is saved before anything on the card is changed.
-        std::error_code dir_error;
-        std::filesystem::create_directories(fs_path(request.folder), dir_error);
-        if (dir_error) {
-            fail(ProblemKind::kCannotMakeFolder, {.folder = request.folder, .error = dir_error.value()},
-                 Hint::kCheckDisk);
-        }
+        if (const int dir_error = os::make_folders(request.folder); dir_error != 0)
+            fail(ProblemKind::kCannotMakeFolder, {.folder = request.folder, .error = dir_error}, Hint::kCheckDisk);
         result.found = static_cast<uint32_t>(scan->found.size());
         std::map<uint8_t, std::string> saved_as;  // the file each picture went into
         for (const uint8_t slot : scan->found) {
@@ -105,7 +101,7 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
             std::string name;
             for (int attempt = 1;; ++attempt) {
                 name = slot_name(slot, unlisted, attempt);
-                if (write_file_durably(request.folder + "/" + name, png, false)) break;
+                if (write_file_durably(os::join(request.folder, name), png, false)) break;
             }
             saved_as[slot] = name;
             ++result.saved;

@@ -23,7 +23,7 @@ std::string note_path(const std::string& card_key) {
     const uint64_t hash = content_hash(reinterpret_cast<const uint8_t*>(card_key.data()), card_key.size());
     char name[40];
     std::snprintf(name, sizeof name, "restore-%016llx", static_cast<unsigned long long>(hash));
-    return state_dir() + "/" + name;
+    return os::join(state_dir(), name);
 }
 
 }  // namespace
@@ -31,11 +31,9 @@ std::string note_path(const std::string& card_key) {
 std::string state_dir() { return os::state_folder(); }
 
 void note_restore_started(const std::string& card_key, const std::string& image) {
-    std::error_code error;
-    std::filesystem::create_directories(fs_path(state_dir()), error);
-    if (error) {
+    if (const int error = os::make_folders(state_dir()); error != 0) {
         throw std::runtime_error(
-            fill(tr("the folder '{1}' cannot be made: {2}"), {display_name(state_dir()), system_error(error.value())}));
+            fill(tr("the folder '{1}' cannot be made: {2}"), {display_name(state_dir()), system_error(error)}));
     }
     const std::time_t now = std::time(nullptr);
     char when[32] = "";

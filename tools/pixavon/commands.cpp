@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "contact_sheet.h"
 #include "i18n.h"
@@ -134,6 +135,16 @@ int cmd_get(host::Core& core, const GetOptions& options) {
         request.format = host::OutputFormat::kJpeg;
     if (!options.all && request.positions.empty()) bad_input(tr("Say which photos to save: POSITION... or --all."));
     return finish(core.export_photos(request), core);
+}
+
+std::vector<std::string> files_named(const std::vector<std::string>& arguments) {
+    std::vector<std::string> files;
+    for (const std::string& argument : arguments) {
+        std::vector<std::string> matching = host::os::files_matching(argument);
+        if (matching.empty()) bad_input(fill(tr("No file matches '{1}'."), {display_name(argument)}));
+        files.insert(files.end(), std::make_move_iterator(matching.begin()), std::make_move_iterator(matching.end()));
+    }
+    return files;
 }
 
 int cmd_put(host::Core& core, const std::vector<std::string>& files, host::Fit fit) {

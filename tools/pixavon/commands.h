@@ -19,6 +19,11 @@ struct GetOptions {
     bool force = false;
 };
 
+// The files the command line's file arguments name, their wildcards
+// expanded where the system leaves that to the program (Windows); a pattern
+// that matches nothing is refused.
+std::vector<std::string> files_named(const std::vector<std::string>& arguments);
+
 int cmd_info(host::Core& core);
 int cmd_list(host::Core& core, bool json);
 int cmd_get(host::Core& core, const GetOptions& options);

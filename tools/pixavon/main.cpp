@@ -39,16 +39,17 @@ using host::tr;
 int cmd_strings();
 
 #ifdef _WIN32
-// The card as a folder needs FUSE, which Windows has not.
+// The card as a folder needs FUSE, which Windows has not: the command is
+// left out of the help and refused before anything else is done.
 struct MountOptions {
     std::string mountpoint;
     bool read_only = false;
     bool foreground = false;
 };
-void mount_in_background() {}
-int cmd_mount(host::Core&, host::Frontend&, const MountOptions&) {
+[[noreturn]] void refuse_mount() {
     fail(tr("mount is not available on Windows; use get, import or backup to copy photos from the card"));
 }
+int cmd_mount(host::Core&, host::Frontend&, const MountOptions&) { refuse_mount(); }
 #endif
 
 struct Options {
@@ -213,6 +214,10 @@ int run(int argc, char** argv) {
     raw_write->add_flag("-y,--yes", o.yes, tr("Do not ask for confirmation"));
 
     translate_subcommand_group(app);
+#ifdef _WIN32
+    mount->group("");  // not shown in the help
+    mount->get_option("MOUNTPOINT")->required(false);
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -226,7 +231,12 @@ int run(int argc, char** argv) {
     const host::Fit fit = o.fit == "crop" ? host::Fit::kCrop : host::Fit::kPad;
 
     // Before any thread starts or the card is taken.
+#ifdef _WIN32
+    if (mount->parsed()) refuse_mount();
+#else
     if (mount->parsed() && !o.mount.foreground) mount_in_background();
+#endif
+    if (put->parsed()) o.put_files = files_named(o.put_files);
 
     host::CancelToken cancel;
     host::os::stop_on_interrupt(cancel, std::string("\npixavon: ") + tr("stopping after the current step") + "\n",
@@ -245,9 +255,8 @@ int run(int argc, char** argv) {
     if (strings->parsed()) {
         if (!o.lang.empty()) {
             // The library picks its language from the environment, LANGUAGE first.
-            if (o.lang.find_first_of("/:") != std::string::npos)
+            if (o.lang.find_first_of("/:") != std::string::npos || !host::os::use_library_language(o.lang))
                 bad_input(tr("--lang takes a tag such as ja or zh_TW."));
-            host::os::set_environment("LANGUAGE", o.lang);
         }
         return cmd_strings();
     }

@@ -21,10 +21,13 @@ using host::tr;
 
 std::string g_card_image;
 
+// A name in a command to type, quoted as the system's command line reads it.
+std::string argument(const std::string& name) { return host::os::command_argument(display_name(name)); }
+
 // "pixavon --card 'card.bin' " when a card image is in use, else "pixavon ".
 std::string command_prefix() {
     if (g_card_image.empty()) return "pixavon ";
-    return "pixavon --card '" + display_name(g_card_image) + "' ";
+    return "pixavon --card " + argument(g_card_image) + " ";
 }
 
 }  // namespace
@@ -78,31 +81,37 @@ std::string hint_for(const host::Problem& problem) {
         case Hint::kCheckDisk:
             return tr("Check that the folder exists, can be written and has room.");
         case Hint::kConnectCamera:
+            // Without a device folder the system finds the camera through its driver (Windows).
+            if (f.folder.empty()) {
+                return tr(
+                    "Check that the camera is plugged in by its cable and switched on, and that its driver is "
+                    "installed; or work on a card image with --card IMAGE.");
+            }
             return tr("Connect the camera, or work on a card image with --card IMAGE.");
         case Hint::kRestoreAgain: {
             // The same card: a restore finished on another card leaves this one as it is.
             const std::string card = f.card_image.empty() ? g_card_image : f.card_image;
             const std::string command =
-                (card.empty() ? std::string("pixavon ") : "pixavon --card '" + display_name(card) + "' ") +
-                "restore '" + display_name(f.name) + "'";
+                (card.empty() ? std::string("pixavon ") : "pixavon --card " + argument(card) + " ") + "restore " +
+                argument(f.name);
             return fill(tr("Restore the same backup onto this card again to finish it: {1}"), {command});
         }
         case Hint::kTryRescue:
             return fill(tr("Its pictures can still be saved: {1}"), {command_prefix() + "rescue -o FOLDER"});
         case Hint::kFormatInCamera:
             return fill(tr("Format the card in the camera, then put the pictures back: {1}"),
-                        {command_prefix() + "put '" + display_name(f.folder) + "'/picture-*.png"});
+                        {command_prefix() + "put " + host::os::command_files(display_name(f.folder), "picture-*.png")});
         case Hint::kFormatThenPut:
-            return fill(
-                tr("Format the card, then put the pictures back: {1} and {2}"),
-                {command_prefix() + "format", command_prefix() + "put '" + display_name(f.folder) + "'/picture-*.png"});
+            return fill(tr("Format the card, then put the pictures back: {1} and {2}"),
+                        {command_prefix() + "format",
+                         command_prefix() + "put " + host::os::command_files(display_name(f.folder), "picture-*.png")});
         case Hint::kPutBack: {
             // `detail` names the files, ", " between them.
             std::string files;
             for (size_t start = 0; start < f.detail.size();) {
                 size_t end = f.detail.find(", ", start);
                 if (end == std::string::npos) end = f.detail.size();
-                files += " '" + display_name(f.folder + "/" + f.detail.substr(start, end - start)) + "'";
+                files += " " + argument(host::os::join(f.folder, f.detail.substr(start, end - start)));
                 start = end + 2;
             }
             return fill(tr("Put them back to list them: {1}"), {command_prefix() + "put" + files});

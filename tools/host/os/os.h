@@ -51,6 +51,22 @@ bool is_folder(const std::string& path);
 // The bytes this user may still write on the disk holding `folder`; nullopt
 // with `error` set when that cannot be told.
 std::optional<uint64_t> free_space(const std::string& folder, int* error);
+// The name `name` inside `folder`, joined by the system's separator (on
+// Windows a backslash, the only one `\\?\` paths take); `name` alone when
+// `folder` is empty. Every path the core makes of a folder and a name is
+// made here.
+std::string join(const std::string& folder, const std::string& name);
+// The files a file argument of the command line names. On POSIX the shell
+// has expanded its wildcards: the argument itself. On Windows, where each
+// program expands them, a last part with * or ? names the files beside it
+// that match it (not folders, nor hidden or system files), in natural order
+// (picture-2 before picture-10), and nothing when none matches; any other
+// argument is itself.
+std::vector<std::string> files_matching(const std::string& argument);
+// Makes the folder `path` and those it is in, where missing: 0 when it is a
+// folder now, else the system's error number. (std::filesystem would tell
+// errno values on Windows, and not always the right one.)
+int make_folders(const std::string& path);
 // Removes the file `path`; what is not there, or cannot be removed, is left.
 void remove_file(const std::string& path);
 // The names in `folder`, without "." and ".."; empty when it cannot be read.
@@ -252,6 +268,20 @@ std::string locale_codeset();
 std::string convert_text(const std::string& text, const std::string& from, const std::string& to);
 // The system's words for error number `error`, in the locale's codeset.
 std::string error_text(int error);
+// `text` as one argument of a command the person may type, quoted only
+// where the system's command line needs it: in single quotes for a POSIX
+// shell; on Windows in double quotes, as cmd.exe and PowerShell read them.
+std::string command_argument(const std::string& text);
+// The argument that names the files matching `pattern` (picture-*.png) in
+// `folder`: the folder quoted and the pattern left to the shell on POSIX;
+// on Windows, which passes wildcards on as typed, one argument.
+std::string command_files(const std::string& folder, const std::string& pattern);
+// The library's own texts (GetString) from now on in the language `tag`
+// names (ja, zh_TW, zh_CN, en): on POSIX through LANGUAGE, which the library
+// reads; on Windows through the thread's interface language, which picks its
+// string table. False when `tag` names no language. Call before the library
+// is loaded, on the thread that will call it.
+bool use_library_language(const std::string& tag);
 // Sets an environment variable (before other threads start).
 void set_environment(const char* name, const std::string& value);
 

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "card.h"
@@ -41,6 +43,19 @@ std::optional<uint64_t> free_space(const std::string& folder, int* error) {
         return std::nullopt;
     }
     return static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::vector<std::string> files_matching(const std::string& argument) { return {argument}; }
+
+int make_folders(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return error ? error.value() : 0;
 }
 
 void remove_file(const std::string& path) { ::unlink(path.c_str()); }

@@ -69,6 +69,22 @@ std::string error_text(int error) {
     return ::strerror_r(error, buffer, sizeof buffer);
 }
 
+std::string command_argument(const std::string& text) {
+    // Always in single quotes; a ' ends them, goes in as \', and they begin again.
+    std::string out = "'";
+    for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::string command_files(const std::string& folder, const std::string& pattern) {
+    return join(command_argument(folder), pattern);
+}
+
+bool use_library_language(const std::string& tag) {
+    set_environment("LANGUAGE", tag);
+    return true;
+}
+
 void set_environment(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
 
 bool local_time(std::time_t when, std::tm* out) { return ::localtime_r(&when, out) != nullptr; }

@@ -3,7 +3,9 @@
 // are the system's error codes (GetLastError).
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <string_view>
 #include <utility>
 
 #include "os/os.h"
@@ -31,7 +33,133 @@ bool attributes_of(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA* data, DWO
 
 HANDLE as_handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+bool same_letter(wchar_t a, wchar_t b) { return ::CompareStringOrdinal(&a, 1, &b, 1, TRUE) == CSTR_EQUAL; }
+
+// True if `name` matches `pattern` (* any run, ? any one character), in any
+// case. The system's own matching also tries the names' short 8.3 forms,
+// where *.png takes photo.pngx (PHOTO~1.PNG): it only picks what is looked at.
+bool matches(std::wstring_view pattern, std::wstring_view name) {
+    size_t p = 0, n = 0, star = std::wstring_view::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() && (pattern[p] == L'?' || same_letter(pattern[p], name[n]))) {
+            ++p;
+            ++n;
+        } else if (star != std::wstring_view::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+bool is_digit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Explorer's order: runs of digits by their value, the rest letter by letter
+// in any case; names equal so (a2, A02) by their characters, so that the
+// order never depends on the order the system listed them in.
+bool natural_less(const std::wstring& a, const std::wstring& b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (is_digit(a[i]) && is_digit(b[j])) {
+            size_t end_a = i, end_b = j;
+            while (end_a < a.size() && is_digit(a[end_a])) ++end_a;
+            while (end_b < b.size() && is_digit(b[end_b])) ++end_b;
+            size_t first_a = i, first_b = j;
+            while (first_a + 1 < end_a && a[first_a] == L'0') ++first_a;
+            while (first_b + 1 < end_b && b[first_b] == L'0') ++first_b;
+            const std::wstring_view value_a(a.data() + first_a, end_a - first_a);
+            const std::wstring_view value_b(b.data() + first_b, end_b - first_b);
+            if (value_a.size() != value_b.size()) return value_a.size() < value_b.size();
+            if (value_a != value_b) return value_a < value_b;
+            i = end_a;
+            j = end_b;
+            continue;
+        }
+        const int order = ::CompareStringOrdinal(&a[i], 1, &b[j], 1, TRUE);
+        if (order != CSTR_EQUAL) return order == CSTR_LESS_THAN;
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j)) return a.size() - i < b.size() - j;
+    return a < b;
+}
+
 }  // namespace
+
+std::string join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    // "C:" + name stays on that drive's current folder, as the person meant.
+    if (folder.back() == '\\' || folder.back() == '/' || (folder.size() == 2 && folder[1] == ':')) return folder + name;
+    return folder + "\\" + name;
+}
+
+namespace {
+
+DWORD make_folders_w(const std::wstring& path) {
+    if (::CreateDirectoryW(path.c_str(), nullptr)) return 0;
+    DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        // A file in the way is a folder missing from the path.
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+        return ERROR_PATH_NOT_FOUND;
+    }
+    // ERROR_ACCESS_DENIED is also what a drive's root gives, which exists.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+    if (error != ERROR_PATH_NOT_FOUND) return error;
+    const size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos || cut == 0) return error;
+    if (const DWORD parent = make_folders_w(path.substr(0, cut)); parent != 0) return parent;
+    if (::CreateDirectoryW(path.c_str(), nullptr)) return 0;
+    error = ::GetLastError();
+    return error == ERROR_ALREADY_EXISTS && is_folder(win32::to_utf8(path)) ? 0 : error;
+}
+
+}  // namespace
+
+int make_folders(const std::string& path) {
+    std::wstring name = wide(path);
+    if (name.empty()) return ERROR_INVALID_NAME;
+    while (name.size() > 1 && (name.back() == L'\\' || name.back() == L'/')) name.pop_back();
+    const DWORD error = make_folders_w(name);
+    if (error != 0 && name.size() >= 2 && name[1] == L':') {
+        const wchar_t root[] = {name[0], L':', L'\\', L'\0'};
+        if (::GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR) return ERROR_INVALID_DRIVE;
+    }
+    return static_cast<int>(error);
+}
+
+std::vector<std::string> files_matching(const std::string& argument) {
+    size_t start = argument.find_last_of("\\/");
+    start = start == std::string::npos ? (argument.size() >= 2 && argument[1] == ':' ? 2 : 0) : start + 1;
+    if (argument.find_first_of("*?", start) == std::string::npos) return {argument};
+    const std::wstring pattern_path = wide(argument);
+    if (pattern_path.empty()) return {};
+    std::wstring pattern = wide(argument.substr(start));
+    if (pattern == L"*.*") pattern = L"*";  // as Windows has always read it: every name
+    std::vector<std::wstring> found_names;
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileExW(pattern_path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    do {
+        const DWORD skipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        if ((found.dwFileAttributes & skipped) == 0 && matches(pattern, found.cFileName))
+            found_names.emplace_back(found.cFileName);
+    } while (::FindNextFileW(find, &found));
+    ::FindClose(find);
+    std::sort(found_names.begin(), found_names.end(), natural_less);
+    const std::string folder = argument.substr(0, start);
+    std::vector<std::string> files;
+    for (const std::wstring& name : found_names) files.push_back(folder + win32::to_utf8(name));
+    return files;
+}
 
 Status status(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};

@@ -90,11 +90,14 @@ const char* ntr(const char* singular, const char* plural, uint64_t n) {
 
 std::string system_error(int errnum) { return os::error_text(errnum); }
 
+// Windows takes / for \ in a path but shows \ alone: a name typed as
+// photos/a.png, or joined so, is shown photos\a.png, as Explorer would.
 std::string display_name(const std::string& raw) {
     std::string out = raw;
     for (char& c : out) {
         const unsigned char u = static_cast<unsigned char>(c);
         if (u < 0x20 || u == 0x7F) c = '?';
+        if (c == '/') c = '\\';
     }
     return out;
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "os/os.h"
+
 namespace pixavon::host::win32 {
 
 std::string system_message(DWORD code) {
@@ -24,7 +26,7 @@ std::string system_message(DWORD code) {
     return to_utf8(text);
 }
 
-Win32Error error_of(DWORD code) { return Win32Error(code, system_message(code)); }
+Win32Error error_of(DWORD code) { return Win32Error(code, os::error_text(static_cast<int>(code))); }
 
 Win32Error last_error() { return error_of(::GetLastError()); }
 

@@ -11,8 +11,8 @@
 
 namespace pixavon::host::win32 {
 
-// A system call that failed: what() is the system's own words (in the
-// person's language) for code().
+// A system call that failed: what() says what went wrong, in the person's
+// language (os::error_text of code()).
 class Win32Error : public std::runtime_error {
 public:
     Win32Error(DWORD code, const std::string& what) : std::runtime_error(what), code_(code) {}
@@ -22,7 +22,7 @@ private:
     DWORD code_;
 };
 
-// Win32Error for GetLastError() (or `code`), its text the system's.
+// Win32Error for GetLastError() (or `code`).
 Win32Error last_error();
 Win32Error error_of(DWORD code);
 // The system's words for an error code or HRESULT, in UTF-8, without the

@@ -3,10 +3,12 @@
 // the console gets UTF-16 at the edge (win32/text.h).
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string_view>
 
+#include "i18n.h"
 #include "os/os.h"
 #include "os/win32/text.h"
 
@@ -17,7 +19,130 @@ std::string locale_codeset() { return "UTF-8"; }
 // Names and texts are UTF-8 throughout: nothing to convert.
 std::string convert_text(const std::string& text, const std::string&, const std::string&) { return text; }
 
-std::string error_text(int error) { return win32::system_message(static_cast<DWORD>(error)); }
+// The system's own words come in the system's language and style
+// ("（パスが見つかりません。）") or as a bare number: what goes wrong with files,
+// folders, disks and devices is said here in the person's language instead,
+// as a clause that follows a message's ": ".
+std::string error_text(int error) {
+    switch (static_cast<DWORD>(error)) {
+        case ERROR_FILE_NOT_FOUND:
+            return tr("there is no such file");
+        case ERROR_PATH_NOT_FOUND:
+            return tr("a folder in its path does not exist");
+        case ERROR_INVALID_DRIVE:
+            return tr("there is no such drive");
+        case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return tr("access is denied");
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+        case ERROR_DRIVE_LOCKED:
+            return tr("another program is using it");
+        case ERROR_HANDLE_DISK_FULL:
+        case ERROR_DISK_FULL:
+            return tr("the disk is full");
+        case ERROR_FILE_TOO_LARGE:
+            return tr("the file is too large for this disk");
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return tr("it already exists");
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_DIRECTORY:
+            return tr("Windows does not allow this name");
+        case ERROR_FILENAME_EXCED_RANGE:
+            return tr("the name is too long");
+        case ERROR_DIR_NOT_EMPTY:
+            return tr("the folder is not empty");
+        case ERROR_WRITE_PROTECT:
+            return tr("the disk is write-protected");
+        case ERROR_NOT_READY:
+            return tr("the drive is not ready");
+        case ERROR_CRC:
+        case ERROR_SEEK:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_WRITE_FAULT:
+        case ERROR_READ_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_IO_DEVICE:
+            return tr("the disk or device could not be read or written");
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_DEVICE_REMOVED:
+            return tr("the device is no longer connected");
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_NETNAME_DELETED:
+        case ERROR_UNEXP_NET_ERR:
+        case ERROR_NETWORK_UNREACHABLE:
+            return tr("the network location cannot be reached");
+        case ERROR_BROKEN_PIPE:
+        case ERROR_NO_DATA:
+            return tr("the program reading it has ended");
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return tr("there is not enough memory");
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return tr("too many files are open");
+        case ERROR_CANT_ACCESS_FILE:
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return tr("it is a link that cannot be followed");
+        case ERROR_MOD_NOT_FOUND:
+            return tr("the file or one it needs is missing");
+        case ERROR_BAD_EXE_FORMAT:
+        case ERROR_PROC_NOT_FOUND:
+            return tr("the file is damaged or from another version");
+        case ERROR_INVALID_FUNCTION:
+        case ERROR_NOT_SUPPORTED:
+            return tr("this disk does not support it");
+        default:
+            return tr("Windows refused it");
+    }
+}
+
+std::string command_argument(const std::string& text) {
+    // In double quotes cmd.exe and PowerShell both take a name as it is (no
+    // file name holds a double quote); a name either of them would split or
+    // read itself needs them, others go as they are.
+    if (!text.empty() && text.find_first_of(" \t&|<>^(),;=%!'`$@#{}\"") == std::string::npos) return text;
+    return "\"" + text + "\"";
+}
+
+// Neither cmd.exe nor PowerShell expands wildcards for a program: the tool
+// does (files_matching), also inside quotes.
+std::string command_files(const std::string& folder, const std::string& pattern) {
+    return command_argument(join(folder, pattern));
+}
+
+bool use_library_language(const std::string& tag) {
+    std::string name = tag.substr(0, tag.find_first_of(".@"));
+    std::replace(name.begin(), name.end(), '_', '-');
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    LANGID language = 0;
+    if (name == "en") {
+        language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    } else if (name == "zh" || name == "zh-hans") {
+        language = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+    } else if (name == "zh-hant") {
+        language = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
+    } else {
+        std::wstring wide_name;
+        try {
+            wide_name = win32::to_utf16(name);
+        } catch (const std::invalid_argument&) {
+            return false;
+        }
+        const LCID locale = name.empty() ? 0 : ::LocaleNameToLCID(wide_name.c_str(), 0);
+        if (locale == 0) return false;
+        language = LANGIDFROMLCID(locale);
+    }
+    // LoadStringA picks the table of the thread's language.
+    ::SetThreadUILanguage(language);
+    ::SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
+    return true;
+}
 
 void set_environment(const char* name, const std::string& value) {
     try {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "i18n.h"
+#include "os/os.h"
 #include "os/win32/com.h"
 #include "os/win32/text.h"
 
@@ -18,9 +19,15 @@ namespace {
 // What a band of rows is converted through: the picture is never held twice.
 constexpr size_t kBandBytes = size_t{1} << 20;
 
+// A decoder's own codes (0x88982F07) tell a person nothing; a system error
+// (memory, a file) is said in words.
 [[noreturn]] void fail(const char* what, HRESULT hr) {
-    throw ImageError(
-        fill(tr("damaged or unsupported {1} picture ({2})"), {what, system_message(static_cast<DWORD>(hr))}));
+    if (HRESULT_FACILITY(hr) == FACILITY_WIN32) {
+        throw ImageError(
+            fill(tr("damaged or unsupported {1} picture ({2})"), {what, os::error_text(HRESULT_CODE(hr))}));
+    }
+    if (what[0] == '\0') throw ImageError(tr("damaged or unsupported picture"));
+    throw ImageError(fill(tr("damaged or unsupported {1} picture"), {what}));
 }
 
 void check(HRESULT hr, const char* what) {
