@@ -31,6 +31,23 @@ bool attributes_of(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA* data, DWO
 
 HANDLE as_handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Where File::try_lock() locks: one byte far beyond any data, so that the
+// lock keeps out the lock of another open, never a reader of the file's bytes.
+OVERLAPPED lock_place() {
+    OVERLAPPED at{};
+    at.Offset = 0xFFFFFFF0u;
+    at.OffsetHigh = 0x7FFFFFFFu;
+    return at;
+}
+
+// Closes a File's handle, its lock first: Windows may release the lock of a
+// closed handle only some time later.
+void close_file(intptr_t handle) {
+    OVERLAPPED at = lock_place();
+    ::UnlockFileEx(as_handle(handle), 0, 1, 0, &at);
+    ::CloseHandle(as_handle(handle));
+}
+
 }  // namespace
 
 Status status(const std::string& path) {
@@ -81,7 +98,7 @@ std::vector<std::string> names_in(const std::string& folder) {
 }
 
 File::~File() {
-    if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
+    if (handle_ >= 0) close_file(handle_);
 }
 
 File::File(File&& other) noexcept
@@ -92,7 +109,7 @@ File::File(File&& other) noexcept
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
+        if (handle_ >= 0) close_file(handle_);
         handle_ = std::exchange(other.handle_, -1);
         error_ = other.error_;
         not_regular_ = other.not_regular_;
@@ -102,7 +119,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 bool File::open(const std::string& path, Access access, bool follow_links) {
-    if (handle_ >= 0) ::CloseHandle(as_handle(std::exchange(handle_, -1)));
+    if (handle_ >= 0) close_file(std::exchange(handle_, -1));
     error_ = 0;
     not_regular_ = false;
     offset_ = 0;
@@ -158,6 +175,21 @@ long File::read_at(uint64_t offset, void* buffer, size_t size) {
         return -1;
     }
     return static_cast<long>(got);
+}
+
+uint32_t File::links() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    return handle_ >= 0 && ::GetFileInformationByHandle(as_handle(handle_), &info) ? info.nNumberOfLinks : 0;
+}
+
+bool File::in_use() const { return error_ == ERROR_SHARING_VIOLATION || error_ == ERROR_LOCK_VIOLATION; }
+
+bool File::try_lock() {
+    if (handle_ < 0) return false;
+    OVERLAPPED at = lock_place();
+    if (::LockFileEx(as_handle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return true;
+    const DWORD error = ::GetLastError();
+    return error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING;
 }
 
 long File::read(void* buffer, size_t size) {
