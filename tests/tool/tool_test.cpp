@@ -348,8 +348,8 @@ TEST_F(ToolTest, ImportNamesStayInTheFolderAndJpegCostsNoPhoto) {
     WriteFileBytes(path("ok.png"), pixavon::host::encode_png(ramp(322, 242)));
     ASSERT_EQ(card({"put", "ok.png"}).code, 0);
     const std::vector<uint8_t> before = ReadFileBytes(card_);
-    for (const std::string pattern : {"x\\..\\..\\up{n}.png", "a:{n}.png", "../{n}.png", "COM{n}.png",
-                                      "nul.{n}.png", "{n}.png.", "{n}?.png"}) {
+    for (const std::string pattern :
+         {"x\\..\\..\\up{n}.png", "a:{n}.png", "../{n}.png", "COM{n}.png", "nul.{n}.png", "{n}.png.", "{n}?.png"}) {
         const Result r = card({"import", "--delete-after", "--name", pattern, "g1/inner"});
         EXPECT_EQ(r.code, 2) << pattern << ": " << r.err;
         EXPECT_NE(r.err.find("cannot name files"), std::string::npos) << r.err;

@@ -260,7 +260,7 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         // One import into a folder at a time: another one running is waited
         // for a moment.
         for (int attempt = 1; !index_file.try_lock(); ++attempt) {
-            if (attempt == 30) fail(ProblemKind::kImportFolderBusy, {.folder = folder}, Hint::kTryAgain);
+            if (attempt == 30) fail(ProblemKind::kImportFolderBusy, {.folder = folder});
             stop_if_cancelled();
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
@@ -371,7 +371,8 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             const std::vector<uint8_t> bytes = encode_as(format, bitmap, photo);
             const std::string base = fill_name_pattern(
                 request.name_pattern, {date, next_number, catalog.slots[position], position, digest}, &pattern_error);
-            if (base.empty()) fail(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
+            if (base.empty())
+                fail(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
             std::string name;
             for (int k = 1;; ++k) {
                 name = with_suffix(base, k);

@@ -55,7 +55,8 @@ bool device_name(std::string_view name) {
 
 bool record_name_stays_in_folder(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
-    return std::none_of(name.begin(), name.end(), [](char c) { return c == '/' || c == '\\' || c == ':' || control(c); });
+    return std::none_of(name.begin(), name.end(),
+                        [](char c) { return c == '/' || c == '\\' || c == ':' || control(c); });
 }
 
 size_t ImportIndex::files() const {

@@ -202,8 +202,8 @@ enum class WarningKind : uint16_t {
     kRestoreInterrupted,  // name: the backup, when, card_image; hint kRestoreAgain
     kPhotoStaysOnCard,    // position: its file does not read back as written
     kPhotoStaysLossy,     // position, name: its file is a JPEG, which keeps no photo's every pixel
-    kPhotoFileInUse,      // position, name (in folder): another program holds its file; neither imported again nor deleted
-    kShortImage,          // name, bytes: a card image cut short, read with the rest erased
+    kPhotoFileInUse,  // position, name (in folder): another program holds its file; neither imported again nor deleted
+    kShortImage,      // name, bytes: a card image cut short, read with the rest erased
     kPicturesUnlisted,  // count pictures found that the list does not name, of other_count; folder; detail: their slots
 };
 

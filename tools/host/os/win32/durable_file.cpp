@@ -29,9 +29,9 @@ constexpr wchar_t kStagedName[] = L"file";
 
 // The identity of the folder `folder` on its volume; empty when it cannot be told.
 std::string identity_of(const std::wstring& folder) {
-    HANDLE handle = ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE handle =
+        ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return {};
     BY_HANDLE_FILE_INFORMATION info{};
     const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
@@ -192,8 +192,8 @@ PrivateDir::PrivateDir(const std::string& base, const std::string& prefix) {
                                   CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     const std::string identity = identity_of(folder);
     const std::string text = marker_text(name, identity);
-    const bool marked =
-        marker != INVALID_HANDLE_VALUE && !identity.empty() && write_all(marker, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    const bool marked = marker != INVALID_HANDLE_VALUE && !identity.empty() &&
+                        write_all(marker, reinterpret_cast<const uint8_t*>(text.data()), text.size());
     error = marked ? 0 : ::GetLastError();
     if (!marked) {
         if (marker != INVALID_HANDLE_VALUE) ::CloseHandle(marker);

@@ -187,7 +187,8 @@ bool File::in_use() const { return error_ == ERROR_SHARING_VIOLATION || error_ =
 bool File::try_lock() {
     if (handle_ < 0) return false;
     OVERLAPPED at = lock_place();
-    if (::LockFileEx(as_handle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return true;
+    if (::LockFileEx(as_handle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+        return true;
     const DWORD error = ::GetLastError();
     return error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING;
 }
