@@ -350,7 +350,7 @@ std::string describe(const Warning& warning) {
                         {num(f.position)});
         case WarningKind::kPhotoStaysLossy:
             return fill(tr("Photo {1} stays on the card: its file '{2}' is a JPEG, which does not keep every pixel "
-                           "of the photo."),
+                           "of the photo. Import it as .png or .bmp into another folder to let it leave the card."),
                         {num(f.position), base_of(f.name)});
         case WarningKind::kPhotoFileInUse:
             return fill(tr("Photo {1} was not checked and stays on the card: its file '{2}' is open in another "
