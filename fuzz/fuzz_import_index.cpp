@@ -1,7 +1,8 @@
 // The import folder's index and the file-name patterns, as a person or a
 // damaged disk may leave them: the first line of the input is a pattern, the
 // rest an index. Parsing must be memory-safe, never join two lines, and a
-// pattern either names a visible file in the folder or says why it cannot.
+// pattern either names a visible file in the folder or says why it cannot;
+// no index name read leaves the folder.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,6 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     const std::string name = fill_name_pattern(pattern, {"2024-01-31", 7, 3, 12, pixels}, &error);
     if (name.empty() == error.empty()) std::abort();
-    if (!name.empty() && (name[0] == '.' || name.find('/') != std::string::npos)) std::abort();
+    if (!name.empty() && (name[0] == '.' || name.find_first_of("/\\:") != std::string::npos)) std::abort();
+    for (const auto& [digest, entry] : index.by_digest) {
+        if (!record_name_stays_in_folder(entry.name)) std::abort();
+    }
     return 0;
 }

@@ -1,7 +1,9 @@
 // The host core's workflows end to end, on embedded cards with the real
 // library: what the tool and the window both rely on is checked once here.
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -877,6 +879,94 @@ TEST_F(CoreTest, ImportKnowsPhotosByTheirPixelsNotBySharedHashes) {
     EXPECT_EQ(decode_png(ReadFileBytes(folder + "/" + summary.files[0].second)).rgb, second_on_card.rgb);
 }
 
+// A JPEG never reads back as the photo's pixels: deleting what an import saves
+// as JPEG is refused before any work, and a photo saved as JPEG before stays
+// on the card.
+TEST_F(CoreTest, OnlyAFileHoldingEveryPixelLetsAPhotoLeaveTheCard) {
+    Core& core = open();
+    put(core, 1);
+    ImportRequest request;
+    request.folder = path("Pictures");
+    request.name_pattern = "{n}.jpg";
+    request.delete_after = true;
+    ImportSummary summary;
+    const Outcome refused = core.import_photos(request, &summary);
+    EXPECT_EQ(refused.problem.kind, ProblemKind::kNamePatternLossy) << describe(refused.problem);
+    EXPECT_FALSE(fs::exists(request.folder));
+    request.delete_after = false;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    request.name_pattern = "{n}.png";
+    request.delete_after = true;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.already, 1u);
+    EXPECT_EQ(summary.kept, 1u);
+    EXPECT_EQ(summary.deleted, 0u);
+    EXPECT_EQ(core.inspect().catalog.count, 1u);
+}
+
+// Index names are only records: a name leaving the folder, or a link in it,
+// is no file of the folder's, so the photo is imported into the folder before
+// it leaves the card. Lines ended CR LF, as Windows programs write them, read
+// as any other.
+TEST_F(CoreTest, IndexNamesAreOnlyRecordsOfFilesInTheFolder) {
+    Core& core = open();
+    put(core, 3);
+    const std::string folder = path("Pictures");
+    fs::create_directories(folder);
+    std::string lines;
+    const std::vector<std::string> names = {"../outside0.png", "linked.png", path("outside2.png")};
+    for (uint32_t i = 0; i < 3; ++i) {
+        const Image photo = *core.read_photo(i, nullptr);
+        const std::vector<uint8_t> png = encode_png(photo);
+        WriteFileBytes(path("outside" + std::to_string(i) + ".png"), png);
+        lines += hex_of(pixel_digest(photo)) + " " + hex_of(sha256(png.data(), png.size())) + " " + names[i] + "\n";
+    }
+    fs::create_symlink(path("outside1.png"), folder + "/linked.png");
+    WriteFileBytes(folder + "/.pixavon-import", std::vector<uint8_t>(lines.begin(), lines.end()));
+    ImportRequest request;
+    request.folder = folder;
+    request.name_pattern = "{n:03}.png";
+    request.delete_after = true;
+    ImportSummary summary;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 3u);
+    EXPECT_EQ(summary.deleted, 3u);
+    for (const auto& [position, name] : summary.files) {
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder + "/" + name))) << name;
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(fs::exists(path("outside" + std::to_string(i) + ".png")));
+
+    std::string crlf;
+    for (const uint8_t c : ReadFileBytes(folder + "/.pixavon-import")) crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    WriteFileBytes(folder + "/.pixavon-import", std::vector<uint8_t>(crlf.begin(), crlf.end()));
+    put(core, 3);
+    request.delete_after = false;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 0u);
+    EXPECT_EQ(summary.already, 3u);
+    EXPECT_EQ(summary.removed, 0u);
+}
+
+// A second import into a folder waits a moment for the one running, then
+// stops before its work.
+TEST_F(CoreTest, OneImportIntoAFolderAtATime) {
+    Core& core = open();
+    put(core, 1);
+    ImportRequest request;
+    request.folder = path("Pictures");
+    fs::create_directories(request.folder);
+    const int running = ::open((request.folder + "/.pixavon-import").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+    ImportSummary summary;
+    const Outcome busy = core.import_photos(request, &summary);
+    EXPECT_EQ(busy.problem.kind, ProblemKind::kImportFolderBusy) << describe(busy.problem);
+    EXPECT_EQ(summary.looked_at, 0u);
+    EXPECT_EQ(files_in(request.folder).size(), 1u);
+    ::close(running);
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 1u);
+}
+
 }  // namespace
 
 namespace {
@@ -900,6 +990,13 @@ TEST_F(CoreTest, ImportRefusesAnIndexThatIsNotARegularFile) {
     outcome = core.import_photos(request, nullptr);
     EXPECT_EQ(outcome.status, Outcome::Status::kRefused);
     EXPECT_EQ(outcome.problem.kind, ProblemKind::kIndexNotAFile) << describe(outcome.problem);
+    EXPECT_EQ(fs::file_size(path("outside")), 0u);
+
+    // Nor does it write into a file that has another name elsewhere.
+    fs::remove(request.folder + "/.pixavon-import");
+    fs::create_hard_link(path("outside"), request.folder + "/.pixavon-import");
+    outcome = core.import_photos(request, nullptr);
+    EXPECT_EQ(outcome.problem.kind, ProblemKind::kIndexHasOtherNames) << describe(outcome.problem);
     EXPECT_EQ(fs::file_size(path("outside")), 0u);
 }
 
@@ -987,6 +1084,35 @@ TEST_F(CoreTest, OnlyLeftoversOfKilledRunsAreRemoved) {
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, expected);
     for (const std::string& name : theirs) EXPECT_TRUE(fs::exists(target + "/" + name + "/photo.png")) << name;
+}
+
+// A leftover is the folder a killed run made, where it made it, holding only
+// what it made: a copy of it (a backup restored) or one holding a file of a
+// person's stays.
+TEST_F(CoreTest, ALeftoverCopiedOrHoldingOtherFilesStays) {
+    const std::string killed = path("killed");
+    const std::string restored = path("restored");
+    fs::create_directories(killed);
+    fs::create_directories(restored);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        DurableFile photo(killed + "/photo.png");
+        photo.write(reinterpret_cast<const uint8_t*>("half"), 4);
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(files_in(killed).size(), 1u);
+    const std::string name = files_in(killed)[0];
+    fs::copy(killed + "/" + name, restored + "/" + name, fs::copy_options::recursive);
+    remove_leftovers(restored);
+    EXPECT_EQ(files_in(restored + "/" + name).size(), 2u);
+    WriteFileBytes(killed + "/" + name + "/mine.png", {1, 2, 3});
+    remove_leftovers(killed);
+    EXPECT_TRUE(fs::exists(killed + "/" + name + "/mine.png"));
+    fs::remove(killed + "/" + name + "/mine.png");
+    remove_leftovers(killed);
+    EXPECT_TRUE(files_in(killed).empty());
 }
 
 // Where the file system cannot rename without replacing (FAT over FUSE), a

@@ -341,6 +341,26 @@ TEST_F(ToolTest, RefusalsLeaveTheCardByteIdentical) {
     }
 }
 
+// An import's file names stay plain names in its folder on every system, and
+// it never deletes a photo whose only copy would be a JPEG: both are refused
+// before any work.
+TEST_F(ToolTest, ImportNamesStayInTheFolderAndJpegCostsNoPhoto) {
+    WriteFileBytes(path("ok.png"), pixavon::host::encode_png(ramp(322, 242)));
+    ASSERT_EQ(card({"put", "ok.png"}).code, 0);
+    const std::vector<uint8_t> before = ReadFileBytes(card_);
+    for (const std::string pattern :
+         {"x\\..\\..\\up{n}.png", "a:{n}.png", "../{n}.png", "COM{n}.png", "nul.{n}.png", "{n}.png.", "{n}?.png"}) {
+        const Result r = card({"import", "--delete-after", "--name", pattern, "g1/inner"});
+        EXPECT_EQ(r.code, 2) << pattern << ": " << r.err;
+        EXPECT_NE(r.err.find("cannot name files"), std::string::npos) << r.err;
+    }
+    const Result jpeg = card({"import", "--delete-after", "--name", "{n}.jpg", "g1/inner"});
+    EXPECT_EQ(jpeg.code, 2) << jpeg.err;
+    EXPECT_NE(jpeg.err.find("JPEG files, which do not keep every pixel"), std::string::npos) << jpeg.err;
+    EXPECT_FALSE(fs::exists(path("g1")));
+    EXPECT_TRUE(ReadFileBytes(card_) == before);
+}
+
 TEST_F(ToolTest, RemovesSeveralPositionsAsTheUserNumberedThem) {
     make_card({0, 1, 2, 3, 4});
     const Result r = card({"rm", "1", "3"});

@@ -6,10 +6,13 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cancel.h"
+#include "core.h"
 #include "i18n.h"
 #include "library.h"
 #include "os/os.h"
@@ -320,6 +323,83 @@ TEST(Library, LoadsPixavonDllFromTheProgramsFolderOnly) {
     } catch (const LibraryError& e) {
         EXPECT_NE(std::string(e.what()).find("OpenDevice"), std::string::npos) << e.what();
     }
+}
+
+// A front end that says yes and keeps nothing.
+struct Quiet : Frontend {
+    Answer confirm(const Question&) override { return Answer::kYes; }
+    void begin(const Step&) override {}
+    void advance() override {}
+    void end(bool) override {}
+    void box(bool, const std::string&, const std::string&) override {}
+    void note(const Record&) override {}
+    void warn(const Warning&) override {}
+};
+
+// What Windows adds to an import: names with a backslash or ':' leave the folder
+// (an alternate data stream for ':'), a viewer holds a file open, and two
+// imports meet in one folder.
+TEST(Import, NamesStayInTheFolderHeldFilesAreInUseOneImportAtATime) {
+    const std::string dir = win32::temp_folder() + "\\pixavon-import-" + std::to_string(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryW(win32::to_utf16(dir).c_str(), nullptr));
+    CancelToken cancel;
+    Quiet ui;
+    auto owned = std::make_unique<Core>(cancel);
+    Core& core = *owned;
+    core.set_frontend(ui);
+    ASSERT_TRUE(core.prepare({dir + "\\card.bin", 8}).ok());
+    ASSERT_TRUE(core.open_camera());
+    PutRequest put;
+    for (int i = 0; i < 2; ++i) {
+        Image picture = pattern(322, 242);
+        picture.rgb[0] = static_cast<uint8_t>(i);
+        const std::vector<uint8_t> png = win32::encode_png(picture);
+        put.files.push_back(dir + "\\picture" + std::to_string(i) + ".png");
+        FILE* f = _wfopen(win32::to_utf16(put.files.back()).c_str(), L"wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(png.data(), 1, png.size(), f);
+        std::fclose(f);
+    }
+    ASSERT_TRUE(core.put_pictures(put).ok());
+
+    ImportRequest request;
+    request.folder = dir + "\\photos";
+    request.delete_after = true;
+    ImportSummary summary;
+    for (const char* name : {"x\\..\\..\\up{n}.png", "a:{n}.png", "C:{n}.png", "aux.{n}.png"}) {
+        request.name_pattern = name;
+        EXPECT_EQ(core.import_photos(request, &summary).problem.kind, ProblemKind::kNamePatternBad) << name;
+    }
+    EXPECT_EQ(::GetFileAttributesW(win32::to_utf16(request.folder).c_str()), INVALID_FILE_ATTRIBUTES);
+    request.name_pattern = "{n}.png";
+    request.delete_after = false;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.imported, 2u);
+
+    // Held open without sharing, as a viewer may: neither changed nor deleted.
+    HANDLE held = ::CreateFileW(win32::to_utf16(request.folder + "\\2.png").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    request.delete_after = true;
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.in_use, 1u);
+    EXPECT_EQ(summary.imported, 0u);
+    EXPECT_EQ(summary.changed, 0u);
+    EXPECT_EQ(summary.deleted, 1u);
+    ::CloseHandle(held);
+
+    // An import running in the folder holds its index.
+    os::File running;
+    ASSERT_TRUE(running.open(request.folder + "\\.pixavon-import", os::File::Access::kUpdate, false));
+    ASSERT_TRUE(running.try_lock());
+    EXPECT_EQ(core.import_photos(request, &summary).problem.kind, ProblemKind::kImportFolderBusy);
+    running = os::File();
+    ASSERT_TRUE(core.import_photos(request, &summary).ok());
+    EXPECT_EQ(summary.deleted, 1u);
+    EXPECT_EQ(core.inspect().catalog.count, 0u);
+    owned.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(win32::to_utf16(dir)), ignored);
 }
 
 }  // namespace

@@ -131,6 +131,11 @@ std::string describe(const Problem& problem) {
             return fill(tr("The file name pattern '{1}' must end in .png (PNG), .jpg or .jpeg (JPEG), or .bmp (the "
                            "camera's bitmap)."),
                         {name_of(f.name)});
+        case ProblemKind::kNamePatternLossy:
+            return fill(tr("The file name pattern '{1}' names JPEG files, which do not keep every pixel of a photo, "
+                           "so no photo could be deleted from the card after the import; nothing was imported. Name "
+                           "the files .png or .bmp, or import without deleting."),
+                        {name_of(f.name)});
         case ProblemKind::kFileExists:
             return fill(tr("'{1}' already exists."), {name_of(f.name)});
         case ProblemKind::kNotAFile:
@@ -219,6 +224,15 @@ std::string describe(const Problem& problem) {
                            "so it is not read and nothing was imported. Move it out of the folder, or import into "
                            "another folder."),
                         {name_of(f.name), mib(f.bytes + (1u << 20) - 1), mib(f.other_bytes)});
+        case ProblemKind::kIndexHasOtherNames:
+            return fill(tr("The import index '{1}' is also a file elsewhere (it has other names, as a hard link "
+                           "has), so nothing was imported: lines added to it would change that file too. Copy it to "
+                           "another name in its folder, then rename the copy to .pixavon-import, and import again."),
+                        {name_of(f.name)});
+        case ProblemKind::kImportFolderBusy:
+            return fill(tr("Another import into '{1}' is running, so nothing was imported. Import again once it "
+                           "has finished."),
+                        {name_of(f.folder)});
         case ProblemKind::kRepairImpossible:
             if (f.count == 0) {
                 return tr(
@@ -338,6 +352,14 @@ std::string describe(const Warning& warning) {
             return fill(tr("Photo {1} stays on the card: its file in the folder does not read back as it was "
                            "written."),
                         {num(f.position)});
+        case WarningKind::kPhotoStaysLossy:
+            return fill(tr("Photo {1} stays on the card: its file '{2}' is a JPEG, which does not keep every pixel "
+                           "of the photo. Import it as .png or .bmp into another folder to let it leave the card."),
+                        {num(f.position), base_of(f.name)});
+        case WarningKind::kPhotoFileInUse:
+            return fill(tr("Photo {1} was not checked and stays on the card: its file '{2}' is open in another "
+                           "program. Import again once that program has closed it."),
+                        {num(f.position), in_folder(f.folder, f.name)});
     }
     return {};
 }

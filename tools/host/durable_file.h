@@ -8,10 +8,14 @@
 // FAT and exFAT drives take files like any other.
 //
 // A temporary name is a folder made for it (`.pixavon~PID~XXXXXX`) holding a
-// marker file with this tool's token. Only a folder with that marker, owned
-// by this user, made by a process that is gone and locked by none, is ever
-// removed as a leftover: a person's own files and folders, whatever their
-// names, are never touched.
+// marker file with this tool's token and the folder's identity on its disk
+// (device and inode; volume and file index on Windows). Only a folder with
+// that marker, owned by this user, made by a process that is gone and locked
+// by none, and still the very folder the marker was made in (not a copy, as a
+// backup restores it) is ever removed as a leftover; a file's folder only
+// while it holds nothing but that file. A person's own files and folders,
+// whatever their names, are never touched. (Leftovers of versions whose
+// marker held no identity stay.)
 //
 // Part of the seam to the operating system (os/os.h): each system's folder
 // implements it (os/posix/durable_file.cpp).

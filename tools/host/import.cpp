@@ -16,7 +16,20 @@
 //
 // A photo counts as in the folder only while its file holds it: a file
 // changed or emptied since is left as it is, and the photo imported again
-// under a new name.
+// under a new name. Index names are only records: a name that would leave the
+// folder is passed over, and a link, a folder or a device under a recorded
+// name is no file of the folder's. A file another program holds open (a
+// viewer on Windows) is tried again for a moment, then named and passed over:
+// neither imported again nor deleted from the card.
+//
+// A photo leaves the card only when its file is read back and decodes to
+// exactly its pixels, which a JPEG never proves: an import that would delete
+// photos saved as JPEG is refused before it starts, and a photo saved as JPEG
+// by an earlier import stays on the card.
+//
+// One import at a time writes into a folder: each holds a lock on the
+// folder's index while it runs, and another waits for it a moment, then
+// stops before its work.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -29,6 +42,7 @@
 #include <numeric>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "core.h"
 #include "core_internal.h"
@@ -54,18 +68,66 @@ namespace {
 using Index = ImportIndex;
 using IndexEntry = ImportIndexEntry;
 
-// True if the file at `path` holds exactly `photo`: the same pixels once
+// The largest photo file read back.
+constexpr size_t kMaxPhotoFile = 64u << 20;
+
+// A file of the folder, as a record names it.
+struct FolderFile {
+    enum class State : uint8_t {
+        kRead,        // `bytes` are its bytes
+        kMissing,     // nothing has the name
+        kInUse,       // another program holds it, still after some tries
+        kNotAFile,    // a link, a folder, a device: no file of the folder's
+        kUnreadable,  // it cannot be read (no permission, a disk error)
+    };
+    State state = State::kMissing;
+    std::vector<uint8_t> bytes;
+};
+
+// Reads the file `name` of `folder` without following a link. A file another
+// program holds is tried again for about a second.
+FolderFile read_in_folder(const std::string& folder, const std::string& name) {
+    using State = FolderFile::State;
+    const std::string path = os::join(folder, name);
+    constexpr int kTries = 6;
+    for (int attempt = 1;; ++attempt) {
+        if (!exists(path)) return {State::kMissing, {}};
+        os::File file;
+        if (file.open(path, os::File::Access::kRead, false)) {
+            FolderFile read{State::kRead, {}};
+            uint8_t chunk[65536];
+            long got = 0;
+            while (read.bytes.size() < kMaxPhotoFile &&
+                   (got = file.read(chunk, std::min(sizeof chunk, kMaxPhotoFile - read.bytes.size()))) > 0) {
+                read.bytes.insert(read.bytes.end(), chunk, chunk + got);
+            }
+            if (got >= 0) return read;
+        } else if (file.not_regular()) {
+            return {State::kNotAFile, {}};
+        }
+        if (!file.in_use()) return {State::kUnreadable, {}};
+        if (attempt == kTries) return {State::kInUse, {}};
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
+// True if `bytes`, saved as `name`, hold exactly `photo`: the same pixels once
 // decoded, or for JPEG, the same bytes as `photo` encoded now.
-bool file_holds(const std::string& path, const Image& photo) {
+bool bytes_hold(const std::string& name, const std::vector<uint8_t>& bytes, const Image& photo) {
     try {
-        const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
-        const std::optional<OutputFormat> format = format_of_name(path);
+        const std::optional<OutputFormat> format = format_of_name(name);
         if (format == OutputFormat::kJpeg) return bytes == encode_jpeg(photo, internal::kJpegQuality);
         const Image saved = format == OutputFormat::kPng ? decode_png(bytes) : decode_bmp(bytes);
         return saved.width == photo.width && saved.height == photo.height && saved.rgb == photo.rgb;
     } catch (const ImageError&) {
         return false;
     }
+}
+
+// True if `bytes`, saved as `name`, decode to exactly the pixels of `photo`:
+// what lets a photo leave the card. A JPEG never proves it.
+bool pixels_proven(const std::string& name, const std::vector<uint8_t>& bytes, const Image& photo) {
+    return format_of_name(name) != OutputFormat::kJpeg && bytes_hold(name, bytes, photo);
 }
 
 // The index's entry for `photo`, if it has one: by SHA-256, or an older line
@@ -76,31 +138,31 @@ const IndexEntry* look_up(Index& index, const std::string& folder, const Image& 
     if (const auto it = index.by_digest.find(digest); it != index.by_digest.end()) return &it->second;
     const auto old = index.by_old_hash.find(content_hash(photo.rgb.data(), photo.rgb.size()));
     if (old == index.by_old_hash.end()) return nullptr;
-    const std::string path = os::join(folder, old->second.name);
-    if (!exists(path)) {
-        // Removed from the folder: the photo counts as imported, as before,
-        // but nothing can prove it is this one, so it is never deleted for it.
-        return &old->second;
+    const FolderFile file = read_in_folder(folder, old->second.name);
+    switch (file.state) {
+        case FolderFile::State::kMissing:
+            // Removed from the folder: the photo counts as imported, as before,
+            // but nothing can prove it is this one, so it is never deleted for it.
+        case FolderFile::State::kInUse:
+            // Told as in use, and looked at again by a later import.
+            return &old->second;
+        case FolderFile::State::kNotAFile:
+        case FolderFile::State::kUnreadable:
+            return nullptr;
+        case FolderFile::State::kRead:
+            break;
     }
-    if (!file_holds(path, photo)) return nullptr;  // another photo with the same 64-bit hash
+    if (!bytes_hold(old->second.name, file.bytes, photo)) return nullptr;  // another photo with the same 64-bit hash
     *upgraded = true;
     return &(index.by_digest[digest] = old->second);
 }
 
-// True if the file `entry` names still holds what was saved: the same bytes,
-// or, for a line without their digest or a file saved again by another
-// program, the same photo.
-bool file_intact(const std::string& folder, const IndexEntry& entry, const Image& photo) {
-    const std::string path = os::join(folder, entry.name);
-    if (entry.file_bytes) {
-        try {
-            const std::vector<uint8_t> bytes = read_file(path, 64u << 20);
-            if (!bytes.empty() && sha256(bytes.data(), bytes.size()) == *entry.file_bytes) return true;
-        } catch (const ImageError&) {
-            return false;
-        }
-    }
-    return file_holds(path, photo);
+// True if the file `entry` names, read as `bytes`, still holds what was saved:
+// the same bytes, or, for a line without their digest or a file saved again by
+// another program, the same photo.
+bool file_intact(const IndexEntry& entry, const std::vector<uint8_t>& bytes, const Image& photo) {
+    if (entry.file_bytes && !bytes.empty() && sha256(bytes.data(), bytes.size()) == *entry.file_bytes) return true;
+    return bytes_hold(entry.name, bytes, photo);
 }
 
 std::string today() {
@@ -151,9 +213,18 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         const std::string sample = fill_name_pattern(request.name_pattern, {.date = today(), .n = 1}, &pattern_error);
         if (sample.empty())
             refuse(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
-        const std::optional<OutputFormat> format =
+        const std::optional<OutputFormat> named =
             fs_path(sample).has_extension() ? format_of_name(sample) : std::nullopt;
-        if (!format) refuse(ProblemKind::kNamePatternFormat, {.name = request.name_pattern});
+        if (!named) refuse(ProblemKind::kNamePatternFormat, {.name = request.name_pattern});
+        const OutputFormat format = *named;
+        // Every one-digit field too: COM{n}.png names a device on Windows.
+        for (uint32_t k = 0; k <= 9; ++k) {
+            const NameFields fields{.date = today(), .n = k, .slot = k, .position = k};
+            if (fill_name_pattern(request.name_pattern, fields, &pattern_error).empty())
+                refuse(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
+        }
+        if (request.delete_after && format == OutputFormat::kJpeg)
+            refuse(ProblemKind::kNamePatternLossy, {.name = request.name_pattern});
         const Catalog catalog = usable_catalog();
 
         std::vector<uint32_t> positions = request.positions;
@@ -183,6 +254,15 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         if (!index_file.is_open()) {
             fail(ProblemKind::kCannotWrite, {.name = index_path, .error = index_file.error()}, Hint::kCheckDisk);
         }
+        // A file with names elsewhere too is not ours to add lines to.
+        if (index_file.links() > 1) refuse(ProblemKind::kIndexHasOtherNames, {.name = index_path, .folder = folder});
+        // One import into a folder at a time: another one running is waited
+        // for a moment.
+        for (int attempt = 1; !index_file.try_lock(); ++attempt) {
+            if (attempt == 30) fail(ProblemKind::kImportFolderBusy, {.folder = folder});
+            stop_if_cancelled();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
         if (const uint64_t size = index_file.size(); size > kMaxImportIndexBytes) {
             refuse(ProblemKind::kIndexTooLarge,
                    {.bytes = size, .other_bytes = kMaxImportIndexBytes, .name = index_path, .folder = folder});
@@ -190,12 +270,9 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         Index index = read_import_index(index_file);
         // Records that `digest` is saved as `name`, and gives the index's entry.
         const auto add_line = [&](const Digest& digest, const std::string& name) {
-            std::vector<uint8_t> file_bytes;
-            try {
-                file_bytes = read_file(os::join(folder, name), 64u << 20);
-            } catch (const ImageError&) {
-                // The line still names the file; its bytes' digest is only told.
-            }
+            // The line still names a file that cannot be read; its bytes'
+            // digest is only told.
+            const std::vector<uint8_t> file_bytes = read_in_folder(folder, name).bytes;
             const Digest bytes_digest = sha256(file_bytes.data(), file_bytes.size());
             // A last line without its newline (written by hand, or cut short)
             // is ended first, so that the two lines stay apart.
@@ -212,7 +289,13 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
         std::vector<uint32_t> verified_positions;
         const auto keep_for_delete = [&](uint32_t position, const Image& photo, const std::string& name) {
             if (!request.delete_after) return;
-            if (file_holds(os::join(folder, name), photo)) {
+            if (format_of_name(name) == OutputFormat::kJpeg) {
+                ++result.kept;
+                frontend_->warn({WarningKind::kPhotoStaysLossy, Hint::kNone, {.position = position, .name = name}});
+                return;
+            }
+            const FolderFile file = read_in_folder(folder, name);
+            if (file.state == FolderFile::State::kRead && pixels_proven(name, file.bytes, photo)) {
                 verified_positions.push_back(position);
             } else {
                 ++result.kept;
@@ -246,11 +329,25 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
             if (const IndexEntry* known = look_up(index, folder, photo, digest, &upgraded)) {
                 const IndexEntry entry = *known;
                 const std::string& name = entry.name;
+                const FolderFile file = read_in_folder(folder, name);
+                if (file.state == FolderFile::State::kInUse) {
+                    // Not known to hold the photo, nor known not to: the
+                    // photo is neither imported again nor deleted.
+                    if (again_on_card) {
+                        ++result.duplicates;
+                    } else {
+                        ++result.in_use;
+                        frontend_->warn({WarningKind::kPhotoFileInUse,
+                                         Hint::kNone,
+                                         {.position = position, .name = name, .folder = folder}});
+                    }
+                    continue;
+                }
                 if (upgraded) add_line(digest, name);
-                const bool there = exists(os::join(folder, name));
+                const bool there = file.state != FolderFile::State::kMissing;
                 // A file changed or emptied since does not hold the photo: the
                 // photo is imported again beside it.
-                const bool present = there && file_intact(folder, entry, photo);
+                const bool present = file.state == FolderFile::State::kRead && file_intact(entry, file.bytes, photo);
                 if (again_on_card) {
                     // A further copy of a shot met in this run: the folder takes it once.
                     ++result.duplicates;
@@ -266,11 +363,15 @@ Outcome Core::import_photos(const ImportRequest& request, ImportSummary* summary
                     }
                     continue;
                 }
-                if (there) ++result.changed;
+                // A link, a folder or a device under the name is no file of
+                // the folder's: the photo is imported as one it lacks.
+                if (there && file.state != FolderFile::State::kNotAFile) ++result.changed;
             }
-            const std::vector<uint8_t> bytes = encode_as(*format, bitmap, photo);
+            const std::vector<uint8_t> bytes = encode_as(format, bitmap, photo);
             const std::string base = fill_name_pattern(
                 request.name_pattern, {date, next_number, catalog.slots[position], position, digest}, &pattern_error);
+            if (base.empty())
+                fail(ProblemKind::kNamePatternBad, {.name = request.name_pattern, .detail = pattern_error});
             std::string name;
             for (int k = 1;; ++k) {
                 name = with_suffix(base, k);

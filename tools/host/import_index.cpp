@@ -3,6 +3,7 @@
 #include "import_index.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 
 #include "i18n.h"
@@ -30,7 +31,33 @@ bool parse_hex(std::string_view text, uint8_t* out, size_t bytes) {
     return true;
 }
 
+bool control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// True if `name` before its first dot, less trailing spaces, is a name
+// Windows gives a device in every folder (CON, NUL, COM1, ...): such a file
+// name opens the device instead.
+bool device_name(std::string_view name) {
+    std::string stem(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end()) return true;
+    if (stem.size() < 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
+    const std::string_view number = std::string_view(stem).substr(3);
+    // COM0 to COM9, and with the superscript digits ¹ ² ³.
+    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
 }  // namespace
+
+bool record_name_stays_in_folder(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return std::none_of(name.begin(), name.end(),
+                        [](char c) { return c == '/' || c == '\\' || c == ':' || control(c); });
+}
 
 size_t ImportIndex::files() const {
     std::set<std::string> names;
@@ -46,22 +73,27 @@ ImportIndex parse_import_index(std::string_view text) {
     constexpr size_t kOldHex = 16;
     while (!text.empty()) {
         const size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
+        std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        // Lines ended CR LF, as Windows programs write them, read as any other.
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         Digest digest{};
         uint8_t old[8] = {};
         if (line.size() > 2 * kDigestHex + 2 && line[kDigestHex] == ' ' && line[2 * kDigestHex + 1] == ' ' &&
             parse_hex(line.substr(0, kDigestHex), digest.data(), digest.size())) {
             ImportIndexEntry entry{std::string(line.substr(2 * kDigestHex + 2)), std::nullopt};
+            if (!record_name_stays_in_folder(entry.name)) continue;
             if (Digest bytes{}; parse_hex(line.substr(kDigestHex + 1, kDigestHex), bytes.data(), bytes.size())) {
                 entry.file_bytes = bytes;
             }
             index.by_digest[digest] = std::move(entry);
         } else if (line.size() > 2 * kOldHex + 2 && line[kOldHex] == ' ' && line[2 * kOldHex + 1] == ' ' &&
                    parse_hex(line.substr(0, kOldHex), old, sizeof old)) {
+            ImportIndexEntry entry{std::string(line.substr(2 * kOldHex + 2)), std::nullopt};
+            if (!record_name_stays_in_folder(entry.name)) continue;
             uint64_t hash = 0;
             for (const uint8_t byte : old) hash = (hash << 8) | byte;
-            index.by_old_hash[hash] = ImportIndexEntry{std::string(line.substr(2 * kOldHex + 2)), std::nullopt};
+            index.by_old_hash[hash] = std::move(entry);
         }
     }
     return index;
@@ -95,8 +127,11 @@ std::string fill_name_pattern(const std::string& pattern, const NameFields& fiel
     for (size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
         if (c != '{') {
-            if (c == '}' || c == '/' || static_cast<unsigned char>(c) < 0x20) {
-                *error = tr("it may not hold '/', a '}' on its own or control characters");
+            // Separators of either kind and ':' (a drive, or a stream of
+            // another file) would name a file outside the folder; the rest
+            // no Windows folder takes.
+            if (c == '}' || control(c) || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) {
+                *error = tr("it may not hold / \\ : * ? \" < > |, a '}' on its own or control characters");
                 return {};
             }
             out += c;
@@ -144,6 +179,18 @@ std::string fill_name_pattern(const std::string& pattern, const NameFields& fiel
     }
     if (out.empty() || out == "." || out == ".." || out[0] == '.') {
         *error = tr("it must give a visible file name");
+        return {};
+    }
+    // Windows drops a name's last dots and spaces, so the file would be
+    // another one than the index names.
+    if (out.back() == '.' || out.back() == ' ') {
+        *error = tr("it may not end in a dot or a space");
+        return {};
+    }
+    if (device_name(out)) {
+        *error = fill(tr("it gives the name {1}, which Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9, "
+                         "LPT1 to LPT9)"),
+                      {out});
         return {};
     }
     return out;

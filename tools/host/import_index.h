@@ -52,8 +52,14 @@ os::File open_import_index(const std::string& path, os::File::Access access);
 // most kMaxImportIndexBytes are read.
 ImportIndex read_import_index(os::File& file);
 
-// The index in `text`; lines it cannot read are passed over.
+// The index in `text`, its lines ended LF or CR LF; lines it cannot read are
+// passed over, and so are lines whose name would leave the folder.
 ImportIndex parse_import_index(std::string_view text);
+// True if an index line's `name` can only name a file directly in the index's
+// folder: not empty, "." or "..", and without '/', '\', ':' (a drive, or a
+// stream of another file) or control characters. Names are only records: a
+// name that leaves the folder is no record of a file in it.
+bool record_name_stays_in_folder(std::string_view name);
 // The line recording that `pixels` was saved as `name`, whose bytes have the
 // digest `file_bytes`.
 std::string import_index_line(const Digest& pixels, const Digest& file_bytes, const std::string& name);
@@ -69,7 +75,10 @@ struct NameFields {
 
 // `pattern` ({date}, {n}, {slot}, {position}, {hash}, numbers widened as
 // {n:03}) with its fields filled in; an empty string and `error` set for a
-// pattern that cannot name files.
+// pattern that cannot name files. A name given is a plain, visible file name
+// directly in the folder on every system: no separator of either kind, no
+// ':' nor any character Windows refuses, no name of a Windows device, and no
+// last dot or space.
 std::string fill_name_pattern(const std::string& pattern, const NameFields& fields, std::string* error);
 
 }  // namespace pixavon::host

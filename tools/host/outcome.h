@@ -126,6 +126,7 @@ enum class ProblemKind : uint16_t {
     kFormatMismatch,      // name: its extension and the format asked differ
     kNamePatternBad,      // name: the pattern; detail: what is wrong
     kNamePatternFormat,   // name: the pattern's extension names no format
+    kNamePatternLossy,    // name: a JPEG pattern with delete after import (JPEG keeps no photo's every pixel)
     kFileExists,          // name
     kNotAFile,            // name
     // Files and folders.
@@ -154,6 +155,8 @@ enum class ProblemKind : uint16_t {
     kShortImageNotRepaired,  // count found, folder (all saved there); name: the card image, cut short
     kIndexNotAFile,          // name: the import index is a link, a pipe, a device or a folder
     kIndexTooLarge,          // name: the import index, bytes: its size, other_bytes: the most read; folder
+    kIndexHasOtherNames,     // name: the import index, a file with names elsewhere too (hard links)
+    kImportFolderBusy,       // folder: another import into it is running
     kRepairFailed,           // count found, folder (all saved there), detail
     kNotConfirmed,           // the person said no; with Hint::kConfirm nobody could be asked
     kCancelled,              // stopped between steps; each finished step is whole
@@ -198,7 +201,9 @@ enum class WarningKind : uint16_t {
     kRescueSizeIgnored,   // bytes: the size found, other_bytes: the size given
     kRestoreInterrupted,  // name: the backup, when, card_image; hint kRestoreAgain
     kPhotoStaysOnCard,    // position: its file does not read back as written
-    kShortImage,          // name, bytes: a card image cut short, read with the rest erased
+    kPhotoStaysLossy,     // position, name: its file is a JPEG, which keeps no photo's every pixel
+    kPhotoFileInUse,  // position, name (in folder): another program holds its file; neither imported again nor deleted
+    kShortImage,      // name, bytes: a card image cut short, read with the rest erased
     kPicturesUnlisted,  // count pictures found that the list does not name, of other_count; folder; detail: their slots
 };
 

@@ -69,7 +69,8 @@ struct ImportSummary {
     uint32_t removed = 0;     // of those, whose file has since been removed
     uint32_t duplicates = 0;  // further copies of a shot on the card: the folder takes one
     uint32_t deleted = 0;     // deleted from the card afterwards
-    uint32_t kept = 0;        // left on the card: their file does not read back as written
+    uint32_t kept = 0;        // left on the card: their file does not read back as written, or is a JPEG
+    uint32_t in_use = 0;      // imported before, their file held by another program: not looked at, nor deleted
     // Of those imported, the photos imported again: the file they had been
     // saved to was changed since, and is left as it is.
     uint32_t changed = 0;

@@ -105,6 +105,17 @@ public:
     // Appends `bytes` and waits until they are on the disk. Throws DiskError
     // naming `path`.
     void append_durably(const std::string& path, std::string_view bytes);
+    // The names the file has: more than 1 for a file hard-linked elsewhere;
+    // 0 when not open.
+    uint32_t links() const;
+    // True when the last open or read failed only because another program
+    // holds the file for now (on Windows a sharing or lock violation, as a
+    // viewer's open file gives); POSIX systems hold no files so.
+    bool in_use() const;
+    // Takes an exclusive lock on the file, without waiting, for as long as it
+    // stays open: false when another open of it holds one, in this process
+    // or another. A file system that keeps no locks counts as locked.
+    bool try_lock();
 
 private:
     intptr_t handle_ = -1;  // a descriptor, or a HANDLE on Windows

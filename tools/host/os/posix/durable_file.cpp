@@ -27,11 +27,15 @@ namespace {
 // The descriptor a handle holds: handles are wide enough for any system's.
 int fd_of(intptr_t handle) { return static_cast<int>(handle); }
 
-// The marker in each folder this tool makes, and what it holds: the token and
-// the folder's own name, which no folder of a person's has.
+// The marker in each folder this tool makes, and what it holds: the token,
+// the folder's own name, which no folder of a person's has, and the folder's
+// identity on its disk (device and inode), which a copy of the folder, as a
+// backup restores it, does not have.
 constexpr char kMarkerName[] = ".pixavon~made-by-pixavon";
-std::string marker_text(const std::string& folder_name) {
-    return "pixavon temporary folder, removed when its process has ended\n" + folder_name + "\n";
+std::string marker_text(const std::string& folder_name, const struct stat& folder) {
+    return "pixavon temporary folder, removed when its process has ended\n" + folder_name + "\nfolder " +
+           std::to_string(static_cast<uint64_t>(folder.st_dev)) + ":" +
+           std::to_string(static_cast<uint64_t>(folder.st_ino)) + "\n";
 }
 // The temporary name of a DurableFile inside its folder.
 constexpr char kStagedName[] = "file";
@@ -86,11 +90,13 @@ long maker_of(const std::string& name) {
 }
 
 // True if the folder open as `dir_fd`, named `name`, holds this tool's marker
-// for that name, owned by this user.
+// for that name and for this very folder, owned by this user.
 bool bears_marker(int dir_fd, const std::string& name) {
+    struct stat folder {};
+    if (::fstat(dir_fd, &folder) != 0) return false;
     const int fd = ::openat(dir_fd, kMarkerName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
-    const std::string expected = marker_text(name);
+    const std::string expected = marker_text(name, folder);
     struct stat st {};
     bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid() &&
                 static_cast<uint64_t>(st.st_size) == expected.size();
@@ -100,6 +106,30 @@ bool bears_marker(int dir_fd, const std::string& name) {
     }
     ::close(fd);
     return ours;
+}
+
+// True if the folder open as `dir_fd` holds nothing but what a DurableFile
+// puts in it: the marker, and the file being written.
+bool holds_only_staged(int dir_fd) {
+    const int fd = ::openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* d = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (d == nullptr) {
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    bool only = true;
+    while (const dirent* entry = ::readdir(d)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st {};
+        if ((name != kMarkerName && name != kStagedName) ||
+            ::fstatat(dir_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
+            only = false;
+            break;
+        }
+    }
+    ::closedir(d);
+    return only;
 }
 
 // A no-replace rename; false (errno EEXIST) when `to` exists.
@@ -133,8 +163,11 @@ PrivateDir::PrivateDir(const std::string& base, const std::string& prefix) {
     path_ = pattern;
     lock_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (lock_ >= 0) ::flock(fd_of(lock_), LOCK_EX | LOCK_NB);
-    const std::string text = marker_text(base_name_of(path_));
-    const int fd = lock_ < 0 ? -1 : ::openat(fd_of(lock_), kMarkerName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    struct stat folder {};
+    const int fd = lock_ < 0 || ::fstat(fd_of(lock_), &folder) != 0
+                       ? -1
+                       : ::openat(fd_of(lock_), kMarkerName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const std::string text = marker_text(base_name_of(path_), folder);
     const bool marked = fd >= 0 && write_all(fd, reinterpret_cast<const uint8_t*>(text.data()), text.size());
     const int error = errno;
     if (fd >= 0) ::close(fd);
@@ -262,7 +295,7 @@ void remove_leftovers(const std::string& dir) {
         ::close(dir_fd);
         return;
     }
-    std::vector<std::string> gone;
+    std::vector<std::string> gone, staged;
     while (const dirent* entry = ::readdir(d)) {
         const std::string name = entry->d_name;
         const long pid = maker_of(name);
@@ -275,11 +308,23 @@ void remove_leftovers(const std::string& dir) {
         const int fd = ::openat(dir_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) continue;
         // Not held by a live process either (one in another pid namespace),
-        // and made by this tool.
+        // and made by this tool, here. A DurableFile's folder, which sits
+        // among a person's files, holds only the file being written.
         const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         const bool ours = free && bears_marker(fd, name);
+        const bool stage = name.front() == '.';
+        if (ours && stage && holds_only_staged(fd)) staged.push_back(name);
+        if (ours && !stage) gone.push_back(dir + "/" + name);
         ::close(fd);
-        if (ours) gone.push_back(dir + "/" + name);
+    }
+    for (const std::string& name : staged) {
+        // Name by name: whatever came into it since stays, and the folder too.
+        const int fd = ::openat(dir_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        ::unlinkat(fd, kStagedName, 0);
+        ::unlinkat(fd, kMarkerName, 0);
+        ::close(fd);
+        ::unlinkat(dir_fd, name.c_str(), AT_REMOVEDIR);
     }
     ::closedir(d);
     for (const std::string& path : gone) {

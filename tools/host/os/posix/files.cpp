@@ -204,6 +204,21 @@ long File::read_at(uint64_t offset, void* buffer, size_t size) {
     }
 }
 
+uint32_t File::links() const {
+    struct stat st {};
+    return handle_ >= 0 && ::fstat(fd_of(handle_), &st) == 0 ? static_cast<uint32_t>(st.st_nlink) : 0;
+}
+
+bool File::in_use() const { return false; }
+
+bool File::try_lock() {
+    if (handle_ < 0) return false;
+    for (;;) {
+        if (::flock(fd_of(handle_), LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EINTR) return errno != EWOULDBLOCK;
+    }
+}
+
 long File::read(void* buffer, size_t size) {
     const long n = read_at(offset_, buffer, size);
     if (n > 0) offset_ += static_cast<uint64_t>(n);

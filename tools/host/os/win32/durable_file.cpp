@@ -16,13 +16,49 @@
 namespace pixavon::host {
 namespace {
 
-// The marker in each folder this tool makes, and what it holds: the token and
-// the folder's own name, which no folder of a person's has.
+// The marker in each folder this tool makes, and what it holds: the token,
+// the folder's own name, which no folder of a person's has, and the folder's
+// identity on its volume (the volume's serial number and the folder's file
+// index), which a copy of the folder, as a backup restores it, does not have.
 constexpr wchar_t kMarkerName[] = L".pixavon~made-by-pixavon";
-std::string marker_text(const std::string& folder_name) {
-    return "pixavon temporary folder, removed when its process has ended\n" + folder_name + "\n";
+std::string marker_text(const std::string& folder_name, const std::string& identity) {
+    return "pixavon temporary folder, removed when its process has ended\n" + folder_name + "\nfolder " + identity +
+           "\n";
 }
 constexpr wchar_t kStagedName[] = L"file";
+
+// The identity of the folder `folder` on its volume; empty when it cannot be told.
+std::string identity_of(const std::wstring& folder) {
+    HANDLE handle =
+        ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return {};
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
+    ::CloseHandle(handle);
+    if (!known) return {};
+    const uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(index);
+}
+
+// True if the folder `folder` holds nothing but what a DurableFile puts in
+// it: the marker, and the file being written.
+bool holds_only_staged(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool only = true;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if ((name != kMarkerName && name != kStagedName) ||
+            (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+            only = false;
+        }
+    } while (only && ::FindNextFileW(find, &found));
+    ::FindClose(find);
+    return only;
+}
 
 std::atomic<bool> g_force_plain_rename{false};
 
@@ -88,13 +124,15 @@ bool process_alive(long pid) {
 }
 
 // True if the folder `folder`, named `name`, holds this tool's marker for
-// that name and no process holds the marker open (the folder's maker keeps
-// it open while it lives).
+// that name and this very folder, and no process holds the marker open (the
+// folder's maker keeps it open while it lives).
 bool bears_free_marker(const std::wstring& folder, const std::string& name) {
+    const std::string identity = identity_of(folder);
+    if (identity.empty()) return false;
     HANDLE marker = ::CreateFileW((folder + L"\\" + kMarkerName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (marker == INVALID_HANDLE_VALUE) return false;
-    const std::string expected = marker_text(name);
+    const std::string expected = marker_text(name, identity);
     std::string text(expected.size() + 1, '\0');
     DWORD got = 0;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -152,9 +190,10 @@ PrivateDir::PrivateDir(const std::string& base, const std::string& prefix) {
     // The marker stays open, and cannot be removed, while this process lives.
     HANDLE marker = ::CreateFileW((folder + L"\\" + kMarkerName).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
-    const std::string text = marker_text(name);
-    const bool marked =
-        marker != INVALID_HANDLE_VALUE && write_all(marker, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    const std::string identity = identity_of(folder);
+    const std::string text = marker_text(name, identity);
+    const bool marked = marker != INVALID_HANDLE_VALUE && !identity.empty() &&
+                        write_all(marker, reinterpret_cast<const uint8_t*>(text.data()), text.size());
     error = marked ? 0 : ::GetLastError();
     if (!marked) {
         if (marker != INVALID_HANDLE_VALUE) ::CloseHandle(marker);
@@ -281,7 +320,18 @@ void remove_leftovers(const std::string& dir) {
             continue;
         if (process_alive(pid)) continue;
         const std::wstring path = folder + L"\\" + name;
-        if (bears_free_marker(path, win32::to_utf8(name))) gone.push_back(path);
+        if (!bears_free_marker(path, win32::to_utf8(name))) continue;
+        // A DurableFile's folder, which sits among a person's files, holds
+        // only the file being written; it is emptied name by name, and
+        // whatever came into it since stays, and the folder too.
+        if (name.front() != L'.') {
+            gone.push_back(path);
+        } else if (holds_only_staged(path)) {
+            ::DeleteFileW((path + L"\\" + kStagedName).c_str());
+            ::SetFileAttributesW((path + L"\\" + kMarkerName).c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW((path + L"\\" + kMarkerName).c_str());
+            ::RemoveDirectoryW(path.c_str());
+        }
     } while (::FindNextFileW(find, &found));
     ::FindClose(find);
     for (const std::wstring& path : gone) remove_tree(path);

@@ -90,6 +90,23 @@ bool natural_less(const std::wstring& a, const std::wstring& b) {
     return a < b;
 }
 
+// Where File::try_lock() locks: one byte far beyond any data, so that the
+// lock keeps out the lock of another open, never a reader of the file's bytes.
+OVERLAPPED lock_place() {
+    OVERLAPPED at{};
+    at.Offset = 0xFFFFFFF0u;
+    at.OffsetHigh = 0x7FFFFFFFu;
+    return at;
+}
+
+// Closes a File's handle, its lock first: Windows may release the lock of a
+// closed handle only some time later.
+void close_file(intptr_t handle) {
+    OVERLAPPED at = lock_place();
+    ::UnlockFileEx(as_handle(handle), 0, 1, 0, &at);
+    ::CloseHandle(as_handle(handle));
+}
+
 }  // namespace
 
 std::string join(const std::string& folder, const std::string& name) {
@@ -209,7 +226,7 @@ std::vector<std::string> names_in(const std::string& folder) {
 }
 
 File::~File() {
-    if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
+    if (handle_ >= 0) close_file(handle_);
 }
 
 File::File(File&& other) noexcept
@@ -220,7 +237,7 @@ File::File(File&& other) noexcept
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
+        if (handle_ >= 0) close_file(handle_);
         handle_ = std::exchange(other.handle_, -1);
         error_ = other.error_;
         not_regular_ = other.not_regular_;
@@ -230,7 +247,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 bool File::open(const std::string& path, Access access, bool follow_links) {
-    if (handle_ >= 0) ::CloseHandle(as_handle(std::exchange(handle_, -1)));
+    if (handle_ >= 0) close_file(std::exchange(handle_, -1));
     error_ = 0;
     not_regular_ = false;
     offset_ = 0;
@@ -286,6 +303,22 @@ long File::read_at(uint64_t offset, void* buffer, size_t size) {
         return -1;
     }
     return static_cast<long>(got);
+}
+
+uint32_t File::links() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    return handle_ >= 0 && ::GetFileInformationByHandle(as_handle(handle_), &info) ? info.nNumberOfLinks : 0;
+}
+
+bool File::in_use() const { return error_ == ERROR_SHARING_VIOLATION || error_ == ERROR_LOCK_VIOLATION; }
+
+bool File::try_lock() {
+    if (handle_ < 0) return false;
+    OVERLAPPED at = lock_place();
+    if (::LockFileEx(as_handle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+        return true;
+    const DWORD error = ::GetLastError();
+    return error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING;
 }
 
 long File::read(void* buffer, size_t size) {
