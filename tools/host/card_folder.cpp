@@ -89,14 +89,22 @@ bool CardFolder::refresh() {
     }
     catalog_ = state.catalog;
     info_ = info_text();
-    // A given name goes with its photo, and a slot's name given to a photo
+    // Given names go with their photo, and a slot's name given to a photo
     // elsewhere goes once that slot holds a photo of its own.
     for (auto it = given_.begin(); it != given_.end();) {
-        uint32_t named = 0;
-        const bool drop =
-            !on_card(it->first) || (parse_slot_name(it->second, "bmp", &named) && named != it->first && on_card(named));
-        if (drop) {
-            names_.erase(it->second);
+        const uint32_t slot = it->first;
+        std::vector<std::string>& names = it->second;
+        for (auto name = names.begin(); name != names.end();) {
+            uint32_t named = 0;
+            if (!on_card(slot) || (parse_slot_name(*name, "bmp", &named) && named != slot && on_card(named))) {
+                names_.erase(*name);
+                name = names.erase(name);
+            } else {
+                ++name;
+            }
+        }
+        if (names.empty() || (names.size() == 1 && names[0] == slot_name(slot, "bmp"))) {
+            for (const std::string& name : names) names_.erase(name);
             it = given_.erase(it);
         } else {
             ++it;
@@ -164,7 +172,8 @@ NodeInfo CardFolder::info_of(const Resolved& r) const {
         case Node::kRoot:
         case Node::kPngDir:
             info.directory = true;
-            info.mode = read_only_ ? kReadOnlyDirMode : kDirMode;
+            // png/ is a view: nothing in it is ever removed or added.
+            info.mode = read_only_ || r.node == Node::kPngDir ? kReadOnlyDirMode : kDirMode;
             info.links = r.node == Node::kRoot ? 3 : 2;
             break;
         case Node::kInfo:
@@ -229,15 +238,17 @@ int CardFolder::list(const std::string& path, std::vector<std::pair<std::string,
     if (dir.node != Node::kRoot && dir.node != Node::kPngDir) return dir.node == Node::kNone ? -ENOENT : -ENOTDIR;
     if (!card_ok_) return -EIO;
     entries->clear();
+    // The root lists the photos' names only: info.txt and png/ are opened by
+    // name, so that mirroring this folder, or into it, sees only photos.
     const bool root = dir.node == Node::kRoot;
-    if (root) {
-        entries->emplace_back(kInfoName, info_of({Node::kInfo, 0, nullptr}));
-        entries->emplace_back(kPngDir, info_of({Node::kPngDir, 0, nullptr}));
-    }
     for (uint32_t i = 0; i < catalog_.count; ++i) {
         const uint32_t slot = catalog_.slots[i];
-        entries->emplace_back(root ? name_of(slot) : slot_name(slot, "png"),
-                              info_of({root ? Node::kBitmap : Node::kPng, slot, nullptr}));
+        if (!root) {
+            entries->emplace_back(slot_name(slot, "png"), info_of({Node::kPng, slot, nullptr}));
+            continue;
+        }
+        const NodeInfo info = info_of({Node::kBitmap, slot, nullptr});
+        for (const std::string& name : names_of(slot)) entries->emplace_back(name, info);
     }
     if (root) {
         for (const auto& [name, picture] : pictures_) {
@@ -291,7 +302,7 @@ void CardFolder::forget_slot(uint32_t slot) {
     hashes_.erase(slot);
     held_.erase(slot);
     put_at_.erase(slot);
-    drop_name(slot);
+    drop_names(slot);
 }
 
 uint64_t CardFolder::add_handle(std::unique_ptr<OpenFile> file) {
