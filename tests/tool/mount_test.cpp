@@ -385,6 +385,7 @@ TEST_F(MountTest, ACopyIsOneMoreNameOfThePhoto) {
     const std::vector<uint8_t> photo = ReadFileBytes(at("slot-00.bmp"));
     ASSERT_EQ(copy_in(at("copy.bmp"), photo), 0) << log();
     EXPECT_EQ(names_in(mnt_), (std::vector<std::string>{"copy.bmp", "slot-00.bmp"}));
+    EXPECT_EQ(fs::hard_link_count(at("copy.bmp")), 2u);
     ASSERT_EQ(::unlink(at("copy.bmp").c_str()), 0);
     EXPECT_EQ(names_in(mnt_), std::vector<std::string>{"slot-00.bmp"});
     EXPECT_EQ(ReadFileBytes(at("slot-00.bmp")), photo);

@@ -187,6 +187,7 @@ NodeInfo CardFolder::info_of(const Resolved& r) const {
             info.mtime = put != put_at_.end() ? put->second : started_;
             if (r.node == Node::kBitmap) {
                 info.size = kPhotoFileSize;
+                info.links = static_cast<uint32_t>(names_of(r.slot).size());
             } else {
                 const auto hash = hashes_.find(r.slot);
                 const auto png = hash != hashes_.end() ? pngs_.find(hash->second) : pngs_.end();
