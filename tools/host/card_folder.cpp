@@ -120,11 +120,12 @@ bool CardFolder::refresh() {
 }
 
 std::string CardFolder::info_text() const {
-    const std::string size = std::to_string(catalog_.card_bytes() >> 20) + " MiB";
+    const std::string mib = std::to_string(catalog_.card_bytes() >> 20);
     const uint32_t free = catalog_.free_slots();
-    return core_.text(kTextTitle) + "  " + size + "\n" + core_.session().usage_line(catalog_.count, free) + "\n\n" +
-           "card:        " + size + ", " + std::to_string(catalog_.capacity_code) + " slots\n" +
-           "photos:      " + std::to_string(catalog_.count) + "\n" + "free slots:  " + std::to_string(free) + "\n";
+    return core_.text(kTextTitle) + "  " + mib + " MiB\n" + core_.session().usage_line(catalog_.count, free) + "\n\n" +
+           fill(tr("card:        {1} MiB, room for {2} photos"), {mib, std::to_string(catalog_.capacity_code)}) +
+           "\n" + fill(tr("photos:      {1}"), {std::to_string(catalog_.count)}) + "\n" +
+           fill(ntr("room left:   {1} photo", "room left:   {1} photos", free), {std::to_string(free)}) + "\n";
 }
 
 CardFolder::Resolved CardFolder::resolve(const std::string& path) const {
