@@ -353,7 +353,8 @@ TEST_F(MountTest, RsyncMirrorsTheSourceOntoTheCard) {
     WriteFileBytes(src + "/a.png", pixavon::host::encode_png(pattern(322, 242, 1)));
     const std::vector<std::string> names = {"a.png", "white.png"};
     const auto rsync = [&] {
-        const int status = std::system(("rsync -a --delete-after " + src + "/ " + mnt_ + " 2>>" + dir_ + "/tools.log").c_str());
+        const int status =
+            std::system(("rsync -a --delete-after " + src + "/ " + mnt_ + " 2>>" + dir_ + "/tools.log").c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     for (int round = 0; round < 2; ++round) {

@@ -123,8 +123,8 @@ std::string CardFolder::info_text() const {
     const std::string mib = std::to_string(catalog_.card_bytes() >> 20);
     const uint32_t free = catalog_.free_slots();
     return core_.text(kTextTitle) + "  " + mib + " MiB\n" + core_.session().usage_line(catalog_.count, free) + "\n\n" +
-           fill(tr("card:        {1} MiB, room for {2} photos"), {mib, std::to_string(catalog_.capacity_code)}) +
-           "\n" + fill(tr("photos:      {1}"), {std::to_string(catalog_.count)}) + "\n" +
+           fill(tr("card:        {1} MiB, room for {2} photos"), {mib, std::to_string(catalog_.capacity_code)}) + "\n" +
+           fill(tr("photos:      {1}"), {std::to_string(catalog_.count)}) + "\n" +
            fill(ntr("room left:   {1} photo", "room left:   {1} photos", free), {std::to_string(free)}) + "\n";
 }
 
@@ -272,7 +272,7 @@ std::shared_ptr<const std::vector<uint8_t>> CardFolder::bitmap(uint32_t slot, in
     std::optional<std::vector<uint8_t>> bytes =
         core_.read_bitmap(static_cast<uint32_t>(at - catalog_.slots.begin()), catalog_, &why);
     if (!bytes) {
-        log(slot_name(slot, "bmp") + ": " + describe(why));
+        log(name_of(slot) + ": " + describe(why));
         *error = -EIO;
         return nullptr;
     }
