@@ -8,7 +8,7 @@
 //                      instead of its slot's name, and read as that bitmap
 //   any other new file a picture being copied in, put on the card when it is
 //                      closed
-//   info.txt           the card's size, photos and free slots
+//   info.txt           the card's size, photos and room left
 //   png/slot-07.png    the same photo as PNG, encoded when first opened
 //
 // The folder lists only the photos' names. info.txt and png/ are there by
