@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <system_error>
@@ -129,18 +130,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             case 10:
             case 11: {
-                // Each photo once; each reads back as the card's bitmap.
+                // Each photo under as many names as it has links, each name
+                // once; each reads back as the card's bitmap.
                 if (folder.list("/", &entries) != 0) break;
                 std::set<std::string> seen;
-                size_t photos = 0;
+                std::map<uint32_t, size_t> by_links;
                 for (const auto& [entry, node] : entries) {
                     if (!seen.insert(entry).second) std::abort();
                     if (node.directory || entry == "info.txt" || node.mode != 0444) continue;
-                    ++photos;
+                    if (node.links == 0) std::abort();
+                    ++by_links[node.links];
                     if (folder.open("/" + entry, O_RDONLY, &opened) != 0) continue;
                     const long n = folder.read(opened.handle, buffer, sizeof buffer, 0);
                     folder.release(opened.handle);
                     if (n > 1 && (buffer[0] != 'B' || buffer[1] != 'M')) std::abort();
+                }
+                size_t photos = 0;
+                for (const auto& [links, names] : by_links) {
+                    if (names % links != 0) std::abort();
+                    photos += names / links;
                 }
                 const CardState state = card.core.inspect();
                 if (state.catalog_ok && photos != state.catalog.count) std::abort();

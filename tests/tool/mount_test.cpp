@@ -43,14 +43,17 @@ bool fuse_available() {
     return false;
 }
 
+// A picture; of the photos' size, black at the bottom right as every photo the
+// card holds (widely enough that a JPEG of it is black there too).
 Image pattern(uint32_t w, uint32_t h, uint8_t seed) {
     Image image(w, h);
     for (uint32_t y = 0; y < h; ++y) {
         for (uint32_t x = 0; x < w; ++x) {
             uint8_t* p = image.pixel(x, y);
-            p[0] = static_cast<uint8_t>(x + seed);
-            p[1] = static_cast<uint8_t>(y * 2);
-            p[2] = static_cast<uint8_t>(seed * 40);
+            const bool black = w == 322 && h == 242 && x >= 208 && y >= 224;
+            p[0] = black ? 0 : static_cast<uint8_t>(x + seed);
+            p[1] = black ? 0 : static_cast<uint8_t>(y * 2);
+            p[2] = black ? 0 : static_cast<uint8_t>(seed * 40);
         }
     }
     return image;
@@ -168,12 +171,12 @@ TEST_F(MountTest, TheCardAsAFolder) {
     make_card(24);
     mount();
 
-    // Every photo under its slot's name, as the camera's bitmap and as PNG.
+    // Every photo under its slot's name, as the camera's bitmap and as PNG;
+    // info.txt and png/ are there by name, not listed.
     std::vector<std::string> names = names_in(mnt_);
-    ASSERT_EQ(names.size(), 26u);  // 24 photos, info.txt, png
-    EXPECT_EQ(names[0], "info.txt");
-    EXPECT_EQ(names[2], "slot-00.bmp");
-    EXPECT_EQ(names[25], "slot-23.bmp");
+    ASSERT_EQ(names.size(), 24u);
+    EXPECT_EQ(names[0], "slot-00.bmp");
+    EXPECT_EQ(names[23], "slot-23.bmp");
     ASSERT_EQ(names_in(at("png")).size(), 24u);
     for (uint32_t slot = 0; slot < 24; ++slot) {
         const std::string name = "slot-" + std::string(slot < 10 ? "0" : "") + std::to_string(slot);
@@ -199,7 +202,7 @@ TEST_F(MountTest, TheCardAsAFolder) {
     EXPECT_EQ(copy_in(at("big.png"), pixavon::host::encode_png(pattern(1600, 1200, 4))), EINVAL);
     ASSERT_EQ(copy_in(at("beach.jpg"), pixavon::host::encode_jpeg(pattern(322, 242, 2), 90)), 0) << log();
     names = names_in(mnt_);
-    EXPECT_EQ(names.size(), 28u);
+    EXPECT_EQ(names.size(), 26u);
     EXPECT_EQ(std::count(names.begin(), names.end(), "slot-24.bmp"), 0);
     EXPECT_EQ(std::count(names.begin(), names.end(), "big.png"), 0);
     EXPECT_EQ(ReadFileBytes(at("holiday.png")), ReadFileBytes(at("slot-24.bmp")));
@@ -220,9 +223,9 @@ TEST_F(MountTest, TheCardAsAFolder) {
     EXPECT_EQ(errno, EPERM);
     const std::vector<uint8_t> out = ReadFileBytes(at("slot-05.bmp"));
     EXPECT_EQ(copy_in(at("slot-05.bmp"), out), 0);
-    EXPECT_EQ(copy_in(at("copy.bmp"), out), 0);  // a photo with its pixels is listed as copy.bmp now
+    EXPECT_EQ(copy_in(at("copy.bmp"), out), 0);  // the photo is listed as copy.bmp too
     EXPECT_EQ(copy_in(at("empty.png"), {}), ENODATA);
-    EXPECT_EQ(names_in(mnt_).size(), 28u);
+    EXPECT_EQ(names_in(mnt_).size(), 27u);
     EXPECT_FALSE(fs::exists(at("empty.png")));
 
     // Removing a file deletes its photo; a file that is no picture is refused
@@ -230,11 +233,11 @@ TEST_F(MountTest, TheCardAsAFolder) {
     ASSERT_EQ(::unlink(at("slot-03.bmp").c_str()), 0);
     EXPECT_FALSE(fs::exists(at("png/slot-03.png")));
     EXPECT_EQ(copy_in(at("notes.png"), std::vector<uint8_t>(5000, 'x')), EINVAL);
-    EXPECT_EQ(names_in(mnt_).size(), 27u);
+    EXPECT_EQ(names_in(mnt_).size(), 26u);
     ASSERT_EQ(copy_in(at("again.png"), pixavon::host::encode_png(pattern(322, 242, 3))), 0);
     EXPECT_EQ(copy_in(at("more.png"), pixavon::host::encode_png(pattern(322, 242, 5))), ENOSPC);
     EXPECT_EQ(copy_in(at("more.png"), pixavon::host::encode_png(exact)), 0);
-    EXPECT_FALSE(fs::exists(at("holiday.png")));  // the photo has the name given last
+    EXPECT_TRUE(fs::exists(at("holiday.png")));  // one photo, two names
     EXPECT_EQ(names_in(mnt_).size(), 28u);
 
     unmount();
@@ -259,7 +262,7 @@ TEST_F(MountTest, TheCardAsAFolder) {
 // The common ways of copying files in: each tool ends well and each photo is
 // listed once, under the name given, reading as the card holds it; a second
 // rsync and cp put nothing new, an rsync --delete-after keeps what it put, and
-// the mv of a picture larger than a photo keeps the original.
+// the mv of a picture the card cannot hold exactly keeps the original.
 TEST_F(MountTest, CommonCopyToolsWork) {
     if (std::system("command -v python3 rsync tar >/dev/null") != 0) GTEST_SKIP() << "python3, rsync or tar missing";
     make_card(0);
@@ -293,6 +296,14 @@ TEST_F(MountTest, CommonCopyToolsWork) {
     EXPECT_EQ(run("mv " + src + "/h.png " + mnt_), 0);
     EXPECT_NE(std::system(("mv " + src + "/big.png " + mnt_ + "/holiday.png 2>/dev/null").c_str()), 0);
     EXPECT_TRUE(fs::exists(src + "/big.png"));
+    // Nor does a picture of the right size whose bottom-right pixels, which
+    // the card does not keep, are not black.
+    Image corner = pattern(322, 242, 9);
+    corner.pixel(321, 241)[2] = 1;
+    WriteFileBytes(src + "/corner.bmp", pixavon::host::encode_camera_bitmap(corner));
+    EXPECT_NE(std::system(("mv " + src + "/corner.bmp " + mnt_ + " 2>/dev/null").c_str()), 0);
+    EXPECT_TRUE(fs::exists(src + "/corner.bmp"));
+    EXPECT_NE(log().find("'corner.bmp' cannot be put on the card"), std::string::npos) << log();
     EXPECT_EQ(listed(), names);
     for (size_t i = 0; i < names.size(); ++i) {
         EXPECT_TRUE(same_on_card(pattern(322, 242, static_cast<uint8_t>(i + 1)),
@@ -304,8 +315,9 @@ TEST_F(MountTest, CommonCopyToolsWork) {
     // every photo it put.
     EXPECT_EQ(run("rsync -r " + src + "/synced/ " + mnt_), 0);
     EXPECT_EQ(run("cp " + src + "/all/c.png " + mnt_), 0);
-    EXPECT_EQ(run("rsync -a --delete-after --exclude /info.txt --exclude /png " + src + "/all/ " + mnt_), 0);
+    EXPECT_EQ(run("rsync -a --delete-after " + src + "/all/ " + mnt_), 0);
     EXPECT_EQ(listed(), names);
+    EXPECT_EQ(names_in(at("png")).size(), names.size());
 
     // A given name may be renamed; attributes may be set on everything, changing nothing.
     EXPECT_EQ(::rename(at("a.png").c_str(), at("first.png").c_str()), 0);
@@ -323,6 +335,80 @@ TEST_F(MountTest, CommonCopyToolsWork) {
     // The log names the pictures as the person gave them, never a tool's temporary file.
     EXPECT_NE(log().find("'e.png' put on the card"), std::string::npos) << log();
     EXPECT_EQ(log().find("'.e.png."), std::string::npos) << log();
+}
+
+// rsync -a --delete-after, as typed, makes the card hold exactly the source's
+// pictures, also over photos listed under their slots' names in a new mount:
+// the views (info.txt, png/) are never offered for deleting, and a photo the
+// source has under another name keeps that name when its slot's goes.
+TEST_F(MountTest, RsyncMirrorsTheSourceOntoTheCard) {
+    if (std::system("command -v rsync >/dev/null") != 0) GTEST_SKIP() << "rsync missing";
+    make_card(2);  // two white photos, not in the source
+    const std::string src = dir_ + "/src";
+    fs::create_directory(src);
+    Image white = pattern(322, 242, 0);
+    std::fill(white.rgb.begin(), white.rgb.end(), uint8_t{255});
+    std::fill_n(white.pixel(222, 241), 300, uint8_t{0});
+    WriteFileBytes(src + "/white.png", pixavon::host::encode_png(white));
+    WriteFileBytes(src + "/a.png", pixavon::host::encode_png(pattern(322, 242, 1)));
+    const std::vector<std::string> names = {"a.png", "white.png"};
+    const auto rsync = [&] {
+        const int status =
+            std::system(("rsync -a --delete-after " + src + "/ " + mnt_ + " 2>>" + dir_ + "/tools.log").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    for (int round = 0; round < 2; ++round) {
+        mount();
+        EXPECT_EQ(rsync(), 0) << round;
+        EXPECT_EQ(names_in(mnt_), names) << round;
+        EXPECT_EQ(names_in(at("png")).size(), 2u);
+        EXPECT_TRUE(fs::exists(at("info.txt")));
+        unmount();
+        EXPECT_EQ(wait_for_end(), 0) << log();
+    }
+    std::ifstream tools_log(dir_ + "/tools.log");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(tools_log), {}), "");
+    pixavon::host::CancelToken cancel;
+    pixavon::host::Core core(cancel);
+    ASSERT_TRUE(core.prepare({card_, 0}).ok());
+    ASSERT_TRUE(core.open_camera());
+    const pixavon::host::CardState state = core.inspect();
+    ASSERT_TRUE(state.catalog_ok) << pixavon::host::describe(state.problem);
+    EXPECT_EQ(state.catalog.count, 2u);
+}
+
+// A copy of a photo already on the card is one more name for it, as a hard
+// link: removing either name leaves the photo under the other; the last name
+// deletes it.
+TEST_F(MountTest, ACopyIsOneMoreNameOfThePhoto) {
+    make_card(1);
+    mount();
+    const std::vector<uint8_t> photo = ReadFileBytes(at("slot-00.bmp"));
+    ASSERT_EQ(copy_in(at("copy.bmp"), photo), 0) << log();
+    EXPECT_EQ(names_in(mnt_), (std::vector<std::string>{"copy.bmp", "slot-00.bmp"}));
+    EXPECT_EQ(fs::hard_link_count(at("copy.bmp")), 2u);
+    ASSERT_EQ(::unlink(at("copy.bmp").c_str()), 0);
+    EXPECT_EQ(names_in(mnt_), std::vector<std::string>{"slot-00.bmp"});
+    EXPECT_EQ(ReadFileBytes(at("slot-00.bmp")), photo);
+
+    const std::vector<uint8_t> picture = pixavon::host::encode_png(pattern(322, 242, 1));
+    ASSERT_EQ(copy_in(at("a.bmp"), picture), 0) << log();
+    ASSERT_EQ(copy_in(at("b.bmp"), picture), 0) << log();
+    EXPECT_EQ(names_in(mnt_), (std::vector<std::string>{"a.bmp", "b.bmp", "slot-00.bmp"}));
+    ASSERT_EQ(::unlink(at("a.bmp").c_str()), 0);
+    EXPECT_EQ(ReadFileBytes(at("b.bmp")).size(), pixavon::kPhotoFileSize);
+    // Its slot's name, not listed while it has others, removes nothing.
+    EXPECT_NE(::unlink(at("slot-01.bmp").c_str()), 0);
+    EXPECT_EQ(names_in(mnt_), (std::vector<std::string>{"b.bmp", "slot-00.bmp"}));
+    struct statvfs space {};
+    ASSERT_EQ(::statvfs(mnt_.c_str(), &space), 0);
+    EXPECT_EQ(space.f_bavail, 24u);
+    ASSERT_EQ(::unlink(at("b.bmp").c_str()), 0);  // the last name: the photo goes
+    EXPECT_EQ(names_in(mnt_), std::vector<std::string>{"slot-00.bmp"});
+    ASSERT_EQ(::statvfs(mnt_.c_str(), &space), 0);
+    EXPECT_EQ(space.f_bavail, 25u);
+    unmount();
+    EXPECT_EQ(wait_for_end(), 0) << log();
 }
 
 }  // namespace

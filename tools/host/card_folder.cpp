@@ -89,14 +89,22 @@ bool CardFolder::refresh() {
     }
     catalog_ = state.catalog;
     info_ = info_text();
-    // A given name goes with its photo, and a slot's name given to a photo
+    // Given names go with their photo, and a slot's name given to a photo
     // elsewhere goes once that slot holds a photo of its own.
     for (auto it = given_.begin(); it != given_.end();) {
-        uint32_t named = 0;
-        const bool drop =
-            !on_card(it->first) || (parse_slot_name(it->second, "bmp", &named) && named != it->first && on_card(named));
-        if (drop) {
-            names_.erase(it->second);
+        const uint32_t slot = it->first;
+        std::vector<std::string>& names = it->second;
+        for (auto name = names.begin(); name != names.end();) {
+            uint32_t named = 0;
+            if (!on_card(slot) || (parse_slot_name(*name, "bmp", &named) && named != slot && on_card(named))) {
+                names_.erase(*name);
+                name = names.erase(name);
+            } else {
+                ++name;
+            }
+        }
+        if (names.empty() || (names.size() == 1 && names[0] == slot_name(slot, "bmp"))) {
+            for (const std::string& name : names) names_.erase(name);
             it = given_.erase(it);
         } else {
             ++it;
@@ -112,11 +120,12 @@ bool CardFolder::refresh() {
 }
 
 std::string CardFolder::info_text() const {
-    const std::string size = std::to_string(catalog_.card_bytes() >> 20) + " MiB";
+    const std::string mib = std::to_string(catalog_.card_bytes() >> 20);
     const uint32_t free = catalog_.free_slots();
-    return core_.text(kTextTitle) + "  " + size + "\n" + core_.session().usage_line(catalog_.count, free) + "\n\n" +
-           "card:        " + size + ", " + std::to_string(catalog_.capacity_code) + " slots\n" +
-           "photos:      " + std::to_string(catalog_.count) + "\n" + "free slots:  " + std::to_string(free) + "\n";
+    return core_.text(kTextTitle) + "  " + mib + " MiB\n" + core_.session().usage_line(catalog_.count, free) + "\n\n" +
+           fill(tr("card:        {1} MiB, room for {2} photos"), {mib, std::to_string(catalog_.capacity_code)}) + "\n" +
+           fill(tr("photos:      {1}"), {std::to_string(catalog_.count)}) + "\n" +
+           fill(ntr("room left:   {1} photo", "room left:   {1} photos", free), {std::to_string(free)}) + "\n";
 }
 
 CardFolder::Resolved CardFolder::resolve(const std::string& path) const {
@@ -164,7 +173,8 @@ NodeInfo CardFolder::info_of(const Resolved& r) const {
         case Node::kRoot:
         case Node::kPngDir:
             info.directory = true;
-            info.mode = read_only_ ? kReadOnlyDirMode : kDirMode;
+            // png/ is a view: nothing in it is ever removed or added.
+            info.mode = read_only_ || r.node == Node::kPngDir ? kReadOnlyDirMode : kDirMode;
             info.links = r.node == Node::kRoot ? 3 : 2;
             break;
         case Node::kInfo:
@@ -178,6 +188,7 @@ NodeInfo CardFolder::info_of(const Resolved& r) const {
             info.mtime = put != put_at_.end() ? put->second : started_;
             if (r.node == Node::kBitmap) {
                 info.size = kPhotoFileSize;
+                info.links = static_cast<uint32_t>(names_of(r.slot).size());
             } else {
                 const auto hash = hashes_.find(r.slot);
                 const auto png = hash != hashes_.end() ? pngs_.find(hash->second) : pngs_.end();
@@ -229,15 +240,17 @@ int CardFolder::list(const std::string& path, std::vector<std::pair<std::string,
     if (dir.node != Node::kRoot && dir.node != Node::kPngDir) return dir.node == Node::kNone ? -ENOENT : -ENOTDIR;
     if (!card_ok_) return -EIO;
     entries->clear();
+    // The root lists the photos' names only: info.txt and png/ are opened by
+    // name, so that mirroring this folder, or into it, sees only photos.
     const bool root = dir.node == Node::kRoot;
-    if (root) {
-        entries->emplace_back(kInfoName, info_of({Node::kInfo, 0, nullptr}));
-        entries->emplace_back(kPngDir, info_of({Node::kPngDir, 0, nullptr}));
-    }
     for (uint32_t i = 0; i < catalog_.count; ++i) {
         const uint32_t slot = catalog_.slots[i];
-        entries->emplace_back(root ? name_of(slot) : slot_name(slot, "png"),
-                              info_of({root ? Node::kBitmap : Node::kPng, slot, nullptr}));
+        if (!root) {
+            entries->emplace_back(slot_name(slot, "png"), info_of({Node::kPng, slot, nullptr}));
+            continue;
+        }
+        const NodeInfo info = info_of({Node::kBitmap, slot, nullptr});
+        for (const std::string& name : names_of(slot)) entries->emplace_back(name, info);
     }
     if (root) {
         for (const auto& [name, picture] : pictures_) {
@@ -259,7 +272,7 @@ std::shared_ptr<const std::vector<uint8_t>> CardFolder::bitmap(uint32_t slot, in
     std::optional<std::vector<uint8_t>> bytes =
         core_.read_bitmap(static_cast<uint32_t>(at - catalog_.slots.begin()), catalog_, &why);
     if (!bytes) {
-        log(slot_name(slot, "bmp") + ": " + describe(why));
+        log(name_of(slot) + ": " + describe(why));
         *error = -EIO;
         return nullptr;
     }
@@ -291,7 +304,7 @@ void CardFolder::forget_slot(uint32_t slot) {
     hashes_.erase(slot);
     held_.erase(slot);
     put_at_.erase(slot);
-    drop_name(slot);
+    drop_names(slot);
 }
 
 uint64_t CardFolder::add_handle(std::unique_ptr<OpenFile> file) {

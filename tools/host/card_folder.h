@@ -2,31 +2,39 @@
 // what reading, writing and removing its files does to the card, written
 // against the host core and free of any file-system framework.
 //
-//   info.txt           the card's size, photos and free slots
 //   slot-07.bmp        the photo in slot 7, the camera's own bitmap as the
 //                      card holds it
-//   png/slot-07.png    the same photo as PNG, encoded when first opened
 //   holiday.png        a photo given this name in this mount: listed under it
 //                      instead of its slot's name, and read as that bitmap
 //   any other new file a picture being copied in, put on the card when it is
 //                      closed
+//   info.txt           the card's size, photos and room left
+//   png/slot-07.png    the same photo as PNG, encoded when first opened
 //
-// Each photo is listed once, and every file listed reads back as what the
-// card holds. The folder takes a picture only if the card holds its pixels as
-// they are: one of the photos' size (322 x 242; PNG, JPEG or BMP); anything
-// else is refused when it is closed, so that a tool moving a file in keeps
-// the original. The card holds every photo without the right-most 100 pixels
-// of its bottom row, which no slot stores; pictures are compared without them.
+// The folder lists only the photos' names. info.txt and png/ are there by
+// name but not listed, so that a tool mirroring a folder into this one
+// (rsync --delete) or out of it sees photos only; png/ is a read-only view:
+// nothing in it can be removed, and removing a photo's name never goes
+// through it.
+//
+// Every file listed reads back as what the card holds. The folder takes a
+// picture only if the card holds its pixels exactly: one of the photos' size
+// (322 x 242; PNG, JPEG or BMP) whose right-most 100 pixels of the bottom row,
+// which no slot stores, are black; anything else is refused when it is
+// closed, so that a tool moving a file in keeps the original.
 //
 // A picture whose pixels a photo on the card has already puts nothing new (in
-// any mount): the photo takes the picture's name. A photo has one name: its
-// slot's (which always finds it), or the last name given to it in this mount.
-// Given names may be renamed; removing either name deletes the photo. Writing
-// into a photo's name puts a new picture under that name once something is
-// written; the photo stays, under its slot's name. A slot's name that no photo
-// has may be given to a picture; a slot's name another photo has is refused.
-// chmod, chown and utimens succeed on every name and change nothing, as
-// copying tools expect.
+// any mount): the photo takes the picture's name as one more name, as a hard
+// link would, and keeps the names it is listed under. A photo is listed under
+// each of its names: its slot's until it is given others (the slot's name
+// still finds it when it is not listed), then the names given in this mount.
+// Removing a name removes only that name while the photo has another; the
+// last one deletes the photo. Given names may be renamed. Writing into a
+// photo's name puts a new picture under that name once something is written;
+// the photo keeps its other names, else its slot's. A slot's name that no
+// photo has may be given to a picture; a slot's name another photo has is
+// refused. chmod, chown and utimens succeed on every name and change nothing,
+// as copying tools expect.
 //
 // A photo's bitmap always has the same size, so a listing reads only the
 // card's list, never a photo. A PNG's size is known only once it has been
@@ -108,8 +116,8 @@ public:
     // the picture back; ENODATA: a new file closed with nothing written).
     int flush(uint64_t handle);
     void release(uint64_t handle);
-    // Deletes the photo from the card (by any of its names), or drops a new
-    // picture not yet put.
+    // Removes a photo's name; its last name deletes the photo from the card.
+    // Drops a new picture not yet put. Nothing in png/ is removed (EPERM).
     int unlink(const std::string& path);
     // Setting times, mode or owner is allowed on every name and changes
     // nothing.
@@ -155,9 +163,15 @@ private:
     // What the card holds of the photo in `slot`, for comparing pictures.
     const Digest* held(uint32_t slot);
     void forget_slot(uint32_t slot);
-    // Gives the photo in `slot` the name `name`, taking it from any other.
-    void give_name(uint32_t slot, const std::string& name);
-    void drop_name(uint32_t slot);
+    // Gives the photo in `slot` the name `name`, taking it from any other
+    // photo; `more`: as one more name, keeping those it is listed under.
+    void give_name(uint32_t slot, const std::string& name, bool more);
+    // Takes `name` from the photo that has it; a photo left without names is
+    // listed under its slot's.
+    void take_name(const std::string& name);
+    void drop_names(uint32_t slot);
+    // The names the photo in `slot` is listed under, the last given last.
+    std::vector<std::string> names_of(uint32_t slot) const;
     std::string name_of(uint32_t slot) const;
     int put(const std::shared_ptr<NewPicture>& self);
     int refuse(NewPicture& picture, int error, const Problem& why);
@@ -188,7 +202,7 @@ private:
     std::map<Digest, std::shared_ptr<const std::vector<uint8_t>>> pngs_;       // by SHA-256 of the pixels
     std::map<std::string, std::shared_ptr<NewPicture>> pictures_;              // being written, by name
     std::map<std::string, uint32_t> names_;                                    // given name: slot
-    std::map<uint32_t, std::string> given_;                                    // slot: given name
+    std::map<uint32_t, std::vector<std::string>> given_;                       // slot: given names, in order
     std::vector<std::pair<std::shared_ptr<NewPicture>, Record>> pending_;      // records of puts, kept
     std::shared_ptr<NewPicture> putting_;                                      // during a put
     std::map<uint64_t, std::unique_ptr<OpenFile>> open_;

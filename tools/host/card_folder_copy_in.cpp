@@ -23,6 +23,13 @@ constexpr uint64_t kLargestPicture = kMaxPixels * 4 + 65536;
 // The right-most pixels of the bottom row, which no slot stores.
 constexpr uint32_t kUnstoredPixels = (kCardImageSize - kSlotBytes) / kCardPixelSize;
 
+// Whether the pixels no slot stores are black, as every photo read from the
+// card has them: only then does the card hold the picture exactly.
+bool held_whole(const Image& image) {
+    const uint8_t* first = image.pixel(kPhotoWidth - kUnstoredPixels, kPhotoHeight - 1);
+    return std::all_of(first, first + 3 * kUnstoredPixels, [](uint8_t byte) { return byte == 0; });
+}
+
 // What the card keeps of a photo-sized picture: its pixels but those no slot
 // stores, by their SHA-256.
 Digest held_digest(Image image) {
@@ -170,6 +177,16 @@ int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
         return refuse(picture, -EINVAL,
                       {ProblemKind::kBadPicture, Hint::kNone, {.name = picture.name, .detail = detail}, {}});
     }
+    if (!held_whole(image)) {
+        // The card would keep black there: a tool moving the file in would
+        // delete an original the card does not hold.
+        const std::string detail =
+            fill(tr("the right-most {1} pixels of its bottom row are not black, and the card does not keep them; "
+                    "copied into the card's folder, a picture must be one the card holds as it is"),
+                 {std::to_string(kUnstoredPixels)});
+        return refuse(picture, -EINVAL,
+                      {ProblemKind::kBadPicture, Hint::kNone, {.name = picture.name, .detail = detail}, {}});
+    }
     const Digest digest = held_digest(image);
     uint32_t named = 0;
     const bool slot_named = parse_slot_name(picture.name, "bmp", &named);
@@ -187,7 +204,9 @@ int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
         const Digest* other = held(slot);
         if (other == nullptr || *other != digest) continue;
         if (slot_named && named != slot && on_card(named)) return refuse(picture, -EEXIST, taken);
-        give_name(slot, picture.name);
+        // One more name for the photo, as a copy in any folder: removing
+        // either name leaves the photo under the other.
+        give_name(slot, picture.name, true);
         picture.slot = static_cast<int>(slot);
         return picture.result = 0;
     }
@@ -242,7 +261,7 @@ int CardFolder::put(const std::shared_ptr<NewPicture>& self) {
     // The name is the photo's only if the card gives the picture back.
     const Digest* on_card = held(slot);
     if (on_card == nullptr || *on_card != digest) return refuse(picture, -EIO, not_taken);
-    give_name(slot, picture.name);
+    give_name(slot, picture.name, false);
     return 0;
 }
 
@@ -283,16 +302,27 @@ int CardFolder::unlink(const std::string& path) {
         case Node::kPngDir:
             return -EISDIR;
         case Node::kInfo:
+        case Node::kPng:
+            // Views of the card: removing one never removes a photo.
             return read_only_ ? -EROFS : -EPERM;
         case Node::kNew:
             r.picture->done = true;
             pictures_.erase(r.picture->name);
             return 0;
         case Node::kBitmap:
-        case Node::kPng:
             break;
     }
     if (read_only_) return -EROFS;
+    const std::string name = path.substr(1);
+    const std::vector<std::string> names = names_of(r.slot);
+    // The slot's name of a photo listed under others is not one of its names.
+    if (std::find(names.begin(), names.end(), name) == names.end()) return -ENOENT;
+    if (names.size() > 1) {
+        // Another name still shows the photo: only this name goes.
+        take_name(name);
+        changed_ = std::time(nullptr);
+        return 0;
+    }
     const auto end = catalog_.slots.begin() + catalog_.count;
     const uint32_t position =
         static_cast<uint32_t>(std::find(catalog_.slots.begin(), end, r.slot) - catalog_.slots.begin());
@@ -300,7 +330,7 @@ int CardFolder::unlink(const std::string& path) {
     forget_slot(r.slot);
     const bool listed = refresh();
     if (!outcome.ok()) {
-        log(slot_name(r.slot, "bmp") + ": " + describe(outcome.problem));
+        log(name + ": " + describe(outcome.problem));
         return outcome.status == Outcome::Status::kCancelled ? -EINTR : -EIO;
     }
     return listed ? 0 : -EIO;

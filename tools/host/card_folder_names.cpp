@@ -18,27 +18,56 @@ bool CardFolder::visible(const NewPicture& picture) const {
     return picture.shown && !(parse_slot_name(picture.name, "bmp", &slot) && on_card(slot));
 }
 
-std::string CardFolder::name_of(uint32_t slot) const {
-    // A given name hidden by a picture being written under it: the slot's.
-    const auto given = given_.find(slot);
-    if (given != given_.end()) {
-        const auto picture = pictures_.find(given->second);
-        if (picture == pictures_.end() || !visible(*picture->second)) return given->second;
-    }
-    return slot_name(slot, "bmp");
-}
-
-void CardFolder::give_name(uint32_t slot, const std::string& name) {
-    drop_name(slot);
-    if (uint32_t named = 0; parse_slot_name(name, "bmp", &named) && named == slot) return;
-    if (const auto other = names_.find(name); other != names_.end()) given_.erase(other->second);
-    names_[name] = slot;
-    given_[slot] = name;
-}
-
-void CardFolder::drop_name(uint32_t slot) {
+std::vector<std::string> CardFolder::names_of(uint32_t slot) const {
+    std::vector<std::string> names;
     if (const auto given = given_.find(slot); given != given_.end()) {
-        names_.erase(given->second);
+        for (const std::string& name : given->second) {
+            // A name a new picture is being written under is the picture's.
+            const auto picture = pictures_.find(name);
+            if (picture == pictures_.end() || !visible(*picture->second)) names.push_back(name);
+        }
+    }
+    if (names.empty()) names.push_back(slot_name(slot, "bmp"));
+    return names;
+}
+
+std::string CardFolder::name_of(uint32_t slot) const { return names_of(slot).back(); }
+
+namespace {
+
+// A photo whose only name is its slot's has no given names.
+bool only_own_name(uint32_t slot, const std::vector<std::string>& names) {
+    return names.empty() || (names.size() == 1 && names[0] == slot_name(slot, "bmp"));
+}
+
+}  // namespace
+
+void CardFolder::give_name(uint32_t slot, const std::string& name, bool more) {
+    if (const auto owner = names_.find(name); owner != names_.end() && owner->second != slot) take_name(name);
+    if (!more) drop_names(slot);
+    std::vector<std::string>& names = given_[slot];
+    // One more name: the photo keeps the one it is listed under now.
+    if (names.empty() && more) names.push_back(slot_name(slot, "bmp"));
+    names.erase(std::remove(names.begin(), names.end(), name), names.end());
+    names.push_back(name);
+    for (const std::string& each : names) names_[each] = slot;
+    if (only_own_name(slot, names)) drop_names(slot);
+}
+
+void CardFolder::take_name(const std::string& name) {
+    const auto owner = names_.find(name);
+    if (owner == names_.end()) return;
+    const uint32_t slot = owner->second;
+    names_.erase(owner);
+    const auto given = given_.find(slot);
+    if (given == given_.end()) return;
+    std::erase(given->second, name);
+    if (only_own_name(slot, given->second)) drop_names(slot);
+}
+
+void CardFolder::drop_names(uint32_t slot) {
+    if (const auto given = given_.find(slot); given != given_.end()) {
+        for (const std::string& name : given->second) names_.erase(name);
         given_.erase(given);
     }
 }
@@ -49,7 +78,10 @@ int CardFolder::rename(const std::string& from, const std::string& to, unsigned 
     if ((flags & ~kNoReplace) != 0) return -EINVAL;
     const Resolved source = resolve(from);
     if (source.node == Node::kNone) return card_ok_ ? -ENOENT : -EIO;
-    const bool given = source.node == Node::kBitmap && names_.count(from.substr(1)) != 0;
+    const std::string old_name = from.substr(1);
+    uint32_t own = 0;
+    const bool given = source.node == Node::kBitmap && names_.count(old_name) != 0 &&
+                       !(parse_slot_name(old_name, "bmp", &own) && own == source.slot);
     if (source.node != Node::kNew && !given) return -EPERM;  // photos keep their slots' names
     if (to.size() < 2 || to[0] != '/' || to.find('/', 1) != std::string::npos) return -EPERM;
     const std::string name = to.substr(1);
@@ -65,12 +97,16 @@ int CardFolder::rename(const std::string& from, const std::string& to, unsigned 
         pictures_.erase(name);
     }
     if (source.node == Node::kNew) {
-        if (const auto owner = names_.find(name); owner != names_.end()) drop_name(owner->second);
+        take_name(name);
         pictures_.erase(source.picture->name);
         source.picture->name = name;
         pictures_[name] = source.picture;
     } else {
-        give_name(source.slot, name);
+        // The name becomes the new one; the photo's other names stay.
+        const auto names = given_.find(source.slot);
+        const bool others = names != given_.end() && names->second.size() > 1;
+        take_name(old_name);
+        give_name(source.slot, name, others);
     }
     settle("");
     return 0;

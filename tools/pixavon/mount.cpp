@@ -363,8 +363,17 @@ int cmd_mount(host::Core& core, host::Frontend& terminal, const MountOptions& op
     const std::string mountpoint = std::filesystem::absolute(options.mountpoint, error_code).string();
     struct stat st {};
     if (::stat(mountpoint.c_str(), &st) != 0) {
-        bad_input(host::fill(host::tr("The card cannot be shown in '{1}': {2}."),
-                             {host::display_name(options.mountpoint), host::system_error(errno)}));
+        const int error = errno;
+        const std::string name = host::display_name(options.mountpoint);
+        if (error == ENOENT) {
+            bad_input(host::fill(
+                host::tr("The card cannot be shown in '{1}': there is no such folder. Make it first: mkdir '{1}'"),
+                {name}));
+        }
+        if (error == EACCES) {
+            bad_input(host::fill(host::tr("The card cannot be shown in '{1}': you may not open that folder."), {name}));
+        }
+        bad_input(host::fill(host::tr("The card cannot be shown in '{1}': {2}."), {name, host::system_error(error)}));
     }
     if (!S_ISDIR(st.st_mode)) {
         bad_input(host::fill(host::tr("The card cannot be shown in '{1}': it is not a folder."),
