@@ -135,74 +135,77 @@ fi
 # the programs' icon and manifest (asInvoker, long paths); the DLL's string
 # table and no manifest, so that its ANSI code page stays the system's.
 version=$(uninstall_value DisplayVersion)
+files=()
 for file in pixavon.dll pixavon.exe pixavon-window.exe; do
-  [[ -f "$dir/$file" ]] || continue
-  python3 - "$dir/$file" "$version" <<'PY' || fail "$file: its resources are not as Windows should show them"
-import struct, sys
-path, version = sys.argv[1], sys.argv[2]
-exe = open(path, "rb").read()
-pe = struct.unpack_from("<I", exe, 0x3C)[0]
-sections, optional = struct.unpack_from("<H", exe, pe + 6)[0], struct.unpack_from("<H", exe, pe + 20)[0]
-for i in range(sections):
-    name, _, address, _, raw = struct.unpack_from("<8sIIII", exe, pe + 24 + optional + 40 * i)
-    if name.rstrip(b"\0") == b".rsrc":
-        break
-else:
-    sys.exit(f"{path}: no resources")
-def entries(offset):  # a resource directory's (id, offset of its entry's target, is a directory)
-    named, ids = struct.unpack_from("<HH", exe, raw + offset + 12)
-    for e in range(named + ids):
-        key, target = struct.unpack_from("<II", exe, raw + offset + 16 + 8 * e)
-        yield key, target & 0x7FFFFFFF, bool(target & 0x80000000)
-def first_data(offset):  # the bytes of a type's first resource
-    while True:
-        _, offset, is_directory = next(entries(offset))
-        if not is_directory:
-            rva, size = struct.unpack_from("<II", exe, raw + offset)
-            return exe[raw + rva - address: raw + rva - address + size]
-kinds = {key: target for key, target, _ in entries(0)}
-def node(blob, at):  # wLength, wValueLength, wType, key, value, children of a VERSIONINFO node
-    length, value_length, kind = struct.unpack_from("<HHH", blob, at)
-    end = blob.index(b"\0\0", at + 6)
-    while (end - at - 6) % 2: end = blob.index(b"\0\0", end + 1)
-    key = blob[at + 6:end].decode("utf-16-le")
-    value_at = (end + 2 + 3) & ~3
-    value = blob[value_at:value_at + value_length * (2 if kind == 1 else 1)]
-    child = (value_at + len(value) + 3) & ~3
-    children = []
-    while child < at + length:
-        children.append(node(blob, child))
-        child = (child + children[-1][0] + 3) & ~3
-    return length, key, value, children
-def strings(tree):
-    for child in tree[3]:
-        if child[3]:
-            yield from strings(child)
-        else:
-            yield child[1], child[2].decode("utf-16-le").rstrip("\0")
-want = {16} | ({14, 24} if path.lower().endswith(".exe") else {6})
-if not want <= kinds.keys() or (path.lower().endswith(".dll") and 24 in kinds):
-    sys.exit(f"{path}: resources of kinds {sorted(kinds)}")
-info = node(first_data(kinds[16]), 0)
-fixed = struct.unpack_from("<IIIIII", info[2], 0)
-texts = dict(item for child in info[3] if child[1] == "StringFileInfo" for item in strings(child))
-quad = f"{fixed[2] >> 16}.{fixed[2] & 0xFFFF}.{fixed[3] >> 16}.{fixed[3] & 0xFFFF}"
-if fixed[0] != 0xFEEF04BD or quad != version + ".0" or texts.get("ProductVersion") != version:
-    sys.exit(f"{path}: version {quad}, {texts.get('ProductVersion')}, not {version}")
-for key in ("FileDescription", "CompanyName", "LegalCopyright", "ProductName", "OriginalFilename"):
-    if not texts.get(key):
-        sys.exit(f"{path}: no {key}")
-if texts["OriginalFilename"].lower() != path.rsplit("/", 1)[-1].lower():
-    sys.exit(f"{path}: named {texts['OriginalFilename']}")
-if 24 in kinds:
-    manifest = first_data(kinds[24]).decode("utf-8")
-    for needed in ('level="asInvoker"', "<longPathAware", "<supportedOS"):
-        if needed not in manifest:
-            sys.exit(f"{path}: the manifest has no {needed}")
-    if "activeCodePage" in manifest:
-        sys.exit(f"{path}: the manifest sets a code page")
-PY
+  [[ ! -f "$dir/$file" ]] || files+=("$dir/$file")
 done
+python3 - "$version" "${files[@]}" <<'PY' || fail "the resources are not as Windows should show them"
+import struct, sys
+def check(path, version):
+    exe = open(path, "rb").read()
+    pe = struct.unpack_from("<I", exe, 0x3C)[0]
+    sections, optional = struct.unpack_from("<H", exe, pe + 6)[0], struct.unpack_from("<H", exe, pe + 20)[0]
+    for i in range(sections):
+        name, _, address, _, raw = struct.unpack_from("<8sIIII", exe, pe + 24 + optional + 40 * i)
+        if name.rstrip(b"\0") == b".rsrc":
+            break
+    else:
+        sys.exit(f"{path}: no resources")
+    def entries(offset):  # a resource directory's (id, offset of its entry's target, is a directory)
+        named, ids = struct.unpack_from("<HH", exe, raw + offset + 12)
+        for e in range(named + ids):
+            key, target = struct.unpack_from("<II", exe, raw + offset + 16 + 8 * e)
+            yield key, target & 0x7FFFFFFF, bool(target & 0x80000000)
+    def first_data(offset):  # the bytes of a type's first resource
+        while True:
+            _, offset, is_directory = next(entries(offset))
+            if not is_directory:
+                rva, size = struct.unpack_from("<II", exe, raw + offset)
+                return exe[raw + rva - address: raw + rva - address + size]
+    kinds = {key: target for key, target, _ in entries(0)}
+    def node(blob, at):  # wLength, wValueLength, wType, key, value, children of a VERSIONINFO node
+        length, value_length, kind = struct.unpack_from("<HHH", blob, at)
+        end = blob.index(b"\0\0", at + 6)
+        while (end - at - 6) % 2: end = blob.index(b"\0\0", end + 1)
+        key = blob[at + 6:end].decode("utf-16-le")
+        value_at = (end + 2 + 3) & ~3
+        value = blob[value_at:value_at + value_length * (2 if kind == 1 else 1)]
+        child = (value_at + len(value) + 3) & ~3
+        children = []
+        while child < at + length:
+            children.append(node(blob, child))
+            child = (child + children[-1][0] + 3) & ~3
+        return length, key, value, children
+    def strings(tree):
+        for child in tree[3]:
+            if child[3]:
+                yield from strings(child)
+            else:
+                yield child[1], child[2].decode("utf-16-le").rstrip("\0")
+    want = {16} | ({14, 24} if path.lower().endswith(".exe") else {6})
+    if not want <= kinds.keys() or (path.lower().endswith(".dll") and 24 in kinds):
+        sys.exit(f"{path}: resources of kinds {sorted(kinds)}")
+    info = node(first_data(kinds[16]), 0)
+    fixed = struct.unpack_from("<IIIIII", info[2], 0)
+    texts = dict(item for child in info[3] if child[1] == "StringFileInfo" for item in strings(child))
+    quad = f"{fixed[2] >> 16}.{fixed[2] & 0xFFFF}.{fixed[3] >> 16}.{fixed[3] & 0xFFFF}"
+    if fixed[0] != 0xFEEF04BD or quad != version + ".0" or texts.get("ProductVersion") != version:
+        sys.exit(f"{path}: version {quad}, {texts.get('ProductVersion')}, not {version}")
+    for key in ("FileDescription", "CompanyName", "LegalCopyright", "ProductName", "OriginalFilename"):
+        if not texts.get(key):
+            sys.exit(f"{path}: no {key}")
+    if texts["OriginalFilename"].lower() != path.rsplit("/", 1)[-1].lower():
+        sys.exit(f"{path}: named {texts['OriginalFilename']}")
+    if 24 in kinds:
+        manifest = first_data(kinds[24]).decode("utf-8")
+        for needed in ('level="asInvoker"', "<longPathAware", "<supportedOS"):
+            if needed not in manifest:
+                sys.exit(f"{path}: the manifest has no {needed}")
+        if "activeCodePage" in manifest:
+            sys.exit(f"{path}: the manifest sets a code page")
+for path in sys.argv[2:]:
+    check(path, sys.argv[1])
+PY
 echo "windows package: the DLL and the programs carry version $version, the programs their icon and manifest"
 if [[ -f "$dir/pixavon-window.exe" ]]; then
   for lang in ja zh_CN zh_TW; do
@@ -231,10 +234,14 @@ fi
 if [[ -f "$dir/pixavon-window.exe" && -n ${DISPLAY:-} ]]; then
   wine "$dir/pixavon-window.exe" >/dev/null 2>&1 &
   window=$!
+  # Running once wine lists it (its tasklist lists nothing), its program
+  # mapped a moment later.
   for _ in $(seq 60); do
-    wine tasklist 2>/dev/null | grep -qi pixavon-window.exe && break
+    processes=$(wine winedbg --command "info process" 2>/dev/null) || true
+    [[ $processes == *"'pixavon-window.exe'"* ]] && break
     sleep 0.5
   done
+  sleep 1
   status=0
   timeout 120 wine "$setup" /S || status=$?
   ((status == 2)) || fail "installing over the running window ended with $status, not a refusal"
@@ -247,7 +254,13 @@ if [[ -f "$dir/pixavon-window.exe" && -n ${DISPLAY:-} ]]; then
     [[ -f "$dir/$file" ]] || fail "the refused uninstall removed $file"
   done
   [[ $(uninstall_value DisplayName) == Pixavon ]] || fail "the refused uninstall took Pixavon out of Apps & features"
+  # Closed as a person closes it; ended if it does not close.
   wine taskkill /im pixavon-window.exe >/dev/null 2>&1 || true
+  for _ in $(seq 40); do
+    kill -0 "$window" 2>/dev/null || break
+    sleep 0.25
+  done
+  kill "$window" 2>/dev/null || true
   wait "$window" || true
   echo "windows package: installing and uninstalling wait for the running window to be closed"
 fi

@@ -11,7 +11,12 @@ set -euo pipefail
 out=$(mkdir -p "$1" && realpath "$1") setup=$(realpath "$2")
 work=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-installer-shots.XXXXXX")
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'for p in "$work"/prefix-*/; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done; rm -rf "$work"' EXIT
+cleanup() {
+  local prefix
+  for prefix in "$work"/prefix-*/; do WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 # The pages' photographer: for each step, waits, photographs the dialog on
 # top (the wizard or a message box) into PREFIX-N.bmp, then presses the
@@ -97,35 +102,40 @@ open(sys.argv[2], "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(
 PY
 }
 
+# One session on one display: the installer, the window it starts, and the
+# uninstaller.   session.sh SETUP.EXE WORK LANGUAGE
+cat >"$work/session.sh" <<'EOF'
+set -e
+setup=$1 work=$2 short=$3
+wine "$setup" &
+installer=$!
+# Welcome, components, folder: Next, Next, Install; the install pages, then
+# the finish page: Finish, with "Run Pixavon" ticked.
+wine "$work/pages.exe" "$work/setup-$short" 1 1 1 0 1
+wait "$installer" || true
+sleep 3
+program_files=$(wine cmd /c "echo %ProgramFiles%" | tr -d "\r")
+dir=$(winepath -u "$program_files\\Pixavon")
+wine "$dir/uninstall.exe" &
+# Confirmation: Uninstall; Pixavon runs: Cancel; back on the confirmation:
+# Cancel.
+wine "$work/pages.exe" "$work/uninstall-$short" 1 2 2
+wait || true
+processes=$(wine winedbg --command "info process" 2>/dev/null | tr -d "\r")
+[[ $processes == *"'pixavon-window.exe'"* ]] ||
+  echo "installer_screenshots: the window did not start from the finish page" >&2
+[[ -f "$dir/pixavon-window.exe" ]] || echo "installer_screenshots: the cancelled uninstall removed the window" >&2
+wine taskkill /im pixavon-window.exe >/dev/null 2>&1 || true
+EOF
+
 for language in en_US ja_JP zh_CN; do
   short=${language%_US}
   short=${short%_JP}
   export WINEPREFIX=$work/prefix-$short LANG=$language.UTF-8 LC_ALL=$language.UTF-8
   timeout 300 wineboot --init >/dev/null 2>&1
   timeout 60 wineserver --wait || true
-  # One display for the session: the installer, the window it starts, and
-  # the uninstaller.
-  LANG=$language.UTF-8 timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    set -e
-    wine "$1" &
-    setup=$!
-    # Welcome, components, folder: Next, Next, Install; the install
-    # pages, then the finish page: Finish, with "Run Pixavon" ticked.
-    wine "$2/pages.exe" "$2/setup-$3" 1 1 1 0 1
-    wait "$setup" || true
-    sleep 3
-    program_files=$(wine cmd /c "echo %ProgramFiles%" | tr -d "\r")
-    wine "$(winepath -u "$program_files\\Pixavon\\uninstall.exe")" &
-    # Confirmation: Uninstall; Pixavon runs: Cancel; back on the
-    # confirmation: Cancel.
-    wine "$2/pages.exe" "$2/uninstall-$3" 1 2 2
-    wait || true
-    tasklist=$(wine tasklist 2>/dev/null | tr -d "\r")
-    [[ $tasklist == *pixavon-window.exe* ]] || echo "installer_screenshots: the window did not start from the finish page" >&2
-    [[ -f "$(winepath -u "$program_files\\Pixavon\\pixavon-window.exe")" ]] ||
-      echo "installer_screenshots: the cancelled uninstall removed the window" >&2
-    wine taskkill /im pixavon-window.exe >/dev/null 2>&1 || true
-  ' _ "$setup" "$work" "$short" >"$work/log-$short" 2>&1 || {
+  LANG=$language.UTF-8 timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$setup" "$work" \
+    "$short" >"$work/log-$short" 2>&1 || {
     echo "installer_screenshots: $short failed: $(cat "$work/log-$short")" >&2
     exit 1
   }
