@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Where a `--card` restore's time goes under wine: the time per block of the
 # embedded camera's link (build-win32/bench_pipe_win32.exe, the DLL's framed
-# client and pixavon.exe's pipe server in one process), then, from wine's
+# client and pixavon.exe's pipe server in one process), alone and with the
+# DLL's progress message per block to a window of another thread as
+# pixavon.exe has it; then, from wine's
 # call trace of a short run, the system calls each end makes per block: the
 # calls into the wine server (Nt*) are where wine's cost lies, each one a
 # round trip to another process, and every answered frame a hand-over from
@@ -17,8 +19,8 @@ export WINEPREFIX WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
 short=$(mktemp "${TMPDIR:-/tmp}/pixavon-pipe-trace.XXXXXX") long=$(mktemp "${TMPDIR:-/tmp}/pixavon-pipe-trace.XXXXXX")
 trap 'rm -f "$short" "$long"' EXIT
 WINEDEBUG=-all wine build-win32/bench_pipe_win32.exe "$blocks"
-WINEDEBUG=+relay wine build-win32/bench_pipe_win32.exe 256 >/dev/null 2>"$short"
-WINEDEBUG=+relay wine build-win32/bench_pipe_win32.exe 512 >/dev/null 2>"$long"
+WINEDEBUG=+relay wine build-win32/bench_pipe_win32.exe 256 link >/dev/null 2>"$short"
+WINEDEBUG=+relay wine build-win32/bench_pipe_win32.exe 512 link >/dev/null 2>"$long"
 python3 - "$short" "$long" <<'PY'
 import collections, re, sys
 pattern = re.compile(r"^([0-9a-f]+):Call (KERNEL32|ntdll)\.(ReadFile|WriteFile|GetOverlappedResult|WaitForMultipleObjects|Nt\w+)\(")
