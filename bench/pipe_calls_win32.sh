@@ -3,11 +3,10 @@
 # embedded camera's link (build-win32/bench_pipe_win32.exe, the DLL's framed
 # client and pixavon.exe's pipe server in one process), alone and with the
 # DLL's progress message per block to a window of another thread as
-# pixavon.exe has it; then, from wine's
-# call trace of a short run, the system calls each end makes per block: the
-# calls into the wine server (Nt*) are where wine's cost lies, each one a
-# round trip to another process, and every answered frame a hand-over from
-# one thread to the other through it. The trace's runs write 256 and 512
+# pixavon.exe has it; then, from wine's call trace of a short run, the system
+# calls each end makes per block: the calls into the wine server (Nt*) are
+# where wine's cost lies, each one a round trip to another process, and
+# every answered frame a hand-over from one thread to the other through it. The trace's runs write 256 and 512
 # blocks: their difference is the blocks' alone, without the start's calls.
 #   bench/pipe_calls_win32.sh [BLOCKS]   (default 4096)
 set -euo pipefail
