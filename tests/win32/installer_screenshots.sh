@@ -4,7 +4,8 @@
 # components (with the first component's description), folder, finish; then,
 # with the window started from the finish page still running, the
 # uninstaller's confirmation and its request to close Pixavon, which is
-# cancelled (Pixavon stays installed). Fails if a picture is not made.
+# cancelled (Pixavon stays installed), and the same request from an upgrade
+# (setup run again), cancelled too. Fails if a picture is not made.
 #   installer_screenshots.sh OUT_DIR SETUP.EXE
 # Uses a wine prefix of its own for each language.
 set -euo pipefail
@@ -121,6 +122,12 @@ wine "$dir/uninstall.exe" &
 # Cancel.
 wine "$work/pages.exe" "$work/uninstall-$short" 1 2 2
 wait || true
+# An upgrade over the running window: welcome, components, folder: Next,
+# Next, Install; Pixavon runs: Cancel; back on the folder page: Cancel; quit
+# Setup: Yes.
+wine "$setup" &
+wine "$work/pages.exe" "$work/upgrade-$short" 1 1 1 2 2 6
+wait || true
 processes=$(wine winedbg --command "info process" 2>/dev/null | tr -d "\r")
 [[ $processes == *"'pixavon-window.exe'"* ]] ||
   echo "installer_screenshots: the window did not start from the finish page" >&2
@@ -140,7 +147,7 @@ for language in en_US ja_JP zh_CN; do
     exit 1
   }
   grep installer_screenshots "$work/log-$short" >&2 || true
-  for bmp in "$work"/setup-"$short"-*.bmp "$work"/uninstall-"$short"-*.bmp; do
+  for bmp in "$work"/{setup,uninstall,upgrade}-"$short"-*.bmp; do
     [[ -s $bmp ]] || { echo "installer_screenshots: no picture $bmp" >&2; exit 1; }
     png=$out/$(basename "${bmp%.bmp}").png
     to_png "$bmp" "$png"
