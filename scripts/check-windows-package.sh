@@ -2,9 +2,10 @@
 # Installs the Windows installer silently in a wine prefix, checks what it
 # put where (files, Apps & features entry, PATH, `pixavon --version` when the
 # tool is in the package, the window and its Start menu entry with the
-# window's icon when the window is), uninstalls it silently, and checks that
-# nothing is left: no folder, no Start menu entry, no registry key, PATH as it
-# was before. Given the Linux build (its emulator and tool) and the Windows
+# window's icon when the window is; the version, icon and manifest Windows
+# shows of each file), refuses to upgrade or uninstall while the window
+# runs, uninstalls it silently, and checks that nothing is left: no folder,
+# no Start menu entry, no registry key, no settings, PATH as it was before. Given the Linux build (its emulator and tool) and the Windows
 # build (the camera's driver for wine), the installed tool, run by its name
 # from PATH, also lists the photos of an emulated camera plugged into the
 # prefix as the Linux tool lists them.
@@ -51,9 +52,10 @@ if [[ -z "${WINEPREFIX:-}" ]]; then
 fi
 timeout 60 wineserver --wait || true
 work=$(mktemp -d "${TMPDIR:-/tmp}/pixavon-package-work.XXXXXX")
-# The sample is a window: a display of its own for the whole session (the
-# prefix's session, which windows belong to, starts with its first program).
-if [[ -n $dev_zip && -n $linux_build ]]; then
+# The sample and pixavon-window.exe are windows: a display of their own for
+# the whole session (the prefix's session, which windows belong to, starts
+# with its first program).
+if command -v Xvfb >/dev/null; then
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb=$!
   for _ in $(seq 200); do
@@ -128,6 +130,83 @@ if [[ -n $linux_build && ( -f "$dir/pixavon.exe" || -n $dev_zip ) ]]; then
   timeout 60 wineserver --wait || true
 fi
 [[ -f "$dir/pixavon.exe" ]] || echo "windows package: pixavon.exe is not in this package; its checks skipped"
+# What Windows shows of each file (Properties, Task Manager, Apps & features):
+# its version, the project's, with a description, company and copyright;
+# the programs' icon and manifest (asInvoker, long paths); the DLL's string
+# table and no manifest, so that its ANSI code page stays the system's.
+version=$(uninstall_value DisplayVersion)
+files=()
+for file in pixavon.dll pixavon.exe pixavon-window.exe; do
+  [[ ! -f "$dir/$file" ]] || files+=("$dir/$file")
+done
+python3 - "$version" "${files[@]}" <<'PY' || fail "the resources are not as Windows should show them"
+import struct, sys
+def check(path, version):
+    exe = open(path, "rb").read()
+    pe = struct.unpack_from("<I", exe, 0x3C)[0]
+    sections, optional = struct.unpack_from("<H", exe, pe + 6)[0], struct.unpack_from("<H", exe, pe + 20)[0]
+    for i in range(sections):
+        name, _, address, _, raw = struct.unpack_from("<8sIIII", exe, pe + 24 + optional + 40 * i)
+        if name.rstrip(b"\0") == b".rsrc":
+            break
+    else:
+        sys.exit(f"{path}: no resources")
+    def entries(offset):  # a resource directory's (id, offset of its entry's target, is a directory)
+        named, ids = struct.unpack_from("<HH", exe, raw + offset + 12)
+        for e in range(named + ids):
+            key, target = struct.unpack_from("<II", exe, raw + offset + 16 + 8 * e)
+            yield key, target & 0x7FFFFFFF, bool(target & 0x80000000)
+    def first_data(offset):  # the bytes of a type's first resource
+        while True:
+            _, offset, is_directory = next(entries(offset))
+            if not is_directory:
+                rva, size = struct.unpack_from("<II", exe, raw + offset)
+                return exe[raw + rva - address: raw + rva - address + size]
+    kinds = {key: target for key, target, _ in entries(0)}
+    def node(blob, at):  # wLength, wValueLength, wType, key, value, children of a VERSIONINFO node
+        length, value_length, kind = struct.unpack_from("<HHH", blob, at)
+        end = blob.index(b"\0\0", at + 6)
+        while (end - at - 6) % 2: end = blob.index(b"\0\0", end + 1)
+        key = blob[at + 6:end].decode("utf-16-le")
+        value_at = (end + 2 + 3) & ~3
+        value = blob[value_at:value_at + value_length * (2 if kind == 1 else 1)]
+        child = (value_at + len(value) + 3) & ~3
+        children = []
+        while child < at + length:
+            children.append(node(blob, child))
+            child = (child + children[-1][0] + 3) & ~3
+        return length, key, value, children
+    def strings(tree):
+        for child in tree[3]:
+            if child[3]:
+                yield from strings(child)
+            else:
+                yield child[1], child[2].decode("utf-16-le").rstrip("\0")
+    want = {16} | ({14, 24} if path.lower().endswith(".exe") else {6})
+    if not want <= kinds.keys() or (path.lower().endswith(".dll") and 24 in kinds):
+        sys.exit(f"{path}: resources of kinds {sorted(kinds)}")
+    info = node(first_data(kinds[16]), 0)
+    fixed = struct.unpack_from("<IIIIII", info[2], 0)
+    texts = dict(item for child in info[3] if child[1] == "StringFileInfo" for item in strings(child))
+    quad = f"{fixed[2] >> 16}.{fixed[2] & 0xFFFF}.{fixed[3] >> 16}.{fixed[3] & 0xFFFF}"
+    if fixed[0] != 0xFEEF04BD or quad != version + ".0" or texts.get("ProductVersion") != version:
+        sys.exit(f"{path}: version {quad}, {texts.get('ProductVersion')}, not {version}")
+    for key in ("FileDescription", "CompanyName", "LegalCopyright", "ProductName", "OriginalFilename"):
+        if not texts.get(key):
+            sys.exit(f"{path}: no {key}")
+    if texts["OriginalFilename"].lower() != path.rsplit("/", 1)[-1].lower():
+        sys.exit(f"{path}: named {texts['OriginalFilename']}")
+    if 24 in kinds:
+        manifest = first_data(kinds[24]).decode("utf-8")
+        for needed in ('level="asInvoker"', "<longPathAware", "<supportedOS"):
+            if needed not in manifest:
+                sys.exit(f"{path}: the manifest has no {needed}")
+        if "activeCodePage" in manifest:
+            sys.exit(f"{path}: the manifest sets a code page")
+for path in sys.argv[2:]:
+    check(path, sys.argv[1])
+PY
+echo "windows package: the DLL and the programs carry version $version, the programs their icon and manifest"
 if [[ -f "$dir/pixavon-window.exe" ]]; then
   for lang in ja zh_CN zh_TW; do
     [[ -f "$dir/share/locale/$lang/LC_MESSAGES/pixavon-window.mo" ]] || fail "the window's $lang catalogue not installed"
@@ -143,31 +222,56 @@ name = "pixavon-window.exe"
 sys.exit(0 if name.encode() in link or name.encode("utf-16-le") in link else 1)
 PY
   [[ $(uninstall_value DisplayIcon) == *pixavon-window.exe* ]] || fail "Apps & features shows no window icon"
-  # Its resources hold an icon, a manifest and a version.
-  python3 - "$dir/pixavon-window.exe" <<'PY' || fail "pixavon-window.exe lacks its icon, manifest or version"
-import struct, sys
-exe = open(sys.argv[1], "rb").read()
-pe = struct.unpack_from("<I", exe, 0x3C)[0]
-sections, optional = struct.unpack_from("<H", exe, pe + 6)[0], struct.unpack_from("<H", exe, pe + 20)[0]
-table = pe + 24 + optional
-for i in range(sections):
-    name, _, _, _, raw = struct.unpack_from("<8sIIII", exe, table + 40 * i)
-    if name.rstrip(b"\0") == b".rsrc":
-        named, ids = struct.unpack_from("<HH", exe, raw + 12)
-        kinds = {struct.unpack_from("<I", exe, raw + 16 + 8 * e)[0] for e in range(named + ids)}
-        sys.exit(0 if {14, 16, 24} <= kinds else 1)  # group icon, version, manifest
-sys.exit(1)
-PY
   echo "windows package: the window is installed, in the Start menu with its icon"
 else
   echo "windows package: pixavon-window.exe is not in this package; its checks skipped"
 fi
 
+# With the window running, neither an upgrade nor the uninstaller touches
+# Pixavon: silent, they cannot ask to close it, and refuse (exit 2), leaving
+# it installed and listed. The uninstaller runs in place (_?=, the folder as
+# words wine joins without quotes) to give its exit status.
+if [[ -f "$dir/pixavon-window.exe" && -n ${DISPLAY:-} ]]; then
+  wine "$dir/pixavon-window.exe" >/dev/null 2>&1 &
+  window=$!
+  # Running once wine lists it (its tasklist lists nothing), its program
+  # mapped a moment later.
+  for _ in $(seq 60); do
+    processes=$(wine winedbg --command "info process" 2>/dev/null) || true
+    [[ $processes == *"'pixavon-window.exe'"* ]] && break
+    sleep 0.5
+  done
+  sleep 1
+  status=0
+  timeout 120 wine "$setup" /S || status=$?
+  ((status == 2)) || fail "installing over the running window ended with $status, not a refusal"
+  read -ra words <<<"$(winepath -w "$dir")"
+  words[0]="_?=${words[0]}"
+  status=0
+  timeout 120 wine "$dir/uninstall.exe" /S "${words[@]}" || status=$?
+  ((status == 2)) || fail "uninstalling with the window running ended with $status, not a refusal"
+  for file in pixavon.dll pixavon-window.exe uninstall.exe; do
+    [[ -f "$dir/$file" ]] || fail "the refused uninstall removed $file"
+  done
+  [[ $(uninstall_value DisplayName) == Pixavon ]] || fail "the refused uninstall took Pixavon out of Apps & features"
+  # Closed as a person closes it; ended if it does not close.
+  wine taskkill /im pixavon-window.exe >/dev/null 2>&1 || true
+  for _ in $(seq 40); do
+    kill -0 "$window" 2>/dev/null || break
+    sleep 0.25
+  done
+  kill "$window" 2>/dev/null || true
+  wait "$window" || true
+  echo "windows package: installing and uninstalling wait for the running window to be closed"
+fi
+# The person's settings go with Pixavon.
+wine reg add 'HKCU\Software\Pixavon\Window' /v ImportFolder /d 'C:\Pixavon' /f >/dev/null 2>&1
 # The uninstaller runs from a copy of itself: wait for it to end.
 timeout 120 wine "$dir/uninstall.exe" /S
 timeout 60 wineserver --wait || true
 [[ ! -e "$dir" ]] || fail "left behind: $(find "$dir")"
 [[ ! -e "$shortcut" ]] || fail "the Start menu entry is left"
 if wine reg query "$uninstall_key" >/dev/null 2>&1; then fail "the Apps & features entry is left"; fi
+if wine reg query 'HKCU\Software\Pixavon' >/dev/null 2>&1; then fail "the settings are left"; fi
 [[ $(path_value) == "$path_before" ]] || fail "PATH is '$(path_value)', was '$path_before'"
 echo "windows package: installs, registers, goes on PATH, and uninstalls leaving nothing"

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows packages from the 32-bit Windows build: stages pixavon.dll,
 # pixavon.exe and the window pixavon-window.exe once they are built, the
-# catalogues (share/locale beside them), and
-# README and licence with CRLF line endings; then makes the zip and the
-# installer (packaging/windows/pixavon.nsi) in BUILD/package/. And the
-# developer zip, pixavon.dll with the files to build a host with (header,
+# catalogues (share/locale beside them), and README and licence with CRLF
+# line endings; then makes the zip and the installer
+# (packaging/windows/pixavon.nsi, with the programs' icon) in BUILD/package/.
+# And the developer zip, pixavon.dll with the files to build a host with (header,
 # import libraries for mingw and MSVC, .def, CMake package, the header's
 # reference, a sample host): the install rules' component dev, laid out as
 # the installer's optional "Development files" put them beside the DLL.
@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-win32}
 version=$(sed -n 's/^project(pixavon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-cmake --build "$build" -j"$(nproc)" --target pixavon pixavon_translations docs >/dev/null
+cmake --build "$build" -j"$(nproc)" --target pixavon pixavon_translations docs pixavon_icon >/dev/null
 if [[ ! -f $build/lib/pixavon.lib ]]; then
   echo "package-windows: $build has no lib/pixavon.lib, MSVC's import library: install llvm-dlltool" \
     "(Debian: llvm) and configure $build again" >&2
@@ -77,7 +77,10 @@ windows_name() { printf '%s' "${1//\//\\}"; }
 
 (cd "$out" && rm -f "pixavon-$version-win32.zip" && zip -qrX "pixavon-$version-win32.zip" "pixavon-$version")
 (cd "$out" && rm -f "pixavon-$version-win32-dev.zip" && zip -qrX "pixavon-$version-win32-dev.zip" "pixavon-$version-dev")
+copyright="Copyright © $(sed -n 's/^Copyright: *//p' packaging/copyright | head -n1)"
 makensis -V2 -WX -INPUTCHARSET UTF8 -DSTAGE="$(realpath "$stage")" -DVERSION="$version" \
+  -DICON="$(realpath "$build/pixavon.ico")" -DWIZARD="$(realpath "$build/pixavon-wizard.bmp")" \
+  -DCOPYRIGHT="$copyright" \
   -DDEV_STAGE="$(realpath "$dev")" -DDEV_FILES="$(realpath "$out")/dev-files.nsh" \
   -DOUTFILE="$(realpath "$out")/pixavon-$version-setup.exe" "${nsis_defines[@]}" packaging/windows/pixavon.nsi
 echo "$out/pixavon-$version-win32.zip"

@@ -43,6 +43,7 @@ target_link_libraries(pixavon-tool PRIVATE pixavon_host)
 target_link_options(pixavon-tool PRIVATE -municode)
 add_dependencies(pixavon-tool pixavon pixavon_translations)
 target_compile_definitions(pixavon-tool PRIVATE PIXAVON_VERSION="${PROJECT_VERSION}")
+pixavon_windows_resources(pixavon-tool KIND CONSOLE DESCRIPTION "Pixavon command-line tool")
 
 # What every window decides, says and does, toolkit-neutral (the Win32 window
 # builds on it), with the windows' catalogue.

@@ -7,7 +7,10 @@ edges, by the distance of each pixel's centre to the shape's outline; a
 shape or attribute outside that set stops it with an error rather than
 drawing something else.
 
-    make_icon.py ICON.svg OUT.ico
+    make_icon.py ICON.svg OUT.ico [WIZARD.bmp]
+
+WIZARD.bmp: the installer's welcome and finish pages' picture, 164 x 314,
+the icon at 128 pixels on a light ground.
 """
 import math
 import re
@@ -118,10 +121,34 @@ def png(pixels, size):
             chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def wizard(width, drawn):
+    """The installer's side picture: a 24-bit bitmap, rows bottom up."""
+    w, h, size, left, top = 164, 314, 128, 18, 48
+    ground = (232, 238, 245)
+    icon = draw(width, drawn, size)
+    rows = []
+    for y in range(h):
+        row = bytearray()
+        for x in range(w):
+            r, g, b = ground
+            if left <= x < left + size and top <= y < top + size:
+                pr, pg, pb, pa = icon[y - top][x - left]
+                # The icon's colours are premultiplied: over the ground.
+                r, g, b = pr + r * (1 - pa), pg + g * (1 - pa), pb + b * (1 - pa)
+            row += bytes((round(b), round(g), round(r)))
+        rows.append(bytes(row) + bytes(-len(row) % 4))
+    body = b"".join(reversed(rows))
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(body), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(body), 0, 0, 14 + len(header)) + header + body
+
+
 def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: make_icon.py ICON.svg OUT.ico")
+    if len(sys.argv) not in (3, 4):
+        sys.exit("usage: make_icon.py ICON.svg OUT.ico [WIZARD.bmp]")
     width, drawn = shapes(sys.argv[1])
+    if len(sys.argv) == 4:
+        with open(sys.argv[3], "wb") as f:
+            f.write(wizard(width, drawn))
     images = []
     for size in SIZES:
         pixels = draw(width, drawn, size)
