@@ -268,9 +268,9 @@ std::string describe(const Record& record) {
         case RecordKind::kDeleted:
             return fill(tr("Photo {1} deleted."), {num(f.position)});
         case RecordKind::kFormatted:
-            return fill(
-                ntr("The card is formatted: {1} slot free.", "The card is formatted: {1} slots free.", f.other_count),
-                {num(f.other_count)});
+            return fill(ntr("The card is formatted: it has room for {1} photo.",
+                            "The card is formatted: it has room for {1} photos.", f.other_count),
+                        {num(f.other_count)});
         case RecordKind::kBackedUp:
             return fill(
                 ntr("{1} photo ({2} MiB) backed up to '{3}'.", "{1} photos ({2} MiB) backed up to '{3}'.", f.count),
@@ -374,8 +374,8 @@ std::string describe(const Question& question) {
                         {num(f.count), num(f.other_count), name_of(f.folder)});
         case QuestionKind::kRepairRebuild:
             return fill(ntr("Repairing formats the card and puts back the {1} picture found (it is saved in '{2}').",
-                            "Repairing formats the card and puts back the {1} pictures found, in slot order (all "
-                            "are saved in '{2}').",
+                            "Repairing formats the card and puts back the {1} pictures found (all are saved in "
+                            "'{2}').",
                             f.count),
                         {num(f.count), name_of(f.folder)});
         case QuestionKind::kRawWrite:
