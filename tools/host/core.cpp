@@ -318,10 +318,10 @@ CardState Core::inspect() {
                 state.problem = {ProblemKind::kCatalogDamaged, Hint::kTryRescue, {}};
                 // A change cut short leaves the list erased and every picture in place.
                 if (state.measured_bytes != 0 && list_erased(state.measured_bytes)) {
-                    state.problem = {ProblemKind::kCatalogErased,
-                                     Hint::kTryRescue,
-                                     {.count = pictures_at_slot_starts(state.measured_bytes),
-                                      .bytes = state.measured_bytes}};
+                    state.problem = {
+                        ProblemKind::kCatalogErased,
+                        Hint::kTryRescue,
+                        {.count = pictures_at_slot_starts(state.measured_bytes), .bytes = state.measured_bytes}};
                 }
                 break;
         }

@@ -148,7 +148,8 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         const uint32_t in_place = plan == RepairPlan::kWriteCatalog ? found
                                   : plan == RepairPlan::kPartial    ? static_cast<uint32_t>(scan->partial_count)
                                                                     : result.listed;
-        ask({QuestionKind::kRepairCatalog, {.count = found, .other_count = found - in_place, .folder = request.folder}});
+        ask({QuestionKind::kRepairCatalog,
+             {.count = found, .other_count = found - in_place, .folder = request.folder}});
         loaded_.reset();  // the repair changes the list behind the core's back
         forget_photos();
         if (plan != RepairPlan::kPutBack && !repair_card(access, *scan, plan, &error)) {
@@ -170,8 +171,7 @@ void Core::put_back(Outcome& outcome, const CardScan& scan, const std::map<uint8
     Catalog catalog = usable_catalog();  // the list just written: the library's layout is the card's
     const auto failed = [&](const std::string& detail) {
         fail(ProblemKind::kRepairFailed,
-             {.count = static_cast<uint32_t>(scan.found.size()), .folder = folder, .detail = detail},
-             Hint::kTryAgain);
+             {.count = static_cast<uint32_t>(scan.found.size()), .folder = folder, .detail = detail}, Hint::kTryAgain);
     };
     std::vector<bool> named(scan.capacity, false);
     for (uint32_t i = 0; i < catalog.count; ++i) named.at(catalog.slots[i]) = true;
