@@ -42,8 +42,10 @@ struct Recorder : Frontend {
     // Called on every advance with the running count.
     std::function<void(uint64_t)> on_advance;
 
-    Answer confirm(const Question&) override {
+    std::vector<Question> asked;
+    Answer confirm(const Question& question) override {
         ++questions;
+        asked.push_back(question);
         return answer;
     }
     std::vector<Step> steps;
@@ -824,6 +826,56 @@ TEST_F(CoreTest, RescueTakesTheCardsSizeFromTheCardNotItsCapacityByte) {
         core_.reset();
         EXPECT_TRUE(ReadFileBytes(card_) == own);
     }
+}
+
+// On the attached camera, whose size is read off the card: a list erased by a
+// cut is said to be erased with the pictures still on the card, the rescue
+// reads the 8 MiB card once and asks with the count it saved; a list giving
+// the other size sends the person to format in the camera, with the folder.
+TEST_F(CoreTest, OnTheAttachedCameraARescueReadsTheCardOnceAndAdvisesWhatWorks) {
+    const auto attached = [&](const std::vector<uint8_t>& card, const std::function<void(Core&)>& work) {
+        pixavon::test::EmulatorProcess camera;
+        camera.write_card_bytes(card);
+        camera.start();
+        pixavon::test::ScopedEnvironment environment;
+        environment.Set("PIXAVON_DEVICE_DIR", camera.device_dir().c_str());
+        Core core(cancel_);
+        core.set_frontend(ui_);
+        ASSERT_TRUE(core.prepare({}, PIXAVON_LIBRARY_PATH).ok());
+        ASSERT_TRUE(core.open_camera());
+        work(core);
+        uint64_t read = 0;
+        for (const std::string& line : camera.trace_lines()) {
+            unsigned address = 0, length = 0;
+            if (std::sscanf(line.c_str(), "READ %x %u", &address, &length) == 2) read += length;
+        }
+        EXPECT_LT(read, card.size() + (1u << 20));
+    };
+
+    std::vector<uint8_t> erased = card_with(8, 26, 3);
+    std::fill(erased.end() - 8192, erased.end(), 0xFF);
+    attached(erased, [&](Core& core) {
+        const CardState state = core.inspect();
+        EXPECT_EQ(state.measured_bytes, 8u << 20);
+        EXPECT_EQ(state.problem.kind, ProblemKind::kCatalogErased) << describe(state.problem);
+        EXPECT_EQ(state.problem.facts.count, 3u);
+        RescueSummary summary;
+        ui_.asked.clear();
+        const Outcome outcome = core.rescue({path("erased"), 0, true}, &summary);
+        ASSERT_TRUE(outcome.ok()) << describe(outcome.problem);
+        EXPECT_EQ(summary.card_mib, 8u);
+        ASSERT_EQ(ui_.asked.size(), 1u);
+        EXPECT_EQ(ui_.asked[0].facts.count, summary.saved);
+        EXPECT_EQ(core.inspect().catalog.count, 3u);
+    });
+
+    attached(card_with(16, 26, 4), [&](Core& core) {
+        const Outcome outcome = core.rescue({path("other-size"), 0, true}, nullptr);
+        EXPECT_EQ(outcome.problem.kind, ProblemKind::kRepairWrongSize) << describe(outcome.problem);
+        EXPECT_EQ(outcome.problem.hint, Hint::kFormatInCamera);
+        EXPECT_EQ(outcome.problem.facts.folder, path("other-size"));
+        EXPECT_EQ(files_in(path("other-size")).size(), 4u);
+    });
 }
 
 }  // namespace
