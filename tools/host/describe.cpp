@@ -86,11 +86,9 @@ std::string describe(const Problem& problem) {
                     "The card's photo list is damaged: it lists {1} photos, but the card holds at most {2}.", f.count),
                 {num(f.count), num(f.other_count)});
         case ProblemKind::kListSlotOutOfRange:
-            return fill(tr("The card's photo list is damaged: photo {1} points past the end of the card."),
-                        {num(f.position)});
+            return tr("The card's photo list is damaged: it points past the end of the card.");
         case ProblemKind::kListSlotTwice:
-            return fill(tr("The card's photo list is damaged: photos {1} and {2} both point to the same picture."),
-                        {num(f.other_position), num(f.position)});
+            return tr("The card's photo list is damaged: it names one picture twice.");
         case ProblemKind::kCardBlank:
             return tr("The card reads as blank, so its size cannot be told.");
         case ProblemKind::kWrongCardSize:
