@@ -345,20 +345,24 @@ CardState Core::inspect() {
 uint64_t Core::measure_card() {
     if (camera_) return camera_->card_size();
     constexpr uint64_t kSmall = 8u << 20;
-    constexpr uint32_t kProbe = 8192;
-    std::vector<uint8_t> low(kProbe);
-    std::vector<uint8_t> high(kProbe);
+    constexpr uint32_t kEnd = 8192;
+    constexpr uint32_t kSlotStart = 32768;  // a picture's top 25 rows
+    std::vector<uint8_t> low(kEnd);
+    std::vector<uint8_t> high(kEnd);
     const auto read = [&](uint64_t at, std::vector<uint8_t>& into) {
         const auto address = static_cast<uint16_t>(at / 256);
-        return session_->call([&] { return session_->lib().ReadGBA(address, into.data(), kProbe); });
+        return session_->call(
+            [&] { return session_->lib().ReadGBA(address, into.data(), static_cast<uint32_t>(into.size())); });
     };
     const auto alike = [](const std::vector<uint8_t>& bytes) {
         return std::all_of(bytes.begin(), bytes.end(), [&](uint8_t b) { return b == bytes[0]; });
     };
     // The 8 KiB before each of the two possible ends.
-    if (!read(kSmall - kProbe, low) || !read(2 * kSmall - kProbe, high)) return 0;
+    if (!read(kSmall - kEnd, low) || !read(2 * kSmall - kEnd, high)) return 0;
     if (low != high) return 2 * kSmall;
     if (!alike(low)) return kSmall;
+    low.resize(kSlotStart);
+    high.resize(kSlotStart);
     // Both alike (an erased list): the starts of the slots that hold a
     // picture, which an 8 MiB card answers again 8 MiB further on and a 16 MiB
     // card answers from the middle of another slot.

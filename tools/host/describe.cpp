@@ -90,7 +90,7 @@ std::string describe(const Problem& problem) {
         case ProblemKind::kListSlotTwice:
             return tr("The card's photo list is damaged: it names one picture twice.");
         case ProblemKind::kCardBlank:
-            return tr("The card reads as blank, so its size cannot be told.");
+            return tr("The card's size cannot be told from what it holds.");
         case ProblemKind::kWrongCardSize:
             return tr("A card holds 8 or 16 MiB.");
         case ProblemKind::kListWrongSize:
