@@ -476,6 +476,54 @@ TEST_F(ToolTest, TheCardsOwnSizeRulesOverItsListAndWhatIsGiven) {
     EXPECT_EQ(fs::file_size(card_), kSmallCard + 1);
 }
 
+// A list cut short while it was rewritten: the repair keeps the entries that
+// are still whole, names every picture found (putting back what the cut count
+// cannot name), and the next picture put lands on an erased slot.
+TEST_F(ToolTest, ARepairNamesEveryPictureFoundAndTheNextPutOverwritesNone) {
+    struct Cut {
+        int mib;
+        int photos;
+        bool remove_one;
+        size_t erased_from;  // within the catalog's 8 KiB
+    };
+    for (const Cut cut : {Cut{8, 5, true, 552}, Cut{16, 40, false, 2 * 512}}) {
+        SCOPED_TRACE(std::to_string(cut.mib) + " MiB");
+        fs::remove(card_);
+        const std::string size = std::to_string(cut.mib);
+        std::vector<std::string> put = {"--card", card_, "--size", size, "put"};
+        for (int i = 0; i < cut.photos; ++i) {
+            const std::string name = path("p" + std::to_string(i) + ".png");
+            WriteFileBytes(name, pixavon::host::encode_png(solid(322, 242, static_cast<uint8_t>(6 * i),
+                                                                 static_cast<uint8_t>(250 - 6 * i), 90)));
+            put.push_back(name);
+        }
+        ASSERT_EQ(run_tool(put).code, 0);
+        if (cut.remove_one) {
+            ASSERT_EQ(run_tool({"--card", card_, "rm", "1"}).code, 0);
+        }
+        std::vector<uint8_t> damaged = ReadFileBytes(card_);
+        std::fill(damaged.end() - 8192 + static_cast<long>(cut.erased_from), damaged.end(), 0xFF);
+        WriteFileBytes(card_, damaged);
+
+        const std::string out = path("rescued-" + size);
+        const Result repair = run_tool({"--card", card_, "rescue", "-o", out, "--repair", "--yes"});
+        ASSERT_EQ(repair.code, 0) << repair.err;
+        EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), cut.photos);
+        const Result list = run_tool({"--card", card_, "list", "--json"});
+        ASSERT_EQ(list.code, 0) << list.err;
+        EXPECT_EQ(nlohmann::json::parse(list.out)["count"], cut.photos) << repair.out;
+
+        WriteFileBytes(path("new.png"), pixavon::host::encode_png(solid(322, 242, 255, 255, 0)));
+        ASSERT_EQ(run_tool({"--card", card_, "put", path("new.png")}).code, 0);
+        // Every picture lies where it lay; only the list and the new picture's
+        // erased slot were written.
+        const std::vector<uint8_t> after = ReadFileBytes(card_);
+        const size_t pictures = static_cast<size_t>(cut.photos) * 0x4C000;
+        EXPECT_TRUE(std::equal(damaged.begin(), damaged.begin() + static_cast<long>(pictures), after.begin()));
+        EXPECT_EQ(nlohmann::json::parse(run_tool({"--card", card_, "list", "--json"}).out)["count"], cut.photos + 1);
+    }
+}
+
 TEST_F(ToolTest, StringsRawReadAndUsage) {
     const Result ja = run_tool({"strings", "--lang", "ja"});
     ASSERT_EQ(ja.code, 0) << ja.err;

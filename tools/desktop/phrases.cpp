@@ -133,6 +133,9 @@ std::string hint(const Trouble& trouble) {
         case Hint::kTryRescue:
             return tr("Choose Card ▸ Rescue photos… to save the pictures the card holds.");
         case Hint::kFormatInCamera:
+            return tr(
+                "Save the card's pictures with Card ▸ Rescue photos… if they are not saved yet, then format the card "
+                "in the camera, then add them back with Photos ▸ Add pictures… from the folder they were saved in.");
         case Hint::kFormatThenPut:
             return tr(
                 "The pictures are saved. Choose Card ▸ Format card…: the window then offers to put them back on "

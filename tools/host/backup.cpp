@@ -62,7 +62,10 @@ Outcome Core::backup(const std::string& file, bool replace) {
         const CardState state = inspect();
         // A list the card cannot hold is no reason not to save the card: that is
         // the moment to save it. Only its size must be known.
-        if (!state.catalog_loads && state.problem.kind != ProblemKind::kCatalogDamaged) fail(state.problem);
+        if (!state.catalog_loads && state.problem.kind != ProblemKind::kCatalogDamaged &&
+            state.problem.kind != ProblemKind::kCatalogErased) {
+            fail(state.problem);
+        }
         // The card's own size, whatever its list says.
         const uint64_t card_bytes = state.measured_bytes != 0 ? state.measured_bytes : state.card_bytes();
         if (card_bytes == 0) fail(ProblemKind::kBackupSizeUnknown, {}, Hint::kTryRescue);

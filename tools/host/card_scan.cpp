@@ -3,6 +3,7 @@
 #include "card_scan.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 
@@ -33,6 +34,99 @@ bool flash_takes(const uint8_t* current, const std::vector<uint8_t>& wanted) {
 // Every byte alike: a card that proves no size.
 bool uniform(const uint8_t* bytes, size_t size) {
     return std::all_of(bytes, bytes + size, [first = bytes[0]](uint8_t b) { return b == first; });
+}
+
+// A list that flash can take over the catalog's bytes `list`, for a repair.
+struct InPlaceList {
+    std::vector<uint8_t> catalog;
+    uint32_t count = 0;
+};
+
+// Of the lists that flash can take over `list` without an erase, one naming
+// the most pictures found: every entry of the list there that still names a
+// picture (within its count, first time named) keeps its place and bytes; the
+// pictures it leaves out fill the other places, in slot order where a place's
+// slot byte allows it. Nullopt when flash cannot take the signature and the
+// card's capacity code; else at least the empty list.
+std::optional<InPlaceList> best_list_in_place(const CardScan& scan, const uint8_t* list) {
+    std::vector<uint8_t> head(list, list + kCatalogSize);
+    std::memcpy(head.data(), kCatalogSignature, kSignatureLength);
+    head[kCapacityOffset] = scan.capacity;
+    if (!flash_takes(list, head)) return std::nullopt;
+
+    const auto slot_at = [&](uint32_t i) { return list[kEntriesOffset + kEntrySize * i + kEntrySlotOffset]; };
+    const uint8_t count_byte = list[kCountOffset];
+    std::array<bool, 256> found{};
+    for (const uint8_t slot : scan.found) found[slot] = true;
+    std::array<int, 256> kept{};  // per place: the picture its entry still names, or -1
+    kept.fill(-1);
+    std::array<bool, 256> named{};
+    for (uint32_t i = 0; i < count_byte; ++i) {
+        const uint8_t slot = slot_at(i);
+        if (slot < scan.capacity && found[slot] && !named[slot]) {
+            kept[i] = slot;
+            named[slot] = true;
+        }
+    }
+
+    const auto most = static_cast<uint32_t>(scan.found.size());
+    for (uint32_t count = most;; --count) {
+        if ((count_byte & count) != count) continue;
+        // Places to pictures: kept entries fixed, the others matched by
+        // augmenting paths over the pictures their slot byte can still take.
+        std::array<int, 256> place_of{};  // per slot: the place naming it, or -1
+        place_of.fill(-1);
+        std::vector<int> at(count, -1);
+        for (uint32_t i = 0; i < count; ++i) {
+            if (kept[i] >= 0) {
+                at[i] = kept[i];
+                place_of[static_cast<size_t>(kept[i])] = static_cast<int>(i);
+            }
+        }
+        std::array<bool, 256> visited{};
+        const auto fits = [&](uint32_t i, uint8_t slot) { return (slot_at(i) & slot) == slot; };
+        const std::function<bool(uint32_t)> take = [&](uint32_t i) {
+            // A picture no place names yet first, lowest slot first; else one
+            // another place can give up.
+            for (const uint8_t slot : scan.found) {
+                if (fits(i, slot) && place_of[slot] < 0) {
+                    place_of[slot] = static_cast<int>(i);
+                    at[i] = slot;
+                    return true;
+                }
+            }
+            for (const uint8_t slot : scan.found) {
+                if (!fits(i, slot) || visited[slot]) continue;
+                const int other = place_of[slot];
+                if (kept[static_cast<size_t>(other)] >= 0) continue;
+                visited[slot] = true;
+                if (take(static_cast<uint32_t>(other))) {
+                    place_of[slot] = static_cast<int>(i);
+                    at[i] = slot;
+                    return true;
+                }
+            }
+            return false;
+        };
+        bool whole = true;
+        for (uint32_t i = 0; whole && i < count; ++i) {
+            if (at[i] >= 0) continue;
+            visited.fill(false);
+            whole = take(i);
+        }
+        if (whole) {
+            InPlaceList best{head, count};
+            best.catalog[kCountOffset] = static_cast<uint8_t>(count);
+            for (uint32_t i = 0; i < count; ++i) {
+                if (kept[i] >= 0) continue;
+                uint8_t* entry = best.catalog.data() + kEntriesOffset + kEntrySize * i;
+                std::memset(entry, 0, kEntryZeroOffset + 1);
+                entry[kEntrySlotOffset] = static_cast<uint8_t>(at[i]);
+            }
+            if (flash_takes(list, best.catalog)) return best;
+        }
+        if (count == 0) return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -111,25 +205,24 @@ std::optional<CardScan> judge_card(std::vector<uint8_t> bytes, uint64_t known_by
     }
     scan.all_listed = scan.catalog_fits && std::all_of(scan.found.begin(), scan.found.end(),
                                                        [&](uint8_t slot) { return scan.listed[slot]; });
-    // The catalog's bytes as they are, with the fields a catalog needs set over
-    // them: where a rewrite was cut short, what it wrote is mostly what a new
-    // catalog needs anyway, and bytes not interpreted stay as they are.
-    const auto build = [&](uint32_t count) {
-        std::vector<uint8_t> catalog(list, list + kCatalogSize);
-        BuildCatalog(scan.capacity, scan.found.data(), count, catalog.data());
-        return catalog;
-    };
+    // A catalog naming every picture found, in slot order, over the catalog's
+    // bytes as they are: where a rewrite was cut short, what it wrote is mostly
+    // what a new catalog needs anyway, and bytes not interpreted stay as they are.
     const auto found = static_cast<uint32_t>(scan.found.size());
-    scan.new_catalog = build(found);
+    scan.new_catalog.assign(list, list + kCatalogSize);
+    BuildCatalog(scan.capacity, scan.found.data(), found, scan.new_catalog.data());
     scan.new_catalog_fits = flash_takes(list, scan.new_catalog);
-    // A count byte written before a cut (or a list cut short) may hold fewer
-    // bits than the whole count needs: the most pictures it can still name.
-    for (uint32_t count = found; !scan.new_catalog_fits && count-- > 0;) {
-        std::vector<uint8_t> catalog = build(count);
-        if (flash_takes(list, catalog)) {
-            scan.partial_catalog = std::move(catalog);
-            scan.partial_count = static_cast<int>(count);
-            break;
+    if (!scan.new_catalog_fits) {
+        // Failing that, the catalog flash can take that names the most pictures,
+        // keeping in place every entry of the list that still names one.
+        if (std::optional<InPlaceList> best = best_list_in_place(scan, list)) {
+            if (best->count == found) {
+                scan.new_catalog = std::move(best->catalog);
+                scan.new_catalog_fits = true;
+            } else {
+                scan.partial_catalog = std::move(best->catalog);
+                scan.partial_count = static_cast<int>(best->count);
+            }
         }
     }
     return scan;
@@ -167,7 +260,7 @@ std::optional<CardScan> scan_card(CardAccess& access, uint64_t known_bytes, int 
             error->clear();
             return std::nullopt;
         case WholeCardRead::kReadFailed:
-            *error = fill(tr("the card could not be read at byte {1}"), {std::to_string(failed_at)});
+            *error = tr("The camera stopped answering while the card was read");
             return std::nullopt;
     }
     std::optional<CardScan> scan = judge_card(std::move(bytes), known_bytes, size_mib);
@@ -187,9 +280,13 @@ RepairPlan plan_repair(const CardScan& scan) {
     const bool usable = scan.catalog_ok && !scan.list_names_empty_slot;
     if (usable && scan.all_listed) return RepairPlan::kNone;
     if (scan.new_catalog_fits) return RepairPlan::kWriteCatalog;
-    // A usable list is not traded for a shorter one.
-    if (usable) return RepairPlan::kPutBack;
-    return scan.partial_count >= 0 ? RepairPlan::kPartial : RepairPlan::kCannot;
+    if (scan.partial_count < 0) return RepairPlan::kCannot;
+    // A usable list that no list written in place would improve on.
+    const uint8_t* list = scan.card.data() + scan.card_bytes - kCatalogSize;
+    if (usable && std::equal(scan.partial_catalog.begin(), scan.partial_catalog.end(), list)) {
+        return RepairPlan::kPutBack;
+    }
+    return RepairPlan::kPartial;
 }
 
 bool repair_card(CardAccess& access, const CardScan& scan, RepairPlan plan, std::string* error) {

@@ -53,8 +53,10 @@ struct CardScan {
     // as they are, and whether flash, which only clears bits, can take it.
     std::vector<uint8_t> new_catalog;
     bool new_catalog_fits = false;
-    // Failing that, the longest list of pictures found (lowest slots first)
-    // that flash can take there: `partial_count` of them; -1: none can be.
+    // Failing that, the list flash can take there that names the most
+    // pictures, keeping in place every entry that still names one:
+    // `partial_count` of them (0: an empty list); -1: no list can be written.
+    // The pictures it leaves out are put back on the card after it.
     std::vector<uint8_t> partial_catalog;
     int partial_count = -1;
     std::vector<uint8_t> card;   // the card's bytes
@@ -92,11 +94,15 @@ std::optional<CardScan> scan_card(CardAccess& access, uint64_t known_bytes, int 
 // not store are black.
 std::vector<uint8_t> bitmap_of_slot(const CardScan& scan, uint8_t slot);
 
+// A repair makes the list name every picture found: what flash can take is
+// written over the catalog's blocks, then the pictures it leaves out are put
+// back from their saved copies, lowest slot first (each lands in the lowest
+// free slot: its own, or one whose picture is named or put back already).
 enum class RepairPlan {
     kNone,          // the catalog fits the card and names exactly the pictures it holds
     kWriteCatalog,  // a catalog naming every picture found can be written over the catalog's blocks
-    kPartial,       // the catalog is unusable; one naming `partial_count` of the pictures can be written
-    kPutBack,       // the catalog is usable and names only pictures, but not all: it cannot name more in place
+    kPartial,       // one naming `partial_count` of them can be written; the others are put back
+    kPutBack,       // the catalog is usable and none written in place names more: the others are put back
     kCannot,        // no catalog for the card can be written over what the catalog's blocks hold
 };
 RepairPlan plan_repair(const CardScan& scan);

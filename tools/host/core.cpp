@@ -316,6 +316,13 @@ CardState Core::inspect() {
                 break;
             case CatalogError::Kind::kDamaged:
                 state.problem = {ProblemKind::kCatalogDamaged, Hint::kTryRescue, {}};
+                // A change cut short leaves the list erased and every picture in place.
+                if (state.measured_bytes != 0 && list_erased(state.measured_bytes)) {
+                    state.problem = {
+                        ProblemKind::kCatalogErased,
+                        Hint::kTryRescue,
+                        {.count = pictures_at_slot_starts(state.measured_bytes), .bytes = state.measured_bytes}};
+                }
                 break;
         }
         forget_photos();
@@ -338,16 +345,56 @@ CardState Core::inspect() {
 uint64_t Core::measure_card() {
     if (camera_) return camera_->card_size();
     constexpr uint64_t kSmall = 8u << 20;
-    std::vector<uint8_t> small_end(kCatalogSize);
-    std::vector<uint8_t> large_end(kCatalogSize);
-    const auto read = [&](uint64_t card_bytes, std::vector<uint8_t>& into) {
-        const auto address = static_cast<uint16_t>((card_bytes - kCatalogSize) / 256);
-        return session_->call([&] { return session_->lib().ReadGBA(address, into.data(), kCatalogSize); });
+    constexpr uint32_t kEnd = 8192;
+    constexpr uint32_t kSlotStart = 32768;  // a picture's top 25 rows
+    std::vector<uint8_t> low(kEnd);
+    std::vector<uint8_t> high(kEnd);
+    const auto read = [&](uint64_t at, std::vector<uint8_t>& into) {
+        const auto address = static_cast<uint16_t>(at / 256);
+        return session_->call(
+            [&] { return session_->lib().ReadGBA(address, into.data(), static_cast<uint32_t>(into.size())); });
     };
-    if (!read(kSmall, small_end) || !read(2 * kSmall, large_end)) return 0;
-    if (small_end != large_end) return 2 * kSmall;
-    const bool alike = std::all_of(small_end.begin(), small_end.end(), [&](uint8_t b) { return b == small_end[0]; });
-    return alike ? 0 : kSmall;
+    const auto alike = [](const std::vector<uint8_t>& bytes) {
+        return std::all_of(bytes.begin(), bytes.end(), [&](uint8_t b) { return b == bytes[0]; });
+    };
+    // The 8 KiB before each of the two possible ends.
+    if (!read(kSmall - kEnd, low) || !read(2 * kSmall - kEnd, high)) return 0;
+    if (low != high) return 2 * kSmall;
+    if (!alike(low)) return kSmall;
+    low.resize(kSlotStart);
+    high.resize(kSlotStart);
+    // Both alike (an erased list): the starts of the slots that hold a
+    // picture, which an 8 MiB card answers again 8 MiB further on and a 16 MiB
+    // card answers from the middle of another slot.
+    uint32_t same = 0;
+    for (uint32_t slot = 0; slot < kSmallCardCode && same < 3; ++slot) {
+        const uint64_t at = uint64_t{slot} * kSlotBytes;
+        if (!read(at, low)) return 0;
+        if (alike(low)) continue;
+        if (!read(at + kSmall, high)) return 0;
+        if (low != high) return 2 * kSmall;
+        ++same;
+    }
+    return same > 0 ? kSmall : 0;
+}
+
+uint32_t Core::pictures_at_slot_starts(uint64_t card_bytes) {
+    const uint32_t slots = card_bytes == (16u << 20) ? kLargeCardCode : kSmallCardCode;
+    std::vector<uint8_t> block(512);
+    uint32_t pictures = 0;
+    for (uint32_t slot = 0; slot < slots; ++slot) {
+        const auto address = static_cast<uint16_t>(uint64_t{slot} * kSlotBytes / 256);
+        if (!session_->call([&] { return session_->lib().ReadGBA(address, block.data(), 512); })) return pictures;
+        if (std::any_of(block.begin(), block.end(), [](uint8_t b) { return b != 0xFF; })) ++pictures;
+    }
+    return pictures;
+}
+
+bool Core::list_erased(uint64_t card_bytes) {
+    std::vector<uint8_t> list(kCatalogSize);
+    const auto address = static_cast<uint16_t>((card_bytes - kCatalogSize) / 256);
+    return session_->call([&] { return session_->lib().ReadGBA(address, list.data(), kCatalogSize); }) &&
+           std::all_of(list.begin(), list.end(), [](uint8_t b) { return b == 0xFF; });
 }
 
 bool Core::teach_library_size(uint64_t card_bytes) {

@@ -31,6 +31,8 @@
 
 namespace pixavon::host {
 
+struct CardScan;
+
 class EmbeddedCamera;
 
 class Core {
@@ -206,14 +208,24 @@ private:
     void warn_if_restore_interrupted();
     // The card's size, measured on the card: a card image's length, or for a
     // camera whether the 8 KiB before each of the two possible ends read
-    // alike (an 8 MiB card answers both from the same bytes). 0 when that
-    // cannot be told (both alike and every byte the same).
+    // alike (an 8 MiB card answers both from the same bytes), and where both
+    // are alike in every byte, whether the starts of the slots holding a
+    // picture do. 0 when that cannot be told (no picture at any slot's start).
     uint64_t measure_card();
+    // How many of the slots of a card of `card_bytes` start with a picture
+    // (the library writes a picture from its first block on).
+    uint32_t pictures_at_slot_starts(uint64_t card_bytes);
+    // The list at the end of a card of `card_bytes` reads erased.
+    bool list_erased(uint64_t card_bytes);
     // Has the library take `card_bytes` as the card's size for its next
     // change (its layout comes from the last catalog it loaded that passed
     // its checks): a card image's camera shows it a fresh card of that size
     // first. False when that cannot be done (the attached camera).
     bool teach_library_size(uint64_t card_bytes);
+    // Rescue's repair: puts back the pictures found that the card's list does
+    // not name, from the scan, named in the folder as `saved_as` says.
+    void put_back(Outcome& outcome, const CardScan& scan, const std::map<uint8_t, std::string>& saved_as,
+                  const std::string& folder);
     // `image`, or a copy of it made whole with erased bytes when it is short.
     std::string padded_if_short(const std::string& image, int create_mib);
 

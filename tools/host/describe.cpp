@@ -76,20 +76,25 @@ std::string describe(const Problem& problem) {
             return tr("The card's photo list changed while it was read.");
         case ProblemKind::kCatalogDamaged:
             return tr("The card's photo list is damaged, so its photos and its size cannot be known.");
+        case ProblemKind::kCatalogErased:
+            if (f.count == 0) return tr("The card's photo list is erased, and no pictures lie on the card.");
+            return fill(ntr("The card's photo list is erased (a change to it was cut short), but {1} picture still "
+                            "lies on the card.",
+                            "The card's photo list is erased (a change to it was cut short), but {1} pictures still "
+                            "lie on the card.",
+                            f.count),
+                        {num(f.count)});
         case ProblemKind::kListTooLong:
             return fill(
                 ntr("The card's photo list is damaged: it lists {1} photo, but the card holds at most {2}.",
                     "The card's photo list is damaged: it lists {1} photos, but the card holds at most {2}.", f.count),
                 {num(f.count), num(f.other_count)});
         case ProblemKind::kListSlotOutOfRange:
-            return fill(tr("The card's photo list is damaged: photo {1} names slot {2}, but the card's slots are 0 to "
-                           "{3}."),
-                        {num(f.position), num(f.slot), num(f.other_count > 0 ? f.other_count - 1 : 0)});
+            return tr("The card's photo list is damaged: it points past the end of the card.");
         case ProblemKind::kListSlotTwice:
-            return fill(tr("The card's photo list is damaged: photos {1} and {2} both name slot {3}."),
-                        {num(f.other_position), num(f.position), num(f.slot)});
+            return tr("The card's photo list is damaged: it names one picture twice.");
         case ProblemKind::kCardBlank:
-            return tr("The card reads as blank, so its size cannot be told.");
+            return tr("The card's size cannot be told from what it holds.");
         case ProblemKind::kWrongCardSize:
             return tr("A card holds 8 or 16 MiB.");
         case ProblemKind::kListWrongSize:
@@ -174,7 +179,7 @@ std::string describe(const Problem& problem) {
         case ProblemKind::kFormatFailed:
             return tr("The card could not be formatted.");
         case ProblemKind::kCardReadFailed:
-            return fill(tr("The card could not be read at byte {1}."), {num(f.bytes)});
+            return tr("The camera stopped answering while the card was read.");
         case ProblemKind::kBackupSizeUnknown:
             return tr(
                 "The card's photo list is damaged, so the card's size is unknown and it cannot be backed up "
@@ -191,17 +196,15 @@ std::string describe(const Problem& problem) {
             return fill(tr("The restore could not be noted before it began{1}. Nothing was changed."), {why(f)});
         case ProblemKind::kRepairWrongSize:
             if (f.count == 0) {
-                return fill(tr("No pictures were found, and the card's photo list cannot be repaired: it does not "
-                               "give the card's size ({1} MiB), and the library would write with the other size's "
-                               "layout."),
+                return fill(tr("No pictures were found, and the card's photo list cannot be repaired: it gives the "
+                               "wrong size for this {1} MiB card, and only a format can set that right."),
                             {mib(f.bytes)});
             }
             return fill(ntr("The picture found is saved in '{2}', but the card's photo list cannot be repaired: it "
-                            "does not give the card's size ({3} MiB), and the library would write with the other "
-                            "size's layout.",
+                            "gives the wrong size for this {3} MiB card, and only a format can set that right.",
                             "All {1} pictures found are saved in '{2}', but the card's photo list cannot be "
-                            "repaired: it does not give the card's size ({3} MiB), and the library would write "
-                            "with the other size's layout.",
+                            "repaired: it gives the wrong size for this {3} MiB card, and only a format can set "
+                            "that right.",
                             f.count),
                         {num(f.count), name_of(f.folder), mib(f.bytes)});
         case ProblemKind::kShortImageNotRepaired:
@@ -236,13 +239,13 @@ std::string describe(const Problem& problem) {
         case ProblemKind::kRepairImpossible:
             if (f.count == 0) {
                 return tr(
-                    "No pictures were found, and the card's photo list cannot be repaired: its blocks hold "
-                    "what a new list cannot be written over.");
+                    "No pictures were found, and the card's photo list is too badly damaged to be repaired without "
+                    "a format.");
             }
-            return fill(ntr("The picture found is saved in '{2}', but the card's photo list cannot be repaired: its "
-                            "blocks hold what a new list cannot be written over.",
-                            "All {1} pictures found are saved in '{2}', but the card's photo list cannot be "
-                            "repaired: its blocks hold what a new list cannot be written over.",
+            return fill(ntr("The picture found is saved in '{2}', but the card's photo list is too badly damaged "
+                            "to be repaired without a format.",
+                            "All {1} pictures found are saved in '{2}', but the card's photo list is too badly "
+                            "damaged to be repaired without a format.",
                             f.count),
                         {num(f.count), name_of(f.folder)});
         case ProblemKind::kRepairFailed:
@@ -281,9 +284,9 @@ std::string describe(const Record& record) {
         case RecordKind::kDeleted:
             return fill(tr("Photo {1} deleted."), {num(f.position)});
         case RecordKind::kFormatted:
-            return fill(
-                ntr("The card is formatted: {1} slot free.", "The card is formatted: {1} slots free.", f.other_count),
-                {num(f.other_count)});
+            return fill(ntr("The card is formatted: it has room for {1} photo.",
+                            "The card is formatted: it has room for {1} photos.", f.other_count),
+                        {num(f.other_count)});
         case RecordKind::kBackedUp:
             return fill(
                 ntr("{1} photo ({2} MiB) backed up to '{3}'.", "{1} photos ({2} MiB) backed up to '{3}'.", f.count),
@@ -295,10 +298,10 @@ std::string describe(const Record& record) {
             return fill(tr("Photo {1} imported as '{2}'."), {num(f.position), in_folder(f.folder, f.name)});
         case RecordKind::kRescued:
             if (f.count == 0) {
-                return fill(tr("The picture in slot {1}, not named by the photo list, saved as '{2}'."),
-                            {num(f.slot), in_folder(f.folder, f.name)});
+                return fill(tr("Saved '{1}'; the photo list does not name this picture."),
+                            {in_folder(f.folder, f.name)});
             }
-            return fill(tr("The picture in slot {1} saved as '{2}'."), {num(f.slot), in_folder(f.folder, f.name)});
+            return fill(tr("Saved '{1}'."), {in_folder(f.folder, f.name)});
         case RecordKind::kNothingToSave:
             return tr("The card holds no photos; there is nothing to save.");
         case RecordKind::kCardBlank:
@@ -319,6 +322,8 @@ std::string describe(const Record& record) {
             return fill(ntr("The card's photo list names the {1} picture found again.",
                             "The card's photo list names the {1} pictures found again.", f.count),
                         {num(f.count)});
+        case RecordKind::kPutBack:
+            return fill(tr("'{1}' put back on the card."), {in_folder(f.folder, f.name)});
     }
     return {};
 }
@@ -380,13 +385,21 @@ std::string describe(const Question& question) {
                             "Restoring replaces all {1} photos on the card with the photos of '{3}' ({2}).", f.count),
                         {num(f.count), num(f.other_count), name_of(f.name)});
         case QuestionKind::kRepairCatalog:
-            return fill(ntr("Repairing writes a photo list naming the {1} picture found.",
-                            "Repairing writes a photo list naming the {1} pictures found, in slot order.", f.count),
-                        {num(f.count)});
+            if (f.other_count == 0) {
+                return fill(ntr("Repairing writes a photo list naming the {1} picture found.",
+                                "Repairing writes a photo list naming the {1} pictures found.", f.count),
+                            {num(f.count)});
+            }
+            return fill(ntr("Repairing writes a photo list naming the {1} picture found; it is put back on the card "
+                            "from '{3}' to be named.",
+                            "Repairing writes a photo list naming the {1} pictures found; {2} of them are put back "
+                            "on the card from '{3}' to be named.",
+                            f.count),
+                        {num(f.count), num(f.other_count), name_of(f.folder)});
         case QuestionKind::kRepairRebuild:
             return fill(ntr("Repairing formats the card and puts back the {1} picture found (it is saved in '{2}').",
-                            "Repairing formats the card and puts back the {1} pictures found, in slot order (all "
-                            "are saved in '{2}').",
+                            "Repairing formats the card and puts back the {1} pictures found (all are saved in "
+                            "'{2}').",
                             f.count),
                         {num(f.count), name_of(f.folder)});
         case QuestionKind::kRawWrite:
@@ -417,7 +430,7 @@ std::string describe(const Step& step) {
         case StepKind::kRescueRead:
             return tr("Reading the whole card");
         case StepKind::kRescuePut:
-            return fill(tr("Putting back the picture of slot {1}"), {num(step.slot.value_or(0))});
+            return fill(tr("Putting '{1}' back on the card"), {base_of(step.name)});
     }
     return {};
 }

@@ -71,7 +71,8 @@ enum class Hint : uint8_t {
     kConnectCamera,     // connect the camera, or open a card image
     kRestoreAgain,      // restore `name` again onto the same card (`card_image`)
     kTryRescue,         // rescue the card's photos
-    kFormatInCamera,    // the pictures are saved: format in the camera, put them back
+    kFormatInCamera,    // format in the camera, then put the pictures back: from `folder` where they are saved,
+                        // or, with no folder, after saving them first (rescue)
     kFormatThenPut,     // the pictures are saved in `folder`: format the card (our own format), put them back
     kPutBack,           // pictures the list does not name are saved in `folder`: put them back to list them
     kDeleteSome,        // delete photos first, or put fewer
@@ -82,7 +83,7 @@ enum class QuestionKind : uint16_t {
     kDelete,         // count to delete, other_count: photos on the card
     kFormat,         // count: photos on the card
     kRestore,        // count: photos on the card, other_count: in the backup, name
-    kRepairCatalog,  // count: pictures found
+    kRepairCatalog,  // count: pictures found (all saved in folder), other_count: how many of them are put back
     kRepairRebuild,  // count: pictures found, folder where they are saved
     kRawWrite,       // bytes, position: the block
 };
@@ -107,6 +108,7 @@ enum class ProblemKind : uint16_t {
     kCatalogNoAnswer,       //
     kCatalogChanged,        //
     kCatalogDamaged,        // the list does not load: photos and size unknown
+    kCatalogErased,         // the list reads erased (a change cut short); count: pictures on the card, bytes: its size
     kListTooLong,           // count, other_count: capacity
     kListSlotOutOfRange,    // position, slot, other_count: slots on the card
     kListSlotTwice,         // other_position, position, slot
@@ -188,6 +190,7 @@ enum class RecordKind : uint16_t {
     kCatalogSound,   // rescue: nothing to repair
     kRescueSaved,    // rescue: count pictures saved of other_count found, in folder
     kRepaired,       // rescue: the catalog lists the count pictures found again
+    kPutBack,        // rescue: name (a saved picture, in folder) put back on the card for the list to name it
 };
 
 struct Record {
@@ -222,7 +225,7 @@ enum class StepKind : uint8_t {
     kBackup,       // name
     kRestore,      // name
     kRescueRead,   // the whole card
-    kRescuePut,    // slot: a picture put back
+    kRescuePut,    // slot, name: a saved picture put back
 };
 
 // One unit of a workflow as the front end shows it: "photo 3 of 12".

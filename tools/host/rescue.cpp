@@ -3,6 +3,7 @@
 // them again. How the card is read and judged is in card_scan.cpp.
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <system_error>
 
 #include "card_scan.h"
@@ -10,6 +11,7 @@
 #include "core_internal.h"
 #include "embedded_camera.h"
 #include "i18n.h"
+#include "os/os.h"
 #include "utf8_path.h"
 
 namespace pixavon::host {
@@ -48,8 +50,10 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         if (!camera_open()) fail(inspect().problem);
 
         internal::SessionCardAccess access(*session_);
-        // A card image's size is its length; a camera's is read off the card.
-        const uint64_t known = camera_ ? camera_->card_size() : 0;
+        // A card image's size is its length; a camera's is read off the card,
+        // so that only the card itself is read, or, where its size cannot be
+        // told so, the whole address range.
+        const uint64_t known = measure_card();
         const uint64_t given = static_cast<uint64_t>(request.size_mib) << 20;
         if (known != 0 && request.size_mib != 0 && known != given) {
             refuse(ProblemKind::kSizeContradicts, {.bytes = known, .other_bytes = given});
@@ -118,60 +122,101 @@ Outcome Core::rescue(const RescueRequest& request, RescueSummary* summary) {
         if (!padded_dir_.empty()) {
             fail(ProblemKind::kShortImageNotRepaired, {.count = found, .name = card_image_, .folder = request.folder});
         }
-        // The files of the pictures a list leaves out: "picture-04.png, picture-08.png".
-        const auto left_out = [&](uint32_t listed_count) {
-            std::string files;
-            for (size_t i = 0; i < scan->found.size(); ++i) {
-                const uint8_t slot = scan->found[i];
-                const bool named = plan == RepairPlan::kPutBack ? scan->listed[slot] : i < listed_count;
-                if (!named) files += (files.empty() ? "" : ", ") + saved_as[slot];
-            }
-            return files;
-        };
         switch (plan) {
             case RepairPlan::kNone:
                 say(outcome, RecordKind::kCatalogSound, {});
                 return;
-            case RepairPlan::kCannot:
-                // The library could erase the catalog's unit only with a list of
-                // the card's size loaded, and a format leaves the list empty:
-                // our own format, then the pictures put back.
+            case RepairPlan::kCannot: {
+                // Our own format takes the card's size from a card image's
+                // camera; the attached camera's card is formatted in the camera.
+                const Hint hint = camera_ ? Hint::kFormatThenPut : Hint::kFormatInCamera;
                 if (scan->catalog_loads && !scan->catalog_fits) {
                     fail(ProblemKind::kRepairWrongSize,
-                         {.count = found, .bytes = scan->card_bytes, .folder = request.folder}, Hint::kFormatThenPut);
+                         {.count = found, .bytes = scan->card_bytes, .folder = request.folder}, hint);
                 }
-                fail(ProblemKind::kRepairImpossible, {.count = found, .folder = request.folder}, Hint::kFormatThenPut);
-            case RepairPlan::kPutBack:
-                frontend_->warn({WarningKind::kPicturesUnlisted,
-                                 Hint::kPutBack,
-                                 {.count = found - result.listed,
-                                  .other_count = found,
-                                  .folder = request.folder,
-                                  .detail = left_out(0)}});
-                return;
+                fail(ProblemKind::kRepairImpossible, {.count = found, .folder = request.folder}, hint);
+            }
             case RepairPlan::kWriteCatalog:
             case RepairPlan::kPartial:
+            case RepairPlan::kPutBack:
                 break;
         }
-        const uint32_t listing = plan == RepairPlan::kWriteCatalog ? found : static_cast<uint32_t>(scan->partial_count);
-        ask({QuestionKind::kRepairCatalog, {.count = listing}});
+        const uint32_t in_place = plan == RepairPlan::kWriteCatalog ? found
+                                  : plan == RepairPlan::kPartial    ? static_cast<uint32_t>(scan->partial_count)
+                                                                    : result.listed;
+        ask({QuestionKind::kRepairCatalog,
+             {.count = found, .other_count = found - in_place, .folder = request.folder}});
         loaded_.reset();  // the repair changes the list behind the core's back
         forget_photos();
-        if (!repair_card(access, *scan, plan, &error)) {
+        if (plan != RepairPlan::kPutBack && !repair_card(access, *scan, plan, &error)) {
             fail(ProblemKind::kRepairFailed, {.count = found, .folder = request.folder, .detail = error},
                  Hint::kTryAgain);
         }
+        if (in_place < found) put_back(outcome, *scan, saved_as, request.folder);
         result.repaired = true;
-        say(outcome, RecordKind::kRepaired, {.count = listing});
-        if (listing < found) {
-            frontend_->warn({WarningKind::kPicturesUnlisted,
-                             Hint::kPutBack,
-                             {.count = found - listing,
-                              .other_count = found,
-                              .folder = request.folder,
-                              .detail = left_out(listing)}});
-        }
+        say(outcome, RecordKind::kRepaired, {.count = found});
     });
+}
+
+// The pictures the list written in place leaves out, put back from their
+// saved copies, lowest slot first. The library puts each in the lowest slot
+// its list leaves free: the picture's own, or a lower one that is erased or
+// whose picture is named already; never one whose picture is still to come.
+void Core::put_back(Outcome& outcome, const CardScan& scan, const std::map<uint8_t, std::string>& saved_as,
+                    const std::string& folder) {
+    Catalog catalog = usable_catalog();  // the list just written: the library's layout is the card's
+    const auto failed = [&](const std::string& detail) {
+        fail(ProblemKind::kRepairFailed,
+             {.count = static_cast<uint32_t>(scan.found.size()), .folder = folder, .detail = detail}, Hint::kTryAgain);
+    };
+    std::vector<bool> named(scan.capacity, false);
+    for (uint32_t i = 0; i < catalog.count; ++i) named.at(catalog.slots[i]) = true;
+    std::vector<uint8_t> left;
+    for (const uint8_t slot : scan.found) {
+        if (!named[slot]) left.push_back(slot);
+    }
+    std::vector<bool> waiting(scan.capacity, false);  // pictures not yet put back
+    for (const uint8_t slot : left) waiting[slot] = true;
+    for (size_t i = 0; i < left.size(); ++i) {
+        stop_if_cancelled();
+        const uint8_t slot = left[i];
+        uint32_t lowest_free = 0;
+        while (lowest_free < scan.capacity && named[lowest_free]) ++lowest_free;
+        if (lowest_free >= scan.capacity || (lowest_free != slot && waiting[lowest_free])) {
+            failed(tr("a picture would be put where another one still waits"));
+        }
+        internal::TempFile staged(session_->temp_dir() + "/put-back.bmp");
+        if (!write_file_durably(staged.path(), bitmap_of_slot(scan, slot), true)) {
+            fail(ProblemKind::kCannotWrite, {.name = staged.path()}, Hint::kCheckDisk);
+        }
+        const uint32_t before = catalog.count;
+        bool ok = false;
+        {
+            const Step shown{.kind = StepKind::kRescuePut,
+                             .slot = slot,
+                             .name = saved_as.at(slot),
+                             .item = static_cast<uint32_t>(i + 1),
+                             .items = static_cast<uint32_t>(left.size()),
+                             .units = kUploadSteps,
+                             .bytes = kSlotBytes + kCatalogSize};
+            internal::StepScope step(*frontend_, shown);
+            std::optional<os::LibraryPath> name;
+            try {
+                name.emplace(staged.path());
+            } catch (const std::runtime_error& error) {
+                fail(ProblemKind::kCannotRead, {.name = staged.path(), .detail = error.what()});
+            }
+            ok = session_->call([&] { return session_->lib().WriteFileToGBA(name->get()); });
+            if (ok) step.succeeded();
+        }
+        catalog = usable_catalog();
+        if (!ok || catalog.count != before + 1 || catalog.slots[before] != lowest_free) {
+            failed(tr("the camera did not take a picture put back"));
+        }
+        named[lowest_free] = true;
+        waiting[slot] = false;
+        say(outcome, RecordKind::kPutBack, {.name = saved_as.at(slot), .folder = folder});
+    }
 }
 
 }  // namespace pixavon::host

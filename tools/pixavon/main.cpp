@@ -162,8 +162,7 @@ int run(int argc, char** argv) {
     import->add_flag("--delete-after", o.import.delete_after,
                      tr("Then delete from the card every photo whose file in the folder reads back as written"));
 
-    auto* rescue =
-        app.add_subcommand("rescue", tr("Save every picture the card's slots hold, whatever its photo list says"));
+    auto* rescue = app.add_subcommand("rescue", tr("Save every picture on the card, whatever its photo list says"));
     rescue->add_option("-o,--output", o.rescue.folder, tr("Folder for the pictures (picture-NN.png)"))->required();
     rescue
         ->add_option("--size", o.rescue.size_mib,

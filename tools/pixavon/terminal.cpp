@@ -99,6 +99,12 @@ std::string hint_for(const host::Problem& problem) {
         case Hint::kTryRescue:
             return fill(tr("Its pictures can still be saved: {1}"), {command_prefix() + "rescue -o FOLDER"});
         case Hint::kFormatInCamera:
+            // Nothing is put back that was not saved first.
+            if (f.folder.empty()) {
+                return fill(tr("Save its pictures first with {1}, then format the card in the camera, then put them "
+                               "back with {2}"),
+                            {command_prefix() + "rescue -o FOLDER", command_prefix() + "put FOLDER/picture-*.png"});
+            }
             return fill(tr("Format the card in the camera, then put the pictures back: {1}"),
                         {command_prefix() + "put " + host::os::command_files(display_name(f.folder), "picture-*.png")});
         case Hint::kFormatThenPut:
