@@ -25,10 +25,24 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
             ask({QuestionKind::kDelete,
                  {.count = static_cast<uint32_t>(positions.size()), .other_count = catalog.count}});
         }
+        // What the card holds after each delete is read from the card, whatever
+        // the library's call said: a call cut short may still have written the
+        // new list, and one that succeeded is followed by a list that may not
+        // read. A camera that stopped answering is opened again once.
+        const auto unanswered = [](const CardState& state) {
+            return !state.connected || state.problem.kind == ProblemKind::kCatalogNoAnswer;
+        };
+        const auto card_now = [&] {
+            CardState state = inspect();
+            if (unanswered(state)) {
+                close_camera();
+                if (open_camera()) state = inspect();
+            }
+            return state;
+        };
         for (size_t i = 0; i < positions.size(); ++i) {
             stop_if_cancelled();
             const uint32_t position = positions[i];
-            const uint32_t before = catalog.count;
             bool ok = false;
             {
                 const Step shown{.kind = StepKind::kDelete,
@@ -41,10 +55,30 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
                 ok = session_->call([&] { return session_->lib().DeletePhoto(static_cast<int32_t>(position)); });
                 if (ok) step.succeeded();
             }
-            catalog = usable_catalog();
-            if (!ok || catalog.count + 1 != before) {
-                fail(ProblemKind::kDeleteFailed, {.position = position}, Hint::kCheckCamera);
+            const CardState now = card_now();
+            const auto remaining = static_cast<uint32_t>(positions.size() - i - 1);
+            if (unanswered(now)) {
+                // The library's word is all there is: the list was written, or
+                // whether it was cannot be told until the camera answers again.
+                if (!ok) fail(ProblemKind::kDeleteCutOff, {.position = position}, Hint::kCheckCameraThenLook);
+                say(outcome, RecordKind::kDeleted, {.position = position});
+                if (remaining > 0) {
+                    fail(ProblemKind::kStoppedAfterDelete, {.position = position, .count = remaining},
+                         Hint::kCheckCameraThenLook);
+                }
+                return;
             }
+            // A list the cut left damaged: its pictures are still on the card.
+            if (!now.catalog_ok) fail(now.problem);
+            // Deleted exactly: the same list less that one entry.
+            std::vector<uint8_t> expected = catalog.slots;
+            if (position < expected.size()) expected.erase(expected.begin() + position);
+            const bool deleted = now.catalog.count + 1 == catalog.count && now.catalog.slots == expected;
+            if (!deleted) {
+                fail(ProblemKind::kDeleteFailed, {.position = position, .count = now.catalog.count},
+                     Hint::kCheckCameraThenLook);
+            }
+            catalog = now.catalog;
             say(outcome, RecordKind::kDeleted, {.position = position});
         }
     });

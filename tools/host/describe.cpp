@@ -32,6 +32,40 @@ std::string why(const Facts& facts) {
 
 }  // namespace
 
+std::string fault_words(SystemFault fault) {
+    switch (fault) {
+        case SystemFault::kNotFound:
+            return tr("there is no such file or folder");
+        case SystemFault::kNotFolder:
+            return tr("a part of its path is not a folder");
+        case SystemFault::kIsFolder:
+            return tr("it is a folder");
+        case SystemFault::kDenied:
+            return tr("you do not have permission");
+        case SystemFault::kReadOnly:
+            return tr("the disk can only be read");
+        case SystemFault::kNoRoom:
+            return tr("the disk is full");
+        case SystemFault::kInUse:
+            return tr("another program is using it");
+        case SystemFault::kNameTooLong:
+            return tr("the name is too long");
+        case SystemFault::kBadName:
+            return tr("the name is not allowed here");
+        case SystemFault::kExists:
+            return tr("it exists already");
+        case SystemFault::kDiskFault:
+            return tr("the disk or device did not answer (it may be unplugged or failing)");
+        case SystemFault::kTooManyOpen:
+            return tr("too many files are open");
+        case SystemFault::kNoMemory:
+            return tr("there is not enough memory");
+        case SystemFault::kOther:
+            break;
+    }
+    return tr("the system refused it");
+}
+
 std::string describe(const Problem& problem) {
     const Facts& f = problem.facts;
     switch (problem.kind) {
@@ -49,6 +83,10 @@ std::string describe(const Problem& problem) {
             return fill(tr("The card image '{1}' does not exist."), {name_of(f.name)});
         case ProblemKind::kCardImageUnusable:
             return fill(tr("The card image '{1}' cannot be used{2}."), {name_of(f.name), why(f)});
+        case ProblemKind::kCardImageNotAFile:
+            return fill(tr("'{1}' is not a regular file (it is a folder, a pipe or a device), so it is no card "
+                           "image: a card image is a file of 8 or 16 MiB."),
+                        {name_of(f.name)});
         case ProblemKind::kCardImageInUse:
             if (f.count > 0) {
                 return fill(tr("The card image '{1}' is in use by another program (process {2})."),
@@ -160,12 +198,25 @@ std::string describe(const Problem& problem) {
         case ProblemKind::kPhotoNotOnCard:
             return fill(tr("Photo {1} is not on the card."), {num(f.position)});
         case ProblemKind::kDeleteFailed:
-            return fill(tr("Photo {1} could not be deleted; the card's photo list shows what is on it."),
+            return fill(ntr("Photo {1} could not be deleted; the card holds {2} photo now.",
+                            "Photo {1} could not be deleted; the card holds {2} photos now.", f.count),
+                        {num(f.position), num(f.count)});
+        case ProblemKind::kDeleteCutOff:
+            return fill(tr("The camera stopped answering while photo {1} was being deleted, as the card's photo "
+                           "list was being written: whether photo {1} is still on the card shows once the camera "
+                           "answers again."),
                         {num(f.position)});
+        case ProblemKind::kStoppedAfterDelete:
+            return fill(ntr("Photo {1} was deleted, then the camera stopped answering: {2} more photo was not "
+                            "deleted.",
+                            "Photo {1} was deleted, then the camera stopped answering: {2} more photos were not "
+                            "deleted.",
+                            f.count),
+                        {num(f.position), num(f.count)});
         case ProblemKind::kFormatFailed:
             return tr("The card could not be formatted.");
         case ProblemKind::kCardReadFailed:
-            return fill(tr("The card could not be read at byte {1}."), {num(f.bytes)});
+            return tr("The camera stopped answering while the whole card was being read, so nothing was saved.");
         case ProblemKind::kBackupSizeUnknown:
             return tr(
                 "The card's photo list is damaged, so the card's size is unknown and it cannot be backed up "
@@ -178,6 +229,10 @@ std::string describe(const Problem& problem) {
             return fill(tr("'{1}' is not a backup of a card of this size. Nothing was changed."), {name_of(f.name)});
         case ProblemKind::kRestoreFailed:
             return tr("The card could not be restored and is now incomplete.");
+        case ProblemKind::kRestoreOntoItself:
+            return fill(tr("'{1}' is the card image in use: a card cannot be restored from itself. Nothing was "
+                           "changed."),
+                        {name_of(f.name)});
         case ProblemKind::kRestoreNotNoted:
             return fill(tr("The restore could not be noted before it began{1}. Nothing was changed."), {why(f)});
         case ProblemKind::kRepairWrongSize:

@@ -52,6 +52,9 @@ std::vector<uint32_t> parse_positions(const std::vector<std::string>& texts) {
     std::vector<uint32_t> out;
     for (const std::string& text : texts) {
         if (!text.empty() && text[0] == '-') bad_input(fill(tr("There is no photo {1}."), {display_name(text)}));
+        // Photos are numbered in decimal, as the tool lists them: "0x1" is no photo number.
+        if (text.find_first_not_of("0123456789") != std::string::npos)
+            bad_input(fill(tr("{1} must be a number, not {2}."), {tr("A position"), quoted(text)}));
         out.push_back(static_cast<uint32_t>(parse_number(text, 255, tr("A position"))));
     }
     return out;

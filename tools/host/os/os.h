@@ -48,6 +48,9 @@ Status status(const std::string& path);
 // True if `path` names anything, even a dangling link.
 bool exists(const std::string& path);
 bool is_folder(const std::string& path);
+// True if `a` and `b` name the same file (the same device and inode on
+// POSIX, the same volume and file ID on Windows), by whatever names or links.
+bool same_file(const std::string& a, const std::string& b);
 // The bytes this user may still write on the disk holding `folder`; nullopt
 // with `error` set when that cannot be told.
 std::optional<uint64_t> free_space(const std::string& folder, int* error);

@@ -118,10 +118,11 @@ bool jpeg_encode_into(const Image* image, int quality, unsigned char** buffer, u
 Image decode_png(const std::vector<uint8_t>& bytes) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
+    // libpng's own words are English and about its internals: a person is
+    // told what it means for the picture.
     if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
-        const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError(fill(tr("damaged PNG ({1})"), {why}));
+        throw ImageError(tr("the PNG file is damaged"));
     }
     try {
         check_dimensions(png.width, png.height, "PNG");
@@ -135,9 +136,8 @@ Image decode_png(const std::vector<uint8_t>& bytes) {
     // A warning means libpng went on over damage (a bad checksum, missing
     // data): the picture would not be what the file meant, so it is refused.
     if (!png_image_finish_read(&png, &black, image.rgb.data(), 0, nullptr) || png.warning_or_error != 0) {
-        const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError(fill(tr("damaged PNG ({1})"), {why}));
+        throw ImageError(tr("the PNG file is damaged or cut short"));
     }
     png_image_free(&png);
     return image;
@@ -148,7 +148,7 @@ Image decode_jpeg(const std::vector<uint8_t>& bytes) {
     char message[JMSG_LENGTH_MAX + 64];
     if (bytes.empty() || !jpeg_decode_into(bytes.data(), bytes.size(), &image, message, sizeof message)) {
         throw ImageError(bytes.empty() ? tr("the JPEG is empty")
-                                       : fill(tr("damaged or unsupported JPEG ({1})"), {message}));
+                                       : tr("the JPEG file is damaged, or of a kind that cannot be read"));
     }
     return image;
 }
@@ -161,15 +161,13 @@ std::vector<uint8_t> encode_png(const Image& image) {
     png.format = PNG_FORMAT_RGB;
     png_alloc_size_t size = 0;
     if (!png_image_write_get_memory_size(png, size, 0, image.rgb.data(), 0, nullptr)) {
-        const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError(fill(tr("cannot encode PNG ({1})"), {why}));
+        throw ImageError(tr("the picture could not be made into a PNG file"));
     }
     std::vector<uint8_t> bytes(size);
     if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.rgb.data(), 0, nullptr)) {
-        const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError(fill(tr("cannot encode PNG ({1})"), {why}));
+        throw ImageError(tr("the picture could not be made into a PNG file"));
     }
     bytes.resize(size);
     return bytes;
@@ -183,7 +181,7 @@ std::vector<uint8_t> encode_jpeg(const Image& image, int quality) {
     std::vector<uint8_t> bytes;
     if (ok && buffer != nullptr) bytes.assign(buffer, buffer + size);
     std::free(buffer);
-    if (!ok) throw ImageError(fill(tr("cannot encode JPEG ({1})"), {message}));
+    if (!ok) throw ImageError(tr("the picture could not be made into a JPEG file"));
     return bytes;
 }
 

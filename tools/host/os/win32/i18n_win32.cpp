@@ -88,7 +88,62 @@ const char* ntr(const char* singular, const char* plural, uint64_t n) {
     return n == 1 ? singular : plural;
 }
 
-std::string system_error(int errnum) { return os::error_text(errnum); }
+SystemFault system_fault(int errnum) {
+    switch (static_cast<DWORD>(errnum)) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_BAD_UNIT:
+            return SystemFault::kNotFound;
+        case ERROR_DIRECTORY:
+            return SystemFault::kNotFolder;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return SystemFault::kDenied;
+        case ERROR_WRITE_PROTECT:
+            return SystemFault::kReadOnly;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return SystemFault::kNoRoom;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+        case ERROR_BUSY:
+            return SystemFault::kInUse;
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_BUFFER_OVERFLOW:
+            return SystemFault::kNameTooLong;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_NOT_SAME_DEVICE:
+            return SystemFault::kBadName;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_DIR_NOT_EMPTY:
+            return SystemFault::kExists;
+        case ERROR_CRC:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_NOT_READY:
+        case ERROR_IO_DEVICE:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_SEM_TIMEOUT:
+        case ERROR_BROKEN_PIPE:
+            return SystemFault::kDiskFault;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return SystemFault::kTooManyOpen;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return SystemFault::kNoMemory;
+        default:
+            return SystemFault::kOther;
+    }
+}
+
+std::string system_error(int errnum) { return fault_words(system_fault(errnum)); }
 
 std::string display_name(const std::string& raw) {
     std::string out = raw;
