@@ -1,4 +1,5 @@
 #include "i18n.h"
+#include "fault_words.h"
 
 #include <libintl.h>
 #include <strings.h>

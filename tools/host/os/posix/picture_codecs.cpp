@@ -2,6 +2,7 @@
 // systems (Windows has its own through WIC: os/win32/picture_codecs.cpp).
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 
@@ -58,8 +59,10 @@ bool jpeg_decode_into(const uint8_t* data, unsigned long size, Image* out, char*
     const uint64_t pixels = static_cast<uint64_t>(info.image_width) * info.image_height;
     if (info.image_width == 0 || info.image_height == 0 || info.image_width > (1u << 20) ||
         info.image_height > (1u << 20) || pixels > kMaxPixels) {
-        std::snprintf(message, message_size, "the picture is too large (%u x %u pixels)", info.image_width,
-                      info.image_height);
+        // Told as "too large", with the picture's size in `out`.
+        std::snprintf(message, message_size, "too large");
+        out->width = info.image_width;
+        out->height = info.image_height;
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -145,8 +148,12 @@ Image decode_png(const std::vector<uint8_t>& bytes) {
 
 Image decode_jpeg(const std::vector<uint8_t>& bytes) {
     Image image;
-    char message[JMSG_LENGTH_MAX + 64];
+    char message[JMSG_LENGTH_MAX + 64] = "";
     if (bytes.empty() || !jpeg_decode_into(bytes.data(), bytes.size(), &image, message, sizeof message)) {
+        if (std::strcmp(message, "too large") == 0) {
+            throw ImageError(fill(tr("the {1} picture is too large ({2} x {3} pixels)"),
+                                  {"JPEG", std::to_string(image.width), std::to_string(image.height)}));
+        }
         throw ImageError(bytes.empty() ? tr("the JPEG is empty")
                                        : tr("the JPEG file is damaged, or of a kind that cannot be read"));
     }

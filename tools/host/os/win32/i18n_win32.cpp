@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "i18n.h"
+#include "fault_words.h"
 #include "mo_catalog.h"
 #include "os/os.h"
 #include "os/win32/paths.h"
