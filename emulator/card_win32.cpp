@@ -77,8 +77,7 @@ std::unique_ptr<Card> Card::open(const std::string& path, int create_mib, bool r
         }
         read_only = false;
         const uint64_t size = create_mib == 16 ? kLargeCardSize : kSmallCardSize;
-        const std::string no_room =
-            "not enough space for a " + std::to_string(create_mib) + " MiB card for " + path;
+        const std::string no_room = "not enough space for a " + std::to_string(create_mib) + " MiB card for " + path;
         if (!room_for(name, size)) throw CardError(no_room, CardError::Reason::kNoSpace);
         file =
             ::CreateFileW(name.c_str(), kAccess, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -473,8 +473,8 @@ TEST_F(CoreTest, DeletesAreCountedAsTheCardHoldsThemAfterAPowerCut) {
     ASSERT_EQ(photos_in(done), 7);
     // Each delete reads the list, erases its unit and writes its 16 blocks; the
     // cuts fall in the first two, from the first delete's read on.
-    const auto erase = std::find_if(trace.begin(), trace.end(),
-                                    [](const std::string& line) { return line.rfind("ERASE", 0) == 0; });
+    const auto erase =
+        std::find_if(trace.begin(), trace.end(), [](const std::string& line) { return line.rfind("ERASE", 0) == 0; });
     ASSERT_NE(erase, trace.end());
     const auto first = static_cast<uint64_t>(erase - trace.begin());
     int cases = 0;

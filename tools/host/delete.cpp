@@ -106,11 +106,11 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
                 const uint32_t written = ok ? kCatalogSize / 512 : (reported > 0 ? reported - 1 : 0);
                 const uint32_t list_blocks = (kEntriesOffset + kEntrySize * catalog.count + 511) / 512;
                 if (!ok && written < list_blocks) {
-                    fail(ProblemKind::kDeleteCutOff, {.position = position}, Hint::kCheckCameraThenLook);
+                    fail(ProblemKind::kDeleteCutOff, {.position = position}, Hint::kCheckThenLook);
                 }
                 say(outcome, RecordKind::kDeleted, {.position = position});
-                fail(ProblemKind::kStoppedAfterDelete, {.position = position, .count = remaining},
-                     Hint::kCheckCameraThenLook);
+                fail(ProblemKind::kDeleteThenGone, {.position = position, .count = remaining},
+                     Hint::kCheckThenLook);
             }
             // A list the cut left damaged: its pictures are still on the card.
             if (!now.catalog_ok) fail(now.problem);
@@ -120,7 +120,7 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
             const bool deleted = now.catalog.count + 1 == catalog.count && now.catalog.slots == expected;
             if (!deleted) {
                 fail(ProblemKind::kDeleteFailed, {.position = position, .count = now.catalog.count},
-                     Hint::kCheckCameraThenLook);
+                     Hint::kCheckThenLook);
             }
             catalog = now.catalog;
             say(outcome, RecordKind::kDeleted, {.position = position});

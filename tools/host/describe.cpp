@@ -172,7 +172,7 @@ std::string describe(const Problem& problem) {
                            "list was being written: whether photo {1} is still on the card shows once the camera "
                            "answers again."),
                         {num(f.position)});
-        case ProblemKind::kStoppedAfterDelete:
+        case ProblemKind::kDeleteThenGone:
             if (f.count == 0) {
                 return fill(tr("Photo {1} was deleted, then the camera stopped answering."), {num(f.position)});
             }

@@ -20,7 +20,8 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib, boo
     if (created_ && create_mib == 0) {
         throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
     }
-    card_ = open_card_waiting([&] { return std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib, read_only)); });
+    card_ = open_card_waiting(
+        [&] { return std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib, read_only)); });
     card_size_ = card_->size();
     try {
         temp_dir_ = PrivateDir(os::temp_folder(), "pixavon-camera");

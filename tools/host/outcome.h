@@ -66,7 +66,7 @@ enum class Hint : uint8_t {
     kReplace,           // the file exists: another name, or replacing it
     kOtherName,         // another name or folder
     kCheckCamera,       // check the camera (connection) and try again
-    kCheckCameraThenLook,  // check the camera, then look at what the card holds now (not the same again)
+    kCheckThenLook,     // check the camera, then look at what the card holds now (not the same again)
     kTryAgain,          // try again
     kCheckDisk,         // check the folder exists, can be written and has room
     kConnectCamera,     // connect the camera, or open a card image
@@ -145,7 +145,7 @@ enum class ProblemKind : uint16_t {
     kPhotoNotOnCard,     // position
     kDeleteFailed,       // position; count: photos the card holds now
     kDeleteCutOff,       // position: the camera stopped answering while its list was written
-    kStoppedAfterDelete,  // position: deleted, then the camera stopped answering; count: photos not deleted
+    kDeleteThenGone,     // position: deleted, then the camera stopped answering; count: photos not deleted
     kFormatFailed,       //
     kCardReadFailed,     // bytes: where
     kBackupSizeUnknown,  // the list does not load, so its size is unknown

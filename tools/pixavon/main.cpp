@@ -261,8 +261,8 @@ int run(int argc, char** argv) {
     if (rescue->parsed() && size == 0 && !o.card.empty() && host::os::exists(o.card)) size = o.rescue.size_mib;
     // Commands that change nothing on the card open a card image only to
     // read it: a backup on read-only media can be browsed, and keeps its times.
-    const bool read_only = info->parsed() || list->parsed() || get->parsed() || backup->parsed() ||
-                           sheet->parsed() || raw_read->parsed() || (import->parsed() && !o.import.delete_after) ||
+    const bool read_only = info->parsed() || list->parsed() || get->parsed() || backup->parsed() || sheet->parsed() ||
+                           raw_read->parsed() || (import->parsed() && !o.import.delete_after) ||
                            (rescue->parsed() && !o.rescue.repair) || (mount->parsed() && o.mount.read_only);
     if (const int prepared = report(core.prepare({o.card, size, rescue->parsed(), read_only}), cancel); prepared != 0)
         return prepared;

@@ -75,7 +75,7 @@ std::string hint_for(const host::Problem& problem) {
             return tr("Choose another name.");
         case Hint::kCheckCamera:
             return tr("Check the camera and its connection, and try again.");
-        case Hint::kCheckCameraThenLook:
+        case Hint::kCheckThenLook:
             return fill(tr("Check the camera and its connection, then see what the card holds now: {1}"),
                         {command_prefix() + "list"});
         case Hint::kTryAgain:

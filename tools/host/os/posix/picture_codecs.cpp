@@ -2,8 +2,8 @@
 // systems (Windows has its own through WIC: os/win32/picture_codecs.cpp).
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <jpeglib.h>

@@ -41,8 +41,8 @@ bool device_name(const std::string& path) {
     while (!base.empty() && base.back() == ' ') base.pop_back();
     for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           base[3] >= '1' && base[3] <= '9';
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
+           base[3] <= '9';
 }
 
 }  // namespace
@@ -72,9 +72,9 @@ namespace {
 bool file_id(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
     const std::wstring name = wide(path);
     if (name.empty()) return false;
-    HANDLE file = ::CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        ::CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool ok = ::GetFileInformationByHandle(file, info) != 0;
     ::CloseHandle(file);
@@ -86,8 +86,7 @@ bool file_id(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
 bool same_file(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION first{};
     BY_HANDLE_FILE_INFORMATION second{};
-    return file_id(a, &first) && file_id(b, &second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+    return file_id(a, &first) && file_id(b, &second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
            first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
 

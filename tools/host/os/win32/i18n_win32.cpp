@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "i18n.h"
 #include "fault_words.h"
+#include "i18n.h"
 #include "mo_catalog.h"
 #include "os/os.h"
 #include "os/win32/paths.h"
