@@ -109,8 +109,7 @@ Outcome Core::delete_photos(std::vector<uint32_t> positions, bool ask_first) {
                     fail(ProblemKind::kDeleteCutOff, {.position = position}, Hint::kCheckThenLook);
                 }
                 say(outcome, RecordKind::kDeleted, {.position = position});
-                fail(ProblemKind::kDeleteThenGone, {.position = position, .count = remaining},
-                     Hint::kCheckThenLook);
+                fail(ProblemKind::kDeleteThenGone, {.position = position, .count = remaining}, Hint::kCheckThenLook);
             }
             // A list the cut left damaged: its pictures are still on the card.
             if (!now.catalog_ok) fail(now.problem);
