@@ -150,13 +150,13 @@ TEST(Translations, CataloguesOfPoInTheUsersLanguage) {
     EXPECT_EQ(win32::catalogue_for_language(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), "");
 
     ASSERT_TRUE(win32::use_catalogue(win32::installed_locale_folder(), "ja"));
-    EXPECT_STREQ(tr("damaged PNG ({1})"), "壊れた PNG です（{1}）");
+    EXPECT_STREQ(tr("the PNG file is damaged"), "PNG ファイルが壊れています");
     EXPECT_STREQ(ntr("There is no photo {1}: the card holds {2} photo, numbered 0.",
                      "There is no photo {1}: the card holds {2} photos, numbered 0 to {3}.", 5),
                  "写真 {1} はありません。カードの写真は {2} 枚（番号 0～{3}）です。");
     EXPECT_STREQ(tr("not a text of ours"), "not a text of ours");
     EXPECT_FALSE(win32::use_catalogue(win32::installed_locale_folder(), "xx"));
-    EXPECT_STREQ(tr("damaged PNG ({1})"), "damaged PNG ({1})");
+    EXPECT_STREQ(tr("the PNG file is damaged"), "the PNG file is damaged");
 }
 
 // What the temporary folder holds of this process's temporary folders.
