@@ -215,6 +215,10 @@ int cmd_restore(host::Core& core, const std::string& file) { return finish(core.
 
 int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
     const host::Problem exists{host::ProblemKind::kFileExists, host::Hint::kReplace, {.name = file}, {}};
+    if (const host::os::Kind kind = host::os::status(file).kind;
+        kind == host::os::Kind::kFolder || kind == host::os::Kind::kOther) {
+        bad_input(explain({host::ProblemKind::kNotAFile, host::Hint::kOtherName, {.name = file}, {}}));
+    }
     if (!force && host::os::exists(file)) bad_input(explain(exists));
     if (!ends_with_png(file)) {
         bad_input(tr("The contact sheet is a PNG: give a name ending in .png."));
