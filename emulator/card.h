@@ -20,12 +20,15 @@ public:
     // kUnusable: not a card image, or cannot be opened; kBusy: another process
     // holds it; kNoSpace: the disk cannot hold it.
     enum class Reason { kUnusable, kBusy, kNoSpace };
-    explicit CardError(const std::string& what, Reason reason = Reason::kUnusable)
-        : std::runtime_error(what), reason_(reason) {}
+    explicit CardError(const std::string& what, Reason reason = Reason::kUnusable, int error = 0)
+        : std::runtime_error(what), reason_(reason), error_(error) {}
     Reason reason() const { return reason_; }
+    // The system's error number when the system said why; else 0.
+    int error() const { return error_; }
 
 private:
     Reason reason_;
+    int error_;
 };
 
 // The process holding a flock() on the file or directory behind `fd`, read
@@ -39,7 +42,10 @@ public:
     // `create_mib` 0 means "never create". The file is locked for this Card
     // alone (flock) and fully allocated on the disk before it is mapped. Throws
     // CardError, "card image PATH is in use by process N" when another holds it.
-    static Card open(const std::string& path, int create_mib);
+    // With `read_only`, an existing file is opened only to be read, shared
+    // with other readers: what is written to the card then stays in memory
+    // and never reaches the file (a fresh card is still made to be written).
+    static Card open(const std::string& path, int create_mib, bool read_only = false);
 
     Card(Card&& other) noexcept;
     Card& operator=(Card&&) = delete;
@@ -65,11 +71,12 @@ public:
     bool sync() const;
 
 private:
-    Card(int fd, uint8_t* map, uint64_t size);
+    Card(int fd, uint8_t* map, uint64_t size, bool read_only);
 
     int fd_ = -1;
     uint8_t* map_ = nullptr;
     uint64_t size_ = 0;
+    bool read_only_ = false;
     Flash flash_;
 };
 

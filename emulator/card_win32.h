@@ -21,12 +21,15 @@ public:
     // kUnusable: not a card image, or cannot be opened; kBusy: another program
     // has it open for writing; kNoSpace: the disk cannot hold it.
     enum class Reason { kUnusable, kBusy, kNoSpace };
-    explicit CardError(const std::string& what, Reason reason = Reason::kUnusable)
-        : std::runtime_error(what), reason_(reason) {}
+    explicit CardError(const std::string& what, Reason reason = Reason::kUnusable, int error = 0)
+        : std::runtime_error(what), reason_(reason), error_(error) {}
     Reason reason() const { return reason_; }
+    // The system's error code when the system said why; else 0.
+    int error() const { return error_; }
 
 private:
     Reason reason_;
+    int error_;
 };
 
 class Card {
@@ -38,7 +41,10 @@ public:
     // space on the disk before it is mapped. Throws CardError (kBusy while
     // another program writes it, kNoSpace when the disk cannot hold a fresh
     // one, which is then removed).
-    static std::unique_ptr<Card> open(const std::string& path, int create_mib);
+    // With `read_only`, an existing file is opened only to be read, shared
+    // with other readers: what is written to the card then stays in memory
+    // and never reaches the file (a fresh card is still made to be written).
+    static std::unique_ptr<Card> open(const std::string& path, int create_mib, bool read_only = false);
     // A fresh, empty card of `mib` (8 or 16) MiB in memory only.
     static std::unique_ptr<Card> in_memory(int mib);
 
@@ -59,6 +65,7 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
     HANDLE mapping_ = nullptr;
     uint8_t* view_ = nullptr;
+    bool read_only_ = false;
     std::unique_ptr<Flash> flash_;
 };
 

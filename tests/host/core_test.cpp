@@ -438,6 +438,95 @@ TEST_F(CoreTest, ARestoreCutShortIsToldToTheNextHost) {
     EXPECT_TRUE(ui_.warnings.empty());
 }
 
+TEST_F(CoreTest, DeletesAreCountedAsTheCardHoldsThemAfterAPowerCut) {
+    Core& core = open();
+    put(core, 12);
+    core_.reset();
+    const std::vector<uint8_t> card = ReadFileBytes(card_);
+    // Photos the card's list names in `bytes`; -1 when the list is damaged.
+    const auto photos_in = [](const std::vector<uint8_t>& bytes) {
+        const uint8_t* catalog = bytes.data() + bytes.size() - 8192;
+        if (!valid_catalog(catalog)) return -1;
+        const Catalog list = parse_catalog(catalog);
+        return list.check.fault == pixavon::CatalogFault::None ? static_cast<int>(list.count) : -1;
+    };
+    // The camera loses power in command `cut` (counted from the host's first)
+    // of a delete of five photos.
+    const auto cut_at = [&](uint64_t cut, Outcome* outcome) {
+        pixavon::test::EmulatorOptions options;
+        options.trace = true;
+        if (cut != 0) options.extra_args = {"--power-cut-after", std::to_string(cut)};
+        pixavon::test::EmulatorProcess camera(options);
+        camera.write_card_bytes(card);
+        camera.start();
+        {
+            pixavon::test::ScopedEnvironment environment;
+            environment.Set("PIXAVON_DEVICE_DIR", camera.device_dir().c_str());
+            Core attached(cancel_);
+            attached.set_frontend(ui_);
+            EXPECT_TRUE(attached.prepare({}, PIXAVON_LIBRARY_PATH).ok());
+            EXPECT_TRUE(attached.open_camera());
+            *outcome = attached.delete_photos({0, 2, 4, 6, 8}, false);
+        }
+        camera.stop();
+        return std::make_pair(camera.card_bytes(), camera.trace_lines());
+    };
+    Outcome whole;
+    const auto [done, trace] = cut_at(0, &whole);
+    ASSERT_TRUE(whole.ok()) << describe(whole.problem);
+    ASSERT_EQ(photos_in(done), 7);
+    // Each delete reads the list, erases its unit and writes its 16 blocks; the
+    // cuts fall in the first two, from the first delete's read on.
+    const auto erase =
+        std::find_if(trace.begin(), trace.end(), [](const std::string& line) { return line.rfind("ERASE", 0) == 0; });
+    ASSERT_NE(erase, trace.end());
+    const auto first = static_cast<uint64_t>(erase - trace.begin());
+    int cases = 0;
+    for (uint64_t cut = first; cut <= first + 44; cut += 3) {
+        Outcome outcome;
+        const std::vector<uint8_t> after = cut_at(cut, &outcome).first;
+        const int left = photos_in(after);
+        const auto told = static_cast<int>(outcome.done.size());
+        SCOPED_TRACE("cut in command " + std::to_string(cut) + ": " + describe(outcome.problem));
+        // The step that failed is the delete, never a read of the list.
+        EXPECT_NE(outcome.problem.kind, ProblemKind::kCatalogNoAnswer);
+        if (left < 0) continue;  // a list the cut left damaged: rescue's work
+        ++cases;
+        // Every delete told happened; only one cut off may be untold, and it is
+        // named as such.
+        if (outcome.problem.kind == ProblemKind::kDeleteCutOff) {
+            EXPECT_TRUE(12 - left == told || 12 - left == told + 1) << left << " left, " << told << " told";
+        } else {
+            EXPECT_EQ(12 - left, told);
+        }
+    }
+    EXPECT_GT(cases, 5);
+}
+
+TEST_F(CoreTest, ACardImageIsNeverRestoredFromItself) {
+    Core& core = open();
+    put(core, 2);
+    const std::vector<uint8_t> before = ReadFileBytes(card_);
+    // By its own name or a link to it: refused before anything is done.
+    fs::create_symlink(card_, path("link.bin"));
+    for (const std::string& name : {card_, path("link.bin")}) {
+        const Outcome outcome = core.restore(name);
+        EXPECT_EQ(outcome.status, Outcome::Status::kRefused);
+        EXPECT_EQ(outcome.problem.kind, ProblemKind::kRestoreOntoItself) << describe(outcome.problem);
+        EXPECT_EQ(ui_.questions, 0);
+    }
+    core_.reset();
+    EXPECT_EQ(ReadFileBytes(card_), before);
+    ui_.warnings.clear();
+    // No restore was begun, so none is told as interrupted; a copy is another
+    // file, and restores.
+    Core& again = open();
+    EXPECT_TRUE(ui_.warnings.empty());
+    fs::copy_file(card_, path("copy.bin"));
+    const Outcome copied = again.restore(path("copy.bin"));
+    EXPECT_TRUE(copied.ok()) << describe(copied.problem);
+}
+
 TEST_F(CoreTest, PicturesThatAreNotWholeAreRefused) {
     Core& core = open();
     const std::vector<uint8_t> jpeg = encode_jpeg(picture(3), 90);

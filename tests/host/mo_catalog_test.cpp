@@ -31,12 +31,12 @@ TEST(MoCatalog, ReadsPoCataloguesInEitherByteOrderAndSurvivesDamage) {
     const std::optional<MoCatalog> catalog = MoCatalog::parse(ja);
     ASSERT_TRUE(catalog);
     EXPECT_EQ(catalog->plural_count(), 1u);
-    EXPECT_STREQ(catalog->find("damaged PNG ({1})"), "壊れた PNG です（{1}）");
+    EXPECT_STREQ(catalog->find("the PNG file is damaged"), "PNG ファイルが壊れています");
     EXPECT_STREQ(catalog->find_plural(kPlural, 7), "写真 {1} はありません。カードの写真は {2} 枚（番号 0～{3}）です。");
     EXPECT_EQ(catalog->find("not a text of ours"), nullptr);
     const std::optional<MoCatalog> zh_tw = MoCatalog::parse(compiled("zh_TW"));
     ASSERT_TRUE(zh_tw);
-    EXPECT_STREQ(zh_tw->find("damaged PNG ({1})"), "PNG 已損壞（{1}）");
+    EXPECT_STREQ(zh_tw->find("the PNG file is damaged"), "PNG 檔案已損毀");
 
     // The same file written big-endian: its header and its two tables.
     std::vector<uint8_t> big = ja;
@@ -49,7 +49,7 @@ TEST(MoCatalog, ReadsPoCataloguesInEitherByteOrderAndSurvivesDamage) {
     const std::optional<MoCatalog> swapped = MoCatalog::parse(big);
     ASSERT_TRUE(swapped);
     EXPECT_EQ(swapped->size(), catalog->size());
-    EXPECT_STREQ(swapped->find("damaged PNG ({1})"), catalog->find("damaged PNG ({1})"));
+    EXPECT_STREQ(swapped->find("the PNG file is damaged"), catalog->find("the PNG file is damaged"));
 
     // Cut short anywhere past the header, or a table word changed: refused
     // or read within the file, never past it.

@@ -5,6 +5,7 @@
 #include <iconv.h>
 #include <locale.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -329,6 +330,7 @@ TEST_F(ToolTest, RefusalsLeaveTheCardByteIdentical) {
         {"get", "2"},                         // out of range
         {"rm", "0", "7"},                     // one out of range: nothing deleted
         {"rm", "x"},                          // not a number
+        {"rm", "0x0"},                        // photos are numbered in decimal
         {"format"},                           // needs --yes off a terminal
         {"restore", "--yes", "restore.bin"},  // not a backup of this card
         {"raw", "write", "0", "ok.png"},      // needs --yes off a terminal
@@ -370,6 +372,65 @@ TEST_F(ToolTest, RemovesSeveralPositionsAsTheUserNumberedThem) {
     EXPECT_EQ(list["photos"][0]["slot"], 0);
     EXPECT_EQ(list["photos"][1]["slot"], 2);
     EXPECT_EQ(list["photos"][2]["slot"], 4);
+}
+
+TEST_F(ToolTest, CardImagesAreReadOnlyWhenOnlyReadAndOddFilesAreToldInWords) {
+    make_card({0, 1});
+    const std::vector<uint8_t> two = ReadFileBytes(card_);
+    // Listing a card image changes nothing of it, its time included.
+    const auto modified = [](const std::string& file) {
+        struct stat st {};
+        ::stat(file.c_str(), &st);
+        return std::make_pair(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    };
+    const auto mtime = modified(card_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(card({"list"}).code, 0);
+    EXPECT_EQ(modified(card_), mtime);
+
+    // A backup on read-only media can be browsed; what would change it says why.
+    const std::string media = path("media");
+    fs::create_directory(media);
+    fs::copy_file(card_, media + "/backup.bin");
+    if (::mount(media.c_str(), media.c_str(), nullptr, MS_BIND, nullptr) == 0) {
+        struct Unmount {
+            std::string dir;
+            ~Unmount() { ::umount2(dir.c_str(), MNT_DETACH); }
+        } unmount{media};
+        ASSERT_EQ(::mount(nullptr, media.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
+        const Result listed = run_tool({"--card", media + "/backup.bin", "list"});
+        EXPECT_EQ(listed.code, 0) << listed.err;
+        EXPECT_NE(listed.out.find("2 photos"), std::string::npos) << listed.out;
+        const Result removed = run_tool({"--card", media + "/backup.bin", "rm", "0"});
+        EXPECT_NE(removed.code, 0);
+        EXPECT_NE(removed.err.find("the disk can only be read"), std::string::npos) << removed.err;
+    }
+
+    // Not a regular file: said so, whatever it reads as.
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    for (const std::string& odd : {path("pipe"), std::string("/dev/zero")}) {
+        const Result r = run_tool({"--card", odd, "list"});
+        EXPECT_EQ(r.code, 2);
+        EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+    }
+
+    // Shorter than a photo: nothing to rescue, and nothing offered.
+    WriteFileBytes(path("text.img"), {'a', 'b', 'c', 'd', 'e', 'f'});
+    const Result text = run_tool({"--card", path("text.img"), "list"});
+    EXPECT_EQ(text.err.find("rescue"), std::string::npos) << text.err;
+    const Result none = run_tool({"--card", path("text.img"), "rescue", "-o", path("none"), "--size", "8"});
+    EXPECT_EQ(none.code, 2) << none.err;
+    EXPECT_FALSE(fs::exists(path("none")) && !fs::is_empty(path("none")));
+    // Longer than an 8 MiB card: what is offered is a 16 MiB card cut short, and it works.
+    std::vector<uint8_t> longer = two;
+    longer.push_back(0xFF);
+    WriteFileBytes(path("long.img"), longer);
+    const Result offered = run_tool({"--card", path("long.img"), "list"});
+    EXPECT_NE(offered.err.find("rescue -o FOLDER --size 16"), std::string::npos) << offered.err;
+    const Result eight = run_tool({"--card", path("long.img"), "rescue", "-o", path("r8"), "--size", "8"});
+    EXPECT_NE(eight.err.find("--size 16"), std::string::npos) << eight.err;
+    const Result sixteen = run_tool({"--card", path("long.img"), "rescue", "-o", path("r16"), "--size", "16"});
+    EXPECT_EQ(sixteen.code, 0) << sixteen.err;
 }
 
 TEST_F(ToolTest, BackupRestoreAndFormat) {

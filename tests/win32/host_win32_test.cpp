@@ -154,13 +154,13 @@ TEST(Translations, CataloguesOfPoInTheUsersLanguage) {
     EXPECT_EQ(win32::catalogue_for_language(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), "");
 
     ASSERT_TRUE(win32::use_catalogue(win32::installed_locale_folder(), "ja"));
-    EXPECT_STREQ(tr("damaged PNG ({1})"), "壊れた PNG です（{1}）");
+    EXPECT_STREQ(tr("the PNG file is damaged"), "PNG ファイルが壊れています");
     EXPECT_STREQ(ntr("There is no photo {1}: the card holds {2} photo, numbered 0.",
                      "There is no photo {1}: the card holds {2} photos, numbered 0 to {3}.", 5),
                  "写真 {1} はありません。カードの写真は {2} 枚（番号 0～{3}）です。");
     EXPECT_STREQ(tr("not a text of ours"), "not a text of ours");
     EXPECT_FALSE(win32::use_catalogue(win32::installed_locale_folder(), "xx"));
-    EXPECT_STREQ(tr("damaged PNG ({1})"), "damaged PNG ({1})");
+    EXPECT_STREQ(tr("the PNG file is damaged"), "the PNG file is damaged");
 }
 
 // What the temporary folder holds of this process's temporary folders.
@@ -275,9 +275,9 @@ TEST(FileArguments, WildcardsJoinsQuotesAndErrorWords) {
 
     // The system's errors in the person's words, never its own texts or numbers.
     ASSERT_TRUE(win32::use_catalogue(win32::installed_locale_folder(), "ja"));
-    EXPECT_EQ(os::error_text(ERROR_SHARING_VIOLATION), tr("another program is using it"));
+    EXPECT_EQ(system_error(ERROR_SHARING_VIOLATION), tr("another program is using it"));
     EXPECT_STRNE(tr("another program is using it"), "another program is using it");
-    EXPECT_EQ(os::error_text(0x7fff), tr("Windows refused it"));
+    EXPECT_EQ(system_error(0x7fff), tr("the system refused it"));
     win32::use_catalogue(win32::installed_locale_folder(), "");
 }
 

@@ -122,6 +122,8 @@ std::string hint(const Trouble& trouble) {
             return tr("Choose another name or folder.");
         case Hint::kCheckCamera:
             return tr("Check that the camera is connected, then try again.");
+        case Hint::kCheckThenLook:
+            return tr("Check that the camera is connected, then choose File ▸ Reload to see what the card holds now.");
         case Hint::kTryAgain:
             return tr("Try again.");
         case Hint::kCheckDisk:

@@ -58,6 +58,10 @@ BackupCheck check_backup(const std::string& path, uint32_t capacity_code) {
 Outcome Core::backup(const std::string& file, bool replace) {
     return run([&](Outcome& outcome) {
         if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
+        // A folder, a pipe or a device (AUX on Windows) is not replaced by a backup.
+        if (const os::Kind kind = os::status(file).kind; kind == os::Kind::kFolder || kind == os::Kind::kOther) {
+            refuse(ProblemKind::kNotAFile, {.name = file}, Hint::kOtherName);
+        }
         if (!replace && exists(file)) refuse(ProblemKind::kFileExists, {.name = file}, Hint::kReplace);
         const CardState state = inspect();
         // A list the card cannot hold is no reason not to save the card: that is
@@ -111,6 +115,11 @@ Outcome Core::backup(const std::string& file, bool replace) {
 Outcome Core::restore(const std::string& file) {
     return run([&](Outcome& outcome) {
         if (file.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
+        // The card image itself, by any name: its bytes would be read while
+        // they are written over.
+        if (!card_image_.empty() && os::same_file(file, card_image_)) {
+            refuse(ProblemKind::kRestoreOntoItself, {.name = file});
+        }
         const CardState state = inspect();
         // The card's own size, whatever its list says: a restore is what makes
         // a card with a damaged list usable again.

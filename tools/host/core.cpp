@@ -140,23 +140,46 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
         // What runs of ours that were killed left in the temporary folder.
         remove_leftovers(os::temp_folder());
         if (!target.card_image.empty()) {
+            // A pipe, a device or a folder is no card image, whatever it reads as.
+            if (const os::Status st = os::status(target.card_image);
+                st.kind == os::Kind::kFolder || st.kind == os::Kind::kOther) {
+                refuse(ProblemKind::kCardImageNotAFile, {.name = target.card_image});
+            }
             if (target.create_mib == 0 && !exists(target.card_image)) {
                 refuse(ProblemKind::kCardImageMissing, {.name = target.card_image}, Hint::kCardImageMissing);
+            }
+            // A fresh card is made only where it fits whole, as a backup is.
+            if (target.create_mib != 0 && !exists(target.card_image)) {
+                const uint64_t card_bytes = static_cast<uint64_t>(target.create_mib) << 20;
+                const std::string parent = utf8_of(fs_path(target.card_image).parent_path());
+                int ignored = 0;
+                const std::optional<uint64_t> space = os::free_space(parent.empty() ? "." : parent, &ignored);
+                if (space && *space < card_bytes) {
+                    fail(ProblemKind::kNoSpaceForCard, {.bytes = card_bytes, .name = target.card_image},
+                         Hint::kCheckDisk);
+                }
             }
             std::string image = target.card_image;
             if (target.read_short_image) {
                 image = padded_if_short(target.card_image, target.create_mib);
             } else if (const os::Status st = os::status(image);
                        st.kind == os::Kind::kFile && st.size != (8u << 20) && st.size != (16u << 20)) {
+                // A file shorter than one photo holds none to rescue.
+                const bool rescuable = st.size >= kSlotBytes && st.size < (16u << 20);
                 refuse(ProblemKind::kCardImageWrongLength, {.bytes = st.size, .name = target.card_image},
-                       st.size < (16u << 20) ? Hint::kTryRescue : Hint::kNone);
+                       rescuable ? Hint::kTryRescue : Hint::kNone);
             }
             try {
-                camera_ = std::make_unique<EmbeddedCamera>(image, target.create_mib);
+                camera_ = std::make_unique<EmbeddedCamera>(image, target.create_mib, target.read_only);
             } catch (const CameraError& error) {
                 switch (error.kind()) {
                     case CameraError::Kind::kBadImage:
-                        refuse(ProblemKind::kCardImageUnusable, {.name = target.card_image, .detail = error.what()});
+                        // Why, in the person's words: the system's reason, or
+                        // that its bytes are no card's.
+                        refuse(ProblemKind::kCardImageUnusable,
+                               {.name = target.card_image,
+                                .detail = error.error() != 0 ? std::string() : tr("it is not a card image"),
+                                .error = error.error()});
                     case CameraError::Kind::kBusy: {
                         const long holder = os::lock_holder(target.card_image);
                         fail(ProblemKind::kCardImageInUse,
@@ -169,7 +192,7 @@ Outcome Core::prepare(const Target& target, const std::string& library_path) {
                     case CameraError::Kind::kUnavailable:
                         break;
                 }
-                fail(ProblemKind::kCameraNotStarted, {.name = target.card_image, .detail = error.what()});
+                fail(ProblemKind::kCameraNotStarted, {.name = target.card_image, .error = error.error()});
             }
             if (camera_->created()) {
                 frontend_->warn({WarningKind::kCardCreated,
@@ -220,6 +243,9 @@ std::string Core::padded_if_short(const std::string& image, int create_mib) {
     // read only as the card the person names, and one longer than an 8 MiB
     // card is no 8 MiB card.
     const uint64_t named = static_cast<uint64_t>(create_mib) << 20;
+    // Shorter than one photo: no picture is whole in it, and its bytes are
+    // none of a picture's that can be told.
+    if (size < kSlotBytes) refuse(ProblemKind::kCardImageWrongLength, {.bytes = size, .name = image});
     if (size > kLarge || named == 0 || named < size) {
         refuse(ProblemKind::kCardImageWrongLength, {.bytes = size, .name = image},
                size > kLarge ? Hint::kNone : Hint::kNeedsSize);

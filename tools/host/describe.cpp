@@ -53,6 +53,10 @@ std::string describe(const Problem& problem) {
             return fill(tr("The card image '{1}' does not exist."), {name_of(f.name)});
         case ProblemKind::kCardImageUnusable:
             return fill(tr("The card image '{1}' cannot be used{2}."), {name_of(f.name), why(f)});
+        case ProblemKind::kCardImageNotAFile:
+            return fill(tr("'{1}' is not a regular file (it is a folder, a pipe or a device), so it is no card "
+                           "image: a card image is a file of 8 or 16 MiB."),
+                        {name_of(f.name)});
         case ProblemKind::kCardImageInUse:
             if (f.count > 0) {
                 return fill(tr("The card image '{1}' is in use by another program (process {2})."),
@@ -174,12 +178,28 @@ std::string describe(const Problem& problem) {
         case ProblemKind::kPhotoNotOnCard:
             return fill(tr("Photo {1} is not on the card."), {num(f.position)});
         case ProblemKind::kDeleteFailed:
-            return fill(tr("Photo {1} could not be deleted; the card's photo list shows what is on it."),
+            return fill(ntr("Photo {1} could not be deleted; the card holds {2} photo now.",
+                            "Photo {1} could not be deleted; the card holds {2} photos now.", f.count),
+                        {num(f.position), num(f.count)});
+        case ProblemKind::kDeleteCutOff:
+            return fill(tr("The camera stopped answering while photo {1} was being deleted, as the card's photo "
+                           "list was being written: whether photo {1} is still on the card shows once the camera "
+                           "answers again."),
                         {num(f.position)});
+        case ProblemKind::kDeleteThenGone:
+            if (f.count == 0) {
+                return fill(tr("Photo {1} was deleted, then the camera stopped answering."), {num(f.position)});
+            }
+            return fill(ntr("Photo {1} was deleted, then the camera stopped answering: {2} more photo was not "
+                            "deleted.",
+                            "Photo {1} was deleted, then the camera stopped answering: {2} more photos were not "
+                            "deleted.",
+                            f.count),
+                        {num(f.position), num(f.count)});
         case ProblemKind::kFormatFailed:
             return tr("The card could not be formatted.");
         case ProblemKind::kCardReadFailed:
-            return tr("The camera stopped answering while the card was read.");
+            return tr("The camera stopped answering while the whole card was being read, so nothing was saved.");
         case ProblemKind::kBackupSizeUnknown:
             return tr(
                 "The card's photo list is damaged, so the card's size is unknown and it cannot be backed up "
@@ -192,6 +212,10 @@ std::string describe(const Problem& problem) {
             return fill(tr("'{1}' is not a backup of a card of this size. Nothing was changed."), {name_of(f.name)});
         case ProblemKind::kRestoreFailed:
             return tr("The card could not be restored and is now incomplete.");
+        case ProblemKind::kRestoreOntoItself:
+            return fill(tr("'{1}' is the card image in use: a card cannot be restored from itself. Nothing was "
+                           "changed."),
+                        {name_of(f.name)});
         case ProblemKind::kRestoreNotNoted:
             return fill(tr("The restore could not be noted before it began{1}. Nothing was changed."), {why(f)});
         case ProblemKind::kRepairWrongSize:

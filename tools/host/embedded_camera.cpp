@@ -12,7 +12,7 @@
 #include "server.h"
 
 namespace pixavon::host {
-EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
+EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib, bool read_only) {
     if (create_mib != 0 && create_mib != 8 && create_mib != 16)
         throw CameraError(tr("a card holds 8 or 16 MiB"), CameraError::Kind::kBadImage);
     std::error_code ignored;
@@ -20,7 +20,8 @@ EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
     if (created_ && create_mib == 0) {
         throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
     }
-    card_ = open_card_waiting([&] { return std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib)); });
+    card_ = open_card_waiting(
+        [&] { return std::make_unique<emu::Card>(emu::Card::open(card_path, create_mib, read_only)); });
     card_size_ = card_->size();
     try {
         temp_dir_ = PrivateDir(os::temp_folder(), "pixavon-camera");

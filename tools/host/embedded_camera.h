@@ -30,20 +30,26 @@ public:
     // kNoSpace: the disk has no room for it; kUnavailable: the camera cannot
     // start.
     enum class Kind { kBadImage, kBusy, kNoSpace, kUnavailable };
-    explicit CameraError(const std::string& what, Kind kind = Kind::kUnavailable)
-        : std::runtime_error(what), kind_(kind) {}
+    explicit CameraError(const std::string& what, Kind kind = Kind::kUnavailable, int error = 0)
+        : std::runtime_error(what), kind_(kind), error_(error) {}
     Kind kind() const { return kind_; }
+    // The system's error number (a Windows error code on Windows) when the
+    // system said why; else 0.
+    int error() const { return error_; }
 
 private:
     Kind kind_;
+    int error_;
 };
 
 class EmbeddedCamera {
 public:
     // Opens `card_path`. If it does not exist and `create_mib` is 8 or 16, a
     // fresh, empty card of that size is made; with `create_mib` 0 a missing file
-    // is an error. Throws CameraError.
-    EmbeddedCamera(const std::string& card_path, int create_mib);
+    // is an error. With `read_only`, an existing card image is only read:
+    // whatever the camera is asked to write never reaches it. Throws
+    // CameraError.
+    EmbeddedCamera(const std::string& card_path, int create_mib, bool read_only = false);
     ~EmbeddedCamera();
     EmbeddedCamera(const EmbeddedCamera&) = delete;
     EmbeddedCamera& operator=(const EmbeddedCamera&) = delete;

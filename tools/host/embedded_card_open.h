@@ -33,13 +33,13 @@ auto open_card_waiting(Open&& open) -> decltype(open()) {
     } catch (const emu::CardError& error) {
         switch (error.reason()) {
             case emu::CardError::Reason::kBusy:
-                throw CameraError(error.what(), CameraError::Kind::kBusy);
+                throw CameraError(error.what(), CameraError::Kind::kBusy, error.error());
             case emu::CardError::Reason::kNoSpace:
-                throw CameraError(error.what(), CameraError::Kind::kNoSpace);
+                throw CameraError(error.what(), CameraError::Kind::kNoSpace, error.error());
             case emu::CardError::Reason::kUnusable:
                 break;
         }
-        throw CameraError(error.what(), CameraError::Kind::kBadImage);
+        throw CameraError(error.what(), CameraError::Kind::kBadImage, error.error());
     }
 }
 

@@ -82,6 +82,10 @@ Outcome Core::export_photos(const ExportRequest& request) {
                 plan.name = "photo-" + std::to_string(position) + "." + extension_of(plan.format);
                 if (!request.output.empty()) plan.name = os::join(request.output, plan.name);
             }
+            // A pipe or a device (AUX on Windows) is no file a photo replaces.
+            if (!to_stdout && os::status(plan.name).kind == os::Kind::kOther) {
+                refuse(ProblemKind::kNotAFile, {.name = plan.name}, Hint::kOtherName);
+            }
             if (!to_stdout && !request.replace && exists(plan.name)) {
                 refuse(ProblemKind::kFileExists, {.name = plan.name}, Hint::kReplace);
             }

@@ -1,4 +1,5 @@
 #include "i18n.h"
+#include "fault_words.h"
 
 #include <libintl.h>
 #include <strings.h>
@@ -78,11 +79,56 @@ const char* ntr(const char* singular, const char* plural, uint64_t n) {
     return ::dngettext(kDomain, singular, plural, static_cast<unsigned long>(n));
 }
 
-std::string system_error(int errnum) {
-    return os::convert_text(os::error_text(errnum),
-                            is_ascii_codeset(os::locale_codeset()) ? "UTF-8" : os::locale_codeset(),
-                            is_ascii_codeset(text_codeset()) ? "UTF-8" : text_codeset());
+SystemFault system_fault(int errnum) {
+    switch (errnum) {
+        case ENOENT:
+        case ENXIO:
+            return SystemFault::kNotFound;
+        case ENOTDIR:
+        case ELOOP:
+            return SystemFault::kNotFolder;
+        case EISDIR:
+            return SystemFault::kIsFolder;
+        case EACCES:
+        case EPERM:
+            return SystemFault::kDenied;
+        case EROFS:
+            return SystemFault::kReadOnly;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return SystemFault::kNoRoom;
+        case EBUSY:
+        case ETXTBSY:
+        case EWOULDBLOCK:
+            return SystemFault::kInUse;
+        case ENAMETOOLONG:
+            return SystemFault::kNameTooLong;
+        case EILSEQ:
+        case EXDEV:
+            return SystemFault::kBadName;
+        case EEXIST:
+        case ENOTEMPTY:
+            return SystemFault::kExists;
+        case EIO:
+        case ENODEV:
+        case ENOTCONN:
+        case ESTALE:
+        case ETIMEDOUT:
+        case EPIPE:
+        case ECONNRESET:
+            return SystemFault::kDiskFault;
+        case EMFILE:
+        case ENFILE:
+            return SystemFault::kTooManyOpen;
+        case ENOMEM:
+            return SystemFault::kNoMemory;
+        default:
+            return SystemFault::kOther;
+    }
 }
+
+std::string system_error(int errnum) { return fault_words(system_fault(errnum)); }
 
 std::string display_name(const std::string& raw) {
     const std::string to = text_codeset();

@@ -33,7 +33,30 @@ const char* ntr(const char* singular, const char* plural, uint64_t n);
 // `pattern` with {1}, {2}, ... replaced by `args`; a brace that names no
 // argument stays as it is.
 std::string fill(const std::string& pattern, std::initializer_list<std::string> args);
-// The system's words for `errnum`, in the codeset of the core's texts.
+// What a system error (errno, or a Windows error code on Windows) means, in
+// a few words a person knows: the system's own texts are not shown, as they
+// name internals and often come in another language than the tool's.
+enum class SystemFault : uint8_t {
+    kNotFound,     // no such file or folder
+    kNotFolder,    // a part of the path is not a folder
+    kIsFolder,     // a folder where a file was meant
+    kDenied,       // not allowed
+    kReadOnly,     // the disk can only be read
+    kNoRoom,       // the disk is full
+    kInUse,        // another program has it
+    kNameTooLong,  //
+    kBadName,      // a name the system does not take
+    kExists,       //
+    kDiskFault,    // the disk or device failed, or went away
+    kTooManyOpen,  //
+    kNoMemory,     //
+    kOther,        //
+};
+// The system's error `errnum` as one of the faults above.
+SystemFault system_fault(int errnum);
+// A fault in words, in the person's language ("the disk is full").
+std::string fault_words(SystemFault fault);
+// fault_words(system_fault(errnum)), in the codeset of the core's texts.
 std::string system_error(int errnum);
 // The codeset the core's texts are in.
 std::string text_codeset();

@@ -66,6 +66,7 @@ enum class Hint : uint8_t {
     kReplace,           // the file exists: another name, or replacing it
     kOtherName,         // another name or folder
     kCheckCamera,       // check the camera (connection) and try again
+    kCheckThenLook,     // check the camera, then look at what the card holds now (not the same again)
     kTryAgain,          // try again
     kCheckDisk,         // check the folder exists, can be written and has room
     kConnectCamera,     // connect the camera, or open a card image
@@ -99,7 +100,8 @@ enum class ProblemKind : uint16_t {
     kNoCamera,              // folder: the device folder
     kCameraInUse,           // folder; count: the holder's process id, 0 unknown
     kCardImageMissing,      // name
-    kCardImageUnusable,     // name, detail
+    kCardImageUnusable,     // name; error or detail
+    kCardImageNotAFile,     // name: a pipe, a device or a folder
     kCardImageInUse,        // name; count: the holder's process id, 0 unknown
     kNoSpaceForCard,        // name, bytes: no room on the disk for the card image
     kCameraNotStarted,      // name, detail
@@ -144,13 +146,16 @@ enum class ProblemKind : uint16_t {
     kNotTaken,           // name: the camera did not take the picture
     kPhotoUnreadable,    // position, slot; detail
     kPhotoNotOnCard,     // position
-    kDeleteFailed,       // position
+    kDeleteFailed,       // position; count: photos the card holds now
+    kDeleteCutOff,       // position: the camera stopped answering while its list was written
+    kDeleteThenGone,     // position: deleted, then the camera stopped answering; count: photos not deleted
     kFormatFailed,       //
     kCardReadFailed,     // bytes: where
     kBackupSizeUnknown,  // the list does not load, so its size is unknown
     kBackupWrongSize,    // name, bytes: the file's, other_bytes: the card's
     kNotABackup,         // name: no catalog for a card of this size
     kRestoreFailed,      // name, card_image: the card is incomplete now
+    kRestoreOntoItself,  // name: the backup is the card image in use
     kRestoreNotNoted,    // detail
     kRepairImpossible,   // count found, folder: all of them are saved there
     kRepairWrongSize,    // count found, folder (all saved there); bytes: the card's size, which its list gives wrongly

@@ -21,6 +21,10 @@ struct Target {
     // With card_image: an image cut short is read as far as it goes, the
     // rest as erased (a copy is served; the image is not changed).
     bool read_short_image = false;
+    // With card_image: the work only reads the card, so an existing card
+    // image is opened only to be read (a read-only file or disk, a backup
+    // kept unchanged down to its times).
+    bool read_only = false;
 };
 
 enum class OutputFormat { kByName, kBmp, kPng, kJpeg };

@@ -53,6 +53,9 @@ std::vector<uint32_t> parse_positions(const std::vector<std::string>& texts) {
     std::vector<uint32_t> out;
     for (const std::string& text : texts) {
         if (!text.empty() && text[0] == '-') bad_input(fill(tr("There is no photo {1}."), {display_name(text)}));
+        // Photos are numbered in decimal, as the tool lists them: "0x1" is no photo number.
+        if (text.find_first_not_of("0123456789") != std::string::npos)
+            bad_input(fill(tr("{1} must be a number, not {2}."), {tr("A position"), quoted(text)}));
         out.push_back(static_cast<uint32_t>(parse_number(text, 255, tr("A position"))));
     }
     return out;
@@ -223,6 +226,10 @@ int cmd_restore(host::Core& core, const std::string& file) { return finish(core.
 
 int cmd_contact_sheet(host::Core& core, const std::string& file, bool force) {
     const host::Problem exists{host::ProblemKind::kFileExists, host::Hint::kReplace, {.name = file}, {}};
+    if (const host::os::Kind kind = host::os::status(file).kind;
+        kind == host::os::Kind::kFolder || kind == host::os::Kind::kOther) {
+        bad_input(explain({host::ProblemKind::kNotAFile, host::Hint::kOtherName, {.name = file}, {}}));
+    }
     if (!force && host::os::exists(file)) bad_input(explain(exists));
     if (!ends_with_png(file)) {
         bad_input(tr("The contact sheet is a PNG: give a name ending in .png."));

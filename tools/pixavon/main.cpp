@@ -267,7 +267,12 @@ int run(int argc, char** argv) {
     // --size names.
     int size = o.size;
     if (rescue->parsed() && size == 0 && !o.card.empty() && host::os::exists(o.card)) size = o.rescue.size_mib;
-    if (const int prepared = report(core.prepare({o.card, size, rescue->parsed()}), cancel); prepared != 0)
+    // Commands that change nothing on the card open a card image only to
+    // read it: a backup on read-only media can be browsed, and keeps its times.
+    const bool read_only = info->parsed() || list->parsed() || get->parsed() || backup->parsed() || sheet->parsed() ||
+                           raw_read->parsed() || (import->parsed() && !o.import.delete_after) ||
+                           (rescue->parsed() && !o.rescue.repair) || (mount->parsed() && o.mount.read_only);
+    if (const int prepared = report(core.prepare({o.card, size, rescue->parsed(), read_only}), cancel); prepared != 0)
         return prepared;
     if (!core.open_camera() && !info->parsed()) {
         fail(explain(

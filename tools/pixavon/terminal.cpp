@@ -67,6 +67,8 @@ std::string hint_for(const host::Problem& problem) {
         case Hint::kConfirm:
             return tr("Add --yes to confirm when not asked on a terminal.");
         case Hint::kNeedsSize:
+            // Longer than an 8 MiB card: only a 16 MiB card cut short.
+            if (f.bytes > (8u << 20)) return tr("It is longer than an 8 MiB card: say --size 16.");
             return tr("Say the card's size with --size 8 or --size 16.");
         case Hint::kCardImageMissing:
             return tr("Add --size 8 or --size 16 to make a fresh card.");
@@ -76,6 +78,9 @@ std::string hint_for(const host::Problem& problem) {
             return tr("Choose another name.");
         case Hint::kCheckCamera:
             return tr("Check the camera and its connection, and try again.");
+        case Hint::kCheckThenLook:
+            return fill(tr("Check the camera and its connection, then see what the card holds now: {1}"),
+                        {command_prefix() + "list"});
         case Hint::kTryAgain:
             return tr("Try again.");
         case Hint::kCheckDisk:
@@ -96,8 +101,14 @@ std::string hint_for(const host::Problem& problem) {
                 argument(f.name);
             return fill(tr("Restore the same backup onto this card again to finish it: {1}"), {command});
         }
-        case Hint::kTryRescue:
-            return fill(tr("Its pictures can still be saved: {1}"), {command_prefix() + "rescue -o FOLDER"});
+        case Hint::kTryRescue: {
+            std::string command = command_prefix() + "rescue -o FOLDER";
+            // A card image cut short is read as the card its size names: one
+            // longer than 8 MiB can only be a 16 MiB card.
+            if (problem.kind == host::ProblemKind::kCardImageWrongLength)
+                command += f.bytes > (8u << 20) ? " --size 16" : " --size 8";
+            return fill(tr("Its pictures can still be saved: {1}"), {command});
+        }
         case Hint::kFormatInCamera:
             // Nothing is put back that was not saved first.
             if (f.folder.empty()) {

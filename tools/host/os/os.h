@@ -48,6 +48,9 @@ Status status(const std::string& path);
 // True if `path` names anything, even a dangling link.
 bool exists(const std::string& path);
 bool is_folder(const std::string& path);
+// True if `a` and `b` name the same file (the same device and inode on
+// POSIX, the same volume and file ID on Windows), by whatever names or links.
+bool same_file(const std::string& a, const std::string& b);
 // The bytes this user may still write on the disk holding `folder`; nullopt
 // with `error` set when that cannot be told.
 std::optional<uint64_t> free_space(const std::string& folder, int* error);
@@ -277,8 +280,6 @@ std::string locale_codeset();
 // `text` converted from codeset `from` to `to`; what cannot be converted
 // becomes '?'. Unchanged when either codeset is unknown to the system.
 std::string convert_text(const std::string& text, const std::string& from, const std::string& to);
-// The system's words for error number `error`, in the locale's codeset.
-std::string error_text(int error);
 // `text` as one argument of a command the person may type, quoted only
 // where the system's command line needs it: in single quotes for a POSIX
 // shell; on Windows in double quotes, as cmd.exe and PowerShell read them.

@@ -36,6 +36,13 @@ bool exists(const std::string& path) {
 
 bool is_folder(const std::string& path) { return status(path).kind == Kind::kFolder; }
 
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 std::optional<uint64_t> free_space(const std::string& folder, int* error) {
     struct statvfs fs {};
     if (::statvfs(folder.c_str(), &fs) != 0) {

@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <jpeglib.h>
@@ -58,8 +59,10 @@ bool jpeg_decode_into(const uint8_t* data, unsigned long size, Image* out, char*
     const uint64_t pixels = static_cast<uint64_t>(info.image_width) * info.image_height;
     if (info.image_width == 0 || info.image_height == 0 || info.image_width > (1u << 20) ||
         info.image_height > (1u << 20) || pixels > kMaxPixels) {
-        std::snprintf(message, message_size, "the picture is too large (%u x %u pixels)", info.image_width,
-                      info.image_height);
+        // Told as "too large", with the picture's size in `out`.
+        std::snprintf(message, message_size, "too large");
+        out->width = info.image_width;
+        out->height = info.image_height;
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -118,10 +121,11 @@ bool jpeg_encode_into(const Image* image, int quality, unsigned char** buffer, u
 Image decode_png(const std::vector<uint8_t>& bytes) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
+    // libpng's own words are English and about its internals: a person is
+    // told what it means for the picture.
     if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
-        const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError(fill(tr("damaged PNG ({1})"), {why}));
+        throw ImageError(tr("the PNG file is damaged"));
     }
     try {
         check_dimensions(png.width, png.height, "PNG");
@@ -135,9 +139,8 @@ Image decode_png(const std::vector<uint8_t>& bytes) {
     // A warning means libpng went on over damage (a bad checksum, missing
     // data): the picture would not be what the file meant, so it is refused.
     if (!png_image_finish_read(&png, &black, image.rgb.data(), 0, nullptr) || png.warning_or_error != 0) {
-        const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError(fill(tr("damaged PNG ({1})"), {why}));
+        throw ImageError(tr("the PNG file is damaged or cut short"));
     }
     png_image_free(&png);
     return image;
@@ -145,10 +148,14 @@ Image decode_png(const std::vector<uint8_t>& bytes) {
 
 Image decode_jpeg(const std::vector<uint8_t>& bytes) {
     Image image;
-    char message[JMSG_LENGTH_MAX + 64];
+    char message[JMSG_LENGTH_MAX + 64] = "";
     if (bytes.empty() || !jpeg_decode_into(bytes.data(), bytes.size(), &image, message, sizeof message)) {
+        if (std::strcmp(message, "too large") == 0) {
+            throw ImageError(fill(tr("the {1} picture is too large ({2} x {3} pixels)"),
+                                  {"JPEG", std::to_string(image.width), std::to_string(image.height)}));
+        }
         throw ImageError(bytes.empty() ? tr("the JPEG is empty")
-                                       : fill(tr("damaged or unsupported JPEG ({1})"), {message}));
+                                       : tr("the JPEG file is damaged, or of a kind that cannot be read"));
     }
     return image;
 }
@@ -161,15 +168,13 @@ std::vector<uint8_t> encode_png(const Image& image) {
     png.format = PNG_FORMAT_RGB;
     png_alloc_size_t size = 0;
     if (!png_image_write_get_memory_size(png, size, 0, image.rgb.data(), 0, nullptr)) {
-        const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError(fill(tr("cannot encode PNG ({1})"), {why}));
+        throw ImageError(tr("the picture could not be made into a PNG file"));
     }
     std::vector<uint8_t> bytes(size);
     if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.rgb.data(), 0, nullptr)) {
-        const std::string why = png.message;
         png_image_free(&png);
-        throw ImageError(fill(tr("cannot encode PNG ({1})"), {why}));
+        throw ImageError(tr("the picture could not be made into a PNG file"));
     }
     bytes.resize(size);
     return bytes;
@@ -183,7 +188,7 @@ std::vector<uint8_t> encode_jpeg(const Image& image, int quality) {
     std::vector<uint8_t> bytes;
     if (ok && buffer != nullptr) bytes.assign(buffer, buffer + size);
     std::free(buffer);
-    if (!ok) throw ImageError(fill(tr("cannot encode JPEG ({1})"), {message}));
+    if (!ok) throw ImageError(tr("the picture could not be made into a JPEG file"));
     return bytes;
 }
 

@@ -64,11 +64,6 @@ std::string convert_text(const std::string& text, const std::string& from, const
     return out;
 }
 
-std::string error_text(int error) {
-    char buffer[256];
-    return ::strerror_r(error, buffer, sizeof buffer);
-}
-
 std::string command_argument(const std::string& text) {
     // Always in single quotes; a ' ends them, goes in as \', and they begin again.
     std::string out = "'";

@@ -45,14 +45,14 @@ void start_serving(std::thread& thread, emu::Server& server) {
 
 }  // namespace
 
-EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib) {
+EmbeddedCamera::EmbeddedCamera(const std::string& card_path, int create_mib, bool read_only) {
     if (create_mib != 0 && create_mib != 8 && create_mib != 16)
         throw CameraError(tr("a card holds 8 or 16 MiB"), CameraError::Kind::kBadImage);
     created_ = os::status(card_path).kind == os::Kind::kMissing;
     if (created_ && create_mib == 0) {
         throw CameraError(tr("the card image does not exist"), CameraError::Kind::kBadImage);
     }
-    card_ = open_card_waiting([&] { return emu::Card::open(card_path, create_mib); });
+    card_ = open_card_waiting([&] { return emu::Card::open(card_path, create_mib, read_only); });
     card_size_ = card_->size();
     try {
         server_ = std::make_unique<emu::Server>(card_->flash(), pipe_name("camera"));

@@ -107,6 +107,20 @@ void close_file(intptr_t handle) {
     ::CloseHandle(as_handle(handle));
 }
 
+// True if the last part of `path` is a name Windows keeps for a device (CON,
+// PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with any extension): such a
+// name opens the device, in any folder, and is never a file.
+bool device_name(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/:");
+    std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    base = base.substr(0, base.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
+           base[3] <= '9';
+}
+
 }  // namespace
 
 std::string join(const std::string& folder, const std::string& name) {
@@ -179,6 +193,7 @@ std::vector<std::string> files_matching(const std::string& argument) {
 }
 
 Status status(const std::string& path) {
+    if (device_name(path)) return {Kind::kOther, 0, 0};
     WIN32_FILE_ATTRIBUTE_DATA data{};
     DWORD error = 0;
     if (!attributes_of(path, &data, &error)) return {Kind::kMissing, 0, static_cast<int>(error)};
@@ -194,6 +209,31 @@ bool exists(const std::string& path) {
 }
 
 bool is_folder(const std::string& path) { return status(path).kind == Kind::kFolder; }
+
+namespace {
+
+// The volume and file ID of `path`, opened to read its attributes alone: a
+// file another program holds open for writing can still be asked.
+bool file_id(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+    const std::wstring name = wide(path);
+    if (name.empty()) return false;
+    HANDLE file =
+        ::CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool ok = ::GetFileInformationByHandle(file, info) != 0;
+    ::CloseHandle(file);
+    return ok;
+}
+
+}  // namespace
+
+bool same_file(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION first{};
+    BY_HANDLE_FILE_INFORMATION second{};
+    return file_id(a, &first) && file_id(b, &second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
 
 std::optional<uint64_t> free_space(const std::string& folder, int* error) {
     ULARGE_INTEGER available{};

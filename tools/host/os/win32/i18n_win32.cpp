@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "fault_words.h"
 #include "i18n.h"
 #include "mo_catalog.h"
 #include "os/os.h"
@@ -88,7 +89,75 @@ const char* ntr(const char* singular, const char* plural, uint64_t n) {
     return n == 1 ? singular : plural;
 }
 
-std::string system_error(int errnum) { return os::error_text(errnum); }
+SystemFault system_fault(int errnum) {
+    switch (static_cast<DWORD>(errnum)) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_BAD_UNIT:
+        case ERROR_MOD_NOT_FOUND:
+            return SystemFault::kNotFound;
+        case ERROR_DIRECTORY:
+        case ERROR_CANT_ACCESS_FILE:
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return SystemFault::kNotFolder;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return SystemFault::kDenied;
+        case ERROR_WRITE_PROTECT:
+            return SystemFault::kReadOnly;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+        case ERROR_FILE_TOO_LARGE:
+            return SystemFault::kNoRoom;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+        case ERROR_DRIVE_LOCKED:
+        case ERROR_BUSY:
+            return SystemFault::kInUse;
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_BUFFER_OVERFLOW:
+            return SystemFault::kNameTooLong;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_NOT_SAME_DEVICE:
+            return SystemFault::kBadName;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_DIR_NOT_EMPTY:
+            return SystemFault::kExists;
+        case ERROR_CRC:
+        case ERROR_SEEK:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_NOT_READY:
+        case ERROR_IO_DEVICE:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_NETNAME_DELETED:
+        case ERROR_UNEXP_NET_ERR:
+        case ERROR_NETWORK_UNREACHABLE:
+        case ERROR_SEM_TIMEOUT:
+        case ERROR_BROKEN_PIPE:
+        case ERROR_NO_DATA:
+            return SystemFault::kDiskFault;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return SystemFault::kTooManyOpen;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return SystemFault::kNoMemory;
+        default:
+            return SystemFault::kOther;
+    }
+}
+
+std::string system_error(int errnum) { return fault_words(system_fault(errnum)); }
 
 // Windows takes / for \ in a path but shows \ alone: a name typed as
 // photos/a.png, or joined so, is shown photos\a.png, as Explorer would.

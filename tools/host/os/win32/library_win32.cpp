@@ -56,7 +56,7 @@ Library::Library() {
     path_ = os::join(folder, kDllName);
     handle_ = load(path_);
     if (handle_ == nullptr) {
-        const std::string why = os::error_text(static_cast<int>(::GetLastError()));
+        const std::string why = system_error(static_cast<int>(::GetLastError()));
         throw LibraryError(fill(tr("{1}: {2}; reinstall Pixavon, which puts pixavon.dll beside pixavon.exe"),
                                 {display_name(path_), why}));
     }
@@ -67,8 +67,7 @@ Library::Library(const std::string& path) : path_(full_path_of(path)) {
     win32::restrict_dll_search();
     handle_ = load(path_);
     if (handle_ == nullptr) {
-        throw LibraryError(display_name(path_) +
-                           fill(tr(": {1}"), {os::error_text(static_cast<int>(::GetLastError()))}));
+        throw LibraryError(display_name(path_) + fill(tr(": {1}"), {system_error(static_cast<int>(::GetLastError()))}));
     }
     BindAll();
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "i18n.h"
 #include "os/os.h"
 
 namespace pixavon::host::win32 {
@@ -26,7 +27,7 @@ std::string system_message(DWORD code) {
     return to_utf8(text);
 }
 
-Win32Error error_of(DWORD code) { return Win32Error(code, os::error_text(static_cast<int>(code))); }
+Win32Error error_of(DWORD code) { return Win32Error(code, system_error(static_cast<int>(code))); }
 
 Win32Error last_error() { return error_of(::GetLastError()); }
 

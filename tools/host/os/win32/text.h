@@ -12,7 +12,7 @@
 namespace pixavon::host::win32 {
 
 // A system call that failed: what() says what went wrong, in the person's
-// language (os::error_text of code()).
+// language (system_error of code()).
 class Win32Error : public std::runtime_error {
 public:
     Win32Error(DWORD code, const std::string& what) : std::runtime_error(what), code_(code) {}

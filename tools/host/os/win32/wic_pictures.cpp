@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "i18n.h"
@@ -19,15 +20,10 @@ namespace {
 // What a band of rows is converted through: the picture is never held twice.
 constexpr size_t kBandBytes = size_t{1} << 20;
 
-// A decoder's own codes (0x88982F07) tell a person nothing; a system error
-// (memory, a file) is said in words.
+// The decoder's code (0x88982F07 and the like) means nothing to a person.
 [[noreturn]] void fail(const char* what, HRESULT hr) {
-    if (HRESULT_FACILITY(hr) == FACILITY_WIN32) {
-        throw ImageError(
-            fill(tr("damaged or unsupported {1} picture ({2})"), {what, os::error_text(HRESULT_CODE(hr))}));
-    }
-    if (what[0] == '\0') throw ImageError(tr("damaged or unsupported picture"));
-    throw ImageError(fill(tr("damaged or unsupported {1} picture"), {what}));
+    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+    throw ImageError(fill(tr("the {1} file is damaged, or of a kind that cannot be read"), {what}));
 }
 
 void check(HRESULT hr, const char* what) {
