@@ -122,6 +122,16 @@ public:
         return result != 0 && boxes_ == boxes_before;
     }
 
+    // Reads `length` bytes (whole 512-byte pieces) from read address
+    // `address`, in 256-byte units, as one library call.
+    bool read(uint16_t address, void* buffer, uint32_t length) {
+        return call([&] { return lib_.ReadGBA(address, buffer, length); });
+    }
+    // Writes `length` bytes from 512-byte block `block` on, as one library call.
+    bool write(uint16_t block, const void* data, uint32_t length) {
+        return call([&] { return lib_.WriteGBA(block, data, length); });
+    }
+
     size_t boxes() const { return boxes_; }
     // A private directory (0700) for temporary files, removed with the
     // session. Throws SessionError.
