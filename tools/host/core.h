@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "camera_session.h"
+#include "digest.h"
 #include "cancel.h"
 #include "i18n.h"
 #include "image.h"
