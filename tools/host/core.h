@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "camera_session.h"
-#include "digest.h"
 #include "cancel.h"
+#include "digest.h"
 #include "i18n.h"
 #include "image.h"
 #include "library.h"

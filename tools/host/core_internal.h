@@ -94,9 +94,7 @@ public:
     bool read(uint16_t address, uint8_t* buffer, uint32_t length) override {
         return session_.read(address, buffer, length);
     }
-    bool write_block(uint16_t block, const uint8_t* data) override {
-        return session_.write(block, data, 512);
-    }
+    bool write_block(uint16_t block, const uint8_t* data) override { return session_.write(block, data, 512); }
 
 private:
     Session& session_;
