@@ -34,20 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Fitting to a frame, the step before the camera's bitmap, into a small
     // frame the input picks: full-size scaling would make each run slow.
     try {
-        Image image;
-        switch (sniff_kind(bytes)) {
-            case FileKind::kPng:
-                image = decode_png(bytes);
-                break;
-            case FileKind::kJpeg:
-                image = decode_jpeg(bytes);
-                break;
-            case FileKind::kBmp:
-                image = decode_bmp(bytes);
-                break;
-            case FileKind::kUnknown:
-                return 0;
-        }
+        const Image image = decode_picture(bytes);
         if (static_cast<std::uint64_t>(image.width) * image.height > 256 * 256) return 0;
         const std::uint32_t width = 1 + data[size - 1] % 48;
         const std::uint32_t height = 1 + data[size / 2] % 48;

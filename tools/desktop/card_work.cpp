@@ -108,7 +108,7 @@ Card CardWork::load_card() {
     card.image = image_;
     if (!core_ || !core_->prepared()) return card;
     card.name = image_.empty() ? std::string() : core_->card_name();
-    card.library = core_->session().lib().path();
+    card.library = core_->library_path();
     card.device_folder = core_->device_folder();
     card.connected = core_->open_camera();
     if (!card.connected) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "backup_check.h"
 #include "card_scan.h"
 #include "core.h"
 #include "core_internal.h"

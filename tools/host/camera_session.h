@@ -1,17 +1,16 @@
 // A host's connection to the camera through the loaded library: the host
 // window record through which the library reports progress and shows its
-// boxes, the card's catalog as the host reads it, and the string table's
-// texts. The command-line tool and the desktop application both build on it.
+// boxes, and the string table's texts. The command-line tool and the desktop
+// application both build on it. The card's catalog as the host reads it is in
+// catalog.h, what photos and files are known by in digest.h.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
-#include "catalog/card_layout.h"
+#include "catalog.h"
 #include "durable_file.h"
 #include "library.h"
 #include "os/os.h"
@@ -38,35 +37,6 @@ enum TextId : uint32_t {
     kTextWriteCard = 10,
     kTextCatalog = 11,
     kTextExit = 12,
-};
-
-// The catalog as read from the card.
-struct Catalog {
-    uint32_t count = 0;
-    uint32_t capacity_code = 0;  // 26 or 52
-    std::vector<uint8_t> slots;  // slot of each position
-    // Each position's directory entry as stored: what, besides its slot, tells
-    // a photo from another without reading it.
-    std::vector<std::array<uint8_t, kEntrySize>> entries;
-    CatalogCheck check;  // whether the card can hold this list
-    uint64_t card_bytes() const { return CardBytesFor(capacity_code); }
-    uint32_t free_slots() const { return count < capacity_code ? capacity_code - count : 0; }
-};
-
-// True if `bytes` (8192) is a catalog the library accepts: signature and a
-// capacity code of 26 or 52.
-bool valid_catalog(const uint8_t* bytes);
-Catalog parse_catalog(const uint8_t* bytes);
-
-// The catalog could not be read.
-class CatalogError : public std::runtime_error {
-public:
-    enum class Kind { kDamaged, kNoAnswer, kChanged };
-    CatalogError(Kind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
-    Kind kind() const { return kind_; }
-
-private:
-    Kind kind_;
 };
 
 // A host-side step around a library call failed (temporary files, a photo
@@ -122,6 +92,16 @@ public:
         return result != 0 && boxes_ == boxes_before;
     }
 
+    // Reads `length` bytes (whole 512-byte pieces) from read address
+    // `address`, in 256-byte units, as one library call.
+    bool read(uint16_t address, void* buffer, uint32_t length) {
+        return call([&] { return lib_.ReadGBA(address, buffer, length); });
+    }
+    // Writes `length` bytes from 512-byte block `block` on, as one library call.
+    bool write(uint16_t block, const void* data, uint32_t length) {
+        return call([&] { return lib_.WriteGBA(block, data, length); });
+    }
+
     size_t boxes() const { return boxes_; }
     // A private directory (0700) for temporary files, removed with the
     // session. Throws SessionError.
@@ -152,31 +132,11 @@ std::string fill_usage(const std::string& pattern, uint32_t used, uint32_t avail
 // Text from outside the host (the library, file names) made safe to print:
 // control characters become '?'.
 std::string printable(const std::string& text);
-// The 64-bit FNV-1a hash of `size` bytes: what cards are known by between
-// runs (by their names). Not for identity of content: collisions can be made.
-uint64_t content_hash(const uint8_t* data, size_t size);
-// The SHA-256 of `size` bytes: what photos are known by (their pixels), and
-// files by their contents.
-using Digest = std::array<uint8_t, 32>;
-Digest sha256(const uint8_t* data, size_t size);
-std::string hex_of(const Digest& digest);
 // The directory the library looks for cameras in.
 std::string device_dir_in_use();
 
 // The camera the library opens in `dir`: the first entry in byte order of
 // names, or "" if there is none.
 std::string first_device_in(const std::string& dir);
-
-// A backup file checked against a card before it is restored onto it.
-struct BackupCheck {
-    enum class Verdict { kOk, kCannotOpen, kNotFile, kWrongSize, kUnreadable, kNoCatalog };
-    Verdict verdict = Verdict::kOk;
-    int error = 0;        // errno for kCannotOpen
-    uint64_t size = 0;    // the file's size
-    uint32_t photos = 0;  // photos in the backup, for kOk
-};
-// A backup fits a card of `capacity_code` if it holds as many bytes as the
-// card and, in its last 8 KiB, a valid catalog for that card size.
-BackupCheck check_backup(const std::string& path, uint32_t capacity_code);
 
 }  // namespace pixavon::host

@@ -59,7 +59,7 @@ Outcome CardFolder::start() {
         // Inside the session's private folder, which goes with the session.
         std::string dir;
         try {
-            temp_dir_ = core_.session().temp_dir();
+            temp_dir_ = core_.temp_dir();
             dir = temp_dir_ + "/copied-in";
         } catch (const SessionError& error) {
             return {Outcome::Status::kFailed, {ProblemKind::kOther, Hint::kNone, {.detail = error.what()}}, {}};
@@ -122,7 +122,7 @@ bool CardFolder::refresh() {
 std::string CardFolder::info_text() const {
     const std::string mib = std::to_string(catalog_.card_bytes() >> 20);
     const uint32_t free = catalog_.free_slots();
-    return core_.text(kTextTitle) + "  " + mib + " MiB\n" + core_.session().usage_line(catalog_.count, free) + "\n\n" +
+    return core_.text(kTextTitle) + "  " + mib + " MiB\n" + core_.usage_line(catalog_.count, free) + "\n\n" +
            fill(tr("card:        {1} MiB, room for {2} photos"), {mib, std::to_string(catalog_.capacity_code)}) + "\n" +
            fill(tr("photos:      {1}"), {std::to_string(catalog_.count)}) + "\n" +
            fill(ntr("room left:   {1} photo", "room left:   {1} photos", free), {std::to_string(free)}) + "\n";

@@ -39,21 +39,6 @@ Digest held_digest(Image image) {
     return pixel_digest(image);
 }
 
-// A picture file by its content. Throws ImageError.
-Image decode_picture(const std::vector<uint8_t>& bytes) {
-    switch (sniff_kind(bytes)) {
-        case FileKind::kPng:
-            return decode_png(bytes);
-        case FileKind::kJpeg:
-            return decode_jpeg(bytes);
-        case FileKind::kBmp:
-            return decode_bmp(bytes);
-        case FileKind::kUnknown:
-            break;
-    }
-    throw ImageError(tr("it is no PNG, JPEG or BMP picture"));
-}
-
 }  // namespace
 
 const Digest* CardFolder::held(uint32_t slot) {

@@ -1,7 +1,7 @@
-// The card's catalog as the host reads it; see camera_session.h.
+// The card's catalog as the host reads it; see catalog.h.
 #include <algorithm>
 
-#include "camera_session.h"
+#include "catalog.h"
 
 namespace pixavon::host {
 

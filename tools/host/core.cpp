@@ -97,7 +97,7 @@ Core::Core(CancelToken& cancel)
       frontend_(&g_quiet),
       window_(std::make_unique<Window>(*this)),
       reader_([this](uint16_t address, uint8_t* buffer, uint32_t length) {
-          return session_->call([&] { return session_->lib().ReadGBA(address, buffer, length); });
+          return session_->read(address, buffer, length);
       }) {}
 
 Core::~Core() { finish(); }
@@ -377,8 +377,7 @@ uint64_t Core::measure_card() {
     std::vector<uint8_t> high(kEnd);
     const auto read = [&](uint64_t at, std::vector<uint8_t>& into) {
         const auto address = static_cast<uint16_t>(at / 256);
-        return session_->call(
-            [&] { return session_->lib().ReadGBA(address, into.data(), static_cast<uint32_t>(into.size())); });
+        return session_->read(address, into.data(), static_cast<uint32_t>(into.size()));
     };
     const auto alike = [](const std::vector<uint8_t>& bytes) {
         return std::all_of(bytes.begin(), bytes.end(), [&](uint8_t b) { return b == bytes[0]; });
@@ -410,7 +409,7 @@ uint32_t Core::pictures_at_slot_starts(uint64_t card_bytes) {
     uint32_t pictures = 0;
     for (uint32_t slot = 0; slot < slots; ++slot) {
         const auto address = static_cast<uint16_t>(uint64_t{slot} * kSlotBytes / 256);
-        if (!session_->call([&] { return session_->lib().ReadGBA(address, block.data(), 512); })) return pictures;
+        if (!session_->read(address, block.data(), 512)) return pictures;
         if (std::any_of(block.begin(), block.end(), [](uint8_t b) { return b != 0xFF; })) ++pictures;
     }
     return pictures;
@@ -419,8 +418,18 @@ uint32_t Core::pictures_at_slot_starts(uint64_t card_bytes) {
 bool Core::list_erased(uint64_t card_bytes) {
     std::vector<uint8_t> list(kCatalogSize);
     const auto address = static_cast<uint16_t>((card_bytes - kCatalogSize) / 256);
-    return session_->call([&] { return session_->lib().ReadGBA(address, list.data(), kCatalogSize); }) &&
+    return session_->read(address, list.data(), kCatalogSize) &&
            std::all_of(list.begin(), list.end(), [](uint8_t b) { return b == 0xFF; });
+}
+
+bool Core::raw_read(uint16_t address, std::vector<uint8_t>& into) {
+    stop_read_ahead();
+    return session_->read(address, into.data(), static_cast<uint32_t>(into.size()));
+}
+
+bool Core::raw_write(uint16_t block, const std::vector<uint8_t>& data) {
+    forget_photos();
+    return session_->write(block, data.data(), static_cast<uint32_t>(data.size()));
 }
 
 bool Core::teach_library_size(uint64_t card_bytes) {

@@ -21,6 +21,7 @@
 
 #include "camera_session.h"
 #include "cancel.h"
+#include "digest.h"
 #include "i18n.h"
 #include "image.h"
 #include "library.h"
@@ -67,7 +68,8 @@ public:
     std::string description() const;
     // "card.bin" or "camera", for titles.
     const std::string& card_name() const { return card_name_; }
-    Session& session() { return *session_; }
+    // The path of the library in use.
+    const std::string& library_path() const { return library_->path(); }
     CancelToken& cancel() { return cancel_; }
 
     // Loads the catalog and judges it.
@@ -146,6 +148,20 @@ public:
 
     // A text of the library's string table.
     std::string text(uint32_t id) { return session_->text(id); }
+    // The library's line on the card's use: `used` photos, `available` free.
+    std::string usage_line(uint32_t used, uint32_t available) { return session_->usage_line(used, available); }
+    // The private folder (0700) of this card's work, removed when the card is
+    // closed. Throws SessionError.
+    const std::string& temp_dir() { return session_->temp_dir(); }
+
+    // The card's bytes as they are, past every safeguard, for a person who
+    // knows its layout: `into.size()` bytes (whole 512-byte pieces) from read
+    // address `address`, in 256-byte units. False when the camera failed.
+    bool raw_read(uint16_t address, std::vector<uint8_t>& into);
+    // Writes `data` from 512-byte block `block` on, after the front end has
+    // confirmed it (QuestionKind::kRawWrite). False when the camera failed.
+    // The photos kept are dropped: their slots may have changed.
+    bool raw_write(uint16_t block, const std::vector<uint8_t>& data);
 
     // The camera's bitmap of the photo at `position` of `catalog` (the card's
     // list as inspect() last read it), as the library saves it, not decoded;

@@ -92,11 +92,9 @@ class SessionCardAccess : public CardAccess {
 public:
     explicit SessionCardAccess(Session& session) : session_(session) {}
     bool read(uint16_t address, uint8_t* buffer, uint32_t length) override {
-        return session_.call([&] { return session_.lib().ReadGBA(address, buffer, length); });
+        return session_.read(address, buffer, length);
     }
-    bool write_block(uint16_t block, const uint8_t* data) override {
-        return session_.call([&] { return session_.lib().WriteGBA(block, data, 512); });
-    }
+    bool write_block(uint16_t block, const uint8_t* data) override { return session_.write(block, data, 512); }
 
 private:
     Session& session_;

@@ -1,7 +1,7 @@
 // What cards, photos and files are known by: an FNV-1a hash of a card's
 // name, and the SHA-256 of pixels and bytes (os/posix/sha256.cpp,
-// os/win32/sha256_cng.cpp); see camera_session.h.
-#include "camera_session.h"
+// os/win32/sha256_cng.cpp); see digest.h.
+#include "digest.h"
 
 namespace pixavon::host {
 

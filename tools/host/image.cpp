@@ -171,10 +171,7 @@ Image decode_bmp(const std::vector<uint8_t>& b) {
     return image;
 }
 
-Image decode_file(const std::string& path) {
-    // The largest file worth reading: an uncompressed 32-bit picture of the
-    // largest size, plus headers.
-    const std::vector<uint8_t> bytes = read_file(path, kMaxPixels * 4 + 65536);
+Image decode_picture(const std::vector<uint8_t>& bytes) {
     switch (sniff_kind(bytes)) {
         case FileKind::kPng:
             return decode_png(bytes);
@@ -188,6 +185,12 @@ Image decode_file(const std::string& path) {
     throw ImageError(tr("not a PNG, JPEG or BMP picture"));
 }
 
+Image decode_file(const std::string& path) {
+    // The largest file worth reading: an uncompressed 32-bit picture of the
+    // largest size, plus headers.
+    return decode_picture(read_file(path, kMaxPixels * 4 + 65536));
+}
+
 bool is_camera_bitmap(const std::vector<uint8_t>& b) {
     constexpr uint32_t kRow = 968;
     return b.size() >= 54 + kRow * kPhotoHeight && b[0] == 'B' && b[1] == 'M' && le32(b, 10) == 54 &&
@@ -197,21 +200,7 @@ bool is_camera_bitmap(const std::vector<uint8_t>& b) {
 
 std::vector<uint8_t> camera_bitmap_for(const std::vector<uint8_t>& bytes, Fit fit) {
     if (is_camera_bitmap(bytes)) return {bytes.begin(), bytes.begin() + kPhotoFileSize};
-    Image image;
-    switch (sniff_kind(bytes)) {
-        case FileKind::kPng:
-            image = decode_png(bytes);
-            break;
-        case FileKind::kJpeg:
-            image = decode_jpeg(bytes);
-            break;
-        case FileKind::kBmp:
-            image = decode_bmp(bytes);
-            break;
-        case FileKind::kUnknown:
-            throw ImageError(tr("not a PNG, JPEG or BMP picture"));
-    }
-    return encode_camera_bitmap(fit_to(image, kPhotoWidth, kPhotoHeight, fit));
+    return encode_camera_bitmap(fit_to(decode_picture(bytes), kPhotoWidth, kPhotoHeight, fit));
 }
 
 std::vector<uint8_t> encode_camera_bitmap(const Image& image) {

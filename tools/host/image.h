@@ -52,7 +52,10 @@ Image decode_png(const std::vector<uint8_t>& bytes);
 Image decode_jpeg(const std::vector<uint8_t>& bytes);
 // Uncompressed BMP: 24 or 32 bits per pixel, or 1, 4 or 8 with a palette.
 Image decode_bmp(const std::vector<uint8_t>& bytes);
-// Any of the three, by content. Throws ImageError.
+// Any of the three, by content: the one place a picture file is decoded.
+// Throws ImageError.
+Image decode_picture(const std::vector<uint8_t>& bytes);
+// The picture file at `path`, by content. Throws ImageError.
 Image decode_file(const std::string& path);
 
 // True if `bytes` is a bitmap the camera takes as it is: 322 x 242, 24 bits per

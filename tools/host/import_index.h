@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "camera_session.h"  // Digest
+#include "digest.h"
 #include "os/os.h"
 
 namespace pixavon::host {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "camera_session.h"
+#include "catalog.h"
 
 namespace pixavon::host {
 

@@ -1,6 +1,6 @@
 #include "restore_record.h"
 
-#include "camera_session.h"
+#include "digest.h"
 #include "durable_file.h"
 #include "i18n.h"
 #include "os/os.h"

@@ -94,7 +94,7 @@ int cmd_info(host::Core& core) {
     print(fill(tr("photos:      {1}"), {std::to_string(catalog.count)}) + "\n");
     print(fill(tr("free slots:  {1}"), {std::to_string(catalog.free_slots())}) + "\n");
     // The library's own line, in its own words.
-    print(core.session().usage_line(catalog.count, catalog.free_slots()) + "\n");
+    print(core.usage_line(catalog.count, catalog.free_slots()) + "\n");
     return 0;
 }
 
@@ -275,8 +275,7 @@ int cmd_raw_read(host::Core& core, const std::string& address_text, const std::s
     // The library reads whole 512-byte pieces only; read enough of them.
     const uint32_t whole = (length + 511) / 512 * 512;
     std::vector<uint8_t> data(whole);
-    host::Session& session = core.session();
-    if (!session.call([&] { return session.lib().ReadGBA(address, data.data(), whole); })) {
+    if (!core.raw_read(address, data)) {
         fail(tr("The raw read failed. Check the camera and the address."));
     }
     const uint64_t base = static_cast<uint64_t>(address) * 256;
@@ -326,8 +325,7 @@ int cmd_raw_write(host::Core& core, const std::string& block_text, const std::st
         if (asked.status == host::Outcome::Status::kFailed) fail(host::describe(asked.problem));
         bad_input(explain(asked.problem));
     }
-    host::Session& session = core.session();
-    if (!session.call([&] { return session.lib().WriteGBA(block, data.data(), static_cast<uint32_t>(data.size())); })) {
+    if (!core.raw_write(block, data)) {
         fail(tr("The raw write failed. Check the camera and the block number."));
     }
     print(fill(tr("{1} bytes written at block {2}."), {std::to_string(data.size()), std::to_string(block)}) + "\n");

@@ -1,9 +1,9 @@
-// SHA-256 through libcrypto on POSIX systems; see camera_session.h.
+// SHA-256 through libcrypto on POSIX systems; see digest.h.
 #include <openssl/evp.h>
 
 #include <stdexcept>
 
-#include "camera_session.h"
+#include "digest.h"
 
 namespace pixavon::host {
 

@@ -1,7 +1,7 @@
 // The pictures and the SHA-256 of the host core on Windows: image.h's PNG and
 // JPEG through the Windows Imaging Component, camera_session.h's sha256
 // through CNG (the POSIX side: os/posix/picture_codecs.cpp, sha256.cpp).
-#include "camera_session.h"
+#include "digest.h"
 #include "image.h"
 #include "os/win32/sha256_cng.h"
 #include "os/win32/wic_pictures.h"
