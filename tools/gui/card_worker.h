@@ -93,6 +93,7 @@ struct Result {
     QList<std::pair<int, QString>> files;  // the photo at each position saved as
     host::RescueSummary rescue;
     Trouble trouble;  // when it did not end as asked
+    QList<Trouble> warnings;  // told with the result
     bool ok() const { return status == host::Outcome::Status::kDone; }
 };
 
