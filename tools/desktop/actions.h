@@ -78,8 +78,8 @@ struct WindowState {
     uint32_t photos = 0;
     uint32_t free = 0;
     uint32_t card_mib = 0;
-    size_t selected = 0;  // photos selected in the grid
-    bool rescued = false;  // rescued pictures of this card are kept (Rescued)
+    size_t selected = 0;            // photos selected in the grid
+    bool rescued = false;           // rescued pictures of this card are kept (Rescued)
     bool format_in_camera = false;  // and only the camera can format it
 };
 using Enabled = std::array<bool, kActionCount>;

@@ -87,8 +87,7 @@ Report rescue_report(const Result& result, bool cancelled) {
     } else if (result.trouble.hint == host::Hint::kFormatInCamera && saved > 0 && result.rescue.all_saved()) {
         next.push_back(tr("The card's photo list could not be repaired here."));
         next.push_back(
-            tr("Format the card in the camera with the camera's own menu, connect the camera again and choose "
-               "Reload, then choose Card ▸ Put back rescued pictures…."));
+            tr("Format the card in the camera, choose Reload, then choose Card ▸ Put back rescued pictures…."));
     } else if (problem == host::ProblemKind::kRepairImpossible || problem == host::ProblemKind::kRepairFailed) {
         next.push_back(tr("The card's photo list could not be repaired."));
         next.push_back(hint(result.trouble));

@@ -66,9 +66,7 @@ Notice notice(const CardState& card, const Rescued& rescued) {
         said.offer = Action::kReload;
     } else if (!card.usable && rescued.kept() && rescued.format_in_camera) {
         said.headline = fill(tr("The pictures are saved in {1}."), {rescued.folder});
-        said.body = tr(
-            "To use the card again, format it in the camera with the camera's own menu, connect the camera again "
-            "and choose Reload, then choose Card ▸ Put back rescued pictures….");
+        said.body = tr("Format the card in the camera, choose Reload, then choose Card ▸ Put back rescued pictures….");
         said.tooltip = card.trouble.text;
         said.offer = Action::kReload;
     } else if (!card.usable && rescued.kept()) {
@@ -98,8 +96,7 @@ Report result(const Result& ended, const Rescued& rescued) {
     if (report.box && refused_here && !ended.ok() && !ended.declined && rescued.kept() && rescued.format_in_camera) {
         report.box->details = join_lines(
             {fill(tr("The pictures are saved in {1}."), {rescued.folder}),
-             tr("Format the card in the camera with the camera's own menu, connect the camera again and choose "
-                "Reload, then choose Card ▸ Put back rescued pictures….")});
+             tr("Format the card in the camera, choose Reload, then choose Card ▸ Put back rescued pictures….")});
     }
     return report;
 }

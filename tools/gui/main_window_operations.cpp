@@ -177,8 +177,7 @@ void MainWindow::on_finished(const Result& result) {
     cancel_button_->hide();
     activity_->clear();
     QApplication::restoreOverrideCursor();
-    const desktop::Aftermath next =
-        desktop::after(neutral(result), card_.usable, rescued_.kept(), close_pending_);
+    const desktop::Aftermath next = desktop::after(neutral(result), card_.usable, rescued_.kept(), close_pending_);
     if (next.redraw_photos) {
         model_->forget_pictures();
         request_photos();

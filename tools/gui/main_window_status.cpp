@@ -50,8 +50,7 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
 }
 
 void MainWindow::update_notice() {
-    const desktop::Notice said = desktop::notice(
-neutral(card_), rescued_);
+    const desktop::Notice said = desktop::notice(neutral(card_), rescued_);
     if (said.headline.empty()) {
         notice_text_->setTextFormat(Qt::PlainText);
         notice_text_->setText(qt(said.body));
