@@ -153,5 +153,46 @@ TEST(DesktopCardWork, ImportAndAQuestionThroughTheListener) {
     EXPECT_TRUE(work.close());
 }
 
+// Two entries of the list naming one slot: the repair asks with the number
+// of pictures saved, ends in one result, warns of nothing beside it, and
+// leaves the card listing every picture.
+TEST(DesktopCardWork, RepairAsksWithTheCountSavedAndEndsOnce) {
+    Scratch scratch;
+    const std::string image = scratch / "card.bin";
+    make_card(scratch, image, 6);
+    {
+        // The list is the card's last 8 KiB; its entries name their slot at
+        // byte 8 of 16, from byte 512 on.
+        std::fstream card(host::fs_path(image), std::ios::binary | std::ios::in | std::ios::out);
+        const std::streamoff entries = (std::streamoff{8} << 20) - 8192 + 512;
+        char slot = 0;
+        card.seekg(entries + 8);
+        card.read(&slot, 1);
+        card.seekp(entries + 16 * 5 + 8);
+        card.write(&slot, 1);
+        ASSERT_TRUE(card.good());
+    }
+    host::CancelToken cancel;
+    auto core = std::make_unique<host::Core>(cancel);
+    ASSERT_TRUE(core->prepare({image, 0}).ok());
+    Told told;
+    CardWork work(std::move(core), cancel, image, told);
+    work.reload();
+    ASSERT_FALSE(told.cards.back().second.usable);
+
+    work.rescue(scratch / "rescued", 0);
+    ASSERT_EQ(told.questions.size(), 1u);
+    EXPECT_EQ(told.questions[0].count, 6u);
+    ASSERT_EQ(told.results.size(), 2u);
+    const Result& rescued = told.results[1];
+    EXPECT_EQ(rescued.rescue.saved, 6u);
+    EXPECT_TRUE(rescued.rescue.repaired) << rescued.trouble.text;
+    EXPECT_TRUE(told.warnings.empty());
+    EXPECT_TRUE(rescued.warnings.empty());
+    EXPECT_TRUE(told.cards.back().second.usable);
+    EXPECT_EQ(told.cards.back().second.slots.size(), 6u);
+    EXPECT_TRUE(work.close());
+}
+
 }  // namespace
 }  // namespace pixavon::desktop

@@ -68,6 +68,65 @@ TEST(DesktopAftermath, RescueFormatAndPutBack) {
     EXPECT_FALSE(after(blank, false, false, true).ask_card_size);
 }
 
+// A damaged card on an attached camera, which only the camera can format:
+// after the rescue every word names steps that work, and the folder stays
+// with that card only.
+TEST(DesktopAftermath, RescuedCardFormattedInTheCamera) {
+    use_english();
+    const CardState damaged{.connected = true, .card_mib = 8};
+    Result rescue{.operation = Operation::kRescue, .status = host::Outcome::Status::kFailed};
+    rescue.rescue.found = rescue.rescue.saved = 6;
+    rescue.trouble = {.kind = host::ProblemKind::kRepairImpossible, .hint = host::Hint::kFormatInCamera};
+    ASSERT_TRUE(after(rescue, false, false, false).remember_rescued);
+    Rescued rescued = rescued_from(rescue, damaged, "/p/rescue3");
+    EXPECT_NE(result(rescue).box->details.find("Put back rescued pictures"), std::string::npos);
+
+    // Neither Format nor Restore is offered; the notice names the folder and
+    // the camera's format, then Put back.
+    WindowState state{.connected = true, .card_mib = 8, .rescued = true, .format_in_camera = true};
+    EXPECT_FALSE(is_enabled(enabled(state), Action::kFormat));
+    EXPECT_FALSE(is_enabled(enabled(state), Action::kRestore));
+    Notice said = notice(damaged, rescued);
+    EXPECT_EQ(said.headline, "The pictures are saved in /p/rescue3.");
+    EXPECT_NE(said.body.find("in the camera"), std::string::npos);
+    EXPECT_NE(said.offer, Action::kFormat);
+    // A format that failed all the same never says to choose it again.
+    Result format{.operation = Operation::kFormat, .status = host::Outcome::Status::kFailed};
+    format.trouble = {.kind = host::ProblemKind::kFormatFailed, .hint = host::Hint::kCheckCamera};
+    const std::string details = result(format, rescued).box->details;
+    EXPECT_NE(details.find("/p/rescue3"), std::string::npos);
+    EXPECT_EQ(details.find("try again"), std::string::npos);
+
+    // Unplugged, formatted in the camera, back empty: Put back is offered.
+    follow_card(rescued, CardState{});
+    const CardState formatted{.connected = true, .usable = true, .free = 26, .card_mib = 8};
+    follow_card(rescued, formatted);
+    ASSERT_TRUE(rescued.kept());
+    EXPECT_EQ(notice(formatted, rescued).offer, Action::kPutBack);
+    state = {.connected = true, .usable = true, .free = 26, .card_mib = 8, .rescued = true};
+    EXPECT_TRUE(is_enabled(enabled(state), Action::kPutBack));
+}
+
+// Rescue card A, unplug, plug in another damaged card: the folder is A's, so
+// the window offers that card's own rescue, not a format.
+TEST(DesktopAftermath, RescuedFolderBelongsToItsCard) {
+    use_english();
+    const CardState damaged{.connected = true, .card_mib = 8};
+    Result rescue{.operation = Operation::kRescue};
+    rescue.rescue.found = rescue.rescue.saved = 3;
+    Rescued rescued = rescued_from(rescue, damaged, "/p/rescue3");
+    follow_card(rescued, damaged);
+    EXPECT_EQ(notice(damaged, rescued).offer, Action::kFormat);  // the same card, still in
+    follow_card(rescued, CardState{});
+    follow_card(rescued, damaged);
+    EXPECT_FALSE(rescued.kept());
+    EXPECT_EQ(notice(damaged, rescued).offer, Action::kRescue);
+    // Nor does it pass to a card image of another size or name.
+    rescued = rescued_from(rescue, damaged, "/p/rescue3");
+    follow_card(rescued, CardState{.connected = true, .card_mib = 16});
+    EXPECT_FALSE(rescued.kept());
+}
+
 TEST(DesktopWords, EnglishAndJapaneseFromTheCatalogue) {
     use_english();
     // Time left once there is enough behind to judge by; plural forms.

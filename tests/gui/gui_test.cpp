@@ -424,6 +424,54 @@ private Q_SLOTS:
         QCOMPARE(QDir(card.file("rescued")).entryList({"picture-*.png"}).size(), 3);
     }
 
+    // A damaged card on an attached camera that only the camera can format
+    // (its list gives 16 MiB on an 8 MiB card): after the rescue neither
+    // Format nor Restore is offered, every word names the camera's format
+    // and Put back, and once formatted in the camera Put back brings the
+    // pictures back.
+    void a_card_only_the_camera_can_format_is_put_back_after_it() {
+        pixavon::test::EmulatorProcess camera;
+        const QString card_file = QString::fromStdString(camera.card_path());
+        const QString rescued = scratch_.filePath("camera-rescued");
+        const auto patch = [&](qint64 from_end, char byte) {
+            QFile image(card_file);
+            QVERIFY(image.open(QIODevice::ReadWrite) && image.seek(image.size() - from_end));
+            QVERIFY(image.write(&byte, 1) == 1);
+        };
+        {
+            Card card(3);
+            QFile::remove(card_file);
+            QFile::copy(QFile::decodeName(card.path()), card_file);
+        }
+        patch(8192 - 258, char(52));
+        camera.start();
+        ::setenv("PIXAVON_DEVICE_DIR", camera.device_dir().c_str(), 1);
+        Host host{QByteArray()};
+        host.dialogs.folder_answer = rescued;
+        QVERIFY(host.run([&] { host.action("rescue")->trigger(); }));
+        QCOMPARE(host.dialogs.shown.size(), 1);
+        QVERIFY(host.dialogs.shown[0].details.contains("Put back rescued pictures"));
+        QVERIFY(!host.action("format")->isEnabled());
+        QVERIFY(!host.action("restore")->isEnabled());
+        QVERIFY(host.window->findChild<QWidget*>("notice")->isVisible());
+
+        // Formatted in the camera: an empty list of the card's own size.
+        camera.stop();
+        QVERIFY(QTest::qWaitFor([&] { return !host.window->card().connected; }, 20000));
+        patch(8192 - 258, char(26));
+        patch(8192 - 256, char(0));
+        camera.start();
+        QVERIFY(QTest::qWaitFor([&] { return host.window->card().usable; }, 20000));
+        QToolButton* offer = host.window->findChild<QWidget*>("notice")->findChild<QToolButton*>();
+        QCOMPARE(offer->defaultAction(), host.action("put-back"));
+        host.dialogs.shown.clear();
+        QVERIFY(host.run([&] { offer->click(); }));
+        QCOMPARE(host.dialogs.shown[0].headline, QString("Put the 3 rescued pictures back on the card?"));
+        QVERIFY(QTest::qWaitFor([&] { return host.photos() == 3; }, 20000));
+        QVERIFY(!host.window->findChild<QWidget*>("notice")->isVisible());
+        ::unsetenv("PIXAVON_DEVICE_DIR");
+    }
+
     // Unplugged, the camera is let go (another program may take it) and
     // shown as gone; plugged in again, it is found without a Reload.
     void an_unplugged_camera_comes_back_when_plugged_in() {

@@ -28,6 +28,7 @@ constexpr std::array<ActionInfo, kActionCount> kActions{{
     {kFormat, "format", mark("&Format card…"), "Ctrl+Shift+F", StandardKey::kNone, ""},
     {kRescue, "rescue", mark("Res&cue photos…"), "Ctrl+Shift+R", StandardKey::kNone,
      mark("Save every picture the card holds, whatever its photo list says")},
+    {kPutBack, "put-back", mark("&Put back rescued pictures…"), "", StandardKey::kNone, ""},
     {kAbout, "about", mark("&About Pixavon"), "", StandardKey::kNone, ""},
     {kCancel, "cancel", mark("Cancel"), "Esc", StandardKey::kNone, ""},
 }};
@@ -58,7 +59,7 @@ const std::vector<Menu>& menus() {
     static const std::vector<Menu> kMenus{
         {mark("&File"), {kOpenImage, kReload, kSeparator, kQuit}},
         {mark("&Photos"), {kImport, kImportNew, kImportSelected, kSeparator, kAdd, kSave, kView, kDelete}},
-        {mark("&Card"), {kBackup, kRestore, kFormat, kSeparator, kRescue}},
+        {mark("&Card"), {kBackup, kRestore, kFormat, kSeparator, kRescue, kPutBack}},
         {mark("&Help"), {kAbout}},
     };
     return kMenus;
@@ -89,8 +90,11 @@ Enabled enabled(const WindowState& state) {
     // A backup needs only the card's size, also of a damaged card, the moment
     // to save one; a restore or a format is what makes it usable again.
     set(kBackup, idle && state.card_mib != 0);
-    set(kRestore, idle && state.connected);
-    set(kFormat, idle && state.connected);
+    // A card only the camera can format: the core refuses both here.
+    const bool camera_only = state.rescued && state.format_in_camera && !state.usable;
+    set(kRestore, idle && state.connected && !camera_only);
+    set(kFormat, idle && state.connected && !camera_only);
+    set(kPutBack, usable && state.rescued && state.free > 0);
     set(kRescue, idle && state.connected);
     set(kReload, idle);
     set(kOpenImage, idle);

@@ -29,6 +29,7 @@ enum class Action {
     kRestore,
     kFormat,
     kRescue,
+    kPutBack,
     kAbout,
     kCancel,
     kSeparator,  // in a menu or the toolbar: a line between groups; no action
@@ -77,7 +78,9 @@ struct WindowState {
     uint32_t photos = 0;
     uint32_t free = 0;
     uint32_t card_mib = 0;
-    size_t selected = 0;  // photos selected in the grid
+    size_t selected = 0;            // photos selected in the grid
+    bool rescued = false;           // rescued pictures of this card are kept (Rescued)
+    bool format_in_camera = false;  // and only the camera can format it
 };
 using Enabled = std::array<bool, kActionCount>;
 Enabled enabled(const WindowState& state);

@@ -85,7 +85,15 @@ public:
     void box(bool, const std::string&, const std::string&) override {}
     // What was done is told by the operation's result.
     void note(const host::Record&) override {}
-    void warn(const host::Warning& warning) override { work_.listener_.warned(trouble_of(warning)); }
+    // An operation's warnings go with its result, in the one box it ends
+    // with; those of reading the card, which ends in none, are told at once.
+    void warn(const host::Warning& warning) override {
+        if (work_.collecting_) {
+            work_.warnings_.push_back(trouble_of(warning));
+        } else {
+            work_.listener_.warned(trouble_of(warning));
+        }
+    }
 
 private:
     CardWork& work_;
@@ -151,6 +159,8 @@ void CardWork::perform(Operation operation, bool changes_card, Work&& work) {
     last_report_.reset();
     Result result;
     result.operation = operation;
+    warnings_.clear();
+    collecting_ = operation != Operation::kReload && operation != Operation::kOpenImage;
     bool failed = true;
     if (!core_ || !core_->prepared()) {
         result.status = host::Outcome::Status::kFailed;
@@ -166,6 +176,9 @@ void CardWork::perform(Operation operation, bool changes_card, Work&& work) {
         failed = outcome.status == host::Outcome::Status::kFailed && !declined_;
         if (failed) core_->close_camera();
     }
+    collecting_ = false;
+    result.warnings = std::move(warnings_);
+    warnings_.clear();
     // The import index is read again for the photos shown from now on.
     imported_.reset();
     if ((changes_card && !result.declined) || failed) {

@@ -166,6 +166,8 @@ private:
     // The running operation.
     Operation operation_ = Operation::kReload;
     bool declined_ = false;
+    bool collecting_ = false;  // warnings are kept for the result
+    std::vector<Trouble> warnings_;
     host::Step step_;
     uint64_t units_ = 0;
     std::optional<std::chrono::steady_clock::time_point> last_report_;

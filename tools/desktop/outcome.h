@@ -73,6 +73,8 @@ struct Result {
     std::vector<std::pair<uint32_t, std::string>> files;  // the photo at each position saved as
     host::RescueSummary rescue;
     Trouble trouble;  // when it did not end as asked
+    // What the core warned of on the way, told with the result in one box.
+    std::vector<Trouble> warnings;
     bool ok() const { return status == host::Outcome::Status::kDone; }
 };
 

@@ -84,6 +84,10 @@ Report rescue_report(const Result& result, bool cancelled) {
         next.push_back(
             tr("The card was not changed. To use it again, choose Card ▸ Format card…: the window then offers to "
                "put the saved pictures back."));
+    } else if (result.trouble.hint == host::Hint::kFormatInCamera && saved > 0 && result.rescue.all_saved()) {
+        next.push_back(tr("The card's photo list could not be repaired here."));
+        next.push_back(
+            tr("Format the card in the camera, choose Reload, then choose Card ▸ Put back rescued pictures…."));
     } else if (problem == host::ProblemKind::kRepairImpossible || problem == host::ProblemKind::kRepairFailed) {
         next.push_back(tr("The card's photo list could not be repaired."));
         next.push_back(hint(result.trouble));
@@ -97,9 +101,38 @@ Report rescue_report(const Result& result, bool cancelled) {
     return Report{{}, message, result.folder};
 }
 
+// The core's warnings on the way, and what to do about each.
+std::string warnings_of(const Result& result) {
+    std::vector<std::string> lines;
+    for (const Trouble& warning : result.warnings) lines.push_back(join_lines({warning.text, hint(warning)}));
+    return join_lines(lines);
+}
+
+Report told(const Result& result);
+
 }  // namespace
 
-Report result(const Result& result) {
+// One box at most per operation: its warnings join its box, or make one
+// under the status line's words.
+Report result(const Result& ended) {
+    Report report = told(ended);
+    const std::string warned = warnings_of(ended);
+    if (warned.empty()) return report;
+    if (report.box) {
+        report.box->details = join_lines({report.box->details, warned});
+    } else {
+        Message message;
+        message.kind = MessageKind::kWarning;
+        message.headline = report.status.empty() ? warned : report.status;
+        if (!report.status.empty()) message.details = warned;
+        report.box = message;
+    }
+    return report;
+}
+
+namespace {
+
+Report told(const Result& result) {
     Report report;
     if (result.declined && result.operation != Operation::kRescue) {
         report.status = tr("Nothing was changed.");
@@ -189,5 +222,7 @@ Report result(const Result& result) {
     report.box = message;
     return report;
 }
+
+}  // namespace
 
 }  // namespace pixavon::desktop

@@ -28,7 +28,33 @@ std::string card_usage(const CardState& card) {
     return card.connected ? std::string() : std::string(tr("No camera"));
 }
 
-Notice notice(const CardState& card, const std::string& rescued_folder) {
+Rescued rescued_from(const Result& result, const CardState& card, const std::string& shown_folder) {
+    Rescued kept;
+    kept.folder = shown_folder;
+    kept.image = card.image;
+    kept.name = card.name;
+    kept.card_mib = card.card_mib != 0 ? card.card_mib : result.rescue.card_mib;
+    kept.format_in_camera = result.trouble.hint == host::Hint::kFormatInCamera;
+    return kept;
+}
+
+void follow_card(Rescued& rescued, const CardState& card) {
+    if (!rescued.kept()) return;
+    if (!card.connected) {
+        // Unplugged: to be formatted in the camera, or swapped for another.
+        if (rescued.image) rescued = {};
+        rescued.card_left = true;
+        return;
+    }
+    const bool other = card.image != rescued.image || card.name != rescued.name ||
+                       (card.card_mib != 0 && rescued.card_mib != 0 && card.card_mib != rescued.card_mib);
+    // Photos on it again: they are the card's now. Damaged after the camera
+    // was gone: no telling it from another damaged card, whose pictures a
+    // rescue of its own saves.
+    if (other || (card.usable && card.photos > 0) || (!card.usable && rescued.card_left)) rescued = {};
+}
+
+Notice notice(const CardState& card, const Rescued& rescued) {
     using Kind = host::ProblemKind;
     Notice said;
     const Kind kind = card.trouble.kind;
@@ -38,11 +64,20 @@ Notice notice(const CardState& card, const std::string& rescued_folder) {
     } else if (kind == Kind::kCatalogNoAnswer || kind == Kind::kCatalogChanged) {
         said.body = explain(card.trouble, tr("The card could not be read."));
         said.offer = Action::kReload;
-    } else if (!card.usable && !rescued_folder.empty()) {
-        said.headline = fill(tr("The pictures are saved in {1}."), {rescued_folder});
+    } else if (!card.usable && rescued.kept() && rescued.format_in_camera) {
+        said.headline = fill(tr("The pictures are saved in {1}."), {rescued.folder});
+        said.body = tr("Format the card in the camera, choose Reload, then choose Card ▸ Put back rescued pictures….");
+        said.tooltip = card.trouble.text;
+        said.offer = Action::kReload;
+    } else if (!card.usable && rescued.kept()) {
+        said.headline = fill(tr("The pictures are saved in {1}."), {rescued.folder});
         said.body = tr("To use the card again, format it: the window then offers to put the pictures back.");
         said.tooltip = card.trouble.text;
         said.offer = Action::kFormat;
+    } else if (card.usable && rescued.kept()) {
+        said.headline = fill(tr("The pictures are saved in {1}."), {rescued.folder});
+        said.body = tr("The card can be used again: Put back rescued pictures puts them on it.");
+        said.offer = Action::kPutBack;
     } else if (!card.usable) {
         said.headline = tr("The card's photo list is damaged.");
         said.body =
@@ -53,6 +88,17 @@ Notice notice(const CardState& card, const std::string& rescued_folder) {
     }
     said.shown = said.offer != Action::kSeparator;
     return said;
+}
+
+Report result(const Result& ended, const Rescued& rescued) {
+    Report report = result(ended);
+    const bool refused_here = ended.operation == Operation::kFormat || ended.operation == Operation::kRestore;
+    if (report.box && refused_here && !ended.ok() && !ended.declined && rescued.kept() && rescued.format_in_camera) {
+        report.box->details = join_lines(
+            {fill(tr("The pictures are saved in {1}."), {rescued.folder}),
+             tr("Format the card in the camera, choose Reload, then choose Card ▸ Put back rescued pictures….")});
+    }
+    return report;
 }
 
 std::string empty_card_text() {

@@ -11,6 +11,7 @@
 
 #include "actions.h"
 #include "outcome.h"
+#include "phrases.h"
 
 namespace pixavon::desktop {
 
@@ -32,9 +33,29 @@ struct Notice {
     std::string tooltip;  // the core's own words on what is wrong
     Action offer = Action::kSeparator;
 };
-// `rescued_folder`: where a rescue saved the pictures of this card, as shown;
-// empty if none.
-Notice notice(const CardState& card, const std::string& rescued_folder);
+// The pictures a rescue saved of a card that could not be used, and the card
+// they came from: kept until they are back on it or another card appears.
+struct Rescued {
+    std::string folder;  // where they are, as shown; empty: none
+    bool image = false;  // of a card image (`name`), not the camera's card
+    std::string name;
+    uint32_t card_mib = 0;
+    // The core cannot format this card: the camera must, before Put back.
+    bool format_in_camera = false;
+    // The camera was gone since: a damaged card seen now may be another one.
+    bool card_left = false;
+    bool kept() const { return !folder.empty(); }
+};
+// What to keep of a rescue's end (`shown_folder`: its folder as shown) on
+// `card`, as loaded after it.
+Rescued rescued_from(const Result& result, const CardState& card, const std::string& shown_folder);
+// Keeps `rescued` for the card just loaded, or forgets it when that card is
+// another one, holds photos again, or cannot be told from another one.
+void follow_card(Rescued& rescued, const CardState& card);
+Notice notice(const CardState& card, const Rescued& rescued);
+// How an operation ended with rescued pictures kept: a format or restore
+// that failed says the steps that work instead.
+Report result(const Result& result, const Rescued& rescued);
 
 // Said in place of the grid when the card holds no photos.
 std::string empty_card_text();
@@ -100,7 +121,7 @@ struct Aftermath {
     // the rescue starts again with it; nothing else follows.
     bool ask_card_size = false;
     // A rescue saved every picture of a card that cannot be used: the window
-    // keeps the folder (the notice offers Format) ...
+    // keeps them (rescued_from(); the notice says what follows) ...
     bool remember_rescued = false;
     // ... and after the format offers to put them back.
     bool offer_put_back = false;

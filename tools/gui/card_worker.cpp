@@ -125,6 +125,7 @@ public:
             out.files.append({static_cast<int>(position), decode_name(name)});
         out.rescue = result.rescue;
         out.trouble = gui_of(result.trouble);
+        for (const desktop::Trouble& warning : result.warnings) out.warnings.append(gui_of(warning));
         Q_EMIT worker_.finished(out);
     }
     void warned(const desktop::Trouble& warning) override { Q_EMIT worker_.warned(gui_of(warning)); }

@@ -92,7 +92,8 @@ struct Result {
     uint32_t kept = 0;                     // left on the card: their files did not read back as written
     QList<std::pair<int, QString>> files;  // the photo at each position saved as
     host::RescueSummary rescue;
-    Trouble trouble;  // when it did not end as asked
+    Trouble trouble;          // when it did not end as asked
+    QList<Trouble> warnings;  // told with the result
     bool ok() const { return status == host::Outcome::Status::kDone; }
 };
 

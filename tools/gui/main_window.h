@@ -12,6 +12,7 @@
 
 #include "card_worker.h"
 #include "desktop/actions.h"
+#include "desktop/window.h"
 
 class QAction;
 class QFileSystemWatcher;
@@ -148,6 +149,7 @@ private:
     QAction* restore_ = nullptr;
     QAction* format_ = nullptr;
     QAction* rescue_ = nullptr;
+    QAction* put_back_ = nullptr;
     QAction* about_ = nullptr;
     QAction* cancel_ = nullptr;
 
@@ -158,7 +160,7 @@ private:
     QString pending_folder_;  // the folder the running import or rescue writes to
     // The folder a rescue saved the pictures of a card it could not repair
     // into, until they are put back.
-    QString rescued_folder_;
+    desktop::Rescued rescued_;
 };
 
 }  // namespace pixavon::gui

@@ -71,6 +71,7 @@ void MainWindow::build_actions() {
     restore_ = add_action(A::kRestore, &MainWindow::restore);
     format_ = add_action(A::kFormat, &MainWindow::format);
     rescue_ = add_action(A::kRescue, &MainWindow::rescue);
+    put_back_ = add_action(A::kPutBack, &MainWindow::offer_put_back);
     about_ = add_action(A::kAbout, &MainWindow::about);
     // Cancel is the operation's, open while the window is busy.
     cancel_ = new QAction(qt(desktop::label(A::kCancel)), this);
@@ -113,6 +114,8 @@ QAction* MainWindow::action(desktop::Action which) const {
             return format_;
         case A::kRescue:
             return rescue_;
+        case A::kPutBack:
+            return put_back_;
         case A::kAbout:
             return about_;
         case A::kCancel:
@@ -132,6 +135,8 @@ void MainWindow::update_actions() {
     state.photos = static_cast<uint32_t>(card_.slots.size());
     state.free = card_.free();
     state.card_mib = card_.card_mib;
+    state.rescued = rescued_.kept();
+    state.format_in_camera = rescued_.format_in_camera;
     state.selected = static_cast<size_t>(grid_->selectionModel()->selectedIndexes().size());
     const desktop::Enabled open = desktop::enabled(state);
     for (size_t i = 0; i < desktop::kActionCount; ++i) {

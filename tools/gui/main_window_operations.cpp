@@ -159,8 +159,10 @@ void MainWindow::quit() { close(); }
 void MainWindow::about() { tell(message_of(desktop::about(PIXAVON_VERSION))); }
 
 void MainWindow::offer_put_back() {
-    const QString folder = rescued_folder_;
-    rescued_folder_.clear();
+    const QString folder = QDir::fromNativeSeparators(qt(rescued_.folder));
+    rescued_ = {};
+    update_notice();
+    update_actions();
     QStringList files;
     for (const QString& name : files_in(folder, QStringLiteral(".png"))) files << folder + '/' + name;
     if (files.isEmpty()) return;
@@ -175,8 +177,7 @@ void MainWindow::on_finished(const Result& result) {
     cancel_button_->hide();
     activity_->clear();
     QApplication::restoreOverrideCursor();
-    const desktop::Aftermath next =
-        desktop::after(neutral(result), card_.usable, !rescued_folder_.isEmpty(), close_pending_);
+    const desktop::Aftermath next = desktop::after(neutral(result), card_.usable, rescued_.kept(), close_pending_);
     if (next.redraw_photos) {
         model_->forget_pictures();
         request_photos();
@@ -196,8 +197,10 @@ void MainWindow::on_finished(const Result& result) {
         }
     }
     if (next.remember_rescued) {
-        rescued_folder_ = result.folder;
+        rescued_ = desktop::rescued_from(neutral(result), neutral(card_),
+                                         QDir::toNativeSeparators(result.folder).toStdString());
         update_notice();
+        update_actions();
     }
     show_result(result);
     if (next.offer_put_back) {
@@ -209,7 +212,7 @@ void MainWindow::on_finished(const Result& result) {
 }
 
 void MainWindow::show_result(const Result& result) {
-    const Report report = Phrases::result(result);
+    const Report report = Phrases::result(result, rescued_);
     if (!report.status.isEmpty()) activity_->setText(report.status);
     if (report.box) tell(*report.box, report.folder);
 }

@@ -38,7 +38,7 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
     setWindowTitle(qt(desktop::window_title(state)));
     usage_->setText(qt(desktop::card_usage(state)));
     // What the card holds now, not the rescued pictures, once it is usable.
-    if (card.usable && !card.slots.empty()) rescued_folder_.clear();
+    desktop::follow_card(rescued_, state);
     const bool empty = card.usable && card.slots.empty();
     empty_->setVisible(empty);
     grid_->setVisible(!empty);
@@ -50,9 +50,7 @@ void MainWindow::on_card_loaded(quint64 generation, const CardInfo& card) {
 }
 
 void MainWindow::update_notice() {
-    const desktop::Notice said = desktop::notice(
-        neutral(card_),
-        rescued_folder_.isEmpty() ? std::string() : QDir::toNativeSeparators(rescued_folder_).toStdString());
+    const desktop::Notice said = desktop::notice(neutral(card_), rescued_);
     if (said.headline.empty()) {
         notice_text_->setTextFormat(Qt::PlainText);
         notice_text_->setText(qt(said.body));

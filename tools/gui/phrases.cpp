@@ -69,6 +69,7 @@ desktop::Result neutral(const Result& result) {
     out.kept = result.kept;
     out.rescue = result.rescue;
     out.trouble = neutral(result.trouble);
+    for (const Trouble& warning : result.warnings) out.warnings.push_back(neutral(warning));
     return out;
 }
 
@@ -85,8 +86,8 @@ Message Phrases::question(const Question& question) {
     return message_of(desktop::question(asked));
 }
 
-Report Phrases::result(const Result& result) {
-    const desktop::Report said = desktop::result(neutral(result));
+Report Phrases::result(const Result& result, const desktop::Rescued& rescued) {
+    const desktop::Report said = desktop::result(neutral(result), rescued);
     Report report;
     report.status = qt(said.status);
     if (said.box) report.box = message_of(*said.box);

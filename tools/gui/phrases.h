@@ -9,6 +9,7 @@
 
 #include "card_worker.h"
 #include "desktop/outcome.h"
+#include "desktop/window.h"
 #include "dialogs.h"
 
 namespace pixavon::gui {
@@ -32,7 +33,7 @@ public:
     // "Importing photo 9 of 30 — about 2 minutes left".
     static QString progress(const Progress& progress, qint64 elapsed_ms);
     static Message question(const Question& question);
-    static Report result(const Result& result);
+    static Report result(const Result& result, const desktop::Rescued& rescued = {});
     // A warning of the core's (a restore left unfinished), with what to do.
     static Message warning(const Trouble& warning);
     // What the person can do about `trouble`, with the window's menus.

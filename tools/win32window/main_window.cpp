@@ -348,7 +348,7 @@ void MainWindow::show_status() {
 }
 
 void MainWindow::update_notice() {
-    notice_ = desktop::notice(state_, rescued_folder_);
+    notice_ = desktop::notice(state_, rescued_);
     if (notice_.shown) {
         const std::wstring offer = wide(desktop::button_text(desktop::label(notice_.offer)));
         ::SetWindowTextW(notice_button_, offer.c_str());

@@ -184,7 +184,7 @@ private:
     std::string pending_folder_;  // where the running import or rescue writes
     // Where a rescue saved the pictures of a card it could not repair, until
     // they are put back.
-    std::string rescued_folder_;
+    desktop::Rescued rescued_;
     std::unique_ptr<ProgressWindow> progress_;
 };
 

@@ -143,6 +143,8 @@ void MainWindow::update_actions() {
     state.photos = state_.photos;
     state.free = state_.free;
     state.card_mib = card_.card_mib;
+    state.rescued = rescued_.kept();
+    state.format_in_camera = rescued_.format_in_camera;
     state.selected = grid_ != nullptr ? static_cast<size_t>(ListView_GetSelectedCount(grid_)) : 0;
     open_ = desktop::enabled(state);
     for (size_t i = 0; i < desktop::kActionCount; ++i) {
@@ -209,6 +211,9 @@ void MainWindow::run(desktop::Action action) {
             break;
         case A::kRescue:
             rescue(0);
+            break;
+        case A::kPutBack:
+            offer_put_back();
             break;
         case A::kAbout:
             tell(desktop::about(PIXAVON_VERSION));

@@ -154,8 +154,7 @@ void MainWindow::on_card_loaded(CardLoaded& loaded) {
     state_ = card_.state();
     const std::wstring title = wide(desktop::window_title(state_));
     ::SetWindowTextW(window_, title.c_str());
-    // What the card holds now, not the rescued pictures, once it is usable.
-    if (card_.usable && !card_.slots.empty()) rescued_folder_.clear();
+    desktop::follow_card(rescued_, state_);
     photos_.assign(card_.slots.size(), Photo{});
     contents_changed();
     if (!card_.connected && card_.image.empty()) {
@@ -278,7 +277,7 @@ void MainWindow::on_finished(const desktop::Result& result) {
     busy_ = false;
     progress_->close();
     activity_.clear();
-    const desktop::Aftermath next = desktop::after(result, card_.usable, !rescued_folder_.empty(), close_pending_);
+    const desktop::Aftermath next = desktop::after(result, card_.usable, rescued_.kept(), close_pending_);
     if (next.redraw_photos) {
         for (Photo& photo : photos_) photo = Photo{};
         contents_changed();
@@ -303,8 +302,9 @@ void MainWindow::on_finished(const desktop::Result& result) {
         }
     }
     if (next.remember_rescued) {
-        rescued_folder_ = shown_path(result.folder);
+        rescued_ = desktop::rescued_from(result, state_, shown_path(result.folder));
         update_notice();
+        update_actions();
     }
     show_result(result);
     if (next.offer_put_back) {
@@ -354,7 +354,7 @@ void MainWindow::take_screenshot() {
 void MainWindow::show_result(const desktop::Result& result) {
     desktop::Result shown = result;
     shown.folder = shown_path(shown.folder);
-    const desktop::Report report = desktop::result(shown);
+    const desktop::Report report = desktop::result(shown, rescued_);
     if (!report.status.empty()) {
         activity_ = report.status;
         show_status();
@@ -534,8 +534,10 @@ void MainWindow::open_image() {
 }
 
 void MainWindow::offer_put_back() {
-    const std::string folder = rescued_folder_;
-    rescued_folder_.clear();
+    const std::string folder = rescued_.folder;
+    rescued_ = {};
+    update_notice();
+    update_actions();
     std::vector<std::string> files = files_in(folder, L".png");
     if (files.empty()) return;
     if (tell(desktop::put_back_question(files.size(), folder)) == desktop::Reply::kYes) add_files(std::move(files));
