@@ -55,7 +55,7 @@ void follow_card(Rescued& rescued, const CardState& card);
 Notice notice(const CardState& card, const Rescued& rescued);
 // How an operation ended with rescued pictures kept: a format or restore
 // that failed says the steps that work instead.
-Report result(const Result& result, const Rescued& rescued);
+Report result(const Result& ended, const Rescued& rescued);
 
 // Said in place of the grid when the card holds no photos.
 std::string empty_card_text();

@@ -186,6 +186,10 @@ private:
     // ahead, or read now with reader_, shown as `step`; fails naming the
     // photo (kPhotoUnreadable).
     std::vector<uint8_t> download(uint32_t position, const Catalog& catalog, Step shown);
+    // Puts the camera's bitmap staged at `staged` on the card through the
+    // library, shown as `shown`; true if the library said it was taken.
+    // Fails (kCannotRead) when the staged name cannot be handed to it.
+    bool upload(const std::string& staged, const Step& shown);
 
     class ReadAhead;
     // Ends the read-ahead it was made for when it goes.

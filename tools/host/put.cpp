@@ -8,6 +8,19 @@
 
 namespace pixavon::host {
 
+bool Core::upload(const std::string& staged, const Step& shown) {
+    internal::StepScope step(*frontend_, shown);
+    std::optional<os::LibraryPath> name;
+    try {
+        name.emplace(staged);
+    } catch (const std::runtime_error& error) {
+        fail(ProblemKind::kCannotRead, {.name = staged, .detail = error.what()});
+    }
+    const bool ok = session_->call([&] { return session_->lib().WriteFileToGBA(name->get()); });
+    if (ok) step.succeeded();
+    return ok;
+}
+
 Outcome Core::put_pictures(const PutRequest& request) {
     return run([&](Outcome& outcome) {
         if (request.files.empty()) refuse(ProblemKind::kNothingSelected, {}, Hint::kSaySelection);
@@ -48,24 +61,12 @@ Outcome Core::put_pictures(const PutRequest& request) {
                 fail(ProblemKind::kCannotWrite, {.name = staged.path()}, Hint::kCheckDisk);
             }
             const uint32_t before = catalog.count;
-            bool ok = false;
-            {
-                const Step shown{.kind = StepKind::kPut,
-                                 .name = file,
-                                 .item = static_cast<uint32_t>(i + 1),
-                                 .items = static_cast<uint32_t>(bitmaps.size()),
-                                 .units = kUploadSteps,
-                                 .bytes = kSlotBytes + kCatalogSize};
-                internal::StepScope step(*frontend_, shown);
-                std::optional<os::LibraryPath> name;
-                try {
-                    name.emplace(staged.path());
-                } catch (const std::runtime_error& error) {
-                    fail(ProblemKind::kCannotRead, {.name = staged.path(), .detail = error.what()});
-                }
-                ok = session_->call([&] { return session_->lib().WriteFileToGBA(name->get()); });
-                if (ok) step.succeeded();
-            }
+            const bool ok = upload(staged.path(), {.kind = StepKind::kPut,
+                                                   .name = file,
+                                                   .item = static_cast<uint32_t>(i + 1),
+                                                   .items = static_cast<uint32_t>(bitmaps.size()),
+                                                   .units = kUploadSteps,
+                                                   .bytes = kSlotBytes + kCatalogSize});
             // The library needs the catalog reloaded after every change, failed ones too.
             catalog = usable_catalog();
             if (!ok || catalog.count != before + 1) fail(ProblemKind::kNotTaken, {.name = file}, Hint::kCheckCamera);

@@ -190,25 +190,13 @@ void Core::put_back(Outcome& outcome, const CardScan& scan, const std::map<uint8
             fail(ProblemKind::kCannotWrite, {.name = staged.path()}, Hint::kCheckDisk);
         }
         const uint32_t before = catalog.count;
-        bool ok = false;
-        {
-            const Step shown{.kind = StepKind::kRescuePut,
-                             .slot = slot,
-                             .name = saved_as.at(slot),
-                             .item = static_cast<uint32_t>(i + 1),
-                             .items = static_cast<uint32_t>(left.size()),
-                             .units = kUploadSteps,
-                             .bytes = kSlotBytes + kCatalogSize};
-            internal::StepScope step(*frontend_, shown);
-            std::optional<os::LibraryPath> name;
-            try {
-                name.emplace(staged.path());
-            } catch (const std::runtime_error& error) {
-                fail(ProblemKind::kCannotRead, {.name = staged.path(), .detail = error.what()});
-            }
-            ok = session_->call([&] { return session_->lib().WriteFileToGBA(name->get()); });
-            if (ok) step.succeeded();
-        }
+        const bool ok = upload(staged.path(), {.kind = StepKind::kRescuePut,
+                                               .slot = slot,
+                                               .name = saved_as.at(slot),
+                                               .item = static_cast<uint32_t>(i + 1),
+                                               .items = static_cast<uint32_t>(left.size()),
+                                               .units = kUploadSteps,
+                                               .bytes = kSlotBytes + kCatalogSize});
         catalog = usable_catalog();
         if (!ok || catalog.count != before + 1 || catalog.slots[before] != lowest_free) {
             failed(tr("the camera did not take a picture put back"));
