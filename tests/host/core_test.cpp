@@ -1073,7 +1073,8 @@ TEST_F(CoreTest, IndexNamesAreOnlyRecordsOfFilesInTheFolder) {
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(fs::exists(path("outside" + std::to_string(i) + ".png")));
 
     std::string crlf;
-    for (const uint8_t c : ReadFileBytes(folder + "/.pixavon-import")) crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    for (const uint8_t c : ReadFileBytes(folder + "/.pixavon-import"))
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, static_cast<char>(c));
     WriteFileBytes(folder + "/.pixavon-import", std::vector<uint8_t>(crlf.begin(), crlf.end()));
     put(core, 3);
     request.delete_after = false;

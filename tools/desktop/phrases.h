@@ -20,7 +20,7 @@ std::optional<int64_t> seconds_left(double done, int64_t elapsed_ms);
 // "Importing photo 9 of 30 — about 2 minutes left".
 std::string progress(const Progress& progress, int64_t elapsed_ms);
 Message question(const Question& question);
-Report result(const Result& result);
+Report result(const Result& ended);
 // A warning of the core's (a restore left unfinished), with what to do.
 Message warning(const Trouble& warning);
 // What the person can do about `trouble`, with the window's menus.
